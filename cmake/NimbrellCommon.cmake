@@ -1,0 +1,58 @@
+# Shared compile settings, the library helper and the test helper.
+
+add_library(nimbrell_options INTERFACE)
+target_compile_options(nimbrell_options INTERFACE -Wall -Wextra)
+target_include_directories(nimbrell_options INTERFACE ${PROJECT_SOURCE_DIR})
+if(NIMBRELL_SANITIZE)
+  target_compile_options(nimbrell_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(nimbrell_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+
+# nimbrell_library(NAME SOURCES ... [LIBS ...]): one static library per subsystem.
+function(nimbrell_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_link_libraries(${name} PUBLIC nimbrell_options ${ARG_LIBS})
+endfunction()
+
+# nimbrell_test(NAME SOURCES ... LIBS ... LABELS unit|integration|gui [TIMEOUT s])
+# One GoogleTest executable registered as one CTest test with its label.
+function(nimbrell_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE nimbrell_options ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_ENVIRONMENT)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+  endif()
+endfunction()
+
+# nimbrell_embed_resources(TARGET ENTRIES name|type|file ...): links the files into
+# TARGET as the program's resource table (see platform/Resources.h).
+function(nimbrell_embed_resources target)
+  cmake_parse_arguments(ARG "" "" "ENTRIES" ${ARGN})
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.cpp)
+  set(deps)
+  set(args)
+  foreach(entry IN LISTS ARG_ENTRIES)
+    string(REPLACE "|" ";" parts "${entry}")
+    list(GET parts 2 file)
+    list(APPEND deps ${file})
+    list(APPEND args "${entry}")
+  endforeach()
+  add_custom_command(OUTPUT ${out}
+    COMMAND nimbrell-embed ${out} ${args}
+    DEPENDS nimbrell-embed ${deps}
+    COMMENT "Embedding resources into ${target}"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${out})
+  target_link_libraries(${target} PRIVATE nimbrell_platform)
+endfunction()

@@ -1,0 +1,30 @@
+#pragma once
+
+// The program's own resources: files linked into the executable at build time
+// (nimbrell_embed_resources in CMake) and found by name and type.
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace nimbrell::platform {
+
+struct ResourceEntry {
+    const char* name;
+    const char* type;
+    const unsigned char* data;
+    std::size_t size;
+};
+
+// Generated code holds one of these at namespace scope; it adds its entries to
+// the process-wide table before main runs.
+struct ResourceRegistration {
+    explicit ResourceRegistration(std::span<const ResourceEntry> entries);
+};
+
+// Names and types are compared without regard to ASCII case. Returns nothing
+// when no such resource was linked in.
+std::optional<std::span<const unsigned char>> FindResource(std::string_view name, std::string_view type);
+
+}

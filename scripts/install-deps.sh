@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the program and the tests need.
+# Idempotent: installs only what is missing, and updates the package lists only then.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  libsqlite3-dev zlib1g-dev
+  libcairo2-dev libpango1.0-dev libfontconfig-dev libpng-dev libjpeg62-turbo-dev
+  libgtk-3-dev fonts-noto-cjk
+  libgtest-dev libgmock-dev libbenchmark-dev
+  rapidjson-dev nlohmann-json3-dev libcurl4-openssl-dev
+  clang libclang-rt-14-dev
+  xvfb xcompmgr xdotool imagemagick x11-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}" >&2
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
