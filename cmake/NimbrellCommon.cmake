@@ -9,6 +9,13 @@ if(NIMBRELL_SANITIZE)
   target_link_options(nimbrell_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(NIMBRELL_FUZZ)
+  # Every library is instrumented for coverage and checked by ASan and UBSan.
+  target_compile_options(nimbrell_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(nimbrell_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 
