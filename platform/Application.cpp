@@ -1,0 +1,205 @@
+#include "platform/Application.h"
+
+#include "platform/MessageQueue.h"
+
+#include <algorithm>
+#include <csignal>
+#include <limits>
+#include <stdexcept>
+
+namespace nimbrell::platform {
+
+namespace {
+
+Application* g_instance = nullptr;
+volatile std::sig_atomic_t g_closeRequested = 0;
+
+extern "C" void onCloseSignal(int)
+{
+    g_closeRequested = 1;
+    WakeMessageLoop();
+}
+
+}
+
+Application::Application(std::unique_ptr<Backend> backend)
+    : m_backend(std::move(backend))
+{
+    if (g_instance)
+        throw std::logic_error("An application object exists already");
+    DiscardQueuedMessages();
+    DrainWakeFd();
+    g_instance = this;
+}
+
+Application::~Application()
+{
+    g_instance = nullptr;
+}
+
+Application& Application::Instance()
+{
+    if (!g_instance)
+        throw std::logic_error("No application object exists");
+    return *g_instance;
+}
+
+bool Application::Exists()
+{
+    return g_instance != nullptr;
+}
+
+void Application::SetTimer(HWND hwnd, std::uintptr_t id, std::uint32_t intervalMs)
+{
+    // Shorter intervals would let a timer starve the loop.
+    constexpr std::uint32_t minimumInterval = 10;
+    intervalMs = std::max(intervalMs, minimumInterval);
+    auto& timer = m_timers[{ hwnd, id }];
+    if (timer.interval == intervalMs && timer.due != 0)
+        return;
+    timer.interval = intervalMs;
+    timer.due = TickCount() + intervalMs;
+}
+
+void Application::KillTimer(HWND hwnd, std::uintptr_t id)
+{
+    m_timers.erase({ hwnd, id });
+}
+
+bool Application::PeekMessage(Message& out, HWND hwnd, std::uint32_t code)
+{
+    auto message = TakeQueuedMessage(hwnd, code);
+    if (!message)
+        return false;
+    out = *message;
+    return true;
+}
+
+bool Application::TakeDueTimer(Message& out)
+{
+    std::uint64_t now = TickCount();
+    for (auto it = m_timers.begin(); it != m_timers.end();) {
+        auto& [key, timer] = *it;
+        if (!IsWindow(key.first)) {
+            it = m_timers.erase(it);
+            continue;
+        }
+        if (timer.due <= now) {
+            timer.due = now + timer.interval;
+            out = Message { key.first, WM_TIMER, key.second, 0 };
+            return true;
+        }
+        ++it;
+    }
+    return false;
+}
+
+int Application::MillisecondsToNextTimer()
+{
+    if (m_timers.empty())
+        return -1;
+    std::uint64_t now = TickCount();
+    std::uint64_t soonest = std::numeric_limits<std::uint64_t>::max();
+    for (const auto& [key, timer] : m_timers)
+        soonest = std::min(soonest, timer.due);
+    if (soonest <= now)
+        return 0;
+    return static_cast<int>(std::min<std::uint64_t>(soonest - now, std::numeric_limits<int>::max()));
+}
+
+bool Application::NextMessage(Message& out)
+{
+    // Posted messages first; a timer message is produced only when nothing else waits.
+    if (auto message = TakeQueuedMessage()) {
+        out = *message;
+        return true;
+    }
+    return TakeDueTimer(out);
+}
+
+void Application::Dispatch(Message& message)
+{
+    try {
+        bool handled = false;
+        if (m_hook)
+            m_hook(message, handled);
+        if (handled)
+            return;
+        if (auto* target = TargetOf(message.hwnd))
+            target->WindowProc(message);
+    } catch (const std::exception& error) {
+        ShowException(error);
+    } catch (...) {
+        ShowMessage("Unknown error");
+    }
+}
+
+bool Application::ProcessMessage()
+{
+    CheckCloseSignal();
+    Message message;
+    if (!NextMessage(message))
+        return false;
+    Dispatch(message);
+    return true;
+}
+
+void Application::ProcessMessages()
+{
+    while (!m_terminated && ProcessMessage()) {
+    }
+}
+
+void Application::HandleMessage()
+{
+    DrainWakeFd();
+    if (ProcessMessage()) {
+        ProcessMessages();
+        return;
+    }
+    m_backend->WaitForEvents(WakeFd(), MillisecondsToNextTimer());
+    ProcessMessages();
+}
+
+void Application::Run(HWND mainWindow)
+{
+    m_mainWindow = mainWindow;
+    while (!m_terminated && IsWindow(m_mainWindow))
+        HandleMessage();
+}
+
+void Application::RunModal(const std::function<bool()>& done)
+{
+    while (!m_terminated && !done())
+        HandleMessage();
+}
+
+void Application::ShowException(const std::exception& error)
+{
+    ShowMessage(error.what());
+}
+
+void Application::ShowMessage(const std::string& text)
+{
+    m_backend->ShowMessageBox(text, m_title);
+}
+
+void Application::InstallCloseSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = onCloseSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+void Application::CheckCloseSignal()
+{
+    if (!g_closeRequested)
+        return;
+    g_closeRequested = 0;
+    if (!PostMessage(m_mainWindow, WM_CLOSE, 0, 0))
+        Terminate();
+}
+
+}

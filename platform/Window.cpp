@@ -1,0 +1,57 @@
+#include "platform/Window.h"
+
+#include "platform/Application.h"
+
+namespace nimbrell::platform {
+
+Window::Window()
+    : m_native(Application::Instance().GetBackend().CreateNativeWindow())
+    , m_handle(RegisterWindow(*this))
+{
+}
+
+Window::~Window()
+{
+    DestroyHandle();
+}
+
+void Window::DestroyHandle()
+{
+    if (m_handle == 0)
+        return;
+    HWND handle = m_handle;
+    m_handle = 0;
+    UnregisterWindow(handle);
+    if (Application::Exists()) {
+        auto& application = Application::Instance();
+        if (application.MainWindow() == handle)
+            application.Terminate();
+    }
+}
+
+void Window::Close()
+{
+    if (IsClosed())
+        return;
+    // The handle goes even when the close handler fails; the caller reports the error.
+    struct Destroyer {
+        Window& window;
+        ~Destroyer()
+        {
+            window.m_native->Hide();
+            window.DestroyHandle();
+        }
+    } destroyer { *this };
+    OnClose();
+}
+
+void Window::WindowProc(Message& message)
+{
+    if (message.message == WM_CLOSE) {
+        Close();
+        return;
+    }
+    OnMessage(message);
+}
+
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+// A top-level window: a handle in the message queue plus its native side.
+
+#include "platform/Backend.h"
+#include "platform/MessageQueue.h"
+
+#include <memory>
+
+namespace nimbrell::platform {
+
+class Window : public MessageTarget {
+public:
+    Window();
+    ~Window() override;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    HWND Handle() const { return m_handle; }
+    NativeWindow& Native() { return *m_native; }
+
+    int Left() const { return m_native->Left(); }
+    int Top() const { return m_native->Top(); }
+    void Move(int left, int top) { m_native->Move(left, top); }
+
+    // Runs OnClose, then destroys the handle: later posts to it do nothing. Closing
+    // the application's main window ends its message loop.
+    void Close();
+    bool IsClosed() const { return m_handle == 0; }
+
+    void WindowProc(Message& message) final;
+
+protected:
+    virtual void OnMessage(Message&) { }
+    virtual void OnClose() { }
+
+private:
+    void DestroyHandle();
+
+    std::unique_ptr<NativeWindow> m_native;
+    HWND m_handle { 0 };
+};
+
+}
