@@ -1,4 +1,53 @@
+#include "app/FormWeather.h"
+#include "app/ProcessState.h"
+#include "platform/Application.h"
+#include "platform/headless/HeadlessBackend.h"
+
+#include <cstdlib>
+#include <iostream>
+
+using namespace nimbrell;
+
+namespace {
+
+std::unique_ptr<platform::Backend> chooseBackend()
+{
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display)
+        std::cerr << "nimbrell: the desktop back end is not built yet; running on the headless back end\n";
+    else
+        std::cerr << "nimbrell: no display; running on the headless back end\n";
+    return std::make_unique<platform::HeadlessBackend>();
+}
+
+void describeStartUp(TFormWeather& form)
+{
+    auto& state = State();
+    std::cerr << "nimbrell: data directory " << state.DataDirectory << "\n"
+              << "nimbrell: city code " << state.CityCode << ", panel mode " << state.ShowMoreMode << ", window at ("
+              << form.Left() << ", " << form.Top() << "), scale " << form.SceneScale() << "\n";
+    if (state.Database) {
+        try {
+            auto rows = state.Database->QueryPairs("select name,code from T_weather where flag=\"1\"");
+            std::cerr << "nimbrell: city database ready, " << rows.size() << " provinces\n";
+        } catch (const std::exception& error) {
+            platform::Application::Instance().ShowException(error);
+        }
+    }
+    std::cerr << "nimbrell: the widget's scene is not drawn yet; the program runs until closed (Ctrl+C)\n";
+}
+
+}
+
 int main()
 {
+    platform::Application application(chooseBackend());
+    application.SetTitle(ApplicationTitle);
+    application.InstallCloseSignals();
+
+    TFormWeather form;
+    form.Native().Show();
+    describeStartUp(form);
+    application.Run(form.Handle());
     return 0;
 }

@@ -42,10 +42,10 @@ function(nimbrell_test name)
   endif()
 endfunction()
 
-# nimbrell_embed_resources(TARGET ENTRIES name|type|file ...): links the files into
-# TARGET as the program's resource table (see platform/Resources.h).
+# nimbrell_embed_resources(TARGET ENTRIES name|type|file ... [DEPENDS generating-targets])
+# links the files into TARGET as the program's resource table (see platform/Resources.h).
 function(nimbrell_embed_resources target)
-  cmake_parse_arguments(ARG "" "" "ENTRIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "ENTRIES;DEPENDS" ${ARGN})
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.cpp)
   set(deps)
   set(args)
@@ -57,7 +57,7 @@ function(nimbrell_embed_resources target)
   endforeach()
   add_custom_command(OUTPUT ${out}
     COMMAND nimbrell-embed ${out} ${args}
-    DEPENDS nimbrell-embed ${deps}
+    DEPENDS nimbrell-embed ${deps} ${ARG_DEPENDS}
     COMMENT "Embedding resources into ${target}"
     VERBATIM)
   target_sources(${target} PRIVATE ${out})

@@ -1,0 +1,33 @@
+#pragma once
+
+// The process-wide state the main window's start-up prepares. It lives until the
+// process ends; the UI thread owns it. Workers get what they need as copies.
+
+#include "data/CityDatabase.h"
+#include "data/SettingsFile.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace nimbrell {
+
+inline constexpr const char* ApplicationTitle = "Nimbrell - 桌面天气预报";
+inline constexpr const char* SettingsSection = "CONFIG";
+
+struct ProcessState {
+    std::string DataDirectory;
+    std::unique_ptr<SettingsFile> Settings;
+    std::unique_ptr<CityDatabase> Database;
+    std::string CityCode { "101010100" };
+    std::string ShowMoreMode { "0" };
+    std::int64_t BuildStamp { 0 };
+};
+
+ProcessState& State();
+
+// TEMP when set and not empty, else $XDG_CACHE_HOME, else $HOME/.cache; then
+// "/NimbrellWeather/". Always ends with a slash.
+std::string DataDirectoryFromEnvironment();
+
+}

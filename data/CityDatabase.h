@@ -1,0 +1,67 @@
+#pragma once
+
+// The connection to the extracted city and picture database. It opens its file
+// the first time a statement is prepared, read-write and never creating it, and
+// stays open for its lifetime. UI thread only.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace nimbrell {
+
+class CityDatabase {
+public:
+    // A prepared statement; finalized when it goes out of scope, also when the
+    // caller stops early or an error unwinds past it.
+    class Statement {
+    public:
+        Statement(Statement&& other) noexcept;
+        Statement& operator=(Statement&&) = delete;
+        ~Statement();
+
+        // True when a row is available, false when the statement is done. A busy
+        // or locked database is retried every 10 ms, 8 attempts in all.
+        bool Step();
+        // Column of the current row as UTF-8 text (null reads as empty).
+        std::string ColumnText(int index) const;
+
+    private:
+        friend class CityDatabase;
+        Statement(sqlite3* db, sqlite3_stmt* statement);
+
+        sqlite3* m_db;
+        sqlite3_stmt* m_statement;
+    };
+
+    explicit CityDatabase(std::string fileName);
+    ~CityDatabase();
+    CityDatabase(const CityDatabase&) = delete;
+    CityDatabase& operator=(const CityDatabase&) = delete;
+
+    const std::string& FileName() const { return m_fileName; }
+
+    // Throws "Cannot open file %s" when the file cannot be opened, otherwise the
+    // database engine's own message.
+    Statement Prepare(std::string_view sql);
+
+    // Rows of a two-column query as (column 0, column 1), in the order returned.
+    std::vector<std::pair<std::string, std::string>> QueryPairs(std::string_view sql);
+
+private:
+    sqlite3* Connection();
+
+    std::string m_fileName;
+    sqlite3* m_db { nullptr };
+};
+
+// The picture number for a weather description: the code of the first row of the
+// picture table whose name begins the description, 0 when none does.
+int InfoToIcon(CityDatabase& database, std::string_view description);
+
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+// An INI settings file: sections of key=value lines, names matched without
+// regard to ASCII case, UTF-8 on disk. Every read looks at the file as it is
+// now; every write replaces the file at once (and creates it, and the section,
+// when missing), keeping every other line as it was.
+
+#include <string>
+#include <string_view>
+
+namespace nimbrell {
+
+class SettingsFile {
+public:
+    explicit SettingsFile(std::string fileName);
+
+    const std::string& FileName() const { return m_fileName; }
+
+    // The stored value (at most 2047 characters, surrounding blanks and one pair
+    // of matching quotes removed), or fallback when the key or file is missing.
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view fallback) const;
+    // "0x"/"0X" followed by hexadecimal digits, or a signed decimal integer;
+    // anything else gives fallback.
+    int ReadInteger(std::string_view section, std::string_view key, int fallback) const;
+    // Any nonzero integer is true.
+    bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
+
+    // Throw "Unable to write to <full file name>" when the file cannot be written.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view key, int value);
+    void WriteBool(std::string_view section, std::string_view key, bool value);
+
+private:
+    std::string m_fileName;
+};
+
+}

@@ -1,0 +1,125 @@
+// nimbrell-makedb CITIES.tsv PICTURES.tsv OUT.db.z
+// Builds the embedded city and picture database from the two tab-separated lists
+// (one header line each, rows kept in file order) and writes it zlib-compressed.
+#include <sqlite3.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::vector<std::string>> readTsv(const std::string& path, std::size_t columns)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path);
+    std::vector<std::vector<std::string>> rows;
+    std::string line;
+    bool header = true;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (header) {
+            header = false;
+            continue;
+        }
+        if (line.empty())
+            continue;
+        std::vector<std::string> fields;
+        std::stringstream stream(line);
+        std::string field;
+        while (std::getline(stream, field, '\t'))
+            fields.push_back(field);
+        if (fields.size() != columns)
+            throw std::runtime_error(path + ":" + std::to_string(number) + ": expected " + std::to_string(columns) + " columns");
+        rows.push_back(std::move(fields));
+    }
+    return rows;
+}
+
+void check(sqlite3* db, int result)
+{
+    if (result != SQLITE_OK && result != SQLITE_DONE)
+        throw std::runtime_error(sqlite3_errmsg(db));
+}
+
+void exec(sqlite3* db, const char* sql)
+{
+    check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
+}
+
+void insertRows(sqlite3* db, const char* sql, const std::vector<std::vector<std::string>>& rows)
+{
+    sqlite3_stmt* statement = nullptr;
+    check(db, sqlite3_prepare_v2(db, sql, -1, &statement, nullptr));
+    for (const auto& row : rows) {
+        for (std::size_t i = 0; i < row.size(); ++i)
+            sqlite3_bind_text(statement, static_cast<int>(i + 1), row[i].c_str(), static_cast<int>(row[i].size()), SQLITE_TRANSIENT);
+        int result = sqlite3_step(statement);
+        if (result != SQLITE_DONE) {
+            sqlite3_finalize(statement);
+            throw std::runtime_error(sqlite3_errmsg(db));
+        }
+        sqlite3_reset(statement);
+    }
+    sqlite3_finalize(statement);
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::cerr << "usage: nimbrell-makedb CITIES.tsv PICTURES.tsv OUT.db.z\n";
+        return 2;
+    }
+    std::string output = argv[3];
+    std::string scratch = output + ".tmp.db";
+    try {
+        auto places = readTsv(argv[1], 3);
+        auto pictures = readTsv(argv[2], 2);
+
+        std::filesystem::remove(scratch);
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(scratch.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+            throw std::runtime_error("cannot create " + scratch);
+        exec(db, "PRAGMA page_size=1024; PRAGMA encoding='UTF-8'; PRAGMA journal_mode=DELETE;");
+        exec(db, "BEGIN; CREATE TABLE T_weather(code text, name text, flag text);"
+                 "CREATE TABLE T_weatherConfig(code text, name text);");
+        insertRows(db, "INSERT INTO T_weather(code, name, flag) VALUES (?, ?, ?)", places);
+        // The picture table lists code then name, as the table's columns do.
+        insertRows(db, "INSERT INTO T_weatherConfig(code, name) VALUES (?, ?)", pictures);
+        exec(db, "COMMIT;");
+        sqlite3_close(db);
+
+        std::ifstream in(scratch, std::ios::binary);
+        std::vector<unsigned char> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::filesystem::remove(scratch);
+
+        uLongf packedSize = compressBound(raw.size());
+        std::vector<unsigned char> packed(packedSize);
+        if (compress2(packed.data(), &packedSize, raw.data(), raw.size(), Z_BEST_COMPRESSION) != Z_OK)
+            throw std::runtime_error("compression failed");
+        std::ofstream out(output, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(packed.data()), static_cast<std::streamsize>(packedSize));
+        if (!out)
+            throw std::runtime_error("cannot write " + output);
+        std::cout << places.size() << " places, " << pictures.size() << " pictures, " << raw.size() << " bytes -> "
+                  << packedSize << " compressed\n";
+    } catch (const std::exception& error) {
+        std::filesystem::remove(scratch);
+        std::cerr << "nimbrell-makedb: " << error.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
