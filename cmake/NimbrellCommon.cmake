@@ -18,6 +18,10 @@ endif()
 
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
+# Third-party libraries shared by several folders, visible everywhere.
+pkg_check_modules(SQLITE3 REQUIRED IMPORTED_TARGET GLOBAL sqlite3)
+find_package(ZLIB REQUIRED)
+set_target_properties(ZLIB::ZLIB PROPERTIES IMPORTED_GLOBAL TRUE)
 
 # nimbrell_library(NAME SOURCES ... [LIBS ...]): one static library per subsystem.
 function(nimbrell_library name)

@@ -173,7 +173,8 @@ void SettingsFile::WriteString(std::string_view section, std::string_view key, s
     std::string entry = std::string(key) + "=" + singleLine(value);
     if (auto range = findSection(lines, section)) {
         if (auto index = findKey(lines, *range, key)) {
-            lines[*index] = entry;
+            // The key keeps the spelling it has in the file.
+            lines[*index] = std::string(keyLine(lines[*index])->key) + "=" + singleLine(value);
         } else {
             std::size_t insertAt = range->second;
             while (insertAt > range->first && TrimAsciiWhitespace(lines[insertAt - 1]).empty())

@@ -1,0 +1,67 @@
+#include "data/Autorun.h"
+#include "tests/common/TempDirectory.h"
+
+#include <gtest/gtest.h>
+
+using namespace nimbrell;
+using nimbrell::testing::ReadFile;
+using nimbrell::testing::TempDirectory;
+
+namespace {
+
+class AutorunTest : public ::testing::Test {
+protected:
+    TempDirectory directory;
+    void SetUp() override { setenv("XDG_CONFIG_HOME", directory.Path().c_str(), 1); }
+    void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
+};
+
+std::string execLine(const std::string& entry)
+{
+    auto start = entry.find("\nExec=");
+    return entry.substr(start + 6, entry.find('\n', start + 1) - start - 6);
+}
+
+}
+
+TEST_F(AutorunTest, EntryRunsTheProgramAndGoesAway)
+{
+    std::string path = directory / "autostart/NimbrellWeather.desktop";
+    EXPECT_EQ(AutorunEntryPath(), path);
+    ASSERT_TRUE(SetRunValue("/opt/nimbrell/bin/nimbrell"));
+    std::string entry = ReadFile(path);
+    EXPECT_TRUE(entry.starts_with("[Desktop Entry]\n"));
+    EXPECT_EQ(execLine(entry), "/opt/nimbrell/bin/nimbrell");
+
+    DeleteRunValue();
+    EXPECT_FALSE(std::filesystem::exists(path));
+    DeleteRunValue();
+    EXPECT_FALSE(std::filesystem::exists(path)) << "deleting a missing entry changes nothing";
+}
+
+TEST_F(AutorunTest, PathsWithReservedCharactersAreQuotedForTheExecKey)
+{
+    struct Case {
+        const char* program;
+        const char* exec;
+    } cases[] = {
+        { "/home/me/My Apps/nimbrell", "\"/home/me/My Apps/nimbrell\"" },
+        { "/home/me/100%/nimbrell", "\"/home/me/100%%/nimbrell\"" },
+        { "/home/me/a$b/nimbrell", "\"/home/me/a\\\\$b/nimbrell\"" },
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SetRunValue(c.program));
+        EXPECT_EQ(execLine(ReadFile(AutorunEntryPath())), c.exec) << c.program;
+    }
+}
+
+TEST_F(AutorunTest, UnwritablePlaceReportsFailure)
+{
+    nimbrell::testing::WriteFile(directory / "autostart", "a file, not a folder");
+    EXPECT_FALSE(SetRunValue("/usr/bin/nimbrell"));
+}
+
+TEST(ProgramPath, IsTheRunningExecutable)
+{
+    EXPECT_TRUE(std::filesystem::equivalent(ProgramPath(), "/proc/self/exe"));
+}

@@ -1,0 +1,156 @@
+#include "data/CityDatabase.h"
+#include "data/ResourceFile.h"
+#include "tests/common/TempDirectory.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using namespace nimbrell;
+using nimbrell::testing::TempDirectory;
+using nimbrell::testing::WriteFile;
+
+namespace {
+
+class CityDatabaseTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        directory = new TempDirectory;
+        ExtractResourceFile("Nimbrell", "exefile", *directory / "Nimbrell.db");
+    }
+    static void TearDownTestSuite() { delete directory; }
+
+    static TempDirectory* directory;
+    CityDatabase database { *directory / "Nimbrell.db" };
+
+    std::vector<std::pair<std::string, std::string>> query(const std::string& sql) { return database.QueryPairs(sql); }
+};
+
+TempDirectory* CityDatabaseTest::directory = nullptr;
+
+}
+
+TEST_F(CityDatabaseTest, TablesHoldThePlaceListAndThePictureTableInStoredOrder)
+{
+    auto count = database.Prepare("select count(*), sum(flag=\"1\"), sum(flag=\"2\"), sum(flag=\"3\") from T_weather");
+    ASSERT_TRUE(count.Step());
+    EXPECT_EQ(count.ColumnText(0), "2595");
+    EXPECT_EQ(count.ColumnText(1), "34");
+    EXPECT_EQ(count.ColumnText(2), "421");
+    EXPECT_EQ(count.ColumnText(3), "2140");
+    EXPECT_FALSE(count.Step());
+
+    auto pictures = query("select code,name from T_weatherConfig");
+    ASSERT_EQ(pictures.size(), 33u);
+    EXPECT_EQ(pictures.front(), (std::pair<std::string, std::string> { "1", "晴" }));
+    EXPECT_EQ(pictures[27], (std::pair<std::string, std::string> { "6", "小到中雨" }));
+    EXPECT_EQ(pictures[28], pictures[27]) << "duplicates are kept";
+    EXPECT_EQ(pictures.back(), (std::pair<std::string, std::string> { "7", "大到暴雨" }));
+
+    auto schema = query("select name, sql from sqlite_master");
+    ASSERT_EQ(schema.size(), 2u) << "two tables and no index";
+    auto format = database.Prepare("pragma page_size");
+    ASSERT_TRUE(format.Step());
+    EXPECT_EQ(format.ColumnText(0), "1024");
+    auto encoding = database.Prepare("pragma encoding");
+    ASSERT_TRUE(encoding.Step());
+    EXPECT_EQ(encoding.ColumnText(0), "UTF-8");
+}
+
+TEST_F(CityDatabaseTest, ProvinceCityAndCountyQueriesOfTheSettingsWindow)
+{
+    auto provinces = query("select name,code from T_weather where flag=\"1\"");
+    ASSERT_EQ(provinces.size(), 34u);
+    EXPECT_EQ(provinces[0], (std::pair<std::string, std::string> { "北京", "01" }));
+    EXPECT_EQ(provinces[4], (std::pair<std::string, std::string> { "辽宁", "07" }));
+    EXPECT_EQ(provinces[5], (std::pair<std::string, std::string> { "黑龙江", "05" }));
+
+    auto beijing = query("select name,code from T_weather where code like \"10101%\" and flag=\"2\"");
+    ASSERT_EQ(beijing.size(), 15u);
+    EXPECT_EQ(beijing.front(), (std::pair<std::string, std::string> { "北京", "101010100" }));
+    EXPECT_EQ(beijing[1], (std::pair<std::string, std::string> { "海淀", "101010200" }));
+    EXPECT_EQ(beijing.back(), (std::pair<std::string, std::string> { "平谷", "101011500" }));
+    for (std::size_t i = 0; i < beijing.size(); ++i) {
+        std::string station = std::to_string(i + 1);
+        EXPECT_EQ(beijing[i].second, "10101" + std::string(2 - station.size(), '0') + station + "00");
+    }
+
+    auto harbin = query("select name,code from T_weather where code like \"1010501%\" and flag=\"3\"");
+    std::vector<std::string> codes;
+    for (const auto& [name, code] : harbin)
+        codes.push_back(code);
+    for (const char* code : { "101050102", "101050109", "101050110", "101050111", "101050112", "101050113" })
+        EXPECT_NE(std::find(codes.begin(), codes.end(), code), codes.end()) << code;
+    EXPECT_EQ(harbin.front().first, "双城");
+}
+
+TEST_F(CityDatabaseTest, PictureLookupIsAPrefixMatchInTableOrder)
+{
+    struct Case {
+        const char* description;
+        int picture;
+    } cases[] = {
+        { "多云转晴", 2 }, { "晴转多云", 1 }, { "小雨转中雨", 6 }, { "雷阵雨伴有冰雹", 5 }, { "霾", 0 },
+        { "", 0 }, { "阴", 3 }, { "大暴雨", 7 }, { "暴雨", 11 }, { "强沙尘暴", 15 }, { "扬沙转浮尘", 14 },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(InfoToIcon(database, c.description), c.picture) << c.description;
+}
+
+TEST(CityDatabase, MissingFileFailsWithItsNameAndIsNotCreated)
+{
+    TempDirectory directory;
+    CityDatabase database(directory / "absent.db");
+    try {
+        database.Prepare("select 1");
+        FAIL() << "expected an error";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open file " + (directory / "absent.db"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(directory / "absent.db"));
+}
+
+TEST(CityDatabase, FileThatIsNotADatabaseRaisesTheEnginesMessage)
+{
+    TempDirectory directory;
+    std::string garbage(4096, '\x5A');
+    WriteFile(directory / "garbage.db", garbage);
+    CityDatabase database(directory / "garbage.db");
+    try {
+        database.QueryPairs("select code,name from T_weatherConfig");
+        FAIL() << "expected an error";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), "file is not a database");
+    }
+}
+
+TEST(CityDatabase, BadSqlRaisesTheEnginesMessage)
+{
+    TempDirectory directory;
+    ExtractResourceFile("Nimbrell", "exefile", directory / "Nimbrell.db");
+    CityDatabase database(directory / "Nimbrell.db");
+    EXPECT_THROW(database.Prepare("select nothing from nowhere"), std::runtime_error);
+    EXPECT_EQ(database.QueryPairs("select code,name from T_weatherConfig").size(), 33u) << "the connection stays usable";
+}
+
+TEST(CityDatabase, LockedDatabaseIsRetriedThenReported)
+{
+    TempDirectory directory;
+    std::string path = directory / "Nimbrell.db";
+    ExtractResourceFile("Nimbrell", "exefile", path);
+
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &holder, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    CityDatabase database(path);
+    try {
+        database.QueryPairs("select code,name from T_weatherConfig");
+        FAIL() << "expected an error while another connection holds an exclusive lock";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), "database is locked");
+    }
+    ASSERT_EQ(sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(holder);
+    EXPECT_EQ(database.QueryPairs("select code,name from T_weatherConfig").size(), 33u);
+}

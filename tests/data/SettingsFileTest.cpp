@@ -1,0 +1,136 @@
+#include "data/SettingsFile.h"
+#include "tests/common/TempDirectory.h"
+
+#include <gtest/gtest.h>
+
+using namespace nimbrell;
+using nimbrell::testing::ReadFile;
+using nimbrell::testing::TempDirectory;
+using nimbrell::testing::WriteFile;
+
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    TempDirectory directory;
+    std::string path { directory / "historyLog.ini" };
+    SettingsFile settings { path };
+};
+
+}
+
+TEST_F(SettingsFileTest, MissingFileGivesDefaults)
+{
+    EXPECT_EQ(settings.ReadInteger("CONFIG", "formLeft", 500), 500);
+    EXPECT_EQ(settings.ReadString("CONFIG", "city", "北京"), "北京");
+    EXPECT_FALSE(settings.ReadBool("CONFIG", "autoRun", false));
+    EXPECT_FALSE(std::filesystem::exists(path)) << "reading never creates the file";
+}
+
+TEST_F(SettingsFileTest, IntegerReads)
+{
+    struct Case {
+        const char* stored;
+        int expected;
+    } cases[] = {
+        { "0x1F4", 500 }, { "0X1f4", 500 }, { "abc", 500 }, { "", 500 }, { "0x", 500 }, { "0xZZ", 500 },
+        { "-12", -12 }, { "+7", 7 }, { "  42  ", 42 }, { "99999999999", 500 }, { "12abc", 500 },
+        { "0xFFFFFFFF", -1 }, { "0x100000000", 500 }, { "\"310\"", 310 },
+    };
+    for (const auto& c : cases) {
+        WriteFile(path, std::string("[CONFIG]\nformLeft=") + c.stored + "\n");
+        EXPECT_EQ(settings.ReadInteger("CONFIG", "formLeft", 500), c.expected) << "stored: " << c.stored;
+    }
+}
+
+TEST_F(SettingsFileTest, BooleanReads)
+{
+    struct Case {
+        const char* stored;
+        bool fallback;
+        bool expected;
+    } cases[] = { { "2", false, true }, { "1", false, true }, { "0", true, false }, { "-1", false, true }, { "yes", true, true }, { "yes", false, false } };
+    for (const auto& c : cases) {
+        WriteFile(path, std::string("[CONFIG]\nautoRun=") + c.stored + "\n");
+        EXPECT_EQ(settings.ReadBool("CONFIG", "autoRun", c.fallback), c.expected) << "stored: " << c.stored;
+    }
+}
+
+TEST_F(SettingsFileTest, WritesCreateFileAndSectionAndReadBackUnchanged)
+{
+    settings.WriteString("CONFIG", "city", "哈尔滨");
+    settings.WriteInteger("CONFIG", "winSize", 15);
+    settings.WriteBool("CONFIG", "autoRun", true);
+    EXPECT_EQ(ReadFile(path), "[CONFIG]\ncity=哈尔滨\nwinSize=15\nautoRun=1\n");
+    EXPECT_EQ(settings.ReadString("config", "CITY", ""), "哈尔滨") << "names match without regard to case";
+    EXPECT_EQ(settings.ReadInteger("CONFIG", "winsize", 10), 15);
+
+    settings.WriteString("config", "WINSIZE", "7");
+    EXPECT_EQ(ReadFile(path), "[CONFIG]\ncity=哈尔滨\nwinSize=7\nautoRun=1\n") << "an existing key is replaced in place";
+}
+
+TEST_F(SettingsFileTest, WritesKeepOtherSectionsCommentsAndUnknownLines)
+{
+    WriteFile(path, "; comment\r\n[OTHER]\r\nx=1\r\n\r\n[CONFIG]\r\nformLeft=10\r\n\r\n[LAST]\r\ny=2\r\n");
+    settings.WriteInteger("CONFIG", "formTop", 20);
+    EXPECT_EQ(ReadFile(path), "; comment\n[OTHER]\nx=1\n\n[CONFIG]\nformLeft=10\nformTop=20\n\n[LAST]\ny=2\n");
+    EXPECT_EQ(settings.ReadInteger("OTHER", "x", 0), 1);
+    EXPECT_EQ(settings.ReadInteger("LAST", "y", 0), 2);
+}
+
+TEST_F(SettingsFileTest, FirstSectionAndFirstKeyWin)
+{
+    WriteFile(path, "[CONFIG]\ncity=A\ncity=B\n[CONFIG]\ncity=C\n");
+    EXPECT_EQ(settings.ReadString("CONFIG", "city", ""), "A");
+}
+
+TEST_F(SettingsFileTest, ValueWithLineBreakCannotInjectKeys)
+{
+    settings.WriteString("CONFIG", "city", "北京\n[CONFIG]\nformLeft=1");
+    EXPECT_EQ(settings.ReadInteger("CONFIG", "formLeft", 500), 500);
+    EXPECT_EQ(settings.ReadString("CONFIG", "city", ""), "北京 [CONFIG] formLeft=1");
+}
+
+TEST_F(SettingsFileTest, UnwritablePlaceRaisesWithTheFullName)
+{
+    WriteFile(directory / "plainfile", "x");
+    SettingsFile inside(directory / "plainfile/historyLog.ini");
+    try {
+        inside.WriteInteger("CONFIG", "formLeft", 1);
+        FAIL() << "expected an error";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + (directory / "plainfile/historyLog.ini"));
+    }
+    EXPECT_EQ(ReadFile(directory / "plainfile"), "x");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory.Path()), {}), 1) << "no scratch file is left behind";
+}
+
+TEST_F(SettingsFileTest, GarbageAndHugeLinesNeitherCrashNorGetLost)
+{
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i)
+        garbage += static_cast<char>((i * 131 + 7) % 256);
+    std::string huge(100000, 'x');
+    std::string content = garbage + "\n[CONFIG]\ncity=" + huge + "\nbad=\xC3\x28\xFF\nformLeft=0x1F4\n" + garbage;
+    WriteFile(path, content);
+
+    EXPECT_EQ(settings.ReadString("CONFIG", "city", "").size(), 2047u);
+    EXPECT_EQ(settings.ReadString("CONFIG", "bad", ""), "\xEF\xBF\xBD(\xEF\xBF\xBD") << "invalid UTF-8 reads as replacement characters";
+    EXPECT_EQ(settings.ReadInteger("CONFIG", "formLeft", 0), 500);
+
+    settings.WriteInteger("CONFIG", "formTop", 300);
+    std::string after = ReadFile(path);
+    EXPECT_NE(after.find("city=" + huge + "\n"), std::string::npos) << "the long line is kept whole";
+    EXPECT_EQ(settings.ReadInteger("CONFIG", "formTop", 0), 300);
+}
+
+TEST_F(SettingsFileTest, LongChineseValueIsCutAtWholeCharacters)
+{
+    std::string value;
+    for (int i = 0; i < 3000; ++i)
+        value += "天";
+    settings.WriteString("CONFIG", "city", value);
+    std::string read = settings.ReadString("CONFIG", "city", "");
+    EXPECT_EQ(read.size(), 2047u * 3);
+    EXPECT_EQ(read, value.substr(0, 2047 * 3));
+}
