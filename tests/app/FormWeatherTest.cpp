@@ -1,0 +1,143 @@
+#include "app/FormWeather.h"
+#include "app/ProcessState.h"
+#include "platform/Application.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "tests/common/TempDirectory.h"
+
+#include <gtest/gtest.h>
+
+using namespace nimbrell;
+using nimbrell::testing::ReadFile;
+using nimbrell::testing::TempDirectory;
+using nimbrell::testing::WriteFile;
+
+namespace {
+
+class FormWeatherTest : public ::testing::Test {
+protected:
+    TempDirectory temp;
+    std::string dataDirectory { (temp.Path() / "NimbrellWeather").string() + "/" };
+    std::string settingsPath { dataDirectory + "historyLog.ini" };
+    platform::HeadlessBackend* backend { new platform::HeadlessBackend(platform::ClockKind::Manual) };
+    platform::Application application { std::unique_ptr<platform::Backend>(backend) };
+
+    void SetUp() override
+    {
+        setenv("TEMP", temp.Path().c_str(), 1);
+        application.SetTitle(ApplicationTitle);
+    }
+    void TearDown() override { unsetenv("TEMP"); }
+
+    void writeSettings(const std::string& lines)
+    {
+        std::filesystem::create_directories(dataDirectory);
+        WriteFile(settingsPath, "[CONFIG]\n" + lines);
+    }
+};
+
+}
+
+TEST_F(FormWeatherTest, FirstStartUsesTheDefaultsAndWritesOutTheDatabase)
+{
+    TFormWeather form;
+    EXPECT_TRUE(backend->MessageBoxes().empty());
+    EXPECT_EQ(State().DataDirectory, dataDirectory);
+    EXPECT_EQ(State().BuildStamp, 201108181030);
+    EXPECT_EQ(form.Left(), 500);
+    EXPECT_EQ(form.Top(), 300);
+    EXPECT_EQ(form.Native().Width(), 635);
+    EXPECT_EQ(form.Native().Height(), 866);
+    EXPECT_EQ(State().CityCode, "101010100");
+    EXPECT_EQ(State().ShowMoreMode, "0");
+    EXPECT_FLOAT_EQ(form.SceneScale(), 1.0f);
+    ASSERT_TRUE(State().Database);
+    EXPECT_EQ(State().Database->QueryPairs("select name,code from T_weather").size(), 2595u);
+    EXPECT_FALSE(std::filesystem::exists(settingsPath)) << "the settings file is created by the first write";
+}
+
+TEST_F(FormWeatherTest, StoredSettingsPlaceAndScaleTheWindow)
+{
+    struct Case {
+        const char* lines;
+        int left, top;
+        float scale;
+        const char* city;
+        const char* mode;
+    } cases[] = {
+        { "formLeft=0x1F4\nformTop=-20\nwinSize=5\n", 500, -20, 0.5f, "101010100", "0" },
+        { "formLeft=abc\nformTop=\nwinSize=20\ncityCode=101050101\nshowMore=2\n", 500, 300, 2.0f, "101050101", "2" },
+        { "formLeft=9000\nformTop=9000\nshowMore=7\n", 9000, 9000, 1.0f, "101010100", "7" },
+    };
+    for (const auto& c : cases) {
+        writeSettings(c.lines);
+        TFormWeather form;
+        EXPECT_EQ(form.Left(), c.left) << c.lines;
+        EXPECT_EQ(form.Top(), c.top) << c.lines;
+        EXPECT_FLOAT_EQ(form.SceneScale(), c.scale) << c.lines;
+        EXPECT_EQ(State().CityCode, c.city) << c.lines;
+        EXPECT_EQ(State().ShowMoreMode, c.mode) << c.lines;
+    }
+}
+
+TEST_F(FormWeatherTest, CloseWritesThePositionAndTheNextStartUsesIt)
+{
+    {
+        TFormWeather form;
+        form.Move(42, 4242);
+        form.Close();
+    }
+    EXPECT_EQ(ReadFile(settingsPath), "[CONFIG]\nformLeft=42\nformTop=4242\n");
+    TFormWeather again;
+    EXPECT_EQ(again.Left(), 42);
+    EXPECT_EQ(again.Top(), 4242);
+}
+
+TEST_F(FormWeatherTest, ReportListOutlivesTheWindowForWorkersStillRunning)
+{
+    SharedReportList heldByWorker;
+    {
+        TFormWeather form;
+        heldByWorker = form.Reports();
+        form.Close();
+    }
+    heldByWorker->Lock()->push_back(TInfo { "晴", "25℃", "微风" });
+    EXPECT_EQ(heldByWorker->Lock()->size(), 1u);
+}
+
+TEST_F(FormWeatherTest, UnwritableDataDirectoryIsReportedAndTheProgramRunsOn)
+{
+    WriteFile(temp / "blocked", "a file where a folder should be");
+    setenv("TEMP", (temp / "blocked").c_str(), 1);
+    TFormWeather form;
+    ASSERT_EQ(backend->MessageBoxes().size(), 1u);
+    EXPECT_EQ(backend->MessageBoxes()[0].text, "Unable to create directory " + (temp / "blocked") + "/NimbrellWeather/");
+    EXPECT_EQ(backend->MessageBoxes()[0].caption, "Nimbrell - 桌面天气预报");
+    EXPECT_FALSE(form.IsClosed());
+    form.Close();
+    EXPECT_TRUE(form.IsClosed());
+    EXPECT_EQ(backend->MessageBoxes().size(), 1u) << "closing after a failed start-up writes nothing and reports nothing";
+}
+
+TEST_F(FormWeatherTest, SettingsThatCannotBeWrittenAtCloseAreReportedAndTheWindowStillCloses)
+{
+    TFormWeather form;
+    std::filesystem::remove_all(dataDirectory);
+    WriteFile(dataDirectory.substr(0, dataDirectory.size() - 1), "the folder became a file");
+    application.SetMainWindow(form.Handle());
+    platform::PostMessage(form.Handle(), platform::WM_CLOSE, 0, 0);
+    application.ProcessMessages();
+    EXPECT_TRUE(form.IsClosed());
+    EXPECT_TRUE(application.Terminated());
+    ASSERT_EQ(backend->MessageBoxes().size(), 1u);
+    EXPECT_EQ(backend->MessageBoxes()[0].text, "Unable to write to " + settingsPath);
+}
+
+TEST_F(FormWeatherTest, EmptyTempFallsBackToTheUsersCacheFolder)
+{
+    setenv("TEMP", "", 1);
+    setenv("XDG_CACHE_HOME", (temp / "cache").c_str(), 1);
+    TFormWeather form;
+    unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(State().DataDirectory, (temp / "cache") + "/NimbrellWeather/");
+    EXPECT_TRUE(std::filesystem::exists(State().DataDirectory + "Nimbrell.db"));
+}
