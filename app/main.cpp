@@ -1,6 +1,7 @@
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
 #include "platform/Application.h"
+#include "platform/gtk/GtkBackend.h"
 #include "platform/headless/HeadlessBackend.h"
 
 #include <cstdlib>
@@ -12,11 +13,15 @@ namespace {
 
 std::unique_ptr<platform::Backend> chooseBackend()
 {
-    const char* display = std::getenv("DISPLAY");
-    if (display && *display)
-        std::cerr << "nimbrell: the desktop back end is not built yet; running on the headless back end\n";
-    else
-        std::cerr << "nimbrell: no display; running on the headless back end\n";
+    auto present = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    if (present("DISPLAY") || present("WAYLAND_DISPLAY")) {
+        if (auto desktop = platform::CreateGtkBackend())
+            return desktop;
+    }
+    std::cerr << "nimbrell: no display; running on the headless back end\n";
     return std::make_unique<platform::HeadlessBackend>();
 }
 

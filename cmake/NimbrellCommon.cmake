@@ -30,13 +30,20 @@ function(nimbrell_library name)
   target_link_libraries(${name} PUBLIC nimbrell_options ${ARG_LIBS})
 endfunction()
 
-# nimbrell_test(NAME SOURCES ... LIBS ... LABELS unit|integration|gui [TIMEOUT s])
-# One GoogleTest executable registered as one CTest test with its label.
+# nimbrell_test(NAME SOURCES ... LIBS ... LABELS unit|integration|gui [DESKTOP] [TIMEOUT s])
+# One GoogleTest executable registered as one CTest test with its label. DESKTOP
+# runs it on a private X desktop with a compositor (scripts/with-desktop.sh).
 function(nimbrell_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "DESKTOP" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE nimbrell_options ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
-  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  if(ARG_DESKTOP)
+    add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/scripts/with-desktop.sh $<TARGET_FILE:${name}> --gtest_color=no)
+    # Each test owns a display of its own, but screenshots want a quiet machine.
+    set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
+  else()
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  endif()
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()

@@ -1,7 +1,10 @@
 #pragma once
 
-// What the message loop needs from the desktop it runs on. Two back ends
-// implement it: headless (no display: tests, rendering to files) and GTK.
+// What the message loop and the windows need from the desktop they run on. Two
+// back ends implement it: headless (no display: tests, rendering to files) and
+// GTK on X11 (the real desktop).
+
+#include "platform/Message.h"
 
 #include <cstdint>
 #include <memory>
@@ -9,7 +12,29 @@
 
 namespace nimbrell::platform {
 
-// The native side of one top-level window.
+struct ScreenPoint {
+    int x { 0 };
+    int y { 0 };
+    bool operator==(const ScreenPoint&) const = default;
+};
+
+struct ScreenRect {
+    int left { 0 };
+    int top { 0 };
+    int right { 0 };
+    int bottom { 0 };
+    bool operator==(const ScreenRect&) const = default;
+};
+
+enum class WindowKind {
+    TopLevel, // borderless, no task-bar or pager entry
+    Popup,    // a drop-down: placed by the program, never managed
+};
+
+enum class CursorShape { Default, Arrow, Hand, IBeam, SizeNWSE, SizeWE, SizeNS, SizeAll, Wait, No };
+
+// The native side of one window. Input reaching it becomes messages posted to
+// its handle (client coordinates in lParam, see Message.h).
 class NativeWindow {
 public:
     virtual ~NativeWindow() = default;
@@ -23,6 +48,20 @@ public:
     virtual void Show() = 0;
     virtual void Hide() = 0;
     virtual bool IsVisible() const = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+
+    // Shows a premultiplied 0xAARRGGBB image as the window's whole content, at
+    // the window's position, blended per pixel with what lies below. Pixels of
+    // alpha 0 do not take the mouse.
+    virtual void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes) = 0;
+    // While on, the whole window lets the mouse through.
+    virtual void SetMousePassThrough(bool passThrough) = 0;
+    virtual bool MousePassThrough() const = 0;
+
+    // While captured, every mouse event goes to this window, wherever the mouse is.
+    virtual void SetCapture(bool capture) = 0;
+    virtual void SetCursor(CursorShape cursor) = 0;
+    virtual void Focus() = 0;
 };
 
 class Backend {
@@ -38,10 +77,19 @@ public:
     // Monotonic milliseconds.
     virtual std::uint64_t TickCount() = 0;
 
-    // A modal message box; returns when the user has dismissed it.
+    // A modal message box; returns when the user has dismissed it. Posted
+    // messages keep being dispatched meanwhile.
     virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;
 
-    virtual std::unique_ptr<NativeWindow> CreateNativeWindow() = 0;
+    virtual std::unique_ptr<NativeWindow> CreateNativeWindow(HWND handle, WindowKind kind) = 0;
+
+    // The usable area of the monitor that holds the point (without panels).
+    virtual ScreenRect WorkAreaAt(ScreenPoint point) = 0;
+    virtual ScreenPoint CursorPosition() = 0;
+
+    // Whether a compositor blends windows per pixel; without one, transparent
+    // pixels show black.
+    virtual bool IsComposited() = 0;
 };
 
 }

@@ -18,6 +18,52 @@ struct Message {
     LPARAM lParam { 0 };
 };
 
+// Mouse messages carry client coordinates in lParam (x in the low 16 bits, y in
+// the high 16 bits, both signed) and the button and shift state in wParam.
+// WM_MOUSEWHEEL carries the delta (120 a notch) in the high 16 bits of wParam.
+// Key messages carry the virtual key in wParam and the shift state in lParam;
+// WM_CHAR carries a Unicode code point.
+enum : WPARAM {
+    MK_LBUTTON = 0x0001,
+    MK_RBUTTON = 0x0002,
+    MK_SHIFT = 0x0004,
+    MK_CONTROL = 0x0008,
+    MK_MBUTTON = 0x0010,
+    MK_ALT = 0x0020,
+};
+
+inline LPARAM MakePointParam(int x, int y)
+{
+    return static_cast<LPARAM>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16) | static_cast<std::uint16_t>(x));
+}
+inline int PointParamX(LPARAM lParam) { return static_cast<std::int16_t>(lParam & 0xFFFF); }
+inline int PointParamY(LPARAM lParam) { return static_cast<std::int16_t>((lParam >> 16) & 0xFFFF); }
+
+// Virtual keys; letters and digits are their upper-case ASCII codes.
+enum : WPARAM {
+    VK_BACK = 0x08,
+    VK_TAB = 0x09,
+    VK_RETURN = 0x0D,
+    VK_SHIFT = 0x10,
+    VK_CONTROL = 0x11,
+    VK_MENU = 0x12,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_PRIOR = 0x21,
+    VK_NEXT = 0x22,
+    VK_END = 0x23,
+    VK_HOME = 0x24,
+    VK_LEFT = 0x25,
+    VK_UP = 0x26,
+    VK_RIGHT = 0x27,
+    VK_DOWN = 0x28,
+    VK_INSERT = 0x2D,
+    VK_DELETE = 0x2E,
+    VK_ADD = 0x6B,
+    VK_SUBTRACT = 0x6D,
+    VK_F1 = 0x70,
+};
+
 // The window message codes the system uses, with their usual numbers.
 enum : std::uint32_t {
     WM_CLOSE = 0x0010,

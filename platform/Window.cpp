@@ -4,9 +4,9 @@
 
 namespace nimbrell::platform {
 
-Window::Window()
-    : m_native(Application::Instance().GetBackend().CreateNativeWindow())
-    , m_handle(RegisterWindow(*this))
+Window::Window(WindowKind kind)
+    : m_handle(RegisterWindow(*this))
+    , m_native(Application::Instance().GetBackend().CreateNativeWindow(m_handle, kind))
 {
 }
 

@@ -11,7 +11,7 @@ namespace nimbrell::platform {
 
 class Window : public MessageTarget {
 public:
-    Window();
+    explicit Window(WindowKind kind = WindowKind::TopLevel);
     ~Window() override;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -37,8 +37,8 @@ protected:
 private:
     void DestroyHandle();
 
-    std::unique_ptr<NativeWindow> m_native;
     HWND m_handle { 0 };
+    std::unique_ptr<NativeWindow> m_native;
 };
 
 }

@@ -2,41 +2,32 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <iostream>
 #include <poll.h>
 
 namespace nimbrell::platform {
 
-namespace {
+void HeadlessWindow::Move(int left, int top)
+{
+    m_left = left;
+    m_top = top;
+}
 
-class HeadlessWindow final : public NativeWindow {
-public:
-    void Move(int left, int top) override
-    {
-        m_left = left;
-        m_top = top;
+void HeadlessWindow::Resize(int width, int height)
+{
+    m_width = width;
+    m_height = height;
+}
+
+void HeadlessWindow::PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes)
+{
+    ++m_pushes;
+    m_pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(y) * strideBytes);
+        std::memcpy(m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width), row, static_cast<std::size_t>(width) * 4);
     }
-    int Left() const override { return m_left; }
-    int Top() const override { return m_top; }
-    void Resize(int width, int height) override
-    {
-        m_width = width;
-        m_height = height;
-    }
-    int Width() const override { return m_width; }
-    int Height() const override { return m_height; }
-    void Show() override { m_visible = true; }
-    void Hide() override { m_visible = false; }
-    bool IsVisible() const override { return m_visible; }
-
-private:
-    int m_left { 0 };
-    int m_top { 0 };
-    int m_width { 0 };
-    int m_height { 0 };
-    bool m_visible { false };
-};
-
 }
 
 HeadlessBackend::HeadlessBackend(ClockKind clock)
@@ -70,9 +61,14 @@ void HeadlessBackend::ShowMessageBox(const std::string& text, const std::string&
     std::cerr << "[" << caption << "] " << text << std::endl;
 }
 
-std::unique_ptr<NativeWindow> HeadlessBackend::CreateNativeWindow()
+std::unique_ptr<NativeWindow> HeadlessBackend::CreateNativeWindow(HWND, WindowKind)
 {
     return std::make_unique<HeadlessWindow>();
+}
+
+ScreenRect HeadlessBackend::WorkAreaAt(ScreenPoint)
+{
+    return m_workArea;
 }
 
 }

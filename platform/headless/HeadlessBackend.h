@@ -1,8 +1,9 @@
 #pragma once
 
-// The back end without a display: windows are positions and sizes only, message
-// boxes go to standard error and are kept for inspection. With a manual clock
-// time stands still until AdvanceClock, so timer tests are deterministic.
+// The back end without a display: windows keep their geometry and the last image
+// pushed to them, message boxes go to standard error and are kept for
+// inspection. With a manual clock time stands still until AdvanceClock, so timer
+// tests are deterministic.
 
 #include "platform/Backend.h"
 
@@ -13,6 +14,46 @@ namespace nimbrell::platform {
 
 enum class ClockKind { Real, Manual };
 
+class HeadlessWindow final : public NativeWindow {
+public:
+    void Move(int left, int top) override;
+    int Left() const override { return m_left; }
+    int Top() const override { return m_top; }
+    void Resize(int width, int height) override;
+    int Width() const override { return m_width; }
+    int Height() const override { return m_height; }
+    void Show() override { m_visible = true; }
+    void Hide() override { m_visible = false; }
+    bool IsVisible() const override { return m_visible; }
+    void SetTitle(const std::string& title) override { m_title = title; }
+    void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes) override;
+    void SetMousePassThrough(bool passThrough) override { m_passThrough = passThrough; }
+    bool MousePassThrough() const override { return m_passThrough; }
+    void SetCapture(bool capture) override { m_captured = capture; }
+    void SetCursor(CursorShape cursor) override { m_cursor = cursor; }
+    void Focus() override { }
+
+    const std::string& Title() const { return m_title; }
+    bool Captured() const { return m_captured; }
+    CursorShape Cursor() const { return m_cursor; }
+    int PushCount() const { return m_pushes; }
+    // The last image pushed, rows packed (stride = width).
+    const std::vector<std::uint32_t>& PushedPixels() const { return m_pixels; }
+
+private:
+    std::string m_title;
+    std::vector<std::uint32_t> m_pixels;
+    int m_left { 0 };
+    int m_top { 0 };
+    int m_width { 0 };
+    int m_height { 0 };
+    int m_pushes { 0 };
+    CursorShape m_cursor { CursorShape::Default };
+    bool m_visible { false };
+    bool m_passThrough { false };
+    bool m_captured { false };
+};
+
 class HeadlessBackend final : public Backend {
 public:
     explicit HeadlessBackend(ClockKind clock = ClockKind::Real);
@@ -21,9 +62,14 @@ public:
     void WaitForEvents(int wakeFd, int timeoutMs) override;
     std::uint64_t TickCount() override;
     void ShowMessageBox(const std::string& text, const std::string& caption) override;
-    std::unique_ptr<NativeWindow> CreateNativeWindow() override;
+    std::unique_ptr<NativeWindow> CreateNativeWindow(HWND handle, WindowKind kind) override;
+    ScreenRect WorkAreaAt(ScreenPoint point) override;
+    ScreenPoint CursorPosition() override { return m_cursor; }
+    bool IsComposited() override { return true; }
 
     void AdvanceClock(std::uint64_t milliseconds) { m_manualNow += milliseconds; }
+    void SetCursorPosition(ScreenPoint point) { m_cursor = point; }
+    void SetWorkArea(ScreenRect area) { m_workArea = area; }
 
     struct MessageBoxRecord {
         std::string text;
@@ -35,6 +81,8 @@ private:
     ClockKind m_clock;
     std::uint64_t m_manualNow { 1000 };
     std::vector<MessageBoxRecord> m_messageBoxes;
+    ScreenPoint m_cursor;
+    ScreenRect m_workArea { 0, 0, 1920, 1080 };
 };
 
 }

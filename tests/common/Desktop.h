@@ -1,0 +1,96 @@
+#pragma once
+
+// Helpers for tests on a real X desktop (scripts/with-desktop.sh): screenshots
+// through ImageMagick's import, input through xdotool, and pumping the
+// application's loop for a while.
+
+#include "platform/Application.h"
+#include "platform/Timer.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace nimbrell::testing {
+
+struct Rgb {
+    int r { 0 };
+    int g { 0 };
+    int b { 0 };
+};
+
+// The compositor's root colour on the test desktop.
+inline constexpr Rgb DesktopRoot { 0x80, 0x80, 0x80 };
+
+inline bool Near(Rgb a, Rgb b, int tolerance)
+{
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
+}
+
+inline std::string Describe(Rgb c)
+{
+    return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) + ")";
+}
+
+class Screenshot {
+public:
+    // The whole screen as it is now, composited.
+    Screenshot()
+    {
+        FILE* pipe = popen("import -silent -window root -depth 8 rgb:- 2>/dev/null", "r");
+        if (!pipe)
+            throw std::runtime_error("cannot run import");
+        unsigned char buffer[65536];
+        std::size_t got;
+        while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            m_bytes.insert(m_bytes.end(), buffer, buffer + got);
+        pclose(pipe);
+        if (m_bytes.size() != static_cast<std::size_t>(Width * Height * 3))
+            throw std::runtime_error("unexpected screenshot size " + std::to_string(m_bytes.size()));
+    }
+
+    Rgb At(int x, int y) const
+    {
+        std::size_t offset = (static_cast<std::size_t>(y) * Width + static_cast<std::size_t>(x)) * 3;
+        return { m_bytes[offset], m_bytes[offset + 1], m_bytes[offset + 2] };
+    }
+
+    static constexpr int Width = 1280;
+    static constexpr int Height = 1024;
+
+private:
+    std::vector<unsigned char> m_bytes;
+};
+
+inline void RunCommand(const std::string& command)
+{
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("failed: " + command);
+}
+
+// Runs the loop until condition holds or the time is up; returns the condition.
+inline bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::milliseconds(3000))
+{
+    auto& application = platform::Application::Instance();
+    platform::Timer tick;
+    tick.SetInterval(10);
+    tick.SetEnabled(true);
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        application.HandleMessage();
+    }
+    return true;
+}
+
+inline void PumpFor(std::chrono::milliseconds duration)
+{
+    PumpUntil([] { return false; }, duration);
+}
+
+}

@@ -1,0 +1,155 @@
+#include "platform/Application.h"
+#include "platform/Window.h"
+#include "platform/gtk/GtkBackend.h"
+#include "tests/common/Desktop.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace nimbrell::platform;
+using namespace nimbrell::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+class InputWindow : public Window {
+public:
+    std::vector<Message> received;
+
+    bool Got(std::uint32_t code) const
+    {
+        for (const auto& message : received) {
+            if (message.message == code)
+                return true;
+        }
+        return false;
+    }
+
+protected:
+    void OnMessage(Message& message) override { received.push_back(message); }
+};
+
+// Premultiplied pixels: an opaque red left half; at the top right a white at half
+// alpha; the rest fully transparent.
+std::vector<std::uint32_t> testImage(int width, int height)
+{
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height), 0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            auto& pixel = pixels[static_cast<std::size_t>(y * width + x)];
+            if (x < width / 2)
+                pixel = 0xFFFF0000;
+            else if (y < height / 2)
+                pixel = 0x80808080;
+        }
+    }
+    return pixels;
+}
+
+class GtkWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto backend = CreateGtkBackend();
+        ASSERT_TRUE(backend) << "no X display";
+        application = std::make_unique<Application>(std::move(backend));
+        ASSERT_TRUE(PumpUntil([&] { return application->GetBackend().IsComposited(); }, 10s)) << "no compositor";
+    }
+
+    void showLayered(InputWindow& window, int left, int top, const std::vector<std::uint32_t>& pixels, int width, int height)
+    {
+        window.Move(left, top);
+        window.Native().Resize(width, height);
+        window.Native().Show();
+        window.Native().PushLayered(pixels.data(), width, height, width * 4);
+        PumpFor(400ms);
+    }
+
+    std::unique_ptr<Application> application;
+};
+
+}
+
+TEST_F(GtkWindowTest, PushedImageBlendsPerPixelWithTheDesktop)
+{
+    InputWindow window;
+    showLayered(window, 100, 100, testImage(200, 100), 200, 100);
+    Screenshot screen;
+    const Rgb root = DesktopRoot;
+    EXPECT_TRUE(Near(screen.At(150, 150), { 255, 0, 0 }, 4)) << Describe(screen.At(150, 150));
+    Rgb blend { 0x80 + root.r * 0x7F / 0xFF, 0x80 + root.g * 0x7F / 0xFF, 0x80 + root.b * 0x7F / 0xFF };
+    EXPECT_TRUE(Near(screen.At(260, 120), blend, 6)) << Describe(screen.At(260, 120)) << " expected " << Describe(blend);
+    EXPECT_TRUE(Near(screen.At(260, 180), root, 4)) << Describe(screen.At(260, 180));
+    EXPECT_TRUE(Near(screen.At(50, 50), root, 4)) << Describe(screen.At(50, 50));
+}
+
+TEST_F(GtkWindowTest, TransparentPixelsLetTheMouseThroughToTheWindowBelow)
+{
+    InputWindow below;
+    std::vector<std::uint32_t> blue(300 * 300, 0xFF0000FF);
+    showLayered(below, 50, 50, blue, 300, 300);
+    InputWindow above;
+    showLayered(above, 100, 100, testImage(200, 100), 200, 100);
+
+    RunCommand("xdotool mousemove 260 180 click 1");
+    ASSERT_TRUE(PumpUntil([&] { return below.Got(WM_LBUTTONUP); })) << "a click on an alpha-0 pixel reaches the window below";
+    EXPECT_FALSE(above.Got(WM_LBUTTONDOWN));
+
+    RunCommand("xdotool mousemove 150 160 click 1");
+    ASSERT_TRUE(PumpUntil([&] { return above.Got(WM_LBUTTONUP); })) << "a click on a painted pixel reaches the window";
+    for (const auto& message : above.received) {
+        if (message.message == WM_LBUTTONDOWN) {
+            EXPECT_EQ(PointParamX(message.lParam), 50);
+            EXPECT_EQ(PointParamY(message.lParam), 60);
+            EXPECT_TRUE(message.wParam & MK_LBUTTON);
+        }
+    }
+
+    above.received.clear();
+    below.received.clear();
+    above.Native().SetMousePassThrough(true);
+    PumpFor(100ms);
+    RunCommand("xdotool mousemove 150 160 click 1");
+    ASSERT_TRUE(PumpUntil([&] { return below.Got(WM_LBUTTONUP); })) << "with pass-through on, even painted pixels let the mouse through";
+    EXPECT_FALSE(above.Got(WM_LBUTTONDOWN));
+}
+
+TEST_F(GtkWindowTest, DoubleClickArrivesAsDownUpDoubleUp)
+{
+    InputWindow window;
+    std::vector<std::uint32_t> opaque(100 * 100, 0xFF00FF00);
+    showLayered(window, 400, 400, opaque, 100, 100);
+    RunCommand("xdotool mousemove 450 450 click --repeat 2 --delay 50 1");
+    ASSERT_TRUE(PumpUntil([&] {
+        int ups = 0;
+        for (const auto& message : window.received)
+            ups += message.message == WM_LBUTTONUP;
+        return ups == 2;
+    }));
+    std::vector<std::uint32_t> buttons;
+    for (const auto& message : window.received) {
+        if (message.message != WM_MOUSEMOVE)
+            buttons.push_back(message.message);
+    }
+    EXPECT_EQ(buttons, (std::vector<std::uint32_t> { WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP }));
+}
+
+TEST_F(GtkWindowTest, LoopWakesForPostsFromOtherThreadsAndForTimers)
+{
+    InputWindow window;
+    std::thread poster([&] { PostMessage(window.Handle(), 2025, 0, 1); });
+    EXPECT_TRUE(PumpUntil([&] { return window.Got(2025); }));
+    poster.join();
+
+    application->SetTimer(window.Handle(), 1, 30);
+    EXPECT_TRUE(PumpUntil([&] { return window.Got(WM_TIMER); }));
+}
+
+TEST_F(GtkWindowTest, WorkAreaAndCursorPosition)
+{
+    ScreenRect area = application->GetBackend().WorkAreaAt({ 10, 10 });
+    EXPECT_EQ(area, (ScreenRect { 0, 0, 1280, 1024 }));
+    RunCommand("xdotool mousemove 321 123");
+    PumpFor(50ms);
+    EXPECT_EQ(application->GetBackend().CursorPosition(), (ScreenPoint { 321, 123 }));
+}
