@@ -1,124 +1,27 @@
 #include "data/SettingsFile.h"
 
 #include "data/FileWriting.h"
+#include "data/IniDocument.h"
 #include "platform/Text.h"
 
 #include <cstdint>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <stdexcept>
-#include <vector>
 
 namespace nimbrell {
 
 namespace {
 
-using platform::EqualsIgnoringAsciiCase;
-using platform::TrimAsciiWhitespace;
-
 constexpr std::size_t maximumValueLength = 2047;
 
-struct Lines {
-    std::vector<std::string> lines;
-};
-
-Lines readLines(const std::string& fileName)
+IniDocument readDocument(const std::string& fileName)
 {
-    Lines result;
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
-        return result;
+        return IniDocument();
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string_view rest = content;
-    if (rest.starts_with("\xEF\xBB\xBF"))
-        rest.remove_prefix(3);
-    while (!rest.empty()) {
-        auto end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        result.lines.emplace_back(line);
-    }
-    return result;
-}
-
-std::optional<std::string_view> sectionName(std::string_view line)
-{
-    line = TrimAsciiWhitespace(line);
-    if (!line.starts_with('['))
-        return std::nullopt;
-    line.remove_prefix(1);
-    return TrimAsciiWhitespace(line.substr(0, line.find(']')));
-}
-
-struct KeyLine {
-    std::string_view key;
-    std::string_view value;
-};
-
-std::optional<KeyLine> keyLine(std::string_view line)
-{
-    auto equals = line.find('=');
-    if (equals == std::string_view::npos)
-        return std::nullopt;
-    return KeyLine { TrimAsciiWhitespace(line.substr(0, equals)), TrimAsciiWhitespace(line.substr(equals + 1)) };
-}
-
-// The lines [first, last) of the first section of this name, if any.
-std::optional<std::pair<std::size_t, std::size_t>> findSection(const std::vector<std::string>& lines, std::string_view section)
-{
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        auto name = sectionName(lines[i]);
-        if (!name || !EqualsIgnoringAsciiCase(*name, section))
-            continue;
-        std::size_t end = i + 1;
-        while (end < lines.size() && !sectionName(lines[end]))
-            ++end;
-        return std::pair { i + 1, end };
-    }
-    return std::nullopt;
-}
-
-std::optional<std::size_t> findKey(const std::vector<std::string>& lines, std::pair<std::size_t, std::size_t> range, std::string_view key)
-{
-    for (std::size_t i = range.first; i < range.second; ++i) {
-        auto entry = keyLine(lines[i]);
-        if (entry && EqualsIgnoringAsciiCase(entry->key, key))
-            return i;
-    }
-    return std::nullopt;
-}
-
-std::string_view unquote(std::string_view value)
-{
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        return value.substr(1, value.size() - 2);
-    return value;
-}
-
-// At most count characters of valid UTF-8 text.
-std::string firstCharacters(const std::string& text, std::size_t count)
-{
-    std::size_t end = 0;
-    for (std::size_t characters = 0; end < text.size() && characters < count; ++characters) {
-        ++end;
-        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-            ++end;
-    }
-    return text.substr(0, end);
-}
-
-std::string singleLine(std::string_view value)
-{
-    // A line break would end the value and start a line of its own in the file.
-    std::string out(value);
-    for (char& c : out) {
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    }
-    return out;
+    return IniDocument::Parse(content);
 }
 
 }
@@ -130,15 +33,8 @@ SettingsFile::SettingsFile(std::string fileName)
 
 std::string SettingsFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const
 {
-    auto file = readLines(m_fileName);
-    auto range = findSection(file.lines, section);
-    if (!range)
-        return std::string(fallback);
-    auto index = findKey(file.lines, *range, key);
-    if (!index)
-        return std::string(fallback);
-    auto value = unquote(keyLine(file.lines[*index])->value);
-    return firstCharacters(platform::SanitizeUtf8(value), maximumValueLength);
+    auto value = readDocument(m_fileName).Value(section, key, maximumValueLength);
+    return value ? *value : std::string(fallback);
 }
 
 int SettingsFile::ReadInteger(std::string_view section, std::string_view key, int fallback) const
@@ -168,31 +64,10 @@ bool SettingsFile::ReadBool(std::string_view section, std::string_view key, bool
 
 void SettingsFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
-    auto file = readLines(m_fileName);
-    auto& lines = file.lines;
-    std::string entry = std::string(key) + "=" + singleLine(value);
-    if (auto range = findSection(lines, section)) {
-        if (auto index = findKey(lines, *range, key)) {
-            // The key keeps the spelling it has in the file.
-            lines[*index] = std::string(keyLine(lines[*index])->key) + "=" + singleLine(value);
-        } else {
-            std::size_t insertAt = range->second;
-            while (insertAt > range->first && TrimAsciiWhitespace(lines[insertAt - 1]).empty())
-                --insertAt;
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
-        }
-    } else {
-        lines.push_back("[" + std::string(section) + "]");
-        lines.push_back(entry);
-    }
-
-    std::string content;
-    for (const auto& line : lines) {
-        content += line;
-        content += '\n';
-    }
+    auto document = readDocument(m_fileName);
+    document.SetValue(section, key, value);
     try {
-        WriteFileAtomically(m_fileName, content);
+        WriteFileAtomically(m_fileName, document.Text());
     } catch (const std::runtime_error&) {
         throw std::runtime_error(platform::Format("Unable to write to %s", FullFileName(m_fileName).c_str()));
     }
