@@ -9,6 +9,8 @@ namespace {
 using platform::EqualsIgnoringAsciiCase;
 using platform::TrimAsciiWhitespace;
 
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
 std::optional<std::string_view> sectionName(std::string_view line)
 {
     line = TrimAsciiWhitespace(line);
@@ -94,8 +96,9 @@ std::string singleLine(std::string_view value)
 IniDocument IniDocument::Parse(std::string_view content)
 {
     IniDocument document;
-    if (content.starts_with("\xEF\xBB\xBF"))
-        content.remove_prefix(3);
+    document.m_byteOrderMark = content.starts_with(byteOrderMark);
+    if (document.m_byteOrderMark)
+        content.remove_prefix(byteOrderMark.size());
     while (!content.empty()) {
         auto end = content.find('\n');
         std::string_view line = content.substr(0, end);
@@ -140,7 +143,8 @@ void IniDocument::SetValue(std::string_view section, std::string_view key, std::
 
 std::string IniDocument::Text() const
 {
-    std::string content;
+    // Without the mark a second one that follows it would start the first line.
+    std::string content = m_byteOrderMark ? std::string(byteOrderMark) : std::string();
     for (const auto& line : m_lines) {
         content += line;
         content += '\n';

@@ -24,11 +24,12 @@ public:
     // the end. Line breaks in the value become blanks so it stays one line.
     void SetValue(std::string_view section, std::string_view key, std::string_view value);
 
-    // LF line ends, a line end after every line.
+    // LF line ends, a line end after every line; a byte-order mark read is kept.
     std::string Text() const;
 
 private:
     std::vector<std::string> m_lines;
+    bool m_byteOrderMark { false };
 };
 
 }

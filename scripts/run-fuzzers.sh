@@ -14,7 +14,8 @@ for target in build-fuzz/fuzz/fuzz_*; do
   corpus=$(mktemp -d)
   seeds=fuzz/corpus/${name#fuzz_}
   echo "fuzzing $name for ${seconds}s" >&2
-  "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=0 "$corpus" \
+  "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=0 \
+    -artifact_prefix="build-fuzz/$name-" "$corpus" \
     $( [ -d "$seeds" ] && echo "$seeds" ) 2> "build-fuzz/$name.log" \
     || { tail -n 60 "build-fuzz/$name.log" >&2; exit 1; }
   rm -rf "$corpus"

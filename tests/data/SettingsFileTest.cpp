@@ -134,3 +134,18 @@ TEST_F(SettingsFileTest, LongChineseValueIsCutAtWholeCharacters)
     EXPECT_EQ(read.size(), 2047u * 3);
     EXPECT_EQ(read, value.substr(0, 2047 * 3));
 }
+
+TEST_F(SettingsFileTest, ByteOrderMarkIsReadPastAndKeptOnWrite)
+{
+    WriteFile(path, "\xEF\xBB\xBF[CONFIG]\nformLeft=7\n");
+    EXPECT_EQ(settings.ReadInteger("CONFIG", "formLeft", 0), 7);
+    settings.WriteInteger("CONFIG", "formTop", 8);
+    EXPECT_EQ(ReadFile(path), "\xEF\xBB\xBF[CONFIG]\nformLeft=7\nformTop=8\n");
+
+    // A second mark is text of the first line, before and after a write.
+    WriteFile(path, "\xEF\xBB\xBF\xEF\xBB\xBF[CONFIG]\nformLeft=7\n");
+    EXPECT_EQ(settings.ReadInteger("CONFIG", "formLeft", 0), 0);
+    settings.WriteInteger("CONFIG", "formTop", 8);
+    EXPECT_EQ(settings.ReadInteger("CONFIG", "formTop", 0), 8);
+    EXPECT_EQ(settings.ReadInteger("CONFIG", "formLeft", 0), 0);
+}
