@@ -153,3 +153,38 @@ TEST_F(GtkWindowTest, WorkAreaAndCursorPosition)
     PumpFor(50ms);
     EXPECT_EQ(application->GetBackend().CursorPosition(), (ScreenPoint { 321, 123 }));
 }
+
+TEST_F(GtkWindowTest, KeysAndCharactersArriveAsMessages)
+{
+    InputWindow window;
+    std::vector<std::uint32_t> opaque(100 * 100, 0xFF00FF00);
+    showLayered(window, 600, 100, opaque, 100, 100);
+    window.Native().Focus();
+    RunCommand("xdotool mousemove 650 150");
+    PumpFor(200ms);
+    RunCommand("xdotool key Tab key shift+Tab type 'a'");
+    RunCommand("xdotool key ctrl+c key Escape");
+    ASSERT_TRUE(PumpUntil([&] {
+        for (const auto& message : window.received) {
+            if (message.message == WM_KEYUP && message.wParam == VK_ESCAPE)
+                return true;
+        }
+        return false;
+    })) << "no key reached the window";
+
+    std::vector<std::pair<std::uint32_t, WPARAM>> keys;
+    for (const auto& message : window.received) {
+        if (message.message == WM_KEYDOWN || message.message == WM_CHAR)
+            keys.emplace_back(message.message, message.wParam);
+    }
+    std::vector<std::pair<std::uint32_t, WPARAM>> expected {
+        { WM_KEYDOWN, VK_TAB }, { WM_KEYDOWN, VK_SHIFT }, { WM_KEYDOWN, VK_TAB }, { WM_KEYDOWN, 'A' }, { WM_CHAR, 'a' },
+        { WM_KEYDOWN, VK_CONTROL }, { WM_KEYDOWN, 'C' }, { WM_CHAR, 3 }, { WM_KEYDOWN, VK_ESCAPE },
+    };
+    EXPECT_EQ(keys, expected);
+    for (const auto& message : window.received) {
+        if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && (message.lParam & MK_SHIFT))
+            return;
+    }
+    ADD_FAILURE() << "Shift+Tab carries the shift state";
+}
