@@ -14,7 +14,7 @@ namespace nimbrell {
 struct HttpResponse {
     std::string statusLine;
     int statusCode { -1 };
-    std::string version; // the five characters after "HTTP/", or fewer
+    std::string version; // up to five characters after "HTTP/", ending at a blank
     // "Name: value" lines as received, continuation lines folded in; trailers of
     // a chunked body are appended after the body is read.
     std::vector<std::string> rawHeaders;

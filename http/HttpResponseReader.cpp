@@ -40,7 +40,8 @@ std::string parseVersion(std::string_view statusLine)
     constexpr std::string_view prefix = "HTTP/";
     if (statusLine.size() < prefix.size() || !platform::EqualsIgnoringAsciiCase(statusLine.substr(0, prefix.size()), prefix))
         return {};
-    return std::string(statusLine.substr(prefix.size(), 5));
+    auto version = statusLine.substr(prefix.size(), 5);
+    return std::string(version.substr(0, version.find(' ')));
 }
 
 // The chunk size before any ";", as hexadecimal; anything unreadable is 0.
