@@ -62,10 +62,8 @@ void HttpClient::Get(std::string_view url, ByteStream& target)
 
     for (;;) {
         m_target = next;
-        connectTo(m_target);
-        m_connection->Send(buildRequest());
         try {
-            m_response = m_reader->ReadHead();
+            m_response = exchangeHead();
             storeCookies(m_response);
             switch (decide(m_response)) {
             case Decision::Success:
@@ -106,7 +104,29 @@ void HttpClient::Disconnect()
     m_keepAlive = false;
 }
 
-void HttpClient::connectTo(const HttpTarget& target)
+HttpResponse HttpClient::exchangeHead()
+{
+    bool reused = connectTo(m_target);
+    std::uint64_t receivedBefore = m_reader->ReceivedBytes();
+    try {
+        m_connection->Send(buildRequest());
+        return m_reader->ReadHead();
+    } catch (const ConnectionClosedError&) {
+        if (!reused || m_reader->ReceivedBytes() != receivedBefore)
+            throw;
+    } catch (const SocketError&) {
+        if (!reused || m_reader->ReceivedBytes() != receivedBefore)
+            throw;
+    }
+    // The server closed the idle connection while the request was on its way;
+    // that says nothing about the request, so it goes once more on a new one.
+    Disconnect();
+    connectTo(m_target);
+    m_connection->Send(buildRequest());
+    return m_reader->ReadHead();
+}
+
+bool HttpClient::connectTo(const HttpTarget& target)
 {
     if (m_connection) {
         bool reusable = m_keepAlive && m_connection->IsOpen()
@@ -116,6 +136,7 @@ void HttpClient::connectTo(const HttpTarget& target)
         if (!reusable)
             Disconnect();
     }
+    bool reused = m_connection != nullptr;
     if (!m_connection) {
         auto connection = std::make_unique<TcpConnection>();
         connection->Connect(target.host, target.port);
@@ -126,6 +147,7 @@ void HttpClient::connectTo(const HttpTarget& target)
     limits.readTimeoutMs = m_readTimeoutMs;
     limits.maxBodySize = m_maxBodySize;
     m_reader->SetLimits(limits);
+    return reused;
 }
 
 std::string HttpClient::buildRequest() const

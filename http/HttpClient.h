@@ -70,7 +70,10 @@ private:
 
     enum class Decision { Redirect, Success, Failure };
 
-    void connectTo(const HttpTarget& target);
+    // Returns true when an open connection was kept for this request.
+    bool connectTo(const HttpTarget& target);
+    // Sends the request and reads the answer's head.
+    HttpResponse exchangeHead();
     std::string buildRequest() const;
     void storeCookies(const HttpResponse& response);
     std::string cookieHeader() const;

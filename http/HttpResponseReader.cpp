@@ -94,6 +94,7 @@ bool HttpResponseReader::fill(int timeoutMs)
         return false;
     }
     m_end += std::min(received, room);
+    m_receivedBytes += received;
     return true;
 }
 
@@ -189,10 +190,20 @@ void HttpResponseReader::ReadBody(HttpResponse& response, ByteStream* target)
         std::int64_t originalSize = target ? target->Size() : 0;
         if (target && originalSize < start + length)
             target->SetSize(start + length);
-        std::int64_t received = readExact(length, target, true);
-        // A peer that closed early leaves what it sent; drop the unfilled rest.
-        if (target && received < length)
-            target->SetSize(std::max(originalSize, start + received));
+        std::int64_t received = 0;
+        // A body cut short, by a close or by an error, leaves what arrived and
+        // no unwritten tail.
+        auto dropUnfilledTail = [&] {
+            if (target && received < length)
+                target->SetSize(std::max(originalSize, start + received));
+        };
+        try {
+            readExact(length, target, true, received);
+        } catch (...) {
+            dropUnfilledTail();
+            throw;
+        }
+        dropUnfilledTail();
         return;
     }
     if (length < 0) {
@@ -210,7 +221,8 @@ void HttpResponseReader::readChunked(HttpResponse& response, ByteStream* target)
             break;
         if (size > static_cast<std::uint64_t>(m_limits.maxBodySize - m_bodyBytes))
             throw HttpError(HttpMessages::BodyTooLarge);
-        readExact(static_cast<std::int64_t>(size), target, false);
+        std::int64_t received = 0;
+        readExact(static_cast<std::int64_t>(size), target, false, received);
         ReadLine();
     }
     // Trailers; a peer that closes instead of sending the final empty line has
@@ -229,10 +241,9 @@ void HttpResponseReader::readChunked(HttpResponse& response, ByteStream* target)
     }
 }
 
-std::int64_t HttpResponseReader::readExact(std::int64_t size, ByteStream* target, bool stopAtClose)
+void HttpResponseReader::readExact(std::int64_t size, ByteStream* target, bool stopAtClose, std::int64_t& received)
 {
     ProgressScope scope(m_progress, size);
-    std::int64_t received = 0;
     while (received < size) {
         if (Buffered() == 0 && !fill(m_limits.readTimeoutMs)) {
             if (stopAtClose)
@@ -244,7 +255,6 @@ std::int64_t HttpResponseReader::readExact(std::int64_t size, ByteStream* target
         take(static_cast<std::size_t>(piece), target);
         received += piece;
     }
-    return received;
 }
 
 void HttpResponseReader::readUntilClose(ByteStream* target)

@@ -51,6 +51,8 @@ public:
 
     // The peer closed the connection (a receive returned nothing).
     bool PeerClosed() const { return m_peerClosed; }
+    // Bytes that have come through this reader in all.
+    std::uint64_t ReceivedBytes() const { return m_receivedBytes; }
     // Bytes received but not yet consumed.
     std::size_t Buffered() const { return m_end - m_begin; }
 
@@ -59,8 +61,8 @@ private:
     bool fill(int timeoutMs);
     void readChunked(HttpResponse& response, ByteStream* target);
     // Reads exactly `size` bytes, or fewer when the peer closes and
-    // `stopAtClose` is set; returns the count read.
-    std::int64_t readExact(std::int64_t size, ByteStream* target, bool stopAtClose);
+    // `stopAtClose` is set; `received` counts them as they arrive.
+    void readExact(std::int64_t size, ByteStream* target, bool stopAtClose, std::int64_t& received);
     void readUntilClose(ByteStream* target);
     void take(std::size_t count, ByteStream* target);
     void countBodyBytes(std::int64_t bytes);
@@ -73,6 +75,7 @@ private:
     std::size_t m_begin { 0 };
     std::size_t m_end { 0 };
     bool m_peerClosed { false };
+    std::uint64_t m_receivedBytes { 0 };
     int m_headerLines { 0 };
     std::int64_t m_bodyBytes { 0 };
 };

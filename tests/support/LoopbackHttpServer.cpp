@@ -88,19 +88,19 @@ Reply& Reply::Send(std::string_view bytes)
     if (!m_steps.empty() && m_steps.back().kind == Step::Kind::Send)
         m_steps.back().bytes += bytes;
     else
-        m_steps.push_back({ Step::Kind::Send, std::string(bytes) });
+        m_steps.push_back({ Step::Kind::Send, std::string(bytes), {}, 0 });
     return *this;
 }
 
 Reply& Reply::Delay(std::chrono::milliseconds pause)
 {
-    m_steps.push_back({ Step::Kind::Delay, {}, pause });
+    m_steps.push_back({ Step::Kind::Delay, {}, pause, 0 });
     return *this;
 }
 
 Reply& Reply::Stall()
 {
-    m_steps.push_back({ Step::Kind::Stall });
+    m_steps.push_back({ Step::Kind::Stall, {}, {}, 0 });
     return *this;
 }
 
