@@ -252,22 +252,36 @@ Reply LoopbackHttpServer::replyFor(const ReceivedRequest& request)
     return Reply::Status(404, "Not Found", "no reply scripted");
 }
 
+bool LoopbackHttpServer::WaitForClosedConnections(int count, std::chrono::milliseconds limit) const
+{
+    std::unique_lock lock(m_mutex);
+    return m_closed.wait_for(lock, limit, [&] { return m_closedConnections >= count; });
+}
+
 void LoopbackHttpServer::serve(int fd, int connection)
 {
+    struct CloseOnExit {
+        LoopbackHttpServer& server;
+        int fd;
+        ~CloseOnExit()
+        {
+            ::close(fd);
+            std::lock_guard lock(server.m_mutex);
+            ++server.m_closedConnections;
+            server.m_closed.notify_all();
+        }
+    } closeOnExit { *this, fd };
+
     std::string pending;
     for (bool open = true; open;) {
         std::size_t headEnd;
         while ((headEnd = pending.find("\r\n\r\n")) == std::string::npos) {
             char buffer[4096];
-            if (pending.size() > kMaxRequestHead || !waitFor(fd, POLLIN, -1)) {
-                ::close(fd);
+            if (pending.size() > kMaxRequestHead || !waitFor(fd, POLLIN, -1))
                 return;
-            }
             ssize_t received = ::recv(fd, buffer, sizeof buffer, 0);
-            if (received <= 0) {
-                ::close(fd);
+            if (received <= 0)
                 return;
-            }
             pending.append(buffer, static_cast<std::size_t>(received));
         }
         ReceivedRequest request;
@@ -324,7 +338,6 @@ void LoopbackHttpServer::serve(int fd, int connection)
         }
         open = open && reply.m_keepAlive;
     }
-    ::close(fd);
 }
 
 }

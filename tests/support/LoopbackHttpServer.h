@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -91,6 +92,9 @@ public:
 
     std::vector<ReceivedRequest> Requests() const;
     int ConnectionCount() const { return m_connections.load(); }
+    // Waits until `count` connections have ended (the client closed them, or
+    // their reply finished); false when `limit` passes first.
+    bool WaitForClosedConnections(int count, std::chrono::milliseconds limit) const;
 
 private:
     void acceptLoop();
@@ -109,6 +113,8 @@ private:
     std::thread m_acceptor;
 
     mutable std::mutex m_mutex;
+    mutable std::condition_variable m_closed;
+    int m_closedConnections { 0 };
     std::vector<std::thread> m_workers;
     std::deque<Reply> m_queue;
     std::map<std::string, Reply> m_routes;
