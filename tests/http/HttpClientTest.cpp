@@ -156,12 +156,33 @@ TEST_F(HttpClientTest, RedirectLimitFollowsFourteenThenReturnsWithNothingWritten
     EXPECT_EQ(body.Position(), 4);
 }
 
-TEST_F(HttpClientTest, RedirectWithoutFollowingIsAStatusError)
+TEST_F(HttpClientTest, RedirectToAnotherServerConnectsThere)
+{
+    LoopbackHttpServer other;
+    other.Enqueue(Reply::Ok("from the other server"));
+    server.Enqueue(Reply::Redirect(307, other.Url("/there?x=1")).KeepAlive());
+    client.SetFollowRedirects(true);
+    ASSERT_EQ(Fetch("/here"), "");
+    EXPECT_EQ(body.ToString(), "from the other server");
+    auto requests = other.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].target, "/there?x=1");
+    EXPECT_THAT(requests[0].raw, testing::HasSubstr("\r\nHost: " + other.HostPort() + "\r\n"));
+}
+
+TEST_F(HttpClientTest, RedirectsThatAreNotFollowedAreStatusErrors)
 {
     server.Enqueue(Reply::Redirect(301, "/elsewhere"));
     auto error = FetchStatusError("/old");
     EXPECT_EQ(error.Code(), 301);
+    EXPECT_EQ(error.Body(), "moved");
     EXPECT_EQ(server.Requests().size(), 1u);
+
+    // Without a Location there is nowhere to go, followed or not.
+    client.SetFollowRedirects(true);
+    server.Enqueue(Reply::Status(300, "Multiple Choices", "choose"));
+    EXPECT_EQ(FetchStatusError("/choices").Code(), 300);
+    EXPECT_EQ(server.Requests().size(), 2u);
 }
 
 TEST_F(HttpClientTest, StatusErrorsCarryCodeStatusLineAndBody)
