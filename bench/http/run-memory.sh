@@ -12,7 +12,10 @@ for path in length chunked; do
   for client in ours curl; do
     out=$( /usr/bin/time -v "$driver" "$client" "http://127.0.0.1:$port/$path" 2>/tmp/nimbrell-time.$$ )
     rss=$(awk -F: '/Maximum resident set size/ {gsub(/ /, "", $2); print $2}' /tmp/nimbrell-time.$$)
-    echo "$path $client: $out; peak RSS $((rss / 1024)) MiB"
+    budget=$((256 + 16))
+    verdict="within"
+    [ $((rss / 1024)) -le $budget ] || verdict="OVER"
+    echo "$path $client: $out; peak RSS $((rss / 1024)) MiB ($verdict the $budget MiB budget)"
   done
 done
 rm -f /tmp/nimbrell-time.$$
