@@ -198,7 +198,7 @@ void HttpResponseReader::ReadBody(HttpResponse& response, ByteStream* target)
                 target->SetSize(std::max(originalSize, start + received));
         };
         try {
-            readExact(length, target, true, received);
+            readExact(length, target, OnClose::EndBody, received);
         } catch (...) {
             dropUnfilledTail();
             throw;
@@ -222,7 +222,7 @@ void HttpResponseReader::readChunked(HttpResponse& response, ByteStream* target)
         if (size > static_cast<std::uint64_t>(m_limits.maxBodySize - m_bodyBytes))
             throw HttpError(HttpMessages::BodyTooLarge);
         std::int64_t received = 0;
-        readExact(static_cast<std::int64_t>(size), target, false, received);
+        readExact(static_cast<std::int64_t>(size), target, OnClose::Fail, received);
         ReadLine();
     }
     // Trailers; a peer that closes instead of sending the final empty line has
@@ -241,12 +241,12 @@ void HttpResponseReader::readChunked(HttpResponse& response, ByteStream* target)
     }
 }
 
-void HttpResponseReader::readExact(std::int64_t size, ByteStream* target, bool stopAtClose, std::int64_t& received)
+void HttpResponseReader::readExact(std::int64_t size, ByteStream* target, OnClose onClose, std::int64_t& received)
 {
     ProgressScope scope(m_progress, size);
     while (received < size) {
         if (Buffered() == 0 && !fill(m_limits.readTimeoutMs)) {
-            if (stopAtClose)
+            if (onClose == OnClose::EndBody)
                 break;
             throw ConnectionClosedError();
         }

@@ -60,9 +60,10 @@ private:
     // Receives more bytes into the buffer; returns false when the peer closed.
     bool fill(int timeoutMs);
     void readChunked(HttpResponse& response, ByteStream* target);
-    // Reads exactly `size` bytes, or fewer when the peer closes and
-    // `stopAtClose` is set; `received` counts them as they arrive.
-    void readExact(std::int64_t size, ByteStream* target, bool stopAtClose, std::int64_t& received);
+    enum class OnClose { EndBody, Fail };
+    // Reads exactly `size` bytes, or fewer when the peer closes and `onClose`
+    // allows it; `received` counts them as they arrive.
+    void readExact(std::int64_t size, ByteStream* target, OnClose onClose, std::int64_t& received);
     void readUntilClose(ByteStream* target);
     void take(std::size_t count, ByteStream* target);
     void countBodyBytes(std::int64_t bytes);

@@ -53,6 +53,8 @@ std::size_t sequenceLength(std::string_view bytes, std::size_t& maximalPart)
     return length;
 }
 
+enum class Unit { Byte, Utf8Sequence };
+
 class Converter {
 public:
     Converter(const char* to, const char* from)
@@ -65,9 +67,9 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    // Converts `input`, writing `replacement` in place of each unit that cannot
-    // be converted: one byte, or with `skipUtf8Sequence` one UTF-8 sequence.
-    std::string Convert(std::string_view input, std::string_view replacement, bool skipUtf8Sequence)
+    // Converts `input`, writing `replacement` in place of each unit of input
+    // that cannot be converted.
+    std::string Convert(std::string_view input, std::string_view replacement, Unit unit)
     {
         std::string out;
         out.reserve(input.size() * 3 / 2 + 16);
@@ -84,7 +86,7 @@ public:
             // EILSEQ or EINVAL: an unconvertible or cut-off unit.
             out += replacement;
             std::size_t skip = 1;
-            if (skipUtf8Sequence) {
+            if (unit == Unit::Utf8Sequence) {
                 std::size_t maximalPart;
                 std::size_t length = sequenceLength({ in, inLeft }, maximalPart);
                 skip = length ? length : maximalPart;
@@ -124,13 +126,13 @@ std::string DecodeUtf8(std::string_view bytes)
 std::string DecodeSystemCodePage(std::string_view bytes)
 {
     Converter converter("UTF-8", kSystemCodePage);
-    return converter.Convert(bytes, kReplacement, false);
+    return converter.Convert(bytes, kReplacement, Unit::Byte);
 }
 
 std::string EncodeSystemCodePage(std::string_view text)
 {
     Converter converter(kSystemCodePage, "UTF-8");
-    return converter.Convert(text, "?", true);
+    return converter.Convert(text, "?", Unit::Utf8Sequence);
 }
 
 }
