@@ -156,6 +156,29 @@ TEST_F(HttpClientTest, RedirectLimitFollowsFourteenThenReturnsWithNothingWritten
     EXPECT_EQ(body.Position(), 4);
 }
 
+TEST_F(HttpClientTest, DiscardedBodiesAreReadWithProgress)
+{
+    std::vector<std::string> events;
+    client.SetProgressListener({ [&](WorkMode, std::int64_t size) { events.push_back("begin " + std::to_string(size)); },
+        [&](WorkMode, std::int64_t count) { events.push_back("work " + std::to_string(count)); },
+        [&](WorkMode) { events.push_back("end"); } });
+    server.Enqueue(Reply::Redirect(302, "/next"));
+    EXPECT_EQ(FetchStatusError("/a").Body(), "moved");
+    EXPECT_THAT(events, ElementsAre("begin 5", "work 5", "end"));
+}
+
+TEST_F(HttpClientTest, RedirectWhoseBodyNeverBeginsIsFollowedAnyway)
+{
+    // No length and the connection held open: the body would only end at the
+    // time-out, so the client stops waiting for it to begin.
+    client.SetReadTimeout(200);
+    client.SetFollowRedirects(true);
+    server.Enqueue(Reply::Head(302, "Found", { "Location: /next" }).Stall());
+    server.Enqueue(Reply::Ok("next"));
+    ASSERT_EQ(Fetch("/a"), "");
+    EXPECT_EQ(body.ToString(), "next");
+}
+
 TEST_F(HttpClientTest, RedirectToAnotherServerConnectsThere)
 {
     LoopbackHttpServer other;
