@@ -80,7 +80,7 @@ std::string normalizePath(std::string_view path)
         if (segment == "..") {
             if (!segments.empty())
                 segments.pop_back();
-        } else if (segment != "." && !segment.empty()) {
+        } else if (segment != ".") {
             segments.push_back(segment);
         }
         start = end + 1;

@@ -41,6 +41,7 @@ INSTANTIATE_TEST_SUITE_P(Urls, ResolveTargetTest,
         TargetCase { "http://h:81/a/b/c.html", "http://other/z", "/z", "other" },
         TargetCase { "http://h:81/a/b/c.html", "//other:82/z", "/z", "other:82" },
         TargetCase { "http://h/a/", "/../../etc/x", "/etc/x", "h" },
+        TargetCase { "http://h/a/", "b//./c", "/a/b//c", "h" },
         // Bytes that would split the request line never reach the wire raw.
         TargetCase { "http://h/", "/a b\r\nX-Injected: 1", "/a%20b%0D%0AX-Injected:%201", "h" }),
     [](const auto& info) { return "case" + std::to_string(info.index); });
