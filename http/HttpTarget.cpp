@@ -3,6 +3,7 @@
 #include "http/HttpError.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace nimbrell {
@@ -75,7 +76,7 @@ std::string normalizePath(std::string_view path)
     std::vector<std::string_view> segments;
     std::size_t start = 1;
     while (start < path.size()) {
-        auto end = path.find('/', start);
+        auto end = std::min(path.find('/', start), path.size());
         auto segment = path.substr(start, end - start);
         if (segment == "..") {
             if (!segments.empty())
