@@ -60,6 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool timeOutAtEnd = data[0] & 0x80;
     std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
+    // The same bytes as a URL, as a caller or a Location might give it.
+    try {
+        HttpTarget current = ResolveTarget({}, "http://example.org:8080/a/b/c.html?q=1");
+        HttpTarget next = ResolveTarget(current, bytes.substr(0, bytes.find('\n')));
+        check(next.RequestTarget().find_first_of("\r\n ") == std::string::npos);
+        check(next.RequestTarget().front() == '/');
+    } catch (const HttpError&) {
+    }
+
     PieceSource source(bytes, pieceSize);
     source.m_timeOutAtEnd = timeOutAtEnd;
 
