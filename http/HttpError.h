@@ -1,0 +1,74 @@
+#pragma once
+
+// Errors raised by the HTTP client. Callers treat them alike; the derived kinds
+// carry what a caller may want to show or test.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace nimbrell {
+
+class HttpError : public std::runtime_error {
+public:
+    explicit HttpError(const std::string& message)
+        : std::runtime_error(message)
+    {
+    }
+};
+
+// Name resolution, connect, send or receive failed at the operating system.
+// Text: "Socket Error # <code>\r\n<system text>".
+class SocketError : public HttpError {
+public:
+    SocketError(int code, const std::string& systemText);
+
+    int Code() const { return m_code; }
+
+private:
+    int m_code { 0 };
+};
+
+// The final response was neither 2xx nor a followed redirect. The message is the
+// status line; the body is the error response's body.
+class HttpStatusError : public HttpError {
+public:
+    HttpStatusError(int code, const std::string& statusLine, std::string body)
+        : HttpError(statusLine)
+        , m_code(code)
+        , m_statusLine(statusLine)
+        , m_body(std::move(body))
+    {
+    }
+
+    int Code() const { return m_code; }
+    const std::string& StatusLine() const { return m_statusLine; }
+    const std::string& Body() const { return m_body; }
+
+private:
+    int m_code { -1 };
+    std::string m_statusLine;
+    std::string m_body;
+};
+
+// A wait for data passed the read time-out.
+class ReadTimeoutError : public HttpError {
+public:
+    ReadTimeoutError();
+};
+
+// The peer closed the connection where more was required.
+class ConnectionClosedError : public HttpError {
+public:
+    ConnectionClosedError();
+};
+
+namespace HttpMessages {
+inline constexpr const char* ReadTimedOut = "Read timed out.";
+inline constexpr const char* ConnectionClosedGracefully = "Connection Closed Gracefully.";
+inline constexpr const char* MaxLineLengthExceeded = "Max line length exceeded.";
+inline constexpr const char* TooManyHeaderLines = "Too many header lines.";
+inline constexpr const char* BodyTooLarge = "Response body too large.";
+}
+
+}

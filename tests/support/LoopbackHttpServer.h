@@ -1,0 +1,125 @@
+#pragma once
+
+// A scriptable HTTP server on 127.0.0.1 for integration tests. It listens on a
+// free port, serves on its own threads (one per connection), answers each
+// request with a scripted Reply and records the raw bytes of every request.
+//
+//   test::LoopbackHttpServer server;
+//   server.Route("/data/101010100.html", test::Reply::Ok(document));
+//   server.Enqueue(test::Reply::Head(200, "OK", {"Content-Length: 5"}).Send("abc"));
+//   ... fetch server.Url("/data/101010100.html") ...
+//   EXPECT_EQ(server.Requests().at(0).raw, "GET /data/... HTTP/1.1\r\n...");
+//
+// Reply choice per request: the handler if one is set, else the oldest
+// enqueued reply, else the route for the request target, else 404.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace nimbrell::test {
+
+class Reply {
+public:
+    // Status line and headers (each "Name: value") with the blank line after them.
+    static Reply Head(int code, std::string_view reason, const std::vector<std::string>& headers = {});
+    // A complete answer with Content-Length.
+    static Reply Ok(std::string_view body, std::string_view contentType = "text/plain");
+    static Reply Status(int code, std::string_view reason, std::string_view body = {},
+        const std::vector<std::string>& headers = {});
+    static Reply Redirect(int code, std::string_view location);
+    // A chunked 200 answer; `extension` is appended to each chunk-size line.
+    static Reply Chunked(const std::vector<std::string>& chunks, std::string_view extension = {},
+        const std::vector<std::string>& trailers = {});
+    // Exactly these bytes.
+    static Reply Raw(std::string_view bytes);
+
+    Reply& Send(std::string_view bytes);
+    Reply& Delay(std::chrono::milliseconds pause);
+    // Sends nothing more and holds the connection until the client closes it or
+    // the server stops.
+    Reply& Stall();
+    // Repeats `pattern` until `maxBytes` are sent or the client goes away.
+    Reply& SendForever(std::string_view pattern, std::size_t maxBytes);
+    // After the steps, waits for the next request on the same connection
+    // instead of closing it.
+    Reply& KeepAlive();
+
+private:
+    friend class LoopbackHttpServer;
+    struct Step {
+        enum class Kind { Send, Delay, Stall, Repeat } kind;
+        std::string bytes;
+        std::chrono::milliseconds pause { 0 };
+        std::size_t limit { 0 };
+    };
+    std::vector<Step> m_steps;
+    bool m_keepAlive { false };
+};
+
+struct ReceivedRequest {
+    std::string raw; // request line, headers and the blank line, as received
+    std::string method;
+    std::string target;
+    int connection { 0 }; // 1 for the first accepted connection, and so on
+};
+
+class LoopbackHttpServer {
+public:
+    LoopbackHttpServer();
+    ~LoopbackHttpServer();
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+    std::uint16_t Port() const { return m_port; }
+    // "127.0.0.1:port"
+    std::string HostPort() const;
+    // "http://127.0.0.1:port" + path
+    std::string Url(std::string_view path) const;
+
+    void Enqueue(Reply reply);
+    void Route(std::string target, Reply reply);
+    void SetHandler(std::function<Reply(const ReceivedRequest&)> handler);
+
+    std::vector<ReceivedRequest> Requests() const;
+    int ConnectionCount() const { return m_connections.load(); }
+    // Waits until `count` connections have ended (the client closed them, or
+    // their reply finished); false when `limit` passes first.
+    bool WaitForClosedConnections(int count, std::chrono::milliseconds limit) const;
+
+private:
+    void acceptLoop();
+    void serve(int fd, int connection);
+    Reply replyFor(const ReceivedRequest& request);
+    // Waits until `fd` is ready for `events`, the server stops, or `timeoutMs`
+    // passes (-1: no bound). Returns true only when `fd` is ready.
+    bool waitFor(int fd, short events, int timeoutMs) const;
+    bool sendAll(int fd, std::string_view bytes) const;
+
+    int m_listenFd { -1 };
+    int m_wakeFds[2] { -1, -1 };
+    std::uint16_t m_port { 0 };
+    std::atomic<bool> m_stopping { false };
+    std::atomic<int> m_connections { 0 };
+    std::thread m_acceptor;
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_closed;
+    int m_closedConnections { 0 };
+    std::vector<std::thread> m_workers;
+    std::deque<Reply> m_queue;
+    std::map<std::string, Reply> m_routes;
+    std::function<Reply(const ReceivedRequest&)> m_handler;
+    std::vector<ReceivedRequest> m_requests;
+};
+
+}

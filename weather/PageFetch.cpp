@@ -1,0 +1,41 @@
+#include "weather/PageFetch.h"
+
+#include "http/HttpClient.h"
+#include "weather/TextEncoding.h"
+
+#include <memory>
+
+namespace nimbrell {
+
+namespace {
+
+constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.1; .NET CLR 2.0.50727)";
+
+// Disconnects on every way out, errors included; the client and the buffer
+// are released after it by their owners.
+struct DisconnectOnExit {
+    HttpClient& client;
+    ~DisconnectOnExit() { client.Disconnect(); }
+};
+
+}
+
+std::string FetchPage(std::string_view url, PageEncoding mode, const PageFetchOptions& options)
+{
+    auto buffer = std::make_unique<MemoryStream>();
+    auto client = std::make_unique<HttpClient>();
+    DisconnectOnExit disconnect { *client };
+
+    client->SetReadTimeout(options.readTimeoutMs);
+    client->SetCacheControl("no-cache");
+    client->SetFollowRedirects(true);
+    client->SetUserAgent(kUserAgent);
+    client->SetMaxBodySize(options.maxBodySize);
+
+    client->Get(url, *buffer);
+    if (mode == PageEncoding::Utf8)
+        return DecodeUtf8(buffer->View());
+    return DecodeSystemCodePage(buffer->View());
+}
+
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+// The one call through which the workers fetch a document as text.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace nimbrell {
+
+enum class PageEncoding {
+    Utf8,           // the forecast document
+    SystemCodePage, // the update document: GBK
+};
+
+struct PageFetchOptions {
+    int readTimeoutMs { 9000 };
+    // Documents are small; anything larger is refused rather than buffered.
+    std::int64_t maxBodySize { std::int64_t(16) << 20 };
+};
+
+// Fetches an absolute http address with the fixed request options (no-cache,
+// redirects followed, the browser user agent) and returns the body decoded
+// into UTF-8 text. Blocks; call it on a worker thread. Throws the client's
+// errors (HttpError and its kinds) when the fetch fails.
+std::string FetchPage(std::string_view url, PageEncoding mode, const PageFetchOptions& options = {});
+
+}
