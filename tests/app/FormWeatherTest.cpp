@@ -2,7 +2,7 @@
 #include "app/ProcessState.h"
 #include "platform/Application.h"
 #include "platform/headless/HeadlessBackend.h"
-#include "tests/common/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 

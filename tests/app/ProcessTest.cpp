@@ -2,7 +2,7 @@
 // environment, closed by a signal.
 #include "data/CityDatabase.h"
 #include "data/SettingsFile.h"
-#include "tests/common/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "data/CityDatabase.h"
 #include "data/ResourceFile.h"
-#include "tests/common/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

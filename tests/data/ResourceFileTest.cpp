@@ -1,7 +1,7 @@
 #include "data/CityDatabase.h"
 #include "data/ResourceFile.h"
 #include "platform/Resources.h"
-#include "tests/common/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,5 +1,5 @@
 #include "data/SettingsFile.h"
-#include "tests/common/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 

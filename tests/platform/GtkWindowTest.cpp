@@ -1,7 +1,7 @@
 #include "platform/Application.h"
 #include "platform/Window.h"
 #include "platform/gtk/GtkBackend.h"
-#include "tests/common/Desktop.h"
+#include "tests/support/Desktop.h"
 
 #include <gtest/gtest.h>
 #include <thread>
