@@ -1,0 +1,51 @@
+#pragma once
+
+// The name index of a JSON object: an AA tree from member name to member position.
+
+#include <cstdint>
+#include <memory_resource>
+#include <string_view>
+
+namespace nimbrell {
+
+struct TxBalNode {
+    TxBalNode* left { nullptr };
+    TxBalNode* right { nullptr };
+    std::uint8_t level { 0 };
+    std::int32_t key { -1 };
+    // Refers to the member record's own name; the object rebuilds its index whenever
+    // its members change, so the text outlives the node.
+    std::u16string_view nm;
+};
+
+class TxBalTree {
+public:
+    // Nodes are taken from `memory` (the document's arena for parsed objects).
+    explicit TxBalTree(std::pmr::memory_resource* memory = std::pmr::new_delete_resource());
+    ~TxBalTree();
+    TxBalTree(const TxBalTree&) = delete;
+    TxBalTree& operator=(const TxBalTree&) = delete;
+
+    // Names compare by UTF-16 code unit. An equal name already present keeps its entry,
+    // so the first member of a name wins.
+    void Insert(std::u16string_view name, std::int32_t position);
+    // The position stored for `name`, or -1.
+    std::int32_t IndexOf(std::u16string_view name) const;
+    void Clear();
+
+    bool IsEmpty() const { return froot == fbottom; }
+
+private:
+    TxBalNode* insert(TxBalNode* node, std::u16string_view name, std::int32_t position);
+    void freeSubtree(TxBalNode* node);
+
+    std::pmr::memory_resource* fMemory;
+    TxBalNode fSentinel;
+    // Cursors of the deletion algorithm; deletion is not offered, they stay at the sentinel.
+    TxBalNode* fdeleted { &fSentinel };
+    TxBalNode* flast { &fSentinel };
+    TxBalNode* fbottom { &fSentinel };
+    TxBalNode* froot { &fSentinel };
+};
+
+}
