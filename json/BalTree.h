@@ -34,6 +34,9 @@ public:
     void Clear();
 
     bool IsEmpty() const { return froot == fbottom; }
+    // For walking the tree: the root, and the sentinel that stands for every missing child.
+    const TxBalNode* Root() const { return froot; }
+    const TxBalNode* Sentinel() const { return fbottom; }
 
 private:
     TxBalNode* insert(TxBalNode* node, std::u16string_view name, std::int32_t position);

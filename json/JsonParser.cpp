@@ -14,12 +14,21 @@ namespace nimbrell {
 
 // The parser's access to the parts of the model that callers never touch.
 struct JsonArenaAccess {
+    using StringAdopt = TxJSONstring::Adopt;
+    using MemberAdopt = TxJSONobjectmethod::Adopt;
+
     template<typename T, typename... Args>
     static T* pooled(std::pmr::memory_resource& arena, Args&&... args)
     {
         T* node = new (arena.allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
         node->fPooled = true;
         return node;
+    }
+
+    template<typename T, typename... Args>
+    static T* heap(Args&&... args)
+    {
+        return new T(std::forward<Args>(args)...);
     }
 
     static void fill(TxJSONcustomlist& container, TxJSONbase* const* children, std::size_t count)
@@ -143,7 +152,7 @@ private:
     T* create(int depth, Args&&... args)
     {
         if (depth == 0)
-            return new T(std::forward<Args>(args)...);
+            return JsonArenaAccess::heap<T>(std::forward<Args>(args)...);
         return JsonArenaAccess::pooled<T>(*m_arena, std::forward<Args>(args)...);
     }
 
@@ -195,7 +204,7 @@ private:
             std::pmr::u16string text(textMemory(depth));
             if (!parseString(text))
                 return nullptr;
-            return create<TxJSONstring>(depth, std::move(text));
+            return create<TxJSONstring>(depth, JsonArenaAccess::StringAdopt {}, std::move(text));
         }
         case '[':
             return parseList(depth);
@@ -442,7 +451,7 @@ private:
         TxJSONbase* value = parseValue(depth);
         if (!value)
             return nullptr;
-        return JsonArenaAccess::pooled<TxJSONobjectmethod>(*m_arena, std::move(name), std::unique_ptr<TxJSONbase>(value));
+        return JsonArenaAccess::pooled<TxJSONobjectmethod>(*m_arena, JsonArenaAccess::MemberAdopt {}, std::move(name), std::unique_ptr<TxJSONbase>(value));
     }
 
     // Builds the list or object from the children gathered on the stack above `base`.

@@ -105,10 +105,6 @@ public:
         : FValue(text, memory)
     {
     }
-    explicit TxJSONstring(std::pmr::u16string text)
-        : FValue(std::move(text))
-    {
-    }
 
     std::u16string_view Text() const { return FValue; }
 
@@ -118,6 +114,13 @@ public:
     std::string_view SelfTypeName() const override;
 
 private:
+    friend struct JsonArenaAccess;
+    struct Adopt { };
+    TxJSONstring(Adopt, std::pmr::u16string text)
+        : FValue(std::move(text))
+    {
+    }
+
     std::pmr::u16string FValue;
 };
 
@@ -156,11 +159,6 @@ public:
         , FName(name, memory)
     {
     }
-    TxJSONobjectmethod(std::pmr::u16string name, std::unique_ptr<TxJSONbase> value)
-        : FValue(std::move(value))
-        , FName(std::move(name))
-    {
-    }
 
     // The name is fixed for the member's life: the owning object's index refers to it.
     std::u16string_view Name() const { return FName; }
@@ -169,6 +167,13 @@ public:
 
 private:
     friend struct JsonArenaAccess;
+    struct Adopt { };
+    TxJSONobjectmethod(Adopt, std::pmr::u16string name, std::unique_ptr<TxJSONbase> value)
+        : FValue(std::move(value))
+        , FName(std::move(name))
+    {
+    }
+
     std::unique_ptr<TxJSONbase> FValue;
     std::pmr::u16string FName;
 };
@@ -249,6 +254,7 @@ public:
     int IndexOfName(std::u16string_view name) const;
 
     bool UseHash() const { return FUseHash; }
+    const TxBalTree& NameIndex() const { return ht; }
     void SetUseHash(bool useHash);
 
     const TxJSONbase* ItemByKey(const TxJSONvariant& key) const override;
