@@ -29,11 +29,11 @@ TxBalNode* split(TxBalNode* node)
 
 }
 
+TxBalNode TxBalTree::sSentinel { &sSentinel, &sSentinel, 0, -1, {} };
+
 TxBalTree::TxBalTree(std::pmr::memory_resource* memory)
     : fMemory(memory)
 {
-    fSentinel.left = &fSentinel;
-    fSentinel.right = &fSentinel;
 }
 
 TxBalTree::~TxBalTree()

@@ -42,13 +42,15 @@ private:
     TxBalNode* insert(TxBalNode* node, std::u16string_view name, std::int32_t position);
     void freeSubtree(TxBalNode* node);
 
+    // Level 0, both children itself. Insertion never writes to it, so every tree shares one.
+    static TxBalNode sSentinel;
+
     std::pmr::memory_resource* fMemory;
-    TxBalNode fSentinel;
     // Cursors of the deletion algorithm; deletion is not offered, they stay at the sentinel.
-    TxBalNode* fdeleted { &fSentinel };
-    TxBalNode* flast { &fSentinel };
-    TxBalNode* fbottom { &fSentinel };
-    TxBalNode* froot { &fSentinel };
+    TxBalNode* fdeleted { &sSentinel };
+    TxBalNode* flast { &sSentinel };
+    TxBalNode* fbottom { &sSentinel };
+    TxBalNode* froot { &sSentinel };
 };
 
 }

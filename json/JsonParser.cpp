@@ -1,11 +1,13 @@
 #include "json/JsonParser.h"
 
+#include "json/JsonArena.h"
 #include "json/Utf16.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -14,21 +16,25 @@ namespace nimbrell {
 
 // The parser's access to the parts of the model that callers never touch.
 struct JsonArenaAccess {
-    using StringAdopt = TxJSONstring::Adopt;
-    using MemberAdopt = TxJSONobjectmethod::Adopt;
-
     template<typename T, typename... Args>
-    static T* pooled(std::pmr::memory_resource& arena, Args&&... args)
+    static T* pooled(JsonArena& arena, Args&&... args)
     {
-        T* node = new (arena.allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
+        T* node = new (arena.Allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
         node->fPooled = true;
         return node;
     }
 
-    template<typename T, typename... Args>
-    static T* heap(Args&&... args)
+    static TxJSONbase* string(JsonArena& arena, const char16_t* text, std::size_t size, bool root)
     {
-        return new T(std::forward<Args>(args)...);
+        if (root)
+            return new TxJSONstring(std::u16string_view(text, size));
+        return pooled<TxJSONstring>(arena, TxJSONstring::Adopt {}, text, size, &arena);
+    }
+
+    static TxJSONbase* member(JsonArena& arena, const char16_t* name, std::size_t size, TxJSONbase* value)
+    {
+        return pooled<TxJSONobjectmethod>(arena, TxJSONobjectmethod::Adopt {}, name, size, &arena,
+            std::unique_ptr<TxJSONbase>(value));
     }
 
     static void fill(TxJSONcustomlist& container, TxJSONbase* const* children, std::size_t count)
@@ -38,15 +44,12 @@ struct JsonArenaAccess {
             container.fList.emplace_back(children[i]);
     }
 
-    static void fillObject(TxJSONobject& object, TxJSONbase* const* members, std::size_t count)
+    static void useHash(TxJSONobject& object)
     {
-        fill(object, members, count);
         object.FUseHash = true;
-        for (std::size_t i = 0; i < count; ++i)
-            object.ht.Insert(static_cast<TxJSONobjectmethod*>(members[i])->Name(), static_cast<std::int32_t>(i));
     }
 
-    static void adoptArena(TxJSONcustomlist& root, std::unique_ptr<std::pmr::monotonic_buffer_resource> arena)
+    static void adoptArena(TxJSONcustomlist& root, std::unique_ptr<JsonArena> arena)
     {
         root.fArena = std::move(arena);
     }
@@ -70,16 +73,6 @@ int hexValue(Unit c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
-}
-
-bool isHighSurrogate(char32_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
-bool isLowSurrogate(char32_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
 // Whether a literal whose conversion is out of range is too large (rather than too small)
@@ -126,39 +119,26 @@ public:
     Parser(const Unit* begin, const Unit* end)
         : m_position(begin)
         , m_end(end)
-        , m_arena(std::make_unique<std::pmr::monotonic_buffer_resource>(initialArenaSize(end - begin)))
+        , m_arena(std::make_unique<JsonArena>(static_cast<std::size_t>(end - begin) * sizeof(Unit) * 4))
     {
     }
 
     std::unique_ptr<TxJSONbase> parseDocument()
     {
         skipWhitespace();
-        TxJSONbase* root = parseValue(0);
         // Text after the first value is not examined.
-        return std::unique_ptr<TxJSONbase>(root);
+        return std::unique_ptr<TxJSONbase>(parseValue(0));
     }
 
 private:
-    static std::size_t initialArenaSize(std::ptrdiff_t units)
-    {
-        constexpr std::size_t smallest = 1024;
-        constexpr std::size_t largest = std::size_t(64) << 20;
-        return std::clamp(static_cast<std::size_t>(units) * 3, smallest, largest);
-    }
-
     // Nested nodes live in the arena; the root is an ordinary heap node so that the
     // caller's unique_ptr owns it, and a root list or object owns the arena.
     template<typename T, typename... Args>
     T* create(int depth, Args&&... args)
     {
         if (depth == 0)
-            return JsonArenaAccess::heap<T>(std::forward<Args>(args)...);
+            return new T(std::forward<Args>(args)...);
         return JsonArenaAccess::pooled<T>(*m_arena, std::forward<Args>(args)...);
-    }
-
-    std::pmr::memory_resource* textMemory(int depth)
-    {
-        return depth == 0 ? std::pmr::new_delete_resource() : m_arena.get();
     }
 
     void skipWhitespace()
@@ -178,8 +158,9 @@ private:
         return true;
     }
 
-    // Expects whitespace to be skipped already. On failure the whole parse fails: every
-    // place that may meet a missing value first checks for its closing bracket.
+    // Expects whitespace to be skipped already. A failure fails the whole parse: every
+    // place that may meet a missing value first checks for its closing bracket, so no
+    // alternative reading remains.
     TxJSONbase* parseValue(int depth)
     {
         if (m_position == m_end)
@@ -201,10 +182,11 @@ private:
             m_position += 4;
             return create<TxJSONnull>(depth);
         case '"': {
-            std::pmr::u16string text(textMemory(depth));
-            if (!parseString(text))
+            const char16_t* text;
+            std::size_t size;
+            if (!parseString(text, size))
                 return nullptr;
-            return create<TxJSONstring>(depth, JsonArenaAccess::StringAdopt {}, std::move(text));
+            return JsonArenaAccess::string(*m_arena, text, size, depth == 0);
         }
         case '[':
             return parseList(depth);
@@ -222,8 +204,11 @@ private:
         if (cursor < m_end && (*cursor == '+' || *cursor == '-'))
             ++cursor;
         const Unit* digits = cursor;
-        while (cursor < m_end && isDigit(*cursor))
+        std::uint64_t whole = 0;
+        while (cursor < m_end && isDigit(*cursor)) {
+            whole = whole * 10 + static_cast<unsigned>(*cursor - '0');
             ++cursor;
+        }
         if (cursor == digits)
             return nullptr;
         bool integral = true;
@@ -250,9 +235,6 @@ private:
         double value;
         if (integral && cursor - digits <= 15) {
             // Below 10^15 the digits are exact in a double.
-            std::uint64_t whole = 0;
-            for (const Unit* c = digits; c < cursor; ++c)
-                whole = whole * 10 + static_cast<unsigned>(*c - '0');
             value = static_cast<double>(whole);
             if (*start == '-')
                 value = -value;
@@ -282,16 +264,17 @@ private:
         return error == std::errc() && stop == literal.data() + literal.size() && std::isfinite(value);
     }
 
-    // The string rule; `m_position` is at the opening quote. Fails without moving.
-    bool parseString(std::pmr::u16string& out)
+    // The string rule; `m_position` is at the opening quote. The text is placed in the
+    // arena. Fails without moving.
+    bool parseString(const char16_t*& text, std::size_t& size)
     {
         const Unit* contents = m_position + 1;
         const Unit* cursor = contents;
-        bool plain = true;
+        bool escaped = false;
+        unsigned seen = 0;
         for (;;) {
             while (cursor < m_end && *cursor != '"' && *cursor != '\\') {
-                if constexpr (sizeof(Unit) == 1)
-                    plain = plain && *cursor < 0x80;
+                seen |= *cursor;
                 ++cursor;
             }
             if (cursor >= m_end)
@@ -302,90 +285,103 @@ private:
             // quote must still follow.
             if (m_end - cursor <= 2)
                 return false;
-            plain = false;
+            escaped = true;
             cursor += 2;
         }
-        if (plain)
-            out.assign(contents, cursor);
-        else if (!unescape(contents, cursor, out))
-            return false;
+
+        // Decoding never yields more code units than the contents have units.
+        auto units = static_cast<std::size_t>(cursor - contents);
+        auto* out = static_cast<char16_t*>(m_arena->Allocate(units * sizeof(char16_t), alignof(char16_t)));
+        bool plain = !escaped && (sizeof(Unit) == 2 || seen < 0x80);
+        if (plain) {
+            if constexpr (sizeof(Unit) == 2)
+                std::memcpy(out, contents, units * sizeof(char16_t));
+            else
+                std::copy(contents, cursor, out);
+            size = units;
+        } else {
+            char16_t* written = decode(contents, cursor, out);
+            if (!written)
+                return false;
+            size = static_cast<std::size_t>(written - out);
+            m_arena->Shrink(out, units * sizeof(char16_t), size * sizeof(char16_t));
+        }
+        text = out;
         m_position = cursor + 1;
         return true;
     }
 
-    // Appends the character that starts at `cursor` and returns where the next one starts.
-    const Unit* copyCharacter(const Unit* cursor, const Unit* end)
-    {
-        if constexpr (sizeof(Unit) == 1) {
-            if (*cursor < 0x80) {
-                m_text.push_back(*cursor);
-                return cursor + 1;
-            }
-            Utf8Char decoded = DecodeUtf8Char(cursor, static_cast<std::size_t>(end - cursor));
-            AppendUtf16(m_text, decoded.codePoint);
-            return cursor + decoded.length;
-        } else {
-            m_text.push_back(*cursor);
-            return cursor + 1;
-        }
-    }
-
     // The length of the character that starts at `cursor`.
-    std::size_t characterLength(const Unit* cursor, const Unit* end) const
+    static std::size_t characterLength(const Unit* cursor, const Unit* end)
     {
         if constexpr (sizeof(Unit) == 1) {
             return DecodeUtf8Char(cursor, static_cast<std::size_t>(end - cursor)).length;
         } else {
-            bool pair = isHighSurrogate(*cursor) && cursor + 1 < end && isLowSurrogate(cursor[1]);
+            bool pair = *cursor >= 0xD800 && *cursor <= 0xDBFF && cursor + 1 < end && cursor[1] >= 0xDC00 && cursor[1] <= 0xDFFF;
             return pair ? 2 : 1;
         }
     }
 
-    bool unescape(const Unit* cursor, const Unit* end, std::pmr::u16string& out)
+    // Decodes and unescapes the contents of a string into `out`; returns the end of what
+    // was written, or nullptr for an invalid \u escape.
+    static char16_t* decode(const Unit* cursor, const Unit* end, char16_t* out)
     {
-        m_text.clear();
         while (cursor < end) {
             if (*cursor != '\\') {
-                cursor = copyCharacter(cursor, end);
+                if (sizeof(Unit) == 2 || *cursor < 0x80) {
+                    *out++ = *cursor++;
+                    continue;
+                }
+                if constexpr (sizeof(Unit) == 1) {
+                    Utf8Char decoded = DecodeUtf8Char(cursor, static_cast<std::size_t>(end - cursor));
+                    cursor += decoded.length;
+                    char32_t c = decoded.codePoint;
+                    if (c < 0x10000) {
+                        *out++ = static_cast<char16_t>(c);
+                    } else {
+                        c -= 0x10000;
+                        *out++ = static_cast<char16_t>(0xD800 + (c >> 10));
+                        *out++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+                    }
+                }
                 continue;
             }
             // The scan guarantees a character after every backslash of the contents.
-            const Unit* escaped = cursor + 1;
-            cursor = escaped + 1;
-            switch (*escaped) {
-            case '"': m_text.push_back(u'"'); break;
-            case '\'': m_text.push_back(u'\''); break;
-            case '/': m_text.push_back(u'/'); break;
-            case '\\': m_text.push_back(u'\\'); break;
-            case 'b': m_text.push_back(u'\b'); break;
-            case 'f': m_text.push_back(u'\f'); break;
-            case 'n': m_text.push_back(u'\n'); break;
-            case 'r': m_text.push_back(u'\r'); break;
-            case 't': m_text.push_back(u'\t'); break;
+            const Unit* escape = cursor + 1;
+            cursor = escape + 1;
+            switch (*escape) {
+            case '"': *out++ = u'"'; break;
+            case '\'': *out++ = u'\''; break;
+            case '/': *out++ = u'/'; break;
+            case '\\': *out++ = u'\\'; break;
+            case 'b': *out++ = u'\b'; break;
+            case 'f': *out++ = u'\f'; break;
+            case 'n': *out++ = u'\n'; break;
+            case 'r': *out++ = u'\r'; break;
+            case 't': *out++ = u'\t'; break;
             case 'u': {
-                // Up to four hexadecimal digits, fewer where the contents end; surrogate
+                // Up to four hexadecimal digits, fewer where the contents end. Surrogate
                 // halves are stored as they come, so a pair written as two escapes is kept.
                 const Unit* digitsEnd = cursor + std::min<std::ptrdiff_t>(4, end - cursor);
                 if (cursor == digitsEnd)
-                    return false;
+                    return nullptr;
                 unsigned unit = 0;
                 for (; cursor < digitsEnd; ++cursor) {
                     int digit = hexValue(*cursor);
                     if (digit < 0)
-                        return false;
+                        return nullptr;
                     unit = unit * 16 + static_cast<unsigned>(digit);
                 }
-                m_text.push_back(static_cast<char16_t>(unit));
+                *out++ = static_cast<char16_t>(unit);
                 break;
             }
             default:
                 // An unknown escape drops the backslash and the whole character after it.
-                cursor = escaped + characterLength(escaped, end);
+                cursor = escape + characterLength(escape, end);
                 break;
             }
         }
-        out.assign(m_text.begin(), m_text.end());
-        return true;
+        return out;
     }
 
     TxJSONbase* parseList(int depth)
@@ -440,8 +436,9 @@ private:
     {
         if (*m_position != '"')
             return nullptr;
-        std::pmr::u16string name(m_arena.get());
-        if (!parseString(name))
+        const char16_t* name;
+        std::size_t size;
+        if (!parseString(name, size))
             return nullptr;
         skipWhitespace();
         if (m_position == m_end || *m_position != ':')
@@ -451,7 +448,7 @@ private:
         TxJSONbase* value = parseValue(depth);
         if (!value)
             return nullptr;
-        return JsonArenaAccess::pooled<TxJSONobjectmethod>(*m_arena, JsonArenaAccess::MemberAdopt {}, std::move(name), std::unique_ptr<TxJSONbase>(value));
+        return JsonArenaAccess::member(*m_arena, name, size, value);
     }
 
     // Builds the list or object from the children gathered on the stack above `base`.
@@ -469,10 +466,9 @@ private:
         } else {
             container = JsonArenaAccess::pooled<Container>(*m_arena, m_arena.get());
         }
+        JsonArenaAccess::fill(*container, m_stack.data() + base, count);
         if constexpr (std::is_same_v<Container, TxJSONobject>)
-            JsonArenaAccess::fillObject(*container, m_stack.data() + base, count);
-        else
-            JsonArenaAccess::fill(*container, m_stack.data() + base, count);
+            JsonArenaAccess::useHash(*container);
         m_stack.resize(base);
         if (depth == 0) {
             JsonArenaAccess::adoptArena(*container, std::move(m_arena));
@@ -483,11 +479,11 @@ private:
 
     const Unit* m_position;
     const Unit* m_end;
-    std::unique_ptr<std::pmr::monotonic_buffer_resource> m_arena;
+    std::unique_ptr<JsonArena> m_arena;
     // Children of the lists and objects being read, innermost last. Until their container
-    // closes they belong to the arena alone, so a failed parse simply drops the arena.
+    // closes they belong to the arena alone: nothing they hold lives outside it, so a
+    // failed parse simply drops the arena.
     std::vector<TxJSONbase*> m_stack;
-    std::u16string m_text;
     std::string m_literal;
 };
 

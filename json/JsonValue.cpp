@@ -1,11 +1,13 @@
 #include "json/JsonValue.h"
 
+#include "json/JsonArena.h"
 #include "json/Utf16.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <mutex>
 
 namespace nimbrell {
 
@@ -105,6 +107,33 @@ std::u16string VariantToText(const TxJSONvariant& value)
     throw TxJSONerror("null has no text value");
 }
 
+// TxJSONtext
+
+TxJSONtext::TxJSONtext(std::u16string_view text, std::pmr::memory_resource* memory)
+    : m_memory(memory)
+{
+    Assign(text);
+}
+
+TxJSONtext::~TxJSONtext()
+{
+    if (m_size > 0)
+        m_memory->deallocate(const_cast<char16_t*>(m_data), m_size * sizeof(char16_t), alignof(char16_t));
+}
+
+void TxJSONtext::Assign(std::u16string_view text)
+{
+    char16_t* data = nullptr;
+    if (!text.empty()) {
+        data = static_cast<char16_t*>(m_memory->allocate(text.size() * sizeof(char16_t), alignof(char16_t)));
+        text.copy(data, text.size());
+    }
+    if (m_size > 0)
+        m_memory->deallocate(const_cast<char16_t*>(m_data), m_size * sizeof(char16_t), alignof(char16_t));
+    m_data = data ? data : u"";
+    m_size = text.size();
+}
+
 // TxJSONbase
 
 void TxJSONbase::operator delete(TxJSONbase* node, std::destroying_delete_t)
@@ -177,13 +206,12 @@ std::string_view TxJSONnumber::SelfTypeName() const
 
 TxJSONvariant TxJSONstring::Value() const
 {
-    return std::u16string(FValue);
+    return std::u16string(FValue.View());
 }
 
 void TxJSONstring::SetValue(const TxJSONvariant& value)
 {
-    std::u16string text = VariantToText(value);
-    FValue.assign(text.begin(), text.end());
+    FValue.Assign(VariantToText(value));
 }
 
 TxJSONtypes TxJSONstring::SelfType() const
@@ -360,10 +388,44 @@ const TxJSONobjectmethod* TxJSONobject::member(int index) const
     return inRange(index) ? static_cast<const TxJSONobjectmethod*>(fList[static_cast<std::size_t>(index)].get()) : nullptr;
 }
 
-int TxJSONobject::IndexOfName(std::u16string_view name) const
+namespace {
+
+// Serialises the filling of indexes; it happens once per object and never on a hot path.
+std::mutex indexMutex;
+
+}
+
+void TxJSONobject::ensureIndex() const
+{
+    if (fIndexed.load(std::memory_order_acquire))
+        return;
+    std::lock_guard lock(indexMutex);
+    if (fIndexed.load(std::memory_order_relaxed))
+        return;
+    for (std::size_t i = 0; i < fList.size(); ++i)
+        ht.Insert(static_cast<const TxJSONobjectmethod*>(fList[i].get())->Name(), static_cast<std::int32_t>(i));
+    fIndexed.store(true, std::memory_order_release);
+}
+
+void TxJSONobject::dropIndex()
+{
+    ht.Clear();
+    fIndexed.store(false, std::memory_order_relaxed);
+}
+
+const TxBalTree& TxJSONobject::NameIndex() const
 {
     if (FUseHash)
+        ensureIndex();
+    return ht;
+}
+
+int TxJSONobject::IndexOfName(std::u16string_view name) const
+{
+    if (FUseHash) {
+        ensureIndex();
         return ht.IndexOf(name);
+    }
     for (std::size_t i = 0; i < fList.size(); ++i) {
         if (static_cast<const TxJSONobjectmethod*>(fList[i].get())->Name() == name)
             return static_cast<int>(i);
@@ -382,16 +444,7 @@ void TxJSONobject::SetUseHash(bool useHash)
     if (useHash == FUseHash)
         return;
     FUseHash = useHash;
-    rebuildIndex();
-}
-
-void TxJSONobject::rebuildIndex()
-{
-    ht.Clear();
-    if (!FUseHash)
-        return;
-    for (std::size_t i = 0; i < fList.size(); ++i)
-        ht.Insert(static_cast<const TxJSONobjectmethod*>(fList[i].get())->Name(), static_cast<std::int32_t>(i));
+    dropIndex();
 }
 
 const TxJSONbase* TxJSONobject::ItemByKey(const TxJSONvariant& key) const
@@ -422,7 +475,7 @@ int TxJSONobject::AddItem(std::unique_ptr<TxJSONbase> value)
     if (!dynamic_cast<TxJSONobjectmethod*>(value.get()))
         return -1;
     int position = TxJSONcustomlist::AddItem(std::move(value));
-    if (position >= 0 && FUseHash)
+    if (position >= 0 && fIndexed.load(std::memory_order_relaxed))
         ht.Insert(member(position)->Name(), position);
     return position;
 }
@@ -432,7 +485,7 @@ void TxJSONobject::DeleteItem(int index)
     if (!inRange(index))
         return;
     TxJSONcustomlist::DeleteItem(index);
-    rebuildIndex();
+    dropIndex();
 }
 
 void TxJSONobject::SetItemAt(int index, std::unique_ptr<TxJSONbase> value)
@@ -440,7 +493,7 @@ void TxJSONobject::SetItemAt(int index, std::unique_ptr<TxJSONbase> value)
     if (!inRange(index) || !dynamic_cast<TxJSONobjectmethod*>(value.get()))
         return;
     TxJSONcustomlist::SetItemAt(index, std::move(value));
-    rebuildIndex();
+    dropIndex();
 }
 
 TxJSONtypes TxJSONobject::SelfType() const

@@ -9,6 +9,8 @@
 
 #include "json/BalTree.h"
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <memory_resource>
@@ -44,6 +46,37 @@ public:
 // significant digits (integers below 10^15 give their plain digits), a boolean as
 // "true" or "false". Throws TxJSONerror for the null variant.
 std::u16string VariantToText(const TxJSONvariant& value);
+
+// The text of a string or of a member name: UTF-16 code units held in memory taken from
+// `memory` (the document's arena for parsed nodes).
+class TxJSONtext {
+public:
+    explicit TxJSONtext(std::u16string_view text = {}, std::pmr::memory_resource* memory = std::pmr::new_delete_resource());
+    ~TxJSONtext();
+    TxJSONtext(const TxJSONtext&) = delete;
+    TxJSONtext& operator=(const TxJSONtext&) = delete;
+
+    void Assign(std::u16string_view text);
+    std::u16string_view View() const { return { m_data, m_size }; }
+
+private:
+    friend class TxJSONstring;
+    friend class TxJSONobjectmethod;
+    struct Adopt { };
+    // Takes over `size` units at `data`, already allocated from `memory`.
+    TxJSONtext(Adopt, const char16_t* data, std::size_t size, std::pmr::memory_resource* memory)
+        : m_data(data)
+        , m_size(size)
+        , m_memory(memory)
+    {
+    }
+
+    const char16_t* m_data { u"" };
+    std::size_t m_size { 0 };
+    std::pmr::memory_resource* m_memory;
+};
+
+class JsonArena;
 
 class TxJSONbase {
 public:
@@ -106,7 +139,7 @@ public:
     {
     }
 
-    std::u16string_view Text() const { return FValue; }
+    std::u16string_view Text() const { return FValue.View(); }
 
     TxJSONvariant Value() const override;
     void SetValue(const TxJSONvariant& value) override;
@@ -116,12 +149,12 @@ public:
 private:
     friend struct JsonArenaAccess;
     struct Adopt { };
-    TxJSONstring(Adopt, std::pmr::u16string text)
-        : FValue(std::move(text))
+    TxJSONstring(Adopt, const char16_t* data, std::size_t size, std::pmr::memory_resource* memory)
+        : FValue(TxJSONtext::Adopt {}, data, size, memory)
     {
     }
 
-    std::pmr::u16string FValue;
+    TxJSONtext FValue;
 };
 
 class TxJSONboolean final : public TxJSONbase {
@@ -161,21 +194,22 @@ public:
     }
 
     // The name is fixed for the member's life: the owning object's index refers to it.
-    std::u16string_view Name() const { return FName; }
+    std::u16string_view Name() const { return FName.View(); }
     TxJSONbase* ObjValue() const { return FValue.get(); }
     void SetObjValue(std::unique_ptr<TxJSONbase> value) { FValue = std::move(value); }
 
 private:
     friend struct JsonArenaAccess;
     struct Adopt { };
-    TxJSONobjectmethod(Adopt, std::pmr::u16string name, std::unique_ptr<TxJSONbase> value)
+    TxJSONobjectmethod(Adopt, const char16_t* name, std::size_t size, std::pmr::memory_resource* memory,
+        std::unique_ptr<TxJSONbase> value)
         : FValue(std::move(value))
-        , FName(std::move(name))
+        , FName(TxJSONtext::Adopt {}, name, size, memory)
     {
     }
 
     std::unique_ptr<TxJSONbase> FValue;
-    std::pmr::u16string FName;
+    TxJSONtext FName;
 };
 
 // Base of lists and objects: an ordered sequence of owned children.
@@ -215,8 +249,9 @@ protected:
     virtual const TxJSONbase* valueForGet(int index) const = 0;
     bool inRange(int index) const { return index >= 0 && index < Count(); }
 
-    // Declared before fList so that the children are gone before their arena is.
-    std::unique_ptr<std::pmr::monotonic_buffer_resource> fArena;
+    // Set on the root of a parsed document. Declared before fList so that the children
+    // are gone before their arena is.
+    std::unique_ptr<JsonArena> fArena;
     std::pmr::vector<std::unique_ptr<TxJSONbase>> fList;
 
 private:
@@ -239,7 +274,8 @@ protected:
 };
 
 // An object: member records in document order, duplicates included, and a name index
-// that maps each distinct name to the position of its first member.
+// that maps each distinct name to the position of its first member. The index is filled
+// on the first lookup, so that objects nobody searches cost no index.
 class TxJSONobject final : public TxJSONcustomlist {
 public:
     explicit TxJSONobject(std::pmr::memory_resource* memory = std::pmr::new_delete_resource())
@@ -250,12 +286,15 @@ public:
 
     // The value of the first member named exactly `name`, or nullptr.
     const TxJSONbase* OldGetField(std::u16string_view name) const;
-    // The position of the first member named `name`, or -1.
+    // The position of the first member named `name`, or -1. Through the index when
+    // UseHash is set, else by a scan from the first member. Lookups in one tree from
+    // several threads at once are safe.
     int IndexOfName(std::u16string_view name) const;
 
     bool UseHash() const { return FUseHash; }
-    const TxBalTree& NameIndex() const { return ht; }
     void SetUseHash(bool useHash);
+    // The index, filled when UseHash is set; empty otherwise.
+    const TxBalTree& NameIndex() const;
 
     const TxJSONbase* ItemByKey(const TxJSONvariant& key) const override;
     ItemAndName ItemAndNameAt(int index) const override;
@@ -273,9 +312,11 @@ protected:
 private:
     friend struct JsonArenaAccess;
     const TxJSONobjectmethod* member(int index) const;
-    void rebuildIndex();
+    void ensureIndex() const;
+    void dropIndex();
 
-    TxBalTree ht;
+    mutable TxBalTree ht;
+    mutable std::atomic<bool> fIndexed { false };
     bool FUseHash { false };
 };
 
