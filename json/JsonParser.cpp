@@ -24,17 +24,16 @@ struct JsonArenaAccess {
         return node;
     }
 
-    static TxJSONbase* string(JsonArena& arena, const char16_t* text, std::size_t size, bool root)
+    static TxJSONbase* string(JsonArena& arena, const char16_t* text, std::uint32_t size, bool root)
     {
         if (root)
             return new TxJSONstring(std::u16string_view(text, size));
-        return pooled<TxJSONstring>(arena, TxJSONstring::Adopt {}, text, size, &arena);
+        return pooled<TxJSONstring>(arena, TxJSONstring::Adopt {}, text, size);
     }
 
-    static TxJSONbase* member(JsonArena& arena, const char16_t* name, std::size_t size, TxJSONbase* value)
+    static TxJSONbase* member(JsonArena& arena, const char16_t* name, std::uint32_t size, TxJSONbase* value)
     {
-        return pooled<TxJSONobjectmethod>(arena, TxJSONobjectmethod::Adopt {}, name, size, &arena,
-            std::unique_ptr<TxJSONbase>(value));
+        return pooled<TxJSONobjectmethod>(arena, TxJSONobjectmethod::Adopt {}, name, size, std::unique_ptr<TxJSONbase>(value));
     }
 
     static void fill(TxJSONcustomlist& container, TxJSONbase* const* children, std::size_t count)
@@ -183,7 +182,7 @@ private:
             return create<TxJSONnull>(depth);
         case '"': {
             const char16_t* text;
-            std::size_t size;
+            std::uint32_t size;
             if (!parseString(text, size))
                 return nullptr;
             return JsonArenaAccess::string(*m_arena, text, size, depth == 0);
@@ -266,13 +265,15 @@ private:
 
     // The string rule; `m_position` is at the opening quote. The text is placed in the
     // arena. Fails without moving.
-    bool parseString(const char16_t*& text, std::size_t& size)
+    bool parseString(const char16_t*& text, std::uint32_t& size)
     {
         const Unit* contents = m_position + 1;
         const Unit* cursor = contents;
         bool escaped = false;
         unsigned seen = 0;
         for (;;) {
+            if constexpr (sizeof(Unit) == 1)
+                cursor = skipPlainBytes(cursor, seen);
             while (cursor < m_end && *cursor != '"' && *cursor != '\\') {
                 seen |= *cursor;
                 ++cursor;
@@ -291,6 +292,8 @@ private:
 
         // Decoding never yields more code units than the contents have units.
         auto units = static_cast<std::size_t>(cursor - contents);
+        if (units > std::numeric_limits<std::uint32_t>::max())
+            return false;
         auto* out = static_cast<char16_t*>(m_arena->Allocate(units * sizeof(char16_t), alignof(char16_t)));
         bool plain = !escaped && (sizeof(Unit) == 2 || seen < 0x80);
         if (plain) {
@@ -298,17 +301,40 @@ private:
                 std::memcpy(out, contents, units * sizeof(char16_t));
             else
                 std::copy(contents, cursor, out);
-            size = units;
+            size = static_cast<std::uint32_t>(units);
         } else {
             char16_t* written = decode(contents, cursor, out);
             if (!written)
                 return false;
-            size = static_cast<std::size_t>(written - out);
+            size = static_cast<std::uint32_t>(written - out);
             m_arena->Shrink(out, units * sizeof(char16_t), size * sizeof(char16_t));
         }
         text = out;
         m_position = cursor + 1;
         return true;
+    }
+
+    // Passes over whole words of eight bytes holding neither a quote nor a backslash,
+    // gathering their high bits into `seen`.
+    const Unit* skipPlainBytes(const Unit* cursor, unsigned& seen) const
+    {
+        constexpr std::uint64_t ones = 0x0101010101010101;
+        constexpr std::uint64_t highs = 0x8080808080808080;
+        std::uint64_t high = 0;
+        while (m_end - cursor >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, cursor, sizeof word);
+            std::uint64_t quote = word ^ (ones * '"');
+            std::uint64_t backslash = word ^ (ones * '\\');
+            std::uint64_t stop = ((quote - ones) & ~quote) | ((backslash - ones) & ~backslash);
+            if (stop & highs)
+                break;
+            high |= word;
+            cursor += 8;
+        }
+        if (high & highs)
+            seen |= 0x80;
+        return cursor;
     }
 
     // The length of the character that starts at `cursor`.
@@ -437,7 +463,7 @@ private:
         if (*m_position != '"')
             return nullptr;
         const char16_t* name;
-        std::size_t size;
+        std::uint32_t size;
         if (!parseString(name, size))
             return nullptr;
         skipWhitespace();

@@ -107,31 +107,53 @@ std::u16string VariantToText(const TxJSONvariant& value)
     throw TxJSONerror("null has no text value");
 }
 
-// TxJSONtext
+// Texts of strings and member names
 
-TxJSONtext::TxJSONtext(std::u16string_view text, std::pmr::memory_resource* memory)
-    : m_memory(memory)
-{
-    Assign(text);
-}
+namespace {
 
-TxJSONtext::~TxJSONtext()
+// Replaces a node's text by a heap copy of `value`.
+void replaceText(const char16_t*& text, std::uint32_t& size, bool& owned, std::u16string_view value)
 {
-    if (m_size > 0)
-        m_memory->deallocate(const_cast<char16_t*>(m_data), m_size * sizeof(char16_t), alignof(char16_t));
-}
-
-void TxJSONtext::Assign(std::u16string_view text)
-{
-    char16_t* data = nullptr;
-    if (!text.empty()) {
-        data = static_cast<char16_t*>(m_memory->allocate(text.size() * sizeof(char16_t), alignof(char16_t)));
-        text.copy(data, text.size());
+    if (value.size() > std::numeric_limits<std::uint32_t>::max())
+        throw TxJSONerror("text too long");
+    char16_t* copy = nullptr;
+    if (!value.empty()) {
+        copy = new char16_t[value.size()];
+        value.copy(copy, value.size());
     }
-    if (m_size > 0)
-        m_memory->deallocate(const_cast<char16_t*>(m_data), m_size * sizeof(char16_t), alignof(char16_t));
-    m_data = data ? data : u"";
-    m_size = text.size();
+    if (owned)
+        delete[] text;
+    text = copy ? copy : u"";
+    size = static_cast<std::uint32_t>(value.size());
+    owned = copy != nullptr;
+}
+
+}
+
+static_assert(sizeof(void*) != 8 || sizeof(TxJSONstring) == 24, "the text fields should share the base's padding");
+static_assert(sizeof(void*) != 8 || sizeof(TxJSONobjectmethod) == 32, "the name fields should share the base's padding");
+
+TxJSONstring::TxJSONstring(std::u16string_view text)
+{
+    replaceText(FValue, fSize, fOwned, text);
+}
+
+TxJSONstring::~TxJSONstring()
+{
+    if (fOwned)
+        delete[] FValue;
+}
+
+TxJSONobjectmethod::TxJSONobjectmethod(std::u16string_view name, std::unique_ptr<TxJSONbase> value)
+    : FValue(std::move(value))
+{
+    replaceText(FName, fNameSize, fNameOwned, name);
+}
+
+TxJSONobjectmethod::~TxJSONobjectmethod()
+{
+    if (fNameOwned)
+        delete[] FName;
 }
 
 // TxJSONbase
@@ -206,12 +228,12 @@ std::string_view TxJSONnumber::SelfTypeName() const
 
 TxJSONvariant TxJSONstring::Value() const
 {
-    return std::u16string(FValue.View());
+    return std::u16string(Text());
 }
 
 void TxJSONstring::SetValue(const TxJSONvariant& value)
 {
-    FValue.Assign(VariantToText(value));
+    replaceText(FValue, fSize, fOwned, VariantToText(value));
 }
 
 TxJSONtypes TxJSONstring::SelfType() const

@@ -47,35 +47,6 @@ public:
 // "true" or "false". Throws TxJSONerror for the null variant.
 std::u16string VariantToText(const TxJSONvariant& value);
 
-// The text of a string or of a member name: UTF-16 code units held in memory taken from
-// `memory` (the document's arena for parsed nodes).
-class TxJSONtext {
-public:
-    explicit TxJSONtext(std::u16string_view text = {}, std::pmr::memory_resource* memory = std::pmr::new_delete_resource());
-    ~TxJSONtext();
-    TxJSONtext(const TxJSONtext&) = delete;
-    TxJSONtext& operator=(const TxJSONtext&) = delete;
-
-    void Assign(std::u16string_view text);
-    std::u16string_view View() const { return { m_data, m_size }; }
-
-private:
-    friend class TxJSONstring;
-    friend class TxJSONobjectmethod;
-    struct Adopt { };
-    // Takes over `size` units at `data`, already allocated from `memory`.
-    TxJSONtext(Adopt, const char16_t* data, std::size_t size, std::pmr::memory_resource* memory)
-        : m_data(data)
-        , m_size(size)
-        , m_memory(memory)
-    {
-    }
-
-    const char16_t* m_data { u"" };
-    std::size_t m_size { 0 };
-    std::pmr::memory_resource* m_memory;
-};
-
 class JsonArena;
 
 class TxJSONbase {
@@ -133,15 +104,13 @@ private:
 
 class TxJSONstring final : public TxJSONbase {
 public:
-    explicit TxJSONstring(std::u16string_view text = {},
-        std::pmr::memory_resource* memory = std::pmr::new_delete_resource())
-        : FValue(text, memory)
-    {
-    }
+    explicit TxJSONstring(std::u16string_view text = {});
+    ~TxJSONstring() override;
 
-    std::u16string_view Text() const { return FValue.View(); }
+    std::u16string_view Text() const { return { FValue, fSize }; }
 
     TxJSONvariant Value() const override;
+    // Throws TxJSONerror for texts of 2^32 code units or more.
     void SetValue(const TxJSONvariant& value) override;
     TxJSONtypes SelfType() const override;
     std::string_view SelfTypeName() const override;
@@ -149,12 +118,17 @@ public:
 private:
     friend struct JsonArenaAccess;
     struct Adopt { };
-    TxJSONstring(Adopt, const char16_t* data, std::size_t size, std::pmr::memory_resource* memory)
-        : FValue(TxJSONtext::Adopt {}, data, size, memory)
+    // Refers to `size` code units in the document's arena.
+    TxJSONstring(Adopt, const char16_t* text, std::uint32_t size)
+        : fSize(size)
+        , FValue(text)
     {
     }
 
-    TxJSONtext FValue;
+    // The flag and the size fill the tail padding of TxJSONbase: the node takes 24 bytes.
+    bool fOwned { false };
+    std::uint32_t fSize { 0 };
+    const char16_t* FValue { u"" };
 };
 
 class TxJSONboolean final : public TxJSONbase {
@@ -186,30 +160,31 @@ public:
 // One member of an object: its name and its value. Its kind is jsBase.
 class TxJSONobjectmethod final : public TxJSONbase {
 public:
-    explicit TxJSONobjectmethod(std::u16string_view name, std::unique_ptr<TxJSONbase> value = nullptr,
-        std::pmr::memory_resource* memory = std::pmr::new_delete_resource())
-        : FValue(std::move(value))
-        , FName(name, memory)
-    {
-    }
+    // Throws TxJSONerror for names of 2^32 code units or more.
+    explicit TxJSONobjectmethod(std::u16string_view name, std::unique_ptr<TxJSONbase> value = nullptr);
+    ~TxJSONobjectmethod() override;
 
     // The name is fixed for the member's life: the owning object's index refers to it.
-    std::u16string_view Name() const { return FName.View(); }
+    std::u16string_view Name() const { return { FName, fNameSize }; }
     TxJSONbase* ObjValue() const { return FValue.get(); }
     void SetObjValue(std::unique_ptr<TxJSONbase> value) { FValue = std::move(value); }
 
 private:
     friend struct JsonArenaAccess;
     struct Adopt { };
-    TxJSONobjectmethod(Adopt, const char16_t* name, std::size_t size, std::pmr::memory_resource* memory,
-        std::unique_ptr<TxJSONbase> value)
-        : FValue(std::move(value))
-        , FName(TxJSONtext::Adopt {}, name, size, memory)
+    // Refers to a name of `size` code units in the document's arena.
+    TxJSONobjectmethod(Adopt, const char16_t* name, std::uint32_t size, std::unique_ptr<TxJSONbase> value)
+        : fNameSize(size)
+        , FValue(std::move(value))
+        , FName(name)
     {
     }
 
+    // As in TxJSONstring, these fill the tail padding of TxJSONbase: 32 bytes in all.
+    bool fNameOwned { false };
+    std::uint32_t fNameSize { 0 };
     std::unique_ptr<TxJSONbase> FValue;
-    TxJSONtext FName;
+    const char16_t* FName { u"" };
 };
 
 // Base of lists and objects: an ordered sequence of owned children.
