@@ -1,8 +1,8 @@
 #pragma once
 
 // The memory of one parsed document: a bump allocator over chunks that are freed together.
-// Chunks stay below the size at which malloc maps memory directly, so that the chunks of
-// successive documents are recycled instead of being faulted in afresh.
+// Chunks grow with the document; large ones are mapped directly and asked for huge pages,
+// since faulting in a large tree page by page costs as much as parsing it.
 
 #include <cstddef>
 #include <cstdint>
@@ -39,7 +39,11 @@ public:
 private:
     struct Chunk {
         Chunk* next;
+        std::size_t size;
+        bool mapped;
     };
+
+    Chunk* newChunk(std::size_t size);
 
     void* allocateSlow(std::size_t size, std::size_t alignment);
     void* do_allocate(std::size_t size, std::size_t alignment) override { return Allocate(size, alignment); }
