@@ -83,7 +83,6 @@ void TxBalTree::Clear()
 {
     freeSubtree(froot);
     froot = fbottom;
-    fdeleted = fbottom;
 }
 
 void TxBalTree::freeSubtree(TxBalNode* node)

@@ -45,10 +45,8 @@ private:
     // Level 0, both children itself. Insertion never writes to it, so every tree shares one.
     static TxBalNode sSentinel;
 
+    // Names are never removed one by one, so the tree has no deletion cursors.
     std::pmr::memory_resource* fMemory;
-    // Cursors of the deletion algorithm; deletion is not offered, they stay at the sentinel.
-    TxBalNode* fdeleted { &sSentinel };
-    TxBalNode* flast { &sSentinel };
     TxBalNode* fbottom { &sSentinel };
     TxBalNode* froot { &sSentinel };
 };
