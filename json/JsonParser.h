@@ -18,7 +18,8 @@ public:
     // hostile nesting cannot exhaust the stack.
     static constexpr int MaxDepth = 512;
 
-    // The root value of `text`, or nullptr when the text is empty or not accepted.
+    // The root value of `text`, or nullptr when the text is empty or not accepted (a single
+    // string of 2^32 code units or more is not accepted either).
     // A leading byte-order mark (U+FEFF, or the three characters U+00EF U+00BB U+00BF that
     // the UTF-8 mark becomes when read as Latin-1) is skipped. Never throws.
     static std::unique_ptr<TxJSONbase> ParseText(std::u16string_view text);

@@ -34,6 +34,7 @@ enum class TxJSONtypes : int {
 };
 
 // The value of a node as a loosely typed variant; std::monostate is the null variant.
+// Value() gives doubles for numbers; integers are accepted wherever a variant is taken.
 using TxJSONvariant = std::variant<std::monostate, bool, std::int64_t, double, std::u16string>;
 
 // Raised by the member text read and by failed variant conversions.
@@ -67,7 +68,8 @@ public:
     virtual void SetItemAt(int index, std::unique_ptr<TxJSONbase> value);
     virtual int Count() const;
     // On an object a text key finds a member's value (OldGetField); on a list or object a
-    // numeric key is a position (ItemAt). Every other combination yields this node.
+    // numeric key is a position (ItemAt; a fractional key rounds to the nearest position,
+    // halves to even). Every other combination yields this node.
     virtual const TxJSONbase* ItemByKey(const TxJSONvariant& key) const;
     virtual TxJSONtypes SelfType() const;
     virtual std::string_view SelfTypeName() const;
