@@ -296,7 +296,8 @@ TxJSONbase* TxJSONcustomlist::ItemAt(int index) const
 
 void TxJSONcustomlist::SetItemAt(int index, std::unique_ptr<TxJSONbase> value)
 {
-    if (!inRange(index))
+    // A list never holds holes: without a value the call changes nothing.
+    if (!inRange(index) || !value)
         return;
     fList[static_cast<std::size_t>(index)] = std::move(value);
 }

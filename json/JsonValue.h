@@ -64,7 +64,8 @@ public:
     virtual void SetValue(const TxJSONvariant& value);
     // The child at `index`, or nullptr (always nullptr for kinds without children).
     virtual TxJSONbase* ItemAt(int index) const;
-    // Deletes the child at `index` and puts `value` in its place; ignored when out of range.
+    // Deletes the child at `index` and puts `value` in its place; ignored when out of range
+    // or without a value.
     virtual void SetItemAt(int index, std::unique_ptr<TxJSONbase> value);
     virtual int Count() const;
     // On an object a text key finds a member's value (OldGetField); on a list or object a

@@ -332,6 +332,7 @@ TEST(JsonValue, ListOperations)
     EXPECT_EQ(Dump(&list), R"([1,"new",true,4.9000000000000004,-4.9000000000000004])");
     list.SetItemAt(0, std::make_unique<TxJSONnull>());
     list.SetItemAt(9, std::make_unique<TxJSONnull>());
+    list.SetItemAt(1, nullptr);
     list.DeleteItem(-1);
     EXPECT_EQ(Dump(&list), R"([null,"new",true,4.9000000000000004,-4.9000000000000004])");
 }
