@@ -520,9 +520,8 @@ std::unique_ptr<TxJSONbase> parse(const Unit* begin, const Unit* end)
         return nullptr;
     try {
         return Parser<Unit>(begin, end).parseDocument();
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    } catch (const std::length_error&) {
+    } catch (const std::exception&) {
+        // Out of memory: the arena goes with the parser, and no value is the answer.
         return nullptr;
     }
 }
