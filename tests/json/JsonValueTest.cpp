@@ -438,5 +438,30 @@ TEST(JsonValue, TreesOnSeveralThreadsAreIndependent)
     EXPECT_EQ(good, 800);
 }
 
+TEST(JsonValue, ConcurrentLookupsInOneTreeAgree)
+{
+    std::string text = "{";
+    for (int i = 0; i < 500; ++i)
+        text += "\"m" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+    text += "}";
+    auto root = TxJSON::ParseText(std::string_view(text));
+    ASSERT_TRUE(root);
+    const TxJSONobject& doc = object(root);
+    std::vector<std::thread> threads;
+    std::atomic<int> good { 0 };
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 500; ++i) {
+                int n = (i * 7 + t * 131) % 500;
+                if (doc.IndexOfName(Utf8ToUtf16("m" + std::to_string(n))) == n)
+                    ++good;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(good, 2000);
+}
+
 }
 }
