@@ -263,12 +263,16 @@ private:
         return error == std::errc() && stop == literal.data() + literal.size() && std::isfinite(value);
     }
 
-    // The string rule; `m_position` is at the opening quote. The text is placed in the
-    // arena. Fails without moving.
-    bool parseString(const char16_t*& text, std::uint32_t& size)
+    struct Contents {
+        const Unit* begin;
+        const Unit* end;
+        bool plain; // no escapes, and for UTF-8 no bytes above 0x7F
+    };
+
+    // The scan of the string rule; `m_position` is at the opening quote.
+    bool scanString(Contents& contents) const
     {
-        const Unit* contents = m_position + 1;
-        const Unit* cursor = contents;
+        const Unit* cursor = m_position + 1;
         bool escaped = false;
         unsigned seen = 0;
         for (;;) {
@@ -289,29 +293,106 @@ private:
             escaped = true;
             cursor += 2;
         }
-
-        // Decoding never yields more code units than the contents have units.
-        auto units = static_cast<std::size_t>(cursor - contents);
-        if (units > std::numeric_limits<std::uint32_t>::max())
+        if (static_cast<std::size_t>(cursor - m_position) > std::numeric_limits<std::uint32_t>::max())
             return false;
+        contents = { m_position + 1, cursor, !escaped && (sizeof(Unit) == 2 || seen < 0x80) };
+        return true;
+    }
+
+    // Decodes scanned contents into the arena.
+    bool storeString(const Contents& contents, const char16_t*& text, std::uint32_t& size)
+    {
+        // Decoding never yields more code units than the contents have units.
+        auto units = static_cast<std::size_t>(contents.end - contents.begin);
         auto* out = static_cast<char16_t*>(m_arena->Allocate(units * sizeof(char16_t), alignof(char16_t)));
-        bool plain = !escaped && (sizeof(Unit) == 2 || seen < 0x80);
-        if (plain) {
+        if (contents.plain) {
             if constexpr (sizeof(Unit) == 2)
-                std::memcpy(out, contents, units * sizeof(char16_t));
+                std::memcpy(out, contents.begin, units * sizeof(char16_t));
             else
-                std::copy(contents, cursor, out);
+                std::copy(contents.begin, contents.end, out);
             size = static_cast<std::uint32_t>(units);
         } else {
-            char16_t* written = decode(contents, cursor, out);
+            char16_t* written = decode(contents.begin, contents.end, out);
             if (!written)
                 return false;
             size = static_cast<std::uint32_t>(written - out);
             m_arena->Shrink(out, units * sizeof(char16_t), size * sizeof(char16_t));
         }
         text = out;
-        m_position = cursor + 1;
         return true;
+    }
+
+    // The string rule. Fails without moving.
+    bool parseString(const char16_t*& text, std::uint32_t& size)
+    {
+        Contents contents;
+        if (!scanString(contents) || !storeString(contents, text, size))
+            return false;
+        m_position = contents.end + 1;
+        return true;
+    }
+
+    // The string rule for member names. Inside lists, where records repeat the same names,
+    // members of one name share its text (names are fixed for a member's life).
+    bool parseName(const char16_t*& text, std::uint32_t& size)
+    {
+        if (m_listDepth == 0)
+            return parseString(text, size);
+        Contents contents;
+        if (!scanString(contents))
+            return false;
+        auto length = static_cast<std::size_t>(contents.end - contents.begin);
+        if (length > maxSharedName) {
+            if (!storeString(contents, text, size))
+                return false;
+            m_position = contents.end + 1;
+            return true;
+        }
+
+        if (m_names.empty())
+            m_names.resize(256);
+        std::size_t hash = length;
+        for (const Unit* c = contents.begin; c < contents.end; ++c)
+            hash = (hash ^ *c) * 0x100000001B3;
+        std::size_t mask = m_names.size() - 1;
+        std::size_t slot = hash & mask;
+        for (; m_names[slot].text; slot = (slot + 1) & mask) {
+            const SharedName& name = m_names[slot];
+            if (name.length == length && std::equal(contents.begin, contents.end, name.source)) {
+                text = name.text;
+                size = name.size;
+                m_position = contents.end + 1;
+                return true;
+            }
+        }
+        if (!storeString(contents, text, size))
+            return false;
+        m_position = contents.end + 1;
+        if (m_sharedNames * 2 < m_names.size()) {
+            m_names[slot] = { contents.begin, static_cast<std::uint32_t>(length), size, text };
+            ++m_sharedNames;
+            if (m_sharedNames * 2 == m_names.size() && m_names.size() < maxSharedNames)
+                growNames();
+        }
+        return true;
+    }
+
+    void growNames()
+    {
+        std::vector<SharedName> old(m_names.size() * 2);
+        old.swap(m_names);
+        std::size_t mask = m_names.size() - 1;
+        for (const SharedName& name : old) {
+            if (!name.text)
+                continue;
+            std::size_t hash = name.length;
+            for (std::size_t i = 0; i < name.length; ++i)
+                hash = (hash ^ name.source[i]) * 0x100000001B3;
+            std::size_t slot = hash & mask;
+            while (m_names[slot].text)
+                slot = (slot + 1) & mask;
+            m_names[slot] = name;
+        }
     }
 
     // Passes over whole words of eight bytes holding neither a quote nor a backslash,
@@ -422,7 +503,9 @@ private:
                 return nullptr;
             if (*m_position == ']')
                 break;
+            ++m_listDepth;
             TxJSONbase* element = parseValue(depth + 1);
+            --m_listDepth;
             if (!element)
                 return nullptr;
             m_stack.push_back(element);
@@ -464,7 +547,7 @@ private:
             return nullptr;
         const char16_t* name;
         std::uint32_t size;
-        if (!parseString(name, size))
+        if (!parseName(name, size))
             return nullptr;
         skipWhitespace();
         if (m_position == m_end || *m_position != ':')
@@ -511,6 +594,19 @@ private:
     // failed parse simply drops the arena.
     std::vector<TxJSONbase*> m_stack;
     std::string m_literal;
+
+    struct SharedName {
+        const Unit* source { nullptr };
+        std::uint32_t length { 0 };
+        std::uint32_t size { 0 };
+        const char16_t* text { nullptr };
+    };
+    static constexpr std::size_t maxSharedName = 64;
+    static constexpr std::size_t maxSharedNames = 1u << 16;
+    // Open addressing over the names' source text, at most half full.
+    std::vector<SharedName> m_names;
+    std::size_t m_sharedNames { 0 };
+    int m_listDepth { 0 };
 };
 
 template<typename Unit>

@@ -131,6 +131,37 @@ TEST(JsonValue, LookupsAgreeWithAndWithoutTheIndex)
     EXPECT_EQ(doc.IndexOfName(Utf8ToUtf16(names[5])), std::find(names.begin(), names.end(), names[5]) - names.begin());
 }
 
+TEST(JsonValue, RecordsInAListRepeatingNames)
+{
+    // Many names per record (more than the reader's first table of shared names holds),
+    // escaped spellings of one name, and a long name.
+    std::string longName(100, 'n');
+    std::string text = "[";
+    for (int record = 0; record < 3; ++record) {
+        text += "{";
+        for (int i = 0; i < 300; ++i)
+            text += "\"f" + std::to_string(i) + "\":" + std::to_string(record * 1000 + i) + ",";
+        text += "\"b\\u0041\":\"escaped\",\"bA\":\"plain\",\"" + longName + "\":" + std::to_string(record) + "},";
+    }
+    text += "]";
+    auto root = parse(text);
+    ASSERT_TRUE(root);
+    ASSERT_EQ(root->Count(), 3);
+    for (int record = 0; record < 3; ++record) {
+        const TxJSONobject* object = AsObject(root->ItemAt(record));
+        ASSERT_TRUE(object);
+        ASSERT_EQ(object->Count(), 303);
+        for (int i = 0; i < 300; ++i) {
+            std::u16string name = Utf8ToUtf16("f" + std::to_string(i));
+            ASSERT_EQ(ReadMemberText(*object, name), Utf8ToUtf16(std::to_string(record * 1000 + i)));
+        }
+        EXPECT_EQ(ReadMemberText(*object, u"bA"), u"escaped");
+        EXPECT_EQ(object->IndexOfName(u"bA"), 300);
+        EXPECT_EQ(static_cast<const TxJSONobjectmethod*>(object->ItemAt(301))->Name(), u"bA");
+        EXPECT_EQ(Dump(object->OldGetField(Utf8ToUtf16(longName))), std::to_string(record));
+    }
+}
+
 // Checks the AA tree's shape rules and returns the number of nodes.
 int checkAaTree(const TxBalNode* node, const TxBalNode* sentinel)
 {
