@@ -358,7 +358,7 @@ private:
         std::size_t slot = hash & mask;
         for (; m_names[slot].text; slot = (slot + 1) & mask) {
             const SharedName& name = m_names[slot];
-            if (name.length == length && std::equal(contents.begin, contents.end, name.source)) {
+            if (name.length == length && sameUnits(contents.begin, name.source, length)) {
                 text = name.text;
                 size = name.size;
                 m_position = contents.end + 1;
@@ -373,6 +373,16 @@ private:
             ++m_sharedNames;
             if (m_sharedNames * 2 == m_names.size() && m_names.size() < maxSharedNames)
                 growNames();
+        }
+        return true;
+    }
+
+    // Names are short: a plain loop beats a call to memcmp.
+    static bool sameUnits(const Unit* a, const Unit* b, std::size_t length)
+    {
+        for (std::size_t i = 0; i < length; ++i) {
+            if (a[i] != b[i])
+                return false;
         }
         return true;
     }
