@@ -24,10 +24,8 @@ struct JsonArenaAccess {
         return node;
     }
 
-    static TxJSONbase* string(JsonArena& arena, const char16_t* text, std::uint32_t size, bool root)
+    static TxJSONbase* string(JsonArena& arena, const char16_t* text, std::uint32_t size)
     {
-        if (root)
-            return new TxJSONstring(std::u16string_view(text, size));
         return pooled<TxJSONstring>(arena, TxJSONstring::Adopt {}, text, size);
     }
 
@@ -185,7 +183,9 @@ private:
             std::uint32_t size;
             if (!parseString(text, size))
                 return nullptr;
-            return JsonArenaAccess::string(*m_arena, text, size, depth == 0);
+            if (depth == 0)
+                return new TxJSONstring(std::u16string_view(text, size));
+            return JsonArenaAccess::string(*m_arena, text, size);
         }
         case '[':
             return parseList(depth);
