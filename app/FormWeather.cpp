@@ -4,6 +4,8 @@
 #include "data/ResourceFile.h"
 #include "platform/Application.h"
 #include "platform/Text.h"
+#include "update/UpdateThread.h"
+#include "weather/WeatherThread.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -49,8 +51,6 @@ void TFormWeather::FormCreate()
     ExtractResourceFile("Nimbrell", "exefile", databaseFile);
     state.Database = std::make_unique<CityDatabase>(databaseFile);
 
-    m_reports = std::make_shared<ReportList>();
-
     state.Settings = std::make_unique<SettingsFile>(state.DataDirectory + "historyLog.ini");
     auto& settings = *state.Settings;
 
@@ -60,17 +60,50 @@ void TFormWeather::FormCreate()
     state.ShowMoreMode = settings.ReadString(SettingsSection, "showMore", "0");
 
     m_sceneScale = static_cast<float>(settings.ReadInteger(SettingsSection, "winSize", 10)) / 10.0f;
+
+    getWeather();
+
+    ThreadUpdate::Start(UpdateCheckRequest { state.Hosts.update, Handle(), state.BuildStamp, state.Offer, {} });
 }
 
-void TFormWeather::OnMessage(platform::Message&)
+void TFormWeather::getWeather()
 {
+    m_reports->Lock()->clear();
+    TWeatherThread::Start(WeatherRequest { State().Hosts.weather, State().CityCode, Handle(), m_reports, {} });
+}
+
+void TFormWeather::OnMessage(platform::Message& message)
+{
+    switch (message.message) {
+    case UpdateOfferedMessage:
+        OnUpdateOffered(message.lParam);
+        break;
+    case UpdateFailedMessage:
+        OnUpdateFailed(message.lParam);
+        break;
+    default:
+        break;
+    }
+}
+
+void TFormWeather::OnUpdateOffered(platform::LPARAM lParam)
+{
+    if (lParam != 1)
+        return;
+    // The update window that presents the offer is not built yet.
+    ++m_updateOffersReceived;
+}
+
+void TFormWeather::OnUpdateFailed(platform::LPARAM lParam)
+{
+    if (lParam != 1)
+        return;
+    platform::Application::Instance().ShowMessage(State().Offer->url);
 }
 
 void TFormWeather::OnClose()
 {
     auto& state = State();
-    // Workers still running keep their own reference to the report list.
-    m_reports.reset();
     auto settings = std::move(state.Settings);
     if (!settings)
         return;

@@ -25,6 +25,13 @@ public:
     float SceneScale() const { return m_sceneScale; }
     const SharedReportList& Reports() const { return m_reports; }
 
+    // The weather request: empties the report list and starts a worker for the
+    // current city, which reports back with 2025 or 2026.
+    void getWeather();
+
+    // How often a newer build was offered (the update window opens for each).
+    int UpdateOffersReceived() const { return m_updateOffersReceived; }
+
 protected:
     void OnMessage(platform::Message& message) override;
     void OnClose() override;
@@ -32,8 +39,14 @@ protected:
 private:
     void FormCreate();
 
-    SharedReportList m_reports;
+    void OnUpdateOffered(platform::LPARAM lParam);
+    void OnUpdateFailed(platform::LPARAM lParam);
+
+    // Shared with every weather worker still running, so it outlives the window
+    // for them.
+    SharedReportList m_reports { std::make_shared<ReportList>() };
     float m_sceneScale { 1.0f };
+    int m_updateOffersReceived { 0 };
 };
 
 }

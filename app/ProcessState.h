@@ -3,8 +3,10 @@
 // The process-wide state the main window's start-up prepares. It lives until the
 // process ends; the UI thread owns it. Workers get what they need as copies.
 
+#include "app/ServiceHosts.h"
 #include "data/CityDatabase.h"
 #include "data/SettingsFile.h"
+#include "update/UpdateThread.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +24,9 @@ struct ProcessState {
     std::string CityCode { "101010100" };
     std::string ShowMoreMode { "0" };
     std::int64_t BuildStamp { 0 };
+    // Shared with the update-check worker, which may outlive the main window.
+    std::shared_ptr<UpdateOffer> Offer { std::make_shared<UpdateOffer>() };
+    ServiceHosts Hosts;
 };
 
 ProcessState& State();

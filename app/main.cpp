@@ -1,5 +1,6 @@
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
+#include "app/ServiceHosts.h"
 #include "platform/Application.h"
 #include "platform/gtk/GtkBackend.h"
 #include "platform/headless/HeadlessBackend.h"
@@ -44,8 +45,17 @@ void describeStartUp(TFormWeather& form)
 
 }
 
-int main()
+int main(int argc, char** argv)
 {
+    auto commandLine = ParseCommandLine(argc, argv);
+    if (!commandLine.errors.empty()) {
+        for (const auto& error : commandLine.errors)
+            std::cerr << "nimbrell: " << error << "\n";
+        std::cerr << "usage: nimbrell [--weather-host HOST[:PORT]] [--update-host HOST[:PORT]]\n";
+        return 2;
+    }
+    State().Hosts = commandLine.hosts;
+
     platform::Application application(chooseBackend());
     application.SetTitle(ApplicationTitle);
     application.InstallCloseSignals();

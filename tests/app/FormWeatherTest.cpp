@@ -2,9 +2,11 @@
 #include "app/ProcessState.h"
 #include "platform/Application.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace nimbrell;
 using nimbrell::testing::ReadFile;
@@ -25,6 +27,8 @@ protected:
     {
         setenv("TEMP", temp.Path().c_str(), 1);
         application.SetTitle(ApplicationTitle);
+        // A closed port: the start-up's requests fail at once.
+        State().Hosts = ServiceHosts { "127.0.0.1:1", "127.0.0.1:1" };
     }
     void TearDown() override { unsetenv("TEMP"); }
 
@@ -140,4 +144,65 @@ TEST_F(FormWeatherTest, EmptyTempFallsBackToTheUsersCacheFolder)
     unsetenv("XDG_CACHE_HOME");
     EXPECT_EQ(State().DataDirectory, (temp / "cache") + "/NimbrellWeather/");
     EXPECT_TRUE(std::filesystem::exists(State().DataDirectory + "Nimbrell.db"));
+}
+
+TEST_F(FormWeatherTest, UpdateCheckOutcomesReachTheMainWindow)
+{
+    TFormWeather form;
+    auto& offer = *State().Offer;
+    auto post = [&](std::uint32_t code, platform::LPARAM lParam) {
+        platform::PostMessage(form.Handle(), code, 0, lParam);
+        application.ProcessMessages();
+    };
+
+    post(11123, 0);
+    post(11122, 0);
+    EXPECT_EQ(form.UpdateOffersReceived(), 0);
+    EXPECT_TRUE(backend->MessageBoxes().empty());
+
+    post(11123, 1);
+    EXPECT_EQ(form.UpdateOffersReceived(), 1);
+
+    offer.url = "http://dl.example/nimbrell.exe";
+    post(11122, 1);
+    offer.url.clear();
+    post(11122, 1);
+    ASSERT_EQ(backend->MessageBoxes().size(), 2u);
+    EXPECT_EQ(backend->MessageBoxes()[0].text, "http://dl.example/nimbrell.exe");
+    EXPECT_EQ(backend->MessageBoxes()[0].caption, "Nimbrell - 桌面天气预报");
+    EXPECT_EQ(backend->MessageBoxes()[1].text, "") << "a failure before the address was read shows an empty box";
+}
+
+TEST_F(FormWeatherTest, StartUpFetchesTheWeatherAndChecksForUpdates)
+{
+    test::LoopbackHttpServer server;
+    std::string weather = "{\"weatherinfo\":{";
+    for (int day = 1; day <= 6; ++day) {
+        std::string n = std::to_string(day);
+        weather += (day > 1 ? "," : "") + std::string("\"temp") + n + "\":\"2" + n + "℃~1" + n + "℃\",\"weather" + n
+            + "\":\"晴\",\"wind" + n + "\":\"微风\"";
+    }
+    weather += "}}";
+    server.Route("/data/101050101.html", test::Reply::Ok(weather));
+    server.Route("/weather/updateInfo.html",
+        test::Reply::Ok("{\"updateInfo\":{\"versionDate\":\"201108181031\",\"url\":\"http://dl.example/n\",\"name\":\"n\",\"description\":\"d\"}}"));
+    State().Hosts = ServiceHosts { server.HostPort(), server.HostPort() };
+    writeSettings("cityCode=101050101\n");
+
+    TFormWeather form;
+    auto reports = form.Reports();
+    for (int i = 0; i < 500 && (reports->Lock()->size() < 6 || form.UpdateOffersReceived() == 0); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        application.ProcessMessages();
+    }
+    ASSERT_EQ(reports->Lock()->size(), 6u);
+    EXPECT_EQ((*reports->Lock())[5].wenDu, "26℃~16℃");
+    EXPECT_EQ(form.UpdateOffersReceived(), 1);
+    EXPECT_EQ(State().Offer->url, "http://dl.example/n");
+    EXPECT_TRUE(backend->MessageBoxes().empty());
+
+    server.Route("/data/101050101.html",
+        test::Reply::Head(200, "OK", { "Content-Length: " + std::to_string(weather.size()) }).Delay(std::chrono::milliseconds(500)).Send(weather));
+    form.getWeather();
+    EXPECT_TRUE(reports->Lock()->empty()) << "a new request starts from an empty list";
 }

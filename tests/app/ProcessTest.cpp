@@ -30,6 +30,8 @@ public:
             close(pipeFds[1]);
             setenv("TEMP", temp.c_str(), 1);
             unsetenv("DISPLAY");
+            setenv("NIMBRELL_WEATHER_HOST", "127.0.0.1:1", 1);
+            setenv("NIMBRELL_UPDATE_HOST", "127.0.0.1:1", 1);
             execl(NIMBRELL_BINARY, NIMBRELL_BINARY, static_cast<char*>(nullptr));
             _exit(127);
         }

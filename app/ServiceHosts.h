@@ -1,0 +1,28 @@
+#pragma once
+
+// Where the forecast and update documents come from: --weather-host and
+// --update-host (HOST[:PORT]), else NIMBRELL_WEATHER_HOST and
+// NIMBRELL_UPDATE_HOST, else the defaults below.
+
+#include <string>
+#include <vector>
+
+namespace nimbrell {
+
+inline constexpr const char* DefaultWeatherHost = "weather.nimbrell.invalid";
+inline constexpr const char* DefaultUpdateHost = "update.nimbrell.invalid";
+
+struct ServiceHosts {
+    std::string weather { DefaultWeatherHost };
+    std::string update { DefaultUpdateHost };
+};
+
+struct CommandLine {
+    ServiceHosts hosts;
+    std::vector<std::string> errors; // unknown options or missing values
+};
+
+// Reads the environment first, then the arguments, which win.
+CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+}

@@ -1,0 +1,112 @@
+#include "platform/Application.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/MessageRecorder.h"
+#include "update/UpdateThread.h"
+#include "weather/TextEncoding.h"
+
+#include <gtest/gtest.h>
+
+using namespace nimbrell;
+using nimbrell::testing::MessageRecorder;
+using Codes = std::vector<std::pair<std::uint32_t, platform::LPARAM>>;
+
+namespace {
+
+constexpr std::int64_t buildStamp = 201108181030;
+
+std::string document(const std::string& versionDate, const std::string& rest = ",\"url\":\"http://dl.example/n.exe\",\"name\":\"n.exe\",\"description\":\"新版本\"")
+{
+    return "{\"updateInfo\":{\"versionDate\":" + versionDate + rest + "}}";
+}
+
+class UpdateThreadTest : public ::testing::Test {
+protected:
+    platform::Application application { std::make_unique<platform::HeadlessBackend>(platform::ClockKind::Manual) };
+    test::LoopbackHttpServer server;
+    MessageRecorder window;
+    std::shared_ptr<UpdateOffer> offer { std::make_shared<UpdateOffer>() };
+
+    // The body is sent in the system code page, as the update host does.
+    Codes run(const std::string& body)
+    {
+        window.received.clear();
+        *offer = UpdateOffer { "stale", "", "" };
+        server.Route("/weather/updateInfo.html", test::Reply::Ok(EncodeSystemCodePage(body)));
+        ThreadUpdate::Run(UpdateCheckRequest { server.HostPort(), window.Handle(), buildStamp, offer, {} });
+        application.ProcessMessages();
+        return window.Codes();
+    }
+};
+
+}
+
+TEST_F(UpdateThreadTest, OfferedStampDecides)
+{
+    struct Case {
+        std::string versionDate;
+        Codes messages;
+    } cases[] = {
+        { "\"201108181030\"", { { 11123, 0 } } },
+        { "\"201108181031\"", { { 11123, 1 } } },
+        { "201108181030", { { 11123, 0 } } },
+        { "201108181031", { { 11123, 1 } } },
+        { "\"+201108181031\"", { { 11123, 1 } } },
+        { "\"-201108181031\"", { { 11123, 0 } } },
+        { "\"9223372036854775807\"", { { 11123, 1 } } },
+        { "\"9223372036854775808\"", { { 11122, 1 } } },
+        { "\"20110818103a\"", { { 11122, 1 } } },
+        { "\"\"", { { 11122, 1 } } },
+        { "null", { { 11122, 1 } } },
+        { "2011081810.5", { { 11122, 1 } } },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(run(document(c.versionDate)), c.messages) << c.versionDate;
+}
+
+TEST_F(UpdateThreadTest, OfferIsKeptInFieldOrder)
+{
+    EXPECT_EQ(run(document("\"201201010000\"")), (Codes { { 11123, 1 } }));
+    EXPECT_EQ(offer->url, "http://dl.example/n.exe");
+    EXPECT_EQ(offer->name, "n.exe");
+    EXPECT_EQ(offer->description, "新版本");
+    ASSERT_FALSE(server.Requests().empty());
+    EXPECT_EQ(server.Requests().back().target, "/weather/updateInfo.html");
+}
+
+TEST_F(UpdateThreadTest, MissingDescriptionFailsWithTheAddressKept)
+{
+    EXPECT_EQ(run(document("\"201201010000\"", ",\"url\":\"http://dl.example/n.exe\",\"name\":\"n.exe\"")), (Codes { { 11122, 1 } }));
+    EXPECT_EQ(offer->url, "http://dl.example/n.exe");
+    EXPECT_EQ(offer->name, "n.exe");
+    EXPECT_EQ(run(document("\"201201010000\"", ",\"name\":\"n.exe\"")), (Codes { { 11122, 1 } }));
+    EXPECT_EQ(offer->url, "") << "the address is emptied when the check starts";
+}
+
+TEST_F(UpdateThreadTest, DocumentShapes)
+{
+    struct Case {
+        std::string body;
+        Codes messages;
+    } cases[] = {
+        { "{ \"updateInfo\":{\"versionDate\":\"201201010000\"}}", {} },
+        { "<html><body>{\"updateInfo\":{}}</body></html>", { { 11122, 1 } } },
+        { "[{\"updateInfo\":{\"versionDate\":\"201201010000\"}}]", {} },
+        { "{\"updateInfo\":[1]}", {} },
+        { "{\"a\":{\"updateInfo\":{}}}", { { 11122, 1 } } },
+        { "{\"updateInfo\":{\"url\":\"x\"}}", { { 11122, 1 } } },
+        { " \r\n\t" + document("\"201108181031\"") + "trailing text", { { 11123, 1 } } },
+        { "{\"updateInfo\"", { { 11122, 1 } } },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(run(c.body), c.messages) << c.body;
+}
+
+TEST_F(UpdateThreadTest, UnreachableOrFailingHostEndsWithoutAMessage)
+{
+    server.Route("/weather/updateInfo.html", test::Reply::Status(500, "Internal Server Error", document("\"201201010000\"")));
+    ThreadUpdate::Run(UpdateCheckRequest { server.HostPort(), window.Handle(), buildStamp, offer, {} });
+    ThreadUpdate::Run(UpdateCheckRequest { "127.0.0.1:1", window.Handle(), buildStamp, offer, {} });
+    application.ProcessMessages();
+    EXPECT_TRUE(window.received.empty());
+}

@@ -1,0 +1,167 @@
+#include "platform/Application.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/MessageRecorder.h"
+#include "weather/WeatherThread.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <thread>
+
+using namespace nimbrell;
+using nimbrell::testing::MessageRecorder;
+using Codes = std::vector<std::pair<std::uint32_t, platform::LPARAM>>;
+
+namespace {
+
+// A forecast document: members given override the complete default set; an
+// empty value removes the member.
+std::string forecast(const std::map<std::string, std::string>& changes = {})
+{
+    std::map<std::string, std::string> members;
+    const char* weathers[] = { "多云转晴", "晴", "阴", "小雨", "雷阵雨", "霾" };
+    for (int day = 1; day <= 6; ++day) {
+        std::string n = std::to_string(day);
+        members["temp" + n] = "\"" + std::to_string(30 + day) + "℃~" + std::to_string(20 + day) + "℃\"";
+        members["weather" + n] = std::string("\"") + weathers[day - 1] + "\"";
+        members["wind" + n] = "\"北风" + n + "级\"";
+    }
+    for (const auto& [name, value] : changes) {
+        if (value.empty())
+            members.erase(name);
+        else
+            members[name] = value;
+    }
+    std::string body = "{\"weatherinfo\":{\"city\":\"北京\",\"cityid\":\"101010100\"";
+    for (const auto& [name, value] : members)
+        body += ",\"" + name + "\":" + value;
+    return body + "}}";
+}
+
+class WeatherThreadTest : public ::testing::Test {
+protected:
+    platform::Application application { std::make_unique<platform::HeadlessBackend>(platform::ClockKind::Manual) };
+    test::LoopbackHttpServer server;
+    MessageRecorder window;
+    SharedReportList reports { std::make_shared<ReportList>() };
+
+    WeatherRequest request(const std::string& areaCode = "101010100")
+    {
+        return WeatherRequest { server.HostPort(), areaCode, window.Handle(), reports, {} };
+    }
+
+    Codes run(const std::string& body)
+    {
+        server.Route("/data/101010100.html", test::Reply::Ok(body, "text/html; charset=utf-8"));
+        TWeatherThread::Run(request());
+        application.ProcessMessages();
+        return window.Codes();
+    }
+
+    std::vector<TInfo> records() { return *reports->Lock(); }
+};
+
+}
+
+TEST_F(WeatherThreadTest, CompleteDocumentGivesSixReportsInDayOrder)
+{
+    EXPECT_EQ(run(forecast()), (Codes { { 2025, 1 } }));
+    auto days = records();
+    ASSERT_EQ(days.size(), 6u);
+    EXPECT_EQ(days[0].tianQi, "多云转晴");
+    EXPECT_EQ(days[0].wenDu, "31℃~21℃");
+    EXPECT_EQ(days[0].fengLi, "北风1级");
+    EXPECT_EQ(days[5].tianQi, "霾");
+    EXPECT_EQ(days[5].wenDu, "36℃~26℃");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].target, "/data/101010100.html");
+}
+
+TEST_F(WeatherThreadTest, MemberReadRules)
+{
+    struct Case {
+        std::map<std::string, std::string> changes;
+        Codes messages;
+        std::size_t records;
+    } cases[] = {
+        { { { "wind3", "" } }, { { 2026, 1 } }, 2 },
+        { { { "weather1", "null" } }, { { 2026, 1 } }, 0 },
+        { { { "temp6", "[1]" } }, { { 2026, 1 } }, 5 },
+        { { { "wind2", "{}" } }, { { 2026, 1 } }, 1 },
+        { { { "temp1", "25" } }, { { 2025, 1 } }, 6 },
+        { { { "Temp1", "\"x\"" }, { "temp1", "" } }, { { 2026, 1 } }, 0 },
+    };
+    for (const auto& c : cases) {
+        reports->Lock()->clear();
+        window.received.clear();
+        EXPECT_EQ(run(forecast(c.changes)), c.messages) << forecast(c.changes);
+        EXPECT_EQ(records().size(), c.records) << forecast(c.changes);
+    }
+    reports->Lock()->clear();
+    window.received.clear();
+    run(forecast({ { "temp1", "25" } }));
+    EXPECT_EQ(records()[0].wenDu, "25") << "a number is read as its text";
+}
+
+TEST_F(WeatherThreadTest, DescriptionPassesThroughTheSystemCodePage)
+{
+    run(forecast({ { "weather1", "\"晴😀转多云\"" }, { "temp1", "\"30😀\"" }, { "wind1", "\"微风😀\"" } }));
+    auto days = records();
+    ASSERT_EQ(days.size(), 6u);
+    EXPECT_EQ(days[0].tianQi, "晴?转多云");
+    EXPECT_EQ(days[0].wenDu, "30😀");
+    EXPECT_EQ(days[0].fengLi, "微风😀");
+}
+
+TEST_F(WeatherThreadTest, DocumentFailures)
+{
+    struct Case {
+        const char* body;
+        Codes messages;
+    } cases[] = {
+        { "{\"weatherinfo\":[1,2]}", { { 2025, 1 } } },
+        { "{\"weatherinfo\":\"text\"}", { { 2025, 1 } } },
+        { "{\"other\":{}}", { { 2026, 1 } } },
+        { "[{\"weatherinfo\":{}}]", { { 2026, 1 } } },
+        { "<html>not json</html>", { { 2026, 1 } } },
+        { "", { { 2026, 1 } } },
+    };
+    for (const auto& c : cases) {
+        window.received.clear();
+        EXPECT_EQ(run(c.body), c.messages) << c.body;
+        EXPECT_TRUE(records().empty()) << c.body;
+    }
+}
+
+TEST_F(WeatherThreadTest, FetchFailuresReportFailure)
+{
+    server.Route("/data/404.html", test::Reply::Status(404, "Not Found", "missing"));
+    TWeatherThread::Run(request("404"));
+    WeatherRequest refused { "127.0.0.1:1", "101010100", window.Handle(), reports, {} };
+    TWeatherThread::Run(refused);
+    application.ProcessMessages();
+    EXPECT_EQ(window.Codes(), (Codes { { 2026, 1 }, { 2026, 1 } }));
+}
+
+TEST_F(WeatherThreadTest, ReportListOutlivesAWindowClosedWhileTheWorkerRuns)
+{
+    std::string body = forecast();
+    server.Route("/data/101010100.html",
+        test::Reply::Head(200, "OK", { "Content-Length: " + std::to_string(body.size()) }).Delay(std::chrono::milliseconds(300)).Send(body));
+    std::weak_ptr<ReportList> watch = reports;
+    TWeatherThread::Start(request());
+    window.Close();
+    reports.reset();
+    // The worker still holds the list; it finishes, posts to a closed window
+    // harmlessly and lets the list go.
+    for (int i = 0; i < 500 && !watch.expired(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(watch.expired());
+    application.ProcessMessages();
+    EXPECT_TRUE(window.received.empty());
+}
+
+TEST(WeatherAddress, IsTheCitysDataPage)
+{
+    EXPECT_EQ(WeatherAddress("forecast.example:8080", "101050101"), "http://forecast.example:8080/data/101050101.html");
+}

@@ -1,0 +1,92 @@
+#include "update/UpdateThread.h"
+
+#include "json/JsonReader.h"
+#include "platform/MessageQueue.h"
+
+#include <limits>
+#include <stdexcept>
+#include <thread>
+
+namespace nimbrell {
+
+namespace {
+
+// Decimal digits with an optional sign; anything else, or a value beyond 64
+// bits, is an error.
+std::int64_t parseStamp(const std::string& text)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    if (i == text.size())
+        throw std::runtime_error("'" + text + "' is not a valid integer value");
+    std::uint64_t magnitude = 0;
+    const std::uint64_t limit = negative ? std::uint64_t(std::numeric_limits<std::int64_t>::max()) + 1 : std::numeric_limits<std::int64_t>::max();
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (c < '0' || c > '9')
+            throw std::runtime_error("'" + text + "' is not a valid integer value");
+        std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+        if (magnitude > (limit - digit) / 10)
+            throw std::runtime_error("'" + text + "' is not a valid integer value");
+        magnitude = magnitude * 10 + digit;
+    }
+    return negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
+}
+
+}
+
+std::string UpdateAddress(const std::string& host)
+{
+    return "http://" + host + "/weather/updateInfo.html";
+}
+
+void ThreadUpdate::Start(UpdateCheckRequest request)
+{
+    std::thread([request = std::move(request)] { Run(request); }).detach();
+}
+
+void ThreadUpdate::Run(const UpdateCheckRequest& request)
+{
+    UpdateOffer& offer = *request.offer;
+    offer.url.clear();
+
+    std::string body;
+    try {
+        body = FetchPage(UpdateAddress(request.host), PageEncoding::SystemCodePage, request.fetch);
+    } catch (...) {
+        return;
+    }
+    if (body.find("{\"updateInfo\"") == std::string::npos)
+        return;
+
+    auto root = TxJSON::ParseText(body);
+    if (root && !AsObject(root.get()))
+        return;
+    try {
+        const TxJSONobject* document = AsObject(root.get());
+        if (!document)
+            throw std::runtime_error("The update document is not JSON");
+        const TxJSONbase* info = document->OldGetField(u"updateInfo");
+        if (!info)
+            throw std::runtime_error("The update document has no updateInfo");
+        const TxJSONobject* fields = AsObject(info);
+        if (!fields)
+            return;
+        std::int64_t offered = parseStamp(ReadMemberTextUtf8(*fields, u"versionDate"));
+        if (offered <= request.buildStamp) {
+            platform::PostMessage(request.window, UpdateOfferedMessage, 0, 0);
+            return;
+        }
+        offer.url = ReadMemberTextUtf8(*fields, u"url");
+        offer.name = ReadMemberTextUtf8(*fields, u"name");
+        offer.description = ReadMemberTextUtf8(*fields, u"description");
+    } catch (...) {
+        platform::PostMessage(request.window, UpdateFailedMessage, 0, 1);
+        return;
+    }
+    platform::PostMessage(request.window, UpdateOfferedMessage, 0, 1);
+}
+
+}
