@@ -74,3 +74,13 @@ function(nimbrell_embed_resources target)
   target_sources(${target} PRIVATE ${out})
   target_link_libraries(${target} PRIVATE nimbrell_platform)
 endfunction()
+
+# Adds every direct subfolder of the current folder that has a CMakeLists.txt.
+function(nimbrell_add_child_folders)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()

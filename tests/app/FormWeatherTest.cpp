@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +23,15 @@ protected:
     std::string settingsPath { dataDirectory + "historyLog.ini" };
     platform::HeadlessBackend* backend { new platform::HeadlessBackend(platform::ClockKind::Manual) };
     platform::Application application { std::unique_ptr<platform::Backend>(backend) };
+    nimbrell::testing::ScopedEnvironment environment;
 
     void SetUp() override
     {
-        setenv("TEMP", temp.Path().c_str(), 1);
+        environment.Set("TEMP", temp.Path().string());
         application.SetTitle(ApplicationTitle);
         // A closed port: the start-up's requests fail at once.
         State().Hosts = ServiceHosts { "127.0.0.1:1", "127.0.0.1:1" };
     }
-    void TearDown() override { unsetenv("TEMP"); }
 
     void writeSettings(const std::string& lines)
     {
@@ -111,7 +112,7 @@ TEST_F(FormWeatherTest, ReportListOutlivesTheWindowForWorkersStillRunning)
 TEST_F(FormWeatherTest, UnwritableDataDirectoryIsReportedAndTheProgramRunsOn)
 {
     WriteFile(temp / "blocked", "a file where a folder should be");
-    setenv("TEMP", (temp / "blocked").c_str(), 1);
+    environment.Set("TEMP", temp / "blocked");
     TFormWeather form;
     ASSERT_EQ(backend->MessageBoxes().size(), 1u);
     EXPECT_EQ(backend->MessageBoxes()[0].text, "Unable to create directory " + (temp / "blocked") + "/NimbrellWeather/");
@@ -138,10 +139,9 @@ TEST_F(FormWeatherTest, SettingsThatCannotBeWrittenAtCloseAreReportedAndTheWindo
 
 TEST_F(FormWeatherTest, EmptyTempFallsBackToTheUsersCacheFolder)
 {
-    setenv("TEMP", "", 1);
-    setenv("XDG_CACHE_HOME", (temp / "cache").c_str(), 1);
+    environment.Set("TEMP", "");
+    environment.Set("XDG_CACHE_HOME", temp / "cache");
     TFormWeather form;
-    unsetenv("XDG_CACHE_HOME");
     EXPECT_EQ(State().DataDirectory, (temp / "cache") + "/NimbrellWeather/");
     EXPECT_TRUE(std::filesystem::exists(State().DataDirectory + "Nimbrell.db"));
 }

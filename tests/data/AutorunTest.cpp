@@ -1,4 +1,5 @@
 #include "data/Autorun.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +13,8 @@ namespace {
 class AutorunTest : public ::testing::Test {
 protected:
     TempDirectory directory;
-    void SetUp() override { setenv("XDG_CONFIG_HOME", directory.Path().c_str(), 1); }
-    void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
+    nimbrell::testing::ScopedEnvironment environment;
+    void SetUp() override { environment.Set("XDG_CONFIG_HOME", directory.Path().string()); }
 };
 
 std::string execLine(const std::string& entry)
