@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 namespace nimbrell {
@@ -213,19 +214,15 @@ private:
         return text;
     }
 
-    // The shortest decimal that reads back to the same bytes, else the bytes themselves.
+    // A 32-bit value as its shortest decimal, anything else as the bytes themselves.
     static std::string FormatExtended(const Extended80& bytes)
     {
         double value = DecodeExtendedToDouble(bytes);
-        if (EncodeExtended(value) != bytes || std::isnan(value) || std::isinf(value))
+        auto narrow = static_cast<float>(value);
+        if (EncodeExtended(value) != bytes || !std::isfinite(value) || static_cast<double>(narrow) != value)
             return FormatRawExtended(bytes);
         char buffer[64];
-        std::to_chars_result result;
-        auto narrow = static_cast<float>(value);
-        if (static_cast<double>(narrow) == value)
-            result = std::to_chars(buffer, buffer + sizeof buffer, narrow);
-        else
-            result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        auto result = std::to_chars(buffer, buffer + sizeof buffer, narrow);
         std::string text(buffer, result.ptr);
         if (text.find_first_of(".e") == std::string::npos)
             text += ".0";
@@ -597,7 +594,9 @@ private:
         if (body.empty() || result.ec != std::errc() || result.ptr != body.data() + body.size())
             Error("invalid number '" + token + "'");
         if (!suffixed) {
-            m_writer.WriteFloat(value);
+            // Decimal floats are the 32-bit values every float property holds.
+            bool fits = std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max();
+            m_writer.WriteFloat(fits ? static_cast<double>(static_cast<float>(value)) : value);
         } else if (suffix == 's') {
             m_writer.WriteValueType(TValueType::vaSingle);
             m_writer.WriteLittleEndian(std::bit_cast<std::uint32_t>(static_cast<float>(value)), 4);

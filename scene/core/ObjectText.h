@@ -17,9 +17,9 @@
 //     end
 //   end
 //
-// Values: integers ($ for hexadecimal), floats (a fraction or an exponent; suffix s, c, d
-// or r for the single, currency, date and double tags; 0x and 20 hexadecimal digits for
-// the exact 80-bit bytes), strings of quoted UTF-8 and #code units joined by +,
+// Values: integers ($ for hexadecimal), floats (a fraction or an exponent, read as the
+// 32-bit value every float property holds; suffix s, c, d or r for the single, currency,
+// date and double tags; 0x and 20 hexadecimal digits for any other 80-bit value), strings of quoted UTF-8 and #code units joined by +,
 // identifiers, True/False, nil, [sets], (lists), <collections>, {hexadecimal binary},
 // and @include 'file' for a binary read from a file.
 

@@ -233,7 +233,7 @@ void ObjectWriter::WriteProperties(TvxPersistent& object, const std::string& pre
         }
         case PropertyKind::Collection: {
             TvxCollection* collection = property->GetCollection(object);
-            if (!collection)
+            if (!collection || collection->Count() == 0)
                 break;
             WritePropertyName(name());
             WriteValueType(TValueType::vaCollection);
