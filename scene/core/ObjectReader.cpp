@@ -223,7 +223,7 @@ std::string ObjectReader::ReadTextPayload(TValueType type)
     case TValueType::vaUTF8String: {
         std::size_t length = ReadLittleEndian(4);
         auto bytes = ReadBytes(length);
-        return std::string(bytes.begin(), bytes.end());
+        return SanitizeUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     }
     case TValueType::vaWString: {
         std::size_t count = ReadLittleEndian(4);

@@ -96,6 +96,21 @@ std::string Utf16ToUtf8(std::u16string_view text)
     return out;
 }
 
+std::string SanitizeUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t start = i;
+        char32_t c = NextCodePoint(text, i);
+        if (c == 0xFFFD && !(i - start == 3 && text.substr(start, 3) == "\xEF\xBF\xBD"))
+            AppendUtf8(out, c);
+        else
+            out.append(text.substr(start, i - start));
+    }
+    return out;
+}
+
 std::string Latin1ToUtf8(std::string_view text)
 {
     std::string out;
