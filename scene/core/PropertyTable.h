@@ -551,18 +551,19 @@ public:                                                                         
     static const ::nimbrell::ClassInfo& StaticClass();                                \
     const ::nimbrell::ClassInfo& Class() const override { return StaticClass(); }     \
                                                                                       \
-private:
+private:                                                                              \
+    static void DescribeClass(::nimbrell::ClassBuilder<ClassName>& c);
 
-// Source side: defines the table; the body that follows fills builder `c`.
+// Source side: defines the table; the body that follows fills builder `c` and, being a
+// member of the class, may use its private accessors.
 #define NIMBRELL_DEFINE_CLASS(ClassName, ParentName)                                  \
-    static void Describe##ClassName(::nimbrell::ClassBuilder<ClassName>& c);          \
     const ::nimbrell::ClassInfo& ClassName::StaticClass()                             \
     {                                                                                 \
         static const ::nimbrell::ClassInfo info = ::nimbrell::ClassBuilder<ClassName>::Build( \
-            #ClassName, &ParentName::StaticClass(), &Describe##ClassName);            \
+            #ClassName, &ParentName::StaticClass(), &ClassName::DescribeClass);       \
         return info;                                                                  \
     }                                                                                 \
-    static void Describe##ClassName([[maybe_unused]] ::nimbrell::ClassBuilder<ClassName>& c)
+    void ClassName::DescribeClass([[maybe_unused]] ::nimbrell::ClassBuilder<ClassName>& c)
 
 // Dotted-path resolution used by animations and triggers: every segment but the last
 // that names an object-kind property moves to that object; other segments are dropped.
