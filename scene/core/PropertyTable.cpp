@@ -12,6 +12,23 @@ std::string detail::LowerName(std::string_view name)
     return platform::AsciiLower(name);
 }
 
+std::size_t detail::CaseInsensitiveHash::operator()(std::string_view name) const noexcept
+{
+    std::size_t hash = 1469598103934665603ull;
+    for (char c : name) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte >= 'A' && byte <= 'Z')
+            byte = static_cast<unsigned char>(byte - 'A' + 'a');
+        hash = (hash ^ byte) * 1099511628211ull;
+    }
+    return hash;
+}
+
+bool detail::CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const noexcept
+{
+    return platform::EqualsIgnoringAsciiCase(a, b);
+}
+
 EnumInfo::EnumInfo(std::string name, std::vector<std::string> identifiers)
     : m_name(std::move(name))
     , m_identifiers(std::move(identifiers))
@@ -186,7 +203,7 @@ bool ClassInfo::InheritsFrom(const ClassInfo& other) const
 
 const PropertyInfo* ClassInfo::FindProperty(std::string_view name) const
 {
-    auto it = m_byName.find(detail::LowerName(name));
+    auto it = m_byName.find(name);
     return it == m_byName.end() ? nullptr : it->second;
 }
 

@@ -195,6 +195,20 @@ struct FieldInfo {
 
 using ComponentFactory = TvxComponent* (*)(TvxComponent* owner);
 
+namespace detail {
+
+// Hashing and comparison of names without regard to ASCII case, without copies.
+struct CaseInsensitiveHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const noexcept;
+};
+struct CaseInsensitiveEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept;
+};
+
+}
+
 class ClassInfo {
 public:
     std::string_view Name() const { return m_name; }
@@ -221,7 +235,7 @@ private:
     ComponentFactory m_factory { nullptr };
     std::vector<std::unique_ptr<PropertyInfo>> m_own;
     std::vector<const PropertyInfo*> m_properties;
-    std::unordered_map<std::string, const PropertyInfo*> m_byName; // lower-case keys
+    std::unordered_map<std::string, const PropertyInfo*, detail::CaseInsensitiveHash, detail::CaseInsensitiveEqual> m_byName;
     std::vector<MethodInfo> m_methods;
     std::vector<FieldInfo> m_fields;
 };
@@ -529,7 +543,7 @@ PropertyInfo& ClassBuilder<C>::Add(std::string_view name, PropertyKind kind)
     info->m_name = std::string(name);
     info->m_kind = kind;
     PropertyInfo& result = *info;
-    std::string key = detail::LowerName(name);
+    std::string key(name);
     auto existing = m_info.m_byName.find(key);
     if (existing != m_info.m_byName.end()) {
         // A redeclared property keeps its inherited place in the order.
@@ -540,7 +554,10 @@ PropertyInfo& ClassBuilder<C>::Add(std::string_view name, PropertyKind kind)
     } else {
         m_info.m_properties.push_back(&result);
     }
-    m_info.m_byName[key] = &result;
+    if (existing != m_info.m_byName.end())
+        existing->second = &result;
+    else
+        m_info.m_byName.emplace(std::move(key), &result);
     m_info.m_own.push_back(std::move(info));
     return result;
 }

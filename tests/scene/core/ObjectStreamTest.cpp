@@ -42,6 +42,9 @@ std::string everyTagText()
     std::string longText(300, 'x');
     return "object Form: TTestForm\n"
            "  BindingName = 'form'\n"
+           "  DesignSnapGridShow = False\n"
+           "  DesignSnapToGrid = False\n"
+           "  DesignSnapToLines = False\n"
            "  object Button: TTestNode\n"
            "    Count = 5\n"
            "    Kind = tkThird\n"
@@ -274,6 +277,45 @@ TEST_F(ObjectStreamTest, ContentContainersAreWrittenFlattened)
         "    Caption = 'after'\n"
         "  end\n"
         "end\n");
+}
+
+TEST_F(ObjectStreamTest, NestedStreamsTravelAsBinaryCustomProperties)
+{
+    TTestResources resources(nullptr);
+    auto* tree = new TTestNode(nullptr);
+    tree->SetName("kept out");
+    auto* part = new TTestNode(nullptr);
+    part->SetResourceName("buttonstyle");
+    tree->AddObject(part);
+    resources.SetTree(tree);
+    Bytes out;
+    resources.SaveToBinStream(out);
+    std::string text = ObjectBinaryToText(out);
+    EXPECT_NE(text.find("ResourcesBin = {\n    54504630"), std::string::npos) << text;
+
+    TTestResources back(nullptr);
+    ReadObjectStream(out, back);
+    ASSERT_NE(back.Tree(), nullptr);
+    EXPECT_EQ(back.Tree()->Name(), "");
+    ASSERT_EQ(back.Tree()->ChildrenCount(), 1);
+    EXPECT_EQ(back.Tree()->Child(0)->ResourceName(), "buttonstyle");
+    // The nested tree comes back without names, and from then on byte for byte.
+    Bytes again;
+    back.SaveToBinStream(again);
+    EXPECT_NE(again, out);
+    TTestResources third(nullptr);
+    ReadObjectStream(again, third);
+    Bytes stable;
+    third.SaveToBinStream(stable);
+    EXPECT_EQ(stable, again);
+
+    // The design-tool settings of a window are read and discarded, whatever they hold.
+    TTestForm form(nullptr);
+    ReadObjectStream(compile("object F: TTestForm\n  DesignSnapToGrid = True\nend\n"), form);
+    Bytes formBytes;
+    form.SaveToBinStream(formBytes);
+    EXPECT_EQ(ObjectBinaryToText(formBytes),
+        "object F: TTestForm\n  DesignSnapGridShow = False\n  DesignSnapToGrid = False\n  DesignSnapToLines = False\nend\n");
 }
 
 struct ErrorCase {

@@ -1,6 +1,8 @@
 #include "TestClasses.h"
 
 #include "scene/core/ObjectStream.h"
+#include "scene/core/ObjectReader.h"
+#include "scene/core/ObjectWriter.h"
 #include "scene/core/TvxFiler.h"
 
 namespace nimbrell::test {
@@ -68,6 +70,13 @@ void TTestNode::DefineProperties(TvxFiler& filer)
         [this](std::vector<std::uint8_t>& out) { out = m_blob; }, !m_blob.empty());
 }
 
+void TTestNode::SetData(const TvxVariant& value)
+{
+    if (!std::holds_alternative<std::string>(value))
+        throw std::invalid_argument("not a text");
+    m_caption = std::get<std::string>(value);
+}
+
 NIMBRELL_DEFINE_CLASS(TTestContent, TTestNode)
 {
 }
@@ -81,6 +90,40 @@ NIMBRELL_DEFINE_CLASS(TTestForm, TvxObject)
     c.Method("ButtonClick", &TTestForm::ButtonClick);
     c.Method("OtherSignature", &TTestForm::OtherSignature);
     c.Field("Button", &TTestForm::Button);
+}
+
+void TTestForm::DefineProperties(TvxFiler& filer)
+{
+    TvxObject::DefineProperties(filer);
+    for (const char* name : { "DesignSnapGridShow", "DesignSnapToGrid", "DesignSnapToLines" }) {
+        filer.DefineProperty(
+            name, [](ObjectReader& reader) { reader.ReadBoolean(); }, [](ObjectWriter& writer) { writer.WriteBoolean(false); },
+            true);
+    }
+}
+
+NIMBRELL_DEFINE_CLASS(TTestResources, TvxObject)
+{
+}
+
+TTestResources::~TTestResources()
+{
+    SetTree(nullptr);
+}
+
+void TTestResources::SetTree(TvxObject* tree)
+{
+    if (m_tree)
+        m_tree->Free();
+    m_tree = tree;
+}
+
+void TTestResources::DefineProperties(TvxFiler& filer)
+{
+    TvxObject::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "ResourcesBin", [this](std::span<const std::uint8_t> bytes) { SetTree(CreateObjectFromStream(bytes, nullptr)); },
+        [this](std::vector<std::uint8_t>& out) { m_tree->SaveToBinStream(out); }, m_tree != nullptr);
 }
 
 NIMBRELL_DEFINE_CLASS(TTestAnimation, TvxObject)
@@ -105,6 +148,7 @@ void RegisterTestClasses()
     RegisterClass<TTestControl>();
     RegisterClass<TTestForm>();
     RegisterClass<TTestAnimation>();
+    RegisterClass<TTestResources>();
     RegisterClass<TTestTemplatePart>();
 }
 

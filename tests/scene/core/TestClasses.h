@@ -79,6 +79,9 @@ public:
     // Counts Loaded calls, in order, across all nodes.
     static std::vector<std::string>& LoadedOrder();
     void Loaded() override;
+    // Data is the caption; only texts are taken.
+    TvxVariant GetData() const override { return m_caption; }
+    void SetData(const TvxVariant& value) override;
     void DefineProperties(TvxFiler& filer) override;
 
 private:
@@ -122,9 +125,27 @@ public:
 
     void ButtonClick(TvxObject* sender) { clicks.push_back(sender); }
     void OtherSignature(int) { }
+    // Design-tool settings: always written, read and discarded.
+    void DefineProperties(TvxFiler& filer) override;
 
     TTestNode* Button { nullptr };
     std::vector<TvxObject*> clicks;
+};
+
+// A container carrying a private tree as a nested stream (the ResourcesBin form).
+class TTestResources : public TvxObject {
+    NIMBRELL_CLASS(TTestResources)
+public:
+    using TvxObject::TvxObject;
+    ~TTestResources() override;
+
+    TvxObject* Tree() const { return m_tree; }
+    // Takes ownership of a tree that has no owner.
+    void SetTree(TvxObject* tree);
+    void DefineProperties(TvxFiler& filer) override;
+
+private:
+    TvxObject* m_tree { nullptr };
 };
 
 // An animation stand-in recording what the walks ask of it.

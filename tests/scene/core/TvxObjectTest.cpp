@@ -273,8 +273,15 @@ TEST_F(TvxObjectTest, SearchesByBindingAndResourceName)
     EXPECT_EQ(root->FindBinding("value"), inner);
     root->SetBindingName("value");
     EXPECT_EQ(root->FindBinding("Value"), root);
-    EXPECT_EQ(root->GetBindingValue("VALUE"), TvxVariant(std::string("Root")));
+    EXPECT_EQ(root->GetBindingValue("VALUE"), TvxVariant(std::string("")));
+    EXPECT_EQ(static_cast<TvxObject*>(panel)->TvxObject::GetData(), TvxVariant(std::string("Panel")));
     EXPECT_EQ(panel->GetBindingValue("missing"), TvxVariant(std::string()));
+    // Errors of a bound write are swallowed.
+    root->SetBindingValue("value", TvxVariant(std::int64_t(5)));
+    EXPECT_EQ(root->Caption(), "");
+    root->SetBindingValue("value", TvxVariant(std::string("typed")));
+    EXPECT_EQ(root->GetBindingValue("value"), TvxVariant(std::string("typed")));
+    panel->SetBindingValue("missing", TvxVariant(std::string("x")));
 
     std::vector<TvxObject*> all;
     root->AddObjectsToList(all);
