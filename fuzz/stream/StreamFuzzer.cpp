@@ -6,6 +6,7 @@
 
 #include "scene/core/ObjectStream.h"
 #include "scene/core/ObjectText.h"
+#include "scene/render/SceneRenderClasses.h"
 
 #include <cstdlib>
 
@@ -13,7 +14,7 @@ using namespace nimbrell;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static bool registered = (test::RegisterTestClasses(), true);
+    static bool registered = (test::RegisterTestClasses(), RegisterSceneRenderClasses(), true);
     (void)registered;
     std::span<const std::uint8_t> stream(data, size);
 

@@ -116,8 +116,13 @@ private:
             auto value = static_cast<std::int64_t>(m_reader.ReadLittleEndian(8));
             std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
             std::string fraction = std::to_string(magnitude % 10000);
-            m_out += (value < 0 ? "-" : "") + std::to_string(magnitude / 10000) + "." + std::string(4 - fraction.size(), '0')
-                + fraction + "c";
+            if (value < 0)
+                m_out += '-';
+            m_out += std::to_string(magnitude / 10000);
+            m_out += '.';
+            m_out.append(4 - fraction.size(), '0');
+            m_out += fraction;
+            m_out += 'c';
             return;
         }
         case TValueType::vaString:
@@ -244,7 +249,8 @@ private:
                 if (quoted)
                     m_out += '\'';
                 quoted = false;
-                m_out += '#' + std::to_string(static_cast<unsigned>(c));
+                m_out += '#';
+                m_out += std::to_string(static_cast<unsigned>(c));
                 continue;
             }
             if (run >= 64 && i < text.size()) {
