@@ -7,11 +7,6 @@
 
 namespace nimbrell {
 
-std::string detail::LowerName(std::string_view name)
-{
-    return platform::AsciiLower(name);
-}
-
 std::size_t detail::CaseInsensitiveHash::operator()(std::string_view name) const noexcept
 {
     std::size_t hash = 1469598103934665603ull;

@@ -55,7 +55,8 @@ private:
     std::vector<std::string> m_identifiers;
 };
 
-// EnumInfoOf<E>() is declared for each published enumeration with NIMBRELL_ENUM.
+// EnumInfoOf<E>() is declared for each published enumeration with NIMBRELL_ENUM, written
+// at global scope after the enumeration, with its identifiers in ordinal order.
 template<typename E>
 const EnumInfo& EnumInfoOf();
 
@@ -242,8 +243,6 @@ private:
 
 namespace detail {
 
-std::string LowerName(std::string_view name);
-
 template<typename F>
 struct Signature;
 template<typename C, typename R, typename... A>
@@ -357,7 +356,7 @@ public:
             info.m_properties = parent->m_properties;
             info.m_byName = parent->m_byName;
         }
-        if constexpr (!std::is_abstract_v<C> && std::is_constructible_v<C, TvxComponent*>)
+        if constexpr (std::is_base_of_v<TvxComponent, C> && !std::is_abstract_v<C> && std::is_constructible_v<C, TvxComponent*>)
             info.m_factory = [](TvxComponent* owner) -> TvxComponent* { return new C(owner); };
         ClassBuilder builder(info);
         describe(builder);

@@ -25,6 +25,12 @@ TvxComponent::~TvxComponent()
     DestroyComponents();
 }
 
+void FreeComponent::operator()(TvxComponent* component) const
+{
+    if (component)
+        component->Free();
+}
+
 void TvxComponent::Free()
 {
     if (!m_detached)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,15 @@ protected:
     ~IFreeNotifyTarget() = default;
 };
 
+class TvxComponent;
+
+// For a component nobody owns: frees it through TvxComponent::Free.
+struct FreeComponent {
+    void operator()(TvxComponent* component) const;
+};
+template<typename T>
+using ComponentPtr = std::unique_ptr<T, FreeComponent>;
+
 class TvxComponent : public TvxPersistent, public IFreeNotifyTarget {
     NIMBRELL_CLASS(TvxComponent)
 public:
@@ -44,7 +54,8 @@ public:
     ~TvxComponent() override;
 
     // Frees the component: runs BeforeDestruction while the whole object is alive,
-    // then deletes it. Every owner, parent and holder frees through here.
+    // then deletes it. Every owner, parent and holder frees through here; a component
+    // destroyed directly detaches only as far as its base classes can.
     void Free();
 
     const std::string& Name() const { return m_name; }

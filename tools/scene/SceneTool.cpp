@@ -33,10 +33,6 @@ void writeFile(const std::filesystem::path& path, const void* data, std::size_t 
         throw std::runtime_error(path.string() + ": cannot be written");
 }
 
-struct ComponentDeleter {
-    void operator()(TvxComponent* component) const { component->Free(); }
-};
-
 }
 
 void RegisterAllSceneClasses()
@@ -65,7 +61,7 @@ void CompileScene(const std::filesystem::path& input, const std::filesystem::pat
     try {
         std::string className = PeekRootClassName(binary);
         const ClassInfo* info = FindClass(className);
-        std::unique_ptr<TvxComponent, ComponentDeleter> root(info ? info->Create(nullptr) : nullptr);
+        ComponentPtr<TvxComponent> root(info ? info->Create(nullptr) : nullptr);
         if (!root)
             throw ObjectStreamError("Class " + className + " not found", 4, false);
         ObjectReader reader(binary);
