@@ -2,18 +2,34 @@
 
 // The published-property table: every streamable class declares its properties once,
 // in its .cpp, and the stream reader and writer, animations and triggers all go through
-// that one table.
+// that one table. Inherited entries come first; names are matched without regard to case.
 //
 //   In the header, inside the class:      NIMBRELL_CLASS(TvxThing)
-//   In the .cpp:
+//   In the .cpp (the body is a static member, so private accessors may be used):
 //     NIMBRELL_DEFINE_CLASS(TvxThing, TvxObject)
 //     {
 //         c.Float("Width", &TvxThing::Width, &TvxThing::SetWidth);
 //         c.Enum("Align", &TvxThing::Align, &TvxThing::SetAlign).Default(TvxAlign::vaNone);
-//         c.Object("Fill", &TvxThing::Fill).StoredWhen(&TvxThing::IsFillStored);
+//         c.Object("Fill", [](const TvxThing& t) { return &t.Fill(); }).StoredWhen(&TvxThing::IsFillStored);
 //     }
 //
-// Inherited entries come first; names are matched without regard to case.
+// Entries, by kind (getters are member functions or callables taking const C&; a
+// property declared without a setter is read-only and never written to streams):
+//   Integer(name, get, set)     any integral type; .Identifiers({...}) maps values to names
+//   Enum(name, get, set)        an enumeration declared with NIMBRELL_ENUM, or bool
+//   Set(name, get, set)         EnumSet<E>
+//   Float(name, get, set)       32-bit; zero is never written
+//   Text(name, get, set)        UTF-8; empty is never written
+//   Object(name, get)           a sub-object the holder owns, written under "name."
+//   Reference(name, get, set)   T* to a component, written by name, resolved after a read
+//   Event(name, &C::member)     a TvxEvent<...> bound by name to a window's method
+//   Collection(name, get)       a TvxCollection of persistent items
+// Modifiers: .Default(v) (integer, enumeration and set kinds: v is not written),
+// .NeverStored(), .StoredWhen(predicate).
+// Windows also publish Method(name, &C::method) for events and Field(name, &C::member)
+// for the children of their stream. Custom stream properties (Point, Rect, PNG, ...) are
+// defined by overriding TvxPersistent::DefineProperties. Classes that streams name are
+// registered with RegisterClass<T>() at start-up.
 
 #include <any>
 #include <cstdint>
