@@ -1,0 +1,237 @@
+#include "scene/render/TvxBrush.h"
+
+#include "platform/Text.h"
+#include "scene/core/TvxObject.h"
+#include "scene/render/TvxBrushObject.h"
+
+namespace nimbrell {
+
+NIMBRELL_DEFINE_CLASS(TvxBrushBitmap, TvxPersistent)
+{
+    c.Object("Bitmap", [](const TvxBrushBitmap& b) { return &b.Bitmap(); });
+    c.Enum("WrapMode", &TvxBrushBitmap::WrapMode, &TvxBrushBitmap::SetWrapMode);
+}
+
+TvxBrushBitmap::TvxBrushBitmap()
+{
+    m_bitmap.OnChange = [this] { Changed(); };
+}
+
+void TvxBrushBitmap::Changed()
+{
+    if (OnChanged)
+        OnChanged();
+}
+
+void TvxBrushBitmap::Assign(const TvxPersistent& source)
+{
+    auto* other = dynamic_cast<const TvxBrushBitmap*>(&source);
+    if (!other) {
+        TvxPersistent::Assign(source);
+        return;
+    }
+    SetWrapMode(other->m_wrapMode);
+    m_bitmap.Assign(other->m_bitmap);
+}
+
+NIMBRELL_DEFINE_CLASS(TvxBrushResource, TvxPersistent)
+{
+    c.Reference("Resource", &TvxBrushResource::Resource, &TvxBrushResource::SetResource).NeverStored();
+    c.Text("ResourceName", &TvxBrushResource::ResourceName, &TvxBrushResource::SetResourceName);
+}
+
+TvxBrushResource::TvxBrushResource() = default;
+TvxBrushResource::~TvxBrushResource() = default;
+
+void TvxBrushResource::Changed()
+{
+    if (OnChanged)
+        OnChanged();
+}
+
+TvxBrushObject* TvxBrushResource::Resource() const
+{
+    return m_resource.As<TvxBrushObject>();
+}
+
+void TvxBrushResource::SetResource(TvxBrushObject* object)
+{
+    if (object == Resource())
+        return;
+    m_resource.Set(object);
+    if (object)
+        m_resourceName = object->ResourceName();
+    Changed();
+}
+
+void TvxBrushResource::SetResourceName(std::string_view name)
+{
+    if (m_resourceName == name)
+        return;
+    m_resourceName = std::string(name);
+    // A held object of another name is not what the new name stands for.
+    if (Resource() && !platform::EqualsIgnoringAsciiCase(Resource()->ResourceName(), m_resourceName))
+        m_resource.Set(nullptr);
+    Changed();
+}
+
+TvxBrush* TvxBrushResource::Brush() const
+{
+    if (TvxBrushObject* object = Resource())
+        return &object->Brush();
+    if (m_resourceName.empty())
+        return nullptr;
+    auto* found = dynamic_cast<TvxBrushObject*>(TvxObject::FindRegisteredResource(m_resourceName));
+    if (!found)
+        return nullptr;
+    m_resource.Set(found);
+    return &found->Brush();
+}
+
+void TvxBrushResource::Assign(const TvxPersistent& source)
+{
+    auto* other = dynamic_cast<const TvxBrushResource*>(&source);
+    if (!other) {
+        TvxPersistent::Assign(source);
+        return;
+    }
+    m_resource.Set(other->Resource());
+    SetResourceName(other->m_resourceName);
+}
+
+NIMBRELL_DEFINE_CLASS(TvxVisual, TvxPersistent)
+{
+    c.Reference("VisualObject", &TvxVisual::VisualObject, &TvxVisual::SetVisualObject);
+}
+
+void TvxVisual::Changed()
+{
+    if (OnChanged)
+        OnChanged();
+}
+
+void TvxVisual::SetVisualObject(TvxObject* object)
+{
+    if (object == m_visualObject.Get())
+        return;
+    m_visualObject.Set(object);
+    Changed();
+}
+
+void TvxVisual::Assign(const TvxPersistent& source)
+{
+    auto* other = dynamic_cast<const TvxVisual*>(&source);
+    if (!other) {
+        TvxPersistent::Assign(source);
+        return;
+    }
+    SetVisualObject(other->VisualObject());
+}
+
+NIMBRELL_DEFINE_CLASS(TvxBrush, TvxPersistent)
+{
+    using S = TvxBrushStyle;
+    c.Text("Color", &TvxBrush::Color, &TvxBrush::SetColor).StoredWhen([](const TvxBrush& b) {
+        return b.Style() == S::vgBrushSolid && b.m_color != b.DefaultColor();
+    });
+    c.Object("Bitmap", [](const TvxBrush& b) { return &b.Bitmap(); }).StoredWhen([](const TvxBrush& b) {
+        return b.Style() == S::vgBrushBitmap;
+    });
+    c.Enum("Style", &TvxBrush::Style, &TvxBrush::SetStyle).StoredWhen([](const TvxBrush& b) {
+        return b.Style() != b.DefaultStyle();
+    });
+    c.Object("Gradient", [](const TvxBrush& b) { return &b.Gradient(); }).StoredWhen([](const TvxBrush& b) {
+        return b.Style() == S::vgBrushGradient;
+    });
+    c.Object("Resource", [](const TvxBrush& b) { return &b.Resource(); }).StoredWhen([](const TvxBrush& b) {
+        return b.Style() == S::vgBrushResource;
+    });
+    c.Object("Visual", [](const TvxBrush& b) { return &b.Visual(); }).StoredWhen([](const TvxBrush& b) {
+        return b.Style() == S::vgBrushVisual;
+    });
+}
+
+TvxBrush::TvxBrush(TvxBrushStyle defaultStyle, TvxColor defaultColor)
+    : m_color(defaultColor)
+    , m_style(defaultStyle)
+    , m_defaultStyle(defaultStyle)
+    , m_defaultColor(defaultColor)
+{
+    m_gradient.OnChanged = [this] { Changed(); };
+    m_visual.OnChanged = [this] { Changed(); };
+    m_resource.OnChanged = [this] { Changed(); };
+    m_bitmap.OnChanged = [this] { Changed(); };
+}
+
+TvxBrush::~TvxBrush() = default;
+
+void TvxBrush::Changed()
+{
+    if (m_suspended > 0) {
+        m_changedWhileSuspended = true;
+        return;
+    }
+    if (OnChanged)
+        OnChanged();
+}
+
+void TvxBrush::SetColor(std::string_view text)
+{
+    SetSolidColor(ColorFromText(text));
+    if (m_style == TvxBrushStyle::vgBrushGradient)
+        m_gradient.SetColor(text);
+}
+
+TvxColor TvxBrush::SolidColor() const
+{
+    if (m_style != TvxBrushStyle::vgBrushResource)
+        return m_color;
+    // Resource brushes naming each other in a ring end at the first brush's own colour.
+    thread_local int depth = 0;
+    if (depth > 16)
+        return m_color;
+    const TvxBrush* resolved = m_resource.Brush();
+    if (!resolved || resolved == this)
+        return m_color;
+    ++depth;
+    TvxColor color = resolved->SolidColor();
+    --depth;
+    return color;
+}
+
+void TvxBrush::Assign(const TvxPersistent& source)
+{
+    auto* other = dynamic_cast<const TvxBrush*>(&source);
+    if (!other) {
+        TvxPersistent::Assign(source);
+        return;
+    }
+    ++m_suspended;
+    m_defaultStyle = other->m_defaultStyle;
+    m_defaultColor = other->m_defaultColor;
+    SetSolidColor(other->SolidColor());
+    SetStyle(other->m_style);
+    switch (m_style) {
+    case TvxBrushStyle::vgBrushGradient:
+        m_gradient.Assign(other->m_gradient);
+        break;
+    case TvxBrushStyle::vgBrushBitmap:
+        m_bitmap.Assign(other->m_bitmap);
+        break;
+    case TvxBrushStyle::vgBrushResource:
+        m_resource.Assign(other->m_resource);
+        break;
+    case TvxBrushStyle::vgBrushVisual:
+        m_visual.Assign(other->m_visual);
+        break;
+    default:
+        break;
+    }
+    --m_suspended;
+    m_changedWhileSuspended = false;
+    // Told once, as the notification was suspended during the copy.
+    if (m_suspended == 0 && OnChanged)
+        OnChanged();
+}
+
+}

@@ -1,0 +1,15 @@
+#include "scene/render/TvxBrushObject.h"
+
+namespace nimbrell {
+
+NIMBRELL_DEFINE_CLASS(TvxBrushObject, TvxObject)
+{
+    c.Object("Brush", [](const TvxBrushObject& object) { return &object.Brush(); });
+}
+
+TvxBrushObject::TvxBrushObject(TvxComponent* owner)
+    : TvxObject(owner)
+{
+}
+
+}

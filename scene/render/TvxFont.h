@@ -1,0 +1,48 @@
+#pragma once
+
+// The font of text elements: size in pixels at 96 dots per inch, family, style and
+// whether text is antialiased for subpixels.
+
+#include "scene/core/TvxPersistent.h"
+#include "scene/render/RenderEnums.h"
+
+#include <functional>
+#include <string>
+
+namespace nimbrell {
+
+class TvxFont : public TvxPersistent {
+    NIMBRELL_CLASS(TvxFont)
+public:
+    static constexpr float kDefaultSize = 11;
+    static constexpr const char* kDefaultFamily = "Tahoma";
+
+    TvxFont() = default;
+
+    float Size() const { return m_size; }
+    void SetSize(float value) { UpdateField(m_size, value); }
+    const std::string& Family() const { return m_family; }
+    void SetFamily(std::string_view value) { UpdateField(m_family, std::string(value)); }
+    TvxFontStyle Style() const { return m_style; }
+    void SetStyle(TvxFontStyle value) { UpdateField(m_style, value); }
+    bool ClearType() const { return m_clearType; }
+    void SetClearType(bool value) { UpdateField(m_clearType, value); }
+
+    // Told on every real change.
+    std::function<void()> OnChanged;
+
+    void Assign(const TvxPersistent& source) override;
+
+protected:
+    void Changed() override;
+
+private:
+    float m_size { kDefaultSize };
+    std::string m_family { kDefaultFamily };
+    TvxFontStyle m_style { TvxFontStyle::vgFontRegular };
+    bool m_clearType { true };
+    int m_assigning { 0 };
+    bool m_changedWhileAssigning { false };
+};
+
+}

@@ -1,0 +1,38 @@
+#include "scene/render/TvxTransform.h"
+
+namespace nimbrell {
+
+NIMBRELL_DEFINE_CLASS(TvxTransform, TvxPersistent)
+{
+    c.Object("Position", [](const TvxTransform& t) { return &t.Position(); });
+    c.Object("Scale", [](const TvxTransform& t) { return &t.Scale(); });
+    c.Float("RotateAngle", &TvxTransform::RotateAngle, &TvxTransform::SetRotateAngle);
+    c.Object("RotateCenter", [](const TvxTransform& t) { return &t.RotateCenter(); });
+}
+
+TvxTransform::TvxTransform()
+{
+    for (TvxPosition* position : { &m_position, &m_scale, &m_rotateCenter })
+        position->OnChanged = [this] { Changed(); };
+}
+
+void TvxTransform::Changed()
+{
+    if (OnChanged)
+        OnChanged();
+}
+
+void TvxTransform::Assign(const TvxPersistent& source)
+{
+    auto* other = dynamic_cast<const TvxTransform*>(&source);
+    if (!other) {
+        TvxPersistent::Assign(source);
+        return;
+    }
+    m_position.Assign(other->m_position);
+    m_scale.Assign(other->m_scale);
+    SetRotateAngle(other->m_rotateAngle);
+    m_rotateCenter.Assign(other->m_rotateCenter);
+}
+
+}
