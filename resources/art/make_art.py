@@ -486,16 +486,16 @@ PICTURES = [picture_00, picture_01, picture_02, picture_03, picture_04,
 # Program icon: a sun partly behind a cloud.
 
 def icon_large():
-    body = (sun(152, 98, 50, filt="liftIcon", ray_length=26, ray_width=22)
-            + cloud(18, 88, 2.05, "cloudWhite", filt="liftIcon"))
+    body = (sun(154, 106, 52, filt="liftIcon", ray_length=22, ray_width=22)
+            + cloud(8, 116, 1.9, "cloudWhite", filt="liftIcon"))
     return svg_document(256, 256, body)
 
 
 def icon_small():
     # Fewer, fatter rays and a plainer cloud for a 16 px grid.
-    body = (sun(20.5, 10.5, 6.2, filt="liftSmall", rays=8, ray_length=3,
-                ray_width=3.4)
-            + lifted(f'<path transform="translate(0.6 10) scale(0.27)" '
+    body = (sun(19.6, 12.4, 6.4, filt="liftSmall", rays=8, ray_length=3.6,
+                ray_width=4.6)
+            + lifted(f'<path transform="translate(0 12.6) scale(0.28)" '
                      f'd="{CLOUD_D}" fill="url(#cloudWhite)"/>', "liftSmall"))
     return svg_document(32, 32, body)
 
