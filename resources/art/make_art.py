@@ -48,7 +48,7 @@ def radial(ident, stops, cx="0.4", cy="0.38", r="0.62"):
             f'{body}</radialGradient>')
 
 
-def lift_filter(ident, rim, blur, drop, rim_opacity=0.5, shadow_opacity=0.38):
+def lift_filter(ident, rim, blur, drop, rim_opacity=0.42, shadow_opacity=0.38):
     return (
         f'<filter id="{ident}" x="-30%" y="-30%" width="160%" height="170%" '
         'color-interpolation-filters="sRGB">'
@@ -67,7 +67,7 @@ def lift_filter(ident, rim, blur, drop, rim_opacity=0.5, shadow_opacity=0.38):
 
 
 DEFS = {
-    "lift": lift_filter("lift", rim=1.2, blur=2.0, drop=2.0),
+    "lift": lift_filter("lift", rim=1.1, blur=2.0, drop=2.0),
     "liftIcon": lift_filter("liftIcon", rim=4.0, blur=6.0, drop=6.0,
                             rim_opacity=0.55),
     "liftSmall": lift_filter("liftSmall", rim=1.0, blur=0.8, drop=0.6,
@@ -382,7 +382,7 @@ def rain_cloud(fill="cloudRain"):
 
 
 def picture_00():
-    return (sun(104, 42, 23, core="sunNone", ray="sunNone")
+    return (sun(104, 44, 22, core="sunNone", ray="sunNone")
             + cloud(12, 46, 1.12, "cloudNone")
             + letters_na(30, 64, 32))
 
@@ -392,7 +392,7 @@ def picture_01():
 
 
 def picture_02():
-    return sun(104, 42, 23) + cloud(12, 46, 1.12)
+    return sun(104, 44, 22) + cloud(12, 46, 1.12)
 
 
 def picture_03():
@@ -401,14 +401,14 @@ def picture_03():
 
 
 def picture_04():
-    return (sun(108, 31, 16.5) + cloud(16, 16, 1.05, "cloudWhite")
+    return (sun(108, 33, 16) + cloud(16, 16, 1.05, "cloudWhite")
             + drops([(52, 100), (77, 106), (102, 100)]))
 
 
 def picture_05():
-    return (sun(108, 31, 16.5) + cloud(16, 16, 1.05, "cloudRain")
+    return (sun(108, 33, 16) + cloud(16, 16, 1.05, "cloudRain")
             + drops([(47, 99), (102, 103)])
-            + bolt(58, 66, 1.05))
+            + bolt(58, 63, 1.05))
 
 
 def picture_06():
@@ -417,14 +417,14 @@ def picture_06():
 
 def picture_07():
     return (rain_cloud("cloudDark")
-            + drops([(42, 91), (66, 91), (90, 91), (114, 91),
-                     (54, 112), (78, 112), (102, 112)], r=5.8, tilt=18))
+            + drops([(42, 87), (66, 87), (90, 87), (114, 87),
+                     (54, 106), (78, 106), (102, 106)], r=5.8, tilt=18))
 
 
 def picture_08():
     return (rain_cloud("cloudDark")
             + drops([(44, 96), (110, 96)])
-            + bolt(57, 56, 1.3))
+            + bolt(57, 52, 1.3))
 
 
 def picture_09():
@@ -435,31 +435,33 @@ def picture_09():
 
 def picture_10():
     return (rain_cloud("cloudGrey")
-            + flakes([(46, 87), (78, 93), (110, 87), (62, 110),
-                      (94, 110)], r=9.5))
+            + flakes([(46, 82), (78, 88), (110, 82), (62, 103),
+                      (94, 103)], r=9.5))
 
 
 def picture_11():
     return (rain_cloud("cloudDark")
-            + drops([(44, 93), (92, 93), (68, 115)], r=5.8)
-            + flakes([(68, 88), (116, 88), (44, 110), (92, 110)], r=8.8))
+            + drops([(44, 89), (92, 89), (68, 107)], r=5.8)
+            + flakes([(68, 83), (116, 83), (44, 102), (92, 102)], r=8.8))
 
 
 def picture_12():
-    return (rain_cloud("cloudIce")
-            + icicles([(45, 62, 9, 20), (66, 62, 8, 14), (105, 62, 9, 22),
-                       (123, 60, 7, 12)])
+    # The icicles start inside the cloud and are drawn first, so they hang
+    # from its underside.
+    return (icicles([(46, 58, 10, 28), (67, 58, 9, 21), (104, 58, 10, 30),
+                     (122, 56, 8, 18)])
+            + rain_cloud("cloudIce")
             + drops([(65, 103), (88, 96)], fill="dropIce"))
 
 
 def picture_13():
     return (cloud(24, 4, 1.0, "cloudGrey")
-            + bars([(16, 60, 108), (32, 76, 110), (10, 92, 96),
-                    (46, 108, 70)], height=9))
+            + bars([(16, 58, 108), (32, 73, 110), (10, 88, 96),
+                    (46, 103, 70)], height=9))
 
 
 def picture_14():
-    return (sun(106, 38, 20, core="sunHaze", ray="sunHaze")
+    return (sun(106, 40, 20, core="sunHaze", ray="sunHaze")
             + bars([(14, 56, 102, 0.95), (34, 72, 92, 0.95),
                     (8, 88, 88, 0.95)], fill="cloudDust", height=9)
             + grains([(24, 106, 3.2), (46, 102, 2.8), (70, 109, 3.4),
@@ -469,10 +471,10 @@ def picture_14():
 
 def picture_15():
     return (cloud(34, 2, 0.98, "cloudSand", flip=True)
-            + wind([(14, 58, 90, 11), (6, 77, 116, 0),
-                    (22, 95, 78, -8)], "#f0d2a0", width=8)
+            + wind([(20, 56, 86, 11), (12, 75, 112, 0),
+                    (28, 93, 74, -8)], "#f0d2a0", width=8)
             + grains([(126, 90, 3.4), (134, 66, 2.8), (114, 106, 3.2),
-                      (8, 96, 2.8), (42, 110, 2.6), (136, 110, 2.6)],
+                      (12, 100, 2.8), (44, 110, 2.6), (136, 110, 2.6)],
                      "#a9672a"))
 
 
