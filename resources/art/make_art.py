@@ -169,15 +169,12 @@ def cloud_path_data(bumps=CLOUD_BUMPS):
 CLOUD_D = cloud_path_data()
 
 
-_clip_counter = [0]
-
-
 def cloud(x, y, scale, fill="cloudWhite", filt="lift", flip=False):
     """A cloud whose unit box (0..100 wide) starts at x, y."""
     mirror = f" translate({CLOUD_WIDTH + 6} 0) scale(-1 1)" if flip else ""
     transform = f"translate({num(x)} {num(y)}) scale({num(scale)}){mirror}"
-    _clip_counter[0] += 1
-    clip = f"cloudClip{_clip_counter[0]}"
+    # Two clouds never share a place, so the place makes a unique clip id.
+    clip = f"cloud-{num(x)}-{num(y)}".replace(".", "_")
     shape = (f'<clipPath id="{clip}"><path transform="{transform}" '
              f'd="{CLOUD_D}"/></clipPath>'
              f'<path transform="{transform}" d="{CLOUD_D}" '
@@ -211,18 +208,16 @@ def sun(cx, cy, radius, core="sunCore", ray="sunRay", rays=8,
                      f"L{num(tip[0])} {num(tip[1])}"
                      f"L{num(right[0])} {num(right[1])}Z")
     corner = num(ray_width * 0.45)
-    ray_fill = f"url(#{ray})" if ray else "none"
-    shapes = (f'<path d="{"".join(paths)}" fill="{ray_fill}" '
-              f'stroke="{ray_stroke(ray)}" stroke-width="{corner}" '
+    shapes = (f'<path d="{"".join(paths)}" fill="url(#{ray})" '
+              f'stroke="{RAY_EDGES[ray]}" stroke-width="{corner}" '
               'stroke-linejoin="round"/>'
               f'<circle cx="{num(cx)}" cy="{num(cy)}" r="{num(radius)}" '
               f'fill="url(#{core})"/>')
     return lifted(shapes, filt)
 
 
-def ray_stroke(ray):
-    return {"sunRay": "#ffb52a", "sunNone": "#b4b4b4",
-            "sunHaze": "#e3ad62"}.get(ray, "#ffb52a")
+# The rays' rounded corners are a stroke in the rays' middle colour.
+RAY_EDGES = {"sunRay": "#ffb52a", "sunNone": "#b4b4b4", "sunHaze": "#e3ad62"}
 
 
 # ---------------------------------------------------------------------------
@@ -441,8 +436,8 @@ def picture_10():
 
 def picture_11():
     return (rain_cloud("cloudDark")
-            + drops([(44, 89), (92, 89), (68, 107)], r=5.8)
-            + flakes([(68, 83), (116, 83), (44, 102), (92, 102)], r=8.8))
+            + drops([(44, 88), (96, 88), (83, 108)], r=5.8)
+            + flakes([(70, 84), (121, 84), (56, 104), (109, 104)], r=8.8))
 
 
 def picture_12():
@@ -511,7 +506,6 @@ def write(path, text):
 
 def main():
     for index, picture in enumerate(PICTURES):
-        _clip_counter[0] = 0
         write(f"weather/{index:02d}.svg",
               svg_document(WIDTH, HEIGHT, picture()))
     write("icon/nimbrell.svg", icon_large())
