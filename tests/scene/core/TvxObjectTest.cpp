@@ -436,5 +436,19 @@ TEST_F(TvxObjectTest, CloneCopiesTheStoredTreeWithEmptyNames)
     ASSERT_NE(source->Clone(&cloneOwner), nullptr);
 }
 
+TEST_F(TvxObjectTest, CloneSkipsWhatItCannotPlace)
+{
+    // The handler's method belongs to the window, not to the clone: that entry is skipped
+    // and the entries after it are still read.
+    TTestNode* source = node(owner, "Source");
+    source->Class().FindProperty("OnClick")->BindMethod(*source, owner, "ButtonClick");
+    source->SetCursor(-21);
+    auto* copy = static_cast<TTestNode*>(source->Clone(nullptr));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_FALSE(static_cast<bool>(copy->OnClick));
+    EXPECT_EQ(copy->Cursor(), -21);
+    copy->Free();
+}
+
 }
 }
