@@ -571,6 +571,34 @@ TEST_F(ObjectStreamTest, ReferencesResolveAfterTheStreamAndNilClears)
     EXPECT_EQ(a->Link(), nullptr);
 }
 
+TEST_F(ObjectStreamTest, ReferencesOfReplacedCollectionItemsAreDropped)
+{
+    Bytes stream = compile(
+        "object Form: TTestForm\n"
+        "  object A: TTestNode\n"
+        "    Points = <\n"
+        "      item\n"
+        "        Target = B\n"
+        "      end>\n"
+        "    Points = <\n"
+        "      item\n"
+        "        Offset = 0.5\n"
+        "      end\n"
+        "      item\n"
+        "        Target = A\n"
+        "      end>\n"
+        "  end\n"
+        "  object B: TTestNode\n"
+        "  end\n"
+        "end\n");
+    TTestForm form(nullptr);
+    ReadObjectStream(stream, form);
+    auto* a = static_cast<TTestNode*>(form.FindComponent("A"));
+    ASSERT_EQ(a->Points().Count(), 2);
+    EXPECT_EQ(a->Points()[0].Target(), nullptr);
+    EXPECT_EQ(a->Points()[1].Target(), a);
+}
+
 TEST_F(ObjectStreamTest, CreateObjectFromStreamYieldsNoneOnFailure)
 {
     Bytes stream = compile("object Named: TTestNode\n  Caption = 'made'\n  Nothing = 1\n  object Inner: TTestNode\n  end\nend\n");

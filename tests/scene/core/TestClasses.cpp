@@ -11,6 +11,7 @@ NIMBRELL_DEFINE_CLASS(TTestItem, TvxCollectionItem)
 {
     c.Text("Color", &TTestItem::Color, &TTestItem::SetColor);
     c.Float("Offset", &TTestItem::Offset, &TTestItem::SetOffset);
+    c.Reference("Target", &TTestItem::Target, &TTestItem::SetTarget);
 }
 
 NIMBRELL_DEFINE_CLASS(TTestNode, TvxObject)
