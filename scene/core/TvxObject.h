@@ -84,7 +84,6 @@ public:
     const std::string& TagString() const { return m_tagString; }
     void SetTagString(std::string_view value) { m_tagString = std::string(value); }
     TvxVariant Data() const { return GetData(); }
-    void SetDataValue(const TvxVariant& value) { SetData(value); }
 
     // Free notifications: the target is told when this object is destroyed.
     // Duplicates are allowed; removing takes out the first occurrence.
