@@ -28,7 +28,9 @@ NIMBRELL_DEFINE_CLASS(TTestNode, TvxObject)
     c.Object("Items", [](const TTestNode& node) { return &node.Items(); });
     c.Reference("Link", &TTestNode::Link, &TTestNode::SetLink);
     c.Event("OnClick", &TTestNode::OnClick);
-    c.Collection("Points", [](const TTestNode& node) { return &node.Points(); });
+    c.Collection("Points", [](const TTestNode& node) { return &node.Points(); }).StoredWhen([](const TTestNode& node) {
+        return node.Points().Count() > 0;
+    });
     c.Integer("Cursor", &TTestNode::Cursor, &TTestNode::SetCursor)
         .Default(0)
         .Identifiers({
