@@ -221,6 +221,25 @@ TEST_F(TvxObjectTest, FreeNotificationsLeaveNoDanglingReference)
     EXPECT_EQ(released.notified, 0);
 }
 
+TEST_F(TvxObjectTest, ComponentsOnTheNotifyListHearThroughNotification)
+{
+    class Listener : public TvxObject {
+    public:
+        using TvxObject::TvxObject;
+        void Notification(TvxComponent& component, ComponentOperation operation) override
+        {
+            if (operation == ComponentOperation::Remove)
+                removed.push_back(component.Name());
+        }
+        std::vector<std::string> removed;
+    };
+    auto* listener = new Listener(owner);
+    TTestNode* watched = node(owner, "Watched");
+    watched->AddFreeNotify(listener);
+    watched->Free();
+    EXPECT_EQ(listener->removed, (std::vector<std::string> { "Watched" }));
+}
+
 TEST_F(TvxObjectTest, NamesAreUniqueAmongTheOwnersComponents)
 {
     TTestNode* a = node(owner, "Button");
