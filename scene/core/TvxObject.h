@@ -86,7 +86,8 @@ public:
     TvxVariant Data() const { return GetData(); }
 
     // Free notifications: the target is told when this object is destroyed.
-    // Duplicates are allowed; removing takes out the first occurrence.
+    // Duplicates are allowed; removing takes out the first occurrence. A target that is
+    // destroyed first must remove itself; TvxObjectReference does so.
     void AddFreeNotify(IFreeNotifyTarget* target);
     void RemoveFreeNotify(IFreeNotifyTarget* target);
 
