@@ -4,9 +4,25 @@
 #include "scene/render/SceneRenderClasses.h"
 #include "scene/render/TvxBrushObject.h"
 
+#include <atomic>
 #include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <new>
 
 using namespace nimbrell;
+
+// Counts every allocation so a benchmark can report bytes allocated per object.
+static std::atomic<std::size_t> allocatedBytes { 0 };
+
+void* operator new(std::size_t size)
+{
+    allocatedBytes.fetch_add(size, std::memory_order_relaxed);
+    if (void* memory = std::malloc(size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -68,6 +84,55 @@ void BM_Clone(benchmark::State& state)
     root->Free();
 }
 BENCHMARK(BM_Clone);
+
+// A style-sized tree: a root and 499 brush holders, each with its brush, gradient
+// and gradient points.
+void BM_CloneStyleTree(benchmark::State& state)
+{
+    constexpr int objects = 500;
+    TvxObject* root = makeTree(objects - 1);
+    std::size_t allocated = 0;
+    for (auto _ : state) {
+        std::size_t before = allocatedBytes.load();
+        TvxObject* copy = root->Clone(nullptr);
+        allocated = allocatedBytes.load() - before;
+        benchmark::DoNotOptimize(copy);
+        copy->Free();
+    }
+    state.counters["objects/s"] = benchmark::Counter(double(objects) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["bytes allocated/object"] = double(allocated) / objects;
+    root->Free();
+}
+BENCHMARK(BM_CloneStyleTree);
+
+// Reading a stream of about 1 MB.
+void BM_ReadMegabyteStream(benchmark::State& state)
+{
+    int holders = 1;
+    std::vector<std::uint8_t> stream;
+    for (;;) {
+        TvxObject* root = makeTree(holders);
+        stream.clear();
+        root->SaveToBinStream(stream);
+        root->Free();
+        if (stream.size() >= (1u << 20))
+            break;
+        holders = static_cast<int>(double(holders) * double(1u << 20) / double(stream.size())) + 1;
+    }
+    std::size_t allocated = 0;
+    for (auto _ : state) {
+        std::size_t before = allocatedBytes.load();
+        TvxObject* made = CreateObjectFromStream(stream, nullptr);
+        allocated = allocatedBytes.load() - before;
+        benchmark::DoNotOptimize(made);
+        made->Free();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(stream.size()) * state.iterations());
+    state.counters["objects/s"] = benchmark::Counter(double(holders + 1) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["bytes allocated/object"] = double(allocated) / (holders + 1);
+    state.counters["stream bytes"] = double(stream.size());
+}
+BENCHMARK(BM_ReadMegabyteStream);
 
 void BM_FindProperty(benchmark::State& state)
 {
