@@ -83,6 +83,7 @@ struct JpegDecodeState {
     jpeg_decompress_struct info {};
     JpegError error {};
     std::vector<std::uint8_t> row;
+    std::vector<std::uint32_t> pixels;
 };
 
 bool DecodeJpeg(std::span<const std::uint8_t> bytes, TvxDecodedImage& out, bool headerOnly)
@@ -112,7 +113,8 @@ bool DecodeJpeg(std::span<const std::uint8_t> bytes, TvxDecodedImage& out, bool 
     jpeg_start_decompress(&state.info);
     int width = static_cast<int>(state.info.output_width);
     int height = static_cast<int>(state.info.output_height);
-    std::vector<std::uint32_t> pixels(std::size_t(width) * std::size_t(height));
+    std::vector<std::uint32_t>& pixels = state.pixels;
+    pixels.resize(std::size_t(width) * std::size_t(height));
     state.row.resize(std::size_t(width) * 4);
     while (state.info.output_scanline < state.info.output_height) {
         JSAMPROW rows[] = { state.row.data() };
@@ -127,7 +129,7 @@ bool DecodeJpeg(std::span<const std::uint8_t> bytes, TvxDecodedImage& out, bool 
         pixel |= 0xFF000000u;
     out.width = width;
     out.height = height;
-    out.pixels = std::move(pixels);
+    out.pixels = std::move(state.pixels);
     return true;
 }
 
