@@ -24,3 +24,20 @@ void LoadFontConfiguration()
 }
 
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+#define NIMBRELL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define NIMBRELL_ASAN 1
+#endif
+#endif
+
+#ifdef NIMBRELL_ASAN
+// fontconfig keeps allocations for the life of the process that it never frees (even a
+// bare FcInit leaves some); they are not ours to free.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+#endif
