@@ -94,6 +94,8 @@ public:
 
     ~TvxCanvasCairo() override
     {
+        if (m_pango)
+            g_object_unref(m_pango);
         if (m_cr)
             cairo_destroy(m_cr);
     }
@@ -683,9 +685,25 @@ private:
             cairo_pattern_set_matrix(pattern.get(), &m);
             break;
         }
-        case TvxWrapMode::vgWrapTileOriginal:
-            cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REFLECT);
+        case TvxWrapMode::vgWrapTileOriginal: {
+            // Every other copy mirrored left to right: one tile of the picture and its
+            // mirror image, repeated.
+            int w = bitmap->Width(), h = bitmap->Height();
+            cairo_surface_t* pair = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 2 * w, h);
+            cairo_t* cr = cairo_create(pair);
+            cairo_set_source_surface(cr, bitmap->Surface(), 0, 0);
+            cairo_paint(cr);
+            cairo_translate(cr, 2.0 * w, 0);
+            cairo_scale(cr, -1, 1);
+            cairo_set_source_surface(cr, bitmap->Surface(), 0, 0);
+            cairo_paint(cr);
+            cairo_destroy(cr);
+            pattern.reset(cairo_pattern_create_for_surface(pair));
+            cairo_surface_destroy(pair);
+            cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_GOOD);
+            cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
             break;
+        }
         case TvxWrapMode::vgWrapTile:
             cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
             break;
@@ -804,16 +822,22 @@ private:
 
     PangoLayout* Layout(const TvxRect& rect, std::string_view text, bool wordWrap, TvxTextAlign horizontal, bool subpixel)
     {
-        PangoContext* context = pango_font_map_create_context(FontMap());
-        pango_cairo_update_context(m_cr, context);
-        cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_antialias(options, subpixel ? CAIRO_ANTIALIAS_SUBPIXEL : CAIRO_ANTIALIAS_GRAY);
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-        pango_cairo_context_set_font_options(context, options);
-        cairo_font_options_destroy(options);
-        PangoLayout* layout = pango_layout_new(context);
-        g_object_unref(context);
+        // One context per canvas, brought up to date with the transform and the
+        // antialiasing asked for.
+        if (!m_pango)
+            m_pango = pango_font_map_create_context(FontMap());
+        pango_cairo_update_context(m_cr, m_pango);
+        if (!m_pangoOptionsSet || m_pangoSubpixel != subpixel) {
+            cairo_font_options_t* options = cairo_font_options_create();
+            cairo_font_options_set_antialias(options, subpixel ? CAIRO_ANTIALIAS_SUBPIXEL : CAIRO_ANTIALIAS_GRAY);
+            cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+            cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+            pango_cairo_context_set_font_options(m_pango, options);
+            cairo_font_options_destroy(options);
+            m_pangoOptionsSet = true;
+            m_pangoSubpixel = subpixel;
+        }
+        PangoLayout* layout = pango_layout_new(m_pango);
 
         PangoFontDescription* description = pango_font_description_new();
         pango_font_description_set_family(description, m_font.Family().empty() ? "sans-serif" : m_font.Family().c_str());
@@ -893,6 +917,9 @@ private:
     TvxBitmap m_buffer;
     cairo_t* m_cr { nullptr };
     bool m_degenerate { false };
+    PangoContext* m_pango { nullptr };
+    bool m_pangoOptionsSet { false };
+    bool m_pangoSubpixel { false };
     std::vector<std::optional<Saved>> m_saves;
     std::vector<std::size_t> m_order;
 };

@@ -204,6 +204,40 @@ TEST_F(CanvasTest, DrawsBitmapsScaledWithOpacity)
     EXPECT_EQ(At(5, 5), 0u);
 }
 
+TEST_F(CanvasTest, BitmapBrushesTileMirrorOrStretch)
+{
+    TvxCanvas& canvas = Canvas();
+    TvxBrush& fill = canvas.Fill();
+    fill.SetStyle(TvxBrushStyle::vgBrushBitmap);
+    TvxBitmap& tile = fill.Bitmap().Bitmap();
+    tile.SetSize(2, 1);
+    tile.Bits()[0] = 0xFFFF0000;
+    tile.Bits()[1] = 0xFF0000FF;
+    tile.MarkDirty();
+    canvas.SetStrokeThickness(0);
+
+    fill.Bitmap().SetWrapMode(TvxWrapMode::vgWrapTile);
+    canvas.FillRect({ 0, 0, 20, 20 }, 0, 0, kAllCorners, 1);
+    EXPECT_EQ(At(2, 5), 0xFFFF0000u);
+    EXPECT_EQ(At(3, 5), 0xFF0000FFu);
+
+    // Every other copy is mirrored left to right: red blue | blue red | red blue.
+    fill.Bitmap().SetWrapMode(TvxWrapMode::vgWrapTileOriginal);
+    canvas.FillRect({ 0, 0, 20, 20 }, 0, 0, kAllCorners, 1);
+    EXPECT_EQ(At(1, 5), 0xFF0000FFu);
+    EXPECT_EQ(At(2, 5), 0xFF0000FFu);
+    EXPECT_EQ(At(3, 5), 0xFFFF0000u);
+    EXPECT_EQ(At(4, 5), 0xFFFF0000u);
+
+    // One copy covers the rectangle; at half opacity the alpha halves.
+    fill.Bitmap().SetWrapMode(TvxWrapMode::vgWrapTileStretch);
+    bitmap.Clear(0);
+    canvas.FillRect({ 0, 0, 20, 20 }, 0, 0, kAllCorners, 0.5f);
+    EXPECT_NEAR(Alpha(2, 10), 128, 1);
+    EXPECT_EQ(At(2, 10) & 0xFF, 0u);
+    EXPECT_EQ(At(17, 10) >> 16 & 0xFF, 0u);
+}
+
 TEST_F(CanvasTest, ClearRectWritesOnlyInsideTheBuffer)
 {
     auto canvas = TvxCanvas::CreateBuffered(10, 10);
