@@ -115,7 +115,12 @@ public:
         m_width = width;
         m_height = height;
         m_resized = true;
-        m_buffer.Create(width, height);
+        try {
+            m_buffer.Create(width, height);
+        } catch (const std::exception&) {
+            m_width = m_height = 0;
+            throw TvxCanvasError("Can't allocate the DIB handle");
+        }
         CreateContext(m_buffer.Surface());
     }
 

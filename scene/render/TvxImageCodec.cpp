@@ -259,6 +259,13 @@ bool TvxImageCodec::EncodeJpeg(const std::uint32_t* pixels, int width, int heigh
     state.info.in_color_space = JCS_EXT_BGRX;
     jpeg_set_defaults(&state.info);
     jpeg_set_quality(&state.info, quality < 0 ? 75 : std::min(quality, 100), TRUE);
+    // Full-resolution colour, so pictures stored again and again keep their colours.
+    if (quality >= 90) {
+        for (int i = 0; i < state.info.num_components; ++i) {
+            state.info.comp_info[i].h_samp_factor = 1;
+            state.info.comp_info[i].v_samp_factor = 1;
+        }
+    }
     jpeg_start_compress(&state.info, TRUE);
     state.row.resize(std::size_t(width) * 4);
     while (state.info.next_scanline < state.info.image_height) {

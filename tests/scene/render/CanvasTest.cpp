@@ -247,6 +247,16 @@ TEST_F(CanvasTest, ClearRectWritesOnlyInsideTheBuffer)
     EXPECT_EQ(buffer->Pixel(0, 0), 0xFFFFFFFFu);
     EXPECT_EQ(buffer->Pixel(2, 2), 0xFFFFFFFFu);
     EXPECT_EQ(buffer->Pixel(3, 3), 0u);
+
+    // A buffer the back end cannot hold fails with the buffer's message.
+    try {
+        canvas->ResizeBuffer(40000, 10);
+        ADD_FAILURE() << "no error";
+    } catch (const TvxCanvasError& error) {
+        EXPECT_STREQ(error.what(), "Can't allocate the DIB handle");
+    }
+    canvas->ResizeBuffer(5, 5);
+    EXPECT_EQ(canvas->Buffer()->Width(), 5);
 }
 
 TEST_F(CanvasTest, TextAtFullOpacityIsDrawnAt252)
