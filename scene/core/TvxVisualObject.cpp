@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 namespace nimbrell {
 
@@ -18,7 +19,9 @@ void PaintVisualBrush(TvxCanvas& canvas, TvxObject& object, const TvxRect& rect,
         return;
     float saved = visual->Opacity();
     visual->SetOpacity(opacity);
-    visual->PaintTo(&canvas, rect, nullptr);
+    // The rectangle is in the space of the shape being filled: the canvas's current one.
+    TvxMatrix base = canvas.Matrix();
+    visual->PaintTo(&canvas, rect, nullptr, &base);
     visual->SetOpacity(saved);
 }
 
@@ -417,7 +420,10 @@ const TvxMatrix& TvxVisualObject::AbsoluteMatrix()
     if (!m_recalcAbsolute)
         return m_absoluteMatrix;
     TvxVisualObject* parent = VisualParent();
-    m_absoluteMatrix = parent ? m_localMatrix * parent->ChildrenMatrix() * parent->AbsoluteMatrix() : m_localMatrix;
+    if (parent)
+        m_absoluteMatrix = m_localMatrix * parent->ChildrenMatrix() * parent->AbsoluteMatrix();
+    else
+        m_absoluteMatrix = m_paintToBase ? m_localMatrix * *m_paintToBase : m_localMatrix;
     m_recalcAbsolute = false;
     ISceneHost* scene = Scene();
     if (scene && !scene->DisableUpdate() && !m_inPaintTo && m_updating == 0)
@@ -985,7 +991,7 @@ void TvxVisualObject::RestoreCaches()
     RecalcEnabled();
 }
 
-void TvxVisualObject::PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject* parent)
+void TvxVisualObject::PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject* parent, const TvxMatrix* base)
 {
     ISceneHost* scene = Scene();
     if (!canvas || !scene || rect.Width() == 0 || rect.Height() == 0 || m_inPaintTo)
@@ -1010,11 +1016,15 @@ void TvxVisualObject::PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject*
             parent->TvxObject::AddObject(this);
         TvxObject::SetScene(scene);
     }
+    if (!parent && base)
+        m_paintToBase = *base;
     m_rotateAngle = 0;
     m_position.SetPoint({ rect.Left, rect.Top });
     m_scale.SetPoint({ m_width != 0 ? rect.Width() / m_width : 1, m_height != 0 ? rect.Height() / m_height : 1 });
     MatrixChanged();
     RestoreCaches();
+    // A failed paint must not leave the tree moved: restore, then pass the error on.
+    std::exception_ptr failure;
     try {
         canvas->SetMatrix(AbsoluteMatrix());
         PrePaint();
@@ -1022,7 +1032,7 @@ void TvxVisualObject::PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject*
         PostPaint();
         PaintChildren();
     } catch (...) {
-        // Restored below as well; a failed paint must not leave the tree moved.
+        failure = std::current_exception();
     }
     if (reparent) {
         if (parent)
@@ -1033,6 +1043,7 @@ void TvxVisualObject::PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject*
         }
         TvxObject::SetScene(scene);
     }
+    m_paintToBase.reset();
     m_rotateAngle = oldAngle;
     m_position.SetPoint(oldPosition);
     m_scale.SetPoint(oldScale);
@@ -1043,6 +1054,8 @@ void TvxVisualObject::PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject*
     canvas->RestoreCanvas(state);
     m_disableAlign = wasAlignDisabled;
     scene->SetDisableUpdate(wasDisabled);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 // Input.

@@ -18,6 +18,7 @@
 #include "scene/core/TvxPosition.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -180,8 +181,9 @@ public:
     virtual void PostPaint() { }
     virtual void PaintChildren();
     virtual void ApplyResource() { }
-    // Paints the subtree into canvas at rect, as if it were parent's child there.
-    void PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject* parent = nullptr);
+    // Paints the subtree into canvas at rect, as if it were parent's child there. Without a
+    // parent, rect is taken in the space base maps to the canvas (none: the canvas's own).
+    void PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject* parent = nullptr, const TvxMatrix* base = nullptr);
 
     // Input, called by the scene host with local coordinates.
     virtual void MouseDown(TvxMouseButton button, TvxShiftState shift, float x, float y);
@@ -292,6 +294,8 @@ private:
     float m_absoluteOpacity { 1 };
     bool m_recalcOpacity { true };
     bool m_inPaintTo { false };
+    // While painting into another canvas without a parent: the space the object sits in.
+    std::optional<TvxMatrix> m_paintToBase;
     TvxRect m_updateRect;
     bool m_recalcUpdateRect { true };
     TvxCanvas* m_tempCanvas { nullptr };

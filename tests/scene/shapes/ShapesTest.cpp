@@ -292,6 +292,96 @@ TEST_F(ShapesTest, TextDrawsChineseGlyphs)
     EXPECT_GT(ink, 40);
 }
 
+TEST_F(ShapesTest, ClippingFollowsClipChildrenCanClippedAndClipParent)
+{
+    auto* parent = Add<TvxRectangle>(0, 0, 20, 20);
+    parent->Fill().SetSolidColor(0xFF0000FF);
+    parent->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
+    parent->SetClipChildren(true);
+    auto* child = Add<TvxRectangle>(10, 10, 20, 20, parent);
+    child->Fill().SetSolidColor(0xFFFF0000);
+    child->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
+    EXPECT_EQ(Paint(15, 15), 0xFFFF0000u);
+    EXPECT_EQ(At(25, 25), 0u);
+    EXPECT_EQ(At(5, 5), 0xFF0000FFu);
+
+    child->SetCanClipped(false);
+    EXPECT_EQ(Paint(25, 25), 0xFFFF0000u);
+
+    // A child with ClipParent cuts its rectangle out of its parent's own painting.
+    parent->SetClipChildren(false);
+    child->SetBounds(2, 2, 6, 6);
+    child->Fill().SetStyle(TvxBrushStyle::vgBrushNone);
+    child->SetClipParent(true);
+    EXPECT_EQ(Paint(4, 4), 0u);
+    EXPECT_EQ(At(10, 10), 0xFF0000FFu);
+}
+
+TEST_F(ShapesTest, ChangesRepaintOnlyTheirArea)
+{
+    auto* a = Add<TvxRectangle>(0, 0, 10, 10);
+    auto* b = Add<TvxRectangle>(20, 20, 10, 10);
+    scene->DrawAll();
+    b->Fill().SetSolidColor(0xFF00FF00);
+    ASSERT_FALSE(scene->PendingRects().empty());
+    for (const TvxRect& r : scene->PendingRects())
+        EXPECT_EQ(r, (TvxRect { 20, 20, 31, 31 }));
+    // Painting only there leaves what lies outside untouched.
+    scene->Buffer().ClearRect({ 0, 0, 10, 10 }, 0xFF123456);
+    scene->Draw();
+    EXPECT_EQ(At(5, 5), 0xFF123456u);
+    EXPECT_EQ(At(25, 25), 0xFF00FF00u);
+    (void)a;
+}
+
+TEST_F(ShapesTest, VisualBrushPaintsAnotherObject)
+{
+    auto* source = Add<TvxRectangle>(0, 0, 4, 4);
+    source->Fill().SetSolidColor(0xFFFF8000);
+    source->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
+    source->SetVisible(false);
+    auto* target = Add<TvxRectangle>(10, 10, 20, 20);
+    target->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
+    target->Fill().SetStyle(TvxBrushStyle::vgBrushVisual);
+    target->Fill().Visual().SetVisualObject(source);
+    EXPECT_EQ(Paint(20, 20), 0xFFFF8000u);
+    EXPECT_EQ(At(5, 5), 0u);
+    // The source keeps its place, size and parent.
+    EXPECT_EQ(source->Position().Point(), (TvxPoint { 0, 0 }));
+    EXPECT_EQ(source->Width(), 4);
+    EXPECT_EQ(source->Parent(), root);
+}
+
+TEST_F(ShapesTest, LayoutsOfOtherKinds)
+{
+    root->BeginUpdate();
+    auto* top = Add<TvxLayout>(0, 0, 10, 5);
+    top->SetAlign(TvxAlign::vaMostTop);
+    auto* band = Add<TvxLayout>(3, 12, 10, 6);
+    band->SetAlign(TvxAlign::vaHorizontal);
+    auto* column = Add<TvxLayout>(30, 12, 4, 6);
+    column->SetAlign(TvxAlign::vaVertical);
+    auto* scaled = Add<TvxLayout>(10, 10, 10, 10);
+    scaled->SetAlign(TvxAlign::vaScale);
+    root->EndUpdate();
+    EXPECT_EQ(top->Position().Point(), (TvxPoint { 0, 0 }));
+    EXPECT_EQ(top->Width(), 40);
+    // Horizontal keeps its own vertical place and height and spans the rest's width.
+    EXPECT_EQ(band->Position().Point(), (TvxPoint { 0, 12 }));
+    EXPECT_EQ(band->Width(), 40);
+    EXPECT_EQ(band->Height(), 6);
+    EXPECT_EQ(column->Position().Point(), (TvxPoint { 30, 5 }));
+    EXPECT_EQ(column->Height(), 35);
+    // Scaled by the parent's size against its size at the previous layout: a new root
+    // starts from 50 × 50 and was made 40 × 40.
+    EXPECT_EQ(scaled->Position().Point(), (TvxPoint { 8, 8 }));
+    EXPECT_EQ(scaled->Width(), 8);
+    scene->Resize(80, 20);
+    EXPECT_EQ(scaled->Position().Point(), (TvxPoint { 16, 4 }));
+    EXPECT_EQ(scaled->Width(), 16);
+    EXPECT_EQ(scaled->Height(), 4);
+}
+
 class ImageTest : public ShapesTest {
 protected:
     // A picture whose pixel (x, y) encodes its coordinates.
