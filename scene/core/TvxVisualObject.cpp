@@ -1051,11 +1051,18 @@ void TvxVisualObject::PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject*
     RestoreCaches();
     SetTemporaryCanvas(nullptr);
     SetInPaintTo(false);
-    canvas->RestoreCanvas(state);
     m_disableAlign = wasAlignDisabled;
     scene->SetDisableUpdate(wasDisabled);
-    if (failure)
-        std::rethrow_exception(failure);
+    if (!failure) {
+        canvas->RestoreCanvas(state);
+        return;
+    }
+    try {
+        canvas->RestoreCanvas(state);
+    } catch (...) {
+        // The canvas is broken already; the first error tells why.
+    }
+    std::rethrow_exception(failure);
 }
 
 // Input.
