@@ -839,6 +839,15 @@ void TvxVisualObject::RemoveObject(TvxObject* object)
     }
 }
 
+void TvxVisualObject::DeleteChildren()
+{
+    if (ChildrenCount() > 0 && !HasState(ComponentState::Destroying))
+        Repaint();
+    m_tabList.clear();
+    TvxObject::DeleteChildren();
+    RecalcUpdateRect();
+}
+
 void TvxVisualObject::SetScene(ISceneHost* scene)
 {
     ISceneHost* old = Scene();

@@ -226,6 +226,7 @@ public:
     void SetScene(ISceneHost* scene) override;
     void AddObject(TvxObject* object) override;
     void RemoveObject(TvxObject* object) override;
+    void DeleteChildren() override;
     void Loaded() override;
 
 protected:

@@ -274,6 +274,19 @@ TEST_F(VisualObjectTest, StateChangesStartTriggerAnimations)
     EXPECT_EQ(panel->UpdateRect(), (TvxRect { -5, -5, 55, 55 }));
 }
 
+TEST_F(VisualObjectTest, TabListFollowsTheChildren)
+{
+    TvxVisualObject* a = Add(root, 0, 0, 5, 5);
+    TvxVisualObject* b = Add(root, 0, 0, 5, 5);
+    EXPECT_EQ(root->TabList(), (std::vector<TvxVisualObject*> { a, b }));
+    a->Free();
+    EXPECT_EQ(root->TabList(), (std::vector<TvxVisualObject*> { b }));
+    Add(root, 0, 0, 5, 5);
+    root->DeleteChildren();
+    EXPECT_TRUE(root->TabList().empty());
+    EXPECT_EQ(root->ObjectByPoint(2, 2), root);
+}
+
 TEST_F(VisualObjectTest, BoundsRectAndPaddingRealignTheParent)
 {
     root->SetBounds(0, 0, 100, 100);
