@@ -274,6 +274,66 @@ TEST_F(VisualObjectTest, StateChangesStartTriggerAnimations)
     EXPECT_EQ(panel->UpdateRect(), (TvxRect { -5, -5, 55, 55 }));
 }
 
+TEST_F(VisualObjectTest, InputNotifications)
+{
+    TvxVisualObject* o = Add(root, 0, 0, 20, 20);
+    std::vector<std::string> log;
+    o->OnMouseDown.Set([&](TvxObject*, TvxMouseButton b, TvxShiftState, float x, float) { log.push_back("down " + std::to_string(int(b)) + " " + std::to_string(int(x))); });
+    o->OnMouseUp.Set([&](TvxObject*, TvxMouseButton, TvxShiftState, float, float) { log.push_back("up"); });
+    o->OnDblClick.Set([&](TvxObject*) { log.push_back("double"); });
+    o->OnKeyDown.Set([&](TvxObject*, int& key, char32_t&, TvxShiftState) { log.push_back("key " + std::to_string(key)); });
+
+    o->SetAutoCapture(true);
+    o->MouseDown(TvxMouseButton::mbMiddle, 0, 3, 3);
+    EXPECT_EQ(scene.captured, o);
+    o->MouseUp(TvxMouseButton::mbMiddle, 0, 3, 3);
+    EXPECT_EQ(scene.captured, nullptr);
+    // A right press shows the context menu and captures nothing.
+    o->MouseDown(TvxMouseButton::mbRight, 0, 4, 4);
+    EXPECT_EQ(scene.captured, nullptr);
+    o->MouseDown(TvxMouseButton::mbLeft, kDoubleClick, 5, 5);
+    int key = 65;
+    char32_t ch = U'a';
+    o->KeyDown(key, ch, 0);
+    key = kContextMenuKey;
+    o->KeyDown(key, ch, 0);
+    EXPECT_EQ(log, (std::vector<std::string> { "down 2 3", "up", "down 1 4", "down 0 5", "double", "key 65" }));
+
+    bool handled = false;
+    o->MouseWheel(0, 120, handled);
+    EXPECT_FALSE(handled);
+    o->OnMouseWheel.Set([](TvxObject*, TvxShiftState, int delta, TvxPoint, bool& h) { h = delta > 0; });
+    o->MouseWheel(0, 120, handled);
+    EXPECT_TRUE(handled);
+
+    // Dialog keys go to visible, enabled children in order until one clears the key.
+    struct Catcher : TvxVisualObject {
+        using TvxVisualObject::TvxVisualObject;
+        int seen { 0 };
+        void DialogKey(int& k, TvxShiftState) override
+        {
+            ++seen;
+            k = 0;
+        }
+    };
+    auto* first = new Catcher(nullptr);
+    auto* second = new Catcher(nullptr);
+    o->AddObject(first);
+    o->AddObject(second);
+    first->SetEnabled(false);
+    int escape = 27;
+    o->DialogKey(escape, 0);
+    EXPECT_EQ(escape, 0);
+    EXPECT_EQ(first->seen, 0);
+    EXPECT_EQ(second->seen, 1);
+
+    // Focus can be vetoed.
+    o->SetCanFocused(true);
+    o->OnCanFocused.Set([](TvxObject*, bool& allow) { allow = false; });
+    o->SetFocus();
+    EXPECT_EQ(scene.focused, nullptr);
+}
+
 TEST_F(VisualObjectTest, TabListFollowsTheChildren)
 {
     TvxVisualObject* a = Add(root, 0, 0, 5, 5);

@@ -1,6 +1,7 @@
 #include "scene/render/FontConfiguration.h"
 #include "scene/render/SceneRenderClasses.h"
 #include "scene/render/TvxBitmap.h"
+#include "scene/render/TvxBrushObject.h"
 #include "scene/render/TvxCanvas.h"
 #include "scene/render/TvxPathData.h"
 
@@ -236,6 +237,56 @@ TEST_F(CanvasTest, BitmapBrushesTileMirrorOrStretch)
     EXPECT_NEAR(Alpha(2, 10), 128, 1);
     EXPECT_EQ(At(2, 10) & 0xFF, 0u);
     EXPECT_EQ(At(17, 10) >> 16 & 0xFF, 0u);
+}
+
+TEST_F(CanvasTest, ResourceBrushesPaintWhatTheyName)
+{
+    TvxBrushObject named(nullptr);
+    named.SetResourceName("accent");
+    named.Brush().SetSolidColor(0xFF00FF00);
+    TvxCanvas& canvas = Canvas();
+    canvas.Fill().SetStyle(TvxBrushStyle::vgBrushResource);
+    canvas.Fill().Resource().SetResourceName("accent");
+    canvas.FillRect({ 0, 0, 4, 4 }, 0, 0, kAllCorners, 1);
+    EXPECT_EQ(At(1, 1), 0xFF00FF00u);
+    // A name that resolves to nothing paints nothing.
+    canvas.Fill().Resource().SetResourceName("missing");
+    canvas.FillRect({ 5, 5, 9, 9 }, 0, 0, kAllCorners, 1);
+    EXPECT_EQ(At(6, 6), 0u);
+}
+
+TEST_F(CanvasTest, RoundCapsReachBeyondTheEnds)
+{
+    TvxCanvas& canvas = Canvas();
+    canvas.SetStrokeThickness(6);
+    canvas.DrawLine({ 5, 10 }, { 15, 10 }, 1);
+    EXPECT_EQ(Alpha(3, 10), 0);
+    canvas.SetStrokeCap(TvxStrokeCap::vgCapRound);
+    canvas.DrawLine({ 5, 10 }, { 15, 10 }, 1);
+    EXPECT_EQ(Alpha(3, 10), 255);
+    EXPECT_EQ(Alpha(16, 10), 255);
+}
+
+TEST_F(CanvasTest, ClearTypeTextIsSubpixelAntialiased)
+{
+    auto channelsDiffer = [this](bool clearType) {
+        bitmap.SetSize(60, 30);
+        bitmap.Clear(0);
+        TvxCanvas& canvas = Canvas();
+        canvas.Font().SetSize(16);
+        canvas.Font().SetClearType(clearType);
+        canvas.FillText({ 0, 0, 60, 30 }, {}, "Wind", false, 1);
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 60; ++x) {
+                std::uint32_t p = At(x, y);
+                if ((p >> 16 & 0xFF) != (p & 0xFF))
+                    return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_FALSE(channelsDiffer(false));
+    EXPECT_TRUE(channelsDiffer(true));
 }
 
 TEST_F(CanvasTest, ClearRectWritesOnlyInsideTheBuffer)
