@@ -228,6 +228,8 @@ public:
     void RemoveObject(TvxObject* object) override;
     void DeleteChildren() override;
     void Loaded() override;
+    // Locked and not hit-testable: an inner part of a style template.
+    bool IsTemplatePart() const override { return m_locked && !m_hitTest; }
 
 protected:
     // Realigns the parent (a layout of the parent's children).

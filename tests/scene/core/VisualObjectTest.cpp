@@ -264,6 +264,17 @@ TEST_F(VisualObjectTest, StateChangesStartTriggerAnimations)
     EXPECT_FALSE(panel->IsMouseOver());
     EXPECT_EQ(animation->started, (std::vector<std::string> { "IsVisible", "IsMouseOver", "IsMouseOver" }));
 
+    // Trigger walks descend into locked parts that take no hits, and only into those.
+    TvxVisualObject* part = Add(panel, 0, 0, 10, 10);
+    auto* inner = new RecordingAnimation(nullptr);
+    part->AddObject(inner);
+    panel->DoMouseEnter();
+    EXPECT_TRUE(inner->started.empty());
+    part->SetLocked(true);
+    part->SetHitTest(false);
+    panel->DoMouseEnter();
+    EXPECT_EQ(inner->started, (std::vector<std::string> { "IsMouseOver" }));
+
     panel->SetCanFocused(true);
     panel->SetFocus();
     EXPECT_EQ(scene.focused, panel);
