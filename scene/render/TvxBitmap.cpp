@@ -44,6 +44,7 @@ void TvxBitmap::Changed()
 
 void TvxBitmap::Release()
 {
+    Modified();
     m_canvas.reset();
     if (m_surface)
         cairo_surface_destroy(m_surface);
@@ -95,6 +96,7 @@ void TvxBitmap::SetPixels(int width, int height, const std::uint32_t* pixels)
 
 std::uint32_t* TvxBitmap::Bits()
 {
+    Modified();
     if (!m_surface)
         return nullptr;
     cairo_surface_flush(m_surface);
@@ -125,6 +127,7 @@ std::uint32_t TvxBitmap::Pixel(int x, int y) const
 
 void TvxBitmap::MarkDirty()
 {
+    Modified();
     if (m_surface)
         cairo_surface_mark_dirty(m_surface);
 }
@@ -242,13 +245,25 @@ void TvxBitmap::ApplyMask(std::span<const std::uint8_t> mask, int dx, int dy)
 
 bool TvxBitmap::LoadFromStream(std::span<const std::uint8_t> bytes)
 {
-    return TvxImageCodec::LoadFromStream(bytes, *this);
+    if (!TvxImageCodec::LoadFromStream(bytes, *this))
+        return false;
+    // Kept only when it is what saving would choose: JPEG for opaque pictures, PNG otherwise.
+    const std::uint32_t* bits = ConstBits();
+    bool opaque = std::all_of(bits, bits + std::size_t(m_width) * std::size_t(m_height), [](std::uint32_t p) { return (p >> 24) == 0xFF; });
+    bool jpeg = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
+    if (opaque == jpeg)
+        m_stored.assign(bytes.begin(), bytes.end());
+    return true;
 }
 
 void TvxBitmap::SaveToStream(std::vector<std::uint8_t>& out) const
 {
     if (IsEmpty())
         return;
+    if (!m_stored.empty()) {
+        out.insert(out.end(), m_stored.begin(), m_stored.end());
+        return;
+    }
     const std::uint32_t* bits = ConstBits();
     bool opaque = std::all_of(bits, bits + std::size_t(m_width) * std::size_t(m_height), [](std::uint32_t p) { return (p >> 24) == 0xFF; });
     if (opaque)
@@ -280,6 +295,7 @@ bool TvxBitmap::SaveToFile(const std::filesystem::path& path, std::string_view p
 
 TvxCanvas& TvxBitmap::Canvas()
 {
+    Modified();
     if (!m_canvas)
         m_canvas = TvxCanvas::CreateForBitmap(*this);
     return *m_canvas;
@@ -345,6 +361,7 @@ void TvxBitmap::Assign(const TvxPersistent& source)
         return;
     }
     SetPixels(other->m_width, other->m_height, other->ConstBits());
+    m_stored = other->m_stored;
 }
 
 void TvxBitmap::DefineProperties(TvxFiler& filer)

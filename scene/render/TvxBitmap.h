@@ -48,6 +48,7 @@ public:
     void SetPixels(int width, int height, const std::uint32_t* pixels);
 
     // Direct pixel access; after writing through Bits, call BitmapChanged or MarkDirty.
+    // Bits, Scanline and Canvas count as changing the pixels.
     std::uint32_t* Bits();
     const std::uint32_t* ConstBits() const;
     // None for a row outside the bitmap or an empty bitmap.
@@ -57,6 +58,8 @@ public:
     cairo_surface_t* Surface() const { return m_surface; }
     // Tells the back end the pixels were written directly.
     void MarkDirty();
+    // Told by a canvas drawing into the bitmap.
+    void PixelsChanged() { Modified(); }
 
     // Every pixel the premultiplied colour; OnChange.
     void Clear(TvxColor color);
@@ -104,11 +107,16 @@ protected:
 
 private:
     void Release();
+    // The pixels no longer match the encoded image they were read from.
+    void Modified() { m_stored.clear(); }
 
     int m_width { 0 };
     int m_height { 0 };
     cairo_surface_t* m_surface { nullptr };
     std::unique_ptr<TvxCanvas> m_canvas;
+    // The encoded image the pixels were read from, written back unchanged while the
+    // pixels are untouched: no generation loss and no re-encoding on every clone.
+    std::vector<std::uint8_t> m_stored;
     mutable TvxObjectReference m_resource;
     std::string m_resourceName;
 };

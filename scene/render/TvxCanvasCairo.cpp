@@ -511,6 +511,8 @@ private:
     {
         if (!m_cr)
             return;
+        if (m_target)
+            m_target->PixelsChanged();
         cairo_status_t status = cairo_status(m_cr);
         if (status == CAIRO_STATUS_SUCCESS)
             return;

@@ -2,6 +2,7 @@
 #include "scene/render/SceneRenderClasses.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxBitmapObject.h"
+#include "scene/render/TvxCanvas.h"
 #include "scene/render/TvxImageCodec.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,42 @@ TEST_F(BitmapTest, StoredFormIsJpegWhenOpaqueElsePng)
     ASSERT_TRUE(back.LoadFromStream(bytes));
     EXPECT_EQ(back.Pixel(5, 0), 0x80800000u);
     EXPECT_EQ(back.Pixel(0, 0), 0xFF336699u);
+}
+
+TEST_F(BitmapTest, UntouchedPicturesAreStoredAsRead)
+{
+    TvxBitmap source(6, 6);
+    source.Clear(0xFF8040C0);
+    Bytes jpeg;
+    ASSERT_TRUE(TvxImageCodec::EncodeJpeg(source.ConstBits(), 6, 6, 80, jpeg));
+    TvxBitmap bitmap;
+    ASSERT_TRUE(bitmap.LoadFromStream(jpeg));
+    Bytes saved;
+    bitmap.SaveToStream(saved);
+    EXPECT_EQ(saved, jpeg);
+    TvxBitmap copy;
+    copy.Assign(bitmap);
+    saved.clear();
+    copy.SaveToStream(saved);
+    EXPECT_EQ(saved, jpeg);
+
+    // Drawing or writing pixels makes the stored form follow the pixels.
+    copy.Canvas().FillRect({ 0, 0, 1, 1 }, 0, 0, kAllCorners, 1);
+    saved.clear();
+    copy.SaveToStream(saved);
+    EXPECT_NE(saved, jpeg);
+    bitmap.Bits()[0] = 0x80800000;
+    saved.clear();
+    bitmap.SaveToStream(saved);
+    EXPECT_EQ(Bytes(saved.begin(), saved.begin() + 4), (Bytes { 0x89, 0x50, 0x4E, 0x47 }));
+
+    // An opaque PNG is stored as JPEG, as any opaque picture is.
+    Bytes png;
+    ASSERT_TRUE(TvxImageCodec::EncodePng(source.ConstBits(), 6, 6, png));
+    ASSERT_TRUE(bitmap.LoadFromStream(png));
+    saved.clear();
+    bitmap.SaveToStream(saved);
+    EXPECT_EQ(saved[0], 0xFF);
 }
 
 TEST_F(BitmapTest, TransparentPngLoadsToZeroPixels)
