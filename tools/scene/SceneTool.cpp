@@ -5,7 +5,13 @@
 #include "scene/core/ObjectText.h"
 #include "scene/core/ObjectWriter.h"
 #include "scene/core/TvxComponent.h"
-#include "scene/render/SceneRenderClasses.h"
+#include "scene/core/TvxVisualObject.h"
+#include "scene/render/TvxBitmap.h"
+#include "scene/render/TvxImageCodec.h"
+#include "scene/shapes/SceneShapeClasses.h"
+#include "tools/scene/OffscreenScene.h"
+
+#include <cmath>
 
 #include <fstream>
 #include <iterator>
@@ -37,10 +43,13 @@ void writeFile(const std::filesystem::path& path, const void* data, std::size_t 
 
 void RegisterAllSceneClasses()
 {
-    RegisterSceneRenderClasses();
+    RegisterSceneShapeClasses();
 }
 
-void CompileScene(const std::filesystem::path& input, const std::filesystem::path& output)
+namespace {
+
+// Reads the text form into real objects; the root is returned with its stream.
+ComponentPtr<TvxComponent> ReadScene(const std::filesystem::path& input, std::vector<std::uint8_t>* canonical)
 {
     std::vector<std::uint8_t> source = readFile(input);
     std::string text(source.begin(), source.end());
@@ -48,6 +57,7 @@ void CompileScene(const std::filesystem::path& input, const std::filesystem::pat
     auto include = [&](std::string_view name) {
         return readFile(base / std::filesystem::path(std::string(name)));
     };
+
 
     std::vector<TextLineMark> marks;
     std::vector<std::uint8_t> binary;
@@ -57,7 +67,6 @@ void CompileScene(const std::filesystem::path& input, const std::filesystem::pat
         throw std::runtime_error(input.string() + ":" + std::to_string(error.Line()) + ": " + error.what());
     }
 
-    std::vector<std::uint8_t> canonical;
     try {
         std::string className = PeekRootClassName(binary);
         const ClassInfo* info = FindClass(className);
@@ -66,12 +75,50 @@ void CompileScene(const std::filesystem::path& input, const std::filesystem::pat
             throw ObjectStreamError("Class " + className + " not found", 4, false);
         ObjectReader reader(binary);
         reader.ReadRoot(*root);
-        ObjectWriter writer(canonical);
-        writer.WriteRoot(*root);
+        if (canonical) {
+            ObjectWriter writer(*canonical);
+            writer.WriteRoot(*root);
+        }
+        return root;
     } catch (const ObjectStreamError& error) {
         throw std::runtime_error(input.string() + ":" + std::to_string(LineAtOffset(marks, error.Position())) + ": " + error.what());
     }
+}
+
+}
+
+void CompileScene(const std::filesystem::path& input, const std::filesystem::path& output)
+{
+    std::vector<std::uint8_t> canonical;
+    ReadScene(input, &canonical);
     writeFile(output, canonical.data(), canonical.size());
+}
+
+void RenderScene(const std::filesystem::path& input, const std::filesystem::path& output, const RenderOptions& options)
+{
+    if (!(options.scale > 0) || !std::isfinite(options.scale))
+        throw std::runtime_error("the scale must be a positive number");
+    ComponentPtr<TvxComponent> component = ReadScene(input, nullptr);
+    auto* object = dynamic_cast<TvxObject*>(component.get());
+    TvxVisualObject* root = object ? object->Visual() : nullptr;
+    if (!root)
+        throw std::runtime_error(input.string() + ": the root is not a visual object");
+    root->Scale().SetPoint({ options.scale, options.scale });
+    int width = options.width > 0 ? options.width : static_cast<int>(std::lround(root->Width() * options.scale));
+    int height = options.height > 0 ? options.height : static_cast<int>(std::lround(root->Height() * options.scale));
+    if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
+        throw std::runtime_error("the picture size must be between 1 and 16384 pixels");
+
+    OffscreenScene scene(width, height);
+    scene.AddObject(root);
+    scene.DrawAll();
+    std::vector<std::uint8_t> png;
+    const TvxBitmap& buffer = scene.Buffer();
+    if (!TvxImageCodec::EncodePng(buffer.ConstBits(), buffer.Width(), buffer.Height(), png))
+        throw std::runtime_error(output.string() + ": cannot encode the picture");
+    // The root leaves the scene before the scene goes.
+    scene.RemoveObject(root);
+    writeFile(output, png.data(), png.size());
 }
 
 void DecompileScene(const std::filesystem::path& input, const std::filesystem::path& output)

@@ -18,4 +18,16 @@ void CompileScene(const std::filesystem::path& input, const std::filesystem::pat
 // Binary to text form. Throws std::runtime_error.
 void DecompileScene(const std::filesystem::path& input, const std::filesystem::path& output);
 
+struct RenderOptions {
+    // 0: the root's own size times the scale.
+    int width { 0 };
+    int height { 0 };
+    // The root's scale; the root still covers the whole picture.
+    float scale { 1 };
+};
+// Builds the scene of a text stream without a display, lays it out, paints it into a
+// transparent buffer and writes it as a PNG with straight alpha. The root must be a
+// visual object. Throws std::runtime_error.
+void RenderScene(const std::filesystem::path& input, const std::filesystem::path& output, const RenderOptions& options);
+
 }

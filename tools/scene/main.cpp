@@ -1,24 +1,69 @@
 // nimbrell-scene compile IN.txt OUT.bin | decompile IN.bin OUT.txt
+//              | render IN.txt OUT.png [--size WxH] [--scale S]
 
 #include "tools/scene/SceneTool.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <string>
+
+namespace {
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: nimbrell-scene compile IN.txt OUT.bin\n"
+                         "       nimbrell-scene decompile IN.bin OUT.txt\n"
+                         "       nimbrell-scene render IN.txt OUT.png [--size WxH] [--scale S]\n");
+    return 2;
+}
+
+bool ParseRenderOptions(int argc, char** argv, nimbrell::tools::RenderOptions& options)
+{
+    for (int i = 4; i < argc; i += 2) {
+        if (i + 1 >= argc)
+            return false;
+        std::string value = argv[i + 1];
+        if (std::strcmp(argv[i], "--size") == 0) {
+            int w = 0, h = 0;
+            char extra = 0;
+            if (std::sscanf(value.c_str(), "%dx%d%c", &w, &h, &extra) != 2 || w <= 0 || h <= 0)
+                return false;
+            options.width = w;
+            options.height = h;
+        } else if (std::strcmp(argv[i], "--scale") == 0) {
+            char* end = nullptr;
+            options.scale = std::strtof(value.c_str(), &end);
+            if (end == value.c_str() || *end != 0)
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+}
 
 int main(int argc, char** argv)
 {
-    if (argc != 4 || (std::strcmp(argv[1], "compile") != 0 && std::strcmp(argv[1], "decompile") != 0)) {
-        std::fprintf(stderr, "usage: nimbrell-scene compile IN.txt OUT.bin\n"
-                             "       nimbrell-scene decompile IN.bin OUT.txt\n");
-        return 2;
-    }
+    if (argc < 4)
+        return Usage();
+    bool compile = std::strcmp(argv[1], "compile") == 0;
+    bool decompile = std::strcmp(argv[1], "decompile") == 0;
+    bool render = std::strcmp(argv[1], "render") == 0;
+    nimbrell::tools::RenderOptions options;
+    if ((!render && argc != 4) || (!compile && !decompile && !render) || (render && !ParseRenderOptions(argc, argv, options)))
+        return Usage();
     try {
         nimbrell::tools::RegisterAllSceneClasses();
-        if (std::strcmp(argv[1], "compile") == 0)
+        if (compile)
             nimbrell::tools::CompileScene(argv[2], argv[3]);
-        else
+        else if (decompile)
             nimbrell::tools::DecompileScene(argv[2], argv[3]);
+        else
+            nimbrell::tools::RenderScene(argv[2], argv[3], options);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;

@@ -1,5 +1,7 @@
 // Runs the real nimbrell-scene executable on files.
 
+#include "scene/render/TvxBitmap.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -74,7 +76,8 @@ const char* kScene = "object Styles: TvxObject\n"
 TEST_F(SceneToolTest, CompileDecompileCompileGivesTheSameBytes)
 {
     Write("scene.txt", kScene);
-    Write("art/tile.png", std::string("\x89PNG\r\n\x1a\n", 8));
+    // A real picture: the compiled form holds it as decoded and encoded again.
+    fs::copy_file(fs::path(NIMBRELL_SCENE_TOOL_DATA) / "tile.png", dir / "art/tile.png");
     ASSERT_EQ(Run("compile " + Path("scene.txt") + " " + Path("scene.bin")), 0) << errors;
     std::string binary = Read("scene.bin");
     ASSERT_EQ(binary.substr(0, 4), "TPF0");
@@ -83,7 +86,7 @@ TEST_F(SceneToolTest, CompileDecompileCompileGivesTheSameBytes)
     ASSERT_EQ(Run("decompile " + Path("scene.bin") + " " + Path("again.txt")), 0) << errors;
     std::string text = Read("again.txt");
     EXPECT_NE(text.find("BindingName = '后天'"), std::string::npos) << text;
-    EXPECT_NE(text.find("Brush.Bitmap.Bitmap.PNG = {\n      89504E470D0A1A0A}"), std::string::npos) << text;
+    EXPECT_NE(text.find("Brush.Bitmap.Bitmap.PNG = {\n      89504E470D0A1A0A"), std::string::npos) << text;
     ASSERT_EQ(Run("compile " + Path("again.txt") + " " + Path("again.bin")), 0) << errors;
     EXPECT_EQ(Read("again.bin"), binary);
 }
@@ -132,6 +135,51 @@ TEST_F(SceneToolTest, ReaderAndSyntaxErrorsFailWithMessageAndLine)
     EXPECT_EQ(Run("decompile " + Path("bad.bin") + " " + Path("bad.out")), 1);
     EXPECT_NE(errors.find("Invalid stream format"), std::string::npos) << errors;
     EXPECT_EQ(Run("frobnicate"), 2);
+}
+
+// Straight-alpha channels of a premultiplied pixel.
+int Channel(std::uint32_t pixel, int shift)
+{
+    int alpha = int(pixel >> 24);
+    int value = int(pixel >> shift & 0xFF);
+    return shift == 24 || alpha == 0 ? value : value * 255 / alpha;
+}
+
+TEST_F(SceneToolTest, RendersAStoredSceneLikeItsReference)
+{
+    fs::path data = NIMBRELL_SCENE_TOOL_DATA;
+    fs::copy_file(data / "panel.txt", dir / "panel.txt");
+    fs::copy_file(data / "tile.png", dir / "tile.png");
+    ASSERT_EQ(Run("render " + Path("panel.txt") + " " + Path("panel.png") + " --scale 2"), 0) << errors;
+
+    nimbrell::TvxBitmap rendered, reference;
+    ASSERT_TRUE(rendered.LoadFromFile(dir / "panel.png"));
+    ASSERT_TRUE(reference.LoadFromFile(data / "panel-reference.png"));
+    ASSERT_EQ(rendered.Width(), 320);
+    ASSERT_EQ(rendered.Height(), 200);
+    // Shapes are exact; glyph edges may move a little with font versions.
+    int differing = 0;
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 320; ++x) {
+            for (int shift : { 0, 8, 16, 24 }) {
+                if (std::abs(Channel(rendered.Pixel(x, y), shift) - Channel(reference.Pixel(x, y), shift)) > 24) {
+                    ++differing;
+                    break;
+                }
+            }
+        }
+    }
+    EXPECT_LT(differing, 320 * 200 / 100);
+    // Transparent where nothing is painted: below the panel's rounded corner.
+    EXPECT_EQ(rendered.Pixel(0, 199), 0u);
+    EXPECT_EQ(rendered.Pixel(200, 100) >> 24, 0xFFu);
+
+    EXPECT_EQ(Run("render " + Path("panel.txt") + " " + Path("small.png") + " --size 80x50"), 0) << errors;
+    ASSERT_TRUE(rendered.LoadFromFile(dir / "small.png"));
+    EXPECT_EQ(rendered.Width(), 80);
+    EXPECT_EQ(Run("render " + Path("panel.txt") + " " + Path("bad.png") + " --size 80"), 2);
+    EXPECT_EQ(Run("render " + Path("panel.txt") + " " + Path("bad.png") + " --scale 0"), 1);
+    EXPECT_NE(errors.find("scale"), std::string::npos) << errors;
 }
 
 }

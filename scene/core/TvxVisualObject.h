@@ -1,0 +1,315 @@
+#pragma once
+
+// The base of everything that occupies space in a scene: a rectangle (0, 0, Width,
+// Height) placed in the parent's space by a local transform (position, scale, rotation
+// about a centre), an opacity multiplied down the tree, visibility, enablement, hit
+// testing and clipping. It lays out its children by their alignment, margins and
+// paddings, turns every visible change into a repaint request for the scene, paints its
+// children in order and receives mouse, keyboard and focus notifications from the scene
+// host, in coordinates local to the object.
+//
+// Visual objects paint through the canvas, so they live in the library above
+// scene/render (nimbrell_scene_visual).
+
+#include "scene/core/TvxBounds.h"
+#include "scene/core/TvxEvent.h"
+#include "scene/core/TvxMatrix.h"
+#include "scene/core/TvxObject.h"
+#include "scene/core/TvxPosition.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nimbrell {
+
+class TvxCanvas;
+
+enum class TvxAlign {
+    vaNone, vaTopLeft, vaTopRight, vaBottomLeft, vaBottomRight, vaTop, vaLeft, vaRight, vaBottom, vaMostTop, vaMostBottom,
+    vaMostLeft, vaMostRight, vaClient, vaContents, vaCenter, vaVertCenter, vaHorzCenter, vaHorizontal, vaVertical, vaScale,
+    vaFit, vaFitLeft, vaFitRight
+};
+
+enum class TvxMouseButton { mbLeft, mbRight, mbMiddle };
+
+// Shift state bits of input notifications.
+using TvxShiftState = std::uint32_t;
+inline constexpr TvxShiftState kShiftKey = 1;
+inline constexpr TvxShiftState kAltKey = 2;
+inline constexpr TvxShiftState kCtrlKey = 4;
+inline constexpr TvxShiftState kLeftButton = 8;
+inline constexpr TvxShiftState kRightButton = 16;
+inline constexpr TvxShiftState kMiddleButton = 32;
+inline constexpr TvxShiftState kDoubleClick = 64;
+
+inline constexpr int kContextMenuKey = 93;
+
+using TvxNotifyEvent = TvxEvent<TvxObject*>;
+using TvxMouseEvent = TvxEvent<TvxObject*, TvxMouseButton, TvxShiftState, float, float>;
+using TvxMouseMoveEvent = TvxEvent<TvxObject*, TvxShiftState, float, float>;
+using TvxMouseWheelEvent = TvxEvent<TvxObject*, TvxShiftState, int, TvxPoint, bool&>;
+using TvxKeyEvent = TvxEvent<TvxObject*, int&, char32_t&, TvxShiftState>;
+using TvxCanFocusEvent = TvxEvent<TvxObject*, bool&>;
+using TvxPaintEvent = TvxEvent<TvxObject*, TvxCanvas*, TvxRect>;
+
+class TvxVisualObject : public TvxObject {
+    NIMBRELL_CLASS(TvxVisualObject)
+public:
+    explicit TvxVisualObject(TvxComponent* owner);
+    ~TvxVisualObject() override;
+
+    // Size and place.
+    float Width() const { return m_width; }
+    virtual void SetWidth(float value);
+    float Height() const { return m_height; }
+    virtual void SetHeight(float value);
+    TvxPosition& Position() { return m_position; }
+    const TvxPosition& Position() const { return m_position; }
+    TvxPosition& Scale() { return m_scale; }
+    const TvxPosition& Scale() const { return m_scale; }
+    TvxPosition& RotateCenter() { return m_rotateCenter; }
+    const TvxPosition& RotateCenter() const { return m_rotateCenter; }
+    TvxPosition& Skew() { return m_skew; }
+    float RotateAngle() const { return m_rotateAngle; }
+    // Reduced to (−180, 360): r = a − trunc(a / 360) × 360, plus 360 when r < −180.
+    void SetRotateAngle(float value);
+    TvxBounds& Margins() { return m_margins; }
+    const TvxBounds& Margins() const { return m_margins; }
+    TvxBounds& Padding() { return m_padding; }
+    const TvxBounds& Padding() const { return m_padding; }
+    TvxAlign Align() const { return m_align; }
+    virtual void SetAlign(TvxAlign value);
+    virtual void SetBounds(float x, float y, float width, float height);
+    // Size and last size, with no other effect.
+    void SetSizeWithoutChange(float width, float height);
+    float LastWidth() const { return m_lastWidth; }
+    float LastHeight() const { return m_lastHeight; }
+
+    // State.
+    bool Visible() const { return m_visible; }
+    virtual void SetVisible(bool value);
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool value);
+    bool Locked() const { return m_locked; }
+    void SetLocked(bool value) { m_locked = value; }
+    // Locked on the object and every visual descendant.
+    void Lock();
+    bool DesignHide() const { return m_designHide; }
+    void SetDesignHide(bool value) { m_designHide = value; }
+    float Opacity() const { return m_opacity; }
+    void SetOpacity(float value);
+    bool HitTest() const { return m_hitTest; }
+    void SetHitTest(bool value) { m_hitTest = value; }
+    bool ClipChildren() const { return m_clipChildren; }
+    void SetClipChildren(bool value);
+    bool ClipParent() const { return m_clipParent; }
+    void SetClipParent(bool value);
+    bool CanClipped() const { return m_canClipped; }
+    void SetCanClipped(bool value) { m_canClipped = value; }
+    bool AutoCapture() const { return m_autoCapture; }
+    void SetAutoCapture(bool value) { m_autoCapture = value; }
+    bool CanFocused() const { return m_canFocused; }
+    void SetCanFocused(bool value) { m_canFocused = value; }
+    bool DisableFocusEffect() const { return m_disableFocusEffect; }
+    void SetDisableFocusEffect(bool value) { m_disableFocusEffect = value; }
+    bool DisableDefaultAlign() const { return m_disableDefaultAlign; }
+    void SetDisableDefaultAlign(bool value) { m_disableDefaultAlign = value; }
+    int Cursor() const { return m_cursor; }
+    void SetCursor(int value) { m_cursor = static_cast<std::int16_t>(value); }
+    const std::string& Hint() const { return m_hint; }
+    void SetHint(std::string_view value) { m_hint = std::string(value); }
+    bool ShowHint() const { return m_showHint; }
+    void SetShowHint(bool value) { m_showHint = value; }
+    int TabOrder() const { return m_tabOrder; }
+    void SetTabOrder(int value) { m_tabOrder = value; }
+    const std::vector<TvxVisualObject*>& TabList() const { return m_tabList; }
+    bool IsMouseOver() const { return m_isMouseOver; }
+    bool IsFocused() const { return m_isFocused; }
+    bool IsVisible() const { return m_visible; }
+    bool InPaintTo() const { return m_inPaintTo; }
+    TvxCanvas* TemporaryCanvas() const { return m_tempCanvas; }
+
+    // Derived geometry.
+    virtual const TvxMatrix& AbsoluteMatrix();
+    const TvxMatrix& LocalMatrix() const { return m_localMatrix; }
+    TvxMatrix InvertAbsoluteMatrix() { return AbsoluteMatrix().Inverse(); }
+    virtual TvxMatrix ChildrenMatrix() { return TvxMatrix::Identity(); }
+    virtual float AbsoluteOpacity();
+    virtual bool AbsoluteEnabled();
+    virtual TvxPoint AbsoluteScale();
+    float AbsoluteWidth();
+    float AbsoluteHeight();
+    virtual TvxRect LocalRect() const { return { 0, 0, m_width, m_height }; }
+    virtual TvxRect AbsoluteRect();
+    virtual TvxRect UpdateRect();
+    virtual TvxRect BoundsRect() const { return LocalRect(); }
+    virtual void SetBoundsRect(const TvxRect& rect);
+    virtual TvxRect ParentedRect() const;
+    virtual TvxRect ClipRect() const { return { 0, 0, m_width, m_height }; }
+    virtual TvxRect EffectRect() { return LocalRect(); }
+    // The temporary canvas when set, otherwise the scene's.
+    TvxCanvas* Canvas() const;
+    TvxVisualObject* VisualParent() const;
+
+    // Coordinates.
+    virtual TvxPoint AbsoluteToLocal(TvxPoint point);
+    virtual TvxPoint LocalToAbsolute(TvxPoint point);
+    virtual TvxPoint AbsoluteToLocalVector(TvxPoint vector);
+    virtual TvxPoint LocalToAbsoluteVector(TvxPoint vector);
+    // Scene coordinates; both edges excluded.
+    virtual bool PointInObject(float x, float y);
+    // The deepest object hit at the scene point, or none.
+    virtual TvxVisualObject* ObjectByPoint(float x, float y);
+
+    // Repaint and layout.
+    void Repaint();
+    virtual void Realign();
+    virtual void BeginUpdate();
+    virtual void EndUpdate();
+    int Updating() const { return m_updating; }
+    void RecalcUpdateRect();
+    virtual void RecalcOpacity();
+    virtual void RecalcAbsoluteMatrix();
+    void RecalcEnabled();
+    virtual void MatrixChanged();
+
+    // Painting. PaintChildren paints the children with this object's canvas.
+    virtual void PrePaint() { }
+    virtual void Paint() { }
+    virtual void PostPaint() { }
+    virtual void PaintChildren();
+    virtual void ApplyResource() { }
+    // Paints the subtree into canvas at rect, as if it were parent's child there. Without a
+    // parent, rect is taken in the space base maps to the canvas (none: the canvas's own).
+    void PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject* parent = nullptr, const TvxMatrix* base = nullptr);
+
+    // Input, called by the scene host with local coordinates.
+    virtual void MouseDown(TvxMouseButton button, TvxShiftState shift, float x, float y);
+    virtual void MouseMove(TvxShiftState shift, float x, float y);
+    virtual void MouseUp(TvxMouseButton button, TvxShiftState shift, float x, float y);
+    virtual void MouseWheel(TvxShiftState shift, int delta, bool& handled);
+    virtual void DoClick();
+    virtual void DoDblClick();
+    virtual void DoMouseEnter();
+    virtual void MouseLeave();
+    virtual void KeyDown(int& key, char32_t& keyChar, TvxShiftState shift);
+    virtual void KeyUp(int& key, char32_t& keyChar, TvxShiftState shift);
+    virtual void DialogKey(int& key, TvxShiftState shift);
+    // Screen point; shows the popup menu (not part of this toolkit yet).
+    virtual void ContextMenu(TvxPoint screenPoint);
+    virtual bool ChildFocused(TvxVisualObject* child);
+    virtual void DoEnterFocus();
+    virtual void DoKillFocus();
+    void SetFocus();
+
+    // Events.
+    TvxMouseEvent OnMouseDown;
+    TvxMouseEvent OnMouseUp;
+    TvxMouseMoveEvent OnMouseMove;
+    TvxMouseWheelEvent OnMouseWheel;
+    TvxNotifyEvent OnClick;
+    TvxNotifyEvent OnDblClick;
+    TvxNotifyEvent OnMouseEnter;
+    TvxNotifyEvent OnMouseLeave;
+    TvxKeyEvent OnKeyDown;
+    TvxKeyEvent OnKeyUp;
+    TvxCanFocusEvent OnCanFocused;
+    TvxNotifyEvent OnEnterFocus;
+    TvxNotifyEvent OnKillFocus;
+    TvxPaintEvent OnPaint;
+    TvxPaintEvent OnBeforePaint;
+    TvxNotifyEvent OnApplyResource;
+
+    // TvxObject.
+    void SetScene(ISceneHost* scene) override;
+    void AddObject(TvxObject* object) override;
+    void RemoveObject(TvxObject* object) override;
+    void DeleteChildren() override;
+    void Loaded() override;
+    // Locked and not hit-testable: an inner part of a style template.
+    bool IsTemplatePart() const override { return m_locked && !m_hitTest; }
+
+protected:
+    // Realigns the parent (a layout of the parent's children).
+    void RealignParent();
+    virtual void MarginsChanged();
+    virtual void PaddingChanged();
+    // The area effects add around the object; none without effects (scene/shapes).
+    virtual bool HasEffects() const { return false; }
+    // Effect caches of this object and its ancestors are stale.
+    virtual void UpdateEffects() { }
+    bool IsLoading() const { return HasState(ComponentState::Loading); }
+    bool AlignDisabled() const { return m_disableAlign; }
+    void SetAlignDisabled(bool value) { m_disableAlign = value; }
+    void BeforeDestruction() override;
+
+private:
+    void SetInPaintTo(bool value);
+    void SetTemporaryCanvas(TvxCanvas* canvas);
+    void RestoreCaches();
+    bool UpdateRectMeetsScene();
+    TvxRect PaintArea();
+    void PaintChild(TvxVisualObject& child, TvxCanvas& canvas);
+    void PlaceChild(TvxVisualObject& child, TvxRect& remaining);
+    bool HasAncestorHidden() const;
+    TvxVisualObject* RootOfScene() const;
+
+    float m_width { 50 };
+    float m_height { 50 };
+    float m_lastWidth { 50 };
+    float m_lastHeight { 50 };
+    TvxPosition m_position { { 0, 0 } };
+    TvxPosition m_scale { { 1, 1 } };
+    TvxPosition m_skew { { 0, 0 } };
+    TvxPosition m_rotateCenter { { 0.5f, 0.5f } };
+    TvxBounds m_margins;
+    TvxBounds m_padding;
+    float m_rotateAngle { 0 };
+    TvxAlign m_align { TvxAlign::vaNone };
+    bool m_disableDefaultAlign { false };
+    bool m_visible { true };
+    bool m_enabled { true };
+    bool m_absoluteEnabled { true };
+    bool m_recalcEnabled { true };
+    bool m_locked { false };
+    bool m_designHide { false };
+    bool m_hitTest { true };
+    bool m_clipChildren { false };
+    bool m_clipParent { false };
+    bool m_canClipped { true };
+    bool m_autoCapture { false };
+    bool m_canFocused { false };
+    bool m_disableFocusEffect { false };
+    bool m_isMouseOver { false };
+    bool m_isFocused { false };
+    bool m_showHint { false };
+    std::int16_t m_cursor { 0 };
+    std::string m_hint;
+    int m_tabOrder { -1 };
+    std::vector<TvxVisualObject*> m_tabList;
+    bool m_needAlign { false };
+    TvxMatrix m_localMatrix;
+    TvxMatrix m_absoluteMatrix;
+    bool m_recalcAbsolute { true };
+    float m_opacity { 1 };
+    float m_absoluteOpacity { 1 };
+    bool m_recalcOpacity { true };
+    bool m_inPaintTo { false };
+    // While painting into another canvas without a parent: the space the object sits in.
+    std::optional<TvxMatrix> m_paintToBase;
+    TvxRect m_updateRect;
+    bool m_recalcUpdateRect { true };
+    TvxCanvas* m_tempCanvas { nullptr };
+    bool m_pressed { false };
+    bool m_doubleClick { false };
+    int m_updating { 0 };
+    bool m_disableAlign { false };
+};
+
+}
+
+NIMBRELL_ENUM(nimbrell::TvxAlign, "vaNone", "vaTopLeft", "vaTopRight", "vaBottomLeft", "vaBottomRight", "vaTop", "vaLeft",
+    "vaRight", "vaBottom", "vaMostTop", "vaMostBottom", "vaMostLeft", "vaMostRight", "vaClient", "vaContents", "vaCenter",
+    "vaVertCenter", "vaHorzCenter", "vaHorizontal", "vaVertical", "vaScale", "vaFit", "vaFitLeft", "vaFitRight")

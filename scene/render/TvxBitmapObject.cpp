@@ -1,0 +1,15 @@
+#include "scene/render/TvxBitmapObject.h"
+
+namespace nimbrell {
+
+NIMBRELL_DEFINE_CLASS(TvxBitmapObject, TvxObject)
+{
+    c.Object("Bitmap", [](const TvxBitmapObject& o) { return &o.Bitmap(); });
+}
+
+TvxBitmapObject::TvxBitmapObject(TvxComponent* owner)
+    : TvxObject(owner)
+{
+}
+
+}

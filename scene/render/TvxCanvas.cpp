@@ -1,0 +1,149 @@
+#include "scene/render/TvxCanvas.h"
+
+#include "scene/render/TvxBitmap.h"
+#include "scene/render/TvxPathData.h"
+#include "scene/render/TvxRectFigure.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace nimbrell {
+
+TvxCanvas::VisualPainter TvxCanvas::s_visualPainter = nullptr;
+
+TvxCanvas::TvxCanvas() = default;
+TvxCanvas::~TvxCanvas() = default;
+
+void TvxCanvas::SetVisualPainter(VisualPainter painter)
+{
+    s_visualPainter = painter;
+}
+
+std::uint32_t* TvxCanvas::BufferBits()
+{
+    TvxBitmap* buffer = Buffer();
+    return buffer ? buffer->Bits() : nullptr;
+}
+
+void TvxCanvas::SetStrokeDash(TvxStrokeDash value)
+{
+    m_strokeDash = value;
+    switch (value) {
+    case TvxStrokeDash::vgDashSolid:
+        m_dash.clear();
+        break;
+    case TvxStrokeDash::vgDashDash:
+        m_dash = { 3, 1 };
+        break;
+    case TvxStrokeDash::vgDashDot:
+        m_dash = { 1, 1 };
+        break;
+    case TvxStrokeDash::vgDashDashDot:
+        m_dash = { 3, 1, 1, 1 };
+        break;
+    case TvxStrokeDash::vgDashDashDotDot:
+        m_dash = { 3, 1, 1, 1, 1, 1 };
+        break;
+    case TvxStrokeDash::vgDashCustom:
+        return;
+    }
+    m_dashOffset = 0;
+}
+
+void TvxCanvas::SetCustomDash(std::vector<float> dash, float offset)
+{
+    m_strokeDash = TvxStrokeDash::vgDashCustom;
+    m_dash = std::move(dash);
+    m_dashOffset = offset;
+}
+
+TvxCanvas::PaintState TvxCanvas::CopyPaintState() const
+{
+    PaintState state;
+    state.matrix = m_matrix;
+    state.fill = std::make_unique<TvxBrush>(m_fill.DefaultStyle(), m_fill.DefaultColor());
+    state.fill->Assign(m_fill);
+    state.stroke = std::make_unique<TvxBrush>(m_stroke.DefaultStyle(), m_stroke.DefaultColor());
+    state.stroke->Assign(m_stroke);
+    state.strokeThickness = m_strokeThickness;
+    state.strokeCap = m_strokeCap;
+    state.strokeJoin = m_strokeJoin;
+    state.strokeDash = m_strokeDash;
+    state.dash = m_dash;
+    state.dashOffset = m_dashOffset;
+    state.font = std::make_unique<TvxFont>();
+    state.font->Assign(m_font);
+    return state;
+}
+
+void TvxCanvas::RestorePaintState(const PaintState& state)
+{
+    m_fill.Assign(*state.fill);
+    m_stroke.Assign(*state.stroke);
+    m_strokeThickness = state.strokeThickness;
+    m_strokeCap = state.strokeCap;
+    m_strokeJoin = state.strokeJoin;
+    m_strokeDash = state.strokeDash;
+    m_dash = state.dash;
+    m_dashOffset = state.dashOffset;
+    m_font.Assign(*state.font);
+    SetMatrix(state.matrix);
+}
+
+namespace {
+
+// Bézier pieces of at most 90 degrees approximating the elliptic arc.
+void AddArc(TvxPathData& path, TvxPoint center, TvxPoint radius, float startAngle, float sweepAngle)
+{
+    double start = startAngle * std::numbers::pi / 180.0;
+    double sweep = std::clamp(double(sweepAngle), -360.0, 360.0) * std::numbers::pi / 180.0;
+    int pieces = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / (std::numbers::pi / 2) - 1e-9)));
+    double step = sweep / pieces;
+    auto at = [&](double a) {
+        return TvxPoint { static_cast<float>(center.X + radius.X * std::cos(a)), static_cast<float>(center.Y + radius.Y * std::sin(a)) };
+    };
+    path.MoveTo(at(start));
+    for (int i = 0; i < pieces; ++i) {
+        double a0 = start + step * i, a1 = a0 + step;
+        double k = 4.0 / 3.0 * std::tan(step / 4);
+        TvxPoint p0 = at(a0), p1 = at(a1);
+        TvxPoint c1 { static_cast<float>(p0.X - k * radius.X * std::sin(a0)), static_cast<float>(p0.Y + k * radius.Y * std::cos(a0)) };
+        TvxPoint c2 { static_cast<float>(p1.X + k * radius.X * std::sin(a1)), static_cast<float>(p1.Y - k * radius.Y * std::cos(a1)) };
+        path.CurveTo(c1, c2, p1);
+    }
+}
+
+}
+
+void TvxCanvas::FillArc(TvxPoint center, TvxPoint radius, float startAngle, float sweepAngle, float opacity)
+{
+    TvxPathData path;
+    AddArc(path, center, radius, startAngle, sweepAngle);
+    FillPath(path, path.Bounds(), opacity);
+}
+
+void TvxCanvas::DrawArc(TvxPoint center, TvxPoint radius, float startAngle, float sweepAngle, float opacity)
+{
+    TvxPathData path;
+    AddArc(path, center, radius, startAngle, sweepAngle);
+    DrawPath(path, path.Bounds(), opacity);
+}
+
+void TvxCanvas::DrawRectSides(const TvxRect& rect, float xRadius, float yRadius, TvxCorners corners, float opacity,
+    TvxSides sides, TvxCornerType cornerType)
+{
+    if (m_stroke.Style() == TvxBrushStyle::vgBrushNone)
+        return;
+    TvxPathData path;
+    BuildRectFigure(path, rect, xRadius, yRadius, corners, cornerType, 0.5f, sides);
+    DrawPath(path, rect, opacity);
+}
+
+float TvxCanvas::TextWidth(std::string_view text)
+{
+    TvxRect rect { 0, 0, 10000, 20 };
+    MeasureText(rect, rect, text, false, TvxTextAlign::vgTextAlignNear, TvxTextAlign::vgTextAlignNear);
+    return rect.Width();
+}
+
+}

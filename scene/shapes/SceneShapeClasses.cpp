@@ -1,0 +1,30 @@
+#include "scene/shapes/SceneShapeClasses.h"
+
+#include "scene/core/ObjectStream.h"
+#include "scene/render/SceneRenderClasses.h"
+#include "scene/shapes/TvxEllipse.h"
+#include "scene/shapes/TvxImage.h"
+#include "scene/shapes/TvxLayout.h"
+#include "scene/shapes/TvxLine.h"
+#include "scene/shapes/TvxPath.h"
+#include "scene/shapes/TvxRectangle.h"
+#include "scene/shapes/TvxText.h"
+
+namespace nimbrell {
+
+void RegisterSceneShapeClasses()
+{
+    RegisterSceneRenderClasses();
+    RegisterClass<TvxLayout>();
+    RegisterClass<TvxRectangle>();
+    RegisterClass<TvxRoundRect>();
+    RegisterClass<TvxEllipse>();
+    RegisterClass<TvxLine>();
+    RegisterClass<TvxPath>();
+    RegisterClass<TvxScrollArrowLeft>();
+    RegisterClass<TvxScrollArrowRight>();
+    RegisterClass<TvxText>();
+    RegisterClass<TvxImage>();
+}
+
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+// The ellipse inscribed in the shape rectangle; hits only inside the ellipse.
+
+#include "scene/shapes/TvxShape.h"
+
+namespace nimbrell {
+
+class TvxEllipse : public TvxShape {
+    NIMBRELL_CLASS(TvxEllipse)
+public:
+    explicit TvxEllipse(TvxComponent* owner);
+
+    void Paint() override;
+    bool PointInObject(float x, float y) override;
+};
+
+}

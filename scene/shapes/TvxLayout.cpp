@@ -1,0 +1,16 @@
+#include "scene/shapes/TvxLayout.h"
+
+namespace nimbrell {
+
+NIMBRELL_DEFINE_CLASS(TvxLayout, TvxVisualObject)
+{
+    c.Enum("HitTest", &TvxLayout::HitTest, &TvxLayout::SetHitTest).Default(false);
+}
+
+TvxLayout::TvxLayout(TvxComponent* owner)
+    : TvxVisualObject(owner)
+{
+    SetHitTest(false);
+}
+
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+// An invisible container that only groups and aligns its children; clicks pass through.
+
+#include "scene/core/TvxVisualObject.h"
+
+namespace nimbrell {
+
+class TvxLayout : public TvxVisualObject {
+    NIMBRELL_CLASS(TvxLayout)
+public:
+    explicit TvxLayout(TvxComponent* owner);
+};
+
+}

@@ -1,0 +1,128 @@
+#include "scene/shapes/TvxText.h"
+
+#include "scene/render/TvxCanvas.h"
+
+#include <cmath>
+
+namespace nimbrell {
+
+NIMBRELL_DEFINE_CLASS(TvxText, TvxShape)
+{
+    c.Text("Text", &TvxText::Text, &TvxText::SetText);
+    c.Object("Font", [](const TvxText& t) { return &t.Font(); });
+    c.Enum("VertTextAlign", &TvxText::VertTextAlign, &TvxText::SetVertTextAlign).Default(TvxTextAlign::vgTextAlignCenter);
+    c.Enum("HorzTextAlign", &TvxText::HorzTextAlign, &TvxText::SetHorzTextAlign).Default(TvxTextAlign::vgTextAlignCenter);
+    c.Enum("WordWrap", &TvxText::WordWrap, &TvxText::SetWordWrap).Default(true);
+    c.Enum("AutoSize", &TvxText::AutoSize, &TvxText::SetAutoSize).Default(false);
+    c.Enum("Stretch", &TvxText::Stretch, &TvxText::SetStretch).Default(false);
+}
+
+TvxText::TvxText(TvxComponent* owner)
+    : TvxShape(owner, 0xFF000000, TvxBrushStyle::vgBrushNone)
+{
+    m_font.OnChanged = [this] { FontChanged(); };
+}
+
+void TvxText::SetText(std::string_view value)
+{
+    if (value == m_text)
+        return;
+    m_text = std::string(value);
+    UpdateEffects();
+    ApplyAutoSize();
+    Repaint();
+}
+
+void TvxText::FontChanged()
+{
+    UpdateEffects();
+    ApplyAutoSize();
+    Repaint();
+}
+
+void TvxText::SetVertTextAlign(TvxTextAlign value) { UpdateShapeField(m_vertTextAlign, value); }
+void TvxText::SetHorzTextAlign(TvxTextAlign value) { UpdateShapeField(m_horzTextAlign, value); }
+
+void TvxText::SetWordWrap(bool value)
+{
+    if (value == m_wordWrap)
+        return;
+    m_wordWrap = value;
+    Repaint();
+}
+
+void TvxText::SetAutoSize(bool value)
+{
+    if (value == m_autoSize)
+        return;
+    m_autoSize = value;
+    ApplyAutoSize();
+}
+
+void TvxText::SetStretch(bool value)
+{
+    if (value == m_stretch)
+        return;
+    UpdateEffects();
+    m_stretch = value;
+    if (value)
+        m_autoSize = false;
+    Repaint();
+}
+
+void TvxText::SetData(const TvxVariant& value)
+{
+    if (auto* text = std::get_if<std::string>(&value))
+        SetText(*text);
+}
+
+void TvxText::Realign()
+{
+    TvxShape::Realign();
+    ApplyAutoSize();
+}
+
+void TvxText::ApplyAutoSize()
+{
+    TvxCanvas* canvas = Canvas();
+    if (!m_autoSize || !canvas || m_text.empty() || AlignDisabled())
+        return;
+    SetAlignDisabled(true);
+    canvas->Font().Assign(m_font);
+    TvxRect r = m_wordWrap ? TvxRect { 0, 0, Width(), 1000 } : TvxRect { 0, 0, 1000, 1000 };
+    canvas->MeasureText(r, r, m_text, m_wordWrap, TvxTextAlign::vgTextAlignNear, TvxTextAlign::vgTextAlignNear);
+    if (!m_wordWrap)
+        SetWidth(m_font.Size() / 2 + r.Right);
+    if (m_vertTextAlign != TvxTextAlign::vgTextAlignCenter)
+        SetHeight(r.Bottom);
+    SetAlignDisabled(false);
+    if (TvxVisualObject* parent = VisualParent())
+        parent->Realign();
+}
+
+void TvxText::Paint()
+{
+    TvxCanvas* canvas = Canvas();
+    if (!canvas)
+        return;
+    canvas->Font().Assign(m_font);
+    float opacity = AbsoluteOpacity();
+    if (!m_stretch) {
+        canvas->FillText(LocalRect(), LocalRect(), m_text, m_wordWrap, opacity, m_horzTextAlign, m_vertTextAlign);
+        return;
+    }
+    TvxRect m { 0, 0, 1000, 1000 };
+    canvas->MeasureText(m, m, m_text, false, m_horzTextAlign, m_vertTextAlign);
+    m = OffsetRect(m, -m.Left, -m.Top);
+    TvxMatrix scale;
+    if (m.Width() > 0 && m.Height() > 0) {
+        scale.m11 = Width() / m.Width();
+        scale.m22 = Height() / m.Height();
+    }
+    canvas->MultyMatrix(scale);
+    float grow = m_font.Size() / 3;
+    m = InflateRect(m, grow, grow);
+    canvas->FillText(m, m, m_text, false, opacity, m_horzTextAlign, m_vertTextAlign);
+}
+
+}
