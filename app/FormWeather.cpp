@@ -14,8 +14,6 @@ namespace nimbrell {
 
 namespace {
 
-constexpr std::int64_t buildStamp = 201108181030;
-
 void createDirectory(const std::string& path)
 {
     std::error_code error;
@@ -45,7 +43,7 @@ void TFormWeather::FormCreate()
     state.DataDirectory = DataDirectoryFromEnvironment();
     createDirectory(state.DataDirectory);
 
-    state.BuildStamp = buildStamp;
+    state.BuildStamp = ThisBuildStamp;
 
     std::string databaseFile = state.DataDirectory + "Nimbrell.db";
     ExtractResourceFile("Nimbrell", "exefile", databaseFile);

@@ -16,6 +16,8 @@ namespace nimbrell {
 
 inline constexpr const char* ApplicationTitle = "Nimbrell - 桌面天气预报";
 inline constexpr const char* SettingsSection = "CONFIG";
+// This build's stamp: year, month, day, hour and minute.
+inline constexpr std::int64_t ThisBuildStamp = 201108181030;
 
 struct ProcessState {
     std::string DataDirectory;
@@ -23,7 +25,7 @@ struct ProcessState {
     std::unique_ptr<CityDatabase> Database;
     std::string CityCode { "101010100" };
     std::string ShowMoreMode { "0" };
-    std::int64_t BuildStamp { 0 };
+    std::int64_t BuildStamp { 0 }; // the running build's stamp, set by the start-up
     // Shared with the update-check worker, which may outlive the main window.
     std::shared_ptr<UpdateOffer> Offer { std::make_shared<UpdateOffer>() };
     ServiceHosts Hosts;

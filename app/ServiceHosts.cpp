@@ -18,6 +18,10 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
 
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
+        if (argument == "--demo") {
+            line.demo = true;
+            continue;
+        }
         std::string* target = nullptr;
         std::string_view option;
         for (auto [name, field] : { std::pair { std::string_view("--weather-host"), &line.hosts.weather }, { "--update-host", &line.hosts.update } }) {

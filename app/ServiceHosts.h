@@ -2,7 +2,8 @@
 
 // Where the forecast and update documents come from: --weather-host and
 // --update-host (HOST[:PORT]), else NIMBRELL_WEATHER_HOST and
-// NIMBRELL_UPDATE_HOST, else the defaults below.
+// NIMBRELL_UPDATE_HOST, else the defaults below; --demo points both at the
+// built-in demo service.
 
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ struct ServiceHosts {
 
 struct CommandLine {
     ServiceHosts hosts;
+    bool demo { false }; // serve forecasts from the built-in demo service
     std::vector<std::string> errors; // unknown options or missing values
 };
 

@@ -1,3 +1,4 @@
+#include "app/DemoService.h"
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
 #include "app/ServiceHosts.h"
@@ -51,10 +52,16 @@ int main(int argc, char** argv)
     if (!commandLine.errors.empty()) {
         for (const auto& error : commandLine.errors)
             std::cerr << "nimbrell: " << error << "\n";
-        std::cerr << "usage: nimbrell [--weather-host HOST[:PORT]] [--update-host HOST[:PORT]]\n";
+        std::cerr << "usage: nimbrell [--demo] [--weather-host HOST[:PORT]] [--update-host HOST[:PORT]]\n";
         return 2;
     }
     State().Hosts = commandLine.hosts;
+    std::unique_ptr<DemoService> demo;
+    if (commandLine.demo) {
+        demo = std::make_unique<DemoService>(DataDirectoryFromEnvironment() + "Nimbrell.db", ThisBuildStamp);
+        State().Hosts = ServiceHosts { demo->HostPort(), demo->HostPort() };
+        std::cerr << "nimbrell: demo forecast service on " << demo->HostPort() << "\n";
+    }
 
     platform::Application application(chooseBackend());
     application.SetTitle(ApplicationTitle);

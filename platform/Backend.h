@@ -62,6 +62,12 @@ public:
     virtual void SetCapture(bool capture) = 0;
     virtual void SetCursor(CursorShape cursor) = 0;
     virtual void Focus() = 0;
+
+    // A modal window stays above its owner and takes the input of the program's
+    // other windows while it is shown.
+    virtual void SetModal(NativeWindow* owner, bool modal) = 0;
+    // Where the input method places its composition window (client coordinates).
+    virtual void SetInputMethodCaret(int x, int y, int width, int height) = 0;
 };
 
 class Backend {

@@ -47,7 +47,7 @@ std::string_view TrimAsciiWhitespace(std::string_view text)
     return text;
 }
 
-std::optional<int> ParseDecimalInt(std::string_view text)
+std::optional<std::int64_t> ParseDecimalInt64(std::string_view text)
 {
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
@@ -56,19 +56,26 @@ std::optional<int> ParseDecimalInt(std::string_view text)
     }
     if (text.empty())
         return std::nullopt;
-    long long value = 0;
+    // The magnitude may reach 2^63 for the most negative value.
+    const std::uint64_t limit = negative ? std::uint64_t(1) << 63 : (std::uint64_t(1) << 63) - 1;
+    std::uint64_t magnitude = 0;
     for (char c : text) {
         if (c < '0' || c > '9')
             return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > 2147483648LL)
+        std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+        if (magnitude > (limit - digit) / 10)
             return std::nullopt;
+        magnitude = magnitude * 10 + digit;
     }
-    if (negative)
-        value = -value;
-    if (value > 2147483647LL)
+    return negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
+}
+
+std::optional<int> ParseDecimalInt(std::string_view text)
+{
+    auto value = ParseDecimalInt64(text);
+    if (!value || *value < INT32_MIN || *value > INT32_MAX)
         return std::nullopt;
-    return static_cast<int>(value);
+    return static_cast<int>(*value);
 }
 
 std::string SanitizeUtf8(std::string_view text)

@@ -2,6 +2,7 @@
 
 // Small text helpers shared by every layer.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,8 +13,9 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 std::string AsciiLower(std::string_view text);
 std::string_view TrimAsciiWhitespace(std::string_view text);
 
-// A signed 32-bit decimal integer with an optional sign and nothing else;
-// nothing when the text does not convert or overflows.
+// A signed decimal integer with an optional sign and nothing else; nothing
+// when the text does not convert or the value does not fit.
+std::optional<std::int64_t> ParseDecimalInt64(std::string_view text);
 std::optional<int> ParseDecimalInt(std::string_view text);
 
 // Replaces every invalid UTF-8 sequence with U+FFFD.

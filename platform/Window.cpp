@@ -45,6 +45,20 @@ void Window::Close()
     OnClose();
 }
 
+ModalResult Window::ShowModal(Window* owner)
+{
+    m_modalResult = ModalResult::None;
+    m_native->SetModal(owner ? owner->m_native.get() : nullptr, true);
+    m_native->Show();
+    Application::Instance().RunModal([this] { return m_modalResult != ModalResult::None || IsClosed(); });
+    if (!IsClosed()) {
+        m_native->SetModal(nullptr, false);
+        m_native->Hide();
+    }
+    // Closing without a result cancels.
+    return m_modalResult == ModalResult::None ? ModalResult::Cancel : m_modalResult;
+}
+
 void Window::WindowProc(Message& message)
 {
     if (message.message == WM_CLOSE) {

@@ -9,6 +9,8 @@
 
 namespace nimbrell::platform {
 
+enum class ModalResult { None, Ok, Cancel };
+
 class Window : public MessageTarget {
 public:
     explicit Window(WindowKind kind = WindowKind::TopLevel);
@@ -28,6 +30,13 @@ public:
     void Close();
     bool IsClosed() const { return m_handle == 0; }
 
+    // Shows the window modally above owner (may be null) and runs a nested
+    // message loop until a modal result is set or the window closes; other
+    // windows keep getting their messages meanwhile.
+    ModalResult ShowModal(Window* owner);
+    void SetModalResult(ModalResult result) { m_modalResult = result; }
+    ModalResult GetModalResult() const { return m_modalResult; }
+
     void WindowProc(Message& message) final;
 
 protected:
@@ -39,6 +48,7 @@ private:
 
     HWND m_handle { 0 };
     std::unique_ptr<NativeWindow> m_native;
+    ModalResult m_modalResult { ModalResult::None };
 };
 
 }

@@ -11,6 +11,7 @@ ctest --test-dir build --output-on-failure -j 2
 
 ./scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DNIMBRELL_SANITIZE=ON
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
   ctest --test-dir build-asan --output-on-failure -j 2
 
 ./scripts/run-fuzzers.sh

@@ -8,6 +8,8 @@ for number in $(seq 90 140); do
   [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] || break
 done
 export DISPLAY=:$number
+# No accessibility bus on the private desktop.
+export NO_AT_BRIDGE=1
 
 Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -noreset > /dev/null 2>&1 &
 xvfb=$!

@@ -2,8 +2,8 @@
 
 #include "json/JsonReader.h"
 #include "platform/MessageQueue.h"
+#include "platform/Text.h"
 
-#include <limits>
 #include <stdexcept>
 #include <thread>
 
@@ -15,24 +15,10 @@ namespace {
 // bits, is an error.
 std::int64_t parseStamp(const std::string& text)
 {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    if (i == text.size())
+    auto value = platform::ParseDecimalInt64(text);
+    if (!value)
         throw std::runtime_error("'" + text + "' is not a valid integer value");
-    std::uint64_t magnitude = 0;
-    const std::uint64_t limit = negative ? std::uint64_t(std::numeric_limits<std::int64_t>::max()) + 1 : std::numeric_limits<std::int64_t>::max();
-    for (; i < text.size(); ++i) {
-        char c = text[i];
-        if (c < '0' || c > '9')
-            throw std::runtime_error("'" + text + "' is not a valid integer value");
-        std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-        if (magnitude > (limit - digit) / 10)
-            throw std::runtime_error("'" + text + "' is not a valid integer value");
-        magnitude = magnitude * 10 + digit;
-    }
-    return negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
+    return *value;
 }
 
 }

@@ -1,5 +1,5 @@
 // Reads arbitrary bytes as an object stream: strictly into a window, through
-// CreateObjectFromStream, and as text. Whatever was read must write back to a stream
+// CreateObjectFromStream, and converted to text; and parses them as the text form. Whatever was read must write back to a stream
 // that reads again to the same bytes.
 
 #include "TestClasses.h"
@@ -41,6 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string text = ObjectBinaryToText(stream);
         ObjectTextToBinary(text);
     } catch (const ObjectStreamError&) {
+    } catch (const ObjectTextError&) {
+    }
+
+    // The same bytes as the text form.
+    try {
+        ObjectTextToBinary(std::string_view(reinterpret_cast<const char*>(data), size));
     } catch (const ObjectTextError&) {
     }
     return 0;

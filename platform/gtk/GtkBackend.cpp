@@ -240,6 +240,19 @@ public:
 
     void Focus() override { gtk_window_present(GTK_WINDOW(m_window)); }
 
+    void SetModal(NativeWindow* owner, bool modal) override
+    {
+        auto* ownerWindow = static_cast<GtkNativeWindow*>(owner);
+        gtk_window_set_transient_for(GTK_WINDOW(m_window), modal && ownerWindow ? GTK_WINDOW(ownerWindow->m_window) : nullptr);
+        gtk_window_set_modal(GTK_WINDOW(m_window), modal);
+    }
+
+    void SetInputMethodCaret(int x, int y, int width, int height) override
+    {
+        GdkRectangle area { x, y, width, height };
+        gtk_im_context_set_cursor_location(m_input, &area);
+    }
+
 private:
     void post(std::uint32_t message, WPARAM wParam, LPARAM lParam) { PostMessage(m_handle, message, wParam, lParam); }
 

@@ -32,9 +32,12 @@ public:
     void SetCapture(bool capture) override { m_captured = capture; }
     void SetCursor(CursorShape cursor) override { m_cursor = cursor; }
     void Focus() override { }
+    void SetModal(NativeWindow*, bool modal) override { m_modal = modal; }
+    void SetInputMethodCaret(int, int, int, int) override { }
 
     const std::string& Title() const { return m_title; }
     bool Captured() const { return m_captured; }
+    bool Modal() const { return m_modal; }
     CursorShape Cursor() const { return m_cursor; }
     int PushCount() const { return m_pushes; }
     // The last image pushed, rows packed (stride = width).
@@ -52,6 +55,7 @@ private:
     bool m_visible { false };
     bool m_passThrough { false };
     bool m_captured { false };
+    bool m_modal { false };
 };
 
 class HeadlessBackend final : public Backend {

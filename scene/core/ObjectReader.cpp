@@ -502,11 +502,16 @@ void ObjectReader::ReadPropertyEntry(TvxPersistent& object)
 {
     m_entryPosition = m_position;
     std::string name = ReadShortString();
+    const TvxPersistent* outer = m_entryOwner;
+    m_entryOwner = &object;
     try {
         ReadPropertyPath(object, name);
     } catch (const ObjectStreamError& error) {
+        m_entryOwner = outer;
         OfferError(error);
+        return;
     }
+    m_entryOwner = outer;
 }
 
 bool ObjectReader::OfferCustomProperty(TvxPersistent& object, std::string_view name)
@@ -640,7 +645,7 @@ void ObjectReader::ReadPropertyValue(TvxPersistent& object, const PropertyInfo& 
                 SkipPayload(type);
                 Fail("Invalid property value");
             }
-            m_fixups.push_back({ &object, &property, ReadShortString() });
+            m_fixups.push_back({ &object, &property, ReadShortString(), m_entryOwner });
             return;
         case PropertyKind::Event: {
             if (type == TValueType::vaNil) {
@@ -674,6 +679,14 @@ void ObjectReader::ReadCollection(TvxCollection& collection)
     ++m_depth;
     collection.BeginUpdate();
     try {
+        // References read into the items about to go are dropped with them.
+        std::erase_if(m_fixups, [&](const Fixup& fixup) {
+            for (int i = 0; i < collection.Count(); ++i) {
+                if (fixup.entryOwner == &collection.Item(i))
+                    return true;
+            }
+            return false;
+        });
         collection.Clear();
         while (!EndOfList()) {
             if (IsIntegerType(NextValue()))

@@ -81,6 +81,8 @@ private:
         TvxPersistent* object;
         const PropertyInfo* property;
         std::string name;
+        // The component or collection item whose entry holds the reference.
+        const TvxPersistent* entryOwner;
     };
 
     void ReadProperties(TvxPersistent& object);
@@ -101,6 +103,7 @@ private:
     std::span<const std::uint8_t> m_data;
     std::size_t m_position { 0 };
     std::size_t m_entryPosition { 0 };
+    const TvxPersistent* m_entryOwner { nullptr };
     int m_depth { 0 };
     NameHandler m_onSetName;
     ErrorHandler m_onError;

@@ -233,7 +233,8 @@ void ObjectWriter::WriteProperties(TvxPersistent& object, const std::string& pre
         }
         case PropertyKind::Collection: {
             TvxCollection* collection = property->GetCollection(object);
-            if (!collection || collection->Count() == 0)
+            // Written even when empty: a class's default items may differ from none.
+            if (!collection)
                 break;
             WritePropertyName(name());
             WriteValueType(TValueType::vaCollection);

@@ -23,7 +23,8 @@
 //   Object(name, get)           a sub-object the holder owns, written under "name."
 //   Reference(name, get, set)   T* to a component, written by name, resolved after a read
 //   Event(name, &C::member)     a TvxEvent<...> bound by name to a window's method
-//   Collection(name, get)       a TvxCollection of persistent items
+//   Collection(name, get)       a TvxCollection of persistent items, written even when
+//                               empty unless a stored rule says otherwise
 // Modifiers: .Default(v) (integer, enumeration and set kinds: v is not written),
 // .NeverStored(), .StoredWhen(predicate).
 // Windows also publish Method(name, &C::method) for events and Field(name, &C::member)

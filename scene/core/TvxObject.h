@@ -84,10 +84,10 @@ public:
     const std::string& TagString() const { return m_tagString; }
     void SetTagString(std::string_view value) { m_tagString = std::string(value); }
     TvxVariant Data() const { return GetData(); }
-    void SetDataValue(const TvxVariant& value) { SetData(value); }
 
     // Free notifications: the target is told when this object is destroyed.
-    // Duplicates are allowed; removing takes out the first occurrence.
+    // Duplicates are allowed; removing takes out the first occurrence. A target that is
+    // destroyed first must remove itself; TvxObjectReference does so.
     void AddFreeNotify(IFreeNotifyTarget* target);
     void RemoveFreeNotify(IFreeNotifyTarget* target);
 

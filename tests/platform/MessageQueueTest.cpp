@@ -170,3 +170,24 @@ TEST(Application, OnlyOneAtATime)
     EXPECT_THROW(Application(std::make_unique<HeadlessBackend>()), std::logic_error);
     EXPECT_EQ(&Application::Instance(), &first);
 }
+
+TEST_F(MessageQueueTest, ShowModalRunsUntilAResultAndOtherWindowsKeepWorking)
+{
+    RecordingWindow main;
+    RecordingWindow dialog;
+    dialog.onMessage = [&](Message& message) {
+        if (message.message == 7)
+            dialog.SetModalResult(ModalResult::Ok);
+    };
+    PostMessage(main.Handle(), 2025, 0, 1);
+    PostMessage(dialog.Handle(), 7, 0, 0);
+    EXPECT_EQ(dialog.ShowModal(&main), ModalResult::Ok);
+    EXPECT_EQ(main.received.size(), 1u) << "a worker's message to the main window is handled meanwhile";
+    EXPECT_FALSE(dialog.Native().IsVisible());
+    EXPECT_FALSE(static_cast<HeadlessWindow&>(dialog.Native()).Modal());
+
+    RecordingWindow closed;
+    PostMessage(closed.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(closed.ShowModal(&main), ModalResult::Cancel) << "closing a modal window cancels it";
+    EXPECT_EQ(closed.closes, 1);
+}

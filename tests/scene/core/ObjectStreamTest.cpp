@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -119,6 +120,50 @@ TEST(Extended80, EncodesExactlyAndDecodesWithRoundingToNearestEven)
     EXPECT_EQ(DecodeExtendedToDouble(tiny), 0.0);
     // The largest float's neighbourhood: rounds to the float, not through the double.
     EXPECT_EQ(DecodeExtendedToFloat(EncodeExtended(1.0 + std::ldexp(1.0, -24))), 1.0f);
+}
+
+// Where the host's long double is the same 80-bit format, it is an independent reference.
+TEST(Extended80, AgreesWithTheHostsExtendedFormatWhereThereIsOne)
+{
+    if constexpr (std::numeric_limits<long double>::digits != 64) {
+        GTEST_SKIP() << "long double is not the 80-bit format here";
+    } else {
+        std::uint64_t state = 0x9E3779B97F4A7C15ull;
+        auto next = [&state] {
+            state ^= state << 13;
+            state ^= state >> 7;
+            state ^= state << 17;
+            return state;
+        };
+        for (int i = 0; i < 200000; ++i) {
+            Extended80 bytes;
+            std::uint64_t significand = next();
+            std::uint64_t top = next();
+            for (int k = 0; k < 8; ++k)
+                bytes[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(significand >> (8 * k));
+            // Exponents around the whole double and float ranges, normal numbers only.
+            unsigned exponent = 16383 - 1100 + static_cast<unsigned>(top % 2200);
+            exponent |= (top >> 40) & 1 ? 0x8000 : 0;
+            bytes[8] = static_cast<std::uint8_t>(exponent);
+            bytes[9] = static_cast<std::uint8_t>(exponent >> 8);
+            bytes[7] |= 0x80;
+            long double host = 0;
+            std::memcpy(&host, bytes.data(), 10);
+            double wide = DecodeExtendedToDouble(bytes);
+            double expected = static_cast<double>(host);
+            ASSERT_EQ(std::memcmp(&wide, &expected, sizeof wide), 0) << i;
+            float narrow = DecodeExtendedToFloat(bytes);
+            float expectedNarrow = static_cast<float>(host);
+            ASSERT_EQ(std::memcmp(&narrow, &expectedNarrow, sizeof narrow), 0) << i;
+
+            double value = std::bit_cast<double>(next());
+            if (std::isnan(value))
+                continue;
+            long double extended = value;
+            Extended80 encoded = EncodeExtended(value);
+            ASSERT_EQ(std::memcmp(encoded.data(), &extended, 10), 0) << value;
+        }
+    }
 }
 
 TEST_F(ObjectStreamTest, WriterOmitsDefaultsAndWritesFloatsAsExtended)
@@ -569,6 +614,34 @@ TEST_F(ObjectStreamTest, ReferencesResolveAfterTheStreamAndNilClears)
     reader.OnSetName([](ObjectReader&, TvxComponent&, std::string& name) { name.clear(); });
     reader.ReadRoot(*a);
     EXPECT_EQ(a->Link(), nullptr);
+}
+
+TEST_F(ObjectStreamTest, ReferencesOfReplacedCollectionItemsAreDropped)
+{
+    Bytes stream = compile(
+        "object Form: TTestForm\n"
+        "  object A: TTestNode\n"
+        "    Points = <\n"
+        "      item\n"
+        "        Target = B\n"
+        "      end>\n"
+        "    Points = <\n"
+        "      item\n"
+        "        Offset = 0.5\n"
+        "      end\n"
+        "      item\n"
+        "        Target = A\n"
+        "      end>\n"
+        "  end\n"
+        "  object B: TTestNode\n"
+        "  end\n"
+        "end\n");
+    TTestForm form(nullptr);
+    ReadObjectStream(stream, form);
+    auto* a = static_cast<TTestNode*>(form.FindComponent("A"));
+    ASSERT_EQ(a->Points().Count(), 2);
+    EXPECT_EQ(a->Points()[0].Target(), nullptr);
+    EXPECT_EQ(a->Points()[1].Target(), a);
 }
 
 TEST_F(ObjectStreamTest, CreateObjectFromStreamYieldsNoneOnFailure)

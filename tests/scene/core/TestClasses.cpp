@@ -11,6 +11,7 @@ NIMBRELL_DEFINE_CLASS(TTestItem, TvxCollectionItem)
 {
     c.Text("Color", &TTestItem::Color, &TTestItem::SetColor);
     c.Float("Offset", &TTestItem::Offset, &TTestItem::SetOffset);
+    c.Reference("Target", &TTestItem::Target, &TTestItem::SetTarget);
 }
 
 NIMBRELL_DEFINE_CLASS(TTestNode, TvxObject)
@@ -27,7 +28,9 @@ NIMBRELL_DEFINE_CLASS(TTestNode, TvxObject)
     c.Object("Items", [](const TTestNode& node) { return &node.Items(); });
     c.Reference("Link", &TTestNode::Link, &TTestNode::SetLink);
     c.Event("OnClick", &TTestNode::OnClick);
-    c.Collection("Points", [](const TTestNode& node) { return &node.Points(); });
+    c.Collection("Points", [](const TTestNode& node) { return &node.Points(); }).StoredWhen([](const TTestNode& node) {
+        return node.Points().Count() > 0;
+    });
     c.Integer("Cursor", &TTestNode::Cursor, &TTestNode::SetCursor)
         .Default(0)
         .Identifiers({

@@ -33,10 +33,13 @@ public:
     void SetColor(std::string_view value) { UpdateField(m_color, std::string(value)); }
     float Offset() const { return m_offset; }
     void SetOffset(float value) { UpdateField(m_offset, value); }
+    TvxObject* Target() const { return m_target; }
+    void SetTarget(TvxObject* value) { m_target = value; }
 
 private:
     std::string m_color;
     float m_offset { 0 };
+    TvxObject* m_target { nullptr };
 };
 
 class TTestNode : public TvxObject {

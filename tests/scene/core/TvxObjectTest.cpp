@@ -221,6 +221,25 @@ TEST_F(TvxObjectTest, FreeNotificationsLeaveNoDanglingReference)
     EXPECT_EQ(released.notified, 0);
 }
 
+TEST_F(TvxObjectTest, ComponentsOnTheNotifyListHearThroughNotification)
+{
+    class Listener : public TvxObject {
+    public:
+        using TvxObject::TvxObject;
+        void Notification(TvxComponent& component, ComponentOperation operation) override
+        {
+            if (operation == ComponentOperation::Remove)
+                removed.push_back(component.Name());
+        }
+        std::vector<std::string> removed;
+    };
+    auto* listener = new Listener(owner);
+    TTestNode* watched = node(owner, "Watched");
+    watched->AddFreeNotify(listener);
+    watched->Free();
+    EXPECT_EQ(listener->removed, (std::vector<std::string> { "Watched" }));
+}
+
 TEST_F(TvxObjectTest, NamesAreUniqueAmongTheOwnersComponents)
 {
     TTestNode* a = node(owner, "Button");
@@ -434,6 +453,20 @@ TEST_F(TvxObjectTest, CloneCopiesTheStoredTreeWithEmptyNames)
 
     // Two clones of the same named tree live side by side under one owner.
     ASSERT_NE(source->Clone(&cloneOwner), nullptr);
+}
+
+TEST_F(TvxObjectTest, CloneSkipsWhatItCannotPlace)
+{
+    // The handler's method belongs to the window, not to the clone: that entry is skipped
+    // and the entries after it are still read.
+    TTestNode* source = node(owner, "Source");
+    source->Class().FindProperty("OnClick")->BindMethod(*source, owner, "ButtonClick");
+    source->SetCursor(-21);
+    auto* copy = static_cast<TTestNode*>(source->Clone(nullptr));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_FALSE(static_cast<bool>(copy->OnClick));
+    EXPECT_EQ(copy->Cursor(), -21);
+    copy->Free();
 }
 
 }

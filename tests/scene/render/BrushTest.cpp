@@ -108,6 +108,19 @@ TEST_F(BrushTest, BrushesRoundTripThroughStreams)
     made->Free();
 }
 
+TEST_F(BrushTest, AGradientWithoutStopsStaysWithoutStops)
+{
+    TvxBrushObject holder(nullptr);
+    holder.Brush().SetStyle(TvxBrushStyle::vgBrushGradient);
+    holder.Brush().Gradient().Points().Clear();
+    Bytes written;
+    holder.SaveToBinStream(written);
+    EXPECT_NE(ObjectBinaryToText(written).find("Brush.Gradient.Points = <>"), std::string::npos);
+    TvxBrushObject back(nullptr);
+    ReadObjectStream(written, back);
+    EXPECT_EQ(back.Brush().Gradient().Points().Count(), 0);
+}
+
 TEST_F(BrushTest, NotifiesOnlyOnRealChange)
 {
     TvxBrush brush(TvxBrushStyle::vgBrushSolid, 0xFFFFFFFF);

@@ -1,0 +1,42 @@
+#pragma once
+
+// The built-in demo service: a forecast and update host on 127.0.0.1 that
+// needs no network. Every city of the embedded database gets a plausible
+// forecast that depends only on its code and the date; the update document
+// offers the running build, so no update is shown.
+
+#include "http/HttpServer.h"
+
+#include <cstdint>
+#include <ctime>
+#include <map>
+#include <optional>
+#include <mutex>
+#include <string>
+
+namespace nimbrell {
+
+class DemoService {
+public:
+    // databaseFile: the extracted city database, read when the first forecast is asked for.
+    DemoService(std::string databaseFile, std::int64_t buildStamp);
+
+    std::string HostPort() const { return m_server.HostPort(); }
+
+    // The forecast document of a city for the given local date, or nothing for
+    // an unknown code.
+    std::optional<std::string> Forecast(const std::string& code, const std::tm& date);
+    std::string UpdateDocument() const;
+
+private:
+    HttpServerResponse Answer(const std::string& target);
+    const std::map<std::string, std::string>& Places();
+
+    std::string m_databaseFile;
+    std::int64_t m_buildStamp;
+    std::mutex m_mutex;
+    std::map<std::string, std::string> m_places; // code → name, cities and counties
+    HttpServer m_server;
+};
+
+}

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Re-renders the artwork under resources/art from its SVG sources:
+#   weather/NN.svg      -> weather/NN.png (175 x 120)
+#   icon/nimbrell.svg   -> icon/nimbrell-SIZE.png for 32 px and up
+#   icon/nimbrell-small.svg -> icon/nimbrell-16.png and icon/nimbrell-24.png
+# Any other SVG is rendered at its own size next to itself.
+# Needs rsvg-convert (Debian package librsvg2-bin); the build does not.
+# Pass --generate to rewrite the SVGs with make_art.py first.
+set -euo pipefail
+cd "$(dirname "$0")/../resources/art"
+
+if ! command -v rsvg-convert > /dev/null; then
+  echo "render-art.sh: rsvg-convert not found (apt-get install librsvg2-bin)" >&2
+  exit 1
+fi
+
+if [[ ${1:-} == --generate ]]; then
+  python3 make_art.py
+fi
+
+render() {  # render SVG PNG [SIZE]
+  if [[ -n ${3:-} ]]; then
+    rsvg-convert --width "$3" --height "$3" --keep-aspect-ratio -o "$2" "$1"
+  else
+    rsvg-convert -o "$2" "$1"
+  fi
+  echo "$2"
+}
+
+for size in 16 24; do
+  render icon/nimbrell-small.svg "icon/nimbrell-$size.png" "$size"
+done
+for size in 32 48 64 128 256; do
+  render icon/nimbrell.svg "icon/nimbrell-$size.png" "$size"
+done
+
+while IFS= read -r -d '' svg; do
+  case $svg in
+    ./icon/*) continue ;;
+  esac
+  render "$svg" "${svg%.svg}.png"
+done < <(find . -name '*.svg' -not -path './preview/*' -print0 | sort -z)

@@ -1,0 +1,84 @@
+#include "app/DemoService.h"
+#include "app/ProcessState.h"
+#include "data/CityDatabase.h"
+#include "data/ResourceFile.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "tests/support/MessageRecorder.h"
+#include "tests/support/TempDirectory.h"
+#include "update/UpdateThread.h"
+#include "weather/WeatherThread.h"
+
+#include <gtest/gtest.h>
+
+using namespace nimbrell;
+using nimbrell::testing::MessageRecorder;
+using nimbrell::testing::TempDirectory;
+using Codes = std::vector<std::pair<std::uint32_t, platform::LPARAM>>;
+
+namespace {
+
+class DemoServiceTest : public ::testing::Test {
+protected:
+    TempDirectory directory;
+    std::string databaseFile { directory / "Nimbrell.db" };
+    platform::Application application { std::make_unique<platform::HeadlessBackend>(platform::ClockKind::Manual) };
+    MessageRecorder window;
+
+    void SetUp() override { ExtractResourceFile("Nimbrell", "exefile", databaseFile); }
+
+    std::tm date(int year, int month, int day)
+    {
+        std::tm value {};
+        value.tm_year = year - 1900;
+        value.tm_mon = month - 1;
+        value.tm_mday = day;
+        std::mktime(&value);
+        return value;
+    }
+};
+
+}
+
+TEST_F(DemoServiceTest, EveryPlaceGetsAForecastTheWorkerReadsAndThePicturesKnow)
+{
+    DemoService demo(databaseFile, ThisBuildStamp);
+    CityDatabase database(databaseFile);
+    auto places = database.QueryPairs("select code,name from T_weather where flag<>\"1\"");
+    ASSERT_EQ(places.size(), 2561u);
+    for (std::size_t i = 0; i < places.size(); i += 97) {
+        auto reports = std::make_shared<ReportList>();
+        window.received.clear();
+        TWeatherThread::Run(WeatherRequest { demo.HostPort(), places[i].first, window.Handle(), reports, {} });
+        application.ProcessMessages();
+        ASSERT_EQ(window.Codes(), (Codes { { 2025, 1 } })) << places[i].first;
+        for (const auto& report : *reports->Lock()) {
+            EXPECT_NE(InfoToIcon(database, report.tianQi), 0) << report.tianQi;
+            EXPECT_NE(report.wenDu.find("℃~"), std::string::npos) << report.wenDu;
+            EXPECT_FALSE(report.fengLi.empty());
+        }
+    }
+}
+
+TEST_F(DemoServiceTest, ForecastDependsOnlyOnCityAndDate)
+{
+    DemoService demo(databaseFile, ThisBuildStamp);
+    auto winter = demo.Forecast("101050101", date(2026, 1, 15));
+    ASSERT_TRUE(winter);
+    EXPECT_EQ(winter, demo.Forecast("101050101", date(2026, 1, 15)));
+    EXPECT_NE(winter, demo.Forecast("101050101", date(2026, 1, 16)));
+    EXPECT_NE(winter, demo.Forecast("101280101", date(2026, 1, 15)));
+    EXPECT_NE(winter->find("\"city\":\"哈尔滨\""), std::string::npos);
+    EXPECT_FALSE(demo.Forecast("101999999", date(2026, 1, 15)));
+    EXPECT_FALSE(demo.Forecast("01", date(2026, 1, 15))) << "provinces have no forecast";
+}
+
+TEST_F(DemoServiceTest, UnknownCityFailsAndTheUpdateCheckFindsNothingNewer)
+{
+    DemoService demo(databaseFile, ThisBuildStamp);
+    auto reports = std::make_shared<ReportList>();
+    TWeatherThread::Run(WeatherRequest { demo.HostPort(), "101999999", window.Handle(), reports, {} });
+    auto offer = std::make_shared<UpdateOffer>();
+    ThreadUpdate::Run(UpdateCheckRequest { demo.HostPort(), window.Handle(), ThisBuildStamp, offer, {} });
+    application.ProcessMessages();
+    EXPECT_EQ(window.Codes(), (Codes { { 2026, 1 }, { 11123, 0 } }));
+}
