@@ -1,6 +1,7 @@
 #include "scene/host/TvxBackground.h"
 
 #include "scene/render/TvxCanvas.h"
+#include "scene/core/ObjectStream.h"
 #include "scene/shapes/SceneShapeClasses.h"
 
 namespace nimbrell {
