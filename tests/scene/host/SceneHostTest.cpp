@@ -5,6 +5,7 @@
 #include "scene/render/TvxBitmap.h"
 #include "scene/shapes/TvxRectangle.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace nimbrell;
@@ -238,4 +239,25 @@ TEST_F(SceneHostTest, RootCoversTheWindowWhateverItsScale)
     window.SetSize(300, 120);
     EXPECT_EQ(root->Width(), 600);
     EXPECT_EQ(root->Height(), 240);
+}
+
+TEST(TvxBackground, StreamsAsTheClassicExample)
+{
+    RegisterSceneHostClasses();
+    TvxBackground background(nullptr);
+    background.SetBounds(0, 0, 50, 50);
+    std::vector<std::uint8_t> bytes;
+    background.SaveToBinStream(bytes);
+    std::vector<std::uint8_t> expected { 'T', 'P', 'F', '0', 13, 'T', 'v', 'x', 'B', 'a', 'c', 'k', 'g', 'r', 'o', 'u', 'n', 'd', 0 };
+    auto floatValue = [&](const char* name) {
+        expected.push_back(static_cast<std::uint8_t>(std::strlen(name)));
+        expected.insert(expected.end(), name, name + std::strlen(name));
+        for (std::uint8_t b : { 5, 0, 0, 0, 0, 0, 0, 0, 0xC8, 0x04, 0x40 })
+            expected.push_back(b);
+    };
+    floatValue("Width");
+    floatValue("Height");
+    expected.push_back(0);
+    expected.push_back(0);
+    EXPECT_EQ(bytes, expected);
 }
