@@ -1,0 +1,494 @@
+#include "scene/host/TvxCustomScene.h"
+
+#include "scene/render/TvxBitmap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace nimbrell {
+
+namespace {
+
+constexpr int keyTab = 9;
+constexpr int keyEnter = 13;
+constexpr int keyEscape = 27;
+constexpr int cursorSizeNWSE = -8;
+// Pending rectangles above this count are painted as their union.
+constexpr std::size_t maximumPendingRects = 20;
+
+bool isDialogKey(int key)
+{
+    switch (key) {
+    case keyEscape:
+    case keyEnter:
+    case 35: // End
+    case 36: // Home
+    case 37: // arrows
+    case 38:
+    case 39:
+    case 40:
+    case 107: // keypad plus
+    case 109: // keypad minus
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isInside(const TvxObject* held, const TvxObject* subtree)
+{
+    for (const TvxObject* object = held; object; object = object->Parent()) {
+        if (object == subtree)
+            return true;
+    }
+    return false;
+}
+
+// The tab-order list of an object and all its descendants: each entry followed
+// by its own list.
+void collectTabOrder(const TvxVisualObject& object, std::vector<TvxVisualObject*>& list)
+{
+    for (TvxVisualObject* entry : object.TabList()) {
+        list.push_back(entry);
+        collectTabOrder(*entry, list);
+    }
+}
+
+bool canTakeTabFocus(const TvxVisualObject* object)
+{
+    for (const TvxObject* ancestor = object; ancestor; ancestor = ancestor->Parent()) {
+        if (const TvxVisualObject* visual = ancestor->Visual(); visual && !visual->Visible())
+            return false;
+    }
+    return object->CanFocused() && const_cast<TvxVisualObject*>(object)->AbsoluteEnabled();
+}
+
+}
+
+TvxCustomScene::TvxCustomScene(int width, int height)
+    : m_canvas(TvxCanvas::CreateBuffered(width, height))
+{
+    m_canvas->SetScene(this);
+}
+
+TvxCustomScene::~TvxCustomScene()
+{
+    m_destroying = true;
+    m_hovered = nullptr;
+    m_focused = nullptr;
+    m_captured = nullptr;
+    // The scene owns its roots: free them, last first.
+    while (!m_roots.empty()) {
+        TvxObject* root = m_roots.back();
+        m_roots.pop_back();
+        root->SetScene(nullptr);
+        root->Free();
+    }
+}
+
+void TvxCustomScene::SetSize(int width, int height)
+{
+    m_canvas->ResizeBuffer(std::max(width, 1), std::max(height, 1));
+    RealignRoot();
+}
+
+void TvxCustomScene::RealignRoot()
+{
+    TvxObject* root = Root();
+    TvxVisualObject* visual = root ? root->Visual() : nullptr;
+    if (!visual)
+        return;
+    float w = float(Width()), h = float(Height());
+    float sx = visual->Scale().X(), sy = visual->Scale().Y();
+    float angle = visual->RotateAngle();
+    if (angle == 90 || angle == -90 || angle == 270 || angle == -270)
+        visual->SetBounds((w - h) / 2, (h - w) / 2, h / sy, w / sx);
+    else
+        visual->SetBounds(0, 0, w / sx, h / sy);
+}
+
+void TvxCustomScene::AddObject(TvxObject* object)
+{
+    if (!object)
+        return;
+    if (object->Parent())
+        object->SetParent(nullptr);
+    m_roots.push_back(object);
+    object->SetScene(this);
+    if (m_destroying)
+        return;
+    if (TvxVisualObject* visual = object->Visual()) {
+        visual->RecalcUpdateRect();
+        visual->RecalcAbsoluteMatrix();
+        visual->Repaint();
+        RealignRoot();
+    }
+}
+
+void TvxCustomScene::RemoveObject(TvxObject* object)
+{
+    auto it = std::find(m_roots.begin(), m_roots.end(), object);
+    if (it == m_roots.end())
+        return;
+    AddUpdateRect({ 0, 0, float(Width()), float(Height()) });
+    object->SetScene(nullptr);
+    Notification(*object, ComponentOperation::Remove);
+    m_roots.erase(std::find(m_roots.begin(), m_roots.end(), object));
+}
+
+void TvxCustomScene::Notification(TvxComponent& component, ComponentOperation operation)
+{
+    if (operation != ComponentOperation::Remove)
+        return;
+    auto* object = dynamic_cast<TvxObject*>(&component);
+    if (!object)
+        return;
+    if (isInside(m_captured, object))
+        SetCaptured(nullptr);
+    if (isInside(m_hovered, object))
+        m_hovered = nullptr;
+    if (isInside(m_focused, object))
+        m_focused = nullptr;
+    if (m_style && static_cast<const void*>(m_style) == static_cast<const void*>(object))
+        m_style = nullptr;
+    std::erase(m_roots, object);
+}
+
+void TvxCustomScene::AddUpdateRect(const TvxRect& rect)
+{
+    if (m_disableUpdate || m_destroying || Width() <= 0 || Height() <= 0 || rect.Width() == 0 || rect.Height() == 0)
+        return;
+    TvxRect whole { std::trunc(rect.Left), std::trunc(rect.Top), std::trunc(rect.Right) + 1, std::trunc(rect.Bottom) + 1 };
+    if (!RectsMeet(whole, { 0, 0, float(Width()), float(Height()) }))
+        return;
+    m_pending.push_back(whole);
+    RequestFrame();
+}
+
+bool TvxCustomScene::Draw()
+{
+    if (m_drawing || m_pending.empty())
+        return false;
+    m_drawing = true;
+    struct Finish {
+        TvxCustomScene& scene;
+        ~Finish()
+        {
+            scene.m_pending.clear();
+            scene.m_drawing = false;
+        }
+    } finish { *this };
+
+    if (m_pending.size() > maximumPendingRects) {
+        TvxRect all = m_pending.front();
+        for (const TvxRect& r : m_pending)
+            all = UnionRect(all, r);
+        m_pending.assign(1, all);
+    }
+    TvxCanvas& canvas = *m_canvas;
+    canvas.BeginScene();
+    canvas.ResetClipRect();
+    canvas.SetMatrix(TvxMatrix::Identity());
+    canvas.SetClipRects(m_pending);
+    PaintBackground();
+    canvas.SetStrokeThickness(1);
+    canvas.SetStrokeCap(TvxStrokeCap::vgCapFlat);
+    canvas.SetStrokeJoin(TvxStrokeJoin::vgJoinMiter);
+    canvas.SetStrokeDash(TvxStrokeDash::vgDashSolid);
+    canvas.Stroke().SetStyle(TvxBrushStyle::vgBrushSolid);
+    canvas.Fill().SetStyle(TvxBrushStyle::vgBrushSolid);
+    PaintRoots();
+    canvas.EndScene();
+    ++m_frames;
+    Present();
+    return true;
+}
+
+void TvxCustomScene::PaintBackground()
+{
+    TvxCanvas& canvas = *m_canvas;
+    TvxColor color = m_fill.SolidColor();
+    bool clear = m_fill.Style() == TvxBrushStyle::vgBrushNone || (m_fill.Style() == TvxBrushStyle::vgBrushSolid && (color >> 24) == 0);
+    if (clear) {
+        TvxColor cleared = m_transparency ? 0 : (color & 0x00FFFFFF);
+        for (const TvxRect& r : m_pending)
+            canvas.ClearRect(r, cleared);
+        return;
+    }
+    canvas.Fill().Assign(m_fill);
+    canvas.FillRect({ -1, -1, float(Width()) + 1, float(Height()) + 1 }, 0, 0, kAllCorners, 1);
+}
+
+void TvxCustomScene::PaintRoots()
+{
+    TvxCanvas& canvas = *m_canvas;
+    for (std::size_t i = 0; i < m_roots.size(); ++i) {
+        TvxVisualObject* root = m_roots[i]->Visual();
+        if (!root || !root->Visible())
+            continue;
+        TvxRect area = root->UpdateRect();
+        if (std::none_of(m_pending.begin(), m_pending.end(), [&](const TvxRect& r) { return RectsMeet(area, r); }))
+            continue;
+        canvas.SetMatrix(root->AbsoluteMatrix());
+        root->PrePaint();
+        root->Paint();
+        root->PostPaint();
+        root->PaintChildren();
+        if (root->OnPaint) {
+            canvas.SetMatrix(root->AbsoluteMatrix());
+            root->OnPaint(root, &canvas, root->LocalRect());
+        }
+    }
+}
+
+void TvxCustomScene::DrawAll()
+{
+    AddUpdateRect({ 0, 0, 65535, 65535 });
+    Draw();
+}
+
+TvxVisualObject* TvxCustomScene::ObjectAt(TvxPoint point) const
+{
+    for (auto it = m_roots.rbegin(); it != m_roots.rend(); ++it) {
+        TvxVisualObject* root = (*it)->Visual();
+        if (!root || !root->Visible())
+            continue;
+        if (TvxVisualObject* target = root->ObjectByPoint(point.X, point.Y))
+            return target;
+    }
+    return nullptr;
+}
+
+void TvxCustomScene::SetHovered(TvxVisualObject* object)
+{
+    if (object == m_hovered)
+        return;
+    if (TvxVisualObject* old = std::exchange(m_hovered, nullptr))
+        old->MouseLeave();
+    m_hovered = object;
+    if (object)
+        object->DoMouseEnter();
+}
+
+void TvxCustomScene::MouseDown(TvxMouseButton button, TvxShiftState shift, float x, float y)
+{
+    m_mousePos = { x, y };
+    m_downPos = m_mousePos;
+    TvxVisualObject* target = ObjectAt(m_mousePos);
+    if (!target) {
+        BeginDrag();
+        return;
+    }
+    TvxPoint local = target->AbsoluteToLocal(m_mousePos);
+    target->MouseDown(button, shift, local.X, local.Y);
+}
+
+void TvxCustomScene::MouseMove(TvxShiftState shift, float x, float y)
+{
+    TvxPoint point { x, y };
+    if (m_dragging) {
+        TvxPoint origin = WindowOrigin();
+        MoveWindow(static_cast<int>(std::nearbyint(x - m_downPos.X + origin.X)), static_cast<int>(std::nearbyint(y - m_downPos.Y + origin.Y)));
+        return;
+    }
+    if (m_resizing) {
+        m_resizeSize.X += x - m_mousePos.X;
+        m_resizeSize.Y += y - m_mousePos.Y;
+        m_mousePos = point;
+        SetWindowCursor(cursorSizeNWSE);
+        ResizeWindow(static_cast<int>(m_resizeSize.X), static_cast<int>(m_resizeSize.Y));
+        return;
+    }
+    m_mousePos = point;
+    if (m_captured) {
+        TvxPoint local = m_captured->AbsoluteToLocal(point);
+        m_captured->MouseMove(shift, local.X, local.Y);
+        return;
+    }
+    int cursor = 0;
+    if (TvxVisualObject* target = ObjectAt(point)) {
+        cursor = target->Cursor();
+        SetHovered(target);
+        TvxPoint local = target->AbsoluteToLocal(point);
+        target->MouseMove(shift, local.X, local.Y);
+    } else {
+        SetHovered(nullptr);
+    }
+    SetWindowCursor(cursor);
+    m_downPos = m_mousePos;
+}
+
+void TvxCustomScene::MouseUp(TvxMouseButton button, TvxShiftState shift, float x, float y)
+{
+    if (!m_dragging && !m_resizing)
+        m_mousePos = { x, y };
+    if (m_dragging || m_resizing) {
+        m_dragging = false;
+        m_resizing = false;
+        CapturePlatformMouse(m_captured != nullptr);
+    }
+    if (m_captured) {
+        TvxPoint local = m_captured->AbsoluteToLocal(m_mousePos);
+        m_captured->MouseUp(button, shift, local.X, local.Y);
+        return;
+    }
+    if (TvxVisualObject* target = ObjectAt(m_mousePos)) {
+        TvxPoint local = target->AbsoluteToLocal(m_mousePos);
+        target->MouseUp(button, shift, local.X, local.Y);
+    }
+}
+
+void TvxCustomScene::MouseWheel(TvxShiftState shift, int delta)
+{
+    bool handled = false;
+    if (m_captured) {
+        m_captured->MouseWheel(shift, delta, handled);
+        return;
+    }
+    for (TvxVisualObject* object = ObjectAt(m_mousePos); object && !handled; object = object->VisualParent())
+        object->MouseWheel(shift, delta, handled);
+}
+
+void TvxCustomScene::MouseLeave()
+{
+    SetHovered(nullptr);
+}
+
+void TvxCustomScene::BeginDrag()
+{
+    if (!CanDragWindow())
+        return;
+    m_dragging = true;
+    m_downPos = m_mousePos;
+    CapturePlatformMouse(true);
+}
+
+void TvxCustomScene::BeginResize()
+{
+    m_resizing = true;
+    m_downPos = m_mousePos;
+    m_resizeSize = { float(Width()), float(Height()) };
+    CapturePlatformMouse(true);
+}
+
+void TvxCustomScene::SetCaptured(TvxVisualObject* object)
+{
+    m_captured = object;
+    CapturePlatformMouse(object != nullptr || m_dragging || m_resizing);
+}
+
+void TvxCustomScene::SetFocused(TvxVisualObject* object)
+{
+    if (object == m_focused)
+        return;
+    TvxVisualObject* old = std::exchange(m_focused, object);
+    if (old)
+        old->DoKillFocus();
+    if (object)
+        object->DoEnterFocus();
+}
+
+void TvxCustomScene::KeyDown(int key, TvxShiftState shift)
+{
+    TvxVisualObject* root = Root() ? Root()->Visual() : nullptr;
+    if (isDialogKey(key) && root) {
+        root->DialogKey(key, shift);
+        if (key == 0)
+            return;
+    }
+    if (key == keyEscape) {
+        CloseModalOwner();
+        return;
+    }
+    if (key == keyTab && root) {
+        MoveFocus(!(shift & kShiftKey));
+        return;
+    }
+    if (m_focused) {
+        char32_t character = 0;
+        m_focused->KeyDown(key, character, shift);
+    }
+}
+
+void TvxCustomScene::KeyUp(int key, TvxShiftState shift)
+{
+    if (!m_focused)
+        return;
+    char32_t character = 0;
+    m_focused->KeyUp(key, character, shift);
+}
+
+void TvxCustomScene::Character(char32_t character, TvxShiftState shift)
+{
+    if (!m_focused || character == keyEnter)
+        return;
+    // Ctrl+A, C, V, X and Z arrive as control characters; objects see the letters.
+    static constexpr std::pair<char32_t, char32_t> shortcuts[] = { { 1, U'a' }, { 3, U'c' }, { 22, U'v' }, { 24, U'x' }, { 26, U'z' } };
+    for (auto [control, letter] : shortcuts) {
+        if (character != control)
+            continue;
+        int key = 0;
+        char32_t down = letter;
+        m_focused->KeyDown(key, down, shift);
+        if (!m_focused)
+            return;
+        key = 0;
+        char32_t up = letter;
+        m_focused->KeyUp(key, up, shift);
+        return;
+    }
+    int key = 0;
+    m_focused->KeyDown(key, character, shift);
+}
+
+void TvxCustomScene::MoveFocus(bool forward)
+{
+    std::vector<TvxVisualObject*> list;
+    collectTabOrder(*Root()->Visual(), list);
+    int count = static_cast<int>(list.size());
+    auto found = std::find(list.begin(), list.end(), m_focused);
+    auto tryRange = [&](int from, int to, int step) {
+        for (int i = from; step > 0 ? i <= to : i >= to; i += step) {
+            if (i < 0 || i >= count)
+                continue;
+            if (canTakeTabFocus(list[static_cast<std::size_t>(i)])) {
+                list[static_cast<std::size_t>(i)]->SetFocus();
+                return true;
+            }
+        }
+        return false;
+    };
+    if (forward) {
+        int i = found == list.end() ? -1 : static_cast<int>(found - list.begin());
+        if (count > 2 && tryRange(i + 1, count - 1, 1))
+            return;
+        tryRange(0, i, 1);
+    } else {
+        int i = found == list.end() ? count : static_cast<int>(found - list.begin());
+        if (tryRange(i - 1, 0, -1))
+            return;
+        if (count > 2)
+            tryRange(count - 1, i, -1);
+    }
+}
+
+void TvxCustomScene::SetStyle(TvxResources* style)
+{
+    m_style = style;
+    UpdateResource();
+}
+
+void TvxCustomScene::UpdateResource()
+{
+    for (TvxObject* root : m_roots)
+        root->UpdateResource();
+}
+
+TvxPoint TvxCustomScene::LocalToScreen(const TvxPoint& point) const
+{
+    TvxPoint origin = WindowOrigin();
+    return { point.X + origin.X, point.Y + origin.Y };
+}
+
+}

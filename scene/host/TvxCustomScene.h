@@ -1,0 +1,134 @@
+#pragma once
+
+// The host of a scene tree: owns its roots and its off-screen canvas, collects
+// repaint requests, paints the pending areas in one frame and routes mouse and
+// keyboard input to the objects. Without a window it is the off-screen scene
+// of tools and tests; TvxScene puts it in a window.
+
+#include "scene/core/ISceneHost.h"
+#include "scene/core/TvxVisualObject.h"
+#include "scene/render/TvxBrush.h"
+#include "scene/render/TvxCanvas.h"
+
+#include <memory>
+#include <vector>
+
+namespace nimbrell {
+
+class TvxCustomScene : public ISceneHost {
+public:
+    TvxCustomScene(int width, int height);
+    ~TvxCustomScene() override;
+    TvxCustomScene(const TvxCustomScene&) = delete;
+    TvxCustomScene& operator=(const TvxCustomScene&) = delete;
+
+    int Width() const { return m_canvas->Width(); }
+    int Height() const { return m_canvas->Height(); }
+    // Resizes the buffer and lays the first root out to it again.
+    void SetSize(int width, int height);
+    const std::vector<TvxObject*>& Roots() const { return m_roots; }
+
+    TvxBrush& Fill() { return m_fill; }
+    void SetTransparency(bool value) { m_transparency = value; }
+
+    // The frame: paints the pending rectangles and presents the buffer. Returns
+    // whether anything was pending.
+    bool Draw();
+    // Requests the whole area and draws it at once.
+    void DrawAll();
+    TvxBitmap& Buffer() { return *m_canvas->Buffer(); }
+    std::vector<TvxRect> PendingRects() const { return m_pending; }
+    int FrameCount() const { return m_frames; }
+
+    // Input in scene coordinates (the window's client coordinates).
+    void MouseDown(TvxMouseButton button, TvxShiftState shift, float x, float y);
+    void MouseMove(TvxShiftState shift, float x, float y);
+    void MouseUp(TvxMouseButton button, TvxShiftState shift, float x, float y);
+    void MouseWheel(TvxShiftState shift, int delta);
+    void MouseLeave();
+    // Virtual key codes (Escape 27, Enter 13, Tab 9, arrows 37..40, ...).
+    void KeyDown(int key, TvxShiftState shift);
+    void KeyUp(int key, TvxShiftState shift);
+    void Character(char32_t character, TvxShiftState shift);
+
+    TvxVisualObject* Hovered() const { return m_hovered; }
+    bool Dragging() const { return m_dragging; }
+    bool Resizing() const { return m_resizing; }
+
+    // ISceneHost.
+    void AddObject(TvxObject* object) override;
+    void RemoveObject(TvxObject* object) override;
+    void BeginDrag() override;
+    void BeginResize() override;
+    void AddUpdateRect(const TvxRect& rect) override;
+    TvxObject* InsertObject(std::string_view) override { return nullptr; }
+    TvxObject* ActiveControl() const override { return m_focused; }
+    bool DisableUpdate() const override { return m_disableUpdate; }
+    void SetDisableUpdate(bool value) override { m_disableUpdate = value; }
+    bool DesignTime() const override { return false; }
+    TvxCanvas* Canvas() const override { return m_canvas.get(); }
+    TvxObject* Root() const override { return m_roots.empty() ? nullptr : m_roots.front(); }
+    TvxComponent* Owner() const override { return nullptr; }
+    TvxComponent* Component() const override { return nullptr; }
+    TvxResources* Style() const override { return m_style; }
+    void SetStyle(TvxResources* style) override;
+    bool Transparency() const override { return m_transparency; }
+    void UpdateResource() override;
+    void Notification(TvxComponent& component, ComponentOperation operation) override;
+    TvxObject* Selected() const override { return nullptr; }
+    TvxObject* DesignInsertionObject() const override { return nullptr; }
+    int UpdateRectCount() const override { return static_cast<int>(m_pending.size()); }
+    TvxRect UpdateRect(int index) const override { return m_pending[static_cast<std::size_t>(index)]; }
+    void SetCaptured(TvxVisualObject* object) override;
+    TvxVisualObject* Captured() const override { return m_captured; }
+    void SetFocused(TvxVisualObject* object) override;
+    TvxVisualObject* Focused() const override { return m_focused; }
+    void SetDesignRoot(TvxObject*) override { }
+    TvxPoint MousePos() const override { return m_mousePos; }
+    TvxPoint LocalToScreen(const TvxPoint& point) const override;
+    void BeginPlatformDrag(TvxObject*) override { }
+    void SetSelected(TvxObject*) override { }
+
+protected:
+    // What a window adds: asking for a frame, showing it, moving and sizing the
+    // window, the platform mouse and cursor. The off-screen scene does none of it.
+    virtual bool HasSurface() const { return true; }
+    virtual void RequestFrame() { }
+    virtual void Present() { }
+    virtual void CapturePlatformMouse(bool) { }
+    virtual void SetWindowCursor(int) { }
+    virtual bool CanDragWindow() const { return true; }
+    virtual TvxPoint WindowOrigin() const { return {}; }
+    virtual void MoveWindow(int, int) { }
+    virtual void ResizeWindow(int width, int height) { SetSize(width, height); }
+    virtual void CloseModalOwner() { }
+
+private:
+    void RealignRoot();
+    TvxVisualObject* ObjectAt(TvxPoint point) const;
+    void SetHovered(TvxVisualObject* object);
+    void PaintBackground();
+    void PaintRoots();
+    void MoveFocus(bool forward);
+
+    std::unique_ptr<TvxCanvas> m_canvas;
+    std::vector<TvxObject*> m_roots;
+    std::vector<TvxRect> m_pending;
+    TvxBrush m_fill { TvxBrushStyle::vgBrushNone, 0xFF000000 };
+    TvxResources* m_style { nullptr };
+    TvxVisualObject* m_captured { nullptr };
+    TvxVisualObject* m_hovered { nullptr };
+    TvxVisualObject* m_focused { nullptr };
+    TvxPoint m_mousePos;
+    TvxPoint m_downPos;
+    TvxPoint m_resizeSize;
+    int m_frames { 0 };
+    bool m_transparency { false };
+    bool m_disableUpdate { false };
+    bool m_drawing { false };
+    bool m_dragging { false };
+    bool m_resizing { false };
+    bool m_destroying { false };
+};
+
+}

@@ -1,0 +1,202 @@
+#include "scene/host/TvxScene.h"
+
+#include "platform/Application.h"
+#include "scene/render/TvxBitmap.h"
+
+#include <cstdint>
+
+namespace nimbrell {
+
+using namespace platform;
+
+namespace {
+
+TvxShiftState shiftState(WPARAM flags)
+{
+    TvxShiftState shift = 0;
+    if (flags & MK_SHIFT)
+        shift |= kShiftKey;
+    if (flags & MK_CONTROL)
+        shift |= kCtrlKey;
+    if (flags & MK_ALT)
+        shift |= kAltKey;
+    if (flags & MK_LBUTTON)
+        shift |= kLeftButton;
+    if (flags & MK_RBUTTON)
+        shift |= kRightButton;
+    if (flags & MK_MBUTTON)
+        shift |= kMiddleButton;
+    return shift;
+}
+
+CursorShape cursorShape(int cursor)
+{
+    switch (cursor) {
+    case -4: return CursorShape::IBeam;
+    case -7: return CursorShape::SizeNS;
+    case -8: return CursorShape::SizeNWSE;
+    case -9: return CursorShape::SizeWE;
+    case -11: return CursorShape::Wait;
+    case -18: return CursorShape::No;
+    case -21: return CursorShape::Hand;
+    case -22: return CursorShape::SizeAll;
+    default: return CursorShape::Default;
+    }
+}
+
+constexpr std::uint32_t WM_MBUTTONDOWN = 0x0207;
+constexpr std::uint32_t WM_MBUTTONUP = 0x0208;
+constexpr std::uint32_t WM_MBUTTONDBLCLK = 0x0209;
+
+}
+
+TvxScene::TvxScene(SceneWindow& window)
+    : TvxCustomScene(window.Native().Width(), window.Native().Height())
+    , m_window(window)
+{
+}
+
+void TvxScene::RequestFrame()
+{
+    PostMessage(m_window.Handle(), SceneFrameMessage, 0, 0);
+}
+
+void TvxScene::DrawFrame()
+{
+    // Every request queued so far is served by this one frame.
+    Message queued;
+    while (Application::Instance().PeekMessage(queued, m_window.Handle(), SceneFrameMessage)) {
+    }
+    Draw();
+}
+
+void TvxScene::Present()
+{
+    TvxBitmap& buffer = Buffer();
+    m_window.Native().PushLayered(Canvas()->BufferBits(), buffer.Width(), buffer.Height(), buffer.Width() * 4);
+}
+
+void TvxScene::CapturePlatformMouse(bool capture)
+{
+    m_window.Native().SetCapture(capture);
+}
+
+void TvxScene::SetWindowCursor(int cursor)
+{
+    m_window.Native().SetCursor(cursorShape(cursor));
+}
+
+bool TvxScene::CanDragWindow() const
+{
+    return m_window.Tag() != NoDragTag;
+}
+
+TvxPoint TvxScene::WindowOrigin() const
+{
+    return { float(m_window.Left()), float(m_window.Top()) };
+}
+
+void TvxScene::MoveWindow(int left, int top)
+{
+    m_window.Move(left, top);
+}
+
+void TvxScene::ResizeWindow(int width, int height)
+{
+    m_window.SetSize(width, height);
+}
+
+void TvxScene::CloseModalOwner()
+{
+    m_window.SetModalResult(ModalResult::Cancel);
+}
+
+bool TvxScene::HandleMessage(Message& message)
+{
+    float x = float(PointParamX(message.lParam));
+    float y = float(PointParamY(message.lParam));
+    TvxShiftState shift = shiftState(message.wParam);
+    switch (message.message) {
+    case SceneFrameMessage:
+        DrawFrame();
+        return true;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+        bool isDouble = message.message == WM_LBUTTONDBLCLK || message.message == WM_RBUTTONDBLCLK || message.message == WM_MBUTTONDBLCLK;
+        TvxMouseButton button = (message.message == WM_RBUTTONDOWN || message.message == WM_RBUTTONDBLCLK) ? TvxMouseButton::mbRight
+            : (message.message == WM_MBUTTONDOWN || message.message == WM_MBUTTONDBLCLK)                   ? TvxMouseButton::mbMiddle
+                                                                                                            : TvxMouseButton::mbLeft;
+        m_window.Native().Focus();
+        MouseDown(button, shift | (isDouble ? kDoubleClick : 0), x, y);
+        return true;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        TvxMouseButton button = message.message == WM_RBUTTONUP ? TvxMouseButton::mbRight
+            : message.message == WM_MBUTTONUP                   ? TvxMouseButton::mbMiddle
+                                                                : TvxMouseButton::mbLeft;
+        MouseUp(button, shift, x, y);
+        return true;
+    }
+    case WM_MOUSEMOVE:
+        MouseMove(shift, x, y);
+        return true;
+    case WM_MOUSEWHEEL:
+        MouseWheel(shiftState(message.wParam & 0xFFFF), static_cast<std::int16_t>((message.wParam >> 16) & 0xFFFF));
+        return true;
+    case WM_MOUSELEAVE:
+        MouseLeave();
+        return true;
+    case WM_KEYDOWN:
+        KeyDown(static_cast<int>(message.wParam), shiftState(static_cast<WPARAM>(message.lParam)));
+        return true;
+    case WM_KEYUP:
+        KeyUp(static_cast<int>(message.wParam), shiftState(static_cast<WPARAM>(message.lParam)));
+        return true;
+    case WM_CHAR:
+        Character(static_cast<char32_t>(message.wParam), shiftState(static_cast<WPARAM>(message.lParam)));
+        return true;
+    default:
+        return false;
+    }
+}
+
+SceneWindow::SceneWindow(int width, int height, WindowKind kind)
+    : Window(kind)
+{
+    Native().Resize(width, height);
+    m_scene = std::make_unique<TvxScene>(*this);
+}
+
+SceneWindow::~SceneWindow()
+{
+    // The scene and its objects go while the window still exists.
+    m_scene.reset();
+}
+
+void SceneWindow::Show()
+{
+    Native().Show();
+    m_scene->AddUpdateRect({ 0, 0, 65535, 65535 });
+}
+
+void SceneWindow::SetSize(int width, int height)
+{
+    Native().Resize(width, height);
+    m_scene->SetSize(width, height);
+    m_scene->AddUpdateRect({ 0, 0, 65535, 65535 });
+}
+
+void SceneWindow::OnMessage(Message& message)
+{
+    if (m_scene->HandleMessage(message))
+        return;
+    OnWindowMessage(message);
+}
+
+}

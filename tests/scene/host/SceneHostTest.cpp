@@ -1,0 +1,263 @@
+#include "platform/Application.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "scene/host/TvxBackground.h"
+#include "scene/host/TvxScene.h"
+#include "scene/render/TvxBitmap.h"
+#include "scene/shapes/TvxRectangle.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+using namespace nimbrell;
+using platform::MakePointParam;
+using platform::PostMessage;
+
+namespace {
+
+class SceneHostTest : public ::testing::Test {
+protected:
+    SceneHostTest() { RegisterSceneHostClasses(); }
+
+    platform::HeadlessBackend* backend { new platform::HeadlessBackend(platform::ClockKind::Manual) };
+    platform::Application application { std::unique_ptr<platform::Backend>(backend) };
+    SceneWindow window { 200, 100 };
+    TvxScene& scene { window.Scene() };
+    TvxBackground* root { nullptr };
+
+    void SetUp() override
+    {
+        scene.SetTransparency(true);
+        root = new TvxBackground(nullptr);
+        root->SetHitTest(false);
+        scene.AddObject(root);
+        window.Move(300, 200);
+    }
+
+    TvxRectangle* addRectangle(TvxVisualObject* parent, TvxRect bounds, TvxColor fill)
+    {
+        auto* rectangle = new TvxRectangle(nullptr);
+        rectangle->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+        rectangle->Fill().SetSolidColor(fill);
+        rectangle->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
+        parent->AddObject(rectangle);
+        return rectangle;
+    }
+
+    platform::HeadlessWindow& native() { return static_cast<platform::HeadlessWindow&>(window.Native()); }
+
+    std::uint32_t pushedPixel(int x, int y) { return native().PushedPixels()[static_cast<std::size_t>(y * 200 + x)]; }
+
+    void post(std::uint32_t code, int x, int y, platform::WPARAM flags = 0)
+    {
+        PostMessage(window.Handle(), code, flags, MakePointParam(x, y));
+        application.ProcessMessages();
+    }
+};
+
+}
+
+TEST_F(SceneHostTest, ManyRepaintRequestsInOneTurnMakeOneFrameAndOnePush)
+{
+    window.Show();
+    application.ProcessMessages();
+    EXPECT_EQ(scene.FrameCount(), 1);
+    EXPECT_EQ(native().PushCount(), 1);
+
+    for (int i = 0; i < 50; ++i)
+        scene.AddUpdateRect({ float(i), float(i), float(i + 5), float(i + 5) });
+    application.ProcessMessages();
+    EXPECT_EQ(scene.FrameCount(), 2);
+    EXPECT_EQ(native().PushCount(), 2);
+
+    application.ProcessMessages();
+    EXPECT_EQ(scene.FrameCount(), 2) << "no request, no frame";
+}
+
+TEST_F(SceneHostTest, RequestsAreWidenedToWholePixelsAndOnlyThoseOutsideAreIgnored)
+{
+    struct Case {
+        TvxRect request;
+        std::vector<TvxRect> pending;
+    } cases[] = {
+        { { 300, 300, 400, 400 }, {} },
+        { { 10, 10, 10, 50 }, {} },
+        { { -50.5f, 10.2f, 20.7f, 30 }, { { -50, 10, 21, 31 } } },
+        { { 199.5f, 0, 250, 10 }, { { 199, 0, 251, 11 } } },
+        { { 200, 100, 260, 140 }, { { 200, 100, 261, 141 } } },
+    };
+    for (const auto& c : cases) {
+        scene.Draw();
+        scene.AddUpdateRect(c.request);
+        auto pending = scene.PendingRects();
+        ASSERT_EQ(pending.size(), c.pending.size()) << c.request.Left;
+        for (std::size_t i = 0; i < pending.size(); ++i) {
+            EXPECT_EQ(pending[i].Left, c.pending[i].Left);
+            EXPECT_EQ(pending[i].Top, c.pending[i].Top);
+            EXPECT_EQ(pending[i].Right, c.pending[i].Right);
+            EXPECT_EQ(pending[i].Bottom, c.pending[i].Bottom);
+        }
+    }
+}
+
+TEST_F(SceneHostTest, TransparentRootWithoutFillLeavesUnpaintedPixelsClear)
+{
+    addRectangle(root, { 10, 10, 60, 40 }, 0xFFFF0000);
+    addRectangle(root, { 100, 10, 150, 40 }, 0x80FFFFFF);
+    window.Show();
+    application.ProcessMessages();
+    ASSERT_EQ(native().PushedPixels().size(), 200u * 100u);
+    EXPECT_EQ(pushedPixel(30, 20), 0xFFFF0000u);
+    EXPECT_EQ(pushedPixel(120, 20), 0x80808080u) << "half-transparent white, premultiplied";
+    for (auto [x, y] : { std::pair { 0, 0 }, { 5, 50 }, { 199, 99 }, { 80, 20 } })
+        EXPECT_EQ(pushedPixel(x, y), 0u) << x << "," << y;
+
+    root->Fill().SetStyle(TvxBrushStyle::vgBrushSolid);
+    application.ProcessMessages();
+    EXPECT_EQ(pushedPixel(5, 50), 0xFFE0E0E0u) << "a root with a fill paints it everywhere";
+}
+
+TEST_F(SceneHostTest, PressingWhereNothingTakesTheMouseDragsTheWindow)
+{
+    addRectangle(root, { 10, 10, 60, 40 }, 0xFFFF0000)->SetHitTest(false);
+    post(platform::WM_LBUTTONDOWN, 30, 20, platform::MK_LBUTTON);
+    EXPECT_TRUE(scene.Dragging());
+    EXPECT_TRUE(native().Captured());
+    post(platform::WM_MOUSEMOVE, 50, 35, platform::MK_LBUTTON);
+    EXPECT_EQ(window.Left(), 320);
+    EXPECT_EQ(window.Top(), 215);
+    // The window moved under the mouse: the same screen point is now (30, 20) again.
+    post(platform::WM_MOUSEMOVE, 35, 20, platform::MK_LBUTTON);
+    EXPECT_EQ(window.Left(), 325);
+    EXPECT_EQ(window.Top(), 215);
+    post(platform::WM_LBUTTONUP, 30, 20);
+    EXPECT_FALSE(scene.Dragging());
+    EXPECT_FALSE(native().Captured());
+
+    window.SetTag(NoDragTag);
+    post(platform::WM_LBUTTONDOWN, 30, 20, platform::MK_LBUTTON);
+    post(platform::WM_MOUSEMOVE, 90, 60, platform::MK_LBUTTON);
+    post(platform::WM_LBUTTONUP, 90, 60);
+    EXPECT_EQ(window.Left(), 325) << "a window tagged 65535 stays put";
+    EXPECT_EQ(window.Top(), 215);
+}
+
+TEST_F(SceneHostTest, PressOnAnObjectReachesItInLocalCoordinates)
+{
+    auto* target = addRectangle(root, { 10, 10, 60, 40 }, 0xFFFF0000);
+    TvxPoint pressed { -1, -1 };
+    int clicks = 0;
+    target->OnMouseDown.Set([&](TvxObject*, TvxMouseButton, TvxShiftState, float x, float y) { pressed = { x, y }; });
+    target->OnClick.Set([&](TvxObject*) { ++clicks; });
+    post(platform::WM_LBUTTONDOWN, 30, 25, platform::MK_LBUTTON);
+    EXPECT_FALSE(scene.Dragging());
+    EXPECT_EQ(pressed.X, 20);
+    EXPECT_EQ(pressed.Y, 15);
+    post(platform::WM_LBUTTONUP, 30, 25);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(SceneHostTest, MovingOntoAnOverlappingChildLeavesTheParentAndEntersTheChild)
+{
+    auto* outer = addRectangle(root, { 10, 10, 110, 90 }, 0xFF00FF00);
+    auto* inner = addRectangle(outer, { 20, 20, 50, 50 }, 0xFF0000FF);
+    std::vector<std::string> events;
+    outer->OnMouseEnter.Set([&](TvxObject*) { events.push_back("outer enter"); });
+    outer->OnMouseLeave.Set([&](TvxObject*) { events.push_back("outer leave"); });
+    inner->OnMouseEnter.Set([&](TvxObject*) { events.push_back("inner enter"); });
+    inner->OnMouseLeave.Set([&](TvxObject*) { events.push_back("inner leave"); });
+
+    post(platform::WM_MOUSEMOVE, 15, 15);
+    post(platform::WM_MOUSEMOVE, 40, 40);
+    EXPECT_TRUE(inner->IsMouseOver());
+    EXPECT_FALSE(outer->IsMouseOver());
+    post(platform::WM_MOUSEMOVE, 150, 95);
+    post(platform::WM_MOUSEMOVE, 40, 40);
+    PostMessage(window.Handle(), platform::WM_MOUSELEAVE, 0, 0);
+    application.ProcessMessages();
+    EXPECT_EQ(events, (std::vector<std::string> { "outer enter", "outer leave", "inner enter", "inner leave", "inner enter", "inner leave" }));
+    EXPECT_EQ(scene.Hovered(), nullptr);
+}
+
+TEST_F(SceneHostTest, TabAndShiftTabCycleTheFocusInTabOrder)
+{
+    std::vector<TvxRectangle*> fields;
+    for (int i = 0; i < 3; ++i) {
+        fields.push_back(addRectangle(root, { 10.0f + 40 * i, 10, 40.0f + 40 * i, 30 }, 0xFF808080));
+        fields.back()->SetCanFocused(true);
+    }
+    fields[1]->SetVisible(false);
+    auto key = [&](int code, platform::LPARAM shift = 0) {
+        PostMessage(window.Handle(), platform::WM_KEYDOWN, static_cast<platform::WPARAM>(code), shift);
+        application.ProcessMessages();
+    };
+    key(platform::VK_TAB);
+    EXPECT_EQ(scene.Focused(), fields[0]);
+    key(platform::VK_TAB);
+    EXPECT_EQ(scene.Focused(), fields[2]) << "hidden objects are skipped";
+    key(platform::VK_TAB);
+    EXPECT_EQ(scene.Focused(), fields[0]) << "forward wraps to the first";
+    key(platform::VK_TAB, platform::MK_SHIFT);
+    EXPECT_EQ(scene.Focused(), fields[2]) << "backward wraps to the last";
+    key(platform::VK_TAB, platform::MK_SHIFT);
+    EXPECT_EQ(scene.Focused(), fields[0]);
+    EXPECT_TRUE(fields[0]->IsFocused());
+    EXPECT_FALSE(fields[2]->IsFocused());
+
+    std::vector<int> keys;
+    fields[0]->OnKeyDown.Set([&](TvxObject*, int& code, char32_t& character, TvxShiftState) { keys.push_back(code ? code : int(character)); });
+    key('Q');
+    PostMessage(window.Handle(), platform::WM_CHAR, 3, platform::MK_CONTROL);
+    PostMessage(window.Handle(), platform::WM_CHAR, U'天', 0);
+    PostMessage(window.Handle(), platform::WM_CHAR, 13, 0);
+    application.ProcessMessages();
+    EXPECT_EQ(keys, (std::vector<int> { 'Q', 'c', U'天' })) << "Ctrl+C arrives as c; Enter is left to the platform";
+}
+
+TEST_F(SceneHostTest, EscapeClosesAModalWindowWithCancel)
+{
+    PostMessage(window.Handle(), platform::WM_KEYDOWN, platform::VK_ESCAPE, 0);
+    EXPECT_EQ(window.ShowModal(nullptr), platform::ModalResult::Cancel);
+}
+
+TEST_F(SceneHostTest, FreeingHoveredAndFocusedObjectsDropsTheSceneReferences)
+{
+    auto* target = addRectangle(root, { 10, 10, 60, 40 }, 0xFFFF0000);
+    target->SetCanFocused(true);
+    post(platform::WM_MOUSEMOVE, 20, 20);
+    target->SetFocus();
+    ASSERT_EQ(scene.Hovered(), target);
+    ASSERT_EQ(scene.Focused(), target);
+    target->Free();
+    EXPECT_EQ(scene.Hovered(), nullptr);
+    EXPECT_EQ(scene.Focused(), nullptr);
+    post(platform::WM_MOUSEMOVE, 25, 25);
+}
+
+TEST_F(SceneHostTest, RootCoversTheWindowWhateverItsScale)
+{
+    root->Scale().SetPoint({ 0.5f, 0.5f });
+    window.SetSize(300, 120);
+    EXPECT_EQ(root->Width(), 600);
+    EXPECT_EQ(root->Height(), 240);
+}
+
+TEST(TvxBackground, StreamsAsTheClassicExample)
+{
+    RegisterSceneHostClasses();
+    TvxBackground background(nullptr);
+    background.SetBounds(0, 0, 50, 50);
+    std::vector<std::uint8_t> bytes;
+    background.SaveToBinStream(bytes);
+    std::vector<std::uint8_t> expected { 'T', 'P', 'F', '0', 13, 'T', 'v', 'x', 'B', 'a', 'c', 'k', 'g', 'r', 'o', 'u', 'n', 'd', 0 };
+    auto floatValue = [&](const char* name) {
+        expected.push_back(static_cast<std::uint8_t>(std::strlen(name)));
+        expected.insert(expected.end(), name, name + std::strlen(name));
+        for (std::uint8_t b : { 5, 0, 0, 0, 0, 0, 0, 0, 0xC8, 0x04, 0x40 })
+            expected.push_back(b);
+    };
+    floatValue("Width");
+    floatValue("Height");
+    expected.push_back(0);
+    expected.push_back(0);
+    EXPECT_EQ(bytes, expected);
+}

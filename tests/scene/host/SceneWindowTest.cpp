@@ -1,0 +1,129 @@
+// A scene in a real window on an X desktop with a compositor.
+#include "platform/Application.h"
+#include "platform/gtk/GtkBackend.h"
+#include "scene/host/TvxBackground.h"
+#include "scene/host/TvxScene.h"
+#include "scene/shapes/TvxRectangle.h"
+#include "tests/support/Desktop.h"
+#include "tests/support/MessageRecorder.h"
+
+#include <gtest/gtest.h>
+
+using namespace nimbrell;
+using namespace nimbrell::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+class SceneWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegisterSceneHostClasses();
+        auto backend = platform::CreateGtkBackend();
+        ASSERT_TRUE(backend) << "no X display";
+        application = std::make_unique<platform::Application>(std::move(backend));
+        ASSERT_TRUE(PumpUntil([&] { return application->GetBackend().IsComposited(); }, 10s)) << "no compositor";
+        window = std::make_unique<SceneWindow>(200, 100);
+        TvxScene& scene = window->Scene();
+        scene.SetTransparency(true);
+        auto* root = new TvxBackground(nullptr);
+        root->SetHitTest(false);
+        scene.AddObject(root);
+        red = addRectangle(root, { 10, 10, 90, 90 }, 0xFFFF0000);
+        handle = addRectangle(root, { 110, 10, 190, 50 }, 0x80FFFFFF);
+        handle->SetHitTest(false);
+        window->Move(100, 100);
+    }
+
+    TvxRectangle* addRectangle(TvxVisualObject* parent, TvxRect bounds, TvxColor fill)
+    {
+        auto* rectangle = new TvxRectangle(nullptr);
+        rectangle->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+        rectangle->Fill().SetSolidColor(fill);
+        rectangle->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
+        parent->AddObject(rectangle);
+        return rectangle;
+    }
+
+    void showBelow(MessageRecorder& below)
+    {
+        std::vector<std::uint32_t> blue(400 * 300, 0xFF0000FF);
+        below.Move(50, 50);
+        below.Native().Resize(400, 300);
+        below.Native().Show();
+        below.Native().PushLayered(blue.data(), 400, 300, 400 * 4);
+        PumpFor(300ms);
+    }
+
+    std::unique_ptr<platform::Application> application;
+    std::unique_ptr<SceneWindow> window;
+    TvxRectangle* red { nullptr };
+    TvxRectangle* handle { nullptr };
+};
+
+}
+
+TEST_F(SceneWindowTest, UnpaintedPixelsShowTheDesktopAndHalfTransparentOnesBlend)
+{
+    window->Show();
+    PumpFor(500ms);
+    Screenshot screen;
+    EXPECT_TRUE(Near(screen.At(150, 150), { 255, 0, 0 }, 4)) << Describe(screen.At(150, 150));
+    Rgb blend { 0x80 + DesktopRoot.r * 0x7F / 0xFF, 0x80 + DesktopRoot.g * 0x7F / 0xFF, 0x80 + DesktopRoot.b * 0x7F / 0xFF };
+    EXPECT_TRUE(Near(screen.At(250, 130), blend, 6)) << Describe(screen.At(250, 130));
+    EXPECT_TRUE(Near(screen.At(250, 180), DesktopRoot, 4)) << Describe(screen.At(250, 180));
+    EXPECT_TRUE(Near(screen.At(105, 105), DesktopRoot, 4)) << Describe(screen.At(105, 105));
+}
+
+TEST_F(SceneWindowTest, ClicksOnTransparentPixelsReachTheWindowBelowAndPaintedOnesTheScene)
+{
+    MessageRecorder below;
+    showBelow(below);
+    window->Show();
+    PumpFor(400ms);
+    int pressed = 0;
+    red->OnMouseDown.Set([&](TvxObject*, TvxMouseButton, TvxShiftState, float, float) { ++pressed; });
+
+    RunCommand("xdotool mousemove 250 180 click 1");
+    auto gotUp = [&] {
+        for (const auto& message : below.received) {
+            if (message.message == platform::WM_LBUTTONUP)
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(PumpUntil(gotUp)) << "the click went through the transparent part";
+    EXPECT_EQ(pressed, 0);
+
+    RunCommand("xdotool mousemove 150 150 click 1");
+    EXPECT_TRUE(PumpUntil([&] { return pressed == 1; })) << "the click on the red square reached it";
+}
+
+TEST_F(SceneWindowTest, DraggingAnEmptyPartMovesTheWindowByTheSameDistance)
+{
+    window->Show();
+    PumpFor(400ms);
+    RunCommand("xdotool mousemove 250 130 mousedown 1");
+    PumpFor(100ms);
+    RunCommand("xdotool mousemove 270 140");
+    PumpFor(100ms);
+    RunCommand("xdotool mousemove 290 170");
+    PumpFor(100ms);
+    RunCommand("xdotool mouseup 1");
+    PumpFor(400ms);
+    EXPECT_EQ(window->Left(), 140);
+    EXPECT_EQ(window->Top(), 140);
+    Screenshot screen;
+    EXPECT_TRUE(Near(screen.At(190, 190), { 255, 0, 0 }, 4)) << "the window is shown at its new place: " << Describe(screen.At(190, 190));
+    EXPECT_TRUE(Near(screen.At(145, 145), DesktopRoot, 4)) << Describe(screen.At(145, 145));
+
+    window->SetTag(NoDragTag);
+    RunCommand("xdotool mousemove 290 170 mousedown 1");
+    PumpFor(100ms);
+    RunCommand("xdotool mousemove 330 200");
+    PumpFor(100ms);
+    RunCommand("xdotool mouseup 1");
+    PumpFor(200ms);
+    EXPECT_EQ(window->Left(), 140) << "tag 65535 keeps the window in place";
+}
