@@ -1,5 +1,10 @@
 #include "tools/scene/SceneTool.h"
 
+#include "platform/Application.h"
+#include "platform/gtk/GtkBackend.h"
+#include "scene/host/TvxBackground.h"
+#include "scene/host/TvxScene.h"
+
 #include "scene/core/ObjectReader.h"
 #include "scene/core/ObjectStream.h"
 #include "scene/core/ObjectText.h"
@@ -43,7 +48,7 @@ void writeFile(const std::filesystem::path& path, const void* data, std::size_t 
 
 void RegisterAllSceneClasses()
 {
-    RegisterSceneShapeClasses();
+    RegisterSceneHostClasses();
 }
 
 namespace {
@@ -119,6 +124,37 @@ void RenderScene(const std::filesystem::path& input, const std::filesystem::path
     // The root leaves the scene before the scene goes.
     scene.RemoveObject(root);
     writeFile(output, png.data(), png.size());
+}
+
+void ShowScene(const std::filesystem::path& input)
+{
+    auto backend = platform::CreateGtkBackend();
+    if (!backend)
+        throw std::runtime_error("cannot open the display");
+    platform::Application application(std::move(backend));
+    application.SetTitle(input.filename().string());
+    application.InstallCloseSignals();
+    ComponentPtr<TvxComponent> component = ReadScene(input, nullptr);
+    auto* object = dynamic_cast<TvxObject*>(component.get());
+    TvxVisualObject* root = object ? object->Visual() : nullptr;
+    if (!root)
+        throw std::runtime_error(input.string() + ": the root is not a visual object");
+    int width = static_cast<int>(std::lround(root->Width()));
+    int height = static_cast<int>(std::lround(root->Height()));
+    if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
+        throw std::runtime_error(input.string() + ": the root must be between 1 and 16384 pixels wide and high");
+
+    SceneWindow window(width, height);
+    window.Native().SetTitle(input.filename().string());
+    window.Scene().SetTransparency(true);
+    // The scene owns its roots.
+    component.release();
+    window.Scene().AddObject(root);
+    platform::ScreenRect area = application.GetBackend().WorkAreaAt(application.GetBackend().CursorPosition());
+    window.Move(area.left + std::max(0, (area.right - area.left - width) / 2), area.top + std::max(0, (area.bottom - area.top - height) / 2));
+    application.SetMainWindow(window.Handle());
+    // Escape ends the modal loop with "cancel"; closing the window ends it too.
+    window.ShowModal(nullptr);
 }
 
 void DecompileScene(const std::filesystem::path& input, const std::filesystem::path& output)

@@ -30,4 +30,9 @@ struct RenderOptions {
 // visual object. Throws std::runtime_error.
 void RenderScene(const std::filesystem::path& input, const std::filesystem::path& output, const RenderOptions& options);
 
+// Opens the scene of a text stream in a transparent window on the desktop, at the
+// root's size, centred on the monitor under the mouse. Empty parts drag the window;
+// Escape or closing the window returns. Throws std::runtime_error.
+void ShowScene(const std::filesystem::path& input);
+
 }

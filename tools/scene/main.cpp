@@ -1,5 +1,5 @@
 // nimbrell-scene compile IN.txt OUT.bin | decompile IN.bin OUT.txt
-//              | render IN.txt OUT.png [--size WxH] [--scale S]
+//              | render IN.txt OUT.png [--size WxH] [--scale S] | show IN.txt
 
 #include "tools/scene/SceneTool.h"
 
@@ -15,7 +15,8 @@ int Usage()
 {
     std::fprintf(stderr, "usage: nimbrell-scene compile IN.txt OUT.bin\n"
                          "       nimbrell-scene decompile IN.bin OUT.txt\n"
-                         "       nimbrell-scene render IN.txt OUT.png [--size WxH] [--scale S]\n");
+                         "       nimbrell-scene render IN.txt OUT.png [--size WxH] [--scale S]\n"
+                         "       nimbrell-scene show IN.txt\n");
     return 2;
 }
 
@@ -48,6 +49,16 @@ bool ParseRenderOptions(int argc, char** argv, nimbrell::tools::RenderOptions& o
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "show") == 0) {
+        try {
+            nimbrell::tools::RegisterAllSceneClasses();
+            nimbrell::tools::ShowScene(argv[2]);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "%s\n", error.what());
+            return 1;
+        }
+        return 0;
+    }
     if (argc < 4)
         return Usage();
     bool compile = std::strcmp(argv[1], "compile") == 0;

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# nimbrell-scene show opens a scene in a window that shows its pixels on the
+# desktop, and Escape closes it. Runs on the private test desktop.
+set -euo pipefail
+tool=$1
+scene=$2
+"$tool" show "$scene" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+for _ in $(seq 1 50); do
+  window=$(xdotool search --name '^panel.txt$' 2>/dev/null | head -n 1 || true)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "no window appeared" >&2; exit 1; }
+eval "$(xdotool getwindowgeometry --shell "$window")"
+# The panel's dark background shows near its lower left once it is painted.
+for _ in $(seq 1 50); do
+  pixel=$(import -silent -window root -crop "1x1+$((X + 15))+$((Y + HEIGHT - 20))" -depth 8 txt:- | tail -n 1)
+  case "$pixel" in
+    *"#203040"*) break ;;
+  esac
+  sleep 0.1
+done
+case "$pixel" in
+  *"#203040"*) ;;
+  *) echo "unexpected pixel: $pixel" >&2; exit 1 ;;
+esac
+xdotool mousemove "$((X + WIDTH / 2))" "$((Y + HEIGHT / 2))"
+sleep 0.2
+xdotool key Escape
+for _ in $(seq 1 50); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+  echo "Escape did not close the window" >&2
+  exit 1
+fi
+wait "$pid"
+echo "show: opened, painted and closed on Escape"
