@@ -941,7 +941,20 @@ void TvxVisualObject::PaintChild(TvxVisualObject& c, TvxCanvas& canvas)
     }
     canvas.SetMatrix(c.AbsoluteMatrix());
     c.PrePaint();
+    bool effects = c.HasEffects();
+    if (effects && !c.EffectsDrawAfter())
+        c.ApplyEffects(canvas);
+    if (!(effects && c.EffectReplacesObject()))
+        PaintOwnAndChildren(c, canvas);
+    c.PostPaint();
+    if (effects && c.EffectsDrawAfter())
+        c.ApplyEffects(canvas);
+    if (clipState >= 0)
+        canvas.RestoreCanvas(clipState);
+}
 
+void TvxVisualObject::PaintOwnAndChildren(TvxVisualObject& c, TvxCanvas& canvas)
+{
     int holeState = -1;
     for (TvxObject* grandchild : c.Children()) {
         TvxVisualObject* hole = grandchild->Visual();
@@ -969,9 +982,6 @@ void TvxVisualObject::PaintChild(TvxVisualObject& c, TvxCanvas& canvas)
     c.PaintChildren();
     canvas.SetMatrix(c.AbsoluteMatrix());
     c.OnPaint(&c, &canvas, c.LocalRect());
-    c.PostPaint();
-    if (clipState >= 0)
-        canvas.RestoreCanvas(clipState);
 }
 
 void TvxVisualObject::SetInPaintTo(bool value)

@@ -236,10 +236,17 @@ protected:
     void RealignParent();
     virtual void MarginsChanged();
     virtual void PaddingChanged();
-    // The area effects add around the object; none without effects (scene/shapes).
+    // Effects (scene/shapes) decorate an object through these hooks; without effects
+    // they do nothing.
     virtual bool HasEffects() const { return false; }
     // Effect caches of this object and its ancestors are stale.
     virtual void UpdateEffects() { }
+    // Draws the object's effects with the canvas set up for the object.
+    virtual void ApplyEffects(TvxCanvas&) { }
+    // The effects go over the object instead of under it.
+    virtual bool EffectsDrawAfter() const { return false; }
+    // An effect is drawn in place of the object, its children included.
+    virtual bool EffectReplacesObject() const { return false; }
     bool IsLoading() const { return HasState(ComponentState::Loading); }
     bool AlignDisabled() const { return m_disableAlign; }
     void SetAlignDisabled(bool value) { m_disableAlign = value; }
@@ -252,6 +259,7 @@ private:
     bool UpdateRectMeetsScene();
     TvxRect PaintArea();
     void PaintChild(TvxVisualObject& child, TvxCanvas& canvas);
+    static void PaintOwnAndChildren(TvxVisualObject& child, TvxCanvas& canvas);
     void PlaceChild(TvxVisualObject& child, TvxRect& remaining);
     bool HasAncestorHidden() const;
     TvxVisualObject* RootOfScene() const;

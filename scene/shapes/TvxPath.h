@@ -18,7 +18,7 @@ public:
     TvxPathData& Data() { return m_data; }
     const TvxPathData& Data() const { return m_data; }
     // Copies the path.
-    void SetData(const TvxPathData& data) { m_data.Assign(data); }
+    void SetPathData(const TvxPathData& data) { m_data.Assign(data); }
     TvxPathWrap WrapMode() const { return m_wrapMode; }
     void SetWrapMode(TvxPathWrap value);
 

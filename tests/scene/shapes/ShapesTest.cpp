@@ -1,6 +1,7 @@
 #include "scene/core/ObjectStream.h"
 #include "scene/core/ObjectText.h"
 #include "scene/render/TvxBitmap.h"
+#include "scene/render/TvxCanvas.h"
 #include "scene/shapes/FitRect.h"
 #include "scene/shapes/SceneShapeClasses.h"
 #include "scene/shapes/TvxEllipse.h"
@@ -380,6 +381,53 @@ TEST_F(ShapesTest, LayoutsOfOtherKinds)
     EXPECT_EQ(scaled->Position().Point(), (TvxPoint { 16, 4 }));
     EXPECT_EQ(scaled->Width(), 16);
     EXPECT_EQ(scaled->Height(), 4);
+}
+
+// A rectangle with a pretend effect that paints a square of its own.
+class DecoratedRectangle : public TvxRectangle {
+public:
+    using TvxRectangle::TvxRectangle;
+    bool after { false };
+    bool replaces { false };
+    std::vector<std::string> log;
+
+    void Paint() override
+    {
+        log.push_back("paint");
+        TvxRectangle::Paint();
+    }
+
+protected:
+    bool HasEffects() const override { return true; }
+    bool EffectsDrawAfter() const override { return after; }
+    bool EffectReplacesObject() const override { return replaces; }
+    void ApplyEffects(TvxCanvas& canvas) override
+    {
+        log.push_back("effect");
+        int state = canvas.SaveCanvas();
+        canvas.Fill().SetSolidColor(0xFF00FF00);
+        canvas.FillRect({ 0, 0, 4, 4 }, 0, 0, kAllCorners, 1);
+        canvas.RestoreCanvas(state);
+    }
+};
+
+TEST_F(ShapesTest, EffectsGoUnderOverOrInPlaceOfTheObject)
+{
+    auto* r = new DecoratedRectangle(nullptr);
+    r->SetBounds(0, 0, 10, 10);
+    r->Fill().SetSolidColor(0xFFFF0000);
+    r->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
+    root->AddObject(r);
+    EXPECT_EQ(Paint(1, 1), 0xFFFF0000u);
+    EXPECT_EQ(r->log, (std::vector<std::string> { "effect", "paint" }));
+    r->after = true;
+    r->log.clear();
+    EXPECT_EQ(Paint(1, 1), 0xFF00FF00u);
+    EXPECT_EQ(r->log, (std::vector<std::string> { "paint", "effect" }));
+    r->replaces = true;
+    r->log.clear();
+    EXPECT_EQ(Paint(6, 6), 0u);
+    EXPECT_EQ(r->log, (std::vector<std::string> { "effect" }));
 }
 
 class ImageTest : public ShapesTest {
