@@ -7,7 +7,7 @@
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxCanvas.h"
 #include "scene/shapes/SceneShapeClasses.h"
-#include "tools/scene/OffscreenScene.h"
+#include "scene/host/TvxCustomScene.h"
 
 #include <benchmark/benchmark.h>
 
@@ -64,7 +64,8 @@ void BM_PanelFrame(benchmark::State& state)
     auto binary = ObjectTextToBinary(text, [&](std::string_view name) { return ReadFile(data / std::string(name)); });
     ComponentPtr<TvxObject> root(CreateObjectFromStream(binary, nullptr));
     root->Visual()->Scale().SetPoint({ 2, 2 });
-    tools::OffscreenScene scene(320, 200);
+    TvxCustomScene scene(320, 200);
+    scene.SetTransparency(true);
     scene.AddObject(root.get());
     for (auto _ : state)
         scene.DrawAll();

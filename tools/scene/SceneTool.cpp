@@ -14,7 +14,6 @@
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxImageCodec.h"
 #include "scene/shapes/SceneShapeClasses.h"
-#include "tools/scene/OffscreenScene.h"
 
 #include <cmath>
 
@@ -114,15 +113,16 @@ void RenderScene(const std::filesystem::path& input, const std::filesystem::path
     if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
         throw std::runtime_error("the picture size must be between 1 and 16384 pixels");
 
-    OffscreenScene scene(width, height);
+    TvxCustomScene scene(width, height);
+    scene.SetTransparency(true);
+    // The scene owns its roots.
+    component.release();
     scene.AddObject(root);
     scene.DrawAll();
     std::vector<std::uint8_t> png;
     const TvxBitmap& buffer = scene.Buffer();
     if (!TvxImageCodec::EncodePng(buffer.ConstBits(), buffer.Width(), buffer.Height(), png))
         throw std::runtime_error(output.string() + ": cannot encode the picture");
-    // The root leaves the scene before the scene goes.
-    scene.RemoveObject(root);
     writeFile(output, png.data(), png.size());
 }
 

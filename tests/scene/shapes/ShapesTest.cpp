@@ -1,5 +1,6 @@
 #include "scene/core/ObjectStream.h"
 #include "scene/core/ObjectText.h"
+#include "scene/host/TvxCustomScene.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxCanvas.h"
 #include "scene/shapes/FitRect.h"
@@ -11,14 +12,12 @@
 #include "scene/shapes/TvxPath.h"
 #include "scene/shapes/TvxRectangle.h"
 #include "scene/shapes/TvxText.h"
-#include "tools/scene/OffscreenScene.h"
 
 #include <gtest/gtest.h>
 
 namespace nimbrell {
 namespace {
 
-using tools::OffscreenScene;
 
 class ShapesTest : public ::testing::Test {
 protected:
@@ -26,7 +25,8 @@ protected:
     {
         RegisterSceneShapeClasses();
         root = new TvxLayout(nullptr);
-        scene = std::make_unique<OffscreenScene>(40, 40);
+        scene = std::make_unique<TvxCustomScene>(40, 40);
+        scene->SetTransparency(true);
         scene->AddObject(root);
     }
     void TearDown() override
@@ -58,7 +58,7 @@ protected:
         return text;
     }
 
-    std::unique_ptr<OffscreenScene> scene;
+    std::unique_ptr<TvxCustomScene> scene;
     TvxLayout* root { nullptr };
 };
 
@@ -281,7 +281,7 @@ TEST_F(ShapesTest, TextAutoSizeAndRepaints)
 
 TEST_F(ShapesTest, TextDrawsChineseGlyphs)
 {
-    scene->Resize(60, 30);
+    scene->SetSize(60, 30);
     auto* text = Add<TvxText>(0, 0, 60, 30);
     text->SetText("晴转多云");
     text->Font().SetSize(14);
@@ -377,7 +377,7 @@ TEST_F(ShapesTest, LayoutsOfOtherKinds)
     // starts from 50 × 50 and was made 40 × 40.
     EXPECT_EQ(scaled->Position().Point(), (TvxPoint { 8, 8 }));
     EXPECT_EQ(scaled->Width(), 8);
-    scene->Resize(80, 20);
+    scene->SetSize(80, 20);
     EXPECT_EQ(scaled->Position().Point(), (TvxPoint { 16, 4 }));
     EXPECT_EQ(scaled->Width(), 16);
     EXPECT_EQ(scaled->Height(), 4);
@@ -463,7 +463,7 @@ protected:
 
 TEST_F(ImageTest, FitScalesDownAndCentresWithoutEnlarging)
 {
-    scene->Resize(120, 120);
+    scene->SetSize(120, 120);
     auto* image = Add<TvxImage>(0, 0, 80, 56);
     TvxBitmap big(175, 120);
     big.Clear(0xFF102030);
@@ -487,7 +487,7 @@ TEST_F(ImageTest, FitScalesDownAndCentresWithoutEnlarging)
 
 TEST_F(ImageTest, NinePieceKeepsItsBorders)
 {
-    scene->Resize(100, 80);
+    scene->SetSize(100, 80);
     auto* image = Add<TvxImage>(0, 0, 100, 80);
     TvxBitmap frame;
     Picture(frame, 60, 60);
@@ -507,7 +507,7 @@ TEST_F(ImageTest, NinePieceKeepsItsBorders)
 
 TEST_F(ImageTest, OriginalClipsAndTileRepeats)
 {
-    scene->Resize(30, 30);
+    scene->SetSize(30, 30);
     auto* image = Add<TvxImage>(0, 0, 25, 12);
     TvxBitmap tile;
     Picture(tile, 10, 10);
