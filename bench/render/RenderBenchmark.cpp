@@ -7,6 +7,7 @@
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxCanvas.h"
 #include "scene/shapes/SceneShapeClasses.h"
+#include "bench/render/WidgetFrame.h"
 #include "scene/host/TvxCustomScene.h"
 
 #include <benchmark/benchmark.h>
@@ -72,6 +73,28 @@ void BM_PanelFrame(benchmark::State& state)
     scene.RemoveObject(root.get());
 }
 BENCHMARK(BM_PanelFrame)->Unit(benchmark::kMicrosecond);
+
+// The widget's window size with 40 shapes and texts: the whole frame, and a frame
+// that repaints only a 100 × 30 area.
+void BM_WidgetSizedFullFrame(benchmark::State& state)
+{
+    auto scene = bench::MakeWidgetSizedScene();
+    for (auto _ : state) {
+        scene->AddUpdateRect({ 0, 0, 65535, 65535 });
+        scene->Draw();
+    }
+}
+BENCHMARK(BM_WidgetSizedFullFrame)->Unit(benchmark::kMillisecond);
+
+void BM_WidgetSizedDirtyFrame(benchmark::State& state)
+{
+    auto scene = bench::MakeWidgetSizedScene();
+    for (auto _ : state) {
+        scene->AddUpdateRect(bench::DirtyRect);
+        scene->Draw();
+    }
+}
+BENCHMARK(BM_WidgetSizedDirtyFrame)->Unit(benchmark::kMillisecond);
 
 }
 
