@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include "platform/gtk/DisplayLoss.h"
+
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <vector>
@@ -562,6 +564,7 @@ std::unique_ptr<Backend> CreateGtkBackend()
     setenv("GDK_BACKEND", "x11", 1);
     if (!gtk_init_check(nullptr, nullptr))
         return nullptr;
+    InstallDisplayLossHandler();
     return std::make_unique<GtkBackend>();
 }
 

@@ -127,3 +127,24 @@ TEST_F(SceneWindowTest, DraggingAnEmptyPartMovesTheWindowByTheSameDistance)
     PumpFor(200ms);
     EXPECT_EQ(window->Left(), 140) << "tag 65535 keeps the window in place";
 }
+
+TEST_F(SceneWindowTest, OddPlacesAndSizesAndLateInputDoNoHarm)
+{
+    window->Move(-50000, -50000);
+    window->Show();
+    PumpFor(200ms);
+    window->SetSize(0, 0);
+    PumpFor(100ms);
+    EXPECT_EQ(window->Scene().Width(), 1);
+    window->SetSize(10000, 10000);
+    window->Move(0, 0);
+    PumpFor(500ms);
+    EXPECT_EQ(window->Scene().Width(), 10000);
+    EXPECT_GE(window->Scene().FrameCount(), 3);
+
+    platform::HWND handle = window->Handle();
+    platform::PostMessage(handle, platform::WM_LBUTTONDOWN, platform::MK_LBUTTON, platform::MakePointParam(5, 5));
+    window.reset();
+    EXPECT_FALSE(platform::PostMessage(handle, platform::WM_MOUSEMOVE, 0, platform::MakePointParam(6, 6)));
+    PumpFor(100ms);
+}
