@@ -303,40 +303,27 @@ TvxCanvas& TvxBitmap::Canvas()
 
 TvxBitmapObject* TvxBitmap::Resource() const
 {
-    return m_resource.As<TvxBitmapObject>();
+    return m_resource.Held<TvxBitmapObject>();
 }
 
 void TvxBitmap::SetResource(TvxBitmapObject* object)
 {
     if (object == Resource())
         return;
-    m_resource.Set(object);
-    m_resourceName = object ? object->ResourceName() : std::string();
+    m_resource.Set(object, object ? object->ResourceName() : std::string());
     Changed();
 }
 
 void TvxBitmap::SetResourceName(std::string_view name)
 {
-    if (m_resourceName == name)
-        return;
-    m_resourceName = std::string(name);
-    // A held object of another name no longer stands for this bitmap.
-    if (Resource() && !platform::EqualsIgnoringAsciiCase(Resource()->ResourceName(), m_resourceName))
-        m_resource.Set(nullptr);
-    Changed();
+    if (m_resource.SetName(name))
+        Changed();
 }
 
 TvxBitmap* TvxBitmap::ResourceBitmap() const
 {
-    if (TvxBitmapObject* object = Resource())
-        return &object->Bitmap();
-    if (m_resourceName.empty())
-        return nullptr;
-    auto* found = dynamic_cast<TvxBitmapObject*>(TvxObject::FindRegisteredResource(m_resourceName));
-    if (!found)
-        return nullptr;
-    m_resource.Set(found);
-    return &found->Bitmap();
+    TvxBitmapObject* object = m_resource.Resolve<TvxBitmapObject>();
+    return object ? &object->Bitmap() : nullptr;
 }
 
 void TvxBitmap::Assign(const TvxPersistent& source)
@@ -346,14 +333,12 @@ void TvxBitmap::Assign(const TvxPersistent& source)
         throw std::invalid_argument(platform::Format("Cannot assign a %s to a %s", std::string(source.Class().Name()).c_str(), "TvxBitmap"));
     if (other == this)
         return;
-    if (other->Resource() || !other->m_resourceName.empty()) {
-        m_resource.Set(other->Resource());
-        m_resourceName = other->m_resourceName;
+    if (other->Resource() || !other->ResourceName().empty()) {
+        m_resource.Set(other->Resource(), other->ResourceName());
         Changed();
         return;
     }
-    m_resource.Set(nullptr);
-    m_resourceName.clear();
+    m_resource.Set(nullptr, {});
     if (other->IsEmpty()) {
         if (!IsEmpty())
             Create(0, 0);

@@ -7,7 +7,7 @@
 // bitmap object (Resource / ResourceName) instead of holding pixels of its own.
 
 #include "scene/core/Geometry.h"
-#include "scene/core/TvxObjectReference.h"
+#include "scene/core/TvxResourceLink.h"
 #include "scene/core/TvxPersistent.h"
 #include "scene/render/Color.h"
 
@@ -89,7 +89,7 @@ public:
     TvxBitmapObject* Resource() const;
     // Copies the object's resource name, or clears the name when none; OnChange.
     void SetResource(TvxBitmapObject* object);
-    const std::string& ResourceName() const { return m_resourceName; }
+    const std::string& ResourceName() const { return m_resource.Name(); }
     void SetResourceName(std::string_view name);
     // The bitmap of the named bitmap object, looked up in the object registry by name
     // when none is held; none when this bitmap stands for nothing.
@@ -117,8 +117,7 @@ private:
     // The encoded image the pixels were read from, written back unchanged while the
     // pixels are untouched: no generation loss and no re-encoding on every clone.
     std::vector<std::uint8_t> m_stored;
-    mutable TvxObjectReference m_resource;
-    std::string m_resourceName;
+    TvxResourceLink m_resource;
 };
 
 }

@@ -51,41 +51,27 @@ void TvxBrushResource::Changed()
 
 TvxBrushObject* TvxBrushResource::Resource() const
 {
-    return m_resource.As<TvxBrushObject>();
+    return m_resource.Held<TvxBrushObject>();
 }
 
 void TvxBrushResource::SetResource(TvxBrushObject* object)
 {
     if (object == Resource())
         return;
-    m_resource.Set(object);
-    if (object)
-        m_resourceName = object->ResourceName();
+    m_resource.Set(object, object ? object->ResourceName() : m_resource.Name());
     Changed();
 }
 
 void TvxBrushResource::SetResourceName(std::string_view name)
 {
-    if (m_resourceName == name)
-        return;
-    m_resourceName = std::string(name);
-    // A held object of another name is not what the new name stands for.
-    if (Resource() && !platform::EqualsIgnoringAsciiCase(Resource()->ResourceName(), m_resourceName))
-        m_resource.Set(nullptr);
-    Changed();
+    if (m_resource.SetName(name))
+        Changed();
 }
 
 TvxBrush* TvxBrushResource::Brush() const
 {
-    if (TvxBrushObject* object = Resource())
-        return &object->Brush();
-    if (m_resourceName.empty())
-        return nullptr;
-    auto* found = dynamic_cast<TvxBrushObject*>(TvxObject::FindRegisteredResource(m_resourceName));
-    if (!found)
-        return nullptr;
-    m_resource.Set(found);
-    return &found->Brush();
+    TvxBrushObject* object = m_resource.Resolve<TvxBrushObject>();
+    return object ? &object->Brush() : nullptr;
 }
 
 void TvxBrushResource::Assign(const TvxPersistent& source)
@@ -95,8 +81,8 @@ void TvxBrushResource::Assign(const TvxPersistent& source)
         TvxPersistent::Assign(source);
         return;
     }
-    m_resource.Set(other->Resource());
-    SetResourceName(other->m_resourceName);
+    m_resource.Set(other->Resource(), m_resource.Name());
+    SetResourceName(other->ResourceName());
 }
 
 NIMBRELL_DEFINE_CLASS(TvxVisual, TvxPersistent)

@@ -5,6 +5,7 @@
 // uses it and tells it (OnChanged) on every real change, its sub-records' included.
 
 #include "scene/core/TvxObjectReference.h"
+#include "scene/core/TvxResourceLink.h"
 #include "scene/core/TvxPersistent.h"
 #include "scene/render/Color.h"
 #include "scene/render/RenderEnums.h"
@@ -51,7 +52,7 @@ public:
     TvxBrushObject* Resource() const;
     // Copies the object's resource name; registers with it, unregisters from the previous.
     void SetResource(TvxBrushObject* object);
-    const std::string& ResourceName() const { return m_resourceName; }
+    const std::string& ResourceName() const { return m_resource.Name(); }
     void SetResourceName(std::string_view name);
 
     // The referenced brush object's brush; looked up by resource name when no object is held.
@@ -64,8 +65,7 @@ protected:
     void Changed() override;
 
 private:
-    mutable TvxObjectReference m_resource;
-    std::string m_resourceName;
+    TvxResourceLink m_resource;
 };
 
 // A reference to a scene object painted as the brush.
