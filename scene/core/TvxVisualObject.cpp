@@ -305,10 +305,7 @@ void TvxVisualObject::SetEnabled(bool value)
 void TvxVisualObject::RecalcEnabled()
 {
     m_recalcEnabled = true;
-    for (TvxObject* child : Children()) {
-        if (TvxVisualObject* visual = child->Visual())
-            visual->RecalcEnabled();
-    }
+    ForEachVisualChild([&](TvxVisualObject& visual) { visual.RecalcEnabled(); });
 }
 
 bool TvxVisualObject::AbsoluteEnabled()
@@ -326,10 +323,7 @@ bool TvxVisualObject::AbsoluteEnabled()
 void TvxVisualObject::Lock()
 {
     m_locked = true;
-    for (TvxObject* child : Children()) {
-        if (TvxVisualObject* visual = child->Visual())
-            visual->Lock();
-    }
+    ForEachVisualChild([&](TvxVisualObject& visual) { visual.Lock(); });
 }
 
 void TvxVisualObject::SetOpacity(float value)
@@ -345,10 +339,7 @@ void TvxVisualObject::SetOpacity(float value)
 void TvxVisualObject::RecalcOpacity()
 {
     m_recalcOpacity = true;
-    for (TvxObject* child : Children()) {
-        if (TvxVisualObject* visual = child->Visual())
-            visual->RecalcOpacity();
-    }
+    ForEachVisualChild([&](TvxVisualObject& visual) { visual.RecalcOpacity(); });
 }
 
 float TvxVisualObject::AbsoluteOpacity()
@@ -409,10 +400,7 @@ void TvxVisualObject::MatrixChanged()
 void TvxVisualObject::RecalcAbsoluteMatrix()
 {
     m_recalcAbsolute = true;
-    for (TvxObject* child : Children()) {
-        if (TvxVisualObject* visual = child->Visual())
-            visual->RecalcAbsoluteMatrix();
-    }
+    ForEachVisualChild([&](TvxVisualObject& visual) { visual.RecalcAbsoluteMatrix(); });
 }
 
 const TvxMatrix& TvxVisualObject::AbsoluteMatrix()
@@ -461,10 +449,7 @@ TvxRect TvxVisualObject::AbsoluteRect()
 void TvxVisualObject::RecalcUpdateRect()
 {
     m_recalcUpdateRect = true;
-    for (TvxObject* child : Children()) {
-        if (TvxVisualObject* visual = child->Visual())
-            visual->RecalcUpdateRect();
-    }
+    ForEachVisualChild([&](TvxVisualObject& visual) { visual.RecalcUpdateRect(); });
     // A parent that does not clip includes this object's area in its own.
     for (TvxVisualObject* p = VisualParent(); p && !p->m_clipChildren; p = p->VisualParent())
         p->m_recalcUpdateRect = true;
@@ -587,18 +572,12 @@ void TvxVisualObject::PaddingChanged()
 void TvxVisualObject::BeginUpdate()
 {
     ++m_updating;
-    for (TvxObject* child : Children()) {
-        if (TvxVisualObject* visual = child->Visual())
-            visual->BeginUpdate();
-    }
+    ForEachVisualChild([&](TvxVisualObject& visual) { visual.BeginUpdate(); });
 }
 
 void TvxVisualObject::EndUpdate()
 {
-    for (TvxObject* child : Children()) {
-        if (TvxVisualObject* visual = child->Visual())
-            visual->EndUpdate();
-    }
+    ForEachVisualChild([&](TvxVisualObject& visual) { visual.EndUpdate(); });
     if (m_updating > 0)
         --m_updating;
     if (m_updating == 0)
@@ -987,19 +966,13 @@ void TvxVisualObject::PaintOwnAndChildren(TvxVisualObject& c, TvxCanvas& canvas)
 void TvxVisualObject::SetInPaintTo(bool value)
 {
     m_inPaintTo = value;
-    for (TvxObject* child : Children()) {
-        if (TvxVisualObject* visual = child->Visual())
-            visual->SetInPaintTo(value);
-    }
+    ForEachVisualChild([&](TvxVisualObject& visual) { visual.SetInPaintTo(value); });
 }
 
 void TvxVisualObject::SetTemporaryCanvas(TvxCanvas* canvas)
 {
     m_tempCanvas = canvas;
-    for (TvxObject* child : Children()) {
-        if (TvxVisualObject* visual = child->Visual())
-            visual->SetTemporaryCanvas(canvas);
-    }
+    ForEachVisualChild([&](TvxVisualObject& visual) { visual.SetTemporaryCanvas(canvas); });
 }
 
 void TvxVisualObject::RestoreCaches()

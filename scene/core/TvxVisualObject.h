@@ -253,6 +253,14 @@ protected:
     void BeforeDestruction() override;
 
 private:
+    template<typename Action>
+    void ForEachVisualChild(Action action)
+    {
+        for (TvxObject* child : Children()) {
+            if (TvxVisualObject* visual = child->Visual())
+                action(*visual);
+        }
+    }
     void SetInPaintTo(bool value);
     void SetTemporaryCanvas(TvxCanvas* canvas);
     void RestoreCaches();
