@@ -4,11 +4,13 @@
 #include "scene/host/TvxScene.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/shapes/TvxRectangle.h"
+#include "tests/support/SceneObjects.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
 
 using namespace nimbrell;
+using nimbrell::testing::AddRectangle;
 using platform::MakePointParam;
 using platform::PostMessage;
 
@@ -31,16 +33,6 @@ protected:
         root->SetHitTest(false);
         scene.AddObject(root);
         window.Move(300, 200);
-    }
-
-    TvxRectangle* addRectangle(TvxVisualObject* parent, TvxRect bounds, TvxColor fill)
-    {
-        auto* rectangle = new TvxRectangle(nullptr);
-        rectangle->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
-        rectangle->Fill().SetSolidColor(fill);
-        rectangle->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
-        parent->AddObject(rectangle);
-        return rectangle;
     }
 
     platform::HeadlessWindow& native() { return static_cast<platform::HeadlessWindow&>(window.Native()); }
@@ -101,8 +93,8 @@ TEST_F(SceneHostTest, RequestsAreWidenedToWholePixelsAndOnlyThoseOutsideAreIgnor
 
 TEST_F(SceneHostTest, TransparentRootWithoutFillLeavesUnpaintedPixelsClear)
 {
-    addRectangle(root, { 10, 10, 60, 40 }, 0xFFFF0000);
-    addRectangle(root, { 100, 10, 150, 40 }, 0x80FFFFFF);
+    AddRectangle(root, { 10, 10, 60, 40 }, 0xFFFF0000);
+    AddRectangle(root, { 100, 10, 150, 40 }, 0x80FFFFFF);
     window.Show();
     application.ProcessMessages();
     ASSERT_EQ(native().PushedPixels().size(), 200u * 100u);
@@ -118,7 +110,7 @@ TEST_F(SceneHostTest, TransparentRootWithoutFillLeavesUnpaintedPixelsClear)
 
 TEST_F(SceneHostTest, PressingWhereNothingTakesTheMouseDragsTheWindow)
 {
-    addRectangle(root, { 10, 10, 60, 40 }, 0xFFFF0000)->SetHitTest(false);
+    AddRectangle(root, { 10, 10, 60, 40 }, 0xFFFF0000)->SetHitTest(false);
     post(platform::WM_LBUTTONDOWN, 30, 20, platform::MK_LBUTTON);
     EXPECT_TRUE(scene.Dragging());
     EXPECT_TRUE(native().Captured());
@@ -143,7 +135,7 @@ TEST_F(SceneHostTest, PressingWhereNothingTakesTheMouseDragsTheWindow)
 
 TEST_F(SceneHostTest, PressOnAnObjectReachesItInLocalCoordinates)
 {
-    auto* target = addRectangle(root, { 10, 10, 60, 40 }, 0xFFFF0000);
+    auto* target = AddRectangle(root, { 10, 10, 60, 40 }, 0xFFFF0000);
     TvxPoint pressed { -1, -1 };
     int clicks = 0;
     target->OnMouseDown.Set([&](TvxObject*, TvxMouseButton, TvxShiftState, float x, float y) { pressed = { x, y }; });
@@ -158,8 +150,8 @@ TEST_F(SceneHostTest, PressOnAnObjectReachesItInLocalCoordinates)
 
 TEST_F(SceneHostTest, MovingOntoAnOverlappingChildLeavesTheParentAndEntersTheChild)
 {
-    auto* outer = addRectangle(root, { 10, 10, 110, 90 }, 0xFF00FF00);
-    auto* inner = addRectangle(outer, { 20, 20, 50, 50 }, 0xFF0000FF);
+    auto* outer = AddRectangle(root, { 10, 10, 110, 90 }, 0xFF00FF00);
+    auto* inner = AddRectangle(outer, { 20, 20, 50, 50 }, 0xFF0000FF);
     std::vector<std::string> events;
     outer->OnMouseEnter.Set([&](TvxObject*) { events.push_back("outer enter"); });
     outer->OnMouseLeave.Set([&](TvxObject*) { events.push_back("outer leave"); });
@@ -182,7 +174,7 @@ TEST_F(SceneHostTest, TabAndShiftTabCycleTheFocusInTabOrder)
 {
     std::vector<TvxRectangle*> fields;
     for (int i = 0; i < 3; ++i) {
-        fields.push_back(addRectangle(root, { 10.0f + 40 * i, 10, 40.0f + 40 * i, 30 }, 0xFF808080));
+        fields.push_back(AddRectangle(root, { 10.0f + 40 * i, 10, 40.0f + 40 * i, 30 }, 0xFF808080));
         fields.back()->SetCanFocused(true);
     }
     fields[1]->SetVisible(false);
@@ -221,7 +213,7 @@ TEST_F(SceneHostTest, EscapeClosesAModalWindowWithCancel)
 
 TEST_F(SceneHostTest, FreeingHoveredAndFocusedObjectsDropsTheSceneReferences)
 {
-    auto* target = addRectangle(root, { 10, 10, 60, 40 }, 0xFFFF0000);
+    auto* target = AddRectangle(root, { 10, 10, 60, 40 }, 0xFFFF0000);
     target->SetCanFocused(true);
     post(platform::WM_MOUSEMOVE, 20, 20);
     target->SetFocus();

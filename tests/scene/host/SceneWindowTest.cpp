@@ -4,6 +4,7 @@
 #include "scene/host/TvxBackground.h"
 #include "scene/host/TvxScene.h"
 #include "scene/shapes/TvxRectangle.h"
+#include "tests/support/SceneObjects.h"
 #include "tests/support/Desktop.h"
 #include "tests/support/MessageRecorder.h"
 
@@ -30,20 +31,10 @@ protected:
         auto* root = new TvxBackground(nullptr);
         root->SetHitTest(false);
         scene.AddObject(root);
-        red = addRectangle(root, { 10, 10, 90, 90 }, 0xFFFF0000);
-        handle = addRectangle(root, { 110, 10, 190, 50 }, 0x80FFFFFF);
+        red = AddRectangle(root, { 10, 10, 90, 90 }, 0xFFFF0000);
+        handle = AddRectangle(root, { 110, 10, 190, 50 }, 0x80FFFFFF);
         handle->SetHitTest(false);
         window->Move(100, 100);
-    }
-
-    TvxRectangle* addRectangle(TvxVisualObject* parent, TvxRect bounds, TvxColor fill)
-    {
-        auto* rectangle = new TvxRectangle(nullptr);
-        rectangle->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
-        rectangle->Fill().SetSolidColor(fill);
-        rectangle->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
-        parent->AddObject(rectangle);
-        return rectangle;
     }
 
     void showBelow(MessageRecorder& below)
