@@ -74,7 +74,7 @@ TEST_F(GtkWindowTest, PushedImageBlendsPerPixelWithTheDesktop)
 {
     InputWindow window;
     showLayered(window, 100, 100, testImage(200, 100), 200, 100);
-    Screenshot screen;
+    Screenshot screen = ScreenWhen([](const Screenshot& shot) { return Near(shot.At(150, 150), { 255, 0, 0 }, 4); });
     const Rgb root = DesktopRoot;
     EXPECT_TRUE(Near(screen.At(150, 150), { 255, 0, 0 }, 4)) << Describe(screen.At(150, 150));
     Rgb blend { 0x80 + root.r * 0x7F / 0xFF, 0x80 + root.g * 0x7F / 0xFF, 0x80 + root.b * 0x7F / 0xFF };

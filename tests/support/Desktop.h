@@ -93,4 +93,18 @@ inline void PumpFor(std::chrono::milliseconds duration)
     PumpUntil([] { return false; }, duration);
 }
 
+// Keeps the loop running and taking screenshots until one shows what ready
+// expects (the compositor may lag on a busy machine) or the time is up; returns
+// the last screenshot either way, for the caller's checks.
+inline Screenshot ScreenWhen(const std::function<bool(const Screenshot&)>& ready, std::chrono::milliseconds limit = std::chrono::milliseconds(5000))
+{
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        PumpFor(std::chrono::milliseconds(50));
+        Screenshot screen;
+        if (ready(screen) || std::chrono::steady_clock::now() > deadline)
+            return screen;
+    }
+}
+
 }

@@ -58,8 +58,7 @@ protected:
 TEST_F(SceneWindowTest, UnpaintedPixelsShowTheDesktopAndHalfTransparentOnesBlend)
 {
     window->Show();
-    PumpFor(500ms);
-    Screenshot screen;
+    Screenshot screen = ScreenWhen([](const Screenshot& shot) { return Near(shot.At(150, 150), { 255, 0, 0 }, 4); });
     EXPECT_TRUE(Near(screen.At(150, 150), { 255, 0, 0 }, 4)) << Describe(screen.At(150, 150));
     Rgb blend { 0x80 + DesktopRoot.r * 0x7F / 0xFF, 0x80 + DesktopRoot.g * 0x7F / 0xFF, 0x80 + DesktopRoot.b * 0x7F / 0xFF };
     EXPECT_TRUE(Near(screen.At(250, 130), blend, 6)) << Describe(screen.At(250, 130));
@@ -102,10 +101,10 @@ TEST_F(SceneWindowTest, DraggingAnEmptyPartMovesTheWindowByTheSameDistance)
     RunCommand("xdotool mousemove 290 170");
     PumpFor(100ms);
     RunCommand("xdotool mouseup 1");
-    PumpFor(400ms);
+    PumpUntil([&] { return window->Left() == 140 && window->Top() == 140 && !window->Scene().Dragging(); });
     EXPECT_EQ(window->Left(), 140);
     EXPECT_EQ(window->Top(), 140);
-    Screenshot screen;
+    Screenshot screen = ScreenWhen([](const Screenshot& shot) { return Near(shot.At(190, 190), { 255, 0, 0 }, 4); });
     EXPECT_TRUE(Near(screen.At(190, 190), { 255, 0, 0 }, 4)) << "the window is shown at its new place: " << Describe(screen.At(190, 190));
     EXPECT_TRUE(Near(screen.At(145, 145), DesktopRoot, 4)) << Describe(screen.At(145, 145));
 
