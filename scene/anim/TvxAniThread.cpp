@@ -59,7 +59,7 @@ void TvxAniThread::Arm()
         return;
     // Time that passed while idle is not animation time: the first step counts from now.
     if (!m_armed)
-        m_time = std::max(m_time, Now());
+        m_time = Now();
     // Setting the interval the timer already has keeps its countdown, and re-arms it in an
     // application that replaced the one it was set in.
     platform::Application::Instance().SetTimer(m_handle, timerId, kInterval);
