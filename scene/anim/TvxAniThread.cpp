@@ -15,6 +15,9 @@ constexpr std::uintptr_t timerId = 1;
 
 std::unique_ptr<TvxAniThread>& instanceSlot()
 {
+    // The window registry the clock unregisters from at exit must outlive it: statics
+    // are destroyed in reverse order of construction, so reach the registry first.
+    [[maybe_unused]] static const bool registryFirst = (platform::IsWindow(0), true);
     static std::unique_ptr<TvxAniThread> instance;
     return instance;
 }

@@ -596,3 +596,22 @@ TEST_F(AnimationTest, EnabledInAStreamStartsTheAnimationOnceLoaded)
     advance(1000);
     EXPECT_EQ(copy->Opacity(), 1);
 }
+
+TEST_F(AnimationTest, TargetInAFreedObjectIsForgotten)
+{
+    auto* control = AddRectangle(root, { 0, 0, 100, 100 }, 0xFF000000);
+    auto* styleRoot = new TvxLayout(nullptr);
+    control->AddObject(styleRoot);
+    auto* colour = animate<TvxColorAnimation>(styleRoot, "Parent.Fill.Color", 0.0001f);
+    colour->SetStopValue("#FF123456");
+    colour->Start();
+    EXPECT_EQ(control->Fill().Color(), "#FF123456");
+
+    // The style root outlives the control it was taken out of.
+    control->RemoveObject(styleRoot);
+    control->Free();
+    EXPECT_FALSE(colour->Target().Resolved());
+    colour->Start();
+    EXPECT_FALSE(colour->Target().Resolved()) << "without a grandparent the path reaches nothing";
+    styleRoot->Free();
+}
