@@ -23,6 +23,27 @@ namespace {
 using I = TvxInterpolationType;
 using A = TvxAnimationType;
 
+// A button's pressed state, raised as a trigger the way controls do.
+class TTestButton : public TvxRectangle {
+    NIMBRELL_CLASS(TTestButton)
+public:
+    using TvxRectangle::TvxRectangle;
+    bool IsPressed() const { return m_pressed; }
+    void SetPressed(bool value)
+    {
+        m_pressed = value;
+        StartTriggerAnimation(this, "IsPressed");
+    }
+
+private:
+    bool m_pressed { false };
+};
+
+NIMBRELL_DEFINE_CLASS(TTestButton, TvxRectangle)
+{
+    c.Enum("IsPressed", &TTestButton::IsPressed);
+}
+
 class AnimationTest : public ::testing::Test {
 protected:
     platform::HeadlessBackend* backend { new platform::HeadlessBackend(platform::ClockKind::Manual) };
@@ -614,4 +635,54 @@ TEST_F(AnimationTest, TargetInAFreedObjectIsForgotten)
     colour->Start();
     EXPECT_FALSE(colour->Target().Resolved()) << "without a grandparent the path reaches nothing";
     styleRoot->Free();
+}
+
+TEST_F(AnimationTest, HoverAndPressAnimationsOfAButtonStyle)
+{
+    auto* button = new TTestButton(nullptr);
+    button->SetBounds(100, 100, 60, 30);
+    root->AddObject(button);
+    auto* background = AddRectangle(button, { 0, 0, 60, 30 }, 0xFF505050);
+    background->SetLocked(true);
+    background->SetHitTest(false);
+    auto colour = [&](const char* from, const char* to, bool inverse, const char* trigger) {
+        auto* animation = animate<TvxColorAnimation>(background, "Fill.Color", 0.2f);
+        animation->SetStartValue(from);
+        animation->SetStopValue(to);
+        animation->SetInverse(inverse);
+        animation->SetTrigger(trigger);
+        return animation;
+    };
+    auto* hoverIn = colour("#FF505050", "#FF707070", false, "IsMouseOver=true;IsPressed=false");
+    auto* hoverOut = colour("#FF505050", "#FF707070", true, "IsMouseOver=false;IsPressed=false");
+    auto* pressedOut = colour("#FF404040", "#FF707070", true, "IsMouseOver=false;IsPressed=true");
+    auto* press = colour("#FF707070", "#FF404040", false, "IsMouseOver=true;IsPressed=true");
+    auto running = [&] {
+        std::string result;
+        for (auto* animation : { hoverIn, hoverOut, pressedOut, press })
+            result += animation->Running() ? "1" : "0";
+        return result;
+    };
+
+    scene->MouseMove(0, 110, 110);
+    EXPECT_EQ(running(), "1000") << "entering an unpressed button";
+    advance(200);
+    EXPECT_EQ(background->Fill().Color(), "#FF707070");
+
+    button->SetPressed(true);
+    EXPECT_EQ(running(), "0001") << "a change of IsPressed re-evaluates the hover conditions too";
+    advance(100);
+    EXPECT_EQ(background->Fill().Color(), "#FF585858");
+
+    int pressFinished = 0;
+    press->OnFinish.Set([&](TvxObject*) { ++pressFinished; });
+    scene->MouseMove(0, 10, 10);
+    EXPECT_EQ(pressFinished, 1) << "the running press fade is ended first";
+    EXPECT_EQ(running(), "0010");
+    EXPECT_EQ(background->Fill().Color(), "#FF707070") << "the inverse run starts at its stop value";
+    advance(200);
+    EXPECT_EQ(background->Fill().Color(), "#FF404040");
+
+    scene->MouseMove(0, 110, 110);
+    EXPECT_EQ(running(), "0001") << "entering a pressed button does not start the hover fade";
 }
