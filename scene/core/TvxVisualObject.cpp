@@ -1,6 +1,7 @@
 #include "scene/core/TvxVisualObject.h"
 
 #include "scene/core/ISceneHost.h"
+#include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxCanvas.h"
 
 #include <algorithm>
@@ -785,6 +786,12 @@ void TvxVisualObject::AddObject(TvxObject* object)
     TvxObject::AddObject(object);
     if (object->Parent() != this)
         return;
+    if (object->AsEffect()) {
+        RecalcHasEffects();
+        EffectChanged();
+    } else if (HasEffects()) {
+        UpdateEffects();
+    }
     TvxVisualObject* visual = object->Visual();
     if (!visual)
         return;
@@ -808,7 +815,14 @@ void TvxVisualObject::RemoveObject(TvxObject* object)
         visual->Repaint();
         std::erase(m_tabList, visual);
     }
+    const bool wasEffect = object && object->AsEffect() && object->Parent() == this;
+    if (wasEffect)
+        Repaint();
     TvxObject::RemoveObject(object);
+    if (wasEffect) {
+        RecalcHasEffects();
+        RecalcUpdateRect();
+    }
     if (visual) {
         visual->RecalcAbsoluteMatrix();
         visual->RecalcOpacity();
@@ -930,6 +944,123 @@ void TvxVisualObject::PaintChild(TvxVisualObject& c, TvxCanvas& canvas)
         c.ApplyEffects(canvas);
     if (clipState >= 0)
         canvas.RestoreCanvas(clipState);
+}
+
+// Effects.
+
+void TvxVisualObject::RecalcHasEffects()
+{
+    m_hasEffects = false;
+    for (TvxObject* child : Children()) {
+        IEffectRole* effect = child->AsEffect();
+        if (effect && effect->EffectEnabled()) {
+            m_hasEffects = true;
+            return;
+        }
+    }
+}
+
+void TvxVisualObject::UpdateEffects()
+{
+    // Rendering into the effect bitmap moves the object about; that is no change.
+    if (m_inPaintTo)
+        return;
+    m_updateEffects = true;
+    for (TvxVisualObject* p = VisualParent(); p; p = p->VisualParent()) {
+        if (p->HasEffects())
+            p->m_updateEffects = true;
+    }
+}
+
+void TvxVisualObject::EffectChanged()
+{
+    RecalcHasEffects();
+    UpdateEffects();
+    RecalcUpdateRect();
+    Repaint();
+}
+
+bool TvxVisualObject::EffectsDrawAfter() const
+{
+    for (TvxObject* child : Children()) {
+        IEffectRole* effect = child->AsEffect();
+        if (effect && effect->EffectEnabled() && effect->EffectAfterPaint())
+            return true;
+    }
+    return false;
+}
+
+bool TvxVisualObject::EffectReplacesObject() const
+{
+    for (TvxObject* child : Children()) {
+        IEffectRole* effect = child->AsEffect();
+        if (effect && effect->EffectEnabled() && effect->EffectDisablesPaint())
+            return true;
+    }
+    return false;
+}
+
+TvxRect TvxVisualObject::EffectRect()
+{
+    TvxRect r = LocalRect();
+    for (TvxObject* child : Children()) {
+        IEffectRole* effect = child->AsEffect();
+        if (effect && effect->EffectEnabled())
+            r = UnionRect(r, effect->GetRect(LocalRect()));
+    }
+    return r;
+}
+
+void TvxVisualObject::ApplyEffects(TvxCanvas& canvas)
+{
+    if (ChildrenCount() == 0 || !Scene() || !HasEffects())
+        return;
+    const TvxRect local { 0, 0, m_width, m_height };
+    const float opacity = AbsoluteOpacity();
+    const bool highSpeed = m_rotateAngle == 0;
+    int state = canvas.SaveCanvas();
+    // An object already being rendered elsewhere cannot render itself again: it shows
+    // its cache.
+    if (m_updateEffects && !m_inPaintTo) {
+        const TvxPoint s = AbsoluteScale();
+        for (int i = 0; i < ChildrenCount(); ++i) {
+            IEffectRole* effect = Child(i)->AsEffect();
+            if (!effect || !effect->EffectEnabled())
+                continue;
+            TvxRect er = effect->GetRect(local);
+            er = { er.Left * s.X, er.Top * s.Y, er.Right * s.X, er.Bottom * s.Y };
+            const int w = static_cast<int>(er.Width()), h = static_cast<int>(er.Height());
+            if (w <= 0 || h <= 0)
+                continue;
+            if (!m_effectBitmap)
+                m_effectBitmap = std::make_unique<TvxBitmap>(w, h);
+            else
+                m_effectBitmap->SetSize(w, h);
+            TvxCanvas& target = m_effectBitmap->Canvas();
+            int targetState = target.SaveCanvas();
+            target.BeginScene();
+            target.Clear(0);
+            target.SetMatrix(TvxMatrix::Identity());
+            const TvxPoint off = effect->GetOffset();
+            PaintTo(&target, { off.X * s.X, off.Y * s.Y, (off.X + m_width) * s.X, (off.Y + m_height) * s.Y });
+            target.EndScene();
+            target.RestoreCanvas(targetState);
+            effect->ProcessEffect(target, *m_effectBitmap, s.X);
+            er = { er.Left / s.X, er.Top / s.Y, er.Right / s.X, er.Bottom / s.Y };
+            canvas.SetMatrix(AbsoluteMatrix());
+            canvas.DrawBitmap(*m_effectBitmap, { 0, 0, float(w), float(h) }, er, opacity, highSpeed);
+        }
+        m_updateEffects = false;
+    } else if (m_effectBitmap) {
+        canvas.SetMatrix(AbsoluteMatrix());
+        const TvxRect source { 0, 0, float(m_effectBitmap->Width()), float(m_effectBitmap->Height()) };
+        for (TvxObject* child : Children()) {
+            IEffectRole* effect = child->AsEffect();
+            if (effect && effect->EffectEnabled())
+                canvas.DrawBitmap(*m_effectBitmap, source, effect->GetRect(local), opacity, highSpeed);
+        }
+    }
+    canvas.RestoreCanvas(state);
 }
 
 void TvxVisualObject::PaintOwnAndChildren(TvxVisualObject& c, TvxCanvas& canvas)
