@@ -157,7 +157,8 @@ TEST(StackBlurTest, MatchesTheTriangularKernelExactly)
         StackBlur(pixels.data(), w, h, r);
         EXPECT_EQ(pixels, expected) << w << " x " << h << " radius " << r;
     }
-    // A lone opaque pixel spreads into a pyramid: the centre keeps 255 / (r + 1)^4 of... weights.
+    // A lone white pixel spreads into a pyramid; each pass keeps (r + 1) / (r + 1)² of it
+    // at the centre.
     std::vector<std::uint32_t> dot(25, 0);
     dot[12] = 0xFFFFFFFF;
     StackBlur(dot.data(), 5, 5, 1);
