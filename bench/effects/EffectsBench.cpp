@@ -86,3 +86,4 @@ void BM_StackBlur(benchmark::State& state)
 BENCHMARK(BM_StackBlur)->Arg(8)->Arg(35);
 
 }
+BENCHMARK_MAIN();

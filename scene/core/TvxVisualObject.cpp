@@ -551,6 +551,9 @@ void TvxVisualObject::Repaint()
     ISceneHost* scene = Scene();
     if (!m_visible || !scene || scene->DisableUpdate() || m_updating > 0 || HasAncestorHidden())
         return;
+    // What an effect draws in place of the object is the only picture of it.
+    if (HasEffects() && EffectReplacesObject())
+        m_updateEffects = true;
     scene->AddUpdateRect(UpdateRect());
 }
 

@@ -365,6 +365,44 @@ TEST_F(EffectsTest, DisabledEffectsAreNeitherRenderedNorDrawnAndTwinsDrawTwice)
     EXPECT_EQ(At(31, 31), twice);
 }
 
+TEST_F(EffectsTest, EffectsCanGoOverOrReplaceTheObject)
+{
+    // A reflection moved up onto the object: under it, the opaque object hides it; over
+    // it, the mirrored green lower half tints the blue upper half.
+    auto* layout = new TvxLayout(nullptr);
+    layout->SetBounds(10, 4, 20, 20);
+    root->AddObject(layout);
+    for (auto [y, color] : { std::pair { 0.0f, 0xFF0000FFu }, { 10.0f, 0xFF00FF00u } }) {
+        auto* part = new TvxRectangle(nullptr);
+        part->SetBounds(0, y, 20, 10);
+        part->Fill().SetSolidColor(color);
+        part->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
+        layout->AddObject(part);
+    }
+    auto* reflection = Decorate<TvxReflectionEffect>(layout);
+    reflection->SetOffset(-20);
+    reflection->SetLength(1);
+    EXPECT_EQ(Paint(20, 6), 0xFF0000FFu);
+    reflection->SetAfterPaint(true);
+    std::uint32_t tinted = Paint(20, 6);
+    EXPECT_EQ(Alpha(tinted), 0xFFu);
+    EXPECT_GT((tinted >> 8) & 0xFF, 0x20u);
+
+    auto* box = Box(40, 20, 10, 10);
+    auto* shadow = Decorate<TvxShadowEffect>(box);
+    // In place of the object: a glow alone, empty where the object was.
+    auto* glow = Decorate<TvxGlowEffect>(box);
+    shadow->SetEnabled(false);
+    glow->SetDisablePaint(true);
+    EXPECT_EQ(Paint(45, 25), 0u);
+    EXPECT_GT(Alpha(At(38, 25)), 0u);
+    // Every repaint of such an object renders the effect again.
+    scene->DrawAll();
+    EXPECT_FALSE(box->EffectsStale());
+    box->Repaint();
+    EXPECT_TRUE(box->EffectsStale());
+}
+
 TEST_F(EffectsTest, FocusTriggerSwitchesTheGlow)
 {
     auto* box = Box(20, 20, 10, 10);
