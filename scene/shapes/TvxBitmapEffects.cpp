@@ -41,14 +41,6 @@ double Radians(float degrees)
     return double(degrees) * double(kDegree);
 }
 
-// Stores the value, pulls it into range and tells whether it changed.
-bool SetClamped(float& field, float value, float low, float high)
-{
-    float old = field;
-    field = std::clamp(value, low, high);
-    return field != old;
-}
-
 int BlurRadiusOf(float softness)
 {
     return static_cast<int>(double(softness) * 10 + 5);
@@ -73,38 +65,27 @@ TvxShadowEffect::TvxShadowEffect(TvxComponent* owner)
 
 void TvxShadowEffect::SetDistance(float value)
 {
-    if (value == m_distance)
-        return;
-    m_distance = value;
-    UpdateParentEffects();
+    UpdateField(m_distance, value);
 }
 
 void TvxShadowEffect::SetSoftness(float value)
 {
-    if (SetClamped(m_softness, value, 0, 3))
-        UpdateParentEffects();
+    UpdateField(m_softness, std::clamp(value, 0.0f, 3.0f));
 }
 
 void TvxShadowEffect::SetShadowColor(TvxColor value)
 {
-    if (value == m_shadowColor)
-        return;
-    m_shadowColor = value;
-    UpdateParentEffects();
+    UpdateField(m_shadowColor, value);
 }
 
 void TvxShadowEffect::SetOpacity(float value)
 {
-    if (SetClamped(m_opacity, value, 0, 1))
-        UpdateParentEffects();
+    UpdateField(m_opacity, std::clamp(value, 0.0f, 1.0f));
 }
 
 void TvxShadowEffect::SetDirection(float value)
 {
-    if (value == m_direction)
-        return;
-    m_direction = value;
-    UpdateParentEffects();
+    UpdateField(m_direction, value);
 }
 
 int TvxShadowEffect::Padding() const
@@ -158,22 +139,17 @@ TvxGlowEffect::TvxGlowEffect(TvxComponent* owner)
 
 void TvxGlowEffect::SetSoftness(float value)
 {
-    if (SetClamped(m_softness, value, 0, 9))
-        UpdateParentEffects();
+    UpdateField(m_softness, std::clamp(value, 0.0f, 9.0f));
 }
 
 void TvxGlowEffect::SetGlowColor(TvxColor value)
 {
-    if (value == m_glowColor)
-        return;
-    m_glowColor = value;
-    UpdateParentEffects();
+    UpdateField(m_glowColor, value);
 }
 
 void TvxGlowEffect::SetOpacity(float value)
 {
-    if (SetClamped(m_opacity, value, 0, 1))
-        UpdateParentEffects();
+    UpdateField(m_opacity, std::clamp(value, 0.0f, 1.0f));
 }
 
 int TvxGlowEffect::Padding() const
@@ -215,24 +191,17 @@ TvxReflectionEffect::TvxReflectionEffect(TvxComponent* owner)
 
 void TvxReflectionEffect::SetOffset(int value)
 {
-    if (value == m_offset)
-        return;
-    m_offset = value;
-    UpdateParentEffects();
+    UpdateField(m_offset, value);
 }
 
 void TvxReflectionEffect::SetOpacity(float value)
 {
-    if (value == m_opacity)
-        return;
-    m_opacity = value;
-    UpdateParentEffects();
+    UpdateField(m_opacity, value);
 }
 
 void TvxReflectionEffect::SetLength(float value)
 {
-    if (SetClamped(m_length, value, 0.1f, 1))
-        UpdateParentEffects();
+    UpdateField(m_length, std::clamp(value, 0.1f, 1.0f));
 }
 
 TvxRect TvxReflectionEffect::GetRect(const TvxRect& rect) const

@@ -38,7 +38,7 @@ TvxVisualObject* TvxEffect::DecoratedObject() const
     return Parent() ? Parent()->Visual() : nullptr;
 }
 
-void TvxEffect::UpdateParentEffects()
+void TvxEffect::Changed()
 {
     if (HasState(ComponentState::Loading))
         return;
@@ -54,32 +54,23 @@ void TvxEffect::UpdateParentEffects()
 
 void TvxEffect::SetEnabled(bool value)
 {
-    if (value == m_enabled)
-        return;
-    m_enabled = value;
-    UpdateParentEffects();
+    UpdateField(m_enabled, value);
 }
 
 void TvxEffect::SetDisablePaint(bool value)
 {
-    if (value == m_disablePaint)
-        return;
-    m_disablePaint = value;
-    UpdateParentEffects();
+    UpdateField(m_disablePaint, value);
 }
 
 void TvxEffect::SetAfterPaint(bool value)
 {
-    if (value == m_afterPaint)
-        return;
-    m_afterPaint = value;
-    UpdateParentEffects();
+    UpdateField(m_afterPaint, value);
 }
 
 void TvxEffect::Loaded()
 {
     TvxObject::Loaded();
-    UpdateParentEffects();
+    Changed();
 }
 
 void TvxEffect::ApplyTrigger(TvxObject* instance, std::string_view trigger)

@@ -45,9 +45,10 @@ public:
     void Loaded() override;
 
 protected:
-    // After any change of a value: the decorated object's cache is stale and the object
-    // is repainted with the effect's area, even when the effect was just switched off.
-    void UpdateParentEffects();
+    // After any change of a value (setters go through UpdateField): the decorated
+    // object's cache is stale and the object is repainted with the effect's area, even
+    // when the effect was just switched off.
+    void Changed() override;
 
 private:
     TvxVisualObject* DecoratedObject() const;
