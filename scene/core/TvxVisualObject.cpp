@@ -1014,6 +1014,16 @@ TvxRect TvxVisualObject::EffectRect()
     return r;
 }
 
+const TvxBitmap* TvxVisualObject::EffectBitmap(TvxObject* effect) const
+{
+    const IEffectRole* role = effect ? effect->AsEffect() : nullptr;
+    for (const EffectImage& image : m_effectImages) {
+        if (role && image.effect == role)
+            return image.bitmap.get();
+    }
+    return nullptr;
+}
+
 void TvxVisualObject::ApplyEffects(TvxCanvas& canvas)
 {
     if (ChildrenCount() == 0 || !Scene() || !HasEffects())
@@ -1025,6 +1035,8 @@ void TvxVisualObject::ApplyEffects(TvxCanvas& canvas)
     // An object already being rendered elsewhere cannot render itself again: it shows
     // its cache.
     if (m_updateEffects && !m_inPaintTo) {
+        std::vector<EffectImage> old = std::move(m_effectImages);
+        m_effectImages.clear();
         const TvxPoint s = AbsoluteScale();
         for (int i = 0; i < ChildrenCount(); ++i) {
             IEffectRole* effect = Child(i)->AsEffect();
@@ -1035,11 +1047,11 @@ void TvxVisualObject::ApplyEffects(TvxCanvas& canvas)
             const int w = static_cast<int>(er.Width()), h = static_cast<int>(er.Height());
             if (w <= 0 || h <= 0)
                 continue;
-            if (!m_effectBitmap)
-                m_effectBitmap = std::make_unique<TvxBitmap>(w, h);
-            else
-                m_effectBitmap->SetSize(w, h);
-            TvxCanvas& target = m_effectBitmap->Canvas();
+            // Reuse the effect's previous bitmap, resized only when its size changed.
+            auto reused = std::find_if(old.begin(), old.end(), [&](const EffectImage& image) { return image.effect == effect && image.bitmap; });
+            std::unique_ptr<TvxBitmap> bitmap = reused != old.end() ? std::move(reused->bitmap) : std::make_unique<TvxBitmap>(w, h);
+            bitmap->SetSize(w, h);
+            TvxCanvas& target = bitmap->Canvas();
             int targetState = target.SaveCanvas();
             target.BeginScene();
             target.Clear(0);
@@ -1048,19 +1060,26 @@ void TvxVisualObject::ApplyEffects(TvxCanvas& canvas)
             PaintTo(&target, { off.X * s.X, off.Y * s.Y, (off.X + m_width) * s.X, (off.Y + m_height) * s.Y });
             target.EndScene();
             target.RestoreCanvas(targetState);
-            effect->ProcessEffect(target, *m_effectBitmap, s.X);
+            effect->ProcessEffect(target, *bitmap, s.X);
             er = { er.Left / s.X, er.Top / s.Y, er.Right / s.X, er.Bottom / s.Y };
             canvas.SetMatrix(AbsoluteMatrix());
-            canvas.DrawBitmap(*m_effectBitmap, { 0, 0, float(w), float(h) }, er, opacity, highSpeed);
+            canvas.DrawBitmap(*bitmap, { 0, 0, float(w), float(h) }, er, opacity, highSpeed);
+            m_effectImages.push_back({ effect, std::move(bitmap) });
         }
         m_updateEffects = false;
-    } else if (m_effectBitmap) {
+    } else {
         canvas.SetMatrix(AbsoluteMatrix());
-        const TvxRect source { 0, 0, float(m_effectBitmap->Width()), float(m_effectBitmap->Height()) };
         for (TvxObject* child : Children()) {
             IEffectRole* effect = child->AsEffect();
-            if (effect && effect->EffectEnabled())
-                canvas.DrawBitmap(*m_effectBitmap, source, effect->GetRect(local), opacity, highSpeed);
+            if (!effect || !effect->EffectEnabled())
+                continue;
+            for (const EffectImage& image : m_effectImages) {
+                if (image.effect != effect)
+                    continue;
+                const TvxRect source { 0, 0, float(image.bitmap->Width()), float(image.bitmap->Height()) };
+                canvas.DrawBitmap(*image.bitmap, source, effect->GetRect(local), opacity, highSpeed);
+                break;
+            }
         }
     }
     canvas.RestoreCanvas(state);

@@ -157,8 +157,8 @@ public:
     void RecalcHasEffects();
     void EffectChanged();
     bool EffectsStale() const { return m_updateEffects; }
-    // The cached effect image; none before the first effect was rendered.
-    const TvxBitmap* EffectBitmap() const { return m_effectBitmap.get(); }
+    // The cached image of an effect child; none before it was first rendered.
+    const TvxBitmap* EffectBitmap(TvxObject* effect) const;
     // The temporary canvas when set, otherwise the scene's.
     TvxCanvas* Canvas() const;
     TvxVisualObject* VisualParent() const;
@@ -330,7 +330,13 @@ private:
     bool m_recalcUpdateRect { true };
     bool m_hasEffects { false };
     bool m_updateEffects { false };
-    std::unique_ptr<TvxBitmap> m_effectBitmap;
+    // One image per effect child, so different effects on one object redraw from the
+    // cache as they were rendered. The keys are only compared, never followed.
+    struct EffectImage {
+        const IEffectRole* effect;
+        std::unique_ptr<TvxBitmap> bitmap;
+    };
+    std::vector<EffectImage> m_effectImages;
     TvxCanvas* m_tempCanvas { nullptr };
     bool m_pressed { false };
     bool m_doubleClick { false };

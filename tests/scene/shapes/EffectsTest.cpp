@@ -217,14 +217,14 @@ TEST_F(EffectsTest, ShadowFallsDownRightSoftlyAndIsCutUnderTheObject)
     // box covers (local (5, 5) lies at (5 + 6 − 2.1, …)) are empty, those beside it not.
     shadow->SetSoftness(kJustAbove03);
     scene->DrawAll();
-    const TvxBitmap* image = box->EffectBitmap();
+    const TvxBitmap* image = box->EffectBitmap(shadow);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->Pixel(9, 9), 0u);
     EXPECT_GT(Alpha(image->Pixel(15, 15)), 0u);
     // A half-covering box keeps part of the shadow under it.
     box->Fill().SetSolidColor(0x80FF0000);
     scene->DrawAll();
-    std::uint32_t under = Alpha(box->EffectBitmap()->Pixel(9, 9));
+    std::uint32_t under = Alpha(box->EffectBitmap(shadow)->Pixel(9, 9));
     EXPECT_GT(under, 0u);
     EXPECT_LT(under, 76u); // 153 × 128 / 255, before blur and cut
 }
@@ -322,7 +322,7 @@ TEST_F(EffectsTest, EffectImageIsCachedUntilSomethingChanges)
     EXPECT_TRUE(layout->EffectsStale());
     scene->DrawAll();
     EXPECT_FALSE(layout->EffectsStale());
-    const TvxBitmap* cached = layout->EffectBitmap();
+    const TvxBitmap* cached = layout->EffectBitmap(shadow);
     ASSERT_NE(cached, nullptr);
     EXPECT_EQ(cached->Width(), 32);
     std::uint32_t shaded = At(22, 28);
@@ -338,7 +338,7 @@ TEST_F(EffectsTest, EffectImageIsCachedUntilSomethingChanges)
     layout->SetWidth(30);
     EXPECT_TRUE(layout->EffectsStale());
     scene->DrawAll();
-    EXPECT_EQ(layout->EffectBitmap(), cached); // the one bitmap, resized
+    EXPECT_EQ(layout->EffectBitmap(shadow), cached); // the same bitmap, resized
     EXPECT_EQ(cached->Width(), 42);
     shadow->SetOpacity(1);
     EXPECT_TRUE(layout->EffectsStale());
@@ -352,7 +352,7 @@ TEST_F(EffectsTest, DisabledEffectsAreNeitherRenderedNorDrawnAndTwinsDrawTwice)
     auto* first = Decorate<TvxShadowEffect>(box);
     first->SetEnabled(false);
     EXPECT_EQ(Paint(31, 31), 0u);
-    EXPECT_EQ(box->EffectBitmap(), nullptr);
+    EXPECT_EQ(box->EffectBitmap(first), nullptr);
 
     first->SetEnabled(true);
     std::uint32_t once = Paint(31, 31);
@@ -363,6 +363,24 @@ TEST_F(EffectsTest, DisabledEffectsAreNeitherRenderedNorDrawnAndTwinsDrawTwice)
     box->Repaint();
     scene->Draw();
     EXPECT_EQ(At(31, 31), twice);
+}
+
+TEST_F(EffectsTest, DifferentEffectsOnOneObjectRedrawFromTheirOwnImages)
+{
+    auto* box = Box(20, 20, 10, 10);
+    auto* shadow = Decorate<TvxShadowEffect>(box);
+    auto* glow = Decorate<TvxGlowEffect>(box);
+    scene->DrawAll();
+    EXPECT_FALSE(box->EffectsStale());
+    std::vector<std::uint32_t> rendered;
+    for (int x = 5; x < 45; ++x)
+        rendered.push_back(At(x, 33));
+    EXPECT_NE(box->EffectBitmap(shadow), box->EffectBitmap(glow));
+    box->Repaint();
+    EXPECT_TRUE(scene->Draw());
+    EXPECT_FALSE(box->EffectsStale());
+    for (int x = 5; x < 45; ++x)
+        EXPECT_EQ(At(x, 33), rendered[std::size_t(x - 5)]) << x;
 }
 
 TEST_F(EffectsTest, EffectsCanGoOverOrReplaceTheObject)
