@@ -149,7 +149,7 @@ std::vector<std::uint32_t> NaiveBlur(const std::vector<std::uint32_t>& in, int w
 TEST(StackBlurTest, MatchesTheTriangularKernelExactly)
 {
     std::mt19937 random(7);
-    for (auto [w, h, r] : { std::tuple { 9, 5, 1 }, { 13, 11, 8 }, { 3, 20, 7 }, { 1, 1, 4 } }) {
+    for (auto [w, h, r] : { std::tuple { 9, 5, 1 }, { 13, 11, 8 }, { 3, 20, 7 }, { 1, 1, 4 }, { 5, 3, 40 }, { 30, 2, 95 } }) {
         std::vector<std::uint32_t> pixels(std::size_t(w * h));
         for (auto& p : pixels)
             p = random();
