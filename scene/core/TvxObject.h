@@ -4,6 +4,7 @@
 // (later children are drawn on top) and are freed by it, before the components its
 // owner role frees. See TvxComponent for names and owners.
 
+#include "scene/core/Geometry.h"
 #include "scene/core/TvxComponent.h"
 #include "scene/core/TvxVariant.h"
 
@@ -18,6 +19,8 @@
 namespace nimbrell {
 
 class ISceneHost;
+class TvxBitmap;
+class TvxCanvas;
 class TvxVisualObject;
 
 // What an animation (scene/anim) offers the walks of TvxObject.
@@ -34,10 +37,23 @@ protected:
     ~IAnimationRole() = default;
 };
 
-// What an effect (scene/shapes) offers the trigger walk.
+// What an effect (scene/shapes) offers the trigger walk and the visual object it
+// decorates. Rectangles are in the decorated object's local units; the effect bitmap
+// holds the object rendered at its absolute scale.
 class IEffectRole {
 public:
     virtual void ApplyTrigger(TvxObject* instance, std::string_view trigger) = 0;
+    virtual bool EffectEnabled() const = 0;
+    // The decorated object itself is not painted, only the effect.
+    virtual bool EffectDisablesPaint() const = 0;
+    // The effect goes over the object instead of under it.
+    virtual bool EffectAfterPaint() const = 0;
+    // The area the effect covers for the object's rectangle.
+    virtual TvxRect GetRect(const TvxRect& rect) const = 0;
+    // Where the object is placed inside the effect bitmap.
+    virtual TvxPoint GetOffset() const = 0;
+    // Turns the rendered object into the effect image, in place.
+    virtual void ProcessEffect(TvxCanvas& canvas, TvxBitmap& bitmap, float scale) = 0;
 
 protected:
     ~IEffectRole() = default;

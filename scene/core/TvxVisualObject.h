@@ -18,12 +18,14 @@
 #include "scene/core/TvxPosition.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace nimbrell {
 
+class TvxBitmap;
 class TvxCanvas;
 
 enum class TvxAlign {
@@ -148,7 +150,15 @@ public:
     virtual void SetBoundsRect(const TvxRect& rect);
     virtual TvxRect ParentedRect() const;
     virtual TvxRect ClipRect() const { return { 0, 0, m_width, m_height }; }
-    virtual TvxRect EffectRect() { return LocalRect(); }
+    // The local rectangle and the areas of the enabled effects.
+    virtual TvxRect EffectRect();
+    // Effects call these when a value of theirs changes. EffectChanged marks the cache
+    // stale and repaints the object with the effect's area.
+    void RecalcHasEffects();
+    void EffectChanged();
+    bool EffectsStale() const { return m_updateEffects; }
+    // The cached image of an effect child; none before it was first rendered.
+    const TvxBitmap* EffectBitmap(TvxObject* effect) const;
     // The temporary canvas when set, otherwise the scene's.
     TvxCanvas* Canvas() const;
     TvxVisualObject* VisualParent() const;
@@ -236,17 +246,18 @@ protected:
     void RealignParent();
     virtual void MarginsChanged();
     virtual void PaddingChanged();
-    // Effects (scene/shapes) decorate an object through these hooks; without effects
-    // they do nothing.
-    virtual bool HasEffects() const { return false; }
-    // Effect caches of this object and its ancestors are stale.
-    virtual void UpdateEffects() { }
-    // Draws the object's effects with the canvas set up for the object.
-    virtual void ApplyEffects(TvxCanvas&) { }
+    // Effects (scene/shapes) are children with an effect role; these hooks find them
+    // among the children. At least one child is an enabled effect.
+    virtual bool HasEffects() const { return m_hasEffects; }
+    // Effect caches of this object and its visual ancestors with effects are stale.
+    virtual void UpdateEffects();
+    // Draws the object's effects with the canvas set up for the object: re-renders the
+    // cached effect image when stale, otherwise draws the cache.
+    virtual void ApplyEffects(TvxCanvas& canvas);
     // The effects go over the object instead of under it.
-    virtual bool EffectsDrawAfter() const { return false; }
+    virtual bool EffectsDrawAfter() const;
     // An effect is drawn in place of the object, its children included.
-    virtual bool EffectReplacesObject() const { return false; }
+    virtual bool EffectReplacesObject() const;
     bool IsLoading() const { return HasState(ComponentState::Loading); }
     bool AlignDisabled() const { return m_disableAlign; }
     void SetAlignDisabled(bool value) { m_disableAlign = value; }
@@ -317,6 +328,15 @@ private:
     std::optional<TvxMatrix> m_paintToBase;
     TvxRect m_updateRect;
     bool m_recalcUpdateRect { true };
+    bool m_hasEffects { false };
+    bool m_updateEffects { false };
+    // One image per effect child, so different effects on one object redraw from the
+    // cache as they were rendered. The keys are only compared, never followed.
+    struct EffectImage {
+        const IEffectRole* effect;
+        std::unique_ptr<TvxBitmap> bitmap;
+    };
+    std::vector<EffectImage> m_effectImages;
     TvxCanvas* m_tempCanvas { nullptr };
     bool m_pressed { false };
     bool m_doubleClick { false };

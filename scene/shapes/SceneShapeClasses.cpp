@@ -2,8 +2,10 @@
 
 #include "scene/core/ObjectStream.h"
 #include "scene/render/SceneRenderClasses.h"
+#include "scene/shapes/TvxBitmapEffects.h"
 #include "scene/shapes/TvxEllipse.h"
 #include "scene/shapes/TvxImage.h"
+#include "scene/shapes/TvxImageList.h"
 #include "scene/shapes/TvxLayout.h"
 #include "scene/shapes/TvxLine.h"
 #include "scene/shapes/TvxPath.h"
@@ -25,6 +27,10 @@ void RegisterSceneShapeClasses()
     RegisterClass<TvxScrollArrowRight>();
     RegisterClass<TvxText>();
     RegisterClass<TvxImage>();
+    RegisterClass<TvxShadowEffect>();
+    RegisterClass<TvxGlowEffect>();
+    RegisterClass<TvxReflectionEffect>();
+    RegisterClass<TvxImageList>();
 }
 
 }

@@ -1,0 +1,114 @@
+#include "scene/shapes/TvxImageList.h"
+
+#include "scene/core/PropertyTable.h"
+#include "scene/core/TvxFiler.h"
+#include "scene/render/TvxBitmap.h"
+
+#include <stdexcept>
+
+namespace nimbrell {
+
+NIMBRELL_DEFINE_CLASS(TvxImageList, TvxComponent)
+{
+    c.Integer("Height", &TvxImageList::Height, &TvxImageList::SetHeight).Default(32);
+    c.Integer("Width", &TvxImageList::Width, &TvxImageList::SetWidth).Default(32);
+}
+
+namespace {
+
+void WriteInt32(std::vector<std::uint8_t>& out, std::int32_t value)
+{
+    auto bits = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
+}
+
+std::int32_t ReadInt32(std::span<const std::uint8_t> bytes, std::size_t& at)
+{
+    if (bytes.size() - at < 4)
+        throw std::runtime_error("Image list data ends early");
+    std::uint32_t bits = 0;
+    for (int i = 0; i < 4; ++i)
+        bits |= std::uint32_t(bytes[at + std::size_t(i)]) << (8 * i);
+    at += 4;
+    return static_cast<std::int32_t>(bits);
+}
+
+}
+
+TvxImageList::TvxImageList(TvxComponent* owner)
+    : TvxComponent(owner)
+{
+}
+
+TvxImageList::~TvxImageList() = default;
+
+TvxBitmap* TvxImageList::GetImage(int index) const
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    return m_images[static_cast<std::size_t>(index)].get();
+}
+
+int TvxImageList::Add(const TvxBitmap& picture)
+{
+    auto copy = std::make_unique<TvxBitmap>();
+    copy->Assign(picture);
+    m_images.push_back(std::move(copy));
+    return Count() - 1;
+}
+
+bool TvxImageList::CopyImage(int index, TvxBitmap& target) const
+{
+    TvxBitmap* picture = GetImage(index);
+    if (!picture)
+        return false;
+    target.Assign(*picture);
+    return true;
+}
+
+void TvxImageList::Clear()
+{
+    m_images.clear();
+}
+
+void TvxImageList::ReadImages(std::span<const std::uint8_t> bytes)
+{
+    std::size_t at = 0;
+    std::int32_t count = ReadInt32(bytes, at);
+    if (count < 0)
+        throw std::runtime_error("Image list data is invalid");
+    for (std::int32_t i = 0; i < count; ++i) {
+        std::int32_t length = ReadInt32(bytes, at);
+        if (length < 0 || bytes.size() - at < std::size_t(length))
+            throw std::runtime_error("Image list data ends early");
+        auto picture = std::make_unique<TvxBitmap>();
+        picture->LoadFromStream(bytes.subspan(at, std::size_t(length)));
+        at += std::size_t(length);
+        m_images.push_back(std::move(picture));
+    }
+}
+
+void TvxImageList::WriteImages(std::vector<std::uint8_t>& out) const
+{
+    WriteInt32(out, static_cast<std::int32_t>(m_images.size()));
+    std::vector<std::uint8_t> encoded;
+    for (const auto& picture : m_images) {
+        encoded.clear();
+        picture->SaveToStream(encoded);
+        WriteInt32(out, static_cast<std::int32_t>(encoded.size()));
+        out.insert(out.end(), encoded.begin(), encoded.end());
+    }
+}
+
+void TvxImageList::DefineProperties(TvxFiler& filer)
+{
+    TvxComponent::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Bitmap", [](std::span<const std::uint8_t>) { }, [](std::vector<std::uint8_t>&) { }, true);
+    filer.DefineBinaryProperty(
+        "Images", [this](std::span<const std::uint8_t> bytes) { ReadImages(bytes); },
+        [this](std::vector<std::uint8_t>& out) { WriteImages(out); }, !m_images.empty());
+}
+
+}

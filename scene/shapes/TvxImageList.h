@@ -1,0 +1,56 @@
+#pragma once
+
+// A stored, indexed list of pictures. Streams carry them in the binary property Images:
+// a 32-bit little-endian count, then for each picture its 32-bit length and the encoded
+// image exactly as TvxBitmap::SaveToStream writes it (PNG when any pixel is translucent,
+// otherwise JPEG at quality 100). The binary property Bitmap, the image store of a
+// classic image list, is written empty and ignored on reading. Width and Height are
+// stored but play no part at run time.
+
+#include "scene/core/TvxComponent.h"
+
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace nimbrell {
+
+class TvxBitmap;
+
+class TvxImageList : public TvxComponent {
+    NIMBRELL_CLASS(TvxImageList)
+public:
+    explicit TvxImageList(TvxComponent* owner);
+    ~TvxImageList() override;
+
+    int Width() const { return m_width; }
+    void SetWidth(int value) { m_width = value; }
+    int Height() const { return m_height; }
+    void SetHeight(int value) { m_height = value; }
+
+    int Count() const { return static_cast<int>(m_images.size()); }
+    // The picture at index (from 0), owned by the list; none outside 0 … Count − 1.
+    // Callers copy it (TvxBitmap::Assign) rather than keep the reference.
+    TvxBitmap* GetImage(int index) const;
+    // Appends a copy of the picture; returns its index.
+    int Add(const TvxBitmap& picture);
+    // Copies the picture at index into target; false (target unchanged) outside the list.
+    bool CopyImage(int index, TvxBitmap& target) const;
+    void Clear();
+
+    // The Images block. Reading appends to the pictures already held; a block that ends
+    // early or carries a negative length or count throws std::runtime_error and keeps
+    // the pictures read before the fault. Bytes that do not decode give an empty picture,
+    // so indexes stay those of the stored list.
+    void ReadImages(std::span<const std::uint8_t> bytes);
+    void WriteImages(std::vector<std::uint8_t>& out) const;
+
+    void DefineProperties(TvxFiler& filer) override;
+
+private:
+    int m_width { 32 };
+    int m_height { 32 };
+    std::vector<std::unique_ptr<TvxBitmap>> m_images;
+};
+
+}
