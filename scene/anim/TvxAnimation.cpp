@@ -1,7 +1,7 @@
 #include "scene/anim/TvxAnimation.h"
 
 #include "platform/Application.h"
-#include "scene/anim/TriggerConditions.h"
+#include "scene/core/TriggerConditions.h"
 #include "scene/anim/TvxAniThread.h"
 #include "scene/core/ISceneHost.h"
 #include "scene/core/TvxObjectReference.h"

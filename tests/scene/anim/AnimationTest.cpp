@@ -2,7 +2,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "scene/anim/SceneAnimClasses.h"
-#include "scene/anim/TriggerConditions.h"
+#include "scene/core/TriggerConditions.h"
 #include "scene/anim/TvxAniThread.h"
 #include "scene/anim/TvxColorAnimation.h"
 #include "scene/anim/TvxFloatAnimation.h"
