@@ -37,14 +37,14 @@ int main(int argc, char** argv)
     }
     std::vector<Entry> entries;
     for (int i = 2; i < argc; ++i) {
-        std::string spec = argv[i];
-        auto first = spec.find('|');
-        auto second = first == std::string::npos ? first : spec.find('|', first + 1);
+        std::string argument = argv[i];
+        auto first = argument.find('|');
+        auto second = first == std::string::npos ? first : argument.find('|', first + 1);
         if (second == std::string::npos) {
-            std::cerr << "nimbrell-embed: bad entry " << spec << "\n";
+            std::cerr << "nimbrell-embed: bad entry " << argument << "\n";
             return 2;
         }
-        Entry entry { spec.substr(0, first), spec.substr(first + 1, second - first - 1), spec.substr(second + 1) };
+        Entry entry { argument.substr(0, first), argument.substr(first + 1, second - first - 1), argument.substr(second + 1) };
         std::error_code error;
         entry.file = std::filesystem::absolute(entry.file, error).string();
         if (!std::filesystem::is_regular_file(entry.file)) {
