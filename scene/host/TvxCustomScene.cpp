@@ -128,13 +128,12 @@ void TvxCustomScene::AddObject(TvxObject* object)
 
 void TvxCustomScene::RemoveObject(TvxObject* object)
 {
-    auto it = std::find(m_roots.begin(), m_roots.end(), object);
-    if (it == m_roots.end())
+    if (std::find(m_roots.begin(), m_roots.end(), object) == m_roots.end())
         return;
     AddUpdateRect({ 0, 0, float(Width()), float(Height()) });
     object->SetScene(nullptr);
+    // Drops the scene's references into the object and the object from the roots.
     Notification(*object, ComponentOperation::Remove);
-    m_roots.erase(std::find(m_roots.begin(), m_roots.end(), object));
 }
 
 void TvxCustomScene::Notification(TvxComponent& component, ComponentOperation operation)

@@ -253,3 +253,17 @@ TEST(TvxBackground, StreamsAsTheClassicExample)
     expected.push_back(0);
     EXPECT_EQ(bytes, expected);
 }
+
+TEST_F(SceneHostTest, RemovingARootLeavesTheOthersAndTheCallerOwnsIt)
+{
+    auto* second = new TvxBackground(nullptr);
+    auto* third = new TvxBackground(nullptr);
+    scene.AddObject(second);
+    scene.AddObject(third);
+    scene.RemoveObject(second);
+    EXPECT_EQ(scene.Roots(), (std::vector<TvxObject*> { root, third }));
+    scene.RemoveObject(second);
+    EXPECT_EQ(scene.Roots().size(), 2u) << "removing what is not a root does nothing";
+    second->Free();
+    EXPECT_EQ(scene.Root(), root);
+}
