@@ -291,9 +291,7 @@ bool TvxImageCodec::SaveToStream(std::vector<std::uint8_t>& out, const TvxBitmap
 {
     if (bitmap.IsEmpty())
         return false;
-    std::string name(format);
-    for (char& ch : name)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    std::string name = platform::AsciiLower(format);
     const std::uint32_t* pixels = bitmap.ConstBits();
     if (name == "jpeg" || name == "jpg")
         return EncodeJpeg(pixels, bitmap.Width(), bitmap.Height(), QualityParameter(parameters), out);
