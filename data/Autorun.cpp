@@ -1,6 +1,7 @@
 #include "data/Autorun.h"
 
 #include "data/FileWriting.h"
+#include "data/UserFolders.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,8 +16,7 @@ std::string configHome()
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && *config)
         return config;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config";
+    return HomeDirectory() + "/.config";
 }
 
 // The Exec key splits its value at blanks, so a path with any reserved
