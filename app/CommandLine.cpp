@@ -116,6 +116,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
     return line;
 }
 
+std::vector<KnownOption> KnownOptions()
+{
+    std::vector<KnownOption> known;
+    for (const auto& option : Options)
+        known.push_back({ option.name, option.environment });
+    return known;
+}
+
 std::string UsageText()
 {
     return "usage: nimbrell [OPTION]...   ('nimbrell --help' lists the options)\n";

@@ -7,6 +7,7 @@
 #include "app/ServiceHosts.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace nimbrell {
@@ -20,6 +21,13 @@ struct CommandLine {
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// Each option the parser knows, with its environment variable (empty: none).
+struct KnownOption {
+    std::string_view name;
+    std::string_view environment;
+};
+std::vector<KnownOption> KnownOptions();
 
 // One line for standard error after a command-line error.
 std::string UsageText();
