@@ -98,7 +98,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         }
         if (equals != std::string_view::npos) {
             storeValue(line, *option, option->name, std::string(argument.substr(equals + 1)));
-        } else if (i + 1 < argc) {
+        } else if (i + 1 < argc && !std::string_view(argv[i + 1]).starts_with("--")) {
             storeValue(line, *option, option->name, argv[++i]);
         } else {
             line.errors.push_back("missing value for " + std::string(option->name));

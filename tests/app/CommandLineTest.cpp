@@ -73,6 +73,8 @@ TEST(CommandLine, UnknownOptionsAndMissingEmptyOrMalformedValuesAreErrors)
         { { "city" }, {}, { "unknown option city" } },
         { { "--demo-mode" }, {}, { "unknown option --demo-mode" } },
         { { "--weather-host" }, {}, { "missing value for --weather-host" } },
+        // The next option is not taken for a value.
+        { { "--weather-host", "--demo" }, {}, { "missing value for --weather-host" } },
         { { "--weather-host=" }, {}, { "empty value for --weather-host" } },
         { { "--update-host", "" }, {}, { "empty value for --update-host" } },
         { { "--demo=yes" }, {}, { "--demo takes no value" } },
