@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 #include <chrono>
-#include <map>
-#include <optional>
 #include <csignal>
 #include <poll.h>
 #include <sys/wait.h>
@@ -23,7 +21,7 @@ namespace {
 class Program {
 public:
     // `environment` then sets (or, with an empty optional, removes) more variables.
-    explicit Program(const std::string& temp, const std::map<std::string, std::optional<std::string>>& environment = {})
+    explicit Program(const std::string& temp, const nimbrell::testing::EnvironmentChanges& environment = {})
     {
         int pipeFds[2];
         if (pipe(pipeFds) != 0)
@@ -37,12 +35,7 @@ public:
             unsetenv("DISPLAY");
             setenv("NIMBRELL_WEATHER_HOST", "127.0.0.1:1", 1);
             setenv("NIMBRELL_UPDATE_HOST", "127.0.0.1:1", 1);
-            for (const auto& [name, value] : environment) {
-                if (value)
-                    setenv(name.c_str(), value->c_str(), 1);
-                else
-                    unsetenv(name.c_str());
-            }
+            nimbrell::testing::ApplyEnvironment(environment);
             execl(NIMBRELL_BINARY, NIMBRELL_BINARY, static_cast<char*>(nullptr));
             _exit(127);
         }

@@ -21,10 +21,24 @@ struct ChildResult {
     std::string err;
 };
 
-// `environment` changes the inherited environment: a value sets a variable, an
-// empty optional removes it. Standard input is /dev/null.
-inline ChildResult RunChild(const std::vector<std::string>& command,
-    const std::map<std::string, std::optional<std::string>>& environment = {})
+// Changes to an inherited environment: a value sets a variable, an empty
+// optional removes it.
+using EnvironmentChanges = std::map<std::string, std::optional<std::string>>;
+
+// For a forked child before it runs the program.
+inline void ApplyEnvironment(const EnvironmentChanges& changes)
+{
+    for (const auto& [name, value] : changes) {
+        if (value)
+            setenv(name.c_str(), value->c_str(), 1);
+        else
+            unsetenv(name.c_str());
+    }
+}
+
+// Runs `command` (looked up in PATH) with the environment changed, and waits
+// for it to end.
+inline ChildResult RunChild(const std::vector<std::string>& command, const EnvironmentChanges& environment = {})
 {
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
@@ -37,12 +51,7 @@ inline ChildResult RunChild(const std::vector<std::string>& command,
         dup2(errPipe[1], STDERR_FILENO);
         for (int fd : { outPipe[0], outPipe[1], errPipe[0], errPipe[1] })
             close(fd);
-        for (const auto& [name, value] : environment) {
-            if (value)
-                setenv(name.c_str(), value->c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
+        ApplyEnvironment(environment);
         std::vector<char*> argv;
         for (const auto& part : command)
             argv.push_back(const_cast<char*>(part.c_str()));
