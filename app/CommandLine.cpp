@@ -26,18 +26,34 @@ struct Option {
     void (*store)(CommandLine& line, std::string value);
 };
 
+bool isControlOrBlank(unsigned char c)
+{
+    return c <= 0x20 || c >= 0x7F;
+}
+
 std::string hostAndPort(std::string_view value)
 {
-    bool plain = value.back() != ':' && value.find_first_of("/?#@") == std::string_view::npos;
-    for (char c : value)
-        plain = plain && static_cast<unsigned char>(c) > 0x20 && static_cast<unsigned char>(c) < 0x7F;
+    const std::string problem = "is not HOST[:PORT] (a port from 1 to 65535)";
+    if (value.ends_with(':') || value.find_first_of("/?#@") != std::string_view::npos
+        || std::any_of(value.begin(), value.end(), isControlOrBlank))
+        return problem;
     try {
-        if (plain)
-            ResolveTarget({}, "http://" + std::string(value) + "/");
+        ResolveTarget({}, "http://" + std::string(value) + "/");
     } catch (const std::exception&) {
-        plain = false;
+        return problem;
     }
-    return plain ? std::string() : "is not HOST[:PORT] (a port from 1 to 65535)";
+    return {};
+}
+
+// A value as an error message shows it: quoted, control characters as "?",
+// and cut short, so that a pasted page cannot flood or drive the terminal.
+std::string quoted(std::string_view value)
+{
+    constexpr std::size_t shown = 80;
+    std::string text = "\"";
+    for (unsigned char c : value.substr(0, shown))
+        text += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+    return text + (value.size() > shown ? "...\"" : "\"");
 }
 
 // One entry per option; HelpText() and the manual page describe each of them.
@@ -68,7 +84,7 @@ void storeValue(CommandLine& line, const Option& option, std::string_view source
         return;
     }
     if (auto problem = option.check(value); !problem.empty()) {
-        line.errors.push_back(std::string(source) + ": \"" + value + "\" " + problem);
+        line.errors.push_back(std::string(source) + ": " + quoted(value) + " " + problem);
         return;
     }
     option.store(line, std::move(value));
@@ -85,7 +101,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         auto equals = argument.find('=');
         const Option* option = argument.starts_with("--") ? findOption(argument.substr(0, equals)) : nullptr;
         if (!option) {
-            line.errors.push_back("unknown option " + std::string(argument));
+            line.errors.push_back("unknown option " + quoted(argument));
             continue;
         }
         given.push_back(option);

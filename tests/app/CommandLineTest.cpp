@@ -68,10 +68,10 @@ TEST(CommandLine, UnknownOptionsAndMissingEmptyOrMalformedValuesAreErrors)
         std::vector<std::string> errors; // a part of each message, in order
     };
     const Case cases[] = {
-        { { "--bogus" }, {}, { "unknown option --bogus" } },
-        { { "-h" }, {}, { "unknown option -h" } },
-        { { "city" }, {}, { "unknown option city" } },
-        { { "--demo-mode" }, {}, { "unknown option --demo-mode" } },
+        { { "--bogus" }, {}, { "unknown option \"--bogus\"" } },
+        { { "-h" }, {}, { "unknown option \"-h\"" } },
+        { { "city" }, {}, { "unknown option \"city\"" } },
+        { { "--demo-mode" }, {}, { "unknown option \"--demo-mode\"" } },
         { { "--weather-host" }, {}, { "missing value for --weather-host" } },
         // The next option is not taken for a value.
         { { "--weather-host", "--demo" }, {}, { "missing value for --weather-host" } },
@@ -87,6 +87,9 @@ TEST(CommandLine, UnknownOptionsAndMissingEmptyOrMalformedValuesAreErrors)
         { { "--update-host=user@h" }, {}, { "\"user@h\" is not" } },
         { { "--update-host", "two words" }, {}, { "\"two words\" is not" } },
         { {}, { { "NIMBRELL_UPDATE_HOST", "h:x" } }, { "NIMBRELL_UPDATE_HOST: \"h:x\" is not" } },
+        // Values are shown safely: control characters masked, a long one cut.
+        { { "--update-host=\x1b[2Jh" }, {}, { "--update-host: \"?[2Jh\" is not" } },
+        { { "--" + std::string(5000, 'x') }, {}, { "unknown option \"--" + std::string(78, 'x') + "...\"" } },
         // Every fault is reported, not only the first.
         { { "--x", "--weather-host=", "--y" }, {}, { "--x", "--weather-host", "--y" } },
     };
