@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 dir=${1:-build}
 fail() { echo "test-package.sh: $*" >&2; exit 1; }
 
+[ "$(id -u)" -eq 0 ] || fail "installs into this system with dpkg, so it needs root"
 if dpkg-query -W -f='${Status}' nimbrell 2>/dev/null | grep -q "ok installed"; then
   fail "the nimbrell package is installed already; remove it first (dpkg -r nimbrell)"
 fi
