@@ -7,9 +7,22 @@ set(NIMBRELL_APP_ID org.nimbrell.Nimbrell)
 set(desktop_sources ${PROJECT_SOURCE_DIR}/resources/desktop)
 set(desktop_build ${PROJECT_BINARY_DIR}/desktop)
 
-# Fail before copying anything, and say why, when the target cannot be written.
+# Fail before copying anything, and say why, when the target cannot be written
+# or its path cannot be used.
 install(CODE [[
   set(nimbrell_root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+  string(ASCII 1 nimbrell_first_control)
+  string(ASCII 31 nimbrell_last_control)
+  string(ASCII 127 nimbrell_delete)
+  string(FIND "${nimbrell_root}" "\\" nimbrell_backslash)
+  if(nimbrell_root MATCHES "[${nimbrell_first_control}-${nimbrell_last_control}${nimbrell_delete}]")
+    message(FATAL_ERROR "Cannot install into \"${nimbrell_root}\": the path holds a control "
+      "character, which a menu entry cannot run. Choose another DESTDIR or prefix.")
+  elseif(NOT nimbrell_backslash EQUAL -1)
+    # CMake reads a backslash in a path as a folder separator.
+    message(FATAL_ERROR "Cannot install into \"${nimbrell_root}\": CMake cannot install "
+      "under a path with a backslash. Choose another DESTDIR or prefix.")
+  endif()
   set(nimbrell_probe "${nimbrell_root}/.nimbrell-install-probe")
   execute_process(COMMAND "${CMAKE_COMMAND}" -E make_directory "${nimbrell_probe}"
     RESULT_VARIABLE nimbrell_failed OUTPUT_QUIET ERROR_QUIET)

@@ -147,3 +147,29 @@ TEST(Install, UnwritableDestinationFailsWithAClearMessage)
     EXPECT_NE(run.err.find("Cannot install into \"" + (scratch / "file")), std::string::npos) << run.err;
     EXPECT_EQ(run.out.find("Installing:"), std::string::npos) << "nothing is copied first: " << run.out;
 }
+
+TEST(Install, MenuEntryQuotesAndEscapesTheProgramPathForAnyPrefix)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        { "/usr", "Exec=/usr/bin/nimbrell" },
+        { "/opt/a \"b\" $c %d`e", R"(Exec="/opt/a \\"b\\" \\$c %%d\\`e/bin/nimbrell")" },
+        // Refused, each with its reason.
+        { "/opt/tab\there", "control character" },
+        { "/opt/back\\slash", "backslash" },
+    };
+    for (const auto& [prefix, expected] : cases) {
+        TempDirectory root;
+        auto run = RunChild({ NIMBRELL_CMAKE, "--install", NIMBRELL_BUILD_DIR, "--prefix", prefix }, { { "DESTDIR", root.Path().string() } });
+        auto entry = root.Path().string() + prefix + "/share/applications/org.nimbrell.Nimbrell.desktop";
+        if (!expected.starts_with("Exec=")) {
+            EXPECT_NE(run.status, 0);
+            EXPECT_NE(run.err.find(expected), std::string::npos) << run.err;
+            EXPECT_FALSE(fs::exists(root.Path() / "opt")) << "nothing is copied";
+            continue;
+        }
+        ASSERT_EQ(run.status, 0) << prefix << run.err;
+        EXPECT_NE(ReadFile(entry).find("\n" + expected + "\n"), std::string::npos) << ReadFile(entry);
+        auto validation = RunChild({ "desktop-file-validate", entry });
+        EXPECT_EQ(validation.status, 0) << prefix << validation.out;
+    }
+}
