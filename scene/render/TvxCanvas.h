@@ -18,6 +18,7 @@
 #include "scene/render/TvxFont.h"
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -27,7 +28,6 @@
 
 namespace nimbrell {
 
-class ISceneHost;
 class TvxBitmap;
 class TvxObject;
 class TvxPathData;
@@ -61,8 +61,6 @@ public:
     bool Buffered() const { return m_buffered; }
     bool Resized() const { return m_resized; }
     void SetResized(bool value) { m_resized = value; }
-    ISceneHost* Scene() const { return m_scene; }
-    void SetScene(ISceneHost* scene) { m_scene = scene; }
     // The buffer of a buffered canvas (none otherwise).
     virtual TvxBitmap* Buffer() = 0;
     std::uint32_t* BufferBits();
@@ -177,7 +175,37 @@ protected:
     TvxFont m_font;
     bool m_resized { false };
     bool m_buffered { false };
-    ISceneHost* m_scene { nullptr };
+};
+
+// Saves the canvas state and restores it when the scope ends, also when an exception
+// leaves the scope. A failed restore throws on the normal path; while an exception is
+// already on its way out, the first error is the one that tells why.
+class TvxCanvasStateGuard {
+public:
+    explicit TvxCanvasStateGuard(TvxCanvas& canvas)
+        : m_canvas(canvas)
+        , m_state(canvas.SaveCanvas())
+        , m_exceptions(std::uncaught_exceptions())
+    {
+    }
+    ~TvxCanvasStateGuard() noexcept(false)
+    {
+        if (std::uncaught_exceptions() == m_exceptions) {
+            m_canvas.RestoreCanvas(m_state);
+            return;
+        }
+        try {
+            m_canvas.RestoreCanvas(m_state);
+        } catch (...) {
+        }
+    }
+    TvxCanvasStateGuard(const TvxCanvasStateGuard&) = delete;
+    TvxCanvasStateGuard& operator=(const TvxCanvasStateGuard&) = delete;
+
+private:
+    TvxCanvas& m_canvas;
+    int m_state;
+    int m_exceptions;
 };
 
 }

@@ -236,7 +236,7 @@ void TvxVisualObject::SetVisible(bool value)
     if (m_visible) {
         if (Scene())
             Scene()->AddUpdateRect(UpdateRect());
-        StartTriggerAnimation(this, "IsVisible");
+        StateChanged("IsVisible");
     } else if (m_isFocused && Scene()) {
         Scene()->SetFocused(nullptr);
     }
@@ -413,29 +413,38 @@ TvxRect TvxVisualObject::UpdateRect()
     TvxRect r = AbsoluteRect();
     ISceneHost* scene = Scene();
     if (!(scene && scene->DisableUpdate()) && !IsLoading()) {
+        // The area the clipping ancestors leave.
+        TvxRect clip;
+        bool clipped = false;
         for (TvxVisualObject* p = VisualParent(); p; p = p->VisualParent()) {
             if (!p->m_clipChildren)
                 continue;
-            r = IntersectRect(r, p->UpdateRect());
-            if (IsRectEmpty(r)) {
-                r = {};
+            clip = clipped ? IntersectRect(clip, p->UpdateRect()) : p->UpdateRect();
+            clipped = true;
+            if (IsRectEmpty(clip))
                 break;
-            }
+        }
+        if (clipped) {
+            r = IntersectRect(r, clip);
+            if (IsRectEmpty(r))
+                r = {};
         }
         if (!IsRectEmpty(r)) {
             if (m_canFocused && m_isFocused)
                 r = InflateRect(r, 5, 5);
             if (HasEffects() && !m_clipChildren)
                 r = UnionRect(r, MapRect(AbsoluteMatrix(), EffectRect()));
-            if (!m_clipChildren) {
-                for (TvxObject* child : Children()) {
-                    TvxVisualObject* visual = child->Visual();
-                    if (!visual || !visual->m_visible)
-                        continue;
-                    TvxRect childRect = visual->UpdateRect();
-                    if (childRect.Width() != 0 && childRect.Height() != 0)
-                        r = UnionRect(r, childRect);
-                }
+        }
+        // The children count even when the object's own area is empty (a container of
+        // no size of its own still shows them).
+        if (!m_clipChildren && !(clipped && IsRectEmpty(clip))) {
+            for (TvxObject* child : Children()) {
+                TvxVisualObject* visual = child->Visual();
+                if (!visual || !visual->m_visible)
+                    continue;
+                TvxRect childRect = visual->UpdateRect();
+                if (childRect.Width() != 0 && childRect.Height() != 0)
+                    r = IsRectEmpty(r) ? childRect : UnionRect(r, childRect);
             }
         }
     }
@@ -486,12 +495,16 @@ void TvxVisualObject::AddObject(TvxObject* object)
         RecalcHasEffects();
         EffectChanged();
     } else if (HasEffects()) {
+        // The effect images show the new child too.
         UpdateEffects();
+        Repaint();
     }
     TvxVisualObject* visual = object->Visual();
     if (!visual)
         return;
     m_tabList.push_back(visual);
+    // Inside this object's BeginUpdate, the child is inside it too.
+    visual->ShiftUpdating(m_updating);
     visual->RecalcAbsoluteMatrix();
     visual->RecalcOpacity();
     visual->RecalcEnabled();
@@ -507,25 +520,50 @@ void TvxVisualObject::AddObject(TvxObject* object)
 void TvxVisualObject::RemoveObject(TvxObject* object)
 {
     TvxVisualObject* visual = object ? object->Visual() : nullptr;
-    if (visual && object->Parent() == this) {
+    const bool isChild = object && object->Parent() == this;
+    if (visual && isChild) {
         visual->Repaint();
         std::erase(m_tabList, visual);
     }
-    const bool wasEffect = object && object->AsEffect() && object->Parent() == this;
+    const bool wasEffect = isChild && object->AsEffect();
     if (wasEffect)
         Repaint();
+    ISceneHost* scene = Scene();
     TvxObject::RemoveObject(object);
+    // The scene drops what it still holds inside the object (the hovered object).
+    if (isChild && scene)
+        scene->Notification(*object, ComponentOperation::Remove);
     if (wasEffect) {
         RecalcHasEffects();
         RecalcUpdateRect();
     }
-    if (visual) {
-        visual->RecalcAbsoluteMatrix();
-        visual->RecalcOpacity();
-        visual->RecalcEnabled();
-        visual->RecalcUpdateRect();
-        RecalcUpdateRect();
-    }
+    if (!visual)
+        return;
+    visual->RecalcAbsoluteMatrix();
+    visual->RecalcOpacity();
+    visual->RecalcEnabled();
+    visual->RecalcUpdateRect();
+    RecalcUpdateRect();
+    if (!isChild)
+        return;
+    // Outside this object, its BeginUpdate no longer holds the child.
+    visual->ShiftUpdating(-m_updating);
+    if (visual->m_align != TvxAlign::vaNone && !IsLoading())
+        Realign();
+}
+
+void TvxVisualObject::ShiftUpdating(int delta)
+{
+    m_updating = std::max(0, m_updating + delta);
+    ForEachVisualChild([&](TvxVisualObject& visual) { visual.ShiftUpdating(delta); });
+}
+
+void TvxVisualObject::ChildrenReordered()
+{
+    if (IsLoading())
+        return;
+    Realign();
+    Repaint();
 }
 
 void TvxVisualObject::DeleteChildren()

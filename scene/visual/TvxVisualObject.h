@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace nimbrell {
@@ -55,6 +56,28 @@ using TvxMouseWheelEvent = TvxEvent<TvxObject*, TvxShiftState, int, TvxPoint, bo
 using TvxKeyEvent = TvxEvent<TvxObject*, int&, char32_t&, TvxShiftState>;
 using TvxCanFocusEvent = TvxEvent<TvxObject*, bool&>;
 using TvxPaintEvent = TvxEvent<TvxObject*, TvxCanvas*, TvxRect>;
+
+class TvxVisualObject;
+
+// How TvxVisualObject::PaintObject runs the paint sequence. The defaults paint a child.
+struct TvxPaintOptions {
+    // The parent whose clip rectangle bounds the object (effects drawn over the object
+    // are not bounded by it), or none.
+    TvxVisualObject* clipTo { nullptr };
+    // Effects under, over or in place of the object.
+    bool effects { true };
+    // ClipParent holes, the object's own ClipChildren clip and OnBeforePaint around Paint.
+    bool framedPaint { true };
+    // PostPaint after the children; otherwise right after Paint.
+    bool postPaintLast { true };
+    // OnPaint after the children.
+    bool paintEvent { true };
+};
+
+// A root of the scene: its own steps, then its children, then OnPaint.
+inline constexpr TvxPaintOptions kPaintAsRoot { .effects = false, .framedPaint = false, .postPaintLast = false };
+// A subtree painted into another canvas (PaintTo).
+inline constexpr TvxPaintOptions kPaintIntoTarget { .effects = false, .framedPaint = false, .postPaintLast = false, .paintEvent = false };
 
 class TvxVisualObject : public TvxObject {
     NIMBRELL_CLASS(TvxVisualObject)
@@ -185,10 +208,10 @@ public:
     void RecalcEnabled();
     virtual void MatrixChanged();
 
-    // Painting. PaintChildren paints the children with this object's canvas.
-    virtual void PrePaint() { }
-    virtual void Paint() { }
-    virtual void PostPaint() { }
+    // Painting: the one paint sequence, with the canvas matrix set to the object's
+    // absolute matrix; the canvas state it changes is restored, also on an exception.
+    void PaintObject(TvxCanvas& canvas, const TvxPaintOptions& options = {});
+    // Paints the children with this object's canvas.
     virtual void PaintChildren();
     virtual void ApplyResource() { }
     // Paints the subtree into canvas at rect, as if it were parent's child there. Without a
@@ -213,6 +236,10 @@ public:
     virtual void DoEnterFocus();
     virtual void DoKillFocus();
     void SetFocus();
+    // A state property (IsMouseOver, IsFocused, IsVisible, IsPressed, IsChecked,
+    // IsSelected, IsOpen) of this object changed: starts the trigger animations below it
+    // and, for the states that drive effects, applies the effects' triggers.
+    void StateChanged(std::string_view state);
 
     // Events.
     TvxMouseEvent OnMouseDown;
@@ -242,6 +269,10 @@ public:
     bool IsTemplatePart() const override { return m_locked && !m_hitTest; }
 
 protected:
+    // The steps of the paint sequence a class fills in.
+    virtual void PrePaint() { }
+    virtual void Paint() { }
+    virtual void PostPaint() { }
     // Realigns the parent (a layout of the parent's children).
     void RealignParent();
     virtual void MarginsChanged();
@@ -262,6 +293,7 @@ protected:
     bool AlignDisabled() const { return m_disableAlign; }
     void SetAlignDisabled(bool value) { m_disableAlign = value; }
     void BeforeDestruction() override;
+    void ChildrenReordered() override;
 
 private:
     template<typename Action>
@@ -272,13 +304,16 @@ private:
                 action(*visual);
         }
     }
+    // Adds delta to the update nesting of the object and its visual descendants.
+    void ShiftUpdating(int delta);
     void SetInPaintTo(bool value);
     void SetTemporaryCanvas(TvxCanvas* canvas);
     void RestoreCaches();
     bool UpdateRectMeetsScene();
     TvxRect PaintArea();
     void PaintChild(TvxVisualObject& child, TvxCanvas& canvas);
-    static void PaintOwnAndChildren(TvxVisualObject& child, TvxCanvas& canvas);
+    // ClipParent holes, the own clip, OnBeforePaint and Paint.
+    void PaintFramed(TvxCanvas& canvas);
     void PlaceChild(TvxVisualObject& child, TvxRect& remaining);
     bool HasAncestorHidden() const;
     TvxVisualObject* RootOfScene() const;
