@@ -20,16 +20,20 @@ constexpr float kMaxEffectSide = 8192;
 constexpr float kMaxEffectArea = 16 * 1024 * 1024;
 
 // The scale at which an effect's area (local units) becomes its image: the object's
-// absolute scale, shrunk so the image keeps within the caps. None when the image would
+// absolute scale, shrunk along an axis that passes the side cap and then along both
+// so the image keeps within the area cap. None when the image would
 // be empty or its size is not a number.
 std::optional<TvxPoint> EffectImageScale(const TvxRect& area, TvxPoint scale)
 {
     const float w = area.Right * scale.X - area.Left * scale.X, h = area.Bottom * scale.Y - area.Top * scale.Y;
     if (!std::isfinite(w) || !std::isfinite(h) || w < 1 || h < 1)
         return std::nullopt;
-    const float shrink = std::min({ 1.0f, kMaxEffectSide / w, kMaxEffectSide / h, std::sqrt(kMaxEffectArea / w / h) });
-    if (shrink < 1)
-        scale = { scale.X * shrink, scale.Y * shrink };
+    const float kx = std::min(1.0f, kMaxEffectSide / w), ky = std::min(1.0f, kMaxEffectSide / h);
+    const float k = std::min(1.0f, std::sqrt(kMaxEffectArea / (w * kx) / (h * ky)));
+    if (kx * k < 1)
+        scale.X *= kx * k;
+    if (ky * k < 1)
+        scale.Y *= ky * k;
     return scale;
 }
 

@@ -98,8 +98,10 @@ void TvxVisualObject::PaintObject(TvxCanvas& canvas, const TvxPaintOptions& opti
             PostPaint();
     }
     // Drawn over the object, outside the parent's clip.
-    if (effects && EffectsDrawAfter())
+    if (effects && EffectsDrawAfter()) {
+        canvas.SetMatrix(AbsoluteMatrix());
         ApplyEffects(canvas);
+    }
 }
 
 void TvxVisualObject::PaintFramed(TvxCanvas& canvas)
