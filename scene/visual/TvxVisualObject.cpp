@@ -153,10 +153,7 @@ void TvxVisualObject::SetRotateAngle(float value)
     float r = value - std::trunc(value / 360) * 360;
     if (r < -180)
         r += 360;
-    if (r == m_rotateAngle)
-        return;
-    m_rotateAngle = r;
-    MatrixChanged();
+    UpdateField(m_rotateAngle, r, TvxChange::Matrix);
 }
 
 void TvxVisualObject::SetAlign(TvxAlign value)
@@ -244,12 +241,7 @@ void TvxVisualObject::SetVisible(bool value)
 
 void TvxVisualObject::SetEnabled(bool value)
 {
-    if (value == m_enabled)
-        return;
-    m_enabled = value;
-    RecalcEnabled();
-    RecalcOpacity();
-    Repaint();
+    UpdateField(m_enabled, value, TvxChange::Enablement | TvxChange::Opacity | TvxChange::Repaint);
 }
 
 void TvxVisualObject::RecalcEnabled()
@@ -278,12 +270,7 @@ void TvxVisualObject::Lock()
 
 void TvxVisualObject::SetOpacity(float value)
 {
-    value = std::clamp(value, 0.0f, 1.0f);
-    if (value == m_opacity)
-        return;
-    m_opacity = value;
-    RecalcOpacity();
-    Repaint();
+    UpdateField(m_opacity, std::clamp(value, 0.0f, 1.0f), TvxChange::Opacity | TvxChange::Repaint);
 }
 
 void TvxVisualObject::RecalcOpacity()
@@ -310,20 +297,34 @@ float TvxVisualObject::AbsoluteOpacity()
 
 void TvxVisualObject::SetClipChildren(bool value)
 {
-    if (value == m_clipChildren)
-        return;
-    m_clipChildren = value;
-    RecalcUpdateRect();
-    Repaint();
+    UpdateField(m_clipChildren, value, TvxChange::UpdateArea | TvxChange::Repaint);
 }
 
 void TvxVisualObject::SetClipParent(bool value)
 {
-    if (value == m_clipParent)
-        return;
-    m_clipParent = value;
-    if (TvxVisualObject* parent = VisualParent())
-        parent->Repaint();
+    UpdateField(m_clipParent, value, TvxChange::RepaintParent);
+}
+
+void TvxVisualObject::ApplyChange(TvxChange follows)
+{
+    if (follows & TvxChange::Matrix)
+        MatrixChanged();
+    if (follows & TvxChange::Enablement)
+        RecalcEnabled();
+    if (follows & TvxChange::Opacity)
+        RecalcOpacity();
+    if (follows & TvxChange::UpdateArea)
+        RecalcUpdateRect();
+    if (follows & TvxChange::EffectsStale)
+        UpdateEffects();
+    if (follows & TvxChange::Realign)
+        Realign();
+    if (follows & TvxChange::RepaintParent) {
+        if (TvxVisualObject* parent = VisualParent())
+            parent->Repaint();
+    }
+    if (follows & TvxChange::Repaint)
+        Repaint();
 }
 
 // Derived geometry.

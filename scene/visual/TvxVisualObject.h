@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace nimbrell {
@@ -58,6 +59,28 @@ using TvxCanFocusEvent = TvxEvent<TvxObject*, bool&>;
 using TvxPaintEvent = TvxEvent<TvxObject*, TvxCanvas*, TvxRect>;
 
 class TvxVisualObject;
+
+// What follows a real change of a visual object's value, besides storing it. Several
+// combine with |; they run in the order listed.
+enum class TvxChange : std::uint8_t {
+    None = 0,
+    Matrix = 1,          // the local and absolute matrices are recomputed (MatrixChanged)
+    Enablement = 2,      // the absolute enabled state below is recomputed
+    Opacity = 4,         // the absolute opacities below are recomputed
+    UpdateArea = 8,      // the update rectangles are recomputed
+    EffectsStale = 16,   // the effect images of the object and its ancestors render again
+    Realign = 32,        // the object lays its children out again
+    RepaintParent = 64,  // the parent is painted again
+    Repaint = 128,       // the object is painted again
+};
+constexpr TvxChange operator|(TvxChange a, TvxChange b)
+{
+    return static_cast<TvxChange>(static_cast<std::uint8_t>(a) | static_cast<std::uint8_t>(b));
+}
+constexpr bool operator&(TvxChange set, TvxChange one)
+{
+    return (static_cast<std::uint8_t>(set) & static_cast<std::uint8_t>(one)) != 0;
+}
 
 // How TvxVisualObject::PaintObject runs the paint sequence. The defaults paint a child.
 struct TvxPaintOptions {
@@ -269,6 +292,21 @@ public:
     bool IsTemplatePart() const override { return m_locked && !m_hitTest; }
 
 protected:
+    // The one path for a published value: compare, store, then what follows (nothing
+    // when the value is the same). Returns whether it changed.
+    template<typename T, typename U>
+    bool UpdateField(T& field, U&& value, TvxChange follows)
+    {
+        if (field == value)
+            return false;
+        field = std::forward<U>(value);
+        ApplyChange(follows);
+        return true;
+    }
+    using TvxObject::UpdateField;
+    // What follows a change made by hand.
+    void ApplyChange(TvxChange follows);
+
     // The steps of the paint sequence a class fills in.
     virtual void PrePaint() { }
     virtual void Paint() { }
