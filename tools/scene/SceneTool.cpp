@@ -2,7 +2,7 @@
 
 #include "platform/Application.h"
 #include "platform/gtk/GtkBackend.h"
-#include "scene/anim/SceneAnimClasses.h"
+#include "scene/controls/SceneControlClasses.h"
 #include "scene/host/TvxBackground.h"
 #include "scene/host/TvxScene.h"
 
@@ -48,8 +48,7 @@ void writeFile(const std::filesystem::path& path, const void* data, std::size_t 
 
 void RegisterAllSceneClasses()
 {
-    RegisterSceneHostClasses();
-    RegisterSceneAnimClasses();
+    RegisterSceneControlClasses();
 }
 
 namespace {
