@@ -11,6 +11,7 @@
 #include "scene/shapes/TvxPath.h"
 #include "scene/shapes/TvxRectangle.h"
 #include "scene/shapes/TvxText.h"
+#include "tests/support/GoldenImage.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -155,11 +156,6 @@ protected:
     GoldenTest() { RegisterSceneHostClasses(); }
 };
 
-int channel(std::uint32_t pixel, int shift)
-{
-    return static_cast<int>((pixel >> shift) & 0xFF);
-}
-
 }
 
 TEST_P(GoldenTest, PaintsLikeTheReference)
@@ -171,35 +167,7 @@ TEST_P(GoldenTest, PaintsLikeTheReference)
     scene.AddObject(root);
     golden.build(root);
     scene.DrawAll();
-    TvxBitmap& painted = scene.Buffer();
-    std::filesystem::path reference = goldenFolder / (std::string(golden.name) + ".png");
-
-    const char* update = std::getenv("NIMBRELL_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1") {
-        ASSERT_TRUE(painted.SaveToFile(reference));
-        GTEST_SKIP() << "rewrote " << reference;
-    }
-
-    TvxBitmap expected;
-    ASSERT_TRUE(expected.LoadFromFile(reference)) << reference;
-    ASSERT_EQ(expected.Width(), golden.width);
-    ASSERT_EQ(expected.Height(), golden.height);
-    int worst = 0;
-    int worstX = 0;
-    int worstY = 0;
-    for (int y = 0; y < golden.height; ++y) {
-        for (int x = 0; x < golden.width; ++x) {
-            for (int shift : { 0, 8, 16, 24 }) {
-                int difference = std::abs(channel(painted.Pixel(x, y), shift) - channel(expected.Pixel(x, y), shift));
-                if (difference > worst) {
-                    worst = difference;
-                    worstX = x;
-                    worstY = y;
-                }
-            }
-        }
-    }
-    EXPECT_LE(worst, golden.tolerance) << golden.name << ": worst channel difference at (" << worstX << ", " << worstY << ")";
+    nimbrell::testing::ExpectLikeReference(scene.Buffer(), goldenFolder / (std::string(golden.name) + ".png"), golden.tolerance);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, GoldenTest,
