@@ -8,8 +8,7 @@
 #include "scene/controls/TvxCloseButton.h"
 #include "scene/controls/TvxLabel.h"
 #include "scene/controls/TvxProgressBar.h"
-#include "scene/render/TvxBrushObject.h"
-#include "scene/shapes/TvxRectangle.h"
+#include "scene/shapes/TvxEffect.h"
 #include "scene/shapes/TvxText.h"
 
 using namespace nimbrell;
@@ -330,6 +329,43 @@ TEST_F(ControlsTest, ProgressBarIndicatorGeometry)
     ASSERT_NE(upright, nullptr);
     EXPECT_FALSE(indicator->Visible());
     EXPECT_FLOAT_EQ(upright->Height(), (20 - 4) * 0.7f);
+}
+
+}
+
+namespace {
+
+TvxEffect* focusGlow(TvxControl& control)
+{
+    for (TvxObject* child : control.StyleClone()->Children()) {
+        if (auto* effect = dynamic_cast<TvxEffect*>(child))
+            return effect;
+    }
+    return nullptr;
+}
+
+TEST_F(ControlsTest, FocusGlowFollowsFocusUnlessSwitchedOff)
+{
+    auto* save = add<TvxButton>(10, 10, 80, 22);
+    auto* other = add<TvxButton>(100, 10, 80, 22);
+    frame();
+    TvxEffect* glow = focusGlow(*save);
+    ASSERT_NE(glow, nullptr);
+    EXPECT_FALSE(glow->Enabled());
+    save->SetFocus();
+    EXPECT_TRUE(glow->Enabled());
+    // A style applied while focused starts with the glow.
+    save->SetResource("buttonstyle");
+    EXPECT_TRUE(focusGlow(*save)->Enabled());
+    other->SetFocus();
+    EXPECT_FALSE(focusGlow(*save)->Enabled());
+
+    TvxVisualObject::SetGlobalDisableFocusEffect(true);
+    save->SetFocus();
+    EXPECT_FALSE(focusGlow(*save)->Enabled());
+    save->SetResource("buttonstyle");
+    EXPECT_FALSE(focusGlow(*save)->Enabled());
+    TvxVisualObject::SetGlobalDisableFocusEffect(false);
 }
 
 }
