@@ -142,7 +142,8 @@ public:
     virtual void StopTriggerAnimation(TvxObject* instance);
     virtual void ApplyTriggerEffect(TvxObject* instance, std::string_view trigger);
 
-    // Roles later classes take on; the walks above act on them.
+    // Roles that classes of higher layers (animations, effects, controls) take on; the
+    // walks above act on them.
     virtual IAnimationRole* AsAnimation() { return nullptr; }
     virtual IEffectRole* AsEffect() { return nullptr; }
     virtual bool IsStyledControl() const { return false; }

@@ -253,7 +253,7 @@ public:
     virtual void KeyDown(int& key, char32_t& keyChar, TvxShiftState shift);
     virtual void KeyUp(int& key, char32_t& keyChar, TvxShiftState shift);
     virtual void DialogKey(int& key, TvxShiftState shift);
-    // Screen point; shows the popup menu (not part of this toolkit yet).
+    // Shows the object's context menu at a screen point; the base class shows none.
     virtual void ContextMenu(TvxPoint screenPoint);
     virtual bool ChildFocused(TvxVisualObject* child);
     virtual void DoEnterFocus();
