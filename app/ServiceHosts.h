@@ -6,7 +6,6 @@
 // built-in demo service.
 
 #include <string>
-#include <vector>
 
 namespace nimbrell {
 
@@ -17,14 +16,5 @@ struct ServiceHosts {
     std::string weather { DefaultWeatherHost };
     std::string update { DefaultUpdateHost };
 };
-
-struct CommandLine {
-    ServiceHosts hosts;
-    bool demo { false }; // serve forecasts from the built-in demo service
-    std::vector<std::string> errors; // unknown options or missing values
-};
-
-// Reads the environment first, then the arguments, which win.
-CommandLine ParseCommandLine(int argc, const char* const* argv);
 
 }

@@ -12,6 +12,7 @@ packages=(
   rapidjson-dev nlohmann-json3-dev libcurl4-openssl-dev
   clang libclang-rt-14-dev
   xvfb xcompmgr xdotool imagemagick x11-utils
+  desktop-file-utils appstream lintian man-db dpkg-dev
 )
 
 missing=()
