@@ -172,6 +172,11 @@ protected:
     void ForEachTriggerChild(const std::function<bool(TvxObject& child)>& act, const std::function<void(TvxObject& part)>& enter);
 
 private:
+    // Stops the triggered animations below, then starts them (start) and enters the
+    // template parts (enter).
+    void StartTriggerAnimations(TvxObject* instance, std::string_view trigger,
+        void (IAnimationRole::*start)(TvxObject*, std::string_view), void (TvxObject::*enter)(TvxObject*, std::string_view));
+
     bool m_stored { true };
     std::string m_resourceName;
     std::unique_ptr<std::vector<IFreeNotifyTarget*>> m_notifyList;

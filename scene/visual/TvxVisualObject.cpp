@@ -112,26 +112,20 @@ bool TvxVisualObject::HasAncestorHidden() const
 
 void TvxVisualObject::SetWidth(float value)
 {
-    if (value == m_width)
-        return;
-    Repaint();
-    m_width = value;
-    RecalcUpdateRect();
-    if (IsLoading() || !Scene())
-        return;
-    UpdateEffects();
-    if (m_align != TvxAlign::vaNone)
-        RealignParent();
-    if (ChildrenCount() > 0)
-        Realign();
+    SetSide(m_width, value);
 }
 
 void TvxVisualObject::SetHeight(float value)
 {
-    if (value == m_height)
+    SetSide(m_height, value);
+}
+
+void TvxVisualObject::SetSide(float& side, float value)
+{
+    if (value == side)
         return;
     Repaint();
-    m_height = value;
+    side = value;
     RecalcUpdateRect();
     if (IsLoading() || !Scene())
         return;

@@ -342,6 +342,8 @@ private:
                 action(*visual);
         }
     }
+    // Width or height: repaints the old area, stores, and has the layout follow.
+    void SetSide(float& side, float value);
     // Adds delta to the update nesting of the object and its visual descendants.
     void ShiftUpdating(int delta);
     void SetInPaintTo(bool value);
