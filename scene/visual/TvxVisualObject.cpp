@@ -61,10 +61,10 @@ TvxVisualObject::TvxVisualObject(TvxComponent* owner)
     : TvxObject(owner)
 {
     SetVisual(this);
-    m_position.OnChanged = [this] { MatrixChanged(); };
-    m_scale.OnChanged = [this] { MatrixChanged(); };
-    m_skew.OnChanged = [this] { MatrixChanged(); };
-    m_rotateCenter.OnChanged = [this] { MatrixChanged(); };
+    m_position.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
+    m_scale.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
+    m_skew.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
+    m_rotateCenter.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
     m_margins.OnChanged = [this] { MarginsChanged(); };
     m_padding.OnChanged = [this] { PaddingChanged(); };
 }
