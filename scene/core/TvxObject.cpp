@@ -379,28 +379,26 @@ void TvxObject::StopTriggerAnimation(TvxObject* instance)
 
 void TvxObject::StartTriggerAnimation(TvxObject* instance, std::string_view trigger)
 {
-    StopTriggerAnimation(instance);
-    ForEachTriggerChild(
-        [&](TvxObject& child) {
-            IAnimationRole* animation = child.AsAnimation();
-            if (animation)
-                animation->StartTrigger(instance, trigger);
-            return animation != nullptr;
-        },
-        [&](TvxObject& part) { part.StartTriggerAnimation(instance, trigger); });
+    StartTriggerAnimations(instance, trigger, &IAnimationRole::StartTrigger, &TvxObject::StartTriggerAnimation);
 }
 
 void TvxObject::StartTriggerAnimationWait(TvxObject* instance, std::string_view trigger)
+{
+    StartTriggerAnimations(instance, trigger, &IAnimationRole::StartTriggerWait, &TvxObject::StartTriggerAnimationWait);
+}
+
+void TvxObject::StartTriggerAnimations(TvxObject* instance, std::string_view trigger,
+    void (IAnimationRole::*start)(TvxObject*, std::string_view), void (TvxObject::*enter)(TvxObject*, std::string_view))
 {
     StopTriggerAnimation(instance);
     ForEachTriggerChild(
         [&](TvxObject& child) {
             IAnimationRole* animation = child.AsAnimation();
             if (animation)
-                animation->StartTriggerWait(instance, trigger);
+                (animation->*start)(instance, trigger);
             return animation != nullptr;
         },
-        [&](TvxObject& part) { part.StartTriggerAnimationWait(instance, trigger); });
+        [&](TvxObject& part) { (part.*enter)(instance, trigger); });
 }
 
 void TvxObject::ApplyTriggerEffect(TvxObject* instance, std::string_view trigger)

@@ -61,10 +61,10 @@ TvxVisualObject::TvxVisualObject(TvxComponent* owner)
     : TvxObject(owner)
 {
     SetVisual(this);
-    m_position.OnChanged = [this] { MatrixChanged(); };
-    m_scale.OnChanged = [this] { MatrixChanged(); };
-    m_skew.OnChanged = [this] { MatrixChanged(); };
-    m_rotateCenter.OnChanged = [this] { MatrixChanged(); };
+    m_position.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
+    m_scale.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
+    m_skew.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
+    m_rotateCenter.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
     m_margins.OnChanged = [this] { MarginsChanged(); };
     m_padding.OnChanged = [this] { PaddingChanged(); };
 }
@@ -112,26 +112,20 @@ bool TvxVisualObject::HasAncestorHidden() const
 
 void TvxVisualObject::SetWidth(float value)
 {
-    if (value == m_width)
-        return;
-    Repaint();
-    m_width = value;
-    RecalcUpdateRect();
-    if (IsLoading() || !Scene())
-        return;
-    UpdateEffects();
-    if (m_align != TvxAlign::vaNone)
-        RealignParent();
-    if (ChildrenCount() > 0)
-        Realign();
+    SetSide(m_width, value);
 }
 
 void TvxVisualObject::SetHeight(float value)
 {
-    if (value == m_height)
+    SetSide(m_height, value);
+}
+
+void TvxVisualObject::SetSide(float& side, float value)
+{
+    if (value == side)
         return;
     Repaint();
-    m_height = value;
+    side = value;
     RecalcUpdateRect();
     if (IsLoading() || !Scene())
         return;

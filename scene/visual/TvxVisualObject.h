@@ -258,7 +258,7 @@ public:
     virtual void KeyDown(int& key, char32_t& keyChar, TvxShiftState shift);
     virtual void KeyUp(int& key, char32_t& keyChar, TvxShiftState shift);
     virtual void DialogKey(int& key, TvxShiftState shift);
-    // Screen point; shows the popup menu (not part of this toolkit yet).
+    // Shows the object's context menu at a screen point; the base class shows none.
     virtual void ContextMenu(TvxPoint screenPoint);
     virtual bool ChildFocused(TvxVisualObject* child);
     virtual void DoEnterFocus();
@@ -347,6 +347,8 @@ private:
                 action(*visual);
         }
     }
+    // Width or height: repaints the old area, stores, and has the layout follow.
+    void SetSide(float& side, float value);
     // Adds delta to the update nesting of the object and its visual descendants.
     void ShiftUpdating(int delta);
     void SetInPaintTo(bool value);

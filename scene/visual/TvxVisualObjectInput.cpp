@@ -183,7 +183,6 @@ void TvxVisualObject::DialogKey(int& key, TvxShiftState shift)
 
 void TvxVisualObject::ContextMenu(TvxPoint)
 {
-    // Popup menus come with the platform layer's menus.
 }
 
 bool TvxVisualObject::ChildFocused(TvxVisualObject*)

@@ -1,8 +1,8 @@
 #pragma once
 
 // Comparing a painted picture with a committed reference picture, channel by channel with
-// a tolerance. NIMBRELL_UPDATE_GOLDEN=1 rewrites the reference instead (the test is then
-// skipped); look at every rewritten picture before committing it.
+// a tolerance. NIMBRELL_UPDATE_GOLDEN=1 rewrites the reference instead and fails the test,
+// so that every rewritten picture is looked at before it is committed.
 
 #include "scene/render/TvxBitmap.h"
 
@@ -25,7 +25,7 @@ inline void ExpectLikeReference(TvxBitmap& painted, const std::filesystem::path&
     const char* update = std::getenv("NIMBRELL_UPDATE_GOLDEN");
     if (update && std::string(update) == "1") {
         ASSERT_TRUE(painted.SaveToFile(reference));
-        GTEST_SKIP() << "rewrote " << reference;
+        FAIL() << "rewrote " << reference << "; look at it, then run again without NIMBRELL_UPDATE_GOLDEN";
     }
     TvxBitmap expected;
     ASSERT_TRUE(expected.LoadFromFile(reference)) << reference;
