@@ -15,6 +15,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
     };
     fromEnvironment("NIMBRELL_WEATHER_HOST", line.hosts.weather);
     fromEnvironment("NIMBRELL_UPDATE_HOST", line.hosts.update);
+    fromEnvironment("NIMBRELL_FORECAST_URL", line.hosts.forecast);
 
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
@@ -24,7 +25,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         }
         std::string* target = nullptr;
         std::string_view option;
-        for (auto [name, field] : { std::pair { std::string_view("--weather-host"), &line.hosts.weather }, { "--update-host", &line.hosts.update } }) {
+        for (auto [name, field] : { std::pair { std::string_view("--weather-host"), &line.hosts.weather },
+                 { "--update-host", &line.hosts.update }, { "--forecast-url", &line.hosts.forecast } }) {
             if (argument == name || argument.starts_with(std::string(name) + "=")) {
                 target = field;
                 option = name;

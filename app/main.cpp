@@ -52,14 +52,15 @@ int main(int argc, char** argv)
     if (!commandLine.errors.empty()) {
         for (const auto& error : commandLine.errors)
             std::cerr << "nimbrell: " << error << "\n";
-        std::cerr << "usage: nimbrell [--demo] [--weather-host HOST[:PORT]] [--update-host HOST[:PORT]]\n";
+        std::cerr << "usage: nimbrell [--demo] [--weather-host HOST[:PORT]] [--update-host HOST[:PORT]] [--forecast-url URL]\n";
         return 2;
     }
     State().Hosts = commandLine.hosts;
     std::unique_ptr<DemoService> demo;
     if (commandLine.demo) {
         demo = std::make_unique<DemoService>(DataDirectoryFromEnvironment() + "Nimbrell.db", ThisBuildStamp);
-        State().Hosts = ServiceHosts { demo->HostPort(), demo->HostPort() };
+        State().Hosts.weather = demo->HostPort();
+        State().Hosts.update = demo->HostPort();
         std::cerr << "nimbrell: demo forecast service on " << demo->HostPort() << "\n";
     }
 

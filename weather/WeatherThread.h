@@ -23,18 +23,18 @@ inline constexpr std::uint32_t WeatherReadyMessage = 2025;
 inline constexpr std::uint32_t WeatherFailedMessage = 2026;
 
 struct WeatherRequest {
-    std::string host;     // HOST[:PORT] of the classic forecast service; empty: ask by position
-    std::string areaCode; // nine-digit city code
+    std::string host {};     // HOST[:PORT] of the classic forecast service; empty: ask by position
+    std::string areaCode {}; // nine-digit city code
     platform::HWND window { 0 };
-    SharedReportList reports;
-    PageFetchOptions fetch;
+    SharedReportList reports {};
+    PageFetchOptions fetch {};
     // The position source: its base address and the city's position.
     std::string forecastUrl { DefaultForecastUrl };
-    std::optional<GeoPosition> position;
+    std::optional<GeoPosition> position {};
     // The number given to ReportList::BeginRequest for this request.
     std::uint64_t requestNumber { 0 };
     // Where a successful result is kept (see KeptForecast.h); empty: not kept.
-    std::string keptDirectory;
+    std::string keptDirectory {};
 };
 
 // The forecast document's address for a city.

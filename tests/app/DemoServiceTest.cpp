@@ -48,7 +48,7 @@ TEST_F(DemoServiceTest, EveryPlaceGetsAForecastTheWorkerReadsAndThePicturesKnow)
     for (std::size_t i = 0; i < places.size(); i += 97) {
         auto reports = std::make_shared<ReportList>();
         window.received.clear();
-        TWeatherThread::Run(WeatherRequest { demo.HostPort(), places[i].first, window.Handle(), reports, {} });
+        TWeatherThread::Run(WeatherRequest { .host = demo.HostPort(), .areaCode = places[i].first, .window = window.Handle(), .reports = reports });
         application.ProcessMessages();
         ASSERT_EQ(window.Codes(), (Codes { { 2025, 1 } })) << places[i].first;
         for (const auto& report : *reports->Lock()) {
@@ -76,7 +76,7 @@ TEST_F(DemoServiceTest, UnknownCityFailsAndTheUpdateCheckFindsNothingNewer)
 {
     DemoService demo(databaseFile, ThisBuildStamp);
     auto reports = std::make_shared<ReportList>();
-    TWeatherThread::Run(WeatherRequest { demo.HostPort(), "101999999", window.Handle(), reports, {} });
+    TWeatherThread::Run(WeatherRequest { .host = demo.HostPort(), .areaCode = "101999999", .window = window.Handle(), .reports = reports });
     auto offer = std::make_shared<UpdateOffer>();
     ThreadUpdate::Run(UpdateCheckRequest { demo.HostPort(), window.Handle(), ThisBuildStamp, offer, {} });
     application.ProcessMessages();

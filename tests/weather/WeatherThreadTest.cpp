@@ -47,7 +47,7 @@ protected:
 
     WeatherRequest request(const std::string& areaCode = "101010100")
     {
-        return WeatherRequest { server.HostPort(), areaCode, window.Handle(), reports, {} };
+        return WeatherRequest { .host = server.HostPort(), .areaCode = areaCode, .window = window.Handle(), .reports = reports };
     }
 
     Codes run(const std::string& body)
