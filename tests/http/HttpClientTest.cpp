@@ -377,14 +377,12 @@ TEST_F(HttpClientTest, ConnectTimeoutEndsAConnectNobodyAnswers)
 {
     // A listener that never accepts: once its queue is full, the system drops
     // further connection attempts and the connect waits.
-    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    std::uint16_t port;
+    int listener = test::ListenOnLoopback(0, port);
     sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    address.sin_port = htons(port);
     std::vector<int> fillers;
     for (int i = 0; i < 4; ++i) {
         int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
@@ -394,7 +392,7 @@ TEST_F(HttpClientTest, ConnectTimeoutEndsAConnectNobodyAnswers)
 
     client.SetConnectTimeout(300);
     try {
-        client.Get("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/", body);
+        client.Get("http://127.0.0.1:" + std::to_string(port) + "/", body);
         ADD_FAILURE() << "connected to a full queue";
     } catch (const SocketError& error) {
         EXPECT_EQ(error.Code(), ETIMEDOUT);

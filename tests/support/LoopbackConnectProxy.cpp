@@ -1,5 +1,7 @@
 #include "tests/support/LoopbackConnectProxy.h"
 
+#include "tests/support/LoopbackHttpServer.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
@@ -45,15 +47,7 @@ LoopbackConnectProxy::LoopbackConnectProxy()
 {
     if (::pipe2(m_wakeFds, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
-    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(m_listenFd, 16) != 0)
-        throw std::runtime_error("proxy bind/listen failed");
-    socklen_t length = sizeof address;
-    ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
+    m_listenFd = ListenOnLoopback(16, m_port);
     m_acceptor = std::thread([this] { acceptLoop(); });
 }
 

@@ -44,6 +44,26 @@ std::string hex(std::size_t value)
 
 }
 
+int ListenOnLoopback(int backlog, std::uint16_t& port)
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        throw std::runtime_error("socket failed");
+    int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, backlog) != 0) {
+        ::close(fd);
+        throw std::runtime_error(std::string("bind/listen failed: ") + std::strerror(errno));
+    }
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
 Reply Reply::Head(int code, std::string_view reason, const std::vector<std::string>& headers)
 {
     return Raw(statusHead(code, reason, headers));
@@ -133,21 +153,7 @@ LoopbackHttpServer::LoopbackHttpServer(const TlsIdentity& tls)
     }
     if (::pipe2(m_wakeFds, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
-    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (m_listenFd < 0)
-        throw std::runtime_error("socket failed");
-    int on = 1;
-    ::setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    if (::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-        || ::listen(m_listenFd, 64) != 0)
-        throw std::runtime_error(std::string("bind/listen failed: ") + std::strerror(errno));
-    socklen_t length = sizeof address;
-    ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
+    m_listenFd = ListenOnLoopback(64, m_port);
     m_acceptor = std::thread([this] { acceptLoop(); });
 }
 

@@ -35,6 +35,10 @@ typedef struct ssl_ctx_st SSL_CTX;
 
 namespace nimbrell::test {
 
+// A listening TCP socket on 127.0.0.1 at a free port, which is stored in
+// `port`. Throws std::runtime_error when the system refuses.
+int ListenOnLoopback(int backlog, std::uint16_t& port);
+
 struct TlsIdentity {
     std::string certificateFile; // PEM; empty for plain HTTP
     std::string keyFile;
