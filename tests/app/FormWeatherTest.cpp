@@ -245,8 +245,13 @@ TEST_F(FormWeatherTest, WithoutAWeatherHostTheForecastIsAskedByTheCitysPosition)
     EXPECT_EQ(InfoToIcon(*State().Database, days[2].tianQi), 6);
     EXPECT_EQ(InfoToIcon(*State().Database, days[4].tianQi), 5);
 
-    // The result is kept for the next start, under this city and today.
+    // The result is kept for the next start, under this city and today; the
+    // worker writes the file after it has filled the list.
     auto kept = LoadKeptForecast(dataDirectory, "101050101", LocalToday());
+    for (int i = 0; i < 500 && !kept; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        kept = LoadKeptForecast(dataDirectory, "101050101", LocalToday());
+    }
     ASSERT_TRUE(kept);
     EXPECT_EQ((*kept)[0].wenDu, "36℃~21℃");
 }
