@@ -63,6 +63,8 @@ int main(int argc, char** argv)
         State().Hosts.update = demo->HostPort();
         std::cerr << "nimbrell: demo forecast service on " << demo->HostPort() << "\n";
     }
+    if (State().Hosts.weather.empty())
+        std::cerr << "nimbrell: forecasts asked by position from " << State().Hosts.forecast << "\n";
 
     platform::Application application(chooseBackend());
     application.SetTitle(ApplicationTitle);
