@@ -137,6 +137,9 @@ TEST(PositionForecast, AnswersWithoutSixDaysOfEveryArrayAreFailures)
         answer(sixCodes, "[1,2,3,4,5]", sixLows, sixSpeeds, sixDirections),
         answer(sixCodes, sixHighs, sixLows, "[]", sixDirections),
         answer(sixCodes, sixHighs, sixLows, sixSpeeds, "null"),
+        // A number beyond a double does not parse at all.
+        answer(sixCodes, "[1e999,2,3,4,5,6]", sixLows, sixSpeeds, sixDirections),
+        answer(sixCodes, sixHighs, sixLows, sixSpeeds, "[NaN,0,0,0,0,0]"),
     };
     for (const auto& row : rows)
         EXPECT_THROW(ReadPositionForecast(row), std::exception) << row;
