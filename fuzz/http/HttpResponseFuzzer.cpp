@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     HttpResponseReader reader(source, progress);
     HttpReaderLimits limits;
     limits.maxBodySize = 1 << 20;
-    // Both framings policies, the lenient and the strict, on the same bytes' kinds.
+XX
     limits.requireCompleteBody = (data[0] & 0x40) != 0;
     reader.SetLimits(limits);
     MemoryStream body;
