@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     HttpResponseReader reader(source, progress);
     HttpReaderLimits limits;
     limits.maxBodySize = 1 << 20;
-XX
+    // Both framing policies, lenient and strict.
     limits.requireCompleteBody = (data[0] & 0x40) != 0;
     reader.SetLimits(limits);
     MemoryStream body;
