@@ -23,10 +23,7 @@ std::unique_ptr<MemoryStream> fetchBody(const DownloadRequest& request)
 {
     auto buffer = std::make_unique<MemoryStream>();
     auto client = std::make_unique<HttpClient>();
-    struct DisconnectOnExit {
-        HttpClient& client;
-        ~DisconnectOnExit() { client.Disconnect(); }
-    } disconnect { *client };
+    DisconnectOnExit disconnect { *client };
 
     client->SetReadTimeout(request.options.readTimeoutMs);
     client->SetConnectTimeout(request.options.connectTimeoutMs);
