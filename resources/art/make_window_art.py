@@ -21,25 +21,24 @@ every edge and the middle are drawn uniform along the direction they stretch.
 import make_art
 from make_art import linear, lifted, num, radial, svg_document, write
 
+
+def drop_shadow(ident, blur, dx, dy, colour, opacity, x, y, width, height):
+    """A soft shadow of the shape's outline under the shape itself."""
+    return (f'<filter id="{ident}" x="{x}" y="{y}" width="{width}" '
+            f'height="{height}" color-interpolation-filters="sRGB">'
+            f'<feGaussianBlur in="SourceAlpha" stdDeviation="{blur}"/>'
+            f'<feOffset dx="{dx}" dy="{dy}" result="blurred"/>'
+            f'<feFlood flood-color="{colour}" flood-opacity="{opacity}"/>'
+            '<feComposite in2="blurred" operator="in"/>'
+            '<feMerge><feMergeNode/><feMergeNode in="SourceGraphic"/></feMerge>'
+            '</filter>')
+
+
 make_art.DEFS.update({
-    "frameShadow": (
-        '<filter id="frameShadow" x="-20%" y="-30%" width="140%" '
-        'height="170%" color-interpolation-filters="sRGB">'
-        '<feGaussianBlur in="SourceAlpha" stdDeviation="3.2"/>'
-        '<feOffset dx="3" dy="4" result="blurred"/>'
-        '<feFlood flood-color="#000000" flood-opacity="0.55"/>'
-        '<feComposite in2="blurred" operator="in"/>'
-        '<feMerge><feMergeNode/><feMergeNode in="SourceGraphic"/></feMerge>'
-        '</filter>'),
-    "glowShadow": (
-        '<filter id="glowShadow" x="-40%" y="-60%" width="180%" '
-        'height="240%" color-interpolation-filters="sRGB">'
-        '<feGaussianBlur in="SourceAlpha" stdDeviation="9"/>'
-        '<feOffset dy="8" result="blurred"/>'
-        '<feFlood flood-color="#001418" flood-opacity="0.6"/>'
-        '<feComposite in2="blurred" operator="in"/>'
-        '<feMerge><feMergeNode/><feMergeNode in="SourceGraphic"/></feMerge>'
-        '</filter>'),
+    "frameShadow": drop_shadow("frameShadow", 3.2, 3, 4, "#000000", 0.55,
+                               "-20%", "-30%", "140%", "170%"),
+    "glowShadow": drop_shadow("glowShadow", 9, 0, 8, "#001418", 0.6,
+                              "-40%", "-60%", "180%", "240%"),
     "configPanel": linear("configPanel", [(0, "#5a5a5a"), (0.12, "#414141"),
                                           (1, "#262626")]),
     "configRim": linear("configRim", [(0, "#a8a8a8"), (0.5, "#5c5c5c"),
@@ -50,7 +49,6 @@ make_art.DEFS.update({
     "badge": radial("badge", [(0, "#4fb6ff"), (0.6, "#1f6fd0"),
                               (1, "#0d3b80")], cx="0.5", cy="0.35", r="0.7"),
     "badgeRing": linear("badgeRing", [(0, "#ffffff"), (1, "#8fa7c4")]),
-    "gloss": linear("gloss", [(0, "#ffffff"), (1, "#ffffff")]),
     "glossFade": (
         '<linearGradient id="glossFade" x1="0" y1="0" x2="0" y2="1">'
         '<stop offset="0" stop-color="#ffffff" stop-opacity="0.75"/>'
