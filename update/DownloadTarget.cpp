@@ -62,6 +62,11 @@ bool IsPlainFileName(std::string_view name)
     return platform::SanitizeUtf8(name) == name;
 }
 
+bool MayReceive(const DownloadFolder& folder, std::string_view name)
+{
+    return IsPlainFileName(name) && name != folder.programName;
+}
+
 std::string ReadUserDownloadDirectory(std::string_view userDirsFile, const std::string& home)
 {
     std::istringstream lines { std::string(userDirsFile) };
@@ -91,9 +96,12 @@ std::string ReadUserDownloadDirectory(std::string_view userDirsFile, const std::
 
 DownloadFolder ChooseDownloadFolder(const DownloadFolderSources& sources)
 {
-    std::string programDirectory = withoutTrailingSeparators(sources.programDirectory);
-    if (isWritableFolder(programDirectory))
-        return { programDirectory, true };
+    if (!sources.programPath.empty()) {
+        std::filesystem::path program(sources.programPath);
+        std::string directory = withoutTrailingSeparators(program.parent_path().string());
+        if (isWritableFolder(directory))
+            return { directory, true, program.filename().string() };
+    }
 
     std::string configHome = sources.xdgConfigHome.empty() ? sources.home + "/.config" : sources.xdgConfigHome;
     std::string folder = ReadUserDownloadDirectory(readWholeFile(configHome + "/user-dirs.dirs"), sources.home);
@@ -107,9 +115,7 @@ DownloadFolder ChooseDownloadFolder(const DownloadFolderSources& sources)
 DownloadFolderSources DownloadFolderSourcesFromEnvironment()
 {
     DownloadFolderSources sources;
-    std::string program = ProgramPath();
-    if (!program.empty())
-        sources.programDirectory = std::filesystem::path(program).parent_path().string();
+    sources.programPath = ProgramPath();
     sources.home = HomeDirectory();
     const char* configHome = std::getenv("XDG_CONFIG_HOME");
     if (configHome && *configHome == '/')

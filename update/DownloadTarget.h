@@ -14,7 +14,7 @@ namespace nimbrell {
 bool IsPlainFileName(std::string_view name);
 
 struct DownloadFolderSources {
-    std::string programDirectory; // the running program's folder; empty when unknown
+    std::string programPath; // the running program's file; empty when unknown
     std::string home;             // the user's home folder
     std::string xdgConfigHome;    // $XDG_CONFIG_HOME; empty means home + "/.config"
 };
@@ -22,7 +22,13 @@ struct DownloadFolderSources {
 struct DownloadFolder {
     std::string path; // no trailing separator
     bool isProgramDirectory { false };
+    // The running program's own file name when the folder is its folder: a
+    // download never replaces the program that fetched it.
+    std::string programName {};
 };
+
+// True when `name` is a plain file name that `folder` may receive.
+bool MayReceive(const DownloadFolder& folder, std::string_view name);
 
 // The running program's folder when it can be written to; else the user's
 // download folder as user-dirs.dirs names it; else ~/Downloads. A user folder

@@ -10,7 +10,7 @@ UpdateDownload::UpdateDownload(const UpdateOffer& offer, DownloadFolder folder, 
     , m_options(options)
     , m_start(std::move(start))
 {
-    if (IsPlainFileName(m_offer.name))
+    if (MayReceive(m_folder, m_offer.name))
         m_downloadPath = m_folder.path + "/" + m_offer.name;
     m_view.description = m_offer.description;
     m_view.status = UpdateTexts::Connecting;

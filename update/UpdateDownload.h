@@ -60,8 +60,9 @@ public:
     using WorkerStarter = std::function<void(DownloadRequest)>;
 
     // `window` receives the worker's messages. The offered name is checked
-    // here: a name that is no plain file name leaves DownloadPath() empty and
-    // the update button leads to the failed state without any download.
+    // here: a name the folder may not receive (MayReceive) leaves
+    // DownloadPath() empty, and the update button leads to the failed state
+    // without any download.
     UpdateDownload(const UpdateOffer& offer, DownloadFolder folder, platform::HWND window,
         DownloadOptions options = {}, WorkerStarter start = TTestThread::Start);
 

@@ -74,23 +74,27 @@ TEST(DownloadTargetTest, FolderChoice)
     std::filesystem::create_directories(home + "/.config");
     std::filesystem::create_directories(root / "config");
 
-    DownloadFolder writable = ChooseDownloadFolder({ program + "/", home, {} });
+    DownloadFolder writable = ChooseDownloadFolder({ program + "/nimbrell", home, {} });
     EXPECT_EQ(writable.path, program);
     EXPECT_TRUE(writable.isProgramDirectory);
+    EXPECT_TRUE(MayReceive(writable, "nimbrell-2.deb"));
+    EXPECT_FALSE(MayReceive(writable, "nimbrell")) << "the running program is never replaced";
+    EXPECT_FALSE(MayReceive(writable, "../nimbrell-2.deb"));
 
     UnwritableFolder installed(program);
     ASSERT_TRUE(installed.Holds());
 
     // No user-dirs.dirs: ~/Downloads, made when missing.
-    DownloadFolder fallback = ChooseDownloadFolder({ program, home, {} });
+    DownloadFolder fallback = ChooseDownloadFolder({ program + "/nimbrell", home, {} });
     EXPECT_EQ(fallback.path, home + "/Downloads");
     EXPECT_FALSE(fallback.isProgramDirectory);
+    EXPECT_TRUE(MayReceive(fallback, "nimbrell"));
     EXPECT_TRUE(std::filesystem::is_directory(fallback.path));
 
     // user-dirs.dirs under XDG_CONFIG_HOME wins over ~/.config's.
     nimbrell::testing::WriteFile(home + "/.config/user-dirs.dirs", "XDG_DOWNLOAD_DIR=\"$HOME/下载\"\n");
     nimbrell::testing::WriteFile(root / "config/user-dirs.dirs", "XDG_DOWNLOAD_DIR=\"$HOME/Fetched\"\n");
-    EXPECT_EQ(ChooseDownloadFolder({ program, home, {} }).path, home + "/下载");
-    EXPECT_EQ(ChooseDownloadFolder({ program, home, root / "config" }).path, home + "/Fetched");
+    EXPECT_EQ(ChooseDownloadFolder({ program + "/nimbrell", home, {} }).path, home + "/下载");
+    EXPECT_EQ(ChooseDownloadFolder({ program + "/nimbrell", home, root / "config" }).path, home + "/Fetched");
     EXPECT_EQ(ChooseDownloadFolder({ "", home, {} }).path, home + "/下载");
 }

@@ -21,7 +21,7 @@ using Action = UpdateWindowAction;
 namespace {
 
 const UpdateOffer offer { "http://127.0.0.1:9/nimbrell-2.deb", "nimbrell-2.deb", "修正了若干问题", "" };
-const DownloadFolder programFolder { "/opt/nimbrell", true };
+const DownloadFolder programFolder { "/opt/nimbrell", true, "nimbrell" };
 
 // A model whose worker is only recorded.
 struct RecordedModel {
@@ -141,10 +141,10 @@ TEST(UpdateDownloadTest, RefusedNamesFailWithoutADownload)
 {
     TempDirectory root;
     std::filesystem::create_directory(root / "target");
-    for (const std::string& name : std::vector<std::string> { "../x", "/etc/x", "a/b", "", ".", "..", std::string(300, 'n') }) {
+    for (const std::string& name : std::vector<std::string> { "../x", "/etc/x", "a/b", "", ".", "..", std::string(300, 'n'), "nimbrell" }) {
         UpdateOffer hostile = offer;
         hostile.name = name;
-        RecordedModel m(hostile, DownloadFolder { root / "target", true });
+        RecordedModel m(hostile, DownloadFolder { root / "target", true, "nimbrell" });
         EXPECT_TRUE(m.model.DownloadPath().empty()) << name;
         m.model.PressUpdate();
         EXPECT_TRUE(m.started.empty()) << name;
