@@ -30,6 +30,14 @@ const std::pair<std::uint32_t, platform::LPARAM> failed { DownloadFailedMessage,
 
 class DownloadThreadTest : public ::testing::Test {
 protected:
+    DownloadThreadTest()
+    {
+        // The worker honours the proxy variables; these servers are reached directly.
+        for (const char* name : { "http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY" })
+            proxies.Set(name, std::nullopt);
+    }
+
+    nimbrell::testing::ScopedEnvironment proxies;
     platform::Application application { std::make_unique<platform::HeadlessBackend>(platform::ClockKind::Manual) };
     TempDirectory folder;
     MessageRecorder window;

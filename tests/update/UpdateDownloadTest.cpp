@@ -2,6 +2,7 @@
 #include "platform/Window.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
 #include "update/UpdateDownload.h"
 
@@ -180,6 +181,13 @@ protected:
 
 class UpdateDownloadEndToEndTest : public ::testing::Test {
 protected:
+    UpdateDownloadEndToEndTest()
+    {
+        for (const char* name : { "http_proxy", "HTTP_PROXY" })
+            proxies.Set(name, std::nullopt);
+    }
+
+    nimbrell::testing::ScopedEnvironment proxies;
     platform::Application application { std::make_unique<platform::HeadlessBackend>(platform::ClockKind::Manual) };
     TempDirectory folder;
     test::LoopbackHttpServer server;
