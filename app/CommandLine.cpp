@@ -45,6 +45,20 @@ std::string hostAndPort(std::string_view value)
     return {};
 }
 
+std::string webAddress(std::string_view value)
+{
+    const std::string problem = "is not an http:// or https:// address";
+    if (!(value.starts_with("http://") || value.starts_with("https://"))
+        || std::any_of(value.begin(), value.end(), isControlOrBlank))
+        return problem;
+    try {
+        ResolveTarget({}, std::string(value));
+    } catch (const std::exception&) {
+        return problem;
+    }
+    return {};
+}
+
 // A value as an error message shows it: quoted, control characters as "?",
 // and cut short, so that a pasted page cannot flood or drive the terminal.
 std::string quoted(std::string_view value)
@@ -63,6 +77,8 @@ constexpr Option Options[] = {
     { "--demo", {}, nullptr, [](CommandLine& line, std::string) { line.demo = true; } },
     { "--weather-host", "NIMBRELL_WEATHER_HOST", hostAndPort,
         [](CommandLine& line, std::string value) { line.hosts.weather = std::move(value); } },
+    { "--forecast-url", "NIMBRELL_FORECAST_URL", webAddress,
+        [](CommandLine& line, std::string value) { line.hosts.forecast = std::move(value); } },
     { "--update-host", "NIMBRELL_UPDATE_HOST", hostAndPort,
         [](CommandLine& line, std::string value) { line.hosts.update = std::move(value); } },
 };

@@ -63,9 +63,12 @@ int main(int argc, char** argv)
     std::unique_ptr<DemoService> demo;
     if (commandLine.demo) {
         demo = std::make_unique<DemoService>(DataDirectoryFromEnvironment() + "Nimbrell.db", ThisBuildStamp);
-        State().Hosts = ServiceHosts { demo->HostPort(), demo->HostPort() };
+        State().Hosts.weather = demo->HostPort();
+        State().Hosts.update = demo->HostPort();
         std::cerr << "nimbrell: demo forecast service on " << demo->HostPort() << "\n";
     }
+    if (State().Hosts.weather.empty())
+        std::cerr << "nimbrell: forecasts asked by position from " << State().Hosts.forecast << "\n";
 
     platform::Application application(chooseBackend());
     application.SetTitle(ApplicationTitle);

@@ -13,7 +13,7 @@ using Environment = std::map<std::string, std::string>;
 CommandLine parse(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& environment)
 {
     nimbrell::testing::ScopedEnvironment scoped;
-    for (const char* name : { "NIMBRELL_WEATHER_HOST", "NIMBRELL_UPDATE_HOST" })
+    for (const char* name : { "NIMBRELL_WEATHER_HOST", "NIMBRELL_UPDATE_HOST", "NIMBRELL_FORECAST_URL" })
         scoped.Set(name, std::nullopt);
     for (const auto& [name, value] : environment)
         scoped.Set(name, value);
@@ -30,8 +30,9 @@ TEST(CommandLine, HostsFromOptionsOverEnvironmentOverDefaults)
     struct Case {
         Arguments arguments;
         Environment environment;
-        std::string weather { DefaultWeatherHost };
+        std::string weather {}; // none: the forecast is asked by position
         std::string update { DefaultUpdateHost };
+        std::string forecast { DefaultForecastUrl };
     };
     const Case cases[] = {
         { {}, {} },
@@ -39,9 +40,12 @@ TEST(CommandLine, HostsFromOptionsOverEnvironmentOverDefaults)
         { {}, { { "NIMBRELL_WEATHER_HOST", "" } } }, // empty counts as unset
         { { "--weather-host=opt:82" }, { { "NIMBRELL_WEATHER_HOST", "env:81" }, { "NIMBRELL_UPDATE_HOST", "u" } }, "opt:82", "u" },
         { { "--weather-host", "a", "--update-host", "b:65535" }, {}, "a", "b:65535" },
-        { { "--update-host=x", "--update-host", "y" }, {}, DefaultWeatherHost, "y" }, // the last one wins
+        { { "--update-host=x", "--update-host", "y" }, {}, "", "y" }, // the last one wins
         // A broken variable does not matter when the option replaces it.
         { { "--weather-host", "ok" }, { { "NIMBRELL_WEATHER_HOST", "bad:port" } }, "ok" },
+        { { "--forecast-url", "https://127.0.0.1:8443/v1/forecast" }, {}, "", DefaultUpdateHost, "https://127.0.0.1:8443/v1/forecast" },
+        { { "--forecast-url=http://a/f" }, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", DefaultUpdateHost, "http://a/f" },
+        { {}, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", DefaultUpdateHost, "https://env/f" },
     };
     for (const auto& c : cases) {
         auto line = parse(c.arguments, c.environment);
@@ -49,6 +53,7 @@ TEST(CommandLine, HostsFromOptionsOverEnvironmentOverDefaults)
         EXPECT_TRUE(line.errors.empty()) << ::testing::PrintToString(line.errors);
         EXPECT_EQ(line.hosts.weather, c.weather);
         EXPECT_EQ(line.hosts.update, c.update);
+        EXPECT_EQ(line.hosts.forecast, c.forecast);
         EXPECT_FALSE(line.demo || line.help || line.version);
     }
 }
@@ -87,6 +92,9 @@ TEST(CommandLine, UnknownOptionsAndMissingEmptyOrMalformedValuesAreErrors)
         { { "--update-host=user@h" }, {}, { "\"user@h\" is not" } },
         { { "--update-host", "two words" }, {}, { "\"two words\" is not" } },
         { {}, { { "NIMBRELL_UPDATE_HOST", "h:x" } }, { "NIMBRELL_UPDATE_HOST: \"h:x\" is not" } },
+        { { "--forecast-url", "ftp://a/f" }, {}, { "--forecast-url: \"ftp://a/f\" is not an http:// or https:// address" } },
+        { { "--forecast-url=api.example/v1" }, {}, { "\"api.example/v1\" is not an http" } },
+        { { "--forecast-url" }, {}, { "missing value for --forecast-url" } },
         // Values are shown safely: control characters masked, a long one cut.
         { { "--update-host=\x1b[2Jh" }, {}, { "--update-host: \"?[2Jh\" is not" } },
         { { "--" + std::string(5000, 'x') }, {}, { "unknown option \"--" + std::string(78, 'x') + "...\"" } },
