@@ -4,9 +4,13 @@
 #include "data/ResourceFile.h"
 #include "platform/Application.h"
 #include "platform/Text.h"
+#include "scene/core/TvxPopupMenu.h"
+#include "scene/host/TvxBackground.h"
+#include "scene/shapes/TvxRectangle.h"
 #include "update/UpdateThread.h"
 #include "weather/WeatherThread.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -25,8 +29,10 @@ void createDirectory(const std::string& path)
 }
 
 TFormWeather::TFormWeather()
+    : SceneWindow(ClientWidth, ClientHeight)
 {
-    Native().Resize(ClientWidth, ClientHeight);
+    Native().SetTitle("C");
+    m_timer1.SetOnTimer([this] { getWeather(); });
     try {
         FormCreate();
     } catch (const std::exception& error) {
@@ -34,12 +40,26 @@ TFormWeather::TFormWeather()
     }
 }
 
-TFormWeather::~TFormWeather() = default;
+TFormWeather::~TFormWeather()
+{
+    if (platform::Application::Exists())
+        platform::Application::Instance().SetMessageHook({});
+    // The tray icon's menu and the scene's objects go before the window.
+    m_trayIcon1.reset();
+    m_widget.design.reset();
+}
 
 void TFormWeather::FormCreate()
 {
-    auto& state = State();
+    auto& application = platform::Application::Instance();
+    application.SetMessageHook([this](platform::Message& message, bool&) { AppMessageHook(message); });
 
+    m_widget = LoadWidgetScene(Scene());
+    ConnectMenu();
+    ShowTrayIcon();
+    ShowPlaceholder();
+
+    auto& state = State();
     state.DataDirectory = DataDirectoryFromEnvironment();
     createDirectory(state.DataDirectory);
 
@@ -57,27 +77,46 @@ void TFormWeather::FormCreate()
     state.CityCode = settings.ReadString(SettingsSection, "cityCode", "101010100");
     state.ShowMoreMode = settings.ReadString(SettingsSection, "showMore", "0");
 
-    m_sceneScale = static_cast<float>(settings.ReadInteger(SettingsSection, "winSize", 10)) / 10.0f;
+    ApplyStoredLook(settings.ReadInteger(SettingsSection, "winSize", 10), settings.ReadInteger(SettingsSection, "winOpacity", 10));
 
+    if (state.ShowMoreMode == "2") {
+        SetPanelVisible(true);
+        m_widget.N3->SetChecked(true);
+    }
+
+    faStart();
     getWeather();
 
     ThreadUpdate::Start(UpdateCheckRequest { state.Hosts.update, Handle(), state.BuildStamp, state.Offer, {} });
 }
 
-void TFormWeather::getWeather()
+void TFormWeather::ApplyStoredLook(int winSize, int winOpacity)
 {
-    m_reports->Lock()->clear();
-    TWeatherThread::Start(WeatherRequest { State().Hosts.weather, State().CityCode, Handle(), m_reports, {} });
+    m_sceneScale = static_cast<float>(std::clamp(winSize, MinimumSize, MaximumSize)) / 10.0f;
+    m_sceneOpacity = static_cast<float>(std::clamp(winOpacity, MinimumOpacity, MaximumOpacity)) / 10.0f;
+    m_widget.Root1->Scale().SetPoint({ m_sceneScale, m_sceneScale });
+    m_widget.Root1->SetOpacity(m_sceneOpacity);
+    // The root covers the window at any scale.
+    Scene().SetSize(ClientWidth, ClientHeight);
 }
 
-void TFormWeather::OnMessage(platform::Message& message)
+void TFormWeather::OnWindowMessage(platform::Message& message)
 {
     switch (message.message) {
+    case WeatherReadyMessage:
+        OnWeatherReady(message.lParam);
+        break;
+    case WeatherFailedMessage:
+        OnWeatherFailed(message.lParam);
+        break;
     case UpdateOfferedMessage:
         OnUpdateOffered(message.lParam);
         break;
     case UpdateFailedMessage:
         OnUpdateFailed(message.lParam);
+        break;
+    case platform::TrayIconMessage:
+        OnTrayIcon(message.lParam);
         break;
     default:
         break;

@@ -24,7 +24,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         }
         std::string* target = nullptr;
         std::string_view option;
-        for (auto [name, field] : { std::pair { std::string_view("--weather-host"), &line.hosts.weather }, { "--update-host", &line.hosts.update } }) {
+        for (auto [name, field] : { std::pair { std::string_view("--weather-host"), &line.hosts.weather },
+                 { "--update-host", &line.hosts.update }, { "--render", &line.render } }) {
             if (argument == name || argument.starts_with(std::string(name) + "=")) {
                 target = field;
                 option = name;

@@ -21,6 +21,7 @@ struct ServiceHosts {
 struct CommandLine {
     ServiceHosts hosts;
     bool demo { false }; // serve forecasts from the built-in demo service
+    std::string render;  // --render FILE.png: draw the widget headlessly into the file
     std::vector<std::string> errors; // unknown options or missing values
 };
 

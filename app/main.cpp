@@ -1,6 +1,7 @@
 #include "app/DemoService.h"
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
+#include "app/RenderWidget.h"
 #include "app/ServiceHosts.h"
 #include "platform/Application.h"
 #include "platform/gtk/GtkBackend.h"
@@ -13,8 +14,10 @@ using namespace nimbrell;
 
 namespace {
 
-std::unique_ptr<platform::Backend> chooseBackend()
+std::unique_ptr<platform::Backend> chooseBackend(bool render)
 {
+    if (render)
+        return std::make_unique<platform::HeadlessBackend>();
     auto present = [](const char* name) {
         const char* value = std::getenv(name);
         return value && *value;
@@ -41,7 +44,7 @@ void describeStartUp(TFormWeather& form)
             platform::Application::Instance().ShowException(error);
         }
     }
-    std::cerr << "nimbrell: the widget's scene is not drawn yet; the program runs until closed (Ctrl+C)\n";
+    std::cerr << "nimbrell: the program runs until closed (its menu's 退出, or Ctrl+C)\n";
 }
 
 }
@@ -52,7 +55,7 @@ int main(int argc, char** argv)
     if (!commandLine.errors.empty()) {
         for (const auto& error : commandLine.errors)
             std::cerr << "nimbrell: " << error << "\n";
-        std::cerr << "usage: nimbrell [--demo] [--weather-host HOST[:PORT]] [--update-host HOST[:PORT]]\n";
+        std::cerr << "usage: nimbrell [--demo] [--weather-host HOST[:PORT]] [--update-host HOST[:PORT]] [--render FILE.png]\n";
         return 2;
     }
     State().Hosts = commandLine.hosts;
@@ -63,12 +66,23 @@ int main(int argc, char** argv)
         std::cerr << "nimbrell: demo forecast service on " << demo->HostPort() << "\n";
     }
 
-    platform::Application application(chooseBackend());
+    bool render = !commandLine.render.empty();
+    platform::Application application(chooseBackend(render));
     application.SetTitle(ApplicationTitle);
     application.InstallCloseSignals();
 
     TFormWeather form;
-    form.Native().Show();
+    if (render) {
+        try {
+            RenderWidget(form, commandLine.render);
+        } catch (const std::exception& error) {
+            std::cerr << "nimbrell: " << error.what() << "\n";
+            return 1;
+        }
+        std::cerr << "nimbrell: the widget is drawn in " << commandLine.render << "\n";
+        return 0;
+    }
+    form.Show();
     describeStartUp(form);
     application.Run(form.Handle());
     return 0;

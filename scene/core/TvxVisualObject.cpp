@@ -1,6 +1,8 @@
 #include "scene/core/TvxVisualObject.h"
 
+#include "scene/core/CursorIdentifiers.h"
 #include "scene/core/ISceneHost.h"
+#include "scene/core/TvxPopupMenu.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxCanvas.h"
 
@@ -67,7 +69,7 @@ NIMBRELL_DEFINE_CLASS(TvxVisualObject, TvxObject)
     c.Enum("IsFocused", &TvxVisualObject::IsFocused);
     c.Enum("IsVisible", &TvxVisualObject::IsVisible);
     c.Enum("Align", &TvxVisualObject::Align, &TvxVisualObject::SetAlign).Default(TvxAlign::vaNone);
-    c.Integer("Cursor", &TvxVisualObject::Cursor, &TvxVisualObject::SetCursor).Default(0);
+    c.Integer("Cursor", &TvxVisualObject::Cursor, &TvxVisualObject::SetCursor).Default(0).Identifiers(CursorIdentifiers());
     c.Enum("Enabled", &TvxVisualObject::Enabled, &TvxVisualObject::SetEnabled).Default(true);
     c.Object("Position", [](const TvxVisualObject& o) { return &o.Position(); });
     c.Float("RotateAngle", &TvxVisualObject::RotateAngle, &TvxVisualObject::SetRotateAngle);
@@ -86,6 +88,7 @@ NIMBRELL_DEFINE_CLASS(TvxVisualObject, TvxObject)
     c.Text("Hint", &TvxVisualObject::Hint, &TvxVisualObject::SetHint);
     c.Enum("ShowHint", &TvxVisualObject::ShowHint, &TvxVisualObject::SetShowHint).Default(false);
     c.Enum("CanClipped", &TvxVisualObject::CanClipped, &TvxVisualObject::SetCanClipped).Default(true);
+    c.Reference("PopupMenu", &TvxVisualObject::PopupMenu, &TvxVisualObject::SetPopupMenu);
     c.Object("Scale", [](const TvxVisualObject& o) { return &o.Scale(); });
     c.Enum("Visible", &TvxVisualObject::Visible, &TvxVisualObject::SetVisible).Default(true);
     c.Enum("DesignHide", &TvxVisualObject::DesignHide, &TvxVisualObject::SetDesignHide).Default(false);
@@ -1309,9 +1312,20 @@ void TvxVisualObject::DialogKey(int& key, TvxShiftState shift)
     }
 }
 
-void TvxVisualObject::ContextMenu(TvxPoint)
+TvxPopupMenu* TvxVisualObject::PopupMenu() const
 {
-    // Popup menus come with the platform layer's menus.
+    return m_popupMenu.As<TvxPopupMenu>();
+}
+
+void TvxVisualObject::SetPopupMenu(TvxPopupMenu* menu)
+{
+    m_popupMenu.Set(menu);
+}
+
+void TvxVisualObject::ContextMenu(TvxPoint screenPoint)
+{
+    if (TvxPopupMenu* menu = PopupMenu())
+        menu->Popup(static_cast<int>(std::nearbyint(screenPoint.X)), static_cast<int>(std::nearbyint(screenPoint.Y)), this);
 }
 
 bool TvxVisualObject::ChildFocused(TvxVisualObject*)
