@@ -29,12 +29,6 @@ void TFormWeather::AppMessageHook(platform::Message& message)
         if (!pinned && State().ShowMoreMode == "1")
             SetPanelVisible(true);
         break;
-    case platform::WM_MOUSEMOVE:
-        if (message.hwnd == Handle() && !m_mouseInside) {
-            m_mouseInside = true;
-            MouseEntered();
-        }
-        break;
     case platform::WM_MOUSELEAVE:
         if (message.hwnd == Handle() && m_mouseInside) {
             m_mouseInside = false;
@@ -43,6 +37,12 @@ void TFormWeather::AppMessageHook(platform::Message& message)
         break;
     default:
         break;
+    }
+    // Any mouse message of the window means the mouse is over it.
+    bool mouseMessage = message.message >= platform::WM_MOUSEMOVE && message.message <= platform::WM_MOUSEWHEEL;
+    if (mouseMessage && message.hwnd == Handle() && !m_mouseInside) {
+        m_mouseInside = true;
+        MouseEntered();
     }
 }
 
