@@ -2,6 +2,7 @@
 
 #include "platform/MessageQueue.h"
 
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #include <libayatana-appindicator/app-indicator.h>
 
@@ -174,8 +175,18 @@ void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND ta
     g_object_ref_sink(menu);
     g_signal_connect(menu, "deactivate", G_CALLBACK(onMenuDeactivate), nullptr);
     GdkRectangle place { at.x, at.y, 1, 1 };
-    gtk_menu_popup_at_rect(GTK_MENU(menu), gdk_get_default_root_window(), &place, GDK_GRAVITY_NORTH_WEST,
-        GDK_GRAVITY_NORTH_WEST, nullptr);
+    GdkWindow* root = gdk_get_default_root_window();
+    // Input reaches the program as queued messages, so GTK has no event of its
+    // own to open the menu from; it gets one naming the pointer and the root.
+    GdkEvent* trigger = gdk_event_new(GDK_BUTTON_PRESS);
+    trigger->button.window = GDK_WINDOW(g_object_ref(root));
+    // The time of the press that opened it, so that releasing that press does not
+    // count as a click beside the menu.
+    trigger->button.time = gdk_x11_display_get_user_time(gdk_display_get_default());
+    trigger->button.button = 3;
+    gdk_event_set_device(trigger, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_menu_popup_at_rect(GTK_MENU(menu), root, &place, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST, trigger);
+    gdk_event_free(trigger);
 }
 
 std::unique_ptr<TrayIcon> CreateGtkTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target)
