@@ -8,6 +8,7 @@
 #include "platform/headless/HeadlessBackend.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <iostream>
 
 using namespace nimbrell;
@@ -47,6 +48,18 @@ void describeStartUp(TFormWeather& form)
     std::cerr << "nimbrell: the program runs until closed (its menu's 退出, or Ctrl+C)\n";
 }
 
+// For the start-up benchmark: says on standard error when the first frame has
+// been pushed to the window (wall clock, nanoseconds), then runs on.
+void reportFirstFrame(TFormWeather& form)
+{
+    auto& application = platform::Application::Instance();
+    while (form.Scene().FrameCount() == 0 && !application.Terminated())
+        application.HandleMessage();
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::cerr << "nimbrell: first frame at " << now.tv_sec * 1'000'000'000LL + now.tv_nsec << " ns\n";
+}
+
 }
 
 int main(int argc, char** argv)
@@ -84,6 +97,8 @@ int main(int argc, char** argv)
     }
     form.Show();
     describeStartUp(form);
+    if (const char* probe = std::getenv("NIMBRELL_FIRST_FRAME_PROBE"); probe && *probe)
+        reportFirstFrame(form);
     application.Run(form.Handle());
     return 0;
 }

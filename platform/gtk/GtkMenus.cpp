@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace nimbrell::platform {
 
@@ -69,6 +70,11 @@ void onMenuDeactivate(GtkMenuShell* menu, gpointer)
 
 bool statusNotifierWatcherPresent()
 {
+    // Without a session bus to join, asking for one would launch a bus daemon.
+    const char* address = g_getenv("DBUS_SESSION_BUS_ADDRESS");
+    std::string runtimeBus = std::string(g_get_user_runtime_dir()) + "/bus";
+    if ((!address || !*address) && !g_file_test(runtimeBus.c_str(), G_FILE_TEST_EXISTS))
+        return false;
     GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (!bus)
         return false;
