@@ -1,13 +1,10 @@
 #include "scene/host/TvxForm.h"
 
-#include "scene/core/ObjectReader.h"
+#include "scene/core/DesignGrid.h"
 #include "scene/core/ObjectStream.h"
-#include "scene/core/ObjectWriter.h"
-#include "scene/core/TvxFiler.h"
 #include "scene/core/TvxObject.h"
 #include "scene/host/TvxCustomScene.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace nimbrell {
@@ -52,11 +49,7 @@ void TvxSceneRecord::AddStreamChild(TvxComponent& child)
 void TvxSceneRecord::DefineProperties(TvxFiler& filer)
 {
     TvxComponent::DefineProperties(filer);
-    for (const char* name : { "DesignSnapGridShow", "DesignSnapToGrid", "DesignSnapToLines" }) {
-        filer.DefineProperty(
-            name, [](ObjectReader& reader) { reader.ReadBoolean(); }, [](ObjectWriter& writer) { writer.WriteBoolean(false); },
-            true);
-    }
+    DefineDesignGridProperties(filer);
 }
 
 NIMBRELL_DEFINE_CLASS(TvxForm, TvxComponent)

@@ -1,5 +1,7 @@
 #include "app/WeatherTexts.h"
 
+#include "tests/app/LocalDate.h"
+
 #include <gtest/gtest.h>
 
 using namespace nimbrell;
@@ -29,13 +31,7 @@ TEST(WeatherTexts, TemperatureSplitsAfterTheFirstTilde)
 
 TEST(WeatherTexts, DayDatesCrossTheYearFromTheLocalClock)
 {
-    std::tm noon {};
-    noon.tm_year = 2025 - 1900;
-    noon.tm_mon = 11;
-    noon.tm_mday = 30;
-    noon.tm_hour = 12;
-    noon.tm_isdst = -1;
-    std::time_t thirtiethOfDecember = std::mktime(&noon);
+    std::time_t thirtiethOfDecember = nimbrell::testing::LocalNoon(2025, 12, 30);
     EXPECT_EQ(DayDate(thirtiethOfDecember, 72), "01月02日");
     EXPECT_EQ(DayDate(thirtiethOfDecember, 96), "01月03日");
     EXPECT_EQ(DayDate(thirtiethOfDecember, 120), "01月04日");

@@ -20,6 +20,8 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
 
+#include "tests/app/LocalDate.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -200,13 +202,7 @@ TEST_F(WidgetTest, WeatherTextsPicturesAndDatesFromAServer)
     server.Route("/data/101010100.html",
         test::Reply::Ok(forecastDocument({ { "32℃~20℃", "霾", "北风3-4级" }, { "30℃~21℃", "晴", "微风" }, { "29℃~19℃", "阴", "微风" },
             { "28℃~18℃", "小雨转中雨", "南风" }, { "27℃~17℃", "多云转晴", "东风" }, { "26℃~16℃", "雷阵雨伴有冰雹", "西风" } })));
-    std::tm noon {};
-    noon.tm_year = 2025 - 1900;
-    noon.tm_mon = 11;
-    noon.tm_mday = 30;
-    noon.tm_hour = 12;
-    noon.tm_isdst = -1;
-    std::time_t thirtiethOfDecember = std::mktime(&noon);
+    std::time_t thirtiethOfDecember = nimbrell::testing::LocalNoon(2025, 12, 30);
 
     TFormWeather form;
     form.SetClock([=] { return thirtiethOfDecember; });

@@ -1,5 +1,6 @@
 #include "TestClasses.h"
 
+#include "scene/core/DesignGrid.h"
 #include "scene/core/ObjectStream.h"
 #include "scene/core/ObjectReader.h"
 #include "scene/core/ObjectWriter.h"
@@ -98,11 +99,7 @@ NIMBRELL_DEFINE_CLASS(TTestForm, TvxObject)
 void TTestForm::DefineProperties(TvxFiler& filer)
 {
     TvxObject::DefineProperties(filer);
-    for (const char* name : { "DesignSnapGridShow", "DesignSnapToGrid", "DesignSnapToLines" }) {
-        filer.DefineProperty(
-            name, [](ObjectReader& reader) { reader.ReadBoolean(); }, [](ObjectWriter& writer) { writer.WriteBoolean(false); },
-            true);
-    }
+    DefineDesignGridProperties(filer);
 }
 
 NIMBRELL_DEFINE_CLASS(TTestResources, TvxObject)
