@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <string_view>
 
 using namespace nimbrell;
 
@@ -49,8 +50,9 @@ void describeStartUp(TFormWeather& form)
 }
 
 // For the start-up benchmark: says on standard error when the first frame has
-// been pushed to the window (wall clock, nanoseconds), then runs on.
-void reportFirstFrame(TFormWeather& form)
+// been pushed to the window (wall clock, nanoseconds), then runs on; with the
+// probe set to "exit" the program closes there (for instruction counts).
+void reportFirstFrame(TFormWeather& form, bool exitThen)
 {
     auto& application = platform::Application::Instance();
     while (form.Scene().FrameCount() == 0 && !application.Terminated())
@@ -58,6 +60,8 @@ void reportFirstFrame(TFormWeather& form)
     timespec now {};
     clock_gettime(CLOCK_REALTIME, &now);
     std::cerr << "nimbrell: first frame at " << now.tv_sec * 1'000'000'000LL + now.tv_nsec << " ns\n";
+    if (exitThen)
+        form.Close();
 }
 
 }
@@ -98,7 +102,7 @@ int main(int argc, char** argv)
     form.Show();
     describeStartUp(form);
     if (const char* probe = std::getenv("NIMBRELL_FIRST_FRAME_PROBE"); probe && *probe)
-        reportFirstFrame(form);
+        reportFirstFrame(form, std::string_view(probe) == "exit");
     application.Run(form.Handle());
     return 0;
 }
