@@ -16,6 +16,9 @@ namespace nimbrell {
 
 void TFormWeather::AppMessageHook(platform::Message& message)
 {
+    // Installed before the scene is read; a scene that could not be read has nothing to switch.
+    if (!m_widget.Root1)
+        return;
     bool pinned = m_widget.N4->Checked();
     switch (message.message) {
     case platform::WM_LBUTTONDOWN:
