@@ -61,6 +61,9 @@ public:
 
     // Gives freed memory back to the system, then handles pending messages.
     static void TrimWorkingSet();
+    // Gives the memory freed so far back to the system (a worker's heap after
+    // its result arrived, for one).
+    static void ReturnFreedMemory();
 
 protected:
     void OnWindowMessage(platform::Message& message) override;

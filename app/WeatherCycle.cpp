@@ -116,6 +116,7 @@ void TFormWeather::OnWeatherReady(platform::LPARAM lParam)
     }
     SetTag(1);
     m_widget.N1->SetEnabled(true);
+    ReturnFreedMemory();
 }
 
 void TFormWeather::OnWeatherFailed(platform::LPARAM lParam)
@@ -127,6 +128,7 @@ void TFormWeather::OnWeatherFailed(platform::LPARAM lParam)
         m_timer1.SetEnabled(true);
     }
     m_widget.N1->SetEnabled(true);
+    ReturnFreedMemory();
 }
 
 }

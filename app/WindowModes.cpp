@@ -70,9 +70,14 @@ void TFormWeather::SetPanelVisible(bool visible)
     m_widget.RectangleMore->SetVisible(visible);
 }
 
-void TFormWeather::TrimWorkingSet()
+void TFormWeather::ReturnFreedMemory()
 {
     malloc_trim(0);
+}
+
+void TFormWeather::TrimWorkingSet()
+{
+    ReturnFreedMemory();
     platform::Application::Instance().ProcessMessages();
 }
 
