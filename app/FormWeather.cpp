@@ -8,6 +8,7 @@
 #include "scene/host/TvxBackground.h"
 #include "scene/shapes/TvxRectangle.h"
 #include "update/UpdateThread.h"
+#include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
 
 #include <algorithm>
@@ -84,6 +85,10 @@ void TFormWeather::FormCreate()
         m_widget.N3->SetChecked(true);
     }
 
+    // The last good forecast stands in until the first answer arrives.
+    if (auto kept = LoadKeptForecast(state.DataDirectory, state.CityCode, LocalToday()))
+        ShowReports(*kept);
+
     faStart();
     getWeather();
 
@@ -104,10 +109,12 @@ void TFormWeather::OnWindowMessage(platform::Message& message)
 {
     switch (message.message) {
     case WeatherReadyMessage:
-        OnWeatherReady(message.lParam);
+        if (IsCurrentWeatherResult(message))
+            OnWeatherReady(message.lParam);
         break;
     case WeatherFailedMessage:
-        OnWeatherFailed(message.lParam);
+        if (IsCurrentWeatherResult(message))
+            OnWeatherFailed(message.lParam);
         break;
     case UpdateOfferedMessage:
         OnUpdateOffered(message.lParam);

@@ -10,6 +10,7 @@
 #include "scene/host/TvxScene.h"
 #include "weather/ReportList.h"
 
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <memory>
@@ -56,6 +57,11 @@ public:
 
     // Whether the first weather result or failure has arrived.
     bool WeatherSettled() const { return m_weatherSettled; }
+    // True when a 2025/2026 message answers the latest weather request; the
+    // handlers drop the answers of requests made before it.
+    bool IsCurrentWeatherResult(const platform::Message& message) const;
+    std::uint64_t WeatherRequestNumber() const { return m_weatherRequest; }
+
     // How often a newer build was offered (the update window opens for each).
     int UpdateOffersReceived() const { return m_updateOffersReceived; }
 
@@ -100,6 +106,7 @@ private:
     // for them.
     SharedReportList m_reports { std::make_shared<ReportList>() };
     std::function<std::time_t()> m_clock { [] { return std::time(nullptr); } };
+    std::uint64_t m_weatherRequest { 0 }; // number of the latest weather request
     float m_sceneScale { 1.0f };
     float m_sceneOpacity { 1.0f };
     int m_updateOffersReceived { 0 };

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace nimbrell {
 
@@ -33,8 +34,15 @@ struct ProcessState {
 
 ProcessState& State();
 
-// TEMP when set and not empty, else $XDG_CACHE_HOME, else $HOME/.cache; then
-// "/NimbrellWeather/". Always ends with a slash.
+// Where the data directory may be, most preferred first, each ending with a
+// slash: "NimbrellWeather/" in $TEMP when it is set and not empty, and then
+// nowhere else; otherwise in $XDG_CACHE_HOME, else in the home's .cache, then,
+// for a home that is missing or read-only, in $XDG_RUNTIME_DIR, and
+// /tmp/NimbrellWeather-<uid>/.
+std::vector<std::string> DataDirectoryCandidates();
+
+// The first candidate that exists or can be created (mode 0700) as a folder of
+// this user that others cannot write to; the first candidate when none can.
 std::string DataDirectoryFromEnvironment();
 
 }

@@ -30,10 +30,27 @@ constexpr const char* failureNotice = "获取失败,一分钟后重新获取!";
 
 void TFormWeather::getWeather()
 {
-    m_reports->Lock()->clear();
-    TWeatherThread::Start(WeatherRequest { State().Hosts.weather, State().CityCode, Handle(), m_reports, {} });
+    auto& state = State();
+    m_reports->BeginRequest(++m_weatherRequest);
+    WeatherRequest request { .host = state.Hosts.weather,
+        .areaCode = state.CityCode,
+        .window = Handle(),
+        .reports = m_reports,
+        .forecastUrl = state.Hosts.forecast,
+        .requestNumber = m_weatherRequest,
+        .keptDirectory = state.DataDirectory };
+    if (state.Hosts.weather.empty() && state.Database) {
+        if (auto position = PlacePosition(*state.Database, state.CityCode))
+            request.position = GeoPosition { position->first, position->second };
+    }
+    TWeatherThread::Start(std::move(request));
     m_widget.text_Wind->SetText(loadingNotice);
     m_widget.N1->SetEnabled(false);
+}
+
+bool TFormWeather::IsCurrentWeatherResult(const platform::Message& message) const
+{
+    return message.wParam == m_weatherRequest;
 }
 
 void TFormWeather::faStart()

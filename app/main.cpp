@@ -1,11 +1,12 @@
+#include "app/CommandLine.h"
 #include "app/DemoService.h"
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
 #include "app/RenderWidget.h"
-#include "app/ServiceHosts.h"
 #include "platform/Application.h"
 #include "platform/gtk/GtkBackend.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "scene/core/TvxPopupMenu.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -72,16 +73,23 @@ int main(int argc, char** argv)
     if (!commandLine.errors.empty()) {
         for (const auto& error : commandLine.errors)
             std::cerr << "nimbrell: " << error << "\n";
-        std::cerr << "usage: nimbrell [--demo] [--weather-host HOST[:PORT]] [--update-host HOST[:PORT]] [--render FILE.png]\n";
+        std::cerr << UsageText();
         return 2;
+    }
+    if (commandLine.help || commandLine.version) {
+        std::cout << (commandLine.help ? HelpText() : VersionText());
+        return 0;
     }
     State().Hosts = commandLine.hosts;
     std::unique_ptr<DemoService> demo;
     if (commandLine.demo) {
         demo = std::make_unique<DemoService>(DataDirectoryFromEnvironment() + "Nimbrell.db", ThisBuildStamp);
-        State().Hosts = ServiceHosts { demo->HostPort(), demo->HostPort() };
+        State().Hosts.weather = demo->HostPort();
+        State().Hosts.update = demo->HostPort();
         std::cerr << "nimbrell: demo forecast service on " << demo->HostPort() << "\n";
     }
+    if (State().Hosts.weather.empty())
+        std::cerr << "nimbrell: forecasts asked by position from " << State().Hosts.forecast << "\n";
 
     bool render = !commandLine.render.empty();
     platform::Application application(chooseBackend(render));
@@ -90,6 +98,8 @@ int main(int argc, char** argv)
 
     TFormWeather form;
     if (render) {
+        if (commandLine.panel && form.Widget().N3 && !form.Widget().N3->Checked())
+            form.Widget().N3->OnClick();
         try {
             RenderWidget(form, commandLine.render);
         } catch (const std::exception& error) {

@@ -15,6 +15,11 @@ ReadTimeoutError::ReadTimeoutError()
 {
 }
 
+DeadlineError::DeadlineError()
+    : HttpError(HttpMessages::DeadlinePassed)
+{
+}
+
 ConnectionClosedError::ConnectionClosedError()
     : HttpError(HttpMessages::ConnectionClosedGracefully)
 {

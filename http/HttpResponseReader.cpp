@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace nimbrell {
 
@@ -44,12 +45,12 @@ std::string parseVersion(std::string_view statusLine)
     return std::string(version.substr(0, version.find(' ')));
 }
 
-// The chunk size before any ";", as hexadecimal; anything unreadable is 0.
-std::uint64_t parseChunkSize(std::string_view line)
+// The chunk size before any ";", as hexadecimal; nothing when unreadable.
+std::optional<std::uint64_t> parseChunkSize(std::string_view line)
 {
     auto text = platform::TrimAsciiWhitespace(line.substr(0, line.find(';')));
     if (text.empty() || text.size() > 16)
-        return 0;
+        return std::nullopt;
     std::uint64_t size = 0;
     for (char c : text) {
         int digit;
@@ -60,7 +61,7 @@ std::uint64_t parseChunkSize(std::string_view line)
         else if (c >= 'A' && c <= 'F')
             digit = c - 'A' + 10;
         else
-            return 0;
+            return std::nullopt;
         size = size * 16 + static_cast<std::uint64_t>(digit);
     }
     return size;
@@ -198,7 +199,7 @@ void HttpResponseReader::ReadBody(HttpResponse& response, ByteStream* target)
                 target->SetSize(std::max(originalSize, start + received));
         };
         try {
-            readExact(length, target, OnClose::EndBody, received);
+            readExact(length, target, m_limits.requireCompleteBody ? OnClose::Fail : OnClose::EndBody, received);
         } catch (...) {
             dropUnfilledTail();
             throw;
@@ -215,15 +216,31 @@ void HttpResponseReader::ReadBody(HttpResponse& response, ByteStream* target)
 void HttpResponseReader::readChunked(HttpResponse& response, ByteStream* target)
 {
     ProgressScope scope(m_progress, 0);
+    const bool strict = m_limits.requireCompleteBody;
+    // Strictly, a close anywhere before the empty line after the last chunk
+    // means the body is incomplete.
+    auto readFramingLine = [&] {
+        try {
+            return ReadLine();
+        } catch (const ConnectionClosedError&) {
+            if (strict)
+                throw IncompleteBodyError(HttpMessages::MissingLastChunk);
+            throw;
+        }
+    };
     for (;;) {
-        std::uint64_t size = parseChunkSize(ReadLine());
+        std::optional<std::uint64_t> parsed = parseChunkSize(readFramingLine());
+        if (!parsed && strict)
+            throw IncompleteBodyError(HttpMessages::MalformedChunkSize);
+        std::uint64_t size = parsed.value_or(0);
         if (size == 0)
             break;
         if (size > static_cast<std::uint64_t>(m_limits.maxBodySize - m_bodyBytes))
             throw HttpError(HttpMessages::BodyTooLarge);
         std::int64_t received = 0;
         readExact(static_cast<std::int64_t>(size), target, OnClose::Fail, received);
-        ReadLine();
+        if (!readFramingLine().empty() && strict)
+            throw IncompleteBodyError(HttpMessages::MalformedChunkSize);
     }
     // Trailers; a peer that closes instead of sending the final empty line has
     // still delivered the whole body.
@@ -248,6 +265,8 @@ void HttpResponseReader::readExact(std::int64_t size, ByteStream* target, OnClos
         if (Buffered() == 0 && !fill(m_limits.readTimeoutMs)) {
             if (onClose == OnClose::EndBody)
                 break;
+            if (m_limits.requireCompleteBody)
+                throw IncompleteBodyError(HttpMessages::BodyCutShort);
             throw ConnectionClosedError();
         }
         auto piece = std::min<std::int64_t>({ static_cast<std::int64_t>(Buffered()), size - received,

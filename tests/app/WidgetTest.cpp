@@ -19,6 +19,7 @@
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
+#include "weather/WeatherThread.h"
 
 #include "tests/app/LocalDate.h"
 
@@ -263,7 +264,7 @@ TEST_F(WidgetTest, OnlyLaterSuccessesReplayTheEntranceAndAFailureChangesNothing)
 
     auto deliver = [&](std::uint32_t code) {
         *form.Reports()->Lock() = std::vector<TInfo>(6, TInfo { "晴", "20℃~10℃", "微风" });
-        PostMessage(form.Handle(), code, 0, 1);
+        PostMessage(form.Handle(), code, form.WeatherRequestNumber(), 1);
         application.ProcessMessages();
     };
     deliver(2025);
@@ -480,7 +481,7 @@ TEST_F(WidgetTest, LeftDragsRightOpensTheMenuPinAndPassThrough)
     EXPECT_TRUE(backend->TrayIcons().size() == 1u) << "the icon goes with the window object";
 }
 
-TEST_F(WidgetTest, ALetterCityCodeFailsVisiblyAndTwoWorkersFillOneList)
+TEST_F(WidgetTest, ALetterCityCodeFailsVisiblyAndOnlyTheLatestRequestIsShown)
 {
     writeSettings("cityCode=abc/../?x y\n");
     server.Route("/data/101010100.html", test::Reply::Ok(forecastDocument(std::vector<Day>(6, { "1℃~0℃", "晴", "微风" }))));
@@ -490,11 +491,14 @@ TEST_F(WidgetTest, ALetterCityCodeFailsVisiblyAndTwoWorkersFillOneList)
     ASSERT_FALSE(server.Requests().empty());
     EXPECT_EQ(server.Requests()[0].target.find(' '), std::string::npos) << server.Requests()[0].target;
 
-    // Two requests finishing into one list: the first six reports are shown.
+    // Two requests running at once: only the latest one's reports are taken.
     State().CityCode = "101010100";
     form.getWeather();
     form.getWeather();
-    ASSERT_TRUE(pumpUntil([&] { return form.Reports()->Lock()->size() == 12; }));
     ASSERT_TRUE(pumpUntil([&] { return form.Widget().text_Wind->Text() == "微风"; }));
     EXPECT_EQ(form.Widget().text_wenDu->Text(), "1℃~");
+    EXPECT_EQ(form.Reports()->Lock()->size(), 6u);
+    PostMessage(form.Handle(), WeatherFailedMessage, form.WeatherRequestNumber() - 1, 1);
+    application.ProcessMessages();
+    EXPECT_EQ(form.Widget().text_Wind->Text(), "微风") << "an older request's answer is dropped";
 }
