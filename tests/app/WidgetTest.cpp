@@ -19,6 +19,7 @@
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
+#include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
 
 #include "tests/app/LocalDate.h"
@@ -196,6 +197,20 @@ TEST_F(WidgetTest, TheStoredSceneShowsNoSampleWeatherBeforeTheFirstResult)
     for (const auto& entry : widget.PopupMenu1->Entries())
         captions.push_back(entry.visible ? entry.caption : "(" + entry.caption + ")");
     EXPECT_EQ(captions, (std::vector<std::string> { "刷新", "-", "未来五天", "嵌入桌面", "鼠标穿透", "软件设置", "-", "(关于)", "退出" }));
+}
+
+TEST_F(WidgetTest, TheKeptForecastStandsInUntilTheFirstAnswer)
+{
+    server.Route("/data/101010100.html", test::Reply::Ok("").Stall());
+    std::filesystem::create_directories(dataDirectory);
+    KeepForecast(dataDirectory, "101010100", LocalToday(), std::vector<TInfo>(6, TInfo { "阴", "18℃~9℃", "东风" }));
+    TFormWeather form;
+    const WidgetScene& widget = form.Widget();
+    EXPECT_EQ(widget.text_wenDu->Text(), "18℃~");
+    EXPECT_EQ(widget.text_weather->Text(), "阴");
+    EXPECT_EQ(widget.dayWeathers[4]->Text(), "阴,东风");
+    EXPECT_TRUE(samePixels(widget.Image1->Fill().Bitmap().Bitmap(), *widget.vxImageList1->GetImage(3)));
+    EXPECT_EQ(widget.text_Wind->Text(), "正在获取天气信息...") << "the request is on its way";
 }
 
 TEST_F(WidgetTest, WeatherTextsPicturesAndDatesFromAServer)
