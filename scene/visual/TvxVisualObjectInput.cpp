@@ -3,6 +3,9 @@
 #include "scene/visual/TvxVisualObject.h"
 
 #include "scene/core/ISceneHost.h"
+#include "scene/core/TvxPopupMenu.h"
+
+#include <cmath>
 
 #include <algorithm>
 #include <array>
@@ -181,8 +184,20 @@ void TvxVisualObject::DialogKey(int& key, TvxShiftState shift)
     }
 }
 
-void TvxVisualObject::ContextMenu(TvxPoint)
+TvxPopupMenu* TvxVisualObject::PopupMenu() const
 {
+    return m_popupMenu.As<TvxPopupMenu>();
+}
+
+void TvxVisualObject::SetPopupMenu(TvxPopupMenu* menu)
+{
+    m_popupMenu.Set(menu);
+}
+
+void TvxVisualObject::ContextMenu(TvxPoint screenPoint)
+{
+    if (TvxPopupMenu* menu = PopupMenu())
+        menu->Popup(static_cast<int>(std::nearbyint(screenPoint.X)), static_cast<int>(std::nearbyint(screenPoint.Y)), this);
 }
 
 bool TvxVisualObject::ChildFocused(TvxVisualObject*)
