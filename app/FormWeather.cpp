@@ -1,25 +1,33 @@
 #include "app/FormWeather.h"
 
 #include "app/ProcessState.h"
+#include "base/Text.h"
+#include "base/Utf.h"
+#include "data/FileWriting.h"
 #include "data/ResourceFile.h"
 #include "platform/Application.h"
-#include "platform/Text.h"
 #include "update/UpdateThread.h"
 #include "weather/WeatherThread.h"
 
-#include <filesystem>
 #include <stdexcept>
 
 namespace nimbrell {
 
 namespace {
 
-void createDirectory(const std::string& path)
+constexpr std::size_t kMaxShownUrlBytes = 2048;
+
+// TEMP may name a shared place where anyone can create our folder first or plant
+// links in it; such a folder is left alone for the user's own cache folder.
+void prepareDataDirectory(std::string& directory)
 {
-    std::error_code error;
-    std::filesystem::create_directories(path, error);
-    if (error || !std::filesystem::is_directory(path))
-        throw std::runtime_error(platform::Format("Unable to create directory %s", path.c_str()));
+    FolderCheck check = PreparePrivateFolder(directory);
+    if (check == FolderCheck::Untrusted) {
+        directory = CacheDataDirectory();
+        check = PreparePrivateFolder(directory);
+    }
+    if (check != FolderCheck::Ready)
+        throw std::runtime_error(Format("Unable to create directory %s", directory.c_str()));
 }
 
 }
@@ -41,7 +49,7 @@ void TFormWeather::FormCreate()
     auto& state = State();
 
     state.DataDirectory = DataDirectoryFromEnvironment();
-    createDirectory(state.DataDirectory);
+    prepareDataDirectory(state.DataDirectory);
 
     state.BuildStamp = ThisBuildStamp;
 
@@ -96,7 +104,11 @@ void TFormWeather::OnUpdateFailed(platform::LPARAM lParam)
 {
     if (lParam != 1)
         return;
-    platform::Application::Instance().ShowMessage(State().Offer->url);
+    // The address comes from the network: a box with megabytes of text would
+    // stall the desktop.
+    std::string url = State().Offer->Load().url;
+    std::string_view shown = Utf8Prefix(url, kMaxShownUrlBytes);
+    platform::Application::Instance().ShowMessage(shown.size() < url.size() ? std::string(shown) + "…" : url);
 }
 
 void TFormWeather::OnClose()

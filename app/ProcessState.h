@@ -27,14 +27,16 @@ struct ProcessState {
     std::string ShowMoreMode { "0" };
     std::int64_t BuildStamp { 0 }; // the running build's stamp, set by the start-up
     // Shared with the update-check worker, which may outlive the main window.
-    std::shared_ptr<UpdateOffer> Offer { std::make_shared<UpdateOffer>() };
+    std::shared_ptr<UpdateOfferSlot> Offer { std::make_shared<UpdateOfferSlot>() };
     ServiceHosts Hosts;
 };
 
 ProcessState& State();
 
-// TEMP when set and not empty, else $XDG_CACHE_HOME, else $HOME/.cache; then
+// TEMP when set and not empty, else the cache folder below; then
 // "/NimbrellWeather/". Always ends with a slash.
 std::string DataDirectoryFromEnvironment();
+// $XDG_CACHE_HOME, else $HOME/.cache; then "/NimbrellWeather/".
+std::string CacheDataDirectory();
 
 }

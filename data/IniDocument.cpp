@@ -1,13 +1,11 @@
 #include "data/IniDocument.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
+#include "base/Utf.h"
 
 namespace nimbrell {
 
 namespace {
-
-using platform::EqualsIgnoringAsciiCase;
-using platform::TrimAsciiWhitespace;
 
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
@@ -119,7 +117,7 @@ std::optional<std::string> IniDocument::Value(std::string_view section, std::str
     if (!index)
         return std::nullopt;
     auto value = unquote(keyLine(m_lines[*index])->value);
-    return firstCharacters(platform::SanitizeUtf8(value), maxCharacters);
+    return firstCharacters(SanitizeUtf8(value), maxCharacters);
 }
 
 void IniDocument::SetValue(std::string_view section, std::string_view key, std::string_view value)

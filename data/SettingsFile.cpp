@@ -1,12 +1,10 @@
 #include "data/SettingsFile.h"
 
+#include "base/Text.h"
 #include "data/FileWriting.h"
 #include "data/IniDocument.h"
-#include "platform/Text.h"
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace nimbrell {
@@ -14,14 +12,13 @@ namespace nimbrell {
 namespace {
 
 constexpr std::size_t maximumValueLength = 2047;
+constexpr std::size_t maximumFileSize = 1u << 20;
 
 IniDocument readDocument(const std::string& fileName)
 {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        return IniDocument();
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return IniDocument::Parse(content);
+    // Anything but a plain file of sane size reads as missing; the next write replaces it.
+    auto content = ReadRegularFile(fileName, maximumFileSize);
+    return content ? IniDocument::Parse(*content) : IniDocument();
 }
 
 }
@@ -54,7 +51,7 @@ int SettingsFile::ReadInteger(std::string_view section, std::string_view key, in
         // Eight hexadecimal digits cover the whole 32-bit pattern, as in 0xFFFFFFFF = -1.
         return static_cast<int>(static_cast<std::uint32_t>(value));
     }
-    return platform::ParseDecimalInt(text).value_or(fallback);
+    return ParseDecimalInt(text).value_or(fallback);
 }
 
 bool SettingsFile::ReadBool(std::string_view section, std::string_view key, bool fallback) const
@@ -69,7 +66,7 @@ void SettingsFile::WriteString(std::string_view section, std::string_view key, s
     try {
         WriteFileAtomically(m_fileName, document.Text());
     } catch (const std::runtime_error&) {
-        throw std::runtime_error(platform::Format("Unable to write to %s", FullFileName(m_fileName).c_str()));
+        throw std::runtime_error(Format("Unable to write to %s", FullFileName(m_fileName).c_str()));
     }
 }
 

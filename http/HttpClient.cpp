@@ -1,9 +1,9 @@
 #include "http/HttpClient.h"
 
+#include "base/Text.h"
 #include "http/HttpError.h"
 #include "http/HttpResponseReader.h"
 #include "http/TcpConnection.h"
-#include "platform/Text.h"
 
 #include <algorithm>
 
@@ -36,10 +36,10 @@ void appendHeader(std::string& request, std::string_view name, std::string_view 
 
 bool hostMatchesDomain(std::string_view host, std::string_view domain)
 {
-    if (platform::EqualsIgnoringAsciiCase(host, domain))
+    if (EqualsIgnoringAsciiCase(host, domain))
         return true;
     return host.size() > domain.size() && host[host.size() - domain.size() - 1] == '.'
-        && platform::EqualsIgnoringAsciiCase(host.substr(host.size() - domain.size()), domain);
+        && EqualsIgnoringAsciiCase(host.substr(host.size() - domain.size()), domain);
 }
 
 bool hasBodyByStatus(int code)
@@ -130,7 +130,7 @@ bool HttpClient::connectTo(const HttpTarget& target)
 {
     if (m_connection) {
         bool reusable = m_keepAlive && m_connection->IsOpen()
-            && platform::EqualsIgnoringAsciiCase(m_connection->Host(), target.host)
+            && EqualsIgnoringAsciiCase(m_connection->Host(), target.host)
             && m_connection->Port() == target.port && !m_connection->IsStale()
             && m_reader && m_reader->Buffered() == 0;
         if (!reusable)
@@ -223,11 +223,11 @@ void HttpClient::storeCookies(const HttpResponse& response)
         if (equals == std::string_view::npos)
             continue;
         Cookie cookie;
-        cookie.name = std::string(platform::TrimAsciiWhitespace(pair.substr(0, equals)));
-        cookie.value = std::string(platform::TrimAsciiWhitespace(pair.substr(equals + 1)));
+        cookie.name = std::string(TrimAsciiWhitespace(pair.substr(0, equals)));
+        cookie.value = std::string(TrimAsciiWhitespace(pair.substr(equals + 1)));
         if (cookie.name.empty())
             continue;
-        cookie.domain = platform::AsciiLower(m_target.host);
+        cookie.domain = AsciiLower(m_target.host);
         cookie.path = m_target.path;
         bool expired = false;
         bool foreign = false;
@@ -238,19 +238,19 @@ void HttpClient::storeCookies(const HttpResponse& response)
             auto attribute = attributes.substr(0, end);
             attributes = end == std::string_view::npos ? std::string_view() : attributes.substr(end + 1);
             auto attributeEquals = attribute.find('=');
-            auto name = platform::TrimAsciiWhitespace(attribute.substr(0, attributeEquals));
+            auto name = TrimAsciiWhitespace(attribute.substr(0, attributeEquals));
             auto value = attributeEquals == std::string_view::npos ? std::string_view()
-                                                                    : platform::TrimAsciiWhitespace(attribute.substr(attributeEquals + 1));
-            if (platform::EqualsIgnoringAsciiCase(name, "Domain") && !value.empty()) {
+                                                                    : TrimAsciiWhitespace(attribute.substr(attributeEquals + 1));
+            if (EqualsIgnoringAsciiCase(name, "Domain") && !value.empty()) {
                 if (value.front() == '.')
                     value.remove_prefix(1);
                 if (!hostMatchesDomain(m_target.host, value))
                     foreign = true;
-                cookie.domain = platform::AsciiLower(value);
+                cookie.domain = AsciiLower(value);
                 cookie.domainMatch = true;
-            } else if (platform::EqualsIgnoringAsciiCase(name, "Path") && value.starts_with('/')) {
+            } else if (EqualsIgnoringAsciiCase(name, "Path") && value.starts_with('/')) {
                 cookie.path = std::string(value);
-            } else if (platform::EqualsIgnoringAsciiCase(name, "Max-Age")) {
+            } else if (EqualsIgnoringAsciiCase(name, "Max-Age")) {
                 expired = !value.empty() && (value.front() == '-' || value.find_first_not_of('0') == std::string_view::npos);
             }
         }
@@ -273,7 +273,7 @@ std::string HttpClient::cookieHeader() const
     std::string header;
     for (const auto& cookie : m_cookies) {
         bool hostMatches = cookie.domainMatch ? hostMatchesDomain(m_target.host, cookie.domain)
-                                              : platform::EqualsIgnoringAsciiCase(m_target.host, cookie.domain);
+                                              : EqualsIgnoringAsciiCase(m_target.host, cookie.domain);
         if (!hostMatches || !requestPath.starts_with(cookie.path))
             continue;
         if (!header.empty())

@@ -1,7 +1,7 @@
 #include "http/HttpResponseReader.h"
 
+#include "base/Text.h"
 #include "http/HttpError.h"
-#include "platform/Text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -38,7 +38,7 @@ int parseStatusCode(std::string_view statusLine)
 std::string parseVersion(std::string_view statusLine)
 {
     constexpr std::string_view prefix = "HTTP/";
-    if (statusLine.size() < prefix.size() || !platform::EqualsIgnoringAsciiCase(statusLine.substr(0, prefix.size()), prefix))
+    if (statusLine.size() < prefix.size() || !EqualsIgnoringAsciiCase(statusLine.substr(0, prefix.size()), prefix))
         return {};
     auto version = statusLine.substr(prefix.size(), 5);
     return std::string(version.substr(0, version.find(' ')));
@@ -47,7 +47,7 @@ std::string parseVersion(std::string_view statusLine)
 // The chunk size before any ";", as hexadecimal; anything unreadable is 0.
 std::uint64_t parseChunkSize(std::string_view line)
 {
-    auto text = platform::TrimAsciiWhitespace(line.substr(0, line.find(';')));
+    auto text = TrimAsciiWhitespace(line.substr(0, line.find(';')));
     if (text.empty() || text.size() > 16)
         return 0;
     std::uint64_t size = 0;
@@ -163,7 +163,7 @@ HttpResponse HttpResponseReader::ReadHead()
             bool continuation = line.front() == ' ' || line.front() == '\t';
             if (continuation && !response.rawHeaders.empty()) {
                 response.rawHeaders.back() += ' ';
-                response.rawHeaders.back() += platform::TrimAsciiWhitespace(line);
+                response.rawHeaders.back() += TrimAsciiWhitespace(line);
                 continue;
             }
             response.rawHeaders.push_back(std::move(line));

@@ -1,8 +1,9 @@
 #include "update/UpdateThread.h"
 
+#include "base/Text.h"
+#include "base/WorkerThread.h"
 #include "json/JsonReader.h"
 #include "platform/MessageQueue.h"
-#include "platform/Text.h"
 
 #include <stdexcept>
 #include <thread>
@@ -15,7 +16,7 @@ namespace {
 // bits, is an error.
 std::int64_t parseStamp(const std::string& text)
 {
-    auto value = platform::ParseDecimalInt64(text);
+    auto value = ParseDecimalInt64(text);
     if (!value)
         throw std::runtime_error("'" + text + "' is not a valid integer value");
     return *value;
@@ -30,13 +31,16 @@ std::string UpdateAddress(const std::string& host)
 
 void ThreadUpdate::Start(UpdateCheckRequest request)
 {
-    std::thread([request = std::move(request)] { Run(request); }).detach();
+    StartWorkerThread([request = std::move(request)] { Run(request); }).detach();
 }
 
 void ThreadUpdate::Run(const UpdateCheckRequest& request)
 {
-    UpdateOffer& offer = *request.offer;
-    offer.url.clear();
+    UpdateOffer offer;
+    auto post = [&](std::uint32_t message, platform::LPARAM lParam) {
+        request.offer->Store(std::move(offer));
+        platform::PostMessage(request.window, message, 0, lParam);
+    };
 
     std::string body;
     try {
@@ -62,17 +66,17 @@ void ThreadUpdate::Run(const UpdateCheckRequest& request)
             return;
         std::int64_t offered = parseStamp(ReadMemberTextUtf8(*fields, u"versionDate"));
         if (offered <= request.buildStamp) {
-            platform::PostMessage(request.window, UpdateOfferedMessage, 0, 0);
+            post(UpdateOfferedMessage, 0);
             return;
         }
         offer.url = ReadMemberTextUtf8(*fields, u"url");
         offer.name = ReadMemberTextUtf8(*fields, u"name");
         offer.description = ReadMemberTextUtf8(*fields, u"description");
     } catch (...) {
-        platform::PostMessage(request.window, UpdateFailedMessage, 0, 1);
+        post(UpdateFailedMessage, 1);
         return;
     }
-    platform::PostMessage(request.window, UpdateOfferedMessage, 0, 1);
+    post(UpdateOfferedMessage, 1);
 }
 
 }

@@ -1,5 +1,6 @@
 #include "weather/WeatherThread.h"
 
+#include "base/WorkerThread.h"
 #include "json/JsonReader.h"
 #include "platform/MessageQueue.h"
 #include "weather/TextEncoding.h"
@@ -60,7 +61,7 @@ std::string WeatherAddress(const std::string& host, const std::string& areaCode)
 
 void TWeatherThread::Start(WeatherRequest request)
 {
-    std::thread([request = std::move(request)] { Run(request); }).detach();
+    StartWorkerThread([request = std::move(request)] { Run(request); }).detach();
 }
 
 void TWeatherThread::Run(const WeatherRequest& request)

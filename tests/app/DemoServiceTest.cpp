@@ -77,7 +77,7 @@ TEST_F(DemoServiceTest, UnknownCityFailsAndTheUpdateCheckFindsNothingNewer)
     DemoService demo(databaseFile, ThisBuildStamp);
     auto reports = std::make_shared<ReportList>();
     TWeatherThread::Run(WeatherRequest { demo.HostPort(), "101999999", window.Handle(), reports, {} });
-    auto offer = std::make_shared<UpdateOffer>();
+    auto offer = std::make_shared<UpdateOfferSlot>();
     ThreadUpdate::Run(UpdateCheckRequest { demo.HostPort(), window.Handle(), ThisBuildStamp, offer, {} });
     application.ProcessMessages();
     EXPECT_EQ(window.Codes(), (Codes { { 2026, 1 }, { 11123, 0 } }));

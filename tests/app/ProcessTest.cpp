@@ -2,6 +2,7 @@
 // environment, closed by a signal.
 #include "data/CityDatabase.h"
 #include "data/SettingsFile.h"
+#include "tests/support/ClosedPort.h"
 #include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@ class Program {
 public:
     explicit Program(const std::string& temp)
     {
+        std::string closedHost = m_closedPort.HostPort();
         int pipeFds[2];
         if (pipe(pipeFds) != 0)
             throw std::runtime_error("pipe");
@@ -30,8 +32,9 @@ public:
             close(pipeFds[1]);
             setenv("TEMP", temp.c_str(), 1);
             unsetenv("DISPLAY");
-            setenv("NIMBRELL_WEATHER_HOST", "127.0.0.1:1", 1);
-            setenv("NIMBRELL_UPDATE_HOST", "127.0.0.1:1", 1);
+            unsetenv("WAYLAND_DISPLAY");
+            setenv("NIMBRELL_WEATHER_HOST", closedHost.c_str(), 1);
+            setenv("NIMBRELL_UPDATE_HOST", closedHost.c_str(), 1);
             execl(NIMBRELL_BINARY, NIMBRELL_BINARY, static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -80,6 +83,7 @@ public:
     const std::string& Output() const { return m_output; }
 
 private:
+    nimbrell::test::ClosedPort m_closedPort;
     pid_t m_pid { -1 };
     int m_stderr { -1 };
     std::string m_output;

@@ -1,5 +1,6 @@
 #include "http/HttpClient.h"
 #include "http/HttpError.h"
+#include "tests/support/ClosedPort.h"
 #include "tests/support/LoopbackHttpServer.h"
 
 #include <gmock/gmock.h>
@@ -279,13 +280,9 @@ TEST_F(HttpClientTest, MisbehavingServersEndInTheirErrors)
 
 TEST_F(HttpClientTest, ConnectionFailuresAreSocketErrors)
 {
-    std::uint16_t closedPort;
-    {
-        LoopbackHttpServer gone;
-        closedPort = gone.Port();
-    }
+    nimbrell::test::ClosedPort closedPort;
     try {
-        client.Get("http://127.0.0.1:" + std::to_string(closedPort) + "/", body);
+        client.Get("http://" + closedPort.HostPort() + "/", body);
         ADD_FAILURE() << "connected to a closed port";
     } catch (const SocketError& error) {
         EXPECT_EQ(error.Code(), ECONNREFUSED);
@@ -294,6 +291,15 @@ TEST_F(HttpClientTest, ConnectionFailuresAreSocketErrors)
 
     EXPECT_THROW(client.Get("https://" + server.HostPort() + "/", body), HttpError);
     EXPECT_EQ(server.ConnectionCount(), 0);
+
+    // The .invalid domain never resolves; the lookup's own error comes through.
+    try {
+        client.Get("http://nimbrell-test.invalid/", body);
+        ADD_FAILURE() << "resolved a name that cannot exist";
+    } catch (const SocketError& error) {
+        EXPECT_NE(error.Code(), 0);
+        EXPECT_NE(std::string(error.what()), "");
+    }
 }
 
 TEST_F(HttpClientTest, KeepsTheConnectionOnlyWhenTheAnswerAllowsIt)
