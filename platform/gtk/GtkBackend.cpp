@@ -505,9 +505,11 @@ public:
         bool done = false;
         g_signal_connect(dialog, "response", G_CALLBACK(onResponse), &done);
         gtk_widget_show_all(dialog);
-        // Posted messages keep flowing while the box is up.
+        // Posted messages keep flowing while the box is up. The box stays until
+        // it is answered even when the program is ending: an error found while
+        // the main window closes (its settings not written) must still be read.
         auto& application = Application::Instance();
-        while (!done && !application.Terminated())
+        while (!done)
             application.HandleMessage();
         gtk_widget_destroy(dialog);
     }

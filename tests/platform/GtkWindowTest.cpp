@@ -188,3 +188,31 @@ TEST_F(GtkWindowTest, KeysAndCharactersArriveAsMessages)
     }
     ADD_FAILURE() << "Shift+Tab carries the shift state";
 }
+
+TEST_F(GtkWindowTest, AnErrorWhileTheMainWindowClosesIsShownBeforeTheProgramEnds)
+{
+    class FailingClose : public Window {
+    protected:
+        void OnClose() override { throw std::runtime_error("Unable to write to /nowhere/historyLog.ini"); }
+    } window;
+    application->SetTitle("CloseErrorBoxTest");
+    application->SetMainWindow(window.Handle());
+
+    // Answers the box once it is on the screen: pointer over it, then Return.
+    bool seen = false;
+    Timer answer([&] {
+        if (seen)
+            return;
+        const char* command = "id=$(xdotool search --onlyvisible --name '^CloseErrorBoxTest$' | head -n 1); [ -n \"$id\" ] || exit 1; "
+                              "eval \"$(xdotool getwindowgeometry --shell \"$id\")\"; "
+                              "xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) key Return";
+        seen = std::system(command) == 0;
+    });
+    answer.SetInterval(50);
+    answer.SetEnabled(true);
+
+    PostMessage(window.Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return window.IsClosed(); }, 10s));
+    EXPECT_TRUE(application->Terminated());
+    EXPECT_TRUE(seen) << "the box ended before anyone could read it";
+}
