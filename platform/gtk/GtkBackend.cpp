@@ -358,7 +358,7 @@ private:
         switch (event->button) {
         case 1: base = WM_LBUTTONDOWN; pressed = MK_LBUTTON; break;
         case 3: base = WM_RBUTTONDOWN; pressed = MK_RBUTTON; break;
-        case 2: base = 0x0207; pressed = MK_MBUTTON; break; // WM_MBUTTONDOWN
+        case 2: base = WM_MBUTTONDOWN; pressed = MK_MBUTTON; break;
         default: return FALSE;
         }
         WPARAM flags = modifierFlags(event->state);
