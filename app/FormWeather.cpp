@@ -34,7 +34,7 @@ void prepareDataDirectory(std::string& directory)
 
 TFormWeather::TFormWeather()
 {
-    Native().Resize(ClientWidth, ClientHeight);
+    Native().Resize(kClientWidth, kClientHeight);
     try {
         FormCreate();
     } catch (const std::exception& error) {
@@ -51,7 +51,7 @@ void TFormWeather::FormCreate()
     state.DataDirectory = DataDirectoryFromEnvironment();
     prepareDataDirectory(state.DataDirectory);
 
-    state.BuildStamp = ThisBuildStamp;
+    state.BuildStamp = kThisBuildStamp;
 
     std::string databaseFile = state.DataDirectory + "Nimbrell.db";
     ExtractResourceFile("Nimbrell", "exefile", databaseFile);
@@ -60,12 +60,12 @@ void TFormWeather::FormCreate()
     state.Settings = std::make_unique<SettingsFile>(state.DataDirectory + "historyLog.ini");
     auto& settings = *state.Settings;
 
-    Move(settings.ReadInteger(SettingsSection, "formLeft", 500), settings.ReadInteger(SettingsSection, "formTop", 300));
+    Move(settings.ReadInteger(kSettingsSection, "formLeft", 500), settings.ReadInteger(kSettingsSection, "formTop", 300));
 
-    state.CityCode = settings.ReadString(SettingsSection, "cityCode", "101010100");
-    state.ShowMoreMode = settings.ReadString(SettingsSection, "showMore", "0");
+    state.CityCode = settings.ReadString(kSettingsSection, "cityCode", "101010100");
+    state.ShowMoreMode = settings.ReadString(kSettingsSection, "showMore", "0");
 
-    m_sceneScale = static_cast<float>(settings.ReadInteger(SettingsSection, "winSize", 10)) / 10.0f;
+    m_sceneScale = static_cast<float>(settings.ReadInteger(kSettingsSection, "winSize", 10)) / 10.0f;
 
     getWeather();
 
@@ -81,10 +81,10 @@ void TFormWeather::getWeather()
 void TFormWeather::OnMessage(platform::Message& message)
 {
     switch (message.message) {
-    case UpdateOfferedMessage:
+    case kUpdateOfferedMessage:
         OnUpdateOffered(message.lParam);
         break;
-    case UpdateFailedMessage:
+    case kUpdateFailedMessage:
         OnUpdateFailed(message.lParam);
         break;
     default:
@@ -96,7 +96,6 @@ void TFormWeather::OnUpdateOffered(platform::LPARAM lParam)
 {
     if (lParam != 1)
         return;
-    // The update window that presents the offer is not built yet.
     ++m_updateOffersReceived;
 }
 
@@ -117,8 +116,8 @@ void TFormWeather::OnClose()
     auto settings = std::move(state.Settings);
     if (!settings)
         return;
-    settings->WriteString(SettingsSection, "formLeft", std::to_string(Left()));
-    settings->WriteString(SettingsSection, "formTop", std::to_string(Top()));
+    settings->WriteString(kSettingsSection, "formLeft", std::to_string(Left()));
+    settings->WriteString(kSettingsSection, "formTop", std::to_string(Top()));
 }
 
 }

@@ -13,8 +13,8 @@ namespace nimbrell {
 
 class TFormWeather final : public platform::Window {
 public:
-    static constexpr int ClientWidth = 635;
-    static constexpr int ClientHeight = 866;
+    static constexpr int kClientWidth = 635;
+    static constexpr int kClientHeight = 866;
 
     // Runs the start-up sequence; a step that fails is reported in a message box
     // and the steps after it are skipped, but the window is still created.

@@ -14,10 +14,10 @@
 
 namespace nimbrell {
 
-inline constexpr const char* ApplicationTitle = "Nimbrell - 桌面天气预报";
-inline constexpr const char* SettingsSection = "CONFIG";
+inline constexpr const char* kApplicationTitle = "Nimbrell - 桌面天气预报";
+inline constexpr const char* kSettingsSection = "CONFIG";
 // This build's stamp: year, month, day, hour and minute.
-inline constexpr std::int64_t ThisBuildStamp = 201108181030;
+inline constexpr std::int64_t kThisBuildStamp = 201108181030;
 
 struct ProcessState {
     std::string DataDirectory;

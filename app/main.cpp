@@ -58,13 +58,13 @@ int main(int argc, char** argv)
     State().Hosts = commandLine.hosts;
     std::unique_ptr<DemoService> demo;
     if (commandLine.demo) {
-        demo = std::make_unique<DemoService>(DataDirectoryFromEnvironment() + "Nimbrell.db", ThisBuildStamp);
+        demo = std::make_unique<DemoService>(DataDirectoryFromEnvironment() + "Nimbrell.db", kThisBuildStamp);
         State().Hosts = ServiceHosts { demo->HostPort(), demo->HostPort() };
         std::cerr << "nimbrell: demo forecast service on " << demo->HostPort() << "\n";
     }
 
     platform::Application application(chooseBackend());
-    application.SetTitle(ApplicationTitle);
+    application.SetTitle(kApplicationTitle);
     application.InstallCloseSignals();
 
     TFormWeather form;

@@ -7,7 +7,7 @@ namespace nimbrell {
 
 namespace {
 
-constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::optional<std::string_view> sectionName(std::string_view line)
 {
@@ -94,9 +94,9 @@ std::string singleLine(std::string_view value)
 IniDocument IniDocument::Parse(std::string_view content)
 {
     IniDocument document;
-    document.m_byteOrderMark = content.starts_with(byteOrderMark);
+    document.m_byteOrderMark = content.starts_with(kByteOrderMark);
     if (document.m_byteOrderMark)
-        content.remove_prefix(byteOrderMark.size());
+        content.remove_prefix(kByteOrderMark.size());
     while (!content.empty()) {
         auto end = content.find('\n');
         std::string_view line = content.substr(0, end);
@@ -142,7 +142,7 @@ void IniDocument::SetValue(std::string_view section, std::string_view key, std::
 std::string IniDocument::Text() const
 {
     // Without the mark a second one that follows it would start the first line.
-    std::string content = m_byteOrderMark ? std::string(byteOrderMark) : std::string();
+    std::string content = m_byteOrderMark ? std::string(kByteOrderMark) : std::string();
     for (const auto& line : m_lines) {
         content += line;
         content += '\n';

@@ -11,13 +11,13 @@ namespace nimbrell {
 
 namespace {
 
-constexpr std::size_t maximumValueLength = 2047;
-constexpr std::size_t maximumFileSize = 1u << 20;
+constexpr std::size_t kMaxValueLength = 2047;
+constexpr std::size_t kMaxFileSize = 1u << 20;
 
 IniDocument readDocument(const std::string& fileName)
 {
     // Anything but a plain file of sane size reads as missing; the next write replaces it.
-    auto content = ReadRegularFile(fileName, maximumFileSize);
+    auto content = ReadRegularFile(fileName, kMaxFileSize);
     return content ? IniDocument::Parse(*content) : IniDocument();
 }
 
@@ -30,7 +30,7 @@ SettingsFile::SettingsFile(std::string fileName)
 
 std::string SettingsFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const
 {
-    auto value = readDocument(m_fileName).Value(section, key, maximumValueLength);
+    auto value = readDocument(m_fileName).Value(section, key, kMaxValueLength);
     return value ? *value : std::string(fallback);
 }
 

@@ -19,7 +19,7 @@ namespace nimbrell {
 namespace {
 
 // Requests are a line and a few headers; anything longer is not one of ours.
-constexpr std::size_t maximumRequestSize = 16384;
+constexpr std::size_t kMaxRequestSize = 16384;
 
 [[noreturn]] void raiseSocketError()
 {
@@ -47,7 +47,7 @@ std::string readHead(int fd, int timeoutMs)
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string head;
     char buffer[2048];
-    while (head.find("\r\n\r\n") == std::string::npos && head.size() < maximumRequestSize) {
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxRequestSize) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
         pollfd descriptor { fd, POLLIN, 0 };
         if (left <= 0 || poll(&descriptor, 1, static_cast<int>(left)) <= 0)

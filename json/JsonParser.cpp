@@ -344,7 +344,7 @@ private:
         if (!scanString(contents))
             return false;
         auto length = static_cast<std::size_t>(contents.end - contents.begin);
-        if (length > maxSharedName) {
+        if (length > kMaxSharedName) {
             if (!storeString(contents, text, size))
                 return false;
             m_position = contents.end + 1;
@@ -356,7 +356,7 @@ private:
         std::size_t mask = m_names.size() - 1;
         std::size_t slot = hashName(contents.begin, length) & mask;
         std::size_t probes = 0;
-        for (; m_names[slot].text && probes < maxNameProbes; slot = (slot + 1) & mask, ++probes) {
+        for (; m_names[slot].text && probes < kMaxNameProbes; slot = (slot + 1) & mask, ++probes) {
             const SharedName& name = m_names[slot];
             if (name.length == length && sameUnits(contents.begin, name.source, length)) {
                 text = name.text;
@@ -372,7 +372,7 @@ private:
         if (!m_names[slot].text && m_sharedNames * 2 < m_names.size()) {
             m_names[slot] = { contents.begin, static_cast<std::uint32_t>(length), size, text };
             ++m_sharedNames;
-            if (m_sharedNames * 2 == m_names.size() && m_names.size() < maxSharedNames)
+            if (m_sharedNames * 2 == m_names.size() && m_names.size() < kMaxSharedNames)
                 growNames();
         }
         return true;
@@ -398,7 +398,7 @@ private:
                 continue;
             std::size_t slot = hashName(name.source, name.length) & mask;
             std::size_t probes = 0;
-            for (; m_names[slot].text && probes < maxNameProbes; slot = (slot + 1) & mask)
+            for (; m_names[slot].text && probes < kMaxNameProbes; slot = (slot + 1) & mask)
                 ++probes;
             if (!m_names[slot].text)
                 m_names[slot] = name;
@@ -528,7 +528,7 @@ private:
 
     TxJSONbase* parseList(int depth)
     {
-        if (depth >= TxJSON::MaxDepth)
+        if (depth >= TxJSON::kMaxDepth)
             return nullptr;
         ++m_position;
         std::size_t base = m_stack.size();
@@ -554,7 +554,7 @@ private:
 
     TxJSONbase* parseObject(int depth)
     {
-        if (depth >= TxJSON::MaxDepth)
+        if (depth >= TxJSON::kMaxDepth)
             return nullptr;
         ++m_position;
         std::size_t base = m_stack.size();
@@ -636,11 +636,11 @@ private:
         std::uint32_t size { 0 };
         const char16_t* text { nullptr };
     };
-    static constexpr std::size_t maxSharedName = 64;
-    static constexpr std::size_t maxSharedNames = 1u << 16;
+    static constexpr std::size_t kMaxSharedName = 64;
+    static constexpr std::size_t kMaxSharedNames = 1u << 16;
     // Bounds the work per name whatever the names are; a well-spread half-full
     // table almost never needs more.
-    static constexpr std::size_t maxNameProbes = 32;
+    static constexpr std::size_t kMaxNameProbes = 32;
     // Open addressing over the names' source text, at most half full.
     std::vector<SharedName> m_names;
     std::size_t m_sharedNames { 0 };

@@ -66,17 +66,17 @@ void ThreadUpdate::Run(const UpdateCheckRequest& request)
             return;
         std::int64_t offered = parseStamp(ReadMemberTextUtf8(*fields, u"versionDate"));
         if (offered <= request.buildStamp) {
-            post(UpdateOfferedMessage, 0);
+            post(kUpdateOfferedMessage, 0);
             return;
         }
         offer.url = ReadMemberTextUtf8(*fields, u"url");
         offer.name = ReadMemberTextUtf8(*fields, u"name");
         offer.description = ReadMemberTextUtf8(*fields, u"description");
     } catch (...) {
-        post(UpdateFailedMessage, 1);
+        post(kUpdateFailedMessage, 1);
         return;
     }
-    post(UpdateOfferedMessage, 1);
+    post(kUpdateOfferedMessage, 1);
 }
 
 }

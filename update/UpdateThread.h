@@ -14,8 +14,8 @@
 
 namespace nimbrell {
 
-inline constexpr std::uint32_t UpdateOfferedMessage = 11123;
-inline constexpr std::uint32_t UpdateFailedMessage = 11122;
+inline constexpr std::uint32_t kUpdateOfferedMessage = 11123;
+inline constexpr std::uint32_t kUpdateFailedMessage = 11122;
 
 // What a newer build offers.
 struct UpdateOffer {

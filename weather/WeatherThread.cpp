@@ -70,10 +70,10 @@ void TWeatherThread::Run(const WeatherRequest& request)
         std::string body = FetchPage(WeatherAddress(request.host, request.areaCode), PageEncoding::Utf8, request.fetch);
         readReports(body, *request.reports);
     } catch (...) {
-        platform::PostMessage(request.window, WeatherFailedMessage, 0, 1);
+        platform::PostMessage(request.window, kWeatherFailedMessage, 0, 1);
         return;
     }
-    platform::PostMessage(request.window, WeatherReadyMessage, 0, 1);
+    platform::PostMessage(request.window, kWeatherReadyMessage, 0, 1);
 }
 
 }

@@ -12,8 +12,8 @@
 
 namespace nimbrell {
 
-inline constexpr std::uint32_t WeatherReadyMessage = 2025;
-inline constexpr std::uint32_t WeatherFailedMessage = 2026;
+inline constexpr std::uint32_t kWeatherReadyMessage = 2025;
+inline constexpr std::uint32_t kWeatherFailedMessage = 2026;
 
 struct WeatherRequest {
     std::string host;     // HOST[:PORT] of the forecast service

@@ -41,7 +41,7 @@ protected:
 
 TEST_F(DemoServiceTest, EveryPlaceGetsAForecastTheWorkerReadsAndThePicturesKnow)
 {
-    DemoService demo(databaseFile, ThisBuildStamp);
+    DemoService demo(databaseFile, kThisBuildStamp);
     CityDatabase database(databaseFile);
     auto places = database.QueryPairs("select code,name from T_weather where flag<>\"1\"");
     ASSERT_EQ(places.size(), 2561u);
@@ -61,7 +61,7 @@ TEST_F(DemoServiceTest, EveryPlaceGetsAForecastTheWorkerReadsAndThePicturesKnow)
 
 TEST_F(DemoServiceTest, ForecastDependsOnlyOnCityAndDate)
 {
-    DemoService demo(databaseFile, ThisBuildStamp);
+    DemoService demo(databaseFile, kThisBuildStamp);
     auto winter = demo.Forecast("101050101", date(2026, 1, 15));
     ASSERT_TRUE(winter);
     EXPECT_EQ(winter, demo.Forecast("101050101", date(2026, 1, 15)));
@@ -74,11 +74,11 @@ TEST_F(DemoServiceTest, ForecastDependsOnlyOnCityAndDate)
 
 TEST_F(DemoServiceTest, UnknownCityFailsAndTheUpdateCheckFindsNothingNewer)
 {
-    DemoService demo(databaseFile, ThisBuildStamp);
+    DemoService demo(databaseFile, kThisBuildStamp);
     auto reports = std::make_shared<ReportList>();
     TWeatherThread::Run(WeatherRequest { demo.HostPort(), "101999999", window.Handle(), reports, {} });
     auto offer = std::make_shared<UpdateOfferSlot>();
-    ThreadUpdate::Run(UpdateCheckRequest { demo.HostPort(), window.Handle(), ThisBuildStamp, offer, {} });
+    ThreadUpdate::Run(UpdateCheckRequest { demo.HostPort(), window.Handle(), kThisBuildStamp, offer, {} });
     application.ProcessMessages();
     EXPECT_EQ(window.Codes(), (Codes { { 2026, 1 }, { 11123, 0 } }));
 }

@@ -33,7 +33,7 @@ protected:
         // earlier test, whose folders are gone.
         State() = ProcessState {};
         environment.Set("TEMP", temp.Path().string());
-        application.SetTitle(ApplicationTitle);
+        application.SetTitle(kApplicationTitle);
         // A closed port: the start-up's requests fail at once.
         State().Hosts = ServiceHosts { closedPort.HostPort(), closedPort.HostPort() };
     }
@@ -208,7 +208,7 @@ TEST_F(FormWeatherTest, AHugeAddressIsCutShortInTheFailureBox)
     std::string url = "http://dl.example/" + std::string(16u << 20, 'x');
     url.replace(2046, 3, "北"); // a character across the cut at 2048 bytes
     offer->Store(UpdateOffer { url, "", "" });
-    platform::PostMessage(form.Handle(), UpdateFailedMessage, 0, 1);
+    platform::PostMessage(form.Handle(), kUpdateFailedMessage, 0, 1);
     application.ProcessMessages();
     ASSERT_EQ(backend->MessageBoxes().size(), 1u);
     const std::string& text = backend->MessageBoxes()[0].text;

@@ -14,7 +14,7 @@ using Codes = std::vector<std::pair<std::uint32_t, platform::LPARAM>>;
 
 namespace {
 
-constexpr std::int64_t buildStamp = 201108181030;
+constexpr std::int64_t kBuildStamp = 201108181030;
 
 std::string document(const std::string& versionDate, const std::string& rest = ",\"url\":\"http://dl.example/n.exe\",\"name\":\"n.exe\",\"description\":\"新版本\"")
 {
@@ -34,7 +34,7 @@ protected:
         window.received.clear();
         slot->Store(UpdateOffer { "stale", "", "" });
         server.Route("/weather/updateInfo.html", test::Reply::Ok(EncodeSystemCodePage(body)));
-        ThreadUpdate::Run(UpdateCheckRequest { server.HostPort(), window.Handle(), buildStamp, slot, {} });
+        ThreadUpdate::Run(UpdateCheckRequest { server.HostPort(), window.Handle(), kBuildStamp, slot, {} });
         application.ProcessMessages();
         return window.Codes();
     }
@@ -106,9 +106,9 @@ TEST_F(UpdateThreadTest, DocumentShapes)
 TEST_F(UpdateThreadTest, UnreachableOrFailingHostEndsWithoutAMessage)
 {
     server.Route("/weather/updateInfo.html", test::Reply::Status(500, "Internal Server Error", document("\"201201010000\"")));
-    ThreadUpdate::Run(UpdateCheckRequest { server.HostPort(), window.Handle(), buildStamp, slot, {} });
+    ThreadUpdate::Run(UpdateCheckRequest { server.HostPort(), window.Handle(), kBuildStamp, slot, {} });
     nimbrell::test::ClosedPort closedPort;
-    ThreadUpdate::Run(UpdateCheckRequest { closedPort.HostPort(), window.Handle(), buildStamp, slot, {} });
+    ThreadUpdate::Run(UpdateCheckRequest { closedPort.HostPort(), window.Handle(), kBuildStamp, slot, {} });
     application.ProcessMessages();
     EXPECT_TRUE(window.received.empty());
 }
