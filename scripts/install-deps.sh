@@ -10,7 +10,7 @@ packages=(
   libgtk-3-dev fonts-noto-cjk
   libgtest-dev libgmock-dev libbenchmark-dev
   rapidjson-dev nlohmann-json3-dev libcurl4-openssl-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   xvfb xcompmgr xdotool imagemagick x11-utils
 )
 
