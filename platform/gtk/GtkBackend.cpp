@@ -209,6 +209,9 @@ public:
             return;
         m_passThrough = passThrough;
         applyInputShape();
+        // The new shape is in force for every client's input once this returns.
+        if (GdkWindow* window = gtk_widget_get_window(m_window))
+            gdk_display_sync(gdk_window_get_display(window));
     }
     bool MousePassThrough() const override { return m_passThrough; }
 
