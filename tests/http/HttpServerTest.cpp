@@ -112,7 +112,7 @@ TEST(HttpServer, RequestHeadParsing)
         { "HEAD / HTTP/1.1\r\n\r\n", Kind::MethodNotAllowed, "" },
         { "GET /\r\nX: a b\r\n\r\n", Kind::BadRequest, "" },
         { "GET /a\nb HTTP/1.1\r\n\r\n", Kind::BadRequest, "" },
-        { std::string("GET /a\0b HTTP/1.1\r\n\r\n", 24), Kind::BadRequest, "" },
+        { std::string("GET /a\0b HTTP/1.1\r\n\r\n", 21), Kind::BadRequest, "" },
         { "", Kind::BadRequest, "" },
     };
     for (const auto& row : rows) {
