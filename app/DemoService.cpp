@@ -2,7 +2,9 @@
 
 #include "weather/TextEncoding.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <sqlite3.h>
 
 namespace nimbrell {
@@ -23,15 +25,16 @@ constexpr std::array kSkies {
 
 constexpr std::array kWinds { "微风", "北风3-4级", "南风3-4级", "东风微风", "西北风4-5级转3-4级", "东南风3-4级" };
 
-// Provinces (two-digit codes) of the north and the high plateau, where winters are cold.
-bool isCold(const std::string& province)
+// A day's mean temperature from latitude and season, fitted to China's
+// lowland climate: the yearly mean falls by about 0.77℃ a degree north of
+// Guangzhou, the swing between January and July grows northwards, and the
+// coldest day is in mid-January.
+double seasonalMean(double latitude, int dayOfYear)
 {
-    static const std::array cold { "01", "03", "05", "06", "07", "08", "09", "10", "11", "13", "14", "15", "16", "17", "12" };
-    for (const char* code : cold) {
-        if (province == code)
-            return true;
-    }
-    return false;
+    constexpr double pi = 3.14159265358979323846;
+    double yearlyMean = 22.0 - 0.77 * (latitude - 23.1);
+    double swing = std::max(3.0, 7.7 + 0.564 * (latitude - 23.1));
+    return yearlyMean - swing * std::cos(2 * pi * (dayOfYear - 15) / 365.0);
 }
 
 // A small, stable hash so the same city and day always get the same weather.
@@ -67,20 +70,24 @@ DemoService::DemoService(std::string databaseFile, std::int64_t buildStamp)
 {
 }
 
-const std::map<std::string, std::string>& DemoService::Places()
+const std::map<std::string, DemoService::Place>& DemoService::Places()
 {
     if (!m_places.empty())
         return m_places;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(m_databaseFile.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, "select code,name from T_weather where flag<>\"1\"", -1, &statement, nullptr) == SQLITE_OK) {
+        const char* sql = "select T_weather.code,name,latitude from T_weather left join T_position"
+                          " on T_weather.code=T_position.code where flag<>\"1\"";
+        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
             while (sqlite3_step(statement) == SQLITE_ROW) {
                 auto text = [&](int column) {
                     auto* value = sqlite3_column_text(statement, column);
                     return value ? std::string(reinterpret_cast<const char*>(value)) : std::string();
                 };
-                m_places.emplace(text(0), text(1));
+                // A place without a position gets the country's middle latitude.
+                double latitude = sqlite3_column_type(statement, 2) == SQLITE_NULL ? 35.0 : sqlite3_column_double(statement, 2);
+                m_places.emplace(text(0), Place { text(1), latitude });
             }
         }
         sqlite3_finalize(statement);
@@ -91,20 +98,16 @@ const std::map<std::string, std::string>& DemoService::Places()
 
 std::optional<std::string> DemoService::Forecast(const std::string& code, const std::tm& date)
 {
-    std::string city;
+    Place place;
     {
         std::lock_guard lock(m_mutex);
         auto& places = Places();
         auto found = places.find(code);
         if (found == places.end())
             return std::nullopt;
-        city = found->second;
+        place = found->second;
     }
-    // Seasonal curve: coldest in mid-January, warmest in mid-July.
-    int month = date.tm_mon; // 0..11
-    static constexpr int season[12] = { -8, -6, 0, 7, 13, 18, 20, 19, 14, 7, 0, -6 };
-    bool cold = isCold(code.substr(3, 2));
-    int base = (cold ? 8 : 16) + season[month] * (cold ? 14 : 9) / 10;
+    const std::string& city = place.name;
     std::uint32_t citySeed = seedOf(code);
     int dayNumber = (date.tm_year + 1900) * 366 + date.tm_yday;
 
@@ -115,10 +118,12 @@ std::optional<std::string> DemoService::Forecast(const std::string& code, const 
     for (int day = 1; day <= 6; ++day) {
         std::uint32_t roll = mix(citySeed ^ static_cast<std::uint32_t>((dayNumber + day) * 2654435761U));
         const Sky& sky = kSkies[roll % kSkies.size()];
-        bool snowy = sky.wet && base < 2;
+        double mean = seasonalMean(place.latitude, date.tm_yday + day - 1);
+        bool snowy = sky.wet && mean < 1;
         std::string weather = snowy ? (roll % 3 == 0 ? "中雪" : "小雪") : sky.text;
-        int high = base + static_cast<int>((roll >> 8) % 7) - 3 - sky.coolingDegrees / 2;
-        int low = high - 6 - static_cast<int>((roll >> 12) % 5);
+        // A day's range is about eleven degrees around its mean, less under clouds.
+        int high = static_cast<int>(std::lround(mean + 5)) + static_cast<int>((roll >> 8) % 5) - 2 - sky.coolingDegrees / 2;
+        int low = high - 9 - static_cast<int>((roll >> 12) % 4) + sky.coolingDegrees / 2;
         std::string n = std::to_string(day);
         body += ",\"temp" + n + "\":" + quoted(std::to_string(high) + "℃~" + std::to_string(low) + "℃");
         body += ",\"weather" + n + "\":" + quoted(weather);
@@ -130,7 +135,7 @@ std::optional<std::string> DemoService::Forecast(const std::string& code, const 
 std::string DemoService::UpdateDocument() const
 {
     return "{\"updateInfo\":{\"versionDate\":\"" + std::to_string(m_buildStamp) + "\",\"url\":\"http://" + HostPort()
-        + "/download/Nimbrell.exe\",\"name\":\"Nimbrell.exe\",\"description\":\"演示服务: 已是最新版本\"}}";
+        + "/download/nimbrell-linux-x86_64.tar.gz\",\"name\":\"nimbrell-linux-x86_64.tar.gz\",\"description\":\"演示服务: 已是最新版本\"}}";
 }
 
 HttpServerResponse DemoService::Answer(const std::string& target)

@@ -2,7 +2,8 @@
 
 // The built-in demo service: a forecast and update host on 127.0.0.1 that
 // needs no network. Every city of the embedded database gets a plausible
-// forecast that depends only on its code and the date; the update document
+// forecast that depends only on its code and the date, with temperatures that
+// follow its latitude and the season; the update document
 // offers the running build, so no update is shown.
 
 #include "http/HttpServer.h"
@@ -29,13 +30,18 @@ public:
     std::string UpdateDocument() const;
 
 private:
+    struct Place {
+        std::string name;
+        double latitude { 35.0 };
+    };
+
     HttpServerResponse Answer(const std::string& target);
-    const std::map<std::string, std::string>& Places();
+    const std::map<std::string, Place>& Places();
 
     std::string m_databaseFile;
     std::int64_t m_buildStamp;
     std::mutex m_mutex;
-    std::map<std::string, std::string> m_places; // code → name, cities and counties
+    std::map<std::string, Place> m_places; // code → place, cities and counties
     HttpServer m_server;
 };
 

@@ -17,19 +17,6 @@ namespace {
 
 constexpr std::size_t kMaxShownUrlBytes = 2048;
 
-// TEMP may name a shared place where anyone can create our folder first or plant
-// links in it; such a folder is left alone for the user's own cache folder.
-void prepareDataDirectory(std::string& directory)
-{
-    FolderCheck check = PreparePrivateFolder(directory);
-    if (check == FolderCheck::Untrusted) {
-        directory = CacheDataDirectory();
-        check = PreparePrivateFolder(directory);
-    }
-    if (check != FolderCheck::Ready)
-        throw std::runtime_error(Format("Unable to create directory %s", directory.c_str()));
-}
-
 }
 
 TFormWeather::TFormWeather()
@@ -48,8 +35,11 @@ void TFormWeather::FormCreate()
 {
     auto& state = State();
 
+    // A folder someone else could have planted was passed over already; one
+    // that cannot be made is reported.
     state.DataDirectory = DataDirectoryFromEnvironment();
-    prepareDataDirectory(state.DataDirectory);
+    if (PreparePrivateFolder(state.DataDirectory) != FolderCheck::Ready)
+        throw std::runtime_error(Format("Unable to create directory %s", state.DataDirectory.c_str()));
 
     state.BuildStamp = kThisBuildStamp;
 
@@ -74,8 +64,25 @@ void TFormWeather::FormCreate()
 
 void TFormWeather::getWeather()
 {
-    m_reports->Lock()->clear();
-    TWeatherThread::Start(WeatherRequest { State().Hosts.weather, State().CityCode, Handle(), m_reports, {} });
+    auto& state = State();
+    m_reports->BeginRequest(++m_weatherRequest);
+    WeatherRequest request { .host = state.Hosts.weather,
+        .areaCode = state.CityCode,
+        .window = Handle(),
+        .reports = m_reports,
+        .forecastUrl = state.Hosts.forecast,
+        .requestNumber = m_weatherRequest,
+        .keptDirectory = state.DataDirectory };
+    if (state.Hosts.weather.empty() && state.Database) {
+        if (auto position = PlacePosition(*state.Database, state.CityCode))
+            request.position = GeoPosition { position->first, position->second };
+    }
+    TWeatherThread::Start(std::move(request));
+}
+
+bool TFormWeather::IsCurrentWeatherResult(const platform::Message& message) const
+{
+    return message.wParam == m_weatherRequest;
 }
 
 void TFormWeather::OnMessage(platform::Message& message)

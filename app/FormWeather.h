@@ -7,6 +7,7 @@
 #include "platform/Window.h"
 #include "weather/ReportList.h"
 
+#include <cstdint>
 #include <functional>
 
 namespace nimbrell {
@@ -29,6 +30,10 @@ public:
     // current city, which reports back with 2025 or 2026.
     void getWeather();
 
+    // True when a 2025/2026 message answers the latest weather request; the
+    // handlers drop the answers of requests made before it.
+    bool IsCurrentWeatherResult(const platform::Message& message) const;
+
     // How often a newer build was offered (the update window opens for each).
     int UpdateOffersReceived() const { return m_updateOffersReceived; }
 
@@ -45,6 +50,7 @@ private:
     // Shared with every weather worker still running, so it outlives the window
     // for them.
     SharedReportList m_reports { std::make_shared<ReportList>() };
+    std::uint64_t m_weatherRequest { 0 }; // number of the latest weather request
     float m_sceneScale { 1.0f };
     int m_updateOffersReceived { 0 };
 };

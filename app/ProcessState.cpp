@@ -1,14 +1,12 @@
 #include "app/ProcessState.h"
 
+#include "data/FileWriting.h"
+#include "data/UserFolders.h"
+
 #include <cstdlib>
+#include <unistd.h>
 
 namespace nimbrell {
-
-ProcessState& State()
-{
-    static ProcessState state;
-    return state;
-}
 
 namespace {
 
@@ -27,19 +25,40 @@ std::string dataDirectoryIn(std::string base)
 
 }
 
-std::string DataDirectoryFromEnvironment()
+ProcessState& State()
 {
-    // The per-user temporary folder this stands for survives reboots; /tmp does not.
-    std::string base = variable("TEMP");
-    return base.empty() ? CacheDataDirectory() : dataDirectoryIn(base);
+    static ProcessState state;
+    return state;
 }
 
-std::string CacheDataDirectory()
+std::vector<std::string> DataDirectoryCandidates()
 {
-    std::string base = variable("XDG_CACHE_HOME");
-    if (base.empty())
-        base = variable("HOME") + "/.cache";
-    return dataDirectoryIn(base);
+    // The per-user temporary folder TEMP stands for survives reboots; /tmp does not.
+    std::vector<std::string> candidates;
+    if (auto temp = variable("TEMP"); !temp.empty())
+        candidates.push_back(dataDirectoryIn(temp));
+    if (auto cache = variable("XDG_CACHE_HOME"); !cache.empty())
+        candidates.push_back(dataDirectoryIn(cache));
+    else if (auto home = HomeDirectory(); !home.empty())
+        candidates.push_back(dataDirectoryIn(home + "/.cache"));
+    // For an account whose home is missing or read-only: private to the user,
+    // though gone after a reboot.
+    if (auto runtime = variable("XDG_RUNTIME_DIR"); !runtime.empty())
+        candidates.push_back(dataDirectoryIn(runtime));
+    candidates.push_back("/tmp/NimbrellWeather-" + std::to_string(geteuid()) + "/");
+    return candidates;
+}
+
+std::string DataDirectoryFromEnvironment()
+{
+    auto candidates = DataDirectoryCandidates();
+    bool inTemp = !variable("TEMP").empty();
+    for (const auto& candidate : candidates) {
+        FolderCheck check = PreparePrivateFolder(candidate);
+        if (check == FolderCheck::Ready || (check == FolderCheck::Failed && inTemp && candidate == candidates.front()))
+            return candidate;
+    }
+    return candidates.front();
 }
 
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace nimbrell {
 
@@ -33,10 +34,17 @@ struct ProcessState {
 
 ProcessState& State();
 
-// TEMP when set and not empty, else the cache folder below; then
-// "/NimbrellWeather/". Always ends with a slash.
+// Where the data directory may be, most preferred first, each ending with a
+// slash: "NimbrellWeather/" in $TEMP when it is set and not empty; then in
+// $XDG_CACHE_HOME, else in the home's .cache; then, for a home that is missing
+// or read-only, in $XDG_RUNTIME_DIR, and /tmp/NimbrellWeather-<uid>/.
+std::vector<std::string> DataDirectoryCandidates();
+
+// The first candidate that is or becomes a private folder of this user
+// (PreparePrivateFolder). A folder in $TEMP that cannot be created is the
+// answer all the same, so that the failure is reported; one that others could
+// have planted or can change is passed over for the next candidate. The first
+// candidate when none will do.
 std::string DataDirectoryFromEnvironment();
-// $XDG_CACHE_HOME, else $HOME/.cache; then "/NimbrellWeather/".
-std::string CacheDataDirectory();
 
 }

@@ -2,29 +2,22 @@
 
 // Where the forecast and update documents come from: --weather-host and
 // --update-host (HOST[:PORT]), else NIMBRELL_WEATHER_HOST and
-// NIMBRELL_UPDATE_HOST, else the defaults below; --demo points both at the
-// built-in demo service.
+// NIMBRELL_UPDATE_HOST; --demo points both at the built-in demo service.
+// Without a weather host the forecast is asked by the city's position from
+// --forecast-url, else NIMBRELL_FORECAST_URL, else the public service.
+
+#include "weather/PositionForecast.h"
 
 #include <string>
-#include <vector>
 
 namespace nimbrell {
 
-inline constexpr const char* DefaultWeatherHost = "weather.nimbrell.invalid";
-inline constexpr const char* DefaultUpdateHost = "update.nimbrell.invalid";
+inline constexpr const char* kDefaultUpdateHost = "update.nimbrell.invalid";
 
 struct ServiceHosts {
-    std::string weather { DefaultWeatherHost };
-    std::string update { DefaultUpdateHost };
+    std::string weather; // the classic document's host; empty: ask by position
+    std::string update { kDefaultUpdateHost };
+    std::string forecast { kDefaultForecastUrl };
 };
-
-struct CommandLine {
-    ServiceHosts hosts;
-    bool demo { false }; // serve forecasts from the built-in demo service
-    std::vector<std::string> errors; // unknown options or missing values
-};
-
-// Reads the environment first, then the arguments, which win.
-CommandLine ParseCommandLine(int argc, const char* const* argv);
 
 }

@@ -1,7 +1,7 @@
+#include "app/CommandLine.h"
 #include "app/DemoService.h"
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
-#include "app/ServiceHosts.h"
 #include "platform/Application.h"
 #include "platform/gtk/GtkBackend.h"
 #include "platform/headless/HeadlessBackend.h"
@@ -52,16 +52,23 @@ int main(int argc, char** argv)
     if (!commandLine.errors.empty()) {
         for (const auto& error : commandLine.errors)
             std::cerr << "nimbrell: " << error << "\n";
-        std::cerr << "usage: nimbrell [--demo] [--weather-host HOST[:PORT]] [--update-host HOST[:PORT]]\n";
+        std::cerr << UsageText();
         return 2;
+    }
+    if (commandLine.help || commandLine.version) {
+        std::cout << (commandLine.help ? HelpText() : VersionText());
+        return 0;
     }
     State().Hosts = commandLine.hosts;
     std::unique_ptr<DemoService> demo;
     if (commandLine.demo) {
         demo = std::make_unique<DemoService>(DataDirectoryFromEnvironment() + "Nimbrell.db", kThisBuildStamp);
-        State().Hosts = ServiceHosts { demo->HostPort(), demo->HostPort() };
+        State().Hosts.weather = demo->HostPort();
+        State().Hosts.update = demo->HostPort();
         std::cerr << "nimbrell: demo forecast service on " << demo->HostPort() << "\n";
     }
+    if (State().Hosts.weather.empty())
+        std::cerr << "nimbrell: forecasts asked by position from " << State().Hosts.forecast << "\n";
 
     platform::Application application(chooseBackend());
     application.SetTitle(kApplicationTitle);

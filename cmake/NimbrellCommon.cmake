@@ -23,6 +23,8 @@ find_package(Threads REQUIRED)
 pkg_check_modules(SQLITE3 REQUIRED IMPORTED_TARGET GLOBAL sqlite3)
 find_package(ZLIB REQUIRED)
 set_target_properties(ZLIB::ZLIB PROPERTIES IMPORTED_GLOBAL TRUE)
+find_package(OpenSSL 3 REQUIRED)
+set_target_properties(OpenSSL::SSL OpenSSL::Crypto PROPERTIES IMPORTED_GLOBAL TRUE)
 
 # nimbrell_library(NAME SOURCES ... [LIBS ...]): one static library per subsystem.
 function(nimbrell_library name)

@@ -1,11 +1,13 @@
 #include "data/Autorun.h"
 
 #include "data/FileWriting.h"
+#include "data/UserFolders.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <unistd.h>
 
 namespace nimbrell {
@@ -17,8 +19,7 @@ std::string configHome()
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && *config)
         return config;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config";
+    return HomeDirectory() + "/.config";
 }
 
 bool isControl(char c)
@@ -106,7 +107,18 @@ std::string ProgramPath()
 {
     std::error_code error;
     auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : path.string();
+    return error ? std::string() : ProgramPathFrom(path.string());
+}
+
+std::string ProgramPathFrom(const std::string& kernelPath)
+{
+    constexpr std::string_view deleted = " (deleted)";
+    if (!kernelPath.ends_with(deleted) || std::filesystem::is_regular_file(kernelPath))
+        return kernelPath;
+    std::string replacement = kernelPath.substr(0, kernelPath.size() - deleted.size());
+    if (std::filesystem::is_regular_file(replacement) && access(replacement.c_str(), X_OK) == 0)
+        return replacement;
+    return {};
 }
 
 }

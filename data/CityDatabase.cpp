@@ -2,6 +2,8 @@
 
 #include "base/Text.h"
 
+#include <optional>
+
 #include <chrono>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -114,6 +116,21 @@ int InfoToIcon(CityDatabase& database, std::string_view description)
             return std::stoi(statement.ColumnText(0));
     }
     return 0;
+}
+
+std::optional<std::pair<double, double>> PlacePosition(CityDatabase& database, std::string_view code)
+{
+    // Codes are digits only, so the text can stand in the statement as it is.
+    if (code.empty() || code.size() > 9 || code.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    auto statement = database.Prepare("select latitude,longitude from T_position where code=\"" + std::string(code) + "\"");
+    if (!statement.Step())
+        return std::nullopt;
+    try {
+        return std::pair { std::stod(statement.ColumnText(0)), std::stod(statement.ColumnText(1)) };
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 }

@@ -5,6 +5,7 @@
 // stays open for its lifetime. UI thread only.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -63,5 +64,9 @@ private:
 // The picture number for a weather description: the code of the first row of the
 // picture table whose name begins the description, 0 when none does.
 int InfoToIcon(CityDatabase& database, std::string_view description);
+
+// The latitude and longitude (degrees north and east) of a city or county code,
+// or nothing for a code the table does not hold.
+std::optional<std::pair<double, double>> PlacePosition(CityDatabase& database, std::string_view code);
 
 }

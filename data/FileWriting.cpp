@@ -93,7 +93,8 @@ FolderCheck PreparePrivateFolder(const std::string& path)
         return FolderCheck::Untrusted;
     if ((info.st_mode & 0077) != 0 && chmod(folder.c_str(), info.st_mode & 0700) != 0)
         return FolderCheck::Untrusted;
-    return FolderCheck::Ready;
+    // A read-only home holds the folder but not our files.
+    return access(folder.c_str(), W_OK | X_OK) == 0 ? FolderCheck::Ready : FolderCheck::Failed;
 }
 
 std::string FullFileName(const std::string& path)

@@ -21,7 +21,7 @@ std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t 
 enum class FolderCheck {
     Ready,     // a folder of this user that no one else may change
     Untrusted, // a link, or a folder of someone else or open to others' writes
-    Failed,    // missing and could not be created, or not a folder
+    Failed,    // missing and could not be created, not a folder, or not writable
 };
 
 // Creates the folder and its parents when missing, the folder itself with mode

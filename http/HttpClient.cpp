@@ -1,9 +1,10 @@
 #include "http/HttpClient.h"
 
-#include "base/Text.h"
 #include "http/HttpError.h"
 #include "http/HttpResponseReader.h"
 #include "http/TcpConnection.h"
+#include "http/TlsConnection.h"
+#include "base/Text.h"
 
 #include <algorithm>
 
@@ -34,12 +35,12 @@ void appendHeader(std::string& request, std::string_view name, std::string_view 
     request += "\r\n";
 }
 
-bool hostMatchesDomain(std::string_view host, std::string_view domain)
+std::string connectionKey(const HttpTarget& target, const std::optional<HttpTarget>& proxy)
 {
-    if (EqualsIgnoringAsciiCase(host, domain))
-        return true;
-    return host.size() > domain.size() && host[host.size() - domain.size() - 1] == '.'
-        && EqualsIgnoringAsciiCase(host.substr(host.size() - domain.size()), domain);
+    std::string key = target.scheme + "://" + AsciiLower(target.host) + ":" + std::to_string(target.port);
+    if (proxy)
+        key += " via " + AsciiLower(proxy->host) + ":" + std::to_string(proxy->port);
+    return key;
 }
 
 bool hasBodyByStatus(int code)
@@ -58,6 +59,9 @@ void HttpClient::Get(std::string_view url, ByteStream& target)
     const std::int64_t startPosition = target.Position();
     const std::int64_t startSize = target.Size();
     m_redirectCount = 0;
+    m_deadline.reset();
+    if (m_deadlineMs > 0)
+        m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_deadlineMs);
     HttpTarget next = ResolveTarget(m_target, url);
 
     for (;;) {
@@ -101,6 +105,7 @@ void HttpClient::Disconnect()
 {
     m_reader.reset();
     m_connection.reset();
+    m_connectionKey.clear();
     m_keepAlive = false;
 }
 
@@ -128,31 +133,65 @@ HttpResponse HttpClient::exchangeHead()
 
 bool HttpClient::connectTo(const HttpTarget& target)
 {
+    std::optional<HttpTarget> proxy = m_proxy.ProxyFor(target);
+    std::string key = connectionKey(target, proxy);
     if (m_connection) {
-        bool reusable = m_keepAlive && m_connection->IsOpen()
-            && EqualsIgnoringAsciiCase(m_connection->Host(), target.host)
-            && m_connection->Port() == target.port && !m_connection->IsStale()
+        bool reusable = m_keepAlive && m_connection->IsOpen() && m_connectionKey == key && !m_connection->IsStale()
             && m_reader && m_reader->Buffered() == 0;
         if (!reusable)
             Disconnect();
     }
     bool reused = m_connection != nullptr;
     if (!m_connection) {
-        auto connection = std::make_unique<TcpConnection>();
-        connection->Connect(target.host, target.port);
-        m_connection = std::move(connection);
+        m_connection = openConnection(target, proxy);
+        m_connectionKey = key;
+        m_viaHttpProxy = proxy && target.scheme == "http";
         m_reader = std::make_unique<HttpResponseReader>(*m_connection, m_progress);
     }
+    m_connection->SetDeadline(m_deadline);
     HttpReaderLimits limits;
     limits.readTimeoutMs = m_readTimeoutMs;
     limits.maxBodySize = m_maxBodySize;
+    limits.requireCompleteBody = m_requireCompleteBody;
     m_reader->SetLimits(limits);
     return reused;
 }
 
+std::unique_ptr<Connection> HttpClient::openConnection(const HttpTarget& target, const std::optional<HttpTarget>& proxy)
+{
+    auto tcp = std::make_unique<TcpConnection>();
+    tcp->SetDeadline(m_deadline);
+    const HttpTarget& first = proxy ? *proxy : target;
+    tcp->Connect(first.host, first.port, m_connectTimeoutMs);
+    if (target.scheme != "https")
+        return tcp;
+    if (proxy) {
+        // A tunnel through the proxy; the TLS session then runs end to end.
+        std::string authority = target.host + ":" + std::to_string(target.port);
+        std::string request = "CONNECT " + authority + " HTTP/1.1\r\n";
+        appendHeader(request, "Host", authority);
+        appendHeader(request, "User-Agent", m_userAgent);
+        request += "\r\n";
+        tcp->Send(request);
+        ProgressTracker quiet;
+        HttpResponseReader reader(*tcp, quiet);
+        HttpReaderLimits limits;
+        limits.readTimeoutMs = m_readTimeoutMs;
+        reader.SetLimits(limits);
+        HttpResponse answer = reader.ReadHead();
+        if (answer.statusCode < 200 || answer.statusCode >= 300 || reader.Buffered() != 0)
+            throw HttpError("The proxy refused the tunnel to " + authority + ": " + answer.statusLine);
+    }
+    int handshakeWait = m_connectTimeoutMs > 0 ? m_connectTimeoutMs : m_readTimeoutMs;
+    return std::make_unique<TlsConnection>(std::move(tcp), target.host, handshakeWait);
+}
+
 std::string HttpClient::buildRequest() const
 {
-    std::string request = "GET " + m_target.RequestTarget() + " HTTP/" + m_protocolVersion + "\r\n";
+    std::string requestTarget = m_target.RequestTarget();
+    if (m_viaHttpProxy)
+        requestTarget = "http://" + m_target.HostHeader() + requestTarget;
+    std::string request = "GET " + requestTarget + " HTTP/" + m_protocolVersion + "\r\n";
     if (!m_cacheControl.empty())
         appendHeader(request, "Cache-control", m_cacheControl);
     appendHeader(request, "Host", m_target.HostHeader());
@@ -244,7 +283,7 @@ void HttpClient::storeCookies(const HttpResponse& response)
             if (EqualsIgnoringAsciiCase(name, "Domain") && !value.empty()) {
                 if (value.front() == '.')
                     value.remove_prefix(1);
-                if (!hostMatchesDomain(m_target.host, value))
+                if (!HostInDomain(m_target.host, value))
                     foreign = true;
                 cookie.domain = AsciiLower(value);
                 cookie.domainMatch = true;
@@ -272,7 +311,7 @@ std::string HttpClient::cookieHeader() const
     std::string requestPath = m_target.path + m_target.document;
     std::string header;
     for (const auto& cookie : m_cookies) {
-        bool hostMatches = cookie.domainMatch ? hostMatchesDomain(m_target.host, cookie.domain)
+        bool hostMatches = cookie.domainMatch ? HostInDomain(m_target.host, cookie.domain)
                                               : EqualsIgnoringAsciiCase(m_target.host, cookie.domain);
         if (!hostMatches || !requestPath.starts_with(cookie.path))
             continue;

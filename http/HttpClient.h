@@ -1,12 +1,15 @@
 #pragma once
 
-// An HTTP/1.1 GET client over plain TCP. One client serves one Get on one
-// thread; the caller calls Disconnect afterwards, successful or not.
+// An HTTP/1.1 GET client over plain TCP, and over TLS for https addresses. One
+// client serves one Get on one thread; the caller calls Disconnect afterwards,
+// successful or not.
 
 #include "http/ByteStream.h"
+#include "http/Connection.h"
 #include "http/HttpProgress.h"
 #include "http/HttpResponse.h"
 #include "http/HttpTarget.h"
+#include "http/ProxySettings.h"
 
 #include <cstdint>
 #include <memory>
@@ -17,7 +20,6 @@
 namespace nimbrell {
 
 class HttpResponseReader;
-class TcpConnection;
 
 class HttpClient {
 public:
@@ -46,6 +48,22 @@ public:
     std::int64_t MaxBodySize() const { return m_maxBodySize; }
     void SetMaxBodySize(std::int64_t bytes) { m_maxBodySize = bytes; }
     void SetProgressListener(HttpProgressListener listener) { m_progress.SetListener(std::move(listener)); }
+    // Milliseconds a connect attempt (and a TLS handshake wait) may last; 0 or
+    // less leaves it to the system.
+    int ConnectTimeout() const { return m_connectTimeoutMs; }
+    void SetConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
+    // Milliseconds one whole Get may last, redirects included; 0 or less means
+    // no bound. Past it the Get fails with DeadlineError.
+    int Deadline() const { return m_deadlineMs; }
+    void SetDeadline(int milliseconds) { m_deadlineMs = milliseconds; }
+    // When set, a body cut short by a close, a malformed chunk size or a
+    // chunked body without its last chunk fails with IncompleteBodyError
+    // instead of ending the body. Off by default.
+    bool RequireCompleteBody() const { return m_requireCompleteBody; }
+    void SetRequireCompleteBody(bool require) { m_requireCompleteBody = require; }
+    // No proxy by default; ProxySettings::FromEnvironment() for the usual convention.
+    const ProxySettings& Proxy() const { return m_proxy; }
+    void SetProxy(ProxySettings proxy) { m_proxy = std::move(proxy); }
 
     // Fetches `url` and writes the final response's body into `target` from its
     // position at the call. Returns for a 2xx answer, and when the redirect
@@ -72,6 +90,7 @@ private:
 
     // Returns true when an open connection was kept for this request.
     bool connectTo(const HttpTarget& target);
+    std::unique_ptr<Connection> openConnection(const HttpTarget& target, const std::optional<HttpTarget>& proxy);
     // Sends the request and reads the answer's head.
     HttpResponse exchangeHead();
     std::string buildRequest() const;
@@ -90,13 +109,20 @@ private:
     std::string m_accept { "text/html, */*" };
     std::string m_protocolVersion { "1.1" };
     std::int64_t m_maxBodySize { std::int64_t(512) << 20 };
+    int m_connectTimeoutMs { -1 };
+    int m_deadlineMs { -1 };
+    bool m_requireCompleteBody { false };
+    ProxySettings m_proxy;
 
     HttpTarget m_target;
     int m_redirectCount { 0 };
     std::vector<Cookie> m_cookies;
     HttpResponse m_response;
     ProgressTracker m_progress;
-    std::unique_ptr<TcpConnection> m_connection;
+    FetchDeadline m_deadline;
+    std::unique_ptr<Connection> m_connection;
+    std::string m_connectionKey; // scheme, host, port and proxy the connection serves
+    bool m_viaHttpProxy { false }; // plain http through a proxy: absolute request targets
     std::unique_ptr<HttpResponseReader> m_reader;
     bool m_keepAlive { false };
 };

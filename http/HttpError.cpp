@@ -11,12 +11,17 @@ SocketError::SocketError(int code, const std::string& systemText)
 }
 
 ReadTimeoutError::ReadTimeoutError()
-    : HttpError(HttpMessages::ReadTimedOut)
+    : HttpError(HttpMessages::kReadTimedOut)
+{
+}
+
+DeadlineError::DeadlineError()
+    : HttpError(HttpMessages::kDeadlinePassed)
 {
 }
 
 ConnectionClosedError::ConnectionClosedError()
-    : HttpError(HttpMessages::ConnectionClosedGracefully)
+    : HttpError(HttpMessages::kConnectionClosedGracefully)
 {
 }
 

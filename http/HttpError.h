@@ -63,12 +63,36 @@ public:
     ConnectionClosedError();
 };
 
+// The whole fetch outlasted the deadline set for it.
+class DeadlineError : public HttpError {
+public:
+    DeadlineError();
+};
+
+// The TLS handshake failed or the peer's certificate was refused. The text
+// says why; nothing is ever retried without TLS.
+class TlsError : public HttpError {
+public:
+    using HttpError::HttpError;
+};
+
+// A body whose framing was broken (cut short, a malformed chunk size, no last
+// chunk) where the client was asked to insist on complete bodies.
+class IncompleteBodyError : public HttpError {
+public:
+    using HttpError::HttpError;
+};
+
 namespace HttpMessages {
-inline constexpr const char* ReadTimedOut = "Read timed out.";
-inline constexpr const char* ConnectionClosedGracefully = "Connection Closed Gracefully.";
-inline constexpr const char* MaxLineLengthExceeded = "Max line length exceeded.";
-inline constexpr const char* TooManyHeaderLines = "Too many header lines.";
-inline constexpr const char* BodyTooLarge = "Response body too large.";
+inline constexpr const char* kReadTimedOut = "Read timed out.";
+inline constexpr const char* kConnectionClosedGracefully = "Connection Closed Gracefully.";
+inline constexpr const char* kMaxLineLengthExceeded = "Max line length exceeded.";
+inline constexpr const char* kTooManyHeaderLines = "Too many header lines.";
+inline constexpr const char* kBodyTooLarge = "Response body too large.";
+inline constexpr const char* kDeadlinePassed = "The fetch did not finish in time.";
+inline constexpr const char* kBodyCutShort = "The connection closed before the whole body arrived.";
+inline constexpr const char* kMalformedChunkSize = "Malformed chunk size.";
+inline constexpr const char* kMissingLastChunk = "The chunked body has no last chunk.";
 }
 
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace nimbrell {
 
@@ -44,12 +45,12 @@ std::string parseVersion(std::string_view statusLine)
     return std::string(version.substr(0, version.find(' ')));
 }
 
-// The chunk size before any ";", as hexadecimal; anything unreadable is 0.
-std::uint64_t parseChunkSize(std::string_view line)
+// The chunk size before any ";", as hexadecimal; nothing when unreadable.
+std::optional<std::uint64_t> parseChunkSize(std::string_view line)
 {
     auto text = TrimAsciiWhitespace(line.substr(0, line.find(';')));
     if (text.empty() || text.size() > 16)
-        return 0;
+        return std::nullopt;
     std::uint64_t size = 0;
     for (char c : text) {
         int digit;
@@ -60,7 +61,7 @@ std::uint64_t parseChunkSize(std::string_view line)
         else if (c >= 'A' && c <= 'F')
             digit = c - 'A' + 10;
         else
-            return 0;
+            return std::nullopt;
         size = size * 16 + static_cast<std::uint64_t>(digit);
     }
     return size;
@@ -122,7 +123,7 @@ std::string HttpResponseReader::ReadLine()
             if (length > 0 && start[length - 1] == '\r')
                 --length;
             if (length > HttpReaderLimits::kMaxLineLength)
-                throw HttpError(HttpMessages::MaxLineLengthExceeded);
+                throw HttpError(HttpMessages::kMaxLineLengthExceeded);
             std::string line(start, length);
             for (char& c : line) {
                 if (static_cast<unsigned char>(c) > 0x7F)
@@ -132,7 +133,7 @@ std::string HttpResponseReader::ReadLine()
         }
         // Room for the longest line and its CR; anything longer cannot end in time.
         if (available > HttpReaderLimits::kMaxLineLength + 1)
-            throw HttpError(HttpMessages::MaxLineLengthExceeded);
+            throw HttpError(HttpMessages::kMaxLineLengthExceeded);
         scanned = available;
         if (!fill(m_limits.readTimeoutMs))
             throw ConnectionClosedError();
@@ -142,7 +143,7 @@ std::string HttpResponseReader::ReadLine()
 void HttpResponseReader::countHeaderLine()
 {
     if (++m_headerLines > HttpReaderLimits::kMaxHeaderLines)
-        throw HttpError(HttpMessages::TooManyHeaderLines);
+        throw HttpError(HttpMessages::kTooManyHeaderLines);
 }
 
 HttpResponse HttpResponseReader::ReadHead()
@@ -185,7 +186,7 @@ void HttpResponseReader::ReadBody(HttpResponse& response, ByteStream* target)
     std::int64_t length = response.contentLength;
     if (length > 0) {
         if (length > m_limits.maxBodySize)
-            throw HttpError(HttpMessages::BodyTooLarge);
+            throw HttpError(HttpMessages::kBodyTooLarge);
         std::int64_t start = target ? target->Position() : 0;
         std::int64_t originalSize = target ? target->Size() : 0;
         if (target && originalSize < start + length)
@@ -198,7 +199,7 @@ void HttpResponseReader::ReadBody(HttpResponse& response, ByteStream* target)
                 target->SetSize(std::max(originalSize, start + received));
         };
         try {
-            readExact(length, target, OnClose::EndBody, received);
+            readExact(length, target, m_limits.requireCompleteBody ? OnClose::Fail : OnClose::EndBody, received);
         } catch (...) {
             dropUnfilledTail();
             throw;
@@ -215,15 +216,31 @@ void HttpResponseReader::ReadBody(HttpResponse& response, ByteStream* target)
 void HttpResponseReader::readChunked(HttpResponse& response, ByteStream* target)
 {
     ProgressScope scope(m_progress, 0);
+    const bool strict = m_limits.requireCompleteBody;
+    // Strictly, a close anywhere before the empty line after the last chunk
+    // means the body is incomplete.
+    auto readFramingLine = [&] {
+        try {
+            return ReadLine();
+        } catch (const ConnectionClosedError&) {
+            if (strict)
+                throw IncompleteBodyError(HttpMessages::kMissingLastChunk);
+            throw;
+        }
+    };
     for (;;) {
-        std::uint64_t size = parseChunkSize(ReadLine());
+        std::optional<std::uint64_t> parsed = parseChunkSize(readFramingLine());
+        if (!parsed && strict)
+            throw IncompleteBodyError(HttpMessages::kMalformedChunkSize);
+        std::uint64_t size = parsed.value_or(0);
         if (size == 0)
             break;
         if (size > static_cast<std::uint64_t>(m_limits.maxBodySize - m_bodyBytes))
-            throw HttpError(HttpMessages::BodyTooLarge);
+            throw HttpError(HttpMessages::kBodyTooLarge);
         std::int64_t received = 0;
         readExact(static_cast<std::int64_t>(size), target, OnClose::Fail, received);
-        ReadLine();
+        if (!readFramingLine().empty() && strict)
+            throw IncompleteBodyError(HttpMessages::kMalformedChunkSize);
     }
     // Trailers; a peer that closes instead of sending the final empty line has
     // still delivered the whole body.
@@ -248,6 +265,8 @@ void HttpResponseReader::readExact(std::int64_t size, ByteStream* target, OnClos
         if (Buffered() == 0 && !fill(m_limits.readTimeoutMs)) {
             if (onClose == OnClose::EndBody)
                 break;
+            if (m_limits.requireCompleteBody)
+                throw IncompleteBodyError(HttpMessages::kBodyCutShort);
             throw ConnectionClosedError();
         }
         auto piece = std::min<std::int64_t>({ static_cast<std::int64_t>(Buffered()), size - received,
@@ -279,7 +298,7 @@ void HttpResponseReader::countBodyBytes(std::int64_t bytes)
 {
     m_bodyBytes += bytes;
     if (m_bodyBytes > m_limits.maxBodySize)
-        throw HttpError(HttpMessages::BodyTooLarge);
+        throw HttpError(HttpMessages::kBodyTooLarge);
 }
 
 }

@@ -1,7 +1,7 @@
 #include "http/HttpTarget.h"
 
-#include "base/Text.h"
 #include "http/HttpError.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <vector>
@@ -128,6 +128,19 @@ void appendEncoded(std::string& out, std::string_view text)
 
 }
 
+std::uint16_t DefaultPort(std::string_view scheme)
+{
+    return scheme == "https" ? 443 : 80;
+}
+
+bool HostInDomain(std::string_view host, std::string_view domain)
+{
+    if (EqualsIgnoringAsciiCase(host, domain))
+        return true;
+    return host.size() > domain.size() && host[host.size() - domain.size() - 1] == '.'
+        && EqualsIgnoringAsciiCase(host.substr(host.size() - domain.size()), domain);
+}
+
 std::string HttpTarget::RequestTarget() const
 {
     std::string out;
@@ -142,7 +155,7 @@ std::string HttpTarget::RequestTarget() const
 
 std::string HttpTarget::HostHeader() const
 {
-    if (scheme == "http" && port == 80)
+    if (port == DefaultPort(scheme))
         return host;
     return host + ":" + std::to_string(port);
 }
@@ -152,15 +165,15 @@ HttpTarget ResolveTarget(const HttpTarget& current, std::string_view url)
     UrlParts parts = splitUrl(url);
     HttpTarget target;
     target.scheme = !parts.scheme.empty() ? parts.scheme : !current.scheme.empty() ? current.scheme : "http";
-    if (target.scheme != "http")
+    if (target.scheme != "http" && target.scheme != "https")
         throw HttpError(Format("Unsupported URL scheme \"%s\".", target.scheme.c_str()));
 
     if (parts.hasHost) {
         target.host = parts.host;
-        target.port = parts.port.empty() ? 80 : parsePort(parts.port);
+        target.port = parts.port.empty() ? DefaultPort(target.scheme) : parsePort(parts.port);
     } else {
         target.host = current.host;
-        target.port = current.port != 0 ? current.port : 80;
+        target.port = current.port != 0 ? current.port : DefaultPort(target.scheme);
     }
     if (target.host.empty())
         throw HttpError("The URL has no host.");

@@ -19,13 +19,20 @@ struct HttpTarget {
     // path + document, and "?" + query when there is one; bytes that would
     // break the request line are percent-encoded, non-ASCII become '?'.
     std::string RequestTarget() const;
-    // The Host header: the host alone for http on port 80, else host:port.
+    // The Host header: the host alone on the scheme's default port, else host:port.
     std::string HostHeader() const;
 };
 
+// 443 for https, 80 otherwise.
+std::uint16_t DefaultPort(std::string_view scheme);
+
+// True when `host` is `domain` or lies in it ("a.example.org" in "example.org"),
+// ASCII case ignored.
+bool HostInDomain(std::string_view host, std::string_view domain);
+
 // Resolves `url` against `current` (an empty current target for the first
-// request). Throws HttpError for a scheme other than http, a missing host or
-// an unreadable port.
+// request). Throws HttpError for a scheme other than http and https, a
+// missing host or an unreadable port.
 HttpTarget ResolveTarget(const HttpTarget& current, std::string_view url);
 
 }

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -20,6 +21,47 @@ namespace {
     throw SocketError(code, std::strerror(code));
 }
 
+// The poll wait for a bound of `timeoutMs` (> 0, else none) under `deadline`;
+// -1 waits without bound. Throws DeadlineError when the deadline has passed.
+int boundedWait(int timeoutMs, const FetchDeadline& deadline)
+{
+    int wait = timeoutMs > 0 ? timeoutMs : -1;
+    if (!deadline)
+        return wait;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now()).count();
+    if (left <= 0)
+        throw DeadlineError();
+    int leftMs = left > 0x7fffffff ? 0x7fffffff : static_cast<int>(left);
+    return wait < 0 ? leftMs : std::min(wait, leftMs);
+}
+
+// Connects `fd` (non-blocking) within the wait; returns 0 or the error number.
+int connectWithin(int fd, const addrinfo& address, int timeoutMs, const FetchDeadline& deadline)
+{
+    if (::connect(fd, address.ai_addr, address.ai_addrlen) == 0)
+        return 0;
+    if (errno != EINPROGRESS && errno != EINTR)
+        return errno;
+    for (;;) {
+        pollfd waiting { fd, POLLOUT, 0 };
+        int ready = ::poll(&waiting, 1, boundedWait(timeoutMs, deadline));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0)
+            return errno;
+        if (ready == 0) {
+            // The deadline, when it is the nearer bound, reports itself.
+            boundedWait(timeoutMs, deadline);
+            return ETIMEDOUT;
+        }
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+            return errno;
+        return error;
+    }
+}
+
 }
 
 TcpConnection::~TcpConnection()
@@ -27,7 +69,7 @@ TcpConnection::~TcpConnection()
     Close();
 }
 
-void TcpConnection::Connect(const std::string& host, std::uint16_t port)
+void TcpConnection::Connect(const std::string& host, std::uint16_t port, int timeoutMs)
 {
     Close();
     addrinfo hints {};
@@ -42,30 +84,30 @@ void TcpConnection::Connect(const std::string& host, std::uint16_t port)
         throw SocketError(status, gai_strerror(status));
     }
     int lastError = ECONNREFUSED;
-    for (addrinfo* address = found; address; address = address->ai_next) {
-        int fd = socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
-        if (fd < 0) {
-            lastError = errno;
-            continue;
+    try {
+        for (addrinfo* address = found; address; address = address->ai_next) {
+            int fd = socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, address->ai_protocol);
+            if (fd < 0) {
+                lastError = errno;
+                continue;
+            }
+            int error = connectWithin(fd, *address, timeoutMs, m_deadline);
+            if (error == 0) {
+                m_fd = fd;
+                break;
+            }
+            lastError = error;
+            ::close(fd);
         }
-        int result;
-        do {
-            result = connect(fd, address->ai_addr, address->ai_addrlen);
-        } while (result != 0 && errno == EINTR);
-        if (result == 0) {
-            m_fd = fd;
-            break;
-        }
-        lastError = errno;
-        ::close(fd);
+    } catch (...) {
+        freeaddrinfo(found);
+        throw;
     }
     freeaddrinfo(found);
     if (m_fd < 0)
         throwSystemError(lastError);
     int on = 1;
     setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    m_host = host;
-    m_port = port;
 }
 
 void TcpConnection::Close()
@@ -76,16 +118,36 @@ void TcpConnection::Close()
     m_fd = -1;
 }
 
+void TcpConnection::WaitReady(short events, int timeoutMs)
+{
+    for (;;) {
+        pollfd waiting { m_fd, events, 0 };
+        int ready = ::poll(&waiting, 1, boundedWait(timeoutMs, m_deadline));
+        if (ready > 0)
+            return;
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            throwSystemError(errno);
+        }
+        boundedWait(timeoutMs, m_deadline);
+        throw ReadTimeoutError();
+    }
+}
+
 void TcpConnection::Send(std::string_view data)
 {
     if (m_fd < 0)
         throwSystemError(ENOTCONN);
     while (!data.empty()) {
-        ssize_t sent = ::send(m_fd, data.data(), data.size(), MSG_NOSIGNAL);
+        ssize_t sent = ::send(m_fd, data.data(), data.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent < 0) {
             if (errno == EINTR)
                 continue;
-            throwSystemError(errno);
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                throwSystemError(errno);
+            WaitReady(POLLOUT, -1);
+            continue;
         }
         data.remove_prefix(static_cast<std::size_t>(sent));
     }
@@ -104,26 +166,16 @@ std::size_t TcpConnection::Receive(char* buffer, std::size_t capacity, int timeo
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             throwSystemError(errno);
-        pollfd waiting { m_fd, POLLIN, 0 };
-        int ready = ::poll(&waiting, 1, timeoutMs > 0 ? timeoutMs : -1);
-        if (ready < 0) {
-            if (errno == EINTR)
-                continue;
-            throwSystemError(errno);
-        }
-        if (ready == 0)
-            throw ReadTimeoutError();
+        WaitReady(POLLIN, timeoutMs);
     }
 }
 
-bool TcpConnection::IsStale() const
+bool TcpConnection::IsStale()
 {
     if (m_fd < 0)
         return true;
     pollfd waiting { m_fd, POLLIN, 0 };
-    if (::poll(&waiting, 1, 0) <= 0)
-        return false;
-    return true;
+    return ::poll(&waiting, 1, 0) > 0;
 }
 
 }

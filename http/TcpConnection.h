@@ -1,8 +1,10 @@
 #pragma once
 
-// A client TCP connection over POSIX sockets, resolved to IPv4.
+// A client TCP connection over POSIX sockets, resolved to IPv4. The socket is
+// non-blocking; every wait goes through WaitReady, which applies the wait's
+// time-out and the fetch's deadline.
 
-#include "http/ByteSource.h"
+#include "http/Connection.h"
 
 #include <cstdint>
 #include <string>
@@ -10,33 +12,34 @@
 
 namespace nimbrell {
 
-class TcpConnection final : public ByteSource {
+class TcpConnection final : public Connection {
 public:
     TcpConnection() = default;
     ~TcpConnection() override;
     TcpConnection(const TcpConnection&) = delete;
     TcpConnection& operator=(const TcpConnection&) = delete;
 
-    // Resolves `host` to an IPv4 address and connects with a blocking connect.
-    // Throws SocketError when resolution or connect fails.
-    void Connect(const std::string& host, std::uint16_t port);
+    // Resolves `host` to an IPv4 address and connects. `timeoutMs` > 0 bounds
+    // each connect attempt (as does the deadline); 0 or less leaves it to the
+    // system. Throws SocketError when resolution or connect fails or times out.
+    void Connect(const std::string& host, std::uint16_t port, int timeoutMs = -1);
     void Close();
-    bool IsOpen() const { return m_fd >= 0; }
-    const std::string& Host() const { return m_host; }
-    std::uint16_t Port() const { return m_port; }
+    bool IsOpen() const override { return m_fd >= 0; }
+    int Descriptor() const { return m_fd; }
 
-    // Sends all of `data`; throws SocketError on failure.
-    void Send(std::string_view data);
+    void Send(std::string_view data) override;
     std::size_t Receive(char* buffer, std::size_t capacity, int timeoutMs) override;
+    bool IsStale() override;
+    void SetDeadline(FetchDeadline deadline) override { m_deadline = deadline; }
 
-    // The peer has closed its side or sent bytes nobody asked for; either way
-    // the connection cannot carry another exchange.
-    bool IsStale() const;
+    // Waits until the socket is ready for `events` (poll flags). Throws
+    // ReadTimeoutError after `timeoutMs` (> 0), DeadlineError when the deadline
+    // passes first, SocketError on a system failure.
+    void WaitReady(short events, int timeoutMs);
 
 private:
     int m_fd { -1 };
-    std::string m_host;
-    std::uint16_t m_port { 0 };
+    FetchDeadline m_deadline;
 };
 
 }

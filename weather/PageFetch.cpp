@@ -28,6 +28,9 @@ std::string FetchPage(std::string_view url, PageEncoding mode, const PageFetchOp
     DisconnectOnExit disconnect { *client };
 
     client->SetReadTimeout(options.readTimeoutMs);
+    client->SetConnectTimeout(options.connectTimeoutMs);
+    client->SetDeadline(options.deadlineMs);
+    client->SetProxy(ProxySettings::FromEnvironment());
     client->SetCacheControl("no-cache");
     client->SetFollowRedirects(true);
     client->SetUserAgent(kUserAgent);

@@ -14,14 +14,19 @@ enum class PageEncoding {
 };
 
 struct PageFetchOptions {
+    // Each wait for data; a connect attempt or TLS handshake wait; the whole
+    // fetch, redirects included (so a server that trickles a byte now and
+    // then within the read time-out still cannot hold a worker for long).
     int readTimeoutMs { 9000 };
+    int connectTimeoutMs { 10000 };
+    int deadlineMs { 30000 };
     // Documents are small; anything larger is refused rather than buffered.
     std::int64_t maxBodySize { std::int64_t(16) << 20 };
 };
 
-// Fetches an absolute http address with the fixed request options (no-cache,
-// redirects followed, the browser user agent) and returns the body decoded
-// into UTF-8 text. Blocks; call it on a worker thread. Throws the client's
+// Fetches an absolute http or https address with the fixed request options
+// (no-cache, redirects followed, the browser user agent, the proxy the
+// environment names) and returns the body decoded into UTF-8 text. Blocks; call it on a worker thread. Throws the client's
 // errors (HttpError and its kinds) when the fetch fails.
 std::string FetchPage(std::string_view url, PageEncoding mode, const PageFetchOptions& options = {});
 

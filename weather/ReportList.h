@@ -4,9 +4,16 @@
 // and the main window reads. The list is shared (std::shared_ptr) between the
 // main window and every worker still running, so it stays valid for a worker
 // that finishes after the window has closed.
+//
+// Each weather request has a number. Beginning a request empties the list, and
+// from then on only the worker of that request may write into it: a worker of
+// an older request (another city, perhaps) that finishes late finds the list
+// closed to it.
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,9 +45,32 @@ public:
 
     Locked Lock() { return Locked(*this); }
 
+    // Empties the list for request `number`; writes of other requests are refused from now on.
+    void BeginRequest(std::uint64_t number)
+    {
+        Locked records(*this);
+        records->clear();
+        m_currentRequest = number;
+    }
+    // The list under its lock for request `number`, or nothing when a newer
+    // request has begun since.
+    std::optional<Locked> LockFor(std::uint64_t number)
+    {
+        std::optional<Locked> records(std::in_place, *this);
+        if (m_currentRequest != number)
+            records.reset();
+        return records;
+    }
+    bool IsCurrent(std::uint64_t number)
+    {
+        Locked records(*this);
+        return m_currentRequest == number;
+    }
+
 private:
     std::mutex m_mutex;
     std::vector<TInfo> m_records;
+    std::uint64_t m_currentRequest { 0 }; // guarded by m_mutex
 };
 
 using SharedReportList = std::shared_ptr<ReportList>;

@@ -3,6 +3,7 @@
 #include "base/WorkerThread.h"
 #include "json/JsonReader.h"
 #include "platform/MessageQueue.h"
+#include "weather/KeptForecast.h"
 #include "weather/TextEncoding.h"
 
 #include <stdexcept>
@@ -13,6 +14,8 @@ namespace nimbrell {
 namespace {
 
 constexpr int days = 6;
+// The position source's answer is about a kilobyte.
+constexpr std::int64_t kMaxPositionAnswer = 1 << 20;
 
 std::u16string memberName(const char* stem, int day)
 {
@@ -29,7 +32,9 @@ std::string throughSystemCodePage(const std::string& text)
     return DecodeSystemCodePage(EncodeSystemCodePage(text));
 }
 
-void readReports(const std::string& body, ReportList& reports)
+// Reads the classic document into the list; returns the complete six reports
+// when they were all appended for the current request.
+std::optional<std::vector<TInfo>> readClassicReports(const std::string& body, ReportList& reports, std::uint64_t requestNumber)
 {
     auto root = TxJSON::ParseText(body);
     const TxJSONobject* document = AsObject(root.get());
@@ -40,15 +45,46 @@ void readReports(const std::string& body, ReportList& reports)
         throw std::runtime_error("The forecast document has no weatherinfo");
     const TxJSONobject* days6 = AsObject(info);
     if (!days6)
-        return;
+        return std::nullopt;
 
-    auto records = reports.Lock();
+    auto records = reports.LockFor(requestNumber);
+    if (!records)
+        return std::nullopt;
+    std::vector<TInfo> appended;
     for (int day = 1; day <= days; ++day) {
         TInfo report;
         report.wenDu = ReadMemberTextUtf8(*days6, memberName("temp", day));
         report.tianQi = throughSystemCodePage(ReadMemberTextUtf8(*days6, memberName("weather", day)));
         report.fengLi = ReadMemberTextUtf8(*days6, memberName("wind", day));
-        records->push_back(std::move(report));
+        (*records)->push_back(report);
+        appended.push_back(std::move(report));
+    }
+    return appended;
+}
+
+std::optional<std::vector<TInfo>> readPositionReports(const WeatherRequest& request)
+{
+    if (!request.position)
+        throw std::runtime_error("No position is known for city " + request.areaCode);
+    PageFetchOptions options = request.fetch;
+    options.maxBodySize = std::min(options.maxBodySize, kMaxPositionAnswer);
+    std::string answer = FetchPage(PositionForecastAddress(request.forecastUrl, *request.position), PageEncoding::Utf8, options);
+    std::vector<TInfo> reports = ReadPositionForecast(answer);
+    auto records = request.reports->LockFor(request.requestNumber);
+    if (!records)
+        return std::nullopt;
+    (*records)->insert((*records)->end(), reports.begin(), reports.end());
+    return reports;
+}
+
+void keep(const WeatherRequest& request, const std::vector<TInfo>& reports)
+{
+    if (request.keptDirectory.empty() || !request.reports->IsCurrent(request.requestNumber))
+        return;
+    try {
+        KeepForecast(request.keptDirectory, request.areaCode, LocalToday(), reports);
+    } catch (const std::exception&) {
+        // Keeping is a convenience for the next start; the result stands without it.
     }
 }
 
@@ -66,14 +102,22 @@ void TWeatherThread::Start(WeatherRequest request)
 
 void TWeatherThread::Run(const WeatherRequest& request)
 {
+    auto number = static_cast<platform::WPARAM>(request.requestNumber);
     try {
-        std::string body = FetchPage(WeatherAddress(request.host, request.areaCode), PageEncoding::Utf8, request.fetch);
-        readReports(body, *request.reports);
+        std::optional<std::vector<TInfo>> reports;
+        if (request.host.empty()) {
+            reports = readPositionReports(request);
+        } else {
+            std::string body = FetchPage(WeatherAddress(request.host, request.areaCode), PageEncoding::Utf8, request.fetch);
+            reports = readClassicReports(body, *request.reports, request.requestNumber);
+        }
+        if (reports)
+            keep(request, *reports);
     } catch (...) {
-        platform::PostMessage(request.window, kWeatherFailedMessage, 0, 1);
+        platform::PostMessage(request.window, kWeatherFailedMessage, number, 1);
         return;
     }
-    platform::PostMessage(request.window, kWeatherReadyMessage, 0, 1);
+    platform::PostMessage(request.window, kWeatherReadyMessage, number, 1);
 }
 
 }

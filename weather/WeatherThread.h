@@ -1,13 +1,20 @@
 #pragma once
 
-// The weather worker: fetches one city's forecast document, appends the six
-// daily reports to the report list and tells the main window by a posted
-// message (2025 done, 2026 failed). One worker per request; it ends by itself.
+// The weather worker: fetches one city's forecast, appends the six daily
+// reports to the report list and tells the main window by a posted message
+// (2025 done, 2026 failed; wParam the request's number). One worker per
+// request; it ends by itself.
+//
+// Two sources: given a host, the classic document "/data/<code>.html" there;
+// otherwise the forecast service asked by the city's position.
 
 #include "platform/Message.h"
 #include "weather/PageFetch.h"
+#include "weather/PositionForecast.h"
 #include "weather/ReportList.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace nimbrell {
@@ -16,11 +23,18 @@ inline constexpr std::uint32_t kWeatherReadyMessage = 2025;
 inline constexpr std::uint32_t kWeatherFailedMessage = 2026;
 
 struct WeatherRequest {
-    std::string host;     // HOST[:PORT] of the forecast service
-    std::string areaCode; // nine-digit city code
+    std::string host {};     // HOST[:PORT] of the classic forecast service; empty: ask by position
+    std::string areaCode {}; // nine-digit city code
     platform::HWND window { 0 };
-    SharedReportList reports;
-    PageFetchOptions fetch;
+    SharedReportList reports {};
+    PageFetchOptions fetch {};
+    // The position source: its base address and the city's position.
+    std::string forecastUrl { kDefaultForecastUrl };
+    std::optional<GeoPosition> position {};
+    // The number given to ReportList::BeginRequest for this request.
+    std::uint64_t requestNumber { 0 };
+    // Where a successful result is kept (see KeptForecast.h); empty: not kept.
+    std::string keptDirectory {};
 };
 
 // The forecast document's address for a city.

@@ -2,6 +2,7 @@
 
 #include "http/HttpClient.h"
 
+#include <cstdlib>
 #include <curl/curl.h>
 #include <stdexcept>
 
@@ -53,6 +54,9 @@ std::size_t DownloadWithCurl(const std::string& url, MemoryStream& target)
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, writeToStream);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "identity");
+    // The library does not read OpenSSL's variable itself; our client does.
+    if (const char* authority = std::getenv("SSL_CERT_FILE"))
+        curl_easy_setopt(handle, CURLOPT_CAINFO, authority);
     CURLcode result = curl_easy_perform(handle);
     curl_easy_cleanup(handle);
     if (result != CURLE_OK)

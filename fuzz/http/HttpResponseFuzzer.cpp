@@ -94,6 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     HttpResponseReader reader(source, progress);
     HttpReaderLimits limits;
     limits.maxBodySize = 1 << 20;
+    // Both framing policies, lenient and strict.
+    limits.requireCompleteBody = (data[0] & 0x40) != 0;
     reader.SetLimits(limits);
     MemoryStream body;
     try {

@@ -9,6 +9,7 @@
 #include "weather/WeatherThread.h"
 
 #include <gtest/gtest.h>
+#include <regex>
 
 using namespace nimbrell;
 using nimbrell::testing::MessageRecorder;
@@ -48,7 +49,7 @@ TEST_F(DemoServiceTest, EveryPlaceGetsAForecastTheWorkerReadsAndThePicturesKnow)
     for (std::size_t i = 0; i < places.size(); i += 97) {
         auto reports = std::make_shared<ReportList>();
         window.received.clear();
-        TWeatherThread::Run(WeatherRequest { demo.HostPort(), places[i].first, window.Handle(), reports, {} });
+        TWeatherThread::Run(WeatherRequest { .host = demo.HostPort(), .areaCode = places[i].first, .window = window.Handle(), .reports = reports });
         application.ProcessMessages();
         ASSERT_EQ(window.Codes(), (Codes { { 2025, 1 } })) << places[i].first;
         for (const auto& report : *reports->Lock()) {
@@ -76,9 +77,52 @@ TEST_F(DemoServiceTest, UnknownCityFailsAndTheUpdateCheckFindsNothingNewer)
 {
     DemoService demo(databaseFile, kThisBuildStamp);
     auto reports = std::make_shared<ReportList>();
-    TWeatherThread::Run(WeatherRequest { demo.HostPort(), "101999999", window.Handle(), reports, {} });
+    TWeatherThread::Run(WeatherRequest { .host = demo.HostPort(), .areaCode = "101999999", .window = window.Handle(), .reports = reports });
     auto offer = std::make_shared<UpdateOfferSlot>();
     ThreadUpdate::Run(UpdateCheckRequest { demo.HostPort(), window.Handle(), kThisBuildStamp, offer, {} });
     application.ProcessMessages();
     EXPECT_EQ(window.Codes(), (Codes { { 2026, 1 }, { 11123, 0 } }));
+}
+
+namespace {
+
+// The mean of the six days' highs and lows in a demo forecast document.
+double meanTemperature(const std::string& document)
+{
+    std::regex range("\"temp[1-6]\":\"(-?[0-9]+)℃~(-?[0-9]+)℃\"");
+    double sum = 0;
+    int count = 0;
+    for (std::sregex_iterator it(document.begin(), document.end(), range), end; it != end; ++it) {
+        sum += std::stoi((*it)[1]) + std::stoi((*it)[2]);
+        count += 2;
+    }
+    EXPECT_EQ(count, 12) << document;
+    return count ? sum / count : 0;
+}
+
+}
+
+TEST_F(DemoServiceTest, TemperaturesFollowLatitudeAndSeason)
+{
+    DemoService demo(databaseFile, kThisBuildStamp);
+    struct Row {
+        const char* code;
+        int month;
+        double low;
+        double high;
+    } rows[] = {
+        { "101050101", 12, -22, -8 }, // 哈尔滨 in December: near -20 at night
+        { "101280101", 12, 10, 22 },  // 广州 in December: near +15
+        { "101050101", 7, 15, 30 },
+        { "101280101", 7, 24, 34 },
+    };
+    for (const auto& row : rows) {
+        auto forecast = demo.Forecast(row.code, date(2026, row.month, 10));
+        ASSERT_TRUE(forecast);
+        double mean = meanTemperature(*forecast);
+        EXPECT_GE(mean, row.low) << row.code << " in month " << row.month;
+        EXPECT_LE(mean, row.high) << row.code << " in month " << row.month;
+    }
+    EXPECT_EQ(demo.UpdateDocument().find(".exe"), std::string::npos);
+    EXPECT_NE(demo.UpdateDocument().find("\"name\":\"nimbrell-linux-x86_64.tar.gz\""), std::string::npos);
 }

@@ -6,7 +6,11 @@
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
+#include "tests/support/TestCertificates.h"
+#include "weather/KeptForecast.h"
+#include "weather/WeatherThread.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -247,4 +251,62 @@ TEST_F(FormWeatherTest, StartUpFetchesTheWeatherAndChecksForUpdates)
         test::Reply::Head(200, "OK", { "Content-Length: " + std::to_string(weather.size()) }).Delay(std::chrono::milliseconds(500)).Send(weather));
     form.getWeather();
     EXPECT_TRUE(reports->Lock()->empty()) << "a new request starts from an empty list";
+}
+
+TEST_F(FormWeatherTest, WithoutAWeatherHostTheForecastIsAskedByTheCitysPosition)
+{
+    test::TestCertificateAuthority authority(temp.Path().string());
+    auto certificate = authority.Issue("forecast");
+    environment.Set("SSL_CERT_FILE", authority.CertificateFile());
+    environment.Set("SSL_CERT_DIR", temp.Path().string());
+    environment.Set("https_proxy", std::nullopt);
+    environment.Set("HTTPS_PROXY", std::nullopt);
+    test::LoopbackHttpServer service({ certificate.certificateFile, certificate.keyFile, {} });
+    service.Enqueue(test::Reply::Ok("{\"daily\":{\"weather_code\":[0,2,61,3,95,71],"
+                                    "\"temperature_2m_max\":[35.6,1,1,1,1,1],\"temperature_2m_min\":[21.4,0,0,0,0,0],"
+                                    "\"wind_speed_10m_max\":[30,5,5,5,5,5],\"wind_direction_10m_dominant\":[0,0,0,0,0,0]}}",
+        "application/json"));
+    State().Hosts = ServiceHosts { "", closedPort.HostPort(), service.Url("/v1/forecast") };
+    writeSettings("cityCode=101050101\n");
+
+    TFormWeather form;
+    auto reports = form.Reports();
+    for (int i = 0; i < 500 && reports->Lock()->size() < 6; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        application.ProcessMessages();
+    }
+    ASSERT_EQ(reports->Lock()->size(), 6u);
+    ASSERT_EQ(service.Requests().size(), 1u);
+    EXPECT_THAT(service.Requests()[0].target, ::testing::StartsWith("/v1/forecast?latitude=45.8030&longitude=126.5351&"));
+    auto days = *reports->Lock();
+    EXPECT_EQ(days[0].wenDu, "36℃~21℃");
+    EXPECT_EQ(days[0].fengLi, "北风5级");
+    // The descriptions pick the pictures of sun, clouds and rain.
+    EXPECT_EQ(InfoToIcon(*State().Database, days[0].tianQi), 1);
+    EXPECT_EQ(InfoToIcon(*State().Database, days[1].tianQi), 2);
+    EXPECT_EQ(InfoToIcon(*State().Database, days[2].tianQi), 6);
+    EXPECT_EQ(InfoToIcon(*State().Database, days[4].tianQi), 5);
+
+    // The result is kept for the next start, under this city and today; the
+    // worker writes the file after it has filled the list.
+    auto kept = LoadKeptForecast(dataDirectory, "101050101", LocalToday());
+    for (int i = 0; i < 500 && !kept; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        kept = LoadKeptForecast(dataDirectory, "101050101", LocalToday());
+    }
+    ASSERT_TRUE(kept);
+    EXPECT_EQ((*kept)[0].wenDu, "36℃~21℃");
+}
+
+TEST_F(FormWeatherTest, AnswersOfEarlierWeatherRequestsAreNotCurrent)
+{
+    TFormWeather form;
+    platform::Message answer {};
+    answer.message = kWeatherReadyMessage;
+    answer.wParam = 1;
+    EXPECT_TRUE(form.IsCurrentWeatherResult(answer)) << "the start-up's request is the first";
+    form.getWeather();
+    EXPECT_FALSE(form.IsCurrentWeatherResult(answer));
+    answer.wParam = 2;
+    EXPECT_TRUE(form.IsCurrentWeatherResult(answer));
 }

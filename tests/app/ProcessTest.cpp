@@ -2,6 +2,7 @@
 // environment, closed by a signal.
 #include "data/CityDatabase.h"
 #include "data/SettingsFile.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ClosedPort.h"
 #include "tests/support/TempDirectory.h"
 
@@ -14,12 +15,14 @@
 
 using namespace nimbrell;
 using nimbrell::testing::TempDirectory;
+using nimbrell::testing::WriteFile;
 
 namespace {
 
 class Program {
 public:
-    explicit Program(const std::string& temp)
+    // `environment` then sets (or, with an empty optional, removes) more variables.
+    explicit Program(const std::string& temp, const nimbrell::testing::EnvironmentChanges& environment = {})
     {
         std::string closedHost = m_closedPort.HostPort();
         int pipeFds[2];
@@ -35,6 +38,7 @@ public:
             unsetenv("WAYLAND_DISPLAY");
             setenv("NIMBRELL_WEATHER_HOST", closedHost.c_str(), 1);
             setenv("NIMBRELL_UPDATE_HOST", closedHost.c_str(), 1);
+            nimbrell::testing::ApplyEnvironment(environment);
             execl(NIMBRELL_BINARY, NIMBRELL_BINARY, static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -128,4 +132,44 @@ TEST(Program, SigintClosesAsAUserWouldAndKeepsTheStoredPosition)
     EXPECT_EQ(settings.ReadString("CONFIG", "formLeft", ""), "-35");
     EXPECT_EQ(settings.ReadString("CONFIG", "formTop", ""), "16");
     EXPECT_EQ(settings.ReadString("CONFIG", "city", ""), "哈尔滨");
+}
+
+TEST(Program, HelpAndVersionPrintAndEnd)
+{
+    auto help = nimbrell::testing::RunChild({ NIMBRELL_BINARY, "--help" });
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.err.empty()) << help.err;
+    for (const char* part : { "usage: nimbrell", "--weather-host", "NIMBRELL_UPDATE_HOST", "historyLog.ini" })
+        EXPECT_NE(help.out.find(part), std::string::npos) << part;
+
+    auto version = nimbrell::testing::RunChild({ NIMBRELL_BINARY, "--version" });
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "nimbrell " NIMBRELL_VERSION " (build 201108181030)\n");
+}
+
+TEST(Program, CommandLineErrorsPrintUsageOnStandardErrorWithStatus2)
+{
+    for (std::vector<std::string> arguments : { std::vector<std::string> { "--verbose" }, { "--weather-host=" }, { "--update-host" } }) {
+        arguments.insert(arguments.begin(), NIMBRELL_BINARY);
+        auto run = nimbrell::testing::RunChild(arguments, { { "DISPLAY", std::nullopt } });
+        EXPECT_EQ(run.status, 2) << arguments[1];
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_NE(run.err.find("usage: nimbrell"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(arguments[1].substr(0, arguments[1].find('='))), std::string::npos) << run.err;
+    }
+}
+
+TEST(Program, UnusableHomeStartsWithAPrivateFolderAndNamesIt)
+{
+    TempDirectory temp;
+    WriteFile(temp / "home", "a file, so nothing can be created under HOME");
+    std::string runtime = temp / "runtime";
+    std::filesystem::create_directory(runtime);
+    Program program("", { { "TEMP", std::nullopt }, { "XDG_CACHE_HOME", std::nullopt }, { "HOME", temp / "home" }, { "XDG_RUNTIME_DIR", runtime } });
+    ASSERT_TRUE(program.WaitFor("runs until closed")) << program.Output();
+    EXPECT_NE(program.Output().find("data directory " + runtime + "/NimbrellWeather/"), std::string::npos) << program.Output();
+    EXPECT_EQ(program.Output().find("Unable"), std::string::npos) << program.Output();
+    EXPECT_EQ(program.Stop(SIGTERM), 0);
+    EXPECT_EQ(SettingsFile(runtime + "/NimbrellWeather/historyLog.ini").ReadString("CONFIG", "formLeft", ""), "500");
+    EXPECT_EQ(std::filesystem::status(runtime + "/NimbrellWeather").permissions() & std::filesystem::perms::all, std::filesystem::perms::owner_all);
 }

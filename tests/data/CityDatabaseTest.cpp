@@ -48,7 +48,7 @@ TEST_F(CityDatabaseTest, TablesHoldThePlaceListAndThePictureTableInStoredOrder)
     EXPECT_EQ(pictures.back(), (std::pair<std::string, std::string> { "7", "大到暴雨" }));
 
     auto schema = query("select name, sql from sqlite_master");
-    ASSERT_EQ(schema.size(), 2u) << "two tables and no index";
+    ASSERT_EQ(schema.size(), 3u) << "three tables and no index";
     auto format = database.Prepare("pragma page_size");
     ASSERT_TRUE(format.Step());
     EXPECT_EQ(format.ColumnText(0), "1024");
@@ -153,4 +153,24 @@ TEST(CityDatabase, LockedDatabaseIsRetriedThenReported)
     ASSERT_EQ(sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(holder);
     EXPECT_EQ(database.QueryPairs("select code,name from T_weatherConfig").size(), 33u);
+}
+
+TEST_F(CityDatabaseTest, EveryCityAndCountyHasAPosition)
+{
+    auto missing = query("select name,code from T_weather where flag<>\"1\" and code not in (select code from T_position)");
+    EXPECT_TRUE(missing.empty()) << missing.size() << " places without a position";
+
+    struct Row {
+        const char* code;
+        double latitude;
+        double longitude;
+    } rows[] = { { "101010100", 39.9050, 116.4053 }, { "101050101", 45.8030, 126.5351 }, { "101280101", 23.1252, 113.2806 } };
+    for (const auto& row : rows) {
+        auto position = PlacePosition(database, row.code);
+        ASSERT_TRUE(position) << row.code;
+        EXPECT_DOUBLE_EQ(position->first, row.latitude) << row.code;
+        EXPECT_DOUBLE_EQ(position->second, row.longitude) << row.code;
+    }
+    for (const char* unknown : { "01", "101999999", "", "1\" or \"1\"=\"1" })
+        EXPECT_FALSE(PlacePosition(database, unknown)) << unknown;
 }

@@ -6,7 +6,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <chrono>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace nimbrell {
 namespace {
@@ -241,12 +245,12 @@ TEST_F(HttpClientTest, StalledBodyTimesOut)
     client.SetReadTimeout(200);
     server.Enqueue(Reply::Head(200, "OK", { "Content-Length: 10" }).Send("abc").Stall());
     auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(Fetch("/stall"), HttpMessages::ReadTimedOut);
+    EXPECT_EQ(Fetch("/stall"), HttpMessages::kReadTimedOut);
     EXPECT_GE(std::chrono::steady_clock::now() - started, 200ms);
     EXPECT_EQ(body.ToString(), "abc");
 
     server.Enqueue(Reply::Raw("HTTP/1.1 200 OK\r\n").Stall());
-    EXPECT_EQ(Fetch("/stall-head"), HttpMessages::ReadTimedOut);
+    EXPECT_EQ(Fetch("/stall-head"), HttpMessages::kReadTimedOut);
 }
 
 TEST_F(HttpClientTest, MisbehavingServersEndInTheirErrors)
@@ -259,18 +263,18 @@ TEST_F(HttpClientTest, MisbehavingServersEndInTheirErrors)
         Reply reply;
         const char* error;
     } rows[] = {
-        { "closes at once", Reply::Raw(""), HttpMessages::ConnectionClosedGracefully },
-        { "closes inside the headers", Reply::Raw("HTTP/1.1 200 OK\r\nX-A: 1\r\n"), HttpMessages::ConnectionClosedGracefully },
+        { "closes at once", Reply::Raw(""), HttpMessages::kConnectionClosedGracefully },
+        { "closes inside the headers", Reply::Raw("HTTP/1.1 200 OK\r\nX-A: 1\r\n"), HttpMessages::kConnectionClosedGracefully },
         { "megabyte header line", Reply::Raw("HTTP/1.1 200 OK\r\nX-Long: " + std::string(1 << 20, 'x') + "\r\n\r\n"),
-            HttpMessages::MaxLineLengthExceeded },
-        { "endless garbage", Reply::Raw("").SendForever("\x17garbage\xff", 64 << 20), HttpMessages::MaxLineLengthExceeded },
+            HttpMessages::kMaxLineLengthExceeded },
+        { "endless garbage", Reply::Raw("").SendForever("\x17garbage\xff", 64 << 20), HttpMessages::kMaxLineLengthExceeded },
         { "endless headers", Reply::Raw("HTTP/1.1 200 OK\r\n").SendForever("X-More: 1\r\n", 64 << 20),
-            HttpMessages::TooManyHeaderLines },
-        { "endless body", Reply::Head(200, "OK").SendForever("data", 64 << 20), HttpMessages::BodyTooLarge },
+            HttpMessages::kTooManyHeaderLines },
+        { "endless body", Reply::Head(200, "OK").SendForever("data", 64 << 20), HttpMessages::kBodyTooLarge },
         { "endless redirect body", Reply::Head(302, "Found", { "Location: /next" }).SendForever("data", 64 << 20),
-            HttpMessages::BodyTooLarge },
+            HttpMessages::kBodyTooLarge },
         { "huge length", Reply::Head(200, "OK", { "Content-Length: 999999999999999" }).Send("abc"),
-            HttpMessages::BodyTooLarge },
+            HttpMessages::kBodyTooLarge },
     };
     for (auto& row : rows) {
         server.Enqueue(row.reply);
@@ -289,7 +293,7 @@ TEST_F(HttpClientTest, ConnectionFailuresAreSocketErrors)
         EXPECT_STREQ(error.what(), "Socket Error # 111\r\nConnection refused");
     }
 
-    EXPECT_THROW(client.Get("https://" + server.HostPort() + "/", body), HttpError);
+    EXPECT_THROW(client.Get("ftp://" + server.HostPort() + "/", body), HttpError);
     EXPECT_EQ(server.ConnectionCount(), 0);
 
     // The .invalid domain never resolves; the lookup's own error comes through.
@@ -355,6 +359,98 @@ TEST_F(HttpClientTest, LargeBodyArrivesWhole)
     ASSERT_EQ(static_cast<std::size_t>(body.Size()), size);
     for (std::size_t i = 0; i < size; i += 4099)
         ASSERT_EQ(body.Data()[i], pattern[i % pattern.size()]) << i;
+}
+
+TEST_F(HttpClientTest, DeadlineEndsAFetchThatTricklesWithinTheReadTimeout)
+{
+    // Each byte comes well within the read time-out; only the deadline stops it.
+    client.SetReadTimeout(2000);
+    client.SetDeadline(600);
+    Reply trickle = Reply::Head(200, "OK", { "Content-Length: 100" });
+    for (int i = 0; i < 100; ++i)
+        trickle.Send("x").Delay(100ms);
+    server.Enqueue(trickle);
+    EXPECT_EQ(Fetch("/trickle"), HttpMessages::kDeadlinePassed);
+    EXPECT_LT(body.Size(), 100);
+
+    // The deadline covers the whole Get, so a fetch within it is untouched.
+    server.Enqueue(Reply::Ok("quick"));
+    EXPECT_EQ(Fetch("/quick"), "");
+    EXPECT_EQ(body.ToString().substr(body.ToString().size() - 5), "quick");
+}
+
+TEST_F(HttpClientTest, ConnectTimeoutEndsAConnectNobodyAnswers)
+{
+    // A listener that never accepts: once its queue is full, the system drops
+    // further connection attempts and the connect waits.
+    std::uint16_t port;
+    int listener = test::ListenOnLoopback(0, port);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    std::vector<int> fillers;
+    for (int i = 0; i < 4; ++i) {
+        int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        fillers.push_back(filler);
+    }
+
+    client.SetConnectTimeout(300);
+    try {
+        client.Get("http://127.0.0.1:" + std::to_string(port) + "/", body);
+        ADD_FAILURE() << "connected to a full queue";
+    } catch (const SocketError& error) {
+        EXPECT_EQ(error.Code(), ETIMEDOUT);
+    }
+    client.Disconnect();
+    for (int filler : fillers)
+        ::close(filler);
+    ::close(listener);
+}
+
+TEST_F(HttpClientTest, IncompleteBodiesFailOnlyWhenCompleteBodiesAreRequired)
+{
+    client.SetReadTimeout(5000);
+    struct Row {
+        const char* what;
+        Reply reply;
+        const char* lenientBody; // what the lenient read keeps, or null when it fails too
+        const char* strictError;
+    } rows[] = {
+        { "closed before the announced length", Reply::Head(200, "OK", { "Content-Length: 10" }).Send("abc"), "abc",
+            HttpMessages::kBodyCutShort },
+        { "unreadable chunk size", Reply::Head(200, "OK", { "Transfer-Encoding: chunked" }).Send("3\r\nabc\r\nzz\r\nmore"),
+            "abc", HttpMessages::kMalformedChunkSize },
+        { "no last chunk", Reply::Head(200, "OK", { "Transfer-Encoding: chunked" }).Send("3\r\nabc\r\n"), nullptr,
+            HttpMessages::kMissingLastChunk },
+        { "chunk longer than its size", Reply::Head(200, "OK", { "Transfer-Encoding: chunked" }).Send("3\r\nabcdef\r\n0\r\n\r\n"),
+            "abc", HttpMessages::kMalformedChunkSize },
+        { "chunk cut short", Reply::Head(200, "OK", { "Transfer-Encoding: chunked" }).Send("8\r\nabc"), nullptr,
+            HttpMessages::kBodyCutShort },
+    };
+    for (auto& row : rows) {
+        body.SetSize(0);
+        server.Enqueue(row.reply);
+        std::string lenient = Fetch("/lenient");
+        if (row.lenientBody) {
+            EXPECT_EQ(lenient, "") << row.what;
+            EXPECT_EQ(body.ToString(), row.lenientBody) << row.what;
+        } else {
+            EXPECT_NE(lenient, "") << row.what;
+        }
+
+        client.SetRequireCompleteBody(true);
+        server.Enqueue(row.reply);
+        EXPECT_EQ(Fetch("/strict"), row.strictError) << row.what;
+        client.SetRequireCompleteBody(false);
+    }
+
+    client.SetRequireCompleteBody(true);
+    server.Enqueue(Reply::Chunked({ "ab", "cd" }, ";x=1", { "X-Trailer: 1" }));
+    body.SetSize(0);
+    EXPECT_EQ(Fetch("/whole"), "");
+    EXPECT_EQ(body.ToString(), "abcd");
 }
 
 }

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -40,6 +42,26 @@ std::string hex(std::size_t value)
     return out;
 }
 
+}
+
+int ListenOnLoopback(int backlog, std::uint16_t& port)
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        throw std::runtime_error("socket failed");
+    int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, backlog) != 0) {
+        ::close(fd);
+        throw std::runtime_error(std::string("bind/listen failed: ") + std::strerror(errno));
+    }
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return fd;
 }
 
 Reply Reply::Head(int code, std::string_view reason, const std::vector<std::string>& headers)
@@ -116,25 +138,22 @@ Reply& Reply::KeepAlive()
     return *this;
 }
 
-LoopbackHttpServer::LoopbackHttpServer()
+LoopbackHttpServer::LoopbackHttpServer(const TlsIdentity& tls)
 {
+    if (!tls.certificateFile.empty()) {
+        m_tls = SSL_CTX_new(TLS_server_method());
+        SSL_CTX_set_min_proto_version(m_tls, TLS1_2_VERSION);
+        if (!tls.cipherSuites.empty())
+            SSL_CTX_set_ciphersuites(m_tls, tls.cipherSuites.c_str());
+        if (SSL_CTX_use_certificate_chain_file(m_tls, tls.certificateFile.c_str()) != 1
+            || SSL_CTX_use_PrivateKey_file(m_tls, tls.keyFile.c_str(), SSL_FILETYPE_PEM) != 1) {
+            SSL_CTX_free(m_tls);
+            throw std::runtime_error("cannot load the test server's certificate");
+        }
+    }
     if (::pipe2(m_wakeFds, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
-    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (m_listenFd < 0)
-        throw std::runtime_error("socket failed");
-    int on = 1;
-    ::setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    if (::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-        || ::listen(m_listenFd, 64) != 0)
-        throw std::runtime_error(std::string("bind/listen failed: ") + std::strerror(errno));
-    socklen_t length = sizeof address;
-    ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
+    m_listenFd = ListenOnLoopback(64, m_port);
     m_acceptor = std::thread([this] { acceptLoop(); });
 }
 
@@ -154,6 +173,7 @@ LoopbackHttpServer::~LoopbackHttpServer()
     ::close(m_listenFd);
     ::close(m_wakeFds[0]);
     ::close(m_wakeFds[1]);
+    SSL_CTX_free(m_tls);
 }
 
 std::string LoopbackHttpServer::HostPort() const
@@ -163,7 +183,7 @@ std::string LoopbackHttpServer::HostPort() const
 
 std::string LoopbackHttpServer::Url(std::string_view path) const
 {
-    return "http://" + HostPort() + std::string(path);
+    return (m_tls ? "https://" : "http://") + HostPort() + std::string(path);
 }
 
 void LoopbackHttpServer::Enqueue(Reply reply)
@@ -182,6 +202,12 @@ void LoopbackHttpServer::SetHandler(std::function<Reply(const ReceivedRequest&)>
 {
     std::lock_guard lock(m_mutex);
     m_handler = std::move(handler);
+}
+
+void LoopbackHttpServer::SetGreeting(Reply greeting)
+{
+    std::lock_guard lock(m_mutex);
+    m_greeting = std::move(greeting);
 }
 
 std::vector<ReceivedRequest> LoopbackHttpServer::Requests() const
@@ -258,31 +284,165 @@ bool LoopbackHttpServer::WaitForClosedConnections(int count, std::chrono::millis
     return m_closed.wait_for(lock, limit, [&] { return m_closedConnections >= count; });
 }
 
+bool LoopbackHttpServer::waitForTls(Channel& channel, int result) const
+{
+    switch (SSL_get_error(channel.ssl, result)) {
+    case SSL_ERROR_WANT_READ:
+        return waitFor(channel.fd, POLLIN, -1);
+    case SSL_ERROR_WANT_WRITE:
+        return waitFor(channel.fd, POLLOUT, -1);
+    default:
+        return false;
+    }
+}
+
+bool LoopbackHttpServer::acceptTls(Channel& channel)
+{
+    ::fcntl(channel.fd, F_SETFL, ::fcntl(channel.fd, F_GETFL) | O_NONBLOCK);
+    channel.ssl = SSL_new(m_tls);
+    SSL_set_fd(channel.ssl, channel.fd);
+    for (;;) {
+        int result = SSL_accept(channel.ssl);
+        if (result == 1)
+            return true;
+        if (!waitForTls(channel, result)) {
+            ERR_clear_error();
+            return false;
+        }
+    }
+}
+
+bool LoopbackHttpServer::receiveSome(Channel& channel, std::string& pending)
+{
+    char buffer[16384];
+    if (!channel.ssl) {
+        if (!waitFor(channel.fd, POLLIN, -1))
+            return false;
+        ssize_t received = ::recv(channel.fd, buffer, sizeof buffer, 0);
+        if (received <= 0)
+            return false;
+        pending.append(buffer, static_cast<std::size_t>(received));
+        return true;
+    }
+    for (;;) {
+        int received = SSL_read(channel.ssl, buffer, sizeof buffer);
+        if (received > 0) {
+            pending.append(buffer, static_cast<std::size_t>(received));
+            return true;
+        }
+        if (!waitForTls(channel, received)) {
+            ERR_clear_error();
+            return false;
+        }
+    }
+}
+
+bool LoopbackHttpServer::sendAll(Channel& channel, std::string_view bytes)
+{
+    if (!channel.ssl)
+        return sendAll(channel.fd, bytes);
+    while (!bytes.empty()) {
+        int sent = SSL_write(channel.ssl, bytes.data(), static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 20)));
+        if (sent > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
+            continue;
+        }
+        if (!waitForTls(channel, sent)) {
+            ERR_clear_error();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LoopbackHttpServer::play(Channel& channel, const Reply& reply)
+{
+    bool open = true;
+    for (const auto& step : reply.m_steps) {
+        switch (step.kind) {
+        case Reply::Step::Kind::Send:
+            open = sendAll(channel, step.bytes);
+            break;
+        case Reply::Step::Kind::Delay:
+            // Returns early only when the server stops or the client hangs up.
+            if (waitFor(channel.fd, POLLIN, static_cast<int>(step.pause.count()))) {
+                char probe;
+                if (channel.ssl) {
+                    int peeked = SSL_peek(channel.ssl, &probe, 1);
+                    open = peeked > 0 || SSL_get_error(channel.ssl, peeked) == SSL_ERROR_WANT_READ;
+                    ERR_clear_error();
+                } else {
+                    open = ::recv(channel.fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
+                }
+            }
+            open = open && !m_stopping;
+            break;
+        case Reply::Step::Kind::Stall: {
+            std::string sink;
+            while (open) {
+                open = receiveSome(channel, sink);
+                sink.clear();
+            }
+            break;
+        }
+        case Reply::Step::Kind::Repeat: {
+            // Sent in large blocks so that a long stream costs few system calls.
+            std::string block = step.bytes;
+            while (!block.empty() && block.size() < 65536)
+                block += step.bytes;
+            std::size_t sent = 0;
+            while (open && sent < step.limit && !block.empty()) {
+                std::string_view piece(block);
+                piece = piece.substr(0, std::min(piece.size(), step.limit - sent));
+                open = sendAll(channel, piece);
+                sent += piece.size();
+            }
+            break;
+        }
+        }
+        if (!open)
+            return false;
+    }
+    return true;
+}
+
 void LoopbackHttpServer::serve(int fd, int connection)
 {
+    Channel channel { fd };
     struct CloseOnExit {
         LoopbackHttpServer& server;
-        int fd;
+        Channel& channel;
         ~CloseOnExit()
         {
-            ::close(fd);
+            if (channel.ssl) {
+                SSL_shutdown(channel.ssl);
+                SSL_free(channel.ssl);
+            }
+            ::close(channel.fd);
             std::lock_guard lock(server.m_mutex);
             ++server.m_closedConnections;
             server.m_closed.notify_all();
         }
-    } closeOnExit { *this, fd };
+    } closeOnExit { *this, channel };
+
+    std::optional<Reply> greeting;
+    {
+        std::lock_guard lock(m_mutex);
+        greeting = m_greeting;
+    }
+    if (greeting) {
+        if (!play(channel, *greeting))
+            return;
+    } else if (m_tls && !acceptTls(channel)) {
+        return;
+    }
 
     std::string pending;
     for (bool open = true; open;) {
         std::size_t headEnd;
         while ((headEnd = pending.find("\r\n\r\n")) == std::string::npos) {
-            char buffer[4096];
-            if (pending.size() > kMaxRequestHead || !waitFor(fd, POLLIN, -1))
+            if (pending.size() > kMaxRequestHead || !receiveSome(channel, pending))
                 return;
-            ssize_t received = ::recv(fd, buffer, sizeof buffer, 0);
-            if (received <= 0)
-                return;
-            pending.append(buffer, static_cast<std::size_t>(received));
         }
         ReceivedRequest request;
         request.raw = pending.substr(0, headEnd + 4);
@@ -295,48 +455,7 @@ void LoopbackHttpServer::serve(int fd, int connection)
             request.target = request.raw.substr(firstBlank + 1, secondBlank - firstBlank - 1);
 
         Reply reply = replyFor(request);
-        for (const auto& step : reply.m_steps) {
-            switch (step.kind) {
-            case Reply::Step::Kind::Send:
-                open = sendAll(fd, step.bytes);
-                break;
-            case Reply::Step::Kind::Delay:
-                // Returns early only when the server stops or the client hangs up.
-                if (waitFor(fd, POLLIN, static_cast<int>(step.pause.count()))) {
-                    char probe;
-                    open = ::recv(fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
-                }
-                open = open && !m_stopping;
-                break;
-            case Reply::Step::Kind::Stall:
-                while (open) {
-                    if (!waitFor(fd, POLLIN, -1)) {
-                        open = false;
-                        break;
-                    }
-                    char sink[4096];
-                    open = ::recv(fd, sink, sizeof sink, 0) > 0;
-                }
-                break;
-            case Reply::Step::Kind::Repeat: {
-                // Sent in large blocks so that a long stream costs few system calls.
-                std::string block = step.bytes;
-                while (!block.empty() && block.size() < 65536)
-                    block += step.bytes;
-                std::size_t sent = 0;
-                while (open && sent < step.limit && !block.empty()) {
-                    std::string_view piece(block);
-                    piece = piece.substr(0, std::min(piece.size(), step.limit - sent));
-                    open = sendAll(fd, piece);
-                    sent += piece.size();
-                }
-                break;
-            }
-            }
-            if (!open)
-                break;
-        }
-        open = open && reply.m_keepAlive;
+        open = play(channel, reply) && reply.m_keepAlive;
     }
 }
 

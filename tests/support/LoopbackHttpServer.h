@@ -12,6 +12,9 @@
 //
 // Reply choice per request: the handler if one is set, else the oldest
 // enqueued reply, else the route for the request target, else 404.
+//
+// Given a certificate and key, the server speaks TLS on its port instead
+// (Url then gives https addresses); the replies are scripted the same way.
 
 #include <atomic>
 #include <chrono>
@@ -21,12 +24,26 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+typedef struct ssl_st SSL;
+typedef struct ssl_ctx_st SSL_CTX;
+
 namespace nimbrell::test {
+
+// A listening TCP socket on 127.0.0.1 at a free port, which is stored in
+// `port`. Throws std::runtime_error when the system refuses.
+int ListenOnLoopback(int backlog, std::uint16_t& port);
+
+struct TlsIdentity {
+    std::string certificateFile; // PEM; empty for plain HTTP
+    std::string keyFile;
+    std::string cipherSuites; // TLS 1.3 suites to offer; empty for OpenSSL's defaults
+};
 
 class Reply {
 public:
@@ -75,7 +92,7 @@ struct ReceivedRequest {
 
 class LoopbackHttpServer {
 public:
-    LoopbackHttpServer();
+    explicit LoopbackHttpServer(const TlsIdentity& tls = {});
     ~LoopbackHttpServer();
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
@@ -83,12 +100,15 @@ public:
     std::uint16_t Port() const { return m_port; }
     // "127.0.0.1:port"
     std::string HostPort() const;
-    // "http://127.0.0.1:port" + path
+    // "http://127.0.0.1:port" + path ("https://" for a TLS server)
     std::string Url(std::string_view path) const;
 
     void Enqueue(Reply reply);
     void Route(std::string target, Reply reply);
     void SetHandler(std::function<Reply(const ReceivedRequest&)> handler);
+    // Played on every new connection before any request is read (and before
+    // a TLS handshake, which then does not happen unless the greeting is empty).
+    void SetGreeting(Reply greeting);
 
     std::vector<ReceivedRequest> Requests() const;
     int ConnectionCount() const { return m_connections.load(); }
@@ -97,17 +117,31 @@ public:
     bool WaitForClosedConnections(int count, std::chrono::milliseconds limit) const;
 
 private:
+    struct Channel {
+        int fd;
+        SSL* ssl { nullptr };
+    };
+
     void acceptLoop();
     void serve(int fd, int connection);
+    // Plays the reply's steps; false when the connection has ended.
+    bool play(Channel& channel, const Reply& reply);
+    // Appends what arrives to `pending`; false when the peer closed or the server stops.
+    bool receiveSome(Channel& channel, std::string& pending);
+    bool sendAll(Channel& channel, std::string_view bytes);
+    bool acceptTls(Channel& channel);
     Reply replyFor(const ReceivedRequest& request);
     // Waits until `fd` is ready for `events`, the server stops, or `timeoutMs`
     // passes (-1: no bound). Returns true only when `fd` is ready.
     bool waitFor(int fd, short events, int timeoutMs) const;
     bool sendAll(int fd, std::string_view bytes) const;
+    // Waits as OpenSSL asks after `result`; false when the call failed for good.
+    bool waitForTls(Channel& channel, int result) const;
 
     int m_listenFd { -1 };
     int m_wakeFds[2] { -1, -1 };
     std::uint16_t m_port { 0 };
+    SSL_CTX* m_tls { nullptr };
     std::atomic<bool> m_stopping { false };
     std::atomic<int> m_connections { 0 };
     std::thread m_acceptor;
@@ -119,6 +153,7 @@ private:
     std::deque<Reply> m_queue;
     std::map<std::string, Reply> m_routes;
     std::function<Reply(const ReceivedRequest&)> m_handler;
+    std::optional<Reply> m_greeting;
     std::vector<ReceivedRequest> m_requests;
 };
 

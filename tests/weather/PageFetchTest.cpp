@@ -1,5 +1,6 @@
 #include "http/HttpError.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "weather/PageFetch.h"
 
 #include <gmock/gmock.h>
@@ -61,7 +62,7 @@ TEST(FetchPage, FailuresReachTheCallerAndTheConnectionIsClosed)
     // Each reply holds its connection until the client closes it.
     server.Enqueue(Reply::Head(200, "OK", { "Content-Length: 100" }).Send("partial").Stall());
     EXPECT_THAT([&] { FetchPage(server.Url("/stall"), PageEncoding::Utf8, quick); },
-        testing::ThrowsMessage<HttpError>(testing::StrEq("Read timed out.")));
+        ::testing::ThrowsMessage<HttpError>(::testing::StrEq("Read timed out.")));
     EXPECT_TRUE(server.WaitForClosedConnections(1, 5s));
 
     server.Enqueue(Reply::Status(404, "Not Found", "gone").Stall());
@@ -78,9 +79,43 @@ TEST(FetchPage, FailuresReachTheCallerAndTheConnectionIsClosed)
     small.maxBodySize = 1024;
     server.Enqueue(Reply::Head(200, "OK").SendForever("endless ", std::size_t(1) << 30));
     EXPECT_THAT([&] { FetchPage(server.Url("/endless"), PageEncoding::Utf8, small); },
-        testing::ThrowsMessage<HttpError>(testing::StrEq("Response body too large.")));
+        ::testing::ThrowsMessage<HttpError>(::testing::StrEq("Response body too large.")));
 
-    EXPECT_THROW(FetchPage("https://" + server.HostPort() + "/", PageEncoding::Utf8), HttpError);
+    EXPECT_THROW(FetchPage("ftp://" + server.HostPort() + "/", PageEncoding::Utf8), HttpError);
+}
+
+TEST(FetchPage, ADocumentThatTricklesInFailsAtTheDeadline)
+{
+    // Scaled down from the real figures (a byte every 8 s against a 9 s read
+    // time-out and a 30 s deadline): every byte is in time, the whole is not.
+    LoopbackHttpServer server;
+    Reply trickle = Reply::Head(200, "OK", { "Content-Length: 50" });
+    for (int i = 0; i < 50; ++i)
+        trickle.Send("x").Delay(80ms);
+    server.Enqueue(trickle);
+    PageFetchOptions options;
+    options.readTimeoutMs = 900;
+    options.deadlineMs = 300;
+    EXPECT_THAT([&] { FetchPage(server.Url("/slow"), PageEncoding::Utf8, options); },
+        ::testing::ThrowsMessage<DeadlineError>(::testing::StrEq(HttpMessages::kDeadlinePassed)));
+
+    PageFetchOptions defaults;
+    EXPECT_EQ(defaults.readTimeoutMs, 9000);
+    EXPECT_EQ(defaults.connectTimeoutMs, 10000);
+    EXPECT_EQ(defaults.deadlineMs, 30000);
+}
+
+TEST(FetchPage, UsesTheProxyTheEnvironmentNames)
+{
+    LoopbackHttpServer proxy;
+    proxy.Enqueue(Reply::Ok("proxied"));
+    nimbrell::testing::ScopedEnvironment environment;
+    environment.Set("http_proxy", "http://" + proxy.HostPort());
+    environment.Set("no_proxy", "localhost");
+    environment.Set("NO_PROXY", std::nullopt);
+    EXPECT_EQ(FetchPage("http://forecast.example/data/101010100.html", PageEncoding::Utf8), "proxied");
+    ASSERT_EQ(proxy.Requests().size(), 1u);
+    EXPECT_EQ(proxy.Requests()[0].target, "http://forecast.example/data/101010100.html");
 }
 
 }

@@ -3,6 +3,10 @@
 #include "tests/support/ClosedPort.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/MessageRecorder.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TempDirectory.h"
+#include "tests/support/TestCertificates.h"
+#include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +52,7 @@ protected:
 
     WeatherRequest request(const std::string& areaCode = "101010100")
     {
-        return WeatherRequest { server.HostPort(), areaCode, window.Handle(), reports, {} };
+        return WeatherRequest { .host = server.HostPort(), .areaCode = areaCode, .window = window.Handle(), .reports = reports };
     }
 
     Codes run(const std::string& body)
@@ -166,4 +170,136 @@ TEST_F(WeatherThreadTest, ReportListOutlivesAWindowClosedWhileTheWorkerRuns)
 TEST(WeatherAddress, IsTheCitysDataPage)
 {
     EXPECT_EQ(WeatherAddress("forecast.example:8080", "101050101"), "http://forecast.example:8080/data/101050101.html");
+}
+
+TEST_F(WeatherThreadTest, OnlyTheLatestRequestWritesIntoTheList)
+{
+    server.Route("/data/101010100.html", test::Reply::Ok(forecast(), "text/html; charset=utf-8"));
+    nimbrell::testing::TempDirectory kept;
+    WeatherRequest older = request();
+    older.requestNumber = 1;
+    older.keptDirectory = kept.Path().string() + "/";
+    WeatherRequest newer = older;
+    newer.requestNumber = 2;
+
+    // The older worker finishes after the newer request began: it writes
+    // nothing, keeps nothing, and its answer names its own request.
+    reports->BeginRequest(2);
+    TWeatherThread::Run(older);
+    application.ProcessMessages();
+    EXPECT_TRUE(records().empty());
+    EXPECT_FALSE(std::filesystem::exists(KeptForecastFile(older.keptDirectory)));
+    ASSERT_EQ(window.received.size(), 1u);
+    EXPECT_EQ(window.received[0].wParam, 1u);
+
+    TWeatherThread::Run(newer);
+    application.ProcessMessages();
+    EXPECT_EQ(records().size(), 6u);
+    ASSERT_EQ(window.received.size(), 2u);
+    EXPECT_EQ(window.received[1].wParam, 2u);
+    EXPECT_TRUE(LoadKeptForecast(newer.keptDirectory, "101010100", LocalToday()));
+}
+
+namespace {
+
+// The forecast service asked by position, on a loopback TLS server whose
+// authority is the only one trusted.
+class PositionSourceTest : public WeatherThreadTest {
+protected:
+    nimbrell::testing::TempDirectory temp;
+    nimbrell::testing::ScopedEnvironment environment;
+    test::TestCertificateAuthority authority { temp.Path().string() };
+    test::ServerCertificate certificate { authority.Issue("service") };
+    test::LoopbackHttpServer service { { certificate.certificateFile, certificate.keyFile, {} } };
+    std::string keptDirectory { temp.Path().string() + "/" };
+
+    PositionSourceTest()
+    {
+        environment.Set("SSL_CERT_FILE", authority.CertificateFile());
+        environment.Set("SSL_CERT_DIR", temp.Path().string());
+        for (const char* name : { "https_proxy", "HTTPS_PROXY" })
+            environment.Set(name, std::nullopt);
+    }
+
+    WeatherRequest positionRequest()
+    {
+        WeatherRequest request { .areaCode = "101280101", .window = window.Handle(), .reports = reports };
+        request.forecastUrl = service.Url("/v1/forecast");
+        request.position = GeoPosition { 23.1252, 113.2806 };
+        request.keptDirectory = keptDirectory;
+        request.fetch.readTimeoutMs = 2000;
+        return request;
+    }
+
+    Codes runPosition(const test::Reply& reply)
+    {
+        window.received.clear();
+        reports->Lock()->clear();
+        service.Enqueue(reply);
+        TWeatherThread::Run(positionRequest());
+        application.ProcessMessages();
+        return window.Codes();
+    }
+};
+
+std::string fixture(const std::string& name)
+{
+    return nimbrell::testing::ReadFile(std::string(NIMBRELL_WEATHER_TEST_DATA) + "/" + name);
+}
+
+}
+
+TEST_F(PositionSourceTest, AsksByPositionOverTlsAndKeepsTheResult)
+{
+    EXPECT_EQ(runPosition(test::Reply::Ok(fixture("forecast-short-run.json"), "application/json")), (Codes { { 2025, 1 } }));
+    ASSERT_EQ(service.Requests().size(), 1u);
+    EXPECT_EQ(service.Requests()[0].target,
+        "/v1/forecast?latitude=23.1252&longitude=113.2806&daily=weather_code,temperature_2m_max,temperature_2m_min,"
+        "wind_speed_10m_max,wind_direction_10m_dominant&timezone=Asia%2FShanghai&forecast_days=6");
+    auto days = records();
+    ASSERT_EQ(days.size(), 6u);
+    EXPECT_EQ(days[0].tianQi, "小雨");
+    EXPECT_EQ(days[0].wenDu, "36℃~21℃");
+    EXPECT_EQ(days[0].fengLi, "北风5级");
+    EXPECT_EQ(days[5].wenDu, "");
+
+    auto kept = LoadKeptForecast(keptDirectory, "101280101", LocalToday());
+    ASSERT_TRUE(kept);
+    EXPECT_EQ((*kept)[0].wenDu, "36℃~21℃");
+}
+
+TEST_F(PositionSourceTest, BadAnswersAreFailuresThatKeepNothing)
+{
+    struct Row {
+        const char* what;
+        test::Reply reply;
+    } rows[] = {
+        { "400 with a reason", test::Reply::Status(400, "Bad Request", fixture("forecast-error.json")) },
+        { "429", test::Reply::Status(429, "Too Many Requests", "{}") },
+        { "arrays shorter than six", test::Reply::Ok("{\"daily\":{\"weather_code\":[1]}}") },
+        { "garbage", test::Reply::Ok("\x01\x02garbage") },
+        { "10 MB answer", test::Reply::Head(200, "OK", { "Content-Length: 10485760" }).SendForever("[1,", 10 << 20) },
+    };
+    for (auto& row : rows) {
+        EXPECT_EQ(runPosition(row.reply), (Codes { { 2026, 1 } })) << row.what;
+        EXPECT_TRUE(records().empty()) << row.what;
+    }
+    EXPECT_FALSE(std::filesystem::exists(KeptForecastFile(keptDirectory)));
+
+    // No position known for the city: nothing is asked.
+    WeatherRequest unknown = positionRequest();
+    unknown.position.reset();
+    window.received.clear();
+    TWeatherThread::Run(unknown);
+    application.ProcessMessages();
+    EXPECT_EQ(window.Codes(), (Codes { { 2026, 1 } }));
+    EXPECT_EQ(service.Requests().size(), std::size(rows));
+}
+
+TEST_F(PositionSourceTest, AnUntrustedServiceIsAFailureAndIsNotRead)
+{
+    environment.Set("SSL_CERT_FILE", temp / "no-such-authority.pem");
+    EXPECT_EQ(runPosition(test::Reply::Ok(fixture("forecast-beijing.json"))), (Codes { { 2026, 1 } }));
+    EXPECT_TRUE(records().empty());
+    EXPECT_TRUE(service.Requests().empty());
 }

@@ -1,6 +1,8 @@
-// nimbrell-makedb CITIES.tsv PICTURES.tsv OUT.db.z
-// Builds the embedded city and picture database from the two tab-separated lists
+// nimbrell-makedb CITIES.tsv PICTURES.tsv COORDINATES.tsv OUT.db.z
+// Builds the embedded city and picture database from the tab-separated lists
 // (one header line each, rows kept in file order) and writes it zlib-compressed.
+// The coordinates become the table T_position(code, latitude, longitude), which
+// the forecast source asked by position reads.
 #include <sqlite3.h>
 #include <zlib.h>
 
@@ -82,15 +84,18 @@ void insertRows(sqlite3* db, const char* sql, const std::vector<std::vector<std:
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::cerr << "usage: nimbrell-makedb CITIES.tsv PICTURES.tsv OUT.db.z\n";
+    if (argc != 5) {
+        std::cerr << "usage: nimbrell-makedb CITIES.tsv PICTURES.tsv COORDINATES.tsv OUT.db.z\n";
         return 2;
     }
-    std::string output = argv[3];
+    std::string output = argv[4];
     std::string scratch = output + ".tmp.db";
     try {
         auto places = readTsv(argv[1], 3);
         auto pictures = readTsv(argv[2], 2);
+        auto coordinates = readTsv(argv[3], 4);
+        for (auto& row : coordinates)
+            row.pop_back(); // how the position was matched is provenance, not data
 
         std::filesystem::remove(scratch);
         sqlite3* db = nullptr;
@@ -98,10 +103,12 @@ int main(int argc, char** argv)
             throw std::runtime_error("cannot create " + scratch);
         exec(db, "PRAGMA page_size=1024; PRAGMA encoding='UTF-8'; PRAGMA journal_mode=DELETE;");
         exec(db, "BEGIN; CREATE TABLE T_weather(code text, name text, flag text);"
-                 "CREATE TABLE T_weatherConfig(code text, name text);");
+                 "CREATE TABLE T_weatherConfig(code text, name text);"
+                 "CREATE TABLE T_position(code text, latitude text, longitude text);");
         insertRows(db, "INSERT INTO T_weather(code, name, flag) VALUES (?, ?, ?)", places);
         // The picture table lists code then name, as the table's columns do.
         insertRows(db, "INSERT INTO T_weatherConfig(code, name) VALUES (?, ?)", pictures);
+        insertRows(db, "INSERT INTO T_position(code, latitude, longitude) VALUES (?, ?, ?)", coordinates);
         exec(db, "COMMIT;");
         sqlite3_close(db);
 
@@ -117,7 +124,8 @@ int main(int argc, char** argv)
         out.write(reinterpret_cast<const char*>(packed.data()), static_cast<std::streamsize>(packedSize));
         if (!out)
             throw std::runtime_error("cannot write " + output);
-        std::cout << places.size() << " places, " << pictures.size() << " pictures, " << raw.size() << " bytes -> "
+        std::cout << places.size() << " places, " << pictures.size() << " pictures, " << coordinates.size()
+                  << " positions, " << raw.size() << " bytes -> "
                   << packedSize << " compressed\n";
     } catch (const std::exception& error) {
         std::filesystem::remove(scratch);

@@ -1,4 +1,4 @@
-// The database tool as the build runs it: two tab-separated lists in, one
+// The database tool as the build runs it: three tab-separated lists in, one
 // zlib-compressed SQLite file out.
 #include "tests/support/TempDirectory.h"
 
@@ -48,7 +48,8 @@ TEST(MakeDb, BuildsBothTablesInFileOrderAndCompressesThem)
     TempDirectory directory;
     WriteFile(directory / "cities.tsv", "code\tname\tflag\r\n101\t北京\t1\r\n101010100\t北京\t\r\n\r\n09\t上海\t1\n");
     WriteFile(directory / "pictures.tsv", "code\tname\n3\t晴\n1\t多云\n");
-    ToolRun run = makedb(directory, directory / "cities.tsv" + " " + directory / "pictures.tsv" + " " + directory / "out.db.z");
+    WriteFile(directory / "positions.tsv", "code\tlatitude\tlongitude\tmatched\n101010100\t39.9\t116.4\tname\n");
+    ToolRun run = makedb(directory, directory / "cities.tsv" + " " + directory / "pictures.tsv" + " " + directory / "positions.tsv" + " " + directory / "out.db.z");
     ASSERT_EQ(run.status, 0) << run.errors;
 
     std::string packed = ReadFile(directory / "out.db.z");
@@ -61,6 +62,7 @@ TEST(MakeDb, BuildsBothTablesInFileOrderAndCompressesThem)
     ASSERT_EQ(sqlite3_open_v2((directory / "out.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     EXPECT_EQ(rows(db, "select code, name, flag from T_weather"), (std::vector<std::string> { "101|北京|1", "101010100|北京|", "09|上海|1" }));
     EXPECT_EQ(rows(db, "select code, name from T_weatherConfig"), (std::vector<std::string> { "3|晴", "1|多云" }));
+    EXPECT_EQ(rows(db, "select code, latitude, longitude from T_position"), (std::vector<std::string> { "101010100|39.9|116.4" }));
     sqlite3_close(db);
 }
 
@@ -69,12 +71,14 @@ TEST(MakeDb, BadInputFailsWithoutLeavingFiles)
     TempDirectory directory;
     WriteFile(directory / "cities.tsv", "code\tname\tflag\n101\t北京\t1\n102\t上海\n");
     WriteFile(directory / "pictures.tsv", "code\tname\n3\t晴\n");
+    WriteFile(directory / "positions.tsv", "code\tlatitude\tlongitude\tmatched\n");
+    std::string lists = directory / "pictures.tsv" + " " + directory / "positions.tsv" + " ";
     std::string out = directory / "out.db.z";
 
-    ToolRun run = makedb(directory, directory / "cities.tsv" + " " + directory / "pictures.tsv" + " " + out);
+    ToolRun run = makedb(directory, directory / "cities.tsv" + " " + lists + out);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("cities.tsv:3: expected 3 columns"), std::string::npos) << run.errors;
-    run = makedb(directory, directory / "missing.tsv" + " " + directory / "pictures.tsv" + " " + out);
+    run = makedb(directory, directory / "missing.tsv" + " " + lists + out);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("cannot read"), std::string::npos) << run.errors;
     EXPECT_FALSE(std::filesystem::exists(out));

@@ -1,0 +1,39 @@
+#pragma once
+
+// The program's options. Each option is one entry of the table in
+// CommandLine.cpp; an option with an environment variable reads the variable
+// first and the argument wins. Values come as "--name=VALUE" or "--name VALUE".
+
+#include "app/ServiceHosts.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nimbrell {
+
+struct CommandLine {
+    ServiceHosts hosts;
+    bool demo { false }; // serve forecasts from the built-in demo service
+    bool help { false };
+    bool version { false };
+    std::vector<std::string> errors; // unknown options, missing, empty or malformed values
+};
+
+CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// Each option the parser knows, with its environment variable (empty: none).
+struct KnownOption {
+    std::string_view name;
+    std::string_view environment;
+};
+std::vector<KnownOption> KnownOptions();
+
+// One line for standard error after a command-line error.
+std::string UsageText();
+// Every option and environment variable, and where the program keeps its files.
+std::string HelpText();
+// "nimbrell VERSION (build STAMP)".
+std::string VersionText();
+
+}

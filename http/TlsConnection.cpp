@@ -1,0 +1,217 @@
+#include "http/TlsConnection.h"
+
+#include "http/HttpError.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+#include <poll.h>
+
+namespace nimbrell {
+
+namespace {
+
+bool isIpAddress(const std::string& host)
+{
+    in_addr v4;
+    in6_addr v6;
+    return inet_pton(AF_INET, host.c_str(), &v4) == 1 || inet_pton(AF_INET6, host.c_str(), &v6) == 1;
+}
+
+std::string openSslReason()
+{
+    unsigned long code = ERR_peek_last_error();
+    ERR_clear_error();
+    if (code == 0)
+        return "the connection ended during the handshake";
+    const char* reason = ERR_reason_error_string(code);
+    return reason ? reason : "error " + std::to_string(code);
+}
+
+// The first bytes the peer sent, kept to tell a server that is not speaking
+// TLS at all from one that fails the handshake.
+struct FirstBytes {
+    char bytes[5] {};
+    std::size_t size { 0 };
+};
+
+long recordFirstBytes(BIO* bio, int operation, const char* data, std::size_t, int, long, int result, std::size_t* processed)
+{
+    if (operation == (BIO_CB_READ | BIO_CB_RETURN) && result > 0 && processed) {
+        auto* first = reinterpret_cast<FirstBytes*>(BIO_get_callback_arg(bio));
+        std::size_t take = std::min(*processed, sizeof first->bytes - first->size);
+        std::memcpy(first->bytes + first->size, data, take);
+        first->size += take;
+    }
+    return result;
+}
+
+}
+
+TlsConnection::TlsConnection(std::unique_ptr<TcpConnection> tcp, const std::string& host, int timeoutMs)
+    : m_tcp(std::move(tcp))
+{
+    try {
+        handshake(host, timeoutMs);
+    } catch (...) {
+        SSL_free(m_ssl);
+        SSL_CTX_free(m_context);
+        m_ssl = nullptr;
+        m_context = nullptr;
+        throw;
+    }
+}
+
+TlsConnection::~TlsConnection()
+{
+    if (m_ssl && m_tcp->IsOpen()) {
+        // Best effort: tells the peer the close is deliberate, without waiting.
+        SSL_shutdown(m_ssl);
+    }
+    SSL_free(m_ssl);
+    SSL_CTX_free(m_context);
+    ERR_clear_error();
+}
+
+void TlsConnection::handshake(const std::string& host, int timeoutMs)
+{
+    ERR_clear_error();
+    m_context = SSL_CTX_new(TLS_client_method());
+    if (!m_context)
+        throw TlsError("TLS is not available: " + openSslReason());
+    SSL_CTX_set_min_proto_version(m_context, TLS1_2_VERSION);
+    SSL_CTX_set_verify(m_context, SSL_VERIFY_PEER, nullptr);
+    // Reads SSL_CERT_FILE and SSL_CERT_DIR when set, else the system store.
+    SSL_CTX_set_default_verify_paths(m_context);
+    // A peer that closes without notice ends a body like a plain close would;
+    // the body's framing decides whether that is complete.
+    SSL_CTX_set_options(m_context, SSL_OP_IGNORE_UNEXPECTED_EOF);
+
+    m_ssl = SSL_new(m_context);
+    if (!m_ssl)
+        throw TlsError("TLS is not available: " + openSslReason());
+    if (isIpAddress(host)) {
+        X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(m_ssl), host.c_str());
+    } else {
+        SSL_set_tlsext_host_name(m_ssl, host.c_str());
+        SSL_set1_host(m_ssl, host.c_str());
+    }
+    BIO* bio = BIO_new_socket(m_tcp->Descriptor(), BIO_NOCLOSE);
+    FirstBytes first;
+    BIO_set_callback_ex(bio, recordFirstBytes);
+    BIO_set_callback_arg(bio, reinterpret_cast<char*>(&first));
+    SSL_set_bio(m_ssl, bio, bio);
+
+    for (;;) {
+        int result = SSL_connect(m_ssl);
+        if (result == 1)
+            break;
+        bool again;
+        try {
+            again = waitAsAsked(result, timeoutMs);
+        } catch (const ReadTimeoutError&) {
+            throw TlsError("The TLS handshake with " + host + " timed out.");
+        }
+        if (again)
+            continue;
+        long verify = SSL_get_verify_result(m_ssl);
+        if (verify != X509_V_OK) {
+            ERR_clear_error();
+            throw TlsError("The certificate of " + host + " was refused: " + X509_verify_cert_error_string(verify) + ".");
+        }
+        // A TLS peer answers with a handshake (22) or an alert (21) record.
+        if (first.size > 0 && first.bytes[0] != 0x15 && first.bytes[0] != 0x16) {
+            ERR_clear_error();
+            throw TlsError("The server at " + host + " does not speak TLS on this port.");
+        }
+        throw TlsError("The TLS handshake with " + host + " failed: " + openSslReason() + ".");
+    }
+    BIO_set_callback_ex(bio, nullptr);
+}
+
+bool TlsConnection::waitAsAsked(int result, int timeoutMs)
+{
+    switch (SSL_get_error(m_ssl, result)) {
+    case SSL_ERROR_WANT_READ:
+        m_tcp->WaitReady(POLLIN, timeoutMs);
+        return true;
+    case SSL_ERROR_WANT_WRITE:
+        m_tcp->WaitReady(POLLOUT, timeoutMs);
+        return true;
+    case SSL_ERROR_SYSCALL:
+        if (errno == EINTR || errno == EAGAIN)
+            return true;
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TlsConnection::Send(std::string_view data)
+{
+    while (!data.empty()) {
+        ERR_clear_error();
+        int sent = SSL_write(m_ssl, data.data(), static_cast<int>(std::min<std::size_t>(data.size(), 1 << 30)));
+        if (sent > 0) {
+            data.remove_prefix(static_cast<std::size_t>(sent));
+            continue;
+        }
+        int savedErrno = errno;
+        if (!waitAsAsked(sent, -1))
+            throw SocketError(savedErrno ? savedErrno : EPIPE, "TLS write failed: " + openSslReason());
+    }
+}
+
+std::size_t TlsConnection::Receive(char* buffer, std::size_t capacity, int timeoutMs)
+{
+    for (;;) {
+        ERR_clear_error();
+        int received = SSL_read(m_ssl, buffer, static_cast<int>(std::min<std::size_t>(capacity, 1 << 30)));
+        if (received > 0)
+            return static_cast<std::size_t>(received);
+        int error = SSL_get_error(m_ssl, received);
+        if (error == SSL_ERROR_ZERO_RETURN)
+            return 0;
+        int savedErrno = errno;
+        if (waitAsAsked(received, timeoutMs))
+            continue;
+        if (error == SSL_ERROR_SYSCALL && savedErrno == 0)
+            return 0;
+        throw SocketError(savedErrno ? savedErrno : EPROTO, "TLS read failed: " + openSslReason());
+    }
+}
+
+bool TlsConnection::IsStale()
+{
+    if (!IsOpen() || SSL_pending(m_ssl) > 0)
+        return true;
+    if (m_tcp->IsStale()) {
+        // Readable may only mean a session ticket arrived; that leaves the
+        // connection usable.
+        char probe;
+        ERR_clear_error();
+        int peeked = SSL_peek(m_ssl, &probe, 1);
+        if (peeked > 0)
+            return true;
+        int error = SSL_get_error(m_ssl, peeked);
+        ERR_clear_error();
+        return error != SSL_ERROR_WANT_READ;
+    }
+    return false;
+}
+
+std::string TlsConnection::Protocol() const
+{
+    return m_ssl ? SSL_get_version(m_ssl) : "";
+}
+
+std::string TlsConnection::Cipher() const
+{
+    const char* name = m_ssl ? SSL_get_cipher_name(m_ssl) : nullptr;
+    return name ? name : "";
+}
+
+}

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build tree, checks it with lintian, installs
+# it into the running system, runs the installed program headless, removes the
+# package and checks that none of its files is left. Needs root (dpkg).
+#   scripts/test-package.sh [BUILD_DIR]     (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=${1:-build}
+fail() { echo "test-package.sh: $*" >&2; exit 1; }
+
+[ "$(id -u)" -eq 0 ] || fail "installs into this system with dpkg, so it needs root"
+if dpkg-query -W -f='${Status}' nimbrell 2>/dev/null | grep -q "ok installed"; then
+  fail "the nimbrell package is installed already; remove it first (dpkg -r nimbrell)"
+fi
+
+deb=$(./scripts/package.sh "$dir")
+lintian --fail-on error "$deb" || fail "lintian reports errors in $deb"
+
+# What the package brings, and which of its folders the system has already.
+mapfile -t paths < <(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./|/|; s|/$||' | grep -v '^/\?$')
+existing=()
+for path in "${paths[@]}"; do
+  [ -e "$path" ] && existing+=("$path")
+done
+
+scratch=$(mktemp -d)
+cleanup() {
+  dpkg -r nimbrell > /dev/null 2>&1 || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+dpkg -i "$deb" > /dev/null
+[ "$(command -v nimbrell)" = /usr/bin/nimbrell ] || fail "nimbrell is not /usr/bin/nimbrell after dpkg -i"
+version=$(dpkg-deb -f "$deb" Version)
+nimbrell --version | grep -q "^nimbrell $version (build [0-9]*)$" || fail "nimbrell --version does not say $version"
+
+# A headless start from the installed paths with a data directory of its own,
+# closed by SIGTERM as a session would.
+headless=(env -u DISPLAY -u WAYLAND_DISPLAY TEMP="$scratch" nimbrell --demo)
+"${headless[@]}" > "$scratch/start.log" 2>&1 &
+pid=$!
+for _ in $(seq 300); do
+  [ -s "$scratch/NimbrellWeather/Nimbrell.db" ] && grep -q "data directory" "$scratch/start.log" && break
+  kill -0 "$pid" 2> /dev/null || break
+  sleep 0.1
+done
+kill -TERM "$pid" 2> /dev/null || fail "the installed program ended by itself: $(cat "$scratch/start.log")"
+status=0
+wait "$pid" || status=$?
+[ "$status" -eq 0 ] || { cat "$scratch/start.log" >&2; fail "the installed program ended with status $status"; }
+[ -s "$scratch/NimbrellWeather/historyLog.ini" ] || { cat "$scratch/start.log" >&2; fail "the installed program wrote no settings"; }
+
+# Drawing the widget needs only what the program embeds.
+if timeout 60 "${headless[@]}" --render "$scratch/widget.png" > "$scratch/render.log" 2>&1; then
+  [ "$(head -c 8 "$scratch/widget.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] \
+    || fail "--render wrote no PNG"
+elif grep -q 'unknown option "--render' "$scratch/render.log"; then
+  echo "test-package.sh: this build has no --render yet; the installed render is not checked" >&2
+else
+  cat "$scratch/render.log" >&2
+  fail "--render failed"
+fi
+
+dpkg -r nimbrell > /dev/null
+left=()
+for path in "${paths[@]}"; do
+  kept=0
+  for before in "${existing[@]}"; do
+    [ "$path" = "$before" ] && kept=1 && break
+  done
+  [ "$kept" -eq 0 ] && [ -e "$path" ] && left+=("$path")
+done
+[ ${#left[@]} -eq 0 ] || fail "dpkg -r left behind: ${left[*]}"
+echo "test-package.sh: $(basename "$deb") passes lintian, installs, runs headless and leaves nothing behind" >&2

@@ -1,0 +1,171 @@
+#include "weather/PositionForecast.h"
+
+#include "json/JsonReader.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+
+namespace nimbrell {
+
+namespace {
+
+constexpr int kDays = 6;
+
+// Values outside these bounds are no data, not weather.
+constexpr double kMaxTemperature = 100;
+constexpr double kMaxWindSpeed = 500;
+
+std::string formatCoordinate(double degrees)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f", degrees);
+    return text;
+}
+
+// The six values of one daily array; a value that is not a finite number
+// within ±limit is nothing. Throws when the array is missing or short.
+std::array<std::optional<double>, kDays> dailyValues(const TxJSONobject& daily, std::u16string_view name, double limit)
+{
+    const TxJSONbase* array = daily.OldGetField(name);
+    if (!array || array->SelfType() != TxJSONtypes::jsList)
+        throw std::runtime_error("The forecast answer has no daily array " + Utf16ToUtf8(name));
+    if (array->Count() < kDays)
+        throw std::runtime_error("The forecast answer's daily array " + Utf16ToUtf8(name) + " is shorter than six days");
+    std::array<std::optional<double>, kDays> values;
+    for (int day = 0; day < kDays; ++day) {
+        const auto* number = dynamic_cast<const TxJSONnumber*>(array->ItemAt(day));
+        if (number && std::isfinite(number->Number()) && std::fabs(number->Number()) <= limit)
+            values[static_cast<std::size_t>(day)] = number->Number();
+    }
+    return values;
+}
+
+}
+
+std::string PositionForecastAddress(std::string_view baseUrl, GeoPosition position)
+{
+    std::string address(baseUrl);
+    address += address.find('?') == std::string::npos ? '?' : '&';
+    address += "latitude=" + formatCoordinate(position.latitude) + "&longitude=" + formatCoordinate(position.longitude)
+        + "&daily=weather_code,temperature_2m_max,temperature_2m_min,wind_speed_10m_max,wind_direction_10m_dominant"
+          "&timezone=Asia%2FShanghai&forecast_days=6";
+    return address;
+}
+
+std::string WeatherCodeText(int code)
+{
+    switch (code) {
+    case 0:
+    case 1:
+        return "晴";
+    case 2:
+        return "多云";
+    case 3:
+        return "阴";
+    case 45:
+    case 48:
+        return "雾";
+    case 51:
+    case 53:
+    case 61:
+        return "小雨";
+    case 55:
+    case 63:
+        return "中雨";
+    case 65:
+        return "大雨";
+    case 56:
+    case 57:
+    case 66:
+    case 67:
+        return "冻雨";
+    case 71:
+    case 77:
+        return "小雪";
+    case 73:
+        return "中雪";
+    case 75:
+    case 86:
+        return "大雪";
+    case 80:
+    case 81:
+        return "阵雨";
+    case 82:
+        return "暴雨";
+    case 85:
+        return "阵雪";
+    case 95:
+        return "雷阵雨";
+    case 96:
+    case 99:
+        return "雷阵雨伴有冰雹";
+    default:
+        // Begins no name of the picture table, so it shows no picture.
+        return "未知天气";
+    }
+}
+
+std::string TemperatureText(double high, double low)
+{
+    return std::to_string(std::lround(high)) + "℃~" + std::to_string(std::lround(low)) + "℃";
+}
+
+int BeaufortLevel(double kilometresPerHour)
+{
+    static constexpr double lowerBounds[] = { 1, 6, 12, 20, 29, 39, 50, 62, 75, 89, 103, 118 };
+    int level = 0;
+    for (double bound : lowerBounds) {
+        if (kilometresPerHour >= bound)
+            ++level;
+    }
+    return level;
+}
+
+std::string WindText(std::optional<double> directionDegrees, double kilometresPerHour)
+{
+    static constexpr const char* points[] = { "北", "东北", "东", "东南", "南", "西南", "西", "西北" };
+    int level = BeaufortLevel(kilometresPerHour);
+    if (level <= 2)
+        return "微风";
+    if (!directionDegrees)
+        return std::to_string(level) + "级";
+    double normalized = std::fmod(std::fmod(*directionDegrees, 360.0) + 360.0, 360.0);
+    int point = static_cast<int>(std::lround(normalized / 45.0)) % 8;
+    return std::string(points[point]) + "风" + std::to_string(level) + "级";
+}
+
+std::vector<TInfo> ReadPositionForecast(std::string_view answer)
+{
+    auto root = TxJSON::ParseText(answer);
+    const TxJSONobject* document = AsObject(root.get());
+    if (!document)
+        throw std::runtime_error("The forecast answer is not a JSON object");
+    const TxJSONobject* daily = AsObject(document->OldGetField(u"daily"));
+    if (!daily)
+        throw std::runtime_error("The forecast answer has no daily object");
+
+    auto codes = dailyValues(*daily, u"weather_code", 1000);
+    auto highs = dailyValues(*daily, u"temperature_2m_max", kMaxTemperature);
+    auto lows = dailyValues(*daily, u"temperature_2m_min", kMaxTemperature);
+    auto speeds = dailyValues(*daily, u"wind_speed_10m_max", kMaxWindSpeed);
+    auto directions = dailyValues(*daily, u"wind_direction_10m_dominant", 100000);
+
+    std::vector<TInfo> reports(kDays);
+    for (std::size_t day = 0; day < kDays; ++day) {
+        TInfo& report = reports[day];
+        if (codes[day]) {
+            double code = *codes[day];
+            report.tianQi = WeatherCodeText(code == std::floor(code) ? static_cast<int>(code) : -1);
+        }
+        if (highs[day] && lows[day])
+            report.wenDu = TemperatureText(*highs[day], *lows[day]);
+        if (speeds[day] && *speeds[day] >= 0)
+            report.fengLi = WindText(directions[day], *speeds[day]);
+    }
+    return reports;
+}
+
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+// The forecast source asked by position: the address of a six-day daily
+// forecast for a latitude and longitude, and its JSON answer turned into the
+// six reports the classic document gives, in the picture table's words.
+
+#include "weather/ReportList.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nimbrell {
+
+struct GeoPosition {
+    double latitude { 0 };  // degrees north
+    double longitude { 0 }; // degrees east
+};
+
+inline constexpr const char* kDefaultForecastUrl = "https://api.open-meteo.com/v1/forecast";
+
+// `baseUrl` with the query for `position`: the five daily variables, local
+// days of China's zone, six days.
+std::string PositionForecastAddress(std::string_view baseUrl, GeoPosition position);
+
+// The six reports of an answer, today first. A missing, null or unreadable
+// value leaves its text empty; an unknown weather code gives a description
+// that matches no picture. Throws std::runtime_error when the answer is not an
+// object with six-day arrays of every variable.
+std::vector<TInfo> ReadPositionForecast(std::string_view answer);
+
+// The texts of one day, each from its own values.
+std::string WeatherCodeText(int code);
+// "high℃~low℃", rounded to whole degrees.
+std::string TemperatureText(double high, double low);
+// Beaufort level 0..12 of a speed in km/h.
+int BeaufortLevel(double kilometresPerHour);
+// The eight-point direction the wind comes from and the level: "东北风4级";
+// level 2 or less is "微风"; without a direction, the level alone ("4级").
+std::string WindText(std::optional<double> directionDegrees, double kilometresPerHour);
+
+}
