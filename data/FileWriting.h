@@ -7,12 +7,16 @@
 
 namespace nimbrell {
 
-// Writes content to a new file (mode 0600) beside path, flushes it and renames it
-// over path, so readers see either the old file or the complete new one; a link
-// at path is replaced, never followed. Throws
-// std::runtime_error("Cannot create file <path>") and removes the scratch file
-// when anything fails.
-void WriteFileAtomically(const std::string& path, std::string_view content);
+enum class FileAccess {
+    Private,  // 0600: the program's own data (settings, database, autostart entry)
+    Readable, // 0644: a file meant for others too (a downloaded build)
+};
+
+// Writes content to a new file beside path, flushes it and renames it over path,
+// so readers see either the old file or the complete new one; a link at path is
+// replaced, never followed. Throws std::runtime_error("Cannot create file
+// <path>") and removes the scratch file when anything fails.
+void WriteFileAtomically(const std::string& path, std::string_view content, FileAccess access = FileAccess::Private);
 
 // The contents of path when it is a regular file (a link is not followed) of at
 // most maxSize bytes; nothing when it is missing, something else or larger.
