@@ -5,9 +5,25 @@
 #include "scene/core/ISceneHost.h"
 #include "scene/core/TvxPopupMenu.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace nimbrell {
+
+namespace {
+
+// The states whose changes reach effects as well as animations.
+constexpr std::array<std::string_view, 4> kStatesWithEffects { "IsMouseOver", "IsFocused", "IsPressed", "IsOpen" };
+
+}
+
+void TvxVisualObject::StateChanged(std::string_view state)
+{
+    StartTriggerAnimation(this, state);
+    if (std::find(kStatesWithEffects.begin(), kStatesWithEffects.end(), state) != kStatesWithEffects.end())
+        ApplyTriggerEffect(this, state);
+}
 
 TvxPoint TvxVisualObject::AbsoluteToLocal(TvxPoint point)
 {
@@ -115,16 +131,14 @@ void TvxVisualObject::DoDblClick()
 void TvxVisualObject::DoMouseEnter()
 {
     m_isMouseOver = true;
-    StartTriggerAnimation(this, "IsMouseOver");
-    ApplyTriggerEffect(this, "IsMouseOver");
+    StateChanged("IsMouseOver");
     OnMouseEnter(this);
 }
 
 void TvxVisualObject::MouseLeave()
 {
     m_isMouseOver = false;
-    StartTriggerAnimation(this, "IsMouseOver");
-    ApplyTriggerEffect(this, "IsMouseOver");
+    StateChanged("IsMouseOver");
     OnMouseLeave(this);
 }
 
@@ -196,8 +210,7 @@ void TvxVisualObject::DoEnterFocus()
     Repaint();
     OnEnterFocus(this);
     if (!m_disableFocusEffect) {
-        StartTriggerAnimation(this, "IsFocused");
-        ApplyTriggerEffect(this, "IsFocused");
+        StateChanged("IsFocused");
     }
 }
 
@@ -209,8 +222,7 @@ void TvxVisualObject::DoKillFocus()
     Repaint();
     OnKillFocus(this);
     if (!m_disableFocusEffect) {
-        StartTriggerAnimation(this, "IsFocused");
-        ApplyTriggerEffect(this, "IsFocused");
+        StateChanged("IsFocused");
     }
 }
 
