@@ -1,7 +1,7 @@
 #include "app/WidgetScene.h"
 
 #include "platform/Resources.h"
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/anim/SceneAnimClasses.h"
 #include "scene/anim/TvxAnimation.h"
 #include "scene/core/ObjectStream.h"
@@ -25,7 +25,7 @@ T* element(const TvxForm& design, const std::string& name)
 {
     T* found = design.Find<T>(name);
     if (!found)
-        throw std::runtime_error(platform::Format("The widget's scene has no element %s", name.c_str()));
+        throw std::runtime_error(Format("The widget's scene has no element %s", name.c_str()));
     return found;
 }
 

@@ -263,7 +263,7 @@ public:
     virtual void KeyDown(int& key, char32_t& keyChar, TvxShiftState shift);
     virtual void KeyUp(int& key, char32_t& keyChar, TvxShiftState shift);
     virtual void DialogKey(int& key, TvxShiftState shift);
-    // Screen point; pops the popup menu up there when one is set.
+    // Shows the object's context menu at a screen point: its popup menu, when one is set.
     virtual void ContextMenu(TvxPoint screenPoint);
     virtual bool ChildFocused(TvxVisualObject* child);
     virtual void DoEnterFocus();

@@ -5,10 +5,9 @@
 #include "scene/core/ISceneHost.h"
 #include "scene/core/TvxPopupMenu.h"
 
-#include <cmath>
-
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace nimbrell {
 
