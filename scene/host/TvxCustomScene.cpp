@@ -69,7 +69,6 @@ bool canTakeTabFocus(const TvxVisualObject* object)
 TvxCustomScene::TvxCustomScene(int width, int height)
     : m_canvas(TvxCanvas::CreateBuffered(width, height))
 {
-    m_canvas->SetScene(this);
 }
 
 TvxCustomScene::~TvxCustomScene()
@@ -130,7 +129,6 @@ void TvxCustomScene::RemoveObject(TvxObject* object)
 {
     if (std::find(m_roots.begin(), m_roots.end(), object) == m_roots.end())
         return;
-    AddUpdateRect({ 0, 0, float(Width()), float(Height()) });
     object->SetScene(nullptr);
     // Drops the scene's references into the object and the object from the roots.
     Notification(*object, ComponentOperation::Remove);
@@ -151,7 +149,9 @@ void TvxCustomScene::Notification(TvxComponent& component, ComponentOperation op
         m_focused = nullptr;
     if (m_style && static_cast<const void*>(m_style) == static_cast<const void*>(object))
         m_style = nullptr;
-    std::erase(m_roots, object);
+    // A root that goes, removed or freed, leaves its area to be painted again.
+    if (std::erase(m_roots, object) > 0)
+        AddUpdateRect({ 0, 0, float(Width()), float(Height()) });
 }
 
 void TvxCustomScene::AddUpdateRect(const TvxRect& rect)
@@ -229,15 +229,7 @@ void TvxCustomScene::PaintRoots()
         TvxRect area = root->UpdateRect();
         if (std::none_of(m_pending.begin(), m_pending.end(), [&](const TvxRect& r) { return RectsMeet(area, r); }))
             continue;
-        canvas.SetMatrix(root->AbsoluteMatrix());
-        root->PrePaint();
-        root->Paint();
-        root->PostPaint();
-        root->PaintChildren();
-        if (root->OnPaint) {
-            canvas.SetMatrix(root->AbsoluteMatrix());
-            root->OnPaint(root, &canvas, root->LocalRect());
-        }
+        root->PaintObject(canvas, kPaintAsRoot);
     }
 }
 

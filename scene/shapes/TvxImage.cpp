@@ -21,7 +21,7 @@ NIMBRELL_DEFINE_CLASS(TvxImage, TvxVisualObject)
 TvxImage::TvxImage(TvxComponent* owner)
     : TvxVisualObject(owner)
 {
-    m_bitmap.OnChange = [this] { BitmapChanged(); };
+    m_bitmap.OnChanged = [this] { BitmapChanged(); };
     m_bitmapMargins.OnChanged = [this] { Repaint(); };
 }
 
@@ -41,10 +41,7 @@ void TvxImage::SetBitmap(const TvxBitmap* bitmap)
 
 void TvxImage::SetWrapMode(TvxImageWrap value)
 {
-    if (value == m_wrapMode)
-        return;
-    m_wrapMode = value;
-    Repaint();
+    UpdateField(m_wrapMode, value, TvxChange::Repaint);
 }
 
 void TvxImage::SetData(const TvxVariant& value)

@@ -4,7 +4,7 @@
 // bitmap margin is set (corners keep their pixel size, edges stretch along one axis, the
 // centre along both).
 
-#include "scene/core/TvxVisualObject.h"
+#include "scene/visual/TvxVisualObject.h"
 #include "scene/render/TvxBitmap.h"
 
 namespace nimbrell {
@@ -30,11 +30,11 @@ public:
 
     TvxNotifyEvent OnBitmapLoaded;
 
-    void Paint() override;
     // A text value loads the bitmap from that file; a missing file changes nothing.
     void SetData(const TvxVariant& value) override;
 
 protected:
+    void Paint() override;
     virtual void BitmapChanged();
 
 private:

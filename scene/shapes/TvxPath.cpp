@@ -17,10 +17,7 @@ TvxCustomPath::TvxCustomPath(TvxComponent* owner)
 
 void TvxCustomPath::SetWrapMode(TvxPathWrap value)
 {
-    if (value == m_wrapMode)
-        return;
-    m_wrapMode = value;
-    Repaint();
+    UpdateField(m_wrapMode, value, TvxChange::Repaint);
 }
 
 void TvxCustomPath::PaintAt(TvxCanvas& canvas, const TvxRect& target, float opacity)

@@ -11,7 +11,7 @@
 #include "scene/core/ObjectText.h"
 #include "scene/core/ObjectWriter.h"
 #include "scene/core/TvxComponent.h"
-#include "scene/core/TvxVisualObject.h"
+#include "scene/visual/TvxVisualObject.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxImageCodec.h"
 #include "scene/shapes/SceneShapeClasses.h"
