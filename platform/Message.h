@@ -39,6 +39,12 @@ inline LPARAM MakePointParam(int x, int y)
 inline int PointParamX(LPARAM lParam) { return static_cast<std::int16_t>(lParam & 0xFFFF); }
 inline int PointParamY(LPARAM lParam) { return static_cast<std::int16_t>((lParam >> 16) & 0xFFFF); }
 
+// WM_ACTIVATE's wParam.
+enum : WPARAM {
+    WA_INACTIVE = 0,
+    WA_ACTIVE = 1,
+};
+
 // Virtual keys; letters and digits are their upper-case ASCII codes.
 enum : WPARAM {
     VK_BACK = 0x08,
@@ -66,6 +72,7 @@ enum : WPARAM {
 
 // The window message codes the system uses, with their usual numbers.
 enum : std::uint32_t {
+    WM_ACTIVATE = 0x0006,
     WM_CLOSE = 0x0010,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,

@@ -6,6 +6,7 @@
 // tests are deterministic.
 
 #include "platform/Backend.h"
+#include "platform/Text.h"
 
 #include <string>
 #include <vector>
@@ -70,10 +71,19 @@ public:
     ScreenRect WorkAreaAt(ScreenPoint point) override;
     ScreenPoint CursorPosition() override { return m_cursor; }
     bool IsComposited() override { return true; }
+    void SetClipboardText(const std::string& utf8) override { m_clipboard = SanitizeUtf8(utf8); }
+    std::optional<std::string> ClipboardText() override
+    {
+        if (!m_clipboard)
+            return std::nullopt;
+        return SanitizeUtf8(*m_clipboard);
+    }
 
     void AdvanceClock(std::uint64_t milliseconds) { m_manualNow += milliseconds; }
     void SetCursorPosition(ScreenPoint point) { m_cursor = point; }
     void SetWorkArea(ScreenRect area) { m_workArea = area; }
+    // What another program would leave on the clipboard: raw bytes, or no text.
+    void SetRawClipboard(std::optional<std::string> bytes) { m_clipboard = std::move(bytes); }
 
     struct MessageBoxRecord {
         std::string text;
@@ -87,6 +97,7 @@ private:
     std::vector<MessageBoxRecord> m_messageBoxes;
     ScreenPoint m_cursor;
     ScreenRect m_workArea { 0, 0, 1920, 1080 };
+    std::optional<std::string> m_clipboard;
 };
 
 }
