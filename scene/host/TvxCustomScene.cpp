@@ -1,6 +1,7 @@
 #include "scene/host/TvxCustomScene.h"
 
 #include "scene/render/TvxBitmap.h"
+#include "scene/styles/TvxResources.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,6 +75,9 @@ TvxCustomScene::TvxCustomScene(int width, int height)
 TvxCustomScene::~TvxCustomScene()
 {
     m_destroying = true;
+    if (m_style)
+        m_style->RemoveSceneUpdater(this);
+    m_style = nullptr;
     m_hovered = nullptr;
     m_focused = nullptr;
     m_captured = nullptr;
@@ -466,7 +470,11 @@ void TvxCustomScene::MoveFocus(bool forward)
 
 void TvxCustomScene::SetStyle(TvxResources* style)
 {
+    if (m_style)
+        m_style->RemoveSceneUpdater(this);
     m_style = style;
+    if (m_style)
+        m_style->AddSceneUpdater(this);
     UpdateResource();
 }
 

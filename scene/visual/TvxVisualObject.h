@@ -162,6 +162,11 @@ public:
     void SetCanFocused(bool value) { m_canFocused = value; }
     bool DisableFocusEffect() const { return m_disableFocusEffect; }
     void SetDisableFocusEffect(bool value) { m_disableFocusEffect = value; }
+    // Focus effects of every object are off while the global switch is set.
+    static bool GlobalDisableFocusEffect();
+    static void SetGlobalDisableFocusEffect(bool value);
+    // Neither the object's nor the global switch turns focus effects off.
+    bool FocusEffectEnabled() const;
     bool DisableDefaultAlign() const { return m_disableDefaultAlign; }
     void SetDisableDefaultAlign(bool value) { m_disableDefaultAlign = value; }
     int Cursor() const { return m_cursor; }

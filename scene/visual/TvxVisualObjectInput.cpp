@@ -11,9 +11,26 @@ namespace nimbrell {
 
 namespace {
 
+bool globalDisableFocusEffect = false;
+
 // The states whose changes reach effects as well as animations.
 constexpr std::array<std::string_view, 4> kStatesWithEffects { "IsMouseOver", "IsFocused", "IsPressed", "IsOpen" };
 
+}
+
+bool TvxVisualObject::GlobalDisableFocusEffect()
+{
+    return globalDisableFocusEffect;
+}
+
+void TvxVisualObject::SetGlobalDisableFocusEffect(bool value)
+{
+    globalDisableFocusEffect = value;
+}
+
+bool TvxVisualObject::FocusEffectEnabled() const
+{
+    return !m_disableFocusEffect && !globalDisableFocusEffect;
 }
 
 void TvxVisualObject::StateChanged(std::string_view state)
@@ -196,9 +213,8 @@ void TvxVisualObject::DoEnterFocus()
     RecalcUpdateRect();
     Repaint();
     OnEnterFocus(this);
-    if (!m_disableFocusEffect) {
+    if (FocusEffectEnabled())
         StateChanged("IsFocused");
-    }
 }
 
 void TvxVisualObject::DoKillFocus()
@@ -208,9 +224,8 @@ void TvxVisualObject::DoKillFocus()
     RecalcUpdateRect();
     Repaint();
     OnKillFocus(this);
-    if (!m_disableFocusEffect) {
+    if (FocusEffectEnabled())
         StateChanged("IsFocused");
-    }
 }
 
 }
