@@ -4,8 +4,11 @@
 #include "scene/controls/TvxButton.h"
 #include "scene/controls/TvxCheckBox.h"
 #include "scene/controls/TvxCloseButton.h"
+#include "scene/controls/TvxContent.h"
+#include "scene/controls/TvxCustomTextBox.h"
 #include "scene/controls/TvxLabel.h"
 #include "scene/controls/TvxProgressBar.h"
+#include "scene/controls/TvxSpinBox.h"
 #include "scene/core/ObjectStream.h"
 #include "scene/host/TvxBackground.h"
 #include "scene/styles/TvxResources.h"
@@ -25,6 +28,9 @@ void RegisterSceneControlClasses()
     RegisterClass<TvxCheckBox>();
     RegisterClass<TvxCloseButton>();
     RegisterClass<TvxProgressBar>();
+    RegisterClass<TvxContent>();
+    RegisterClass<TvxTextBox>();
+    RegisterClass<TvxSpinBox>();
 }
 
 }

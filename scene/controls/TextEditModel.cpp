@@ -77,6 +77,13 @@ void TextEditModel::SetSelLength(std::size_t length)
         ++m_caret;
 }
 
+void TextEditModel::ExtendTo(std::size_t position)
+{
+    std::size_t anchor = m_anchor;
+    SetCaretPosition(position);
+    m_anchor = anchor;
+}
+
 void TextEditModel::SelectAll()
 {
     m_anchor = 0;

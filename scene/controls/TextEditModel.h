@@ -42,6 +42,8 @@ public:
     void SetSelStart(std::size_t start);
     void SetSelLength(std::size_t length);
     std::u16string SelText() const { return m_text.substr(SelStart(), SelLength()); }
+    // Moves the caret, keeping the other end of the selection.
+    void ExtendTo(std::size_t position);
     void SelectAll();
     void ClearSelection() { m_anchor = m_caret; }
     bool AllSelected() const { return SelLength() == m_text.size(); }
