@@ -8,6 +8,7 @@
 #include "scene/controls/TvxCustomTextBox.h"
 #include "scene/controls/TvxLabel.h"
 #include "scene/controls/TvxProgressBar.h"
+#include "scene/controls/TvxScrollBar.h"
 #include "scene/controls/TvxSpinBox.h"
 #include "scene/core/ObjectStream.h"
 #include "scene/host/TvxBackground.h"
@@ -31,6 +32,11 @@ void RegisterSceneControlClasses()
     RegisterClass<TvxContent>();
     RegisterClass<TvxTextBox>();
     RegisterClass<TvxSpinBox>();
+    RegisterClass<TvxThumb>();
+    RegisterClass<TvxCustomTrack>();
+    RegisterClass<TvxTrack>();
+    RegisterClass<TvxScrollBar>();
+    RegisterClass<TvxSmallScrollBar>();
 }
 
 }
