@@ -8,6 +8,7 @@
 #include "scene/controls/TvxCustomTextBox.h"
 #include "scene/controls/TvxLabel.h"
 #include "scene/controls/TvxProgressBar.h"
+#include "scene/controls/TvxListBox.h"
 #include "scene/controls/TvxScrollBar.h"
 #include "scene/controls/TvxSpinBox.h"
 #include "scene/core/ObjectStream.h"
@@ -37,6 +38,10 @@ void RegisterSceneControlClasses()
     RegisterClass<TvxTrack>();
     RegisterClass<TvxScrollBar>();
     RegisterClass<TvxSmallScrollBar>();
+    RegisterClass<TvxScrollContent>();
+    RegisterClass<TvxScrollBox>();
+    RegisterClass<TvxListBoxItem>();
+    RegisterClass<TvxListBox>();
 }
 
 }
