@@ -127,4 +127,10 @@ private:
     bool m_keepAlive { false };
 };
 
+// Disconnects a client on every way out of a scope, errors included.
+struct DisconnectOnExit {
+    HttpClient& client;
+    ~DisconnectOnExit() { client.Disconnect(); }
+};
+
 }

@@ -3,9 +3,10 @@
 #   weather/NN.svg      -> weather/NN.png (175 x 120)
 #   icon/nimbrell.svg   -> icon/nimbrell-SIZE.png for 32 px and up
 #   icon/nimbrell-small.svg -> icon/nimbrell-16.png and icon/nimbrell-24.png
+#   window/*.svg        -> the settings and update windows' pictures
 # Any other SVG is rendered at its own size next to itself.
 # Needs rsvg-convert (Debian package librsvg2-bin); the build does not.
-# Pass --generate to rewrite the SVGs with make_art.py first.
+# Pass --generate to rewrite the SVGs with make_art.py and make_window_art.py first.
 set -euo pipefail
 cd "$(dirname "$0")/../resources/art"
 
@@ -16,6 +17,7 @@ fi
 
 if [[ ${1:-} == --generate ]]; then
   python3 make_art.py
+  python3 make_window_art.py
 fi
 
 render() {  # render SVG PNG [SIZE]

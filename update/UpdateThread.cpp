@@ -11,6 +11,21 @@ namespace nimbrell {
 
 namespace {
 
+// The optional digest member: absent or null means none. A value that cannot
+// be read as text is kept as a text no digest matches, so the download that
+// relies on it is refused rather than left unchecked.
+std::string readDigest(const TxJSONobject& fields)
+{
+    const TxJSONbase* value = fields.OldGetField(u"sha256");
+    if (!value || value->SelfType() == TxJSONtypes::jsNull)
+        return {};
+    try {
+        return ReadMemberTextUtf8(fields, u"sha256");
+    } catch (const TxJSONerror&) {
+        return "unreadable";
+    }
+}
+
 // Decimal digits with an optional sign; anything else, or a value beyond 64
 // bits, is an error.
 std::int64_t parseStamp(const std::string& text)
@@ -37,6 +52,7 @@ void ThreadUpdate::Run(const UpdateCheckRequest& request)
 {
     UpdateOffer& offer = *request.offer;
     offer.url.clear();
+    offer.sha256.clear();
 
     std::string body;
     try {
@@ -68,6 +84,7 @@ void ThreadUpdate::Run(const UpdateCheckRequest& request)
         offer.url = ReadMemberTextUtf8(*fields, u"url");
         offer.name = ReadMemberTextUtf8(*fields, u"name");
         offer.description = ReadMemberTextUtf8(*fields, u"description");
+        offer.sha256 = readDigest(*fields);
     } catch (...) {
         platform::PostMessage(request.window, UpdateFailedMessage, 0, 1);
         return;

@@ -22,6 +22,9 @@ struct UpdateOffer {
     std::string url;
     std::string name;
     std::string description;
+    // Optional: the download's SHA-256 digest as hexadecimal text. Empty when
+    // the document names none; when it names one, a download must match it.
+    std::string sha256;
 };
 
 struct UpdateCheckRequest {

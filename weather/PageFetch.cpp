@@ -11,13 +11,6 @@ namespace {
 
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.1; .NET CLR 2.0.50727)";
 
-// Disconnects on every way out, errors included; the client and the buffer
-// are released after it by their owners.
-struct DisconnectOnExit {
-    HttpClient& client;
-    ~DisconnectOnExit() { client.Disconnect(); }
-};
-
 }
 
 std::string FetchPage(std::string_view url, PageEncoding mode, const PageFetchOptions& options)

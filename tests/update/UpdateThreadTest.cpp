@@ -31,7 +31,7 @@ protected:
     Codes run(const std::string& body)
     {
         window.received.clear();
-        *offer = UpdateOffer { "stale", "", "" };
+        *offer = UpdateOffer { "stale", "", "", "stale" };
         server.Route("/weather/updateInfo.html", test::Reply::Ok(EncodeSystemCodePage(body)));
         ThreadUpdate::Run(UpdateCheckRequest { server.HostPort(), window.Handle(), buildStamp, offer, {} });
         application.ProcessMessages();
@@ -109,4 +109,23 @@ TEST_F(UpdateThreadTest, UnreachableOrFailingHostEndsWithoutAMessage)
     ThreadUpdate::Run(UpdateCheckRequest { "127.0.0.1:1", window.Handle(), buildStamp, offer, {} });
     application.ProcessMessages();
     EXPECT_TRUE(window.received.empty());
+}
+
+TEST_F(UpdateThreadTest, OptionalDigestIsKeptAsText)
+{
+    const std::string fields = ",\"url\":\"http://dl.example/n.deb\",\"name\":\"n.deb\",\"description\":\"d\"";
+    struct Case {
+        std::string member;
+        std::string kept;
+    } cases[] = {
+        { "", "" },
+        { ",\"sha256\":null", "" },
+        { ",\"sha256\":\"BA7816BF\"", "BA7816BF" },
+        { ",\"sha256\":[1]", "unreadable" },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(document("\"201201010000\"", fields + c.member)), (Codes { { 11123, 1 } })) << c.member;
+        EXPECT_EQ(offer->sha256, c.kept) << c.member;
+        EXPECT_EQ(offer->description, "d");
+    }
 }

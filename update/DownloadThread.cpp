@@ -1,0 +1,103 @@
+#include "update/DownloadThread.h"
+
+#include "data/FileWriting.h"
+#include "http/ByteStream.h"
+#include "http/HttpClient.h"
+#include "platform/MessageQueue.h"
+#include "platform/Text.h"
+
+#include <openssl/evp.h>
+
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+namespace nimbrell {
+
+namespace {
+
+constexpr const char* kUserAgent = "Mozilla/3.0 (compatible; Nimbrell Library)";
+
+// Fetches the body into memory, posting progress as it arrives.
+std::unique_ptr<MemoryStream> fetchBody(const DownloadRequest& request)
+{
+    auto buffer = std::make_unique<MemoryStream>();
+    auto client = std::make_unique<HttpClient>();
+    DisconnectOnExit disconnect { *client };
+
+    client->SetReadTimeout(request.options.readTimeoutMs);
+    client->SetConnectTimeout(request.options.connectTimeoutMs);
+    client->SetDeadline(request.options.deadlineMs);
+    client->SetMaxBodySize(request.options.maxBodySize);
+    client->SetRequireCompleteBody(true);
+    client->SetProxy(ProxySettings::FromEnvironment());
+    client->SetUserAgent(kUserAgent);
+
+    // Only a successful answer's body is the download: the body of an error
+    // or redirect answer would otherwise show percentages of a page that is
+    // then refused.
+    std::int64_t expected = 0;
+    HttpClient& reader = *client;
+    client->SetProgressListener({
+        [&](WorkMode, std::int64_t size) {
+            int code = reader.Response().statusCode;
+            expected = code >= 200 && code < 300 ? size : 0;
+        },
+        [&](WorkMode, std::int64_t count) {
+            if (expected > 0)
+                platform::PostMessage(request.window, DownloadProgressMessage, 0, DownloadPercent(count, expected));
+        },
+        {},
+    });
+    // Redirects are not followed: a redirect answer fails like an error status.
+    client->Get(request.url, *buffer);
+    return buffer;
+}
+
+}
+
+int DownloadPercent(std::int64_t count, std::int64_t expected)
+{
+    return static_cast<int>((count * 100 + expected - 1) / expected);
+}
+
+std::string Sha256Hex(std::string_view bytes)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr) != 1)
+        throw std::runtime_error("SHA-256 is not available");
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned int i = 0; i < length; ++i) {
+        text += hex[digest[i] >> 4];
+        text += hex[digest[i] & 0x0F];
+    }
+    return text;
+}
+
+bool MatchesSha256(std::string_view bytes, std::string_view expected)
+{
+    return expected.size() == 64 && platform::AsciiLower(expected) == Sha256Hex(bytes);
+}
+
+void TTestThread::Start(DownloadRequest request)
+{
+    std::thread([request = std::move(request)] { Run(request); }).detach();
+}
+
+void TTestThread::Run(const DownloadRequest& request)
+{
+    try {
+        std::unique_ptr<MemoryStream> body = fetchBody(request);
+        if (!request.sha256.empty() && !MatchesSha256(body->View(), request.sha256))
+            throw std::runtime_error("The download does not have the offered digest.");
+        WriteFileAtomically(request.targetPath, body->View());
+    } catch (...) {
+        platform::PostMessage(request.window, DownloadFailedMessage, 0, 1);
+        return;
+    }
+    platform::PostMessage(request.window, DownloadSavedMessage, 0, 1);
+}
+
+}

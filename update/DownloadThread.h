@@ -1,0 +1,57 @@
+#pragma once
+
+// The download worker: fetches the offered build into memory, checks it and
+// stores it, telling the update window by posted messages (wParam 0):
+//   2025, percent  progress of a 2xx body whose length was declared
+//   2026, 1        the download, the check or the saving failed
+//   2027, 1        the file is complete on disk
+// One worker per download; it ends by itself. Posts to a window that has
+// closed meanwhile are dropped, and the file is still stored.
+
+#include "platform/Message.h"
+
+#include <cstdint>
+#include <string>
+
+namespace nimbrell {
+
+inline constexpr std::uint32_t DownloadProgressMessage = 2025;
+inline constexpr std::uint32_t DownloadFailedMessage = 2026;
+inline constexpr std::uint32_t DownloadSavedMessage = 2027;
+
+struct DownloadOptions {
+    // Each wait for data; a connect attempt or TLS handshake wait; the whole
+    // download (a server trickling bytes cannot hold the worker forever).
+    int readTimeoutMs { 30000 };
+    int connectTimeoutMs { 10000 };
+    int deadlineMs { 60 * 60 * 1000 };
+    // A larger body, declared or received, is refused before it is stored.
+    std::int64_t maxBodySize { std::int64_t(512) << 20 };
+};
+
+struct DownloadRequest {
+    std::string url;
+    platform::HWND window { 0 };
+    std::string targetPath; // folder and plain file name, checked by the caller
+    std::string sha256 {};  // hexadecimal digest the body must have; empty: none
+    DownloadOptions options {};
+};
+
+// ceiling(count / expected × 100); expected must be above 0.
+int DownloadPercent(std::int64_t count, std::int64_t expected);
+
+// The SHA-256 digest of `bytes` in lower-case hexadecimal.
+std::string Sha256Hex(std::string_view bytes);
+
+// True when `expected` is 64 hexadecimal digits (either case) naming the digest of `bytes`.
+bool MatchesSha256(std::string_view bytes, std::string_view expected);
+
+class TTestThread {
+public:
+    // Starts the worker on a thread of its own; nothing is kept of it.
+    static void Start(DownloadRequest request);
+    // The worker's whole run on the calling thread.
+    static void Run(const DownloadRequest& request);
+};
+
+}
