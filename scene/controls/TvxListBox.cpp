@@ -208,12 +208,15 @@ TvxRect TvxListBox::ContentExtent()
 {
     float width = Viewport()->Width();
     float y = 0;
+    // One realign of the content for all the rows, not one a row.
+    Content()->BeginUpdate();
     for (TvxListBoxItem* item : m_items) {
         const auto& pad = item->Padding();
         float height = m_itemHeight > 0 ? m_itemHeight : item->Height();
         item->SetBounds(pad.Left(), y + pad.Top(), width - pad.Left() - pad.Right(), height);
         y += height + pad.Top() + pad.Bottom();
     }
+    Content()->EndUpdate();
     return { 0, 0, width, m_items.empty() ? Viewport()->Height() : y };
 }
 
