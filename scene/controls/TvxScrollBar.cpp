@@ -92,25 +92,23 @@ void TvxCustomTrack::SetValue(float value)
 
 void TvxCustomTrack::SetMin(float value)
 {
-    bool moved = m_range.SetMin(value);
-    PlaceThumb();
-    if (moved)
-        OnChange(this);
+    RangeChanged(m_range.SetMin(value));
 }
 
 void TvxCustomTrack::SetMax(float value)
 {
-    bool moved = m_range.SetMax(value);
-    PlaceThumb();
-    if (moved)
-        OnChange(this);
+    RangeChanged(m_range.SetMax(value));
 }
 
 void TvxCustomTrack::SetViewportSize(float value)
 {
-    bool moved = m_range.SetViewportSize(value);
+    RangeChanged(m_range.SetViewportSize(value));
+}
+
+void TvxCustomTrack::RangeChanged(bool valueMoved)
+{
     PlaceThumb();
-    if (moved)
+    if (valueMoved)
         OnChange(this);
 }
 
@@ -205,6 +203,14 @@ void TvxScrollBar::Changed()
     Realign();
 }
 
+void TvxScrollBar::RangeChanged(bool valueMoved)
+{
+    if (valueMoved)
+        Changed();
+    else
+        Realign();
+}
+
 void TvxScrollBar::SetValue(float value)
 {
     if (m_range.SetValue(value))
@@ -213,26 +219,17 @@ void TvxScrollBar::SetValue(float value)
 
 void TvxScrollBar::SetMin(float value)
 {
-    if (m_range.SetMin(value))
-        Changed();
-    else
-        Realign();
+    RangeChanged(m_range.SetMin(value));
 }
 
 void TvxScrollBar::SetMax(float value)
 {
-    if (m_range.SetMax(value))
-        Changed();
-    else
-        Realign();
+    RangeChanged(m_range.SetMax(value));
 }
 
 void TvxScrollBar::SetViewportSize(float value)
 {
-    if (m_range.SetViewportSize(value))
-        Changed();
-    else
-        Realign();
+    RangeChanged(m_range.SetViewportSize(value));
 }
 
 void TvxScrollBar::SetOrientation(TvxOrientation value)

@@ -64,6 +64,8 @@ protected:
     void ResourceReleasing() override;
 
 private:
+    // After a bound changed; valueMoved: the value had to follow it.
+    void RangeChanged(bool valueMoved);
     void PlaceThumb();
     bool Horizontal() const { return m_orientation == TvxOrientation::vgHorizontal; }
 
@@ -108,6 +110,7 @@ protected:
 
 private:
     void Changed();
+    void RangeChanged(bool valueMoved);
     void BindButton(const char* name, float direction);
 
     ScrollRange m_range;
