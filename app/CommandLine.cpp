@@ -59,6 +59,19 @@ std::string webAddress(std::string_view value)
     return {};
 }
 
+std::string pictureFile(std::string_view value)
+{
+    if (std::any_of(value.begin(), value.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }))
+        return "is not a file name";
+    return {};
+}
+
+// The windows --render can draw; the widget is the only one this build has.
+std::string windowName(std::string_view value)
+{
+    return value == "weather" ? std::string() : std::string("is not a window this build can draw (weather)");
+}
+
 // A value as an error message shows it: quoted, control characters as "?",
 // and cut short, so that a pasted page cannot flood or drive the terminal.
 std::string quoted(std::string_view value)
@@ -71,7 +84,7 @@ std::string quoted(std::string_view value)
 }
 
 // One entry per option; HelpText() and the manual page describe each of them.
-constexpr Option Options[] = {
+constexpr Option kOptions[] = {
     { "--help", {}, nullptr, [](CommandLine& line, std::string) { line.help = true; } },
     { "--version", {}, nullptr, [](CommandLine& line, std::string) { line.version = true; } },
     { "--demo", {}, nullptr, [](CommandLine& line, std::string) { line.demo = true; } },
@@ -81,11 +94,14 @@ constexpr Option Options[] = {
         [](CommandLine& line, std::string value) { line.hosts.forecast = std::move(value); } },
     { "--update-host", "NIMBRELL_UPDATE_HOST", hostAndPort,
         [](CommandLine& line, std::string value) { line.hosts.update = std::move(value); } },
+    { "--render", {}, pictureFile, [](CommandLine& line, std::string value) { line.render = std::move(value); } },
+    { "--window", {}, windowName, [](CommandLine&, std::string) { } },
+    { "--panel", {}, nullptr, [](CommandLine& line, std::string) { line.panel = true; } },
 };
 
 const Option* findOption(std::string_view name)
 {
-    for (const auto& option : Options) {
+    for (const auto& option : kOptions) {
         if (option.name == name)
             return &option;
     }
@@ -138,7 +154,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
     }
 
     // An unset or empty variable counts as absent; a given option makes its variable irrelevant.
-    for (const auto& option : Options) {
+    for (const auto& option : kOptions) {
         if (option.environment.empty() || std::find(given.begin(), given.end(), &option) != given.end())
             continue;
         const char* value = std::getenv(std::string(option.environment).c_str());
@@ -151,7 +167,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
 std::vector<KnownOption> KnownOptions()
 {
     std::vector<KnownOption> known;
-    for (const auto& option : Options)
+    for (const auto& option : kOptions)
         known.push_back({ option.name, option.environment });
     return known;
 }
@@ -176,14 +192,13 @@ std::string HelpText()
            "                              (environment NIMBRELL_FORECAST_URL)\n"
            "  --update-host HOST[:PORT]   ask http://HOST[:PORT]/weather/updateInfo.html for a newer build\n"
            "                              (environment NIMBRELL_UPDATE_HOST; default "
-        + std::string(DefaultUpdateHost)
+        + std::string(kDefaultUpdateHost)
         + ")\n"
           "  --demo                      serve forecasts from a built-in service on 127.0.0.1\n"
           "                              and point both hosts at it\n"
           "  --render FILE.png           draw a window without a desktop into FILE.png, after the\n"
           "                              first weather result, and end\n"
-          "  --window weather|config|update\n"
-          "                              the window --render draws (default weather)\n"
+          "  --window weather            the window --render draws (the only one so far)\n"
           "  --panel                     --render draws the widget with its five-day panel open\n"
           "  --help                      show this help and end\n"
           "  --version                   show the version and build stamp and end\n"
@@ -213,7 +228,7 @@ std::string HelpText()
 
 std::string VersionText()
 {
-    return "nimbrell " NIMBRELL_VERSION " (build " + std::to_string(ThisBuildStamp) + ")\n";
+    return "nimbrell " NIMBRELL_VERSION " (build " + std::to_string(kThisBuildStamp) + ")\n";
 }
 
 }

@@ -1,12 +1,19 @@
 #include "app/FormWeather.h"
 
 #include "app/ProcessState.h"
+#include "base/Text.h"
+#include "base/Utf.h"
+#include "data/FileWriting.h"
 #include "data/ResourceFile.h"
 #include "platform/Application.h"
-#include "platform/Text.h"
+#include "scene/core/TvxPopupMenu.h"
+#include "scene/host/TvxBackground.h"
+#include "scene/shapes/TvxRectangle.h"
 #include "update/UpdateThread.h"
+#include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -14,19 +21,15 @@ namespace nimbrell {
 
 namespace {
 
-void createDirectory(const std::string& path)
-{
-    std::error_code error;
-    std::filesystem::create_directories(path, error);
-    if (error || !std::filesystem::is_directory(path))
-        throw std::runtime_error(platform::Format("Unable to create directory %s", path.c_str()));
-}
+constexpr std::size_t kMaxShownUrlBytes = 2048;
 
 }
 
 TFormWeather::TFormWeather()
+    : SceneWindow(kClientWidth, kClientHeight)
 {
-    Native().Resize(ClientWidth, ClientHeight);
+    Native().SetTitle("C");
+    m_timer1.SetOnTimer([this] { getWeather(); });
     try {
         FormCreate();
     } catch (const std::exception& error) {
@@ -34,16 +37,33 @@ TFormWeather::TFormWeather()
     }
 }
 
-TFormWeather::~TFormWeather() = default;
+TFormWeather::~TFormWeather()
+{
+    if (platform::Application::Exists())
+        platform::Application::Instance().SetMessageHook({});
+    // The tray icon's menu and the scene's objects go before the window.
+    m_trayIcon1.reset();
+    m_widget.design.reset();
+}
 
 void TFormWeather::FormCreate()
 {
+    auto& application = platform::Application::Instance();
+    application.SetMessageHook([this](platform::Message& message, bool&) { AppMessageHook(message); });
+
+    m_widget = LoadWidgetScene(Scene());
+    ConnectMenu();
+    ShowTrayIcon();
+    ShowPlaceholder();
+
     auto& state = State();
-
+    // A folder someone else could have planted was passed over already; one
+    // that cannot be made is reported.
     state.DataDirectory = DataDirectoryFromEnvironment();
-    createDirectory(state.DataDirectory);
+    if (PreparePrivateFolder(state.DataDirectory) != FolderCheck::Ready)
+        throw std::runtime_error(Format("Unable to create directory %s", state.DataDirectory.c_str()));
 
-    state.BuildStamp = ThisBuildStamp;
+    state.BuildStamp = kThisBuildStamp;
 
     std::string databaseFile = state.DataDirectory + "Nimbrell.db";
     ExtractResourceFile("Nimbrell", "exefile", databaseFile);
@@ -52,49 +72,57 @@ void TFormWeather::FormCreate()
     state.Settings = std::make_unique<SettingsFile>(state.DataDirectory + "historyLog.ini");
     auto& settings = *state.Settings;
 
-    Move(settings.ReadInteger(SettingsSection, "formLeft", 500), settings.ReadInteger(SettingsSection, "formTop", 300));
+    Move(settings.ReadInteger(kSettingsSection, "formLeft", 500), settings.ReadInteger(kSettingsSection, "formTop", 300));
 
-    state.CityCode = settings.ReadString(SettingsSection, "cityCode", "101010100");
-    state.ShowMoreMode = settings.ReadString(SettingsSection, "showMore", "0");
+    state.CityCode = settings.ReadString(kSettingsSection, "cityCode", "101010100");
+    state.ShowMoreMode = settings.ReadString(kSettingsSection, "showMore", "0");
 
-    m_sceneScale = static_cast<float>(settings.ReadInteger(SettingsSection, "winSize", 10)) / 10.0f;
+    ApplyStoredLook(settings.ReadInteger(kSettingsSection, "winSize", 10), settings.ReadInteger(kSettingsSection, "winOpacity", 10));
 
+    if (state.ShowMoreMode == "2") {
+        SetPanelVisible(true);
+        m_widget.N3->SetChecked(true);
+    }
+
+    // The last good forecast stands in until the first answer arrives.
+    if (auto kept = LoadKeptForecast(state.DataDirectory, state.CityCode, LocalToday()))
+        ShowReports(*kept);
+
+    faStart();
     getWeather();
 
     ThreadUpdate::Start(UpdateCheckRequest { state.Hosts.update, Handle(), state.BuildStamp, state.Offer, {} });
 }
 
-void TFormWeather::getWeather()
+void TFormWeather::ApplyStoredLook(int winSize, int winOpacity)
 {
-    auto& state = State();
-    m_reports->BeginRequest(++m_weatherRequest);
-    WeatherRequest request { .host = state.Hosts.weather,
-        .areaCode = state.CityCode,
-        .window = Handle(),
-        .reports = m_reports,
-        .forecastUrl = state.Hosts.forecast,
-        .requestNumber = m_weatherRequest,
-        .keptDirectory = state.DataDirectory };
-    if (state.Hosts.weather.empty() && state.Database) {
-        if (auto position = PlacePosition(*state.Database, state.CityCode))
-            request.position = GeoPosition { position->first, position->second };
-    }
-    TWeatherThread::Start(std::move(request));
+    m_sceneScale = static_cast<float>(std::clamp(winSize, kMinimumSize, kMaximumSize)) / 10.0f;
+    m_sceneOpacity = static_cast<float>(std::clamp(winOpacity, kMinimumOpacity, kMaximumOpacity)) / 10.0f;
+    m_widget.Root1->Scale().SetPoint({ m_sceneScale, m_sceneScale });
+    m_widget.Root1->SetOpacity(m_sceneOpacity);
+    // The root covers the window at any scale.
+    Scene().SetSize(kClientWidth, kClientHeight);
 }
 
-bool TFormWeather::IsCurrentWeatherResult(const platform::Message& message) const
-{
-    return message.wParam == m_weatherRequest;
-}
-
-void TFormWeather::OnMessage(platform::Message& message)
+void TFormWeather::OnWindowMessage(platform::Message& message)
 {
     switch (message.message) {
-    case UpdateOfferedMessage:
+    case kWeatherReadyMessage:
+        if (IsCurrentWeatherResult(message))
+            OnWeatherReady(message.lParam);
+        break;
+    case kWeatherFailedMessage:
+        if (IsCurrentWeatherResult(message))
+            OnWeatherFailed(message.lParam);
+        break;
+    case kUpdateOfferedMessage:
         OnUpdateOffered(message.lParam);
         break;
-    case UpdateFailedMessage:
+    case kUpdateFailedMessage:
         OnUpdateFailed(message.lParam);
+        break;
+    case platform::TrayIconMessage:
+        OnTrayIcon(message.lParam);
         break;
     default:
         break;
@@ -113,7 +141,11 @@ void TFormWeather::OnUpdateFailed(platform::LPARAM lParam)
 {
     if (lParam != 1)
         return;
-    platform::Application::Instance().ShowMessage(State().Offer->url);
+    // The address comes from the network: a box with megabytes of text would
+    // stall the desktop.
+    std::string url = State().Offer->Load().url;
+    std::string_view shown = Utf8Prefix(url, kMaxShownUrlBytes);
+    platform::Application::Instance().ShowMessage(shown.size() < url.size() ? std::string(shown) + "…" : url);
 }
 
 void TFormWeather::OnClose()
@@ -122,8 +154,8 @@ void TFormWeather::OnClose()
     auto settings = std::move(state.Settings);
     if (!settings)
         return;
-    settings->WriteString(SettingsSection, "formLeft", std::to_string(Left()));
-    settings->WriteString(SettingsSection, "formTop", std::to_string(Top()));
+    settings->WriteString(kSettingsSection, "formLeft", std::to_string(Left()));
+    settings->WriteString(kSettingsSection, "formTop", std::to_string(Top()));
 }
 
 }

@@ -2,13 +2,14 @@
 
 #include "platform/Application.h"
 #include "platform/MessageQueue.h"
-#include "platform/Text.h"
+#include "base/Utf.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include "platform/gtk/DisplayLoss.h"
+#include "platform/gtk/GtkMenus.h"
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -231,6 +232,9 @@ public:
             return;
         m_passThrough = passThrough;
         applyInputShape();
+        // The new shape is in force for every client's input once this returns.
+        if (GdkWindow* window = gtk_widget_get_window(m_window))
+            gdk_display_sync(gdk_window_get_display(window));
     }
     bool MousePassThrough() const override { return m_passThrough; }
 
@@ -266,6 +270,12 @@ public:
     }
 
     void Focus() override { gtk_window_present(GTK_WINDOW(m_window)); }
+    void BringToFront() override
+    {
+        gtk_window_present(GTK_WINDOW(m_window));
+        if (GdkWindow* native = gtk_widget_get_window(m_window))
+            gdk_window_raise(native);
+    }
 
     void SetModal(NativeWindow* owner, bool modal) override
     {
@@ -429,7 +439,7 @@ private:
         switch (event->button) {
         case 1: base = WM_LBUTTONDOWN; pressed = MK_LBUTTON; break;
         case 3: base = WM_RBUTTONDOWN; pressed = MK_RBUTTON; break;
-        case 2: base = 0x0207; pressed = MK_MBUTTON; break; // WM_MBUTTONDOWN
+        case 2: base = WM_MBUTTONDOWN; pressed = MK_MBUTTON; break;
         default: return FALSE;
         }
         WPARAM flags = modifierFlags(event->state);
@@ -582,9 +592,11 @@ public:
         bool done = false;
         g_signal_connect(dialog, "response", G_CALLBACK(onResponse), &done);
         gtk_widget_show_all(dialog);
-        // Posted messages keep flowing while the box is up.
+        // Posted messages keep flowing while the box is up. The box stays until
+        // it is answered even when the program is ending: an error found while
+        // the main window closes (its settings not written) must still be read.
         auto& application = Application::Instance();
-        while (!done && !application.Terminated())
+        while (!done)
             application.HandleMessage();
         gtk_widget_destroy(dialog);
     }
@@ -614,6 +626,16 @@ public:
         int y = 0;
         gdk_device_get_position(pointer, nullptr, &x, &y);
         return { x, y };
+    }
+
+    void PopupMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target) override
+    {
+        PopupGtkMenu(entries, at, target);
+    }
+
+    std::unique_ptr<TrayIcon> CreateTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target) override
+    {
+        return CreateGtkTrayIcon(png, tip, target);
     }
 
     bool IsComposited() override { return gdk_screen_is_composited(gdk_screen_get_default()); }
@@ -657,6 +679,9 @@ std::unique_ptr<Backend> CreateGtkBackend()
     // X11 gives per-pixel input shapes and free window placement; Wayland
     // sessions run this through XWayland.
     setenv("GDK_BACKEND", "x11", 1);
+    // GDK loads the OpenGL stack to choose visuals; the program never draws with
+    // it, and it costs tens of megabytes. The user's own choice stands.
+    setenv("GDK_GL", "disable", 0);
     if (!gtk_init_check(nullptr, nullptr))
         return nullptr;
     InstallDisplayLossHandler();

@@ -5,7 +5,7 @@
 #include "scene/controls/ControlGeometry.h"
 #include "scene/controls/TvxContent.h"
 #include "scene/core/ISceneHost.h"
-#include "scene/core/Utf.h"
+#include "base/Utf.h"
 #include "scene/render/TvxBrushObject.h"
 #include "scene/render/TvxCanvas.h"
 

@@ -2,7 +2,7 @@
 
 #include "platform/Message.h"
 #include "scene/controls/TvxScrollBar.h"
-#include "scene/core/Utf.h"
+#include "base/Utf.h"
 
 #include <algorithm>
 #include <cwctype>

@@ -1,8 +1,9 @@
 #include "scene/core/ObjectStream.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/core/ObjectReader.h"
 #include "scene/core/TvxObject.h"
+#include "scene/core/TvxPopupMenu.h"
 
 #include <cstring>
 #include <unordered_map>
@@ -21,18 +22,20 @@ std::unordered_map<std::string, const ClassInfo*>& classes()
 
 void RegisterClass(const ClassInfo& info)
 {
-    classes()[platform::AsciiLower(info.Name())] = &info;
+    classes()[AsciiLower(info.Name())] = &info;
 }
 
 const ClassInfo* FindClass(std::string_view name)
 {
-    auto it = classes().find(platform::AsciiLower(name));
+    auto it = classes().find(AsciiLower(name));
     return it == classes().end() ? nullptr : it->second;
 }
 
 void RegisterSceneCoreClasses()
 {
     RegisterClass<TvxObject>();
+    RegisterClass<TvxPopupMenu>();
+    RegisterClass<TvxMenuItem>();
 }
 
 void ReadObjectStream(std::span<const std::uint8_t> stream, TvxComponent& root)

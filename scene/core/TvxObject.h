@@ -142,7 +142,8 @@ public:
     virtual void StopTriggerAnimation(TvxObject* instance);
     virtual void ApplyTriggerEffect(TvxObject* instance, std::string_view trigger);
 
-    // Roles later classes take on; the walks above act on them.
+    // Roles that classes of higher layers (animations, effects, controls) take on; the
+    // walks above act on them.
     virtual IAnimationRole* AsAnimation() { return nullptr; }
     virtual IEffectRole* AsEffect() { return nullptr; }
     virtual bool IsStyledControl() const { return false; }
@@ -171,6 +172,11 @@ protected:
     void ForEachTriggerChild(const std::function<bool(TvxObject& child)>& act, const std::function<void(TvxObject& part)>& enter);
 
 private:
+    // Stops the triggered animations below, then starts them (start) and enters the
+    // template parts (enter).
+    void StartTriggerAnimations(TvxObject* instance, std::string_view trigger,
+        void (IAnimationRole::*start)(TvxObject*, std::string_view), void (TvxObject::*enter)(TvxObject*, std::string_view));
+
     bool m_stored { true };
     std::string m_resourceName;
     std::unique_ptr<std::vector<IFreeNotifyTarget*>> m_notifyList;

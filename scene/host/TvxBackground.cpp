@@ -2,6 +2,7 @@
 
 #include "scene/render/TvxCanvas.h"
 #include "scene/core/ObjectStream.h"
+#include "scene/host/TvxForm.h"
 #include "scene/shapes/SceneShapeClasses.h"
 
 namespace nimbrell {
@@ -14,7 +15,7 @@ NIMBRELL_DEFINE_CLASS(TvxBackground, TvxVisualObject)
 TvxBackground::TvxBackground(TvxComponent* owner)
     : TvxVisualObject(owner)
 {
-    m_fill.OnChanged = [this] { Repaint(); };
+    m_fill.OnChanged = [this] { ApplyChange(TvxChange::Repaint); };
 }
 
 void TvxBackground::Paint()
@@ -32,6 +33,7 @@ void RegisterSceneHostClasses()
 {
     RegisterSceneShapeClasses();
     RegisterClass<TvxBackground>();
+    RegisterStoredWindowClasses();
 }
 
 }

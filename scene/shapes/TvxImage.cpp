@@ -22,13 +22,12 @@ TvxImage::TvxImage(TvxComponent* owner)
     : TvxVisualObject(owner)
 {
     m_bitmap.OnChanged = [this] { BitmapChanged(); };
-    m_bitmapMargins.OnChanged = [this] { Repaint(); };
+    m_bitmapMargins.OnChanged = [this] { ApplyChange(TvxChange::Repaint); };
 }
 
 void TvxImage::BitmapChanged()
 {
-    UpdateEffects();
-    Repaint();
+    ApplyChange(TvxChange::EffectsStale | TvxChange::Repaint);
 }
 
 void TvxImage::SetBitmap(const TvxBitmap* bitmap)

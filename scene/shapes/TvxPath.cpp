@@ -12,7 +12,7 @@ NIMBRELL_DEFINE_CLASS(TvxCustomPath, TvxShape)
 TvxCustomPath::TvxCustomPath(TvxComponent* owner)
     : TvxShape(owner)
 {
-    m_data.OnChanged = [this] { Repaint(); };
+    m_data.OnChanged = [this] { ApplyChange(TvxChange::Repaint); };
 }
 
 void TvxCustomPath::SetWrapMode(TvxPathWrap value)

@@ -3,7 +3,9 @@
 
 #include "scene/visual/TvxVisualObject.h"
 
+#include "scene/core/CursorIdentifiers.h"
 #include "scene/core/ISceneHost.h"
+#include "scene/core/TvxPopupMenu.h"
 #include "scene/render/TvxBitmap.h"
 
 #include <algorithm>
@@ -17,7 +19,7 @@ NIMBRELL_DEFINE_CLASS(TvxVisualObject, TvxObject)
     c.Enum("IsFocused", &TvxVisualObject::IsFocused);
     c.Enum("IsVisible", &TvxVisualObject::IsVisible);
     c.Enum("Align", &TvxVisualObject::Align, &TvxVisualObject::SetAlign).Default(TvxAlign::vaNone);
-    c.Integer("Cursor", &TvxVisualObject::Cursor, &TvxVisualObject::SetCursor).Default(0);
+    c.Integer("Cursor", &TvxVisualObject::Cursor, &TvxVisualObject::SetCursor).Default(0).Identifiers(CursorIdentifiers());
     c.Enum("Enabled", &TvxVisualObject::Enabled, &TvxVisualObject::SetEnabled).Default(true);
     c.Object("Position", [](const TvxVisualObject& o) { return &o.Position(); });
     c.Float("RotateAngle", &TvxVisualObject::RotateAngle, &TvxVisualObject::SetRotateAngle);
@@ -36,6 +38,7 @@ NIMBRELL_DEFINE_CLASS(TvxVisualObject, TvxObject)
     c.Text("Hint", &TvxVisualObject::Hint, &TvxVisualObject::SetHint);
     c.Enum("ShowHint", &TvxVisualObject::ShowHint, &TvxVisualObject::SetShowHint).Default(false);
     c.Enum("CanClipped", &TvxVisualObject::CanClipped, &TvxVisualObject::SetCanClipped).Default(true);
+    c.Reference("PopupMenu", &TvxVisualObject::PopupMenu, &TvxVisualObject::SetPopupMenu);
     c.Object("Scale", [](const TvxVisualObject& o) { return &o.Scale(); });
     c.Enum("Visible", &TvxVisualObject::Visible, &TvxVisualObject::SetVisible).Default(true);
     c.Enum("DesignHide", &TvxVisualObject::DesignHide, &TvxVisualObject::SetDesignHide).Default(false);
@@ -61,10 +64,10 @@ TvxVisualObject::TvxVisualObject(TvxComponent* owner)
     : TvxObject(owner)
 {
     SetVisual(this);
-    m_position.OnChanged = [this] { MatrixChanged(); };
-    m_scale.OnChanged = [this] { MatrixChanged(); };
-    m_skew.OnChanged = [this] { MatrixChanged(); };
-    m_rotateCenter.OnChanged = [this] { MatrixChanged(); };
+    m_position.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
+    m_scale.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
+    m_skew.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
+    m_rotateCenter.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
     m_margins.OnChanged = [this] { MarginsChanged(); };
     m_padding.OnChanged = [this] { PaddingChanged(); };
 }
@@ -112,26 +115,20 @@ bool TvxVisualObject::HasAncestorHidden() const
 
 void TvxVisualObject::SetWidth(float value)
 {
-    if (value == m_width)
-        return;
-    Repaint();
-    m_width = value;
-    RecalcUpdateRect();
-    if (IsLoading() || !Scene())
-        return;
-    UpdateEffects();
-    if (m_align != TvxAlign::vaNone)
-        RealignParent();
-    if (ChildrenCount() > 0)
-        Realign();
+    SetSide(m_width, value);
 }
 
 void TvxVisualObject::SetHeight(float value)
 {
-    if (value == m_height)
+    SetSide(m_height, value);
+}
+
+void TvxVisualObject::SetSide(float& side, float value)
+{
+    if (value == side)
         return;
     Repaint();
-    m_height = value;
+    side = value;
     RecalcUpdateRect();
     if (IsLoading() || !Scene())
         return;

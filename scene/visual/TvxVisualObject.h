@@ -15,6 +15,7 @@
 #include "scene/core/TvxEvent.h"
 #include "scene/core/TvxMatrix.h"
 #include "scene/core/TvxObject.h"
+#include "scene/core/TvxObjectReference.h"
 #include "scene/core/TvxPosition.h"
 
 #include <cstdint>
@@ -29,6 +30,7 @@ namespace nimbrell {
 
 class TvxBitmap;
 class TvxCanvas;
+class TvxPopupMenu;
 
 enum class TvxAlign {
     vaNone, vaTopLeft, vaTopRight, vaBottomLeft, vaBottomRight, vaTop, vaLeft, vaRight, vaBottom, vaMostTop, vaMostBottom,
@@ -169,6 +171,9 @@ public:
     bool FocusEffectEnabled() const;
     bool DisableDefaultAlign() const { return m_disableDefaultAlign; }
     void SetDisableDefaultAlign(bool value) { m_disableDefaultAlign = value; }
+    // Opened at the mouse by a right press on the object, or by the context-menu key.
+    TvxPopupMenu* PopupMenu() const;
+    void SetPopupMenu(TvxPopupMenu* menu);
     int Cursor() const { return m_cursor; }
     void SetCursor(int value) { m_cursor = static_cast<std::int16_t>(value); }
     const std::string& Hint() const { return m_hint; }
@@ -260,7 +265,7 @@ public:
     virtual void KeyDown(int& key, char32_t& keyChar, TvxShiftState shift);
     virtual void KeyUp(int& key, char32_t& keyChar, TvxShiftState shift);
     virtual void DialogKey(int& key, TvxShiftState shift);
-    // Screen point; shows the popup menu (not part of this toolkit yet).
+    // Shows the object's context menu at a screen point: its popup menu, when one is set.
     virtual void ContextMenu(TvxPoint screenPoint);
     virtual bool ChildFocused(TvxVisualObject* child);
     virtual void DoEnterFocus();
@@ -349,6 +354,8 @@ private:
                 action(*visual);
         }
     }
+    // Width or height: repaints the old area, stores, and has the layout follow.
+    void SetSide(float& side, float value);
     // Adds delta to the update nesting of the object and its visual descendants.
     void ShiftUpdating(int delta);
     void SetInPaintTo(bool value);
@@ -393,6 +400,7 @@ private:
     bool m_isFocused { false };
     bool m_showHint { false };
     std::int16_t m_cursor { 0 };
+    TvxObjectReference m_popupMenu;
     std::string m_hint;
     int m_tabOrder { -1 };
     std::vector<TvxVisualObject*> m_tabList;

@@ -3,9 +3,11 @@
 #include "scene/visual/TvxVisualObject.h"
 
 #include "scene/core/ISceneHost.h"
+#include "scene/core/TvxPopupMenu.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace nimbrell {
 
@@ -181,9 +183,20 @@ void TvxVisualObject::DialogKey(int& key, TvxShiftState shift)
     }
 }
 
-void TvxVisualObject::ContextMenu(TvxPoint)
+TvxPopupMenu* TvxVisualObject::PopupMenu() const
 {
-    // Popup menus come with the platform layer's menus.
+    return m_popupMenu.As<TvxPopupMenu>();
+}
+
+void TvxVisualObject::SetPopupMenu(TvxPopupMenu* menu)
+{
+    m_popupMenu.Set(menu);
+}
+
+void TvxVisualObject::ContextMenu(TvxPoint screenPoint)
+{
+    if (TvxPopupMenu* menu = PopupMenu())
+        menu->Popup(static_cast<int>(std::nearbyint(screenPoint.X)), static_cast<int>(std::nearbyint(screenPoint.Y)), this);
 }
 
 bool TvxVisualObject::ChildFocused(TvxVisualObject*)

@@ -1,5 +1,5 @@
 #include "platform/Application.h"
-#include "platform/Text.h"
+#include "base/Utf.h"
 #include "platform/Window.h"
 #include "platform/gtk/GtkBackend.h"
 #include "tests/support/Desktop.h"
@@ -10,6 +10,7 @@
 
 using namespace nimbrell::platform;
 using namespace nimbrell::testing;
+using nimbrell::SanitizeUtf8;
 using namespace std::chrono_literals;
 
 namespace {
