@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -31,7 +32,11 @@ struct ScreenRect {
 
 enum class WindowKind {
     TopLevel, // borderless, no task-bar or pager entry
-    Popup,    // a drop-down: placed by the program, never managed
+    // A drop-down: placed by the program, never managed, above every other
+    // window. While shown it takes the pointer and the keyboard; a press outside
+    // it is not delivered but reported as WM_ACTIVATE with WA_INACTIVE (lParam:
+    // the program's window under the pointer, or 0).
+    Popup,
 };
 
 // The native side of one window. Input reaching it becomes messages posted to
@@ -106,6 +111,11 @@ public:
     // Whether a compositor blends windows per pixel; without one, transparent
     // pixels show black.
     virtual bool IsComposited() = 0;
+
+    // The desktop's clipboard as UTF-8 text. Reading gives nothing when it holds
+    // no text; what it gives is valid UTF-8.
+    virtual void SetClipboardText(const std::string& utf8) = 0;
+    virtual std::optional<std::string> ClipboardText() = 0;
 };
 
 }

@@ -40,6 +40,12 @@ inline LPARAM MakePointParam(int x, int y)
 inline int PointParamX(LPARAM lParam) { return static_cast<std::int16_t>(lParam & 0xFFFF); }
 inline int PointParamY(LPARAM lParam) { return static_cast<std::int16_t>((lParam >> 16) & 0xFFFF); }
 
+// WM_ACTIVATE's wParam.
+enum : WPARAM {
+    WA_INACTIVE = 0,
+    WA_ACTIVE = 1,
+};
+
 // Virtual keys; letters and digits are their upper-case ASCII codes.
 enum : WPARAM {
     VK_BACK = 0x08,
@@ -67,6 +73,7 @@ enum : WPARAM {
 
 // The window message codes the system uses, with their usual numbers.
 enum : std::uint32_t {
+    WM_ACTIVATE = 0x0006,
     WM_CLOSE = 0x0010,
     WM_COMMAND = 0x0111,
     WM_KEYDOWN = 0x0100,

@@ -2,6 +2,7 @@
 
 #include "platform/Application.h"
 #include "platform/MessageQueue.h"
+#include "base/Utf.h"
 
 #include <algorithm>
 #include <cmath>
@@ -98,11 +99,22 @@ const char* cursorName(CursorShape cursor)
     return "default";
 }
 
+class GtkNativeWindow;
+
+// The program's own windows, so a popup can say which one a press outside it hit.
+std::vector<GtkNativeWindow*>& nativeWindows()
+{
+    static std::vector<GtkNativeWindow*> windows;
+    return windows;
+}
+
 class GtkNativeWindow final : public NativeWindow {
 public:
     GtkNativeWindow(HWND handle, WindowKind kind)
         : m_handle(handle)
+        , m_kind(kind)
     {
+        nativeWindows().push_back(this);
         m_window = gtk_window_new(kind == WindowKind::Popup ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL);
         g_object_ref_sink(m_window);
         GtkWindow* window = GTK_WINDOW(m_window);
@@ -131,6 +143,12 @@ public:
         g_signal_connect(m_window, "configure-event", G_CALLBACK(onConfigure), this);
         g_signal_connect(m_window, "delete-event", G_CALLBACK(onDelete), this);
         g_signal_connect(m_window, "realize", G_CALLBACK(onRealize), this);
+        if (kind == WindowKind::Popup) {
+            gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_COMBO);
+            gtk_window_set_keep_above(window, TRUE);
+            g_signal_connect(m_window, "map-event", G_CALLBACK(onPopupMapped), this);
+            g_signal_connect(m_window, "grab-broken-event", G_CALLBACK(onGrabBroken), this);
+        }
 
         m_input = gtk_im_multicontext_new();
         g_signal_connect(m_input, "commit", G_CALLBACK(onCommit), this);
@@ -138,8 +156,8 @@ public:
 
     ~GtkNativeWindow() override
     {
-        if (m_captured)
-            SetCapture(false);
+        std::erase(nativeWindows(), this);
+        releaseGrab();
         g_signal_handlers_disconnect_by_data(m_window, this);
         g_signal_handlers_disconnect_by_data(m_input, this);
         gtk_im_context_set_client_window(m_input, nullptr);
@@ -177,7 +195,11 @@ public:
         gtk_window_move(GTK_WINDOW(m_window), m_left, m_top);
         applyInputShape();
     }
-    void Hide() override { gtk_widget_hide(m_window); }
+    void Hide() override
+    {
+        releaseGrab();
+        gtk_widget_hide(m_window);
+    }
     bool IsVisible() const override { return gtk_widget_get_visible(m_window); }
     void SetTitle(const std::string& title) override { gtk_window_set_title(GTK_WINDOW(m_window), title.c_str()); }
 
@@ -218,6 +240,9 @@ public:
 
     void SetCapture(bool capture) override
     {
+        // A shown popup holds the pointer already.
+        if (m_kind == WindowKind::Popup)
+            return;
         GdkWindow* window = gtk_widget_get_window(m_window);
         if (!window)
             return;
@@ -265,8 +290,54 @@ public:
         gtk_im_context_set_cursor_location(m_input, &area);
     }
 
+    HWND Handle() const { return m_handle; }
+    GtkWidget* Widget() const { return m_window; }
+
 private:
     void post(std::uint32_t message, WPARAM wParam, LPARAM lParam) { PostMessage(m_handle, message, wParam, lParam); }
+
+    void releaseGrab()
+    {
+        if (!m_captured)
+            return;
+        m_captured = false;
+        if (GdkWindow* window = gtk_widget_get_window(m_window))
+            gdk_seat_ungrab(gdk_display_get_default_seat(gdk_window_get_display(window)));
+    }
+
+    // A popup takes pointer and keyboard while shown, like a menu: presses
+    // outside it come here instead of reaching other windows.
+    static gboolean onPopupMapped(GtkWidget* widget, GdkEvent*, GtkNativeWindow* self)
+    {
+        GdkWindow* window = gtk_widget_get_window(widget);
+        GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+        self->m_captured = gdk_seat_grab(seat, window, GDK_SEAT_CAPABILITY_ALL, FALSE, nullptr, nullptr, nullptr, nullptr) == GDK_GRAB_SUCCESS;
+        return FALSE;
+    }
+
+    static gboolean onGrabBroken(GtkWidget*, GdkEvent*, GtkNativeWindow* self)
+    {
+        if (!self->m_captured)
+            return FALSE;
+        self->m_captured = false;
+        self->post(WM_ACTIVATE, WA_INACTIVE, 0);
+        return TRUE;
+    }
+
+    bool containsRootPoint(double rootX, double rootY) const
+    {
+        return rootX >= m_left && rootX < m_left + m_width && rootY >= m_top && rootY < m_top + m_height;
+    }
+
+    // The program's visible window under a screen point, other than this one.
+    HWND windowAt(double rootX, double rootY) const
+    {
+        for (auto* window : nativeWindows()) {
+            if (window != this && window->IsVisible() && window->containsRootPoint(rootX, rootY))
+                return window->m_handle;
+        }
+        return 0;
+    }
 
     // Client coordinates from the pointer's screen position and the position the
     // program gave the window, so a window being dragged follows the mouse
@@ -373,6 +444,11 @@ private:
         }
         WPARAM flags = modifierFlags(event->state);
         LPARAM point = self->clientPoint(event->x_root, event->y_root);
+        if (self->m_kind == WindowKind::Popup && !self->containsRootPoint(event->x_root, event->y_root)) {
+            if (event->type == GDK_BUTTON_PRESS)
+                self->post(WM_ACTIVATE, WA_INACTIVE, static_cast<LPARAM>(self->windowAt(event->x_root, event->y_root)));
+            return TRUE;
+        }
         if (event->type == GDK_BUTTON_PRESS) {
             bool doubleClick = self->isSecondClick(event);
             self->post(doubleClick ? base + 2 : base, flags | pressed, point);
@@ -462,6 +538,7 @@ private:
     }
 
     HWND m_handle;
+    WindowKind m_kind;
     GtkWidget* m_window { nullptr };
     GtkIMContext* m_input { nullptr };
     cairo_surface_t* m_surface { nullptr };
@@ -562,6 +639,24 @@ public:
     }
 
     bool IsComposited() override { return gdk_screen_is_composited(gdk_screen_get_default()); }
+
+    void SetClipboardText(const std::string& utf8) override
+    {
+        std::string text = SanitizeUtf8(utf8);
+        gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), text.data(), static_cast<gint>(text.size()));
+    }
+
+    std::optional<std::string> ClipboardText() override
+    {
+        // Waits in a nested loop for the owner's answer; GTK converts the
+        // text targets the owner offers to UTF-8.
+        gchar* text = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
+        if (!text)
+            return std::nullopt;
+        std::string result = SanitizeUtf8(text);
+        g_free(text);
+        return result;
+    }
 
 private:
     static gboolean onWake(gint, GIOCondition, gpointer) { return G_SOURCE_CONTINUE; }

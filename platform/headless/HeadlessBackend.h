@@ -6,6 +6,7 @@
 // tests are deterministic.
 
 #include "platform/Backend.h"
+#include "base/Utf.h"
 
 #include <string>
 #include <vector>
@@ -75,10 +76,19 @@ public:
     void PopupMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target) override;
     std::unique_ptr<TrayIcon> CreateTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target) override;
     bool IsComposited() override { return true; }
+    void SetClipboardText(const std::string& utf8) override { m_clipboard = SanitizeUtf8(utf8); }
+    std::optional<std::string> ClipboardText() override
+    {
+        if (!m_clipboard)
+            return std::nullopt;
+        return SanitizeUtf8(*m_clipboard);
+    }
 
     void AdvanceClock(std::uint64_t milliseconds) { m_manualNow += milliseconds; }
     void SetCursorPosition(ScreenPoint point) { m_cursor = point; }
     void SetWorkArea(ScreenRect area) { m_workArea = area; }
+    // What another program would leave on the clipboard: raw bytes, or no text.
+    void SetRawClipboard(std::optional<std::string> bytes) { m_clipboard = std::move(bytes); }
 
     struct MessageBoxRecord {
         std::string text;
@@ -112,6 +122,7 @@ private:
     std::vector<TrayRecord*> m_trayIcons;
     ScreenPoint m_cursor;
     ScreenRect m_workArea { 0, 0, 1920, 1080 };
+    std::optional<std::string> m_clipboard;
 };
 
 }

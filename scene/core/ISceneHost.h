@@ -72,6 +72,9 @@ public:
     // Asks the window hosting the scene to close, as its own close command does, once the
     // input being handled is done.
     virtual void CloseForm() { }
+    // Where the input method shows its composition window: the caret's
+    // rectangle in scene coordinates.
+    virtual void SetInputMethodCaret(const TvxRect&) { }
 };
 
 }

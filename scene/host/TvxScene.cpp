@@ -94,6 +94,12 @@ void TvxScene::SetFormModalResult(int result)
     m_window.SetModalResult(result == 2 ? ModalResult::Cancel : ModalResult::Ok);
 }
 
+void TvxScene::SetInputMethodCaret(const TvxRect& caret)
+{
+    m_window.Native().SetInputMethodCaret(static_cast<int>(caret.Left), static_cast<int>(caret.Top),
+        static_cast<int>(caret.Right - caret.Left), static_cast<int>(caret.Bottom - caret.Top));
+}
+
 void TvxScene::CloseForm()
 {
     if (!m_window.IsClosed())

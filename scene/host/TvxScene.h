@@ -27,6 +27,7 @@ public:
     // 1 (ok) and 2 (cancel) are the results a window knows; others count as ok.
     void SetFormModalResult(int result) override;
     void CloseForm() override;
+    void SetInputMethodCaret(const TvxRect& caret) override;
 
 protected:
     void RequestFrame() override;

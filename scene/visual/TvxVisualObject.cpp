@@ -396,8 +396,13 @@ TvxRect TvxVisualObject::AbsoluteRect()
 
 void TvxVisualObject::RecalcUpdateRect()
 {
-    m_recalcUpdateRect = true;
     ForEachVisualChild([&](TvxVisualObject& visual) { visual.RecalcUpdateRect(); });
+    MarkOwnUpdateRectStale();
+}
+
+void TvxVisualObject::MarkOwnUpdateRectStale()
+{
+    m_recalcUpdateRect = true;
     // A parent that does not clip includes this object's area in its own.
     for (TvxVisualObject* p = VisualParent(); p && !p->m_clipChildren; p = p->VisualParent())
         p->m_recalcUpdateRect = true;
@@ -541,7 +546,10 @@ void TvxVisualObject::RemoveObject(TvxObject* object)
     visual->RecalcOpacity();
     visual->RecalcEnabled();
     visual->RecalcUpdateRect();
-    RecalcUpdateRect();
+    // The other children keep their areas; only this object's and the
+    // ancestors' that include it change. Walking every child here made
+    // emptying a list of n rows cost n².
+    MarkOwnUpdateRectStale();
     if (!isChild)
         return;
     // Outside this object, its BeginUpdate no longer holds the child.

@@ -236,6 +236,8 @@ public:
     virtual void EndUpdate();
     int Updating() const { return m_updating; }
     void RecalcUpdateRect();
+    // This object's area and that of the ancestors including it, not the children's.
+    void MarkOwnUpdateRectStale();
     virtual void RecalcOpacity();
     virtual void RecalcAbsoluteMatrix();
     void RecalcEnabled();

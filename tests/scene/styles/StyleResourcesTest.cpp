@@ -129,8 +129,11 @@ TEST(DefaultStyleSheetTest, HoldsTheStylesOfTheControls)
     std::vector<std::string> names;
     for (TvxObject* style : root->Children())
         names.push_back(style->ResourceName());
-    EXPECT_EQ(names, (std::vector<std::string> { "backgroundstyle", "buttonstyle", "speedbuttonstyle", "transparentcirclebuttonstyle",
-                         "labelstyle", "listboxitemstyle", "checkboxstyle", "progressbarstyle", "sizegripstyle", "combopopupstyle",
+    // The styles the controls use, in the order the sheet stores them.
+    EXPECT_EQ(names, (std::vector<std::string> { "hthumbstyle", "vthumbstyle", "smallscrollbarhtrackstyle",
+                         "smallscrollbarvtrackstyle", "smallscrollbarstyle", "backgroundstyle", "buttonstyle", "speedbuttonstyle",
+                         "textboxstyle", "transparentcirclebuttonstyle", "spinboxstyle", "labelstyle", "listboxstyle",
+                         "listboxitemstyle", "checkboxstyle", "progressbarstyle", "sizegripstyle", "combopopupstyle",
                          "CloseButtonStyle", "hudlabelstyle" }));
     auto* tick = dynamic_cast<TvxPath*>(root->FindResource("checkmark"));
     ASSERT_NE(tick, nullptr);

@@ -32,8 +32,8 @@ TEST(Embed, WritesOneEntryPerFileWithEscapedNames)
     std::string out = directory / "resources.cpp";
     ASSERT_EQ(embed({ out, "Greeting|TEXTFILE|" + directory / "a.txt", "Say \"hi\"\\|exefile|" + directory / "b.bin" }), 0);
     std::string source = ReadFile(out);
-    EXPECT_NE(source.find("{ \"Greeting\", \"TEXTFILE\", nimbrell_resource_0,"), std::string::npos) << source;
-    EXPECT_NE(source.find("{ \"Say \\\"hi\\\"\\\\\", \"exefile\", nimbrell_resource_1,"), std::string::npos) << source;
+    EXPECT_NE(source.find("{ \"Greeting\", \"TEXTFILE\", nimbrell_resource_resources_0,"), std::string::npos) << source;
+    EXPECT_NE(source.find("{ \"Say \\\"hi\\\"\\\\\", \"exefile\", nimbrell_resource_resources_1,"), std::string::npos) << source;
     EXPECT_NE(source.find(".incbin \\\"" + directory / "a.txt" + "\\\""), std::string::npos) << "files by absolute path";
 }
 

@@ -1,0 +1,14 @@
+#include "scene/controls/TvxContent.h"
+
+namespace nimbrell {
+
+NIMBRELL_DEFINE_CLASS(TvxContent, TvxVisualObject)
+{
+}
+
+TvxContent::TvxContent(TvxComponent* owner)
+    : TvxVisualObject(owner)
+{
+}
+
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+// A control that scrolls a content object inside its style's 'content' part
+// (the viewport) with the scroll bars its style supplies. Bars appear when the
+// content is larger than the viewport; the wheel scrolls three fifths of the
+// viewport a notch, animated.
+
+#include "scene/controls/TvxControl.h"
+
+namespace nimbrell {
+
+class TvxFloatAnimation;
+class TvxScrollBar;
+class TvxScrollBox;
+
+// Holds the scrolled objects; clipped to the viewport it lies in.
+class TvxScrollContent : public TvxVisualObject {
+    NIMBRELL_CLASS(TvxScrollContent)
+public:
+    explicit TvxScrollContent(TvxComponent* owner);
+
+    void SetScrollBox(TvxScrollBox* box) { m_box = box; }
+    void AddObject(TvxObject* object) override;
+    void RemoveObject(TvxObject* object) override;
+
+private:
+    TvxScrollBox* m_box { nullptr };
+};
+
+class TvxScrollBox : public TvxControl {
+    NIMBRELL_CLASS(TvxScrollBox)
+public:
+    explicit TvxScrollBox(TvxComponent* owner);
+    ~TvxScrollBox() override;
+
+    TvxScrollContent* Content() const { return m_content; }
+    bool AutoHide() const { return m_autoHide; }
+    void SetAutoHide(bool value) { m_autoHide = value; }
+    bool DisableMouseWheel() const { return m_disableMouseWheel; }
+    void SetDisableMouseWheel(bool value) { m_disableMouseWheel = value; }
+    bool Animated() const { return m_animated; }
+    void SetAnimated(bool value) { m_animated = value; }
+    bool UseSmallScrollBars() const { return m_useSmallScrollBars; }
+    void SetUseSmallScrollBars(bool value);
+    TvxScrollBar* VScrollBar() const { return m_vBar; }
+    TvxScrollBar* HScrollBar() const { return m_hBar; }
+    TvxVisualObject* Viewport() const { return m_viewport; }
+    // The remembered scroll offset.
+    TvxPoint ScrollOffset() const { return m_offset; }
+
+    // Visual objects given to the box go into its content.
+    void AddObject(TvxObject* object) override;
+    void Realign() override;
+    void MouseWheel(TvxShiftState shift, int delta, bool& handled) override;
+
+protected:
+    void ResourceApplied() override;
+    void ResourceReleasing() override;
+    // The content's size: by default the union of its visible objects.
+    virtual TvxRect ContentExtent();
+    virtual void ContentAdded(TvxObject*) { }
+    virtual void ContentRemoving(TvxObject*) { }
+    // After either bar scrolled.
+    virtual void Scrolled() { }
+    void ResetScrollOffset() { m_offset = {}; }
+
+private:
+    friend class TvxScrollContent;
+    void RealignContent();
+    void BarChanged(bool vertical);
+    void BindBar(TvxScrollBar*& slot, TvxScrollBar* bar, bool vertical);
+
+    TvxScrollContent* m_content { nullptr };
+    TvxVisualObject* m_viewport { nullptr };
+    TvxScrollBar* m_vBar { nullptr };
+    TvxScrollBar* m_hBar { nullptr };
+    TvxFloatAnimation* m_scrollAnimation { nullptr };
+    TvxPoint m_offset;
+    bool m_autoHide { true };
+    bool m_disableMouseWheel { false };
+    bool m_animated { true };
+    bool m_useSmallScrollBars { false };
+    bool m_realigning { false };
+};
+
+}

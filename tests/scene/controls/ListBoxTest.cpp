@@ -1,0 +1,230 @@
+// The list box with the stored style: the ItemIndex rules and OnChange, filling
+// inside an update, scrolling with bars, wheel and keys, mouse selecting, the
+// highlight and removal.
+
+#include "tests/scene/controls/ControlScene.h"
+
+#include "platform/Message.h"
+#include "scene/controls/TvxListBox.h"
+#include "scene/controls/TvxScrollBar.h"
+
+using namespace nimbrell;
+using nimbrell::testing::ControlScene;
+
+namespace {
+
+class ListBoxTest : public ControlScene {
+protected:
+    TvxListBox* list { nullptr };
+    // Each OnChange: the item's text, "none" for no item, and ItemIndex then.
+    std::vector<std::pair<std::string, int>> changes;
+
+    void SetUp() override
+    {
+        ControlScene::SetUp();
+        list = add<TvxListBox>(10, 10, 120, 104);
+        list->SetUseSmallScrollBars(true);
+        list->OnChange.Set([this](TvxObject* sender) {
+            auto* item = dynamic_cast<TvxListBoxItem*>(sender);
+            changes.emplace_back(item ? item->Text() : "none", list->ItemIndex());
+        });
+        frame();
+    }
+
+    void fill(int count, std::string prefix = "item")
+    {
+        list->BeginUpdate();
+        for (int i = 0; i < count; ++i) {
+            auto* item = new TvxListBoxItem(nullptr);
+            list->AddObject(item);
+            item->SetText(prefix + std::to_string(i));
+            item->SetTagString(std::to_string(100 + i));
+        }
+        list->EndUpdate();
+        frame();
+    }
+
+    TvxScrollBar* vbar() { return list->VScrollBar(); }
+};
+
+using Changes = std::vector<std::pair<std::string, int>>;
+
+}
+
+TEST_F(ListBoxTest, AMoveFiresOnChangeTwiceFirstWithNoItem)
+{
+    fill(5);
+    list->SetItemIndex(1);
+    EXPECT_EQ(changes, (Changes { { "item1", 1 } })) << "selecting with nothing selected fires once";
+    changes.clear();
+    list->SetItemIndex(3);
+    EXPECT_EQ(changes, (Changes { { "none", -1 }, { "item3", 3 } }));
+    EXPECT_TRUE(list->ItemByIndex(3)->IsSelected());
+    EXPECT_FALSE(list->ItemByIndex(1)->IsSelected());
+    changes.clear();
+    list->SetItemIndex(3);
+    EXPECT_TRUE(changes.empty()) << "the same value fires nothing";
+    list->BeginUpdate();
+    list->SetItemIndex(0);
+    list->EndUpdate();
+    EXPECT_TRUE(changes.empty()) << "nor does a write inside an update";
+    EXPECT_EQ(list->ItemIndex(), 0);
+}
+
+TEST_F(ListBoxTest, FillingAfterClearInsideAnUpdateFiresNothing)
+{
+    fill(5);
+    list->SetItemIndex(2);
+    changes.clear();
+    list->BeginUpdate();
+    list->Clear();
+    for (int i = 0; i < 3; ++i) {
+        auto* item = new TvxListBoxItem(nullptr);
+        list->AddObject(item);
+        item->SetText("again" + std::to_string(i));
+    }
+    list->EndUpdate();
+    EXPECT_EQ(list->ItemIndex(), -1);
+    EXPECT_EQ(list->Count(), 3);
+    EXPECT_TRUE(changes.empty());
+}
+
+TEST_F(ListBoxTest, ThirtyFourRowsShowTheSmallBarAndTheWheelScrollsThreeFifths)
+{
+    fill(34);
+    ASSERT_NE(vbar(), nullptr);
+    EXPECT_TRUE(vbar()->Visible());
+    EXPECT_TRUE(dynamic_cast<TvxSmallScrollBar*>(vbar()));
+    EXPECT_EQ(vbar()->Max(), 646);
+    float viewport = list->Viewport()->Height();
+    EXPECT_EQ(vbar()->ViewportSize(), viewport);
+    EXPECT_EQ(viewport, 100) << "104 less the background's margins";
+
+    bool handled = false;
+    list->SetAnimated(false);
+    list->MouseWheel(0, -120, handled);
+    EXPECT_TRUE(handled);
+    EXPECT_FLOAT_EQ(vbar()->Value(), viewport * 3 / 5);
+    EXPECT_FLOAT_EQ(list->Content()->Position().Y(), -viewport * 3 / 5);
+
+    list->SetAnimated(true);
+    handled = false;
+    list->MouseWheel(0, -120, handled);
+    advance(350);
+    float halfway = vbar()->Value();
+    EXPECT_GT(halfway, viewport * 3 / 5 + viewport * 3 / 5 * 0.5f) << "quadratic out: past half the way at half the time";
+    EXPECT_LT(halfway, viewport * 6 / 5);
+    advance(400);
+    EXPECT_FLOAT_EQ(vbar()->Value(), viewport * 6 / 5);
+}
+
+TEST_F(ListBoxTest, EndScrollsTheLastItemIntoViewAndHomeBack)
+{
+    fill(34);
+    list->SetFocus();
+    scene->KeyDown(platform::VK_END, 0);
+    EXPECT_EQ(list->ItemIndex(), 33);
+    EXPECT_FLOAT_EQ(vbar()->Value(), 646 - list->Viewport()->Height());
+    TvxListBoxItem* last = list->ItemByIndex(33);
+    EXPECT_FLOAT_EQ(last->Position().Y() + last->Height() + list->Content()->Position().Y(), list->Viewport()->Height())
+        << "the last item ends at the viewport's bottom";
+    scene->KeyDown(platform::VK_HOME, 0);
+    EXPECT_EQ(list->ItemIndex(), 0);
+    EXPECT_EQ(vbar()->Value(), 0);
+}
+
+TEST_F(ListBoxTest, KeysMoveTheSelection)
+{
+    fill(3, "");
+    list->ItemByIndex(0)->SetText("Beijing");
+    list->ItemByIndex(1)->SetText("shanghai");
+    list->ItemByIndex(2)->SetText("天津");
+    list->SetFocus();
+    struct Step {
+        int key;
+        char32_t character;
+        int index;
+    };
+    const Step steps[] = {
+        { 0, U'S', 1 },                 // without regard to case
+        { 0, U'x', 1 },                 // no match keeps the selection
+        { 0, U'天', 2 },
+        { platform::VK_DOWN, 0, 2 },    // not beyond the last
+        { platform::VK_UP, 0, 1 },
+        { platform::VK_LEFT, 0, 0 },
+        { platform::VK_UP, 0, 0 },
+        { platform::VK_RIGHT, 0, 1 },
+    };
+    for (const auto& step : steps) {
+        if (step.key)
+            scene->KeyDown(step.key, 0);
+        else
+            scene->Character(step.character, 0);
+        EXPECT_EQ(list->ItemIndex(), step.index) << "key " << step.key << " character " << static_cast<int>(step.character);
+    }
+}
+
+TEST_F(ListBoxTest, DraggingSelectsEveryItemPassedAndFocusShowsTheHighlight)
+{
+    fill(5);
+    float x = 50;
+    float y0 = 10 + 2 + 5; // inside the first row
+    scene->MouseDown(TvxMouseButton::mbLeft, kLeftButton, x, y0);
+    for (int row = 1; row < 4; ++row)
+        scene->MouseMove(kLeftButton, x, y0 + 19.0f * row);
+    scene->MouseUp(TvxMouseButton::mbLeft, 0, x, y0 + 19 * 3);
+    EXPECT_EQ(changes, (Changes { { "item0", 0 }, { "none", -1 }, { "item1", 1 }, { "none", -1 }, { "item2", 2 }, { "none", -1 }, { "item3", 3 } }));
+    EXPECT_TRUE(list->IsFocused());
+    auto shown = list->ShownHighlights();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0]->Position().Y(), 19 * 3);
+    EXPECT_EQ(shown[0]->Height(), 19);
+
+    auto* other = add<TvxListBox>(200, 10, 100, 100);
+    other->SetFocus();
+    EXPECT_TRUE(list->ShownHighlights().empty()) << "losing the focus hides the highlight";
+    EXPECT_EQ(list->ItemIndex(), 3) << "but keeps ItemIndex";
+}
+
+TEST_F(ListBoxTest, RemovingItemsAndOutOfRangeWrites)
+{
+    fill(5);
+    list->SetItemIndex(3);
+    changes.clear();
+    list->ItemByIndex(1)->Free();
+    EXPECT_EQ(list->ItemIndex(), 2) << "removing an item above the selection lowers ItemIndex silently";
+    EXPECT_TRUE(changes.empty());
+    list->ItemByIndex(2)->Free();
+    EXPECT_EQ(list->ItemIndex(), -1);
+    EXPECT_EQ(changes, (Changes { { "none", -1 } }));
+    changes.clear();
+    list->SetItemIndex(1000000);
+    EXPECT_EQ(list->ItemIndex(), 1000000) << "stored although no item has it";
+    EXPECT_EQ(changes, (Changes { { "none", 1000000 } }));
+    list->SetItemIndex(-7);
+    EXPECT_EQ(list->Selected(), nullptr);
+    EXPECT_EQ(list->Count(), 3);
+}
+
+TEST_F(ListBoxTest, LongAndEmptyTextsAndManyItems)
+{
+    list->BeginUpdate();
+    for (const std::string& text : { std::string(10000, 'x'), std::string() }) {
+        auto* item = new TvxListBoxItem(nullptr);
+        list->AddObject(item);
+        item->SetText(text);
+    }
+    list->EndUpdate();
+    frame();
+    EXPECT_EQ(list->Count(), 2);
+    // Filling, selecting and clearing stay linear (emptying used to walk every
+    // remaining row for each row removed).
+    fill(20000);
+    EXPECT_EQ(list->Count(), 20002);
+    EXPECT_FLOAT_EQ(vbar()->Max(), 20002 * 19.0f);
+    list->SetItemIndex(20001);
+    EXPECT_EQ(list->Selected()->Text(), "item19999");
+    EXPECT_FLOAT_EQ(vbar()->Value(), 20002 * 19.0f - list->Viewport()->Height());
+    list->Clear();
+    EXPECT_EQ(list->Count(), 0);
+}
