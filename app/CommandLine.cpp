@@ -59,6 +59,19 @@ std::string webAddress(std::string_view value)
     return {};
 }
 
+std::string pictureFile(std::string_view value)
+{
+    if (std::any_of(value.begin(), value.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }))
+        return "is not a file name";
+    return {};
+}
+
+// The windows --render can draw; the widget is the only one this build has.
+std::string windowName(std::string_view value)
+{
+    return value == "weather" ? std::string() : std::string("is not a window this build can draw (weather)");
+}
+
 // A value as an error message shows it: quoted, control characters as "?",
 // and cut short, so that a pasted page cannot flood or drive the terminal.
 std::string quoted(std::string_view value)
@@ -81,6 +94,9 @@ constexpr Option Options[] = {
         [](CommandLine& line, std::string value) { line.hosts.forecast = std::move(value); } },
     { "--update-host", "NIMBRELL_UPDATE_HOST", hostAndPort,
         [](CommandLine& line, std::string value) { line.hosts.update = std::move(value); } },
+    { "--render", {}, pictureFile, [](CommandLine& line, std::string value) { line.render = std::move(value); } },
+    { "--window", {}, windowName, [](CommandLine&, std::string) { } },
+    { "--panel", {}, nullptr, [](CommandLine& line, std::string) { line.panel = true; } },
 };
 
 const Option* findOption(std::string_view name)
@@ -182,8 +198,7 @@ std::string HelpText()
           "                              and point both hosts at it\n"
           "  --render FILE.png           draw a window without a desktop into FILE.png, after the\n"
           "                              first weather result, and end\n"
-          "  --window weather|config|update\n"
-          "                              the window --render draws (default weather)\n"
+          "  --window weather            the window --render draws (the only one so far)\n"
           "  --panel                     --render draws the widget with its five-day panel open\n"
           "  --help                      show this help and end\n"
           "  --version                   show the version and build stamp and end\n"

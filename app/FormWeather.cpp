@@ -4,9 +4,14 @@
 #include "data/ResourceFile.h"
 #include "platform/Application.h"
 #include "platform/Text.h"
+#include "scene/core/TvxPopupMenu.h"
+#include "scene/host/TvxBackground.h"
+#include "scene/shapes/TvxRectangle.h"
 #include "update/UpdateThread.h"
+#include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -25,8 +30,10 @@ void createDirectory(const std::string& path)
 }
 
 TFormWeather::TFormWeather()
+    : SceneWindow(ClientWidth, ClientHeight)
 {
-    Native().Resize(ClientWidth, ClientHeight);
+    Native().SetTitle("C");
+    m_timer1.SetOnTimer([this] { getWeather(); });
     try {
         FormCreate();
     } catch (const std::exception& error) {
@@ -34,12 +41,26 @@ TFormWeather::TFormWeather()
     }
 }
 
-TFormWeather::~TFormWeather() = default;
+TFormWeather::~TFormWeather()
+{
+    if (platform::Application::Exists())
+        platform::Application::Instance().SetMessageHook({});
+    // The tray icon's menu and the scene's objects go before the window.
+    m_trayIcon1.reset();
+    m_widget.design.reset();
+}
 
 void TFormWeather::FormCreate()
 {
-    auto& state = State();
+    auto& application = platform::Application::Instance();
+    application.SetMessageHook([this](platform::Message& message, bool&) { AppMessageHook(message); });
 
+    m_widget = LoadWidgetScene(Scene());
+    ConnectMenu();
+    ShowTrayIcon();
+    ShowPlaceholder();
+
+    auto& state = State();
     state.DataDirectory = DataDirectoryFromEnvironment();
     createDirectory(state.DataDirectory);
 
@@ -57,44 +78,52 @@ void TFormWeather::FormCreate()
     state.CityCode = settings.ReadString(SettingsSection, "cityCode", "101010100");
     state.ShowMoreMode = settings.ReadString(SettingsSection, "showMore", "0");
 
-    m_sceneScale = static_cast<float>(settings.ReadInteger(SettingsSection, "winSize", 10)) / 10.0f;
+    ApplyStoredLook(settings.ReadInteger(SettingsSection, "winSize", 10), settings.ReadInteger(SettingsSection, "winOpacity", 10));
 
+    if (state.ShowMoreMode == "2") {
+        SetPanelVisible(true);
+        m_widget.N3->SetChecked(true);
+    }
+
+    // The last good forecast stands in until the first answer arrives.
+    if (auto kept = LoadKeptForecast(state.DataDirectory, state.CityCode, LocalToday()))
+        ShowReports(*kept);
+
+    faStart();
     getWeather();
 
     ThreadUpdate::Start(UpdateCheckRequest { state.Hosts.update, Handle(), state.BuildStamp, state.Offer, {} });
 }
 
-void TFormWeather::getWeather()
+void TFormWeather::ApplyStoredLook(int winSize, int winOpacity)
 {
-    auto& state = State();
-    m_reports->BeginRequest(++m_weatherRequest);
-    WeatherRequest request { .host = state.Hosts.weather,
-        .areaCode = state.CityCode,
-        .window = Handle(),
-        .reports = m_reports,
-        .forecastUrl = state.Hosts.forecast,
-        .requestNumber = m_weatherRequest,
-        .keptDirectory = state.DataDirectory };
-    if (state.Hosts.weather.empty() && state.Database) {
-        if (auto position = PlacePosition(*state.Database, state.CityCode))
-            request.position = GeoPosition { position->first, position->second };
-    }
-    TWeatherThread::Start(std::move(request));
+    m_sceneScale = static_cast<float>(std::clamp(winSize, MinimumSize, MaximumSize)) / 10.0f;
+    m_sceneOpacity = static_cast<float>(std::clamp(winOpacity, MinimumOpacity, MaximumOpacity)) / 10.0f;
+    m_widget.Root1->Scale().SetPoint({ m_sceneScale, m_sceneScale });
+    m_widget.Root1->SetOpacity(m_sceneOpacity);
+    // The root covers the window at any scale.
+    Scene().SetSize(ClientWidth, ClientHeight);
 }
 
-bool TFormWeather::IsCurrentWeatherResult(const platform::Message& message) const
-{
-    return message.wParam == m_weatherRequest;
-}
-
-void TFormWeather::OnMessage(platform::Message& message)
+void TFormWeather::OnWindowMessage(platform::Message& message)
 {
     switch (message.message) {
+    case WeatherReadyMessage:
+        if (IsCurrentWeatherResult(message))
+            OnWeatherReady(message.lParam);
+        break;
+    case WeatherFailedMessage:
+        if (IsCurrentWeatherResult(message))
+            OnWeatherFailed(message.lParam);
+        break;
     case UpdateOfferedMessage:
         OnUpdateOffered(message.lParam);
         break;
     case UpdateFailedMessage:
         OnUpdateFailed(message.lParam);
+        break;
+    case platform::TrayIconMessage:
+        OnTrayIcon(message.lParam);
         break;
     default:
         break;

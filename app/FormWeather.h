@@ -2,57 +2,116 @@
 
 // The main window: the visible widget and the controller that owns the
 // process-wide state. Its creation runs the start-up sequence; closing it saves
-// the window position and ends the program.
+// the window position and ends the program. The weather cycle lives in
+// WeatherCycle.cpp, the window modes and commands in WindowModes.cpp.
 
-#include "platform/Window.h"
+#include "app/WidgetScene.h"
+#include "platform/Timer.h"
+#include "scene/host/TvxScene.h"
 #include "weather/ReportList.h"
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace nimbrell {
 
-class TFormWeather final : public platform::Window {
+class TFormWeather final : public SceneWindow {
 public:
     static constexpr int ClientWidth = 635;
     static constexpr int ClientHeight = 866;
+    // The stored size and opacity are kept within what the settings window offers
+    // (and never below one tenth, so the widget cannot vanish).
+    static constexpr int MinimumSize = 3;
+    static constexpr int MaximumSize = 20;
+    static constexpr int MinimumOpacity = 1;
+    static constexpr int MaximumOpacity = 10;
 
     // Runs the start-up sequence; a step that fails is reported in a message box
     // and the steps after it are skipped, but the window is still created.
     TFormWeather();
     ~TFormWeather() override;
 
-    // The scale the widget's scene root takes from the stored size (10 = 1.0).
+    // The scale and opacity the widget's scene root takes from the settings.
     float SceneScale() const { return m_sceneScale; }
+    float SceneOpacity() const { return m_sceneOpacity; }
     const SharedReportList& Reports() const { return m_reports; }
+    // The scene's named elements; null members until the scene is read.
+    const WidgetScene& Widget() const { return m_widget; }
+    platform::Timer& RefreshTimer() { return m_timer1; }
+    // The replay flag: 0 until the first weather-ready message.
+    int ReplayFlag() const { return Tag(); }
 
     // The weather request: empties the report list and starts a worker for the
     // current city, which reports back with 2025 or 2026.
     void getWeather();
+    // Starts the entrance animations.
+    void faStart();
+    // Fills the panel from six daily reports (day 1 first). Throws "List index
+    // out of bounds (%d)" at the first missing day, keeping what was written.
+    void ShowReports(const std::vector<TInfo>& reports);
+    // The clock the day dates are computed from; the real one by default.
+    void SetClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
 
+    // Whether the first weather result or failure has arrived.
+    bool WeatherSettled() const { return m_weatherSettled; }
     // True when a 2025/2026 message answers the latest weather request; the
     // handlers drop the answers of requests made before it.
     bool IsCurrentWeatherResult(const platform::Message& message) const;
+    std::uint64_t WeatherRequestNumber() const { return m_weatherRequest; }
 
     // How often a newer build was offered (the update window opens for each).
     int UpdateOffersReceived() const { return m_updateOffersReceived; }
 
+    // Gives freed memory back to the system, then handles pending messages.
+    static void TrimWorkingSet();
+    // Gives the memory freed so far back to the system (a worker's heap after
+    // its result arrived, for one).
+    static void ReturnFreedMemory();
+
 protected:
-    void OnMessage(platform::Message& message) override;
+    void OnWindowMessage(platform::Message& message) override;
     void OnClose() override;
 
 private:
     void FormCreate();
+    void ApplyStoredLook(int winSize, int winOpacity);
+    void ShowPlaceholder();
+
+    // The weather cycle.
+    void OnWeatherReady(platform::LPARAM lParam);
+    void OnWeatherFailed(platform::LPARAM lParam);
+    void ShowPicture(int picture, int day);
+
+    // Window modes and commands.
+    void AppMessageHook(platform::Message& message);
+    void MouseEntered();
+    void MouseLeft();
+    void SetPanelVisible(bool visible);
+    void ConnectMenu();
+    void ToggleFiveDays();
+    void TogglePassThrough();
+    void ShowTrayIcon();
+    void OnTrayIcon(platform::LPARAM lParam);
 
     void OnUpdateOffered(platform::LPARAM lParam);
     void OnUpdateFailed(platform::LPARAM lParam);
 
+    WidgetScene m_widget;
+    platform::Timer m_timer1;
+    std::unique_ptr<platform::TrayIcon> m_trayIcon1;
     // Shared with every weather worker still running, so it outlives the window
     // for them.
     SharedReportList m_reports { std::make_shared<ReportList>() };
+    std::function<std::time_t()> m_clock { [] { return std::time(nullptr); } };
     std::uint64_t m_weatherRequest { 0 }; // number of the latest weather request
     float m_sceneScale { 1.0f };
+    float m_sceneOpacity { 1.0f };
     int m_updateOffersReceived { 0 };
+    bool m_mouseInside { false };
+    bool m_weatherSettled { false };
 };
 
 }

@@ -2,19 +2,25 @@
 #include "app/DemoService.h"
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
+#include "app/RenderWidget.h"
 #include "platform/Application.h"
 #include "platform/gtk/GtkBackend.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "scene/core/TvxPopupMenu.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <iostream>
+#include <string_view>
 
 using namespace nimbrell;
 
 namespace {
 
-std::unique_ptr<platform::Backend> chooseBackend()
+std::unique_ptr<platform::Backend> chooseBackend(bool render)
 {
+    if (render)
+        return std::make_unique<platform::HeadlessBackend>();
     auto present = [](const char* name) {
         const char* value = std::getenv(name);
         return value && *value;
@@ -41,7 +47,22 @@ void describeStartUp(TFormWeather& form)
             platform::Application::Instance().ShowException(error);
         }
     }
-    std::cerr << "nimbrell: the widget's scene is not drawn yet; the program runs until closed (Ctrl+C)\n";
+    std::cerr << "nimbrell: the program runs until closed (its menu's 退出, or Ctrl+C)\n";
+}
+
+// For the start-up benchmark: says on standard error when the first frame has
+// been pushed to the window (wall clock, nanoseconds), then runs on; with the
+// probe set to "exit" the program closes there (for instruction counts).
+void reportFirstFrame(TFormWeather& form, bool exitThen)
+{
+    auto& application = platform::Application::Instance();
+    while (form.Scene().FrameCount() == 0 && !application.Terminated())
+        application.HandleMessage();
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::cerr << "nimbrell: first frame at " << now.tv_sec * 1'000'000'000LL + now.tv_nsec << " ns\n";
+    if (exitThen)
+        form.Close();
 }
 
 }
@@ -70,13 +91,28 @@ int main(int argc, char** argv)
     if (State().Hosts.weather.empty())
         std::cerr << "nimbrell: forecasts asked by position from " << State().Hosts.forecast << "\n";
 
-    platform::Application application(chooseBackend());
+    bool render = !commandLine.render.empty();
+    platform::Application application(chooseBackend(render));
     application.SetTitle(ApplicationTitle);
     application.InstallCloseSignals();
 
     TFormWeather form;
-    form.Native().Show();
+    if (render) {
+        if (commandLine.panel && form.Widget().N3 && !form.Widget().N3->Checked())
+            form.Widget().N3->OnClick();
+        try {
+            RenderWidget(form, commandLine.render);
+        } catch (const std::exception& error) {
+            std::cerr << "nimbrell: " << error.what() << "\n";
+            return 1;
+        }
+        std::cerr << "nimbrell: the widget is drawn in " << commandLine.render << "\n";
+        return 0;
+    }
+    form.Show();
     describeStartUp(form);
+    if (const char* probe = std::getenv("NIMBRELL_FIRST_FRAME_PROBE"); probe && *probe)
+        reportFirstFrame(form, std::string_view(probe) == "exit");
     application.Run(form.Handle());
     return 0;
 }

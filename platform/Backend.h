@@ -4,11 +4,14 @@
 // back ends implement it: headless (no display: tests, rendering to files) and
 // GTK on X11 (the real desktop).
 
+#include "platform/Menu.h"
 #include "platform/Message.h"
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace nimbrell::platform {
 
@@ -62,6 +65,8 @@ public:
     virtual void SetCapture(bool capture) = 0;
     virtual void SetCursor(CursorShape cursor) = 0;
     virtual void Focus() = 0;
+    // Raises the window above the others and gives it the input focus.
+    virtual void BringToFront() = 0;
 
     // A modal window stays above its owner and takes the input of the program's
     // other windows while it is shown.
@@ -92,6 +97,13 @@ public:
     // The usable area of the monitor that holds the point (without panels).
     virtual ScreenRect WorkAreaAt(ScreenPoint point) = 0;
     virtual ScreenPoint CursorPosition() = 0;
+
+    // Pops a menu up at the screen point and returns at once; a chosen entry
+    // posts WM_COMMAND with its index to target.
+    virtual void PopupMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target) = 0;
+    // The notification-area icon with the picture (PNG bytes) and the tip; it
+    // posts TrayIconMessage to target and goes when the result is destroyed.
+    virtual std::unique_ptr<TrayIcon> CreateTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target) = 0;
 
     // Whether a compositor blends windows per pixel; without one, transparent
     // pixels show black.

@@ -67,6 +67,7 @@ enum : WPARAM {
 // The window message codes the system uses, with their usual numbers.
 enum : std::uint32_t {
     WM_CLOSE = 0x0010,
+    WM_COMMAND = 0x0111,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
     WM_CHAR = 0x0102,

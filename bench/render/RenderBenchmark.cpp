@@ -3,7 +3,7 @@
 #include "scene/core/ObjectReader.h"
 #include "scene/core/ObjectStream.h"
 #include "scene/core/ObjectText.h"
-#include "scene/core/TvxVisualObject.h"
+#include "scene/visual/TvxVisualObject.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxCanvas.h"
 #include "scene/shapes/SceneShapeClasses.h"

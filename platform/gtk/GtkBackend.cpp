@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include "platform/gtk/DisplayLoss.h"
+#include "platform/gtk/GtkMenus.h"
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -241,6 +242,12 @@ public:
     }
 
     void Focus() override { gtk_window_present(GTK_WINDOW(m_window)); }
+    void BringToFront() override
+    {
+        gtk_window_present(GTK_WINDOW(m_window));
+        if (GdkWindow* native = gtk_widget_get_window(m_window))
+            gdk_window_raise(native);
+    }
 
     void SetModal(NativeWindow* owner, bool modal) override
     {
@@ -539,6 +546,16 @@ public:
         return { x, y };
     }
 
+    void PopupMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target) override
+    {
+        PopupGtkMenu(entries, at, target);
+    }
+
+    std::unique_ptr<TrayIcon> CreateTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target) override
+    {
+        return CreateGtkTrayIcon(png, tip, target);
+    }
+
     bool IsComposited() override { return gdk_screen_is_composited(gdk_screen_get_default()); }
 
 private:
@@ -562,6 +579,9 @@ std::unique_ptr<Backend> CreateGtkBackend()
     // X11 gives per-pixel input shapes and free window placement; Wayland
     // sessions run this through XWayland.
     setenv("GDK_BACKEND", "x11", 1);
+    // GDK loads the OpenGL stack to choose visuals; the program never draws with
+    // it, and it costs tens of megabytes. The user's own choice stands.
+    setenv("GDK_GL", "disable", 0);
     if (!gtk_init_check(nullptr, nullptr))
         return nullptr;
     InstallDisplayLossHandler();

@@ -66,6 +66,42 @@ std::unique_ptr<NativeWindow> HeadlessBackend::CreateNativeWindow(HWND, WindowKi
     return std::make_unique<HeadlessWindow>();
 }
 
+void HeadlessBackend::PopupMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target)
+{
+    m_popups.push_back({ entries, at, target });
+}
+
+namespace {
+
+class HeadlessTrayIcon final : public TrayIcon {
+public:
+    HeadlessTrayIcon(std::vector<HeadlessBackend::TrayRecord*>& icons, HeadlessBackend::TrayRecord record)
+        : m_icons(icons)
+        , m_record(std::move(record))
+    {
+        m_icons.push_back(&m_record);
+    }
+    ~HeadlessTrayIcon() override { std::erase(m_icons, &m_record); }
+
+    void SetMenu(const std::vector<MenuEntry>& entries, HWND menuTarget) override
+    {
+        m_record.menu = entries;
+        m_record.menuTarget = menuTarget;
+    }
+    const char* Kind() const override { return "headless"; }
+
+private:
+    std::vector<HeadlessBackend::TrayRecord*>& m_icons;
+    HeadlessBackend::TrayRecord m_record;
+};
+
+}
+
+std::unique_ptr<TrayIcon> HeadlessBackend::CreateTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target)
+{
+    return std::make_unique<HeadlessTrayIcon>(m_trayIcons, TrayRecord { tip, png.size(), target, {}, 0 });
+}
+
 ScreenRect HeadlessBackend::WorkAreaAt(ScreenPoint)
 {
     return m_workArea;

@@ -32,6 +32,7 @@ public:
     void SetCapture(bool capture) override { m_captured = capture; }
     void SetCursor(CursorShape cursor) override { m_cursor = cursor; }
     void Focus() override { }
+    void BringToFront() override { ++m_raised; }
     void SetModal(NativeWindow*, bool modal) override { m_modal = modal; }
     void SetInputMethodCaret(int, int, int, int) override { }
 
@@ -40,6 +41,7 @@ public:
     bool Modal() const { return m_modal; }
     CursorShape Cursor() const { return m_cursor; }
     int PushCount() const { return m_pushes; }
+    int RaiseCount() const { return m_raised; }
     // The last image pushed, rows packed (stride = width).
     const std::vector<std::uint32_t>& PushedPixels() const { return m_pixels; }
 
@@ -51,6 +53,7 @@ private:
     int m_width { 0 };
     int m_height { 0 };
     int m_pushes { 0 };
+    int m_raised { 0 };
     CursorShape m_cursor { CursorShape::Default };
     bool m_visible { false };
     bool m_passThrough { false };
@@ -69,6 +72,8 @@ public:
     std::unique_ptr<NativeWindow> CreateNativeWindow(HWND handle, WindowKind kind) override;
     ScreenRect WorkAreaAt(ScreenPoint point) override;
     ScreenPoint CursorPosition() override { return m_cursor; }
+    void PopupMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target) override;
+    std::unique_ptr<TrayIcon> CreateTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target) override;
     bool IsComposited() override { return true; }
 
     void AdvanceClock(std::uint64_t milliseconds) { m_manualNow += milliseconds; }
@@ -81,10 +86,30 @@ public:
     };
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_messageBoxes; }
 
+    // Every popup menu shown; a test chooses an entry by posting WM_COMMAND itself.
+    struct PopupRecord {
+        std::vector<MenuEntry> entries;
+        ScreenPoint at;
+        HWND target { 0 };
+    };
+    const std::vector<PopupRecord>& Popups() const { return m_popups; }
+
+    // The notification-area icons alive now.
+    struct TrayRecord {
+        std::string tip;
+        std::size_t pictureBytes { 0 };
+        HWND target { 0 };
+        std::vector<MenuEntry> menu;
+        HWND menuTarget { 0 };
+    };
+    const std::vector<TrayRecord*>& TrayIcons() const { return m_trayIcons; }
+
 private:
     ClockKind m_clock;
     std::uint64_t m_manualNow { 1000 };
     std::vector<MessageBoxRecord> m_messageBoxes;
+    std::vector<PopupRecord> m_popups;
+    std::vector<TrayRecord*> m_trayIcons;
     ScreenPoint m_cursor;
     ScreenRect m_workArea { 0, 0, 1920, 1080 };
 };

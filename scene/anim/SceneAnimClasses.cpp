@@ -3,13 +3,13 @@
 #include "scene/anim/TvxColorAnimation.h"
 #include "scene/anim/TvxFloatAnimation.h"
 #include "scene/core/ObjectStream.h"
-#include "scene/render/SceneRenderClasses.h"
+#include "scene/visual/SceneVisualClasses.h"
 
 namespace nimbrell {
 
 void RegisterSceneAnimClasses()
 {
-    RegisterSceneRenderClasses();
+    RegisterSceneVisualClasses();
     RegisterClass<TvxFloatAnimation>();
     RegisterClass<TvxColorAnimation>();
 }

@@ -9,7 +9,7 @@
 
 #include "scene/anim/TvxInterpolation.h"
 #include "scene/core/TvxObject.h"
-#include "scene/core/TvxVisualObject.h"
+#include "scene/visual/TvxVisualObject.h"
 
 #include <string>
 #include <string_view>

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 #include "scene/core/ObjectReader.h"
 #include "scene/core/TvxObject.h"
+#include "scene/core/TvxPopupMenu.h"
 
 #include <cstring>
 #include <unordered_map>
@@ -33,6 +34,8 @@ const ClassInfo* FindClass(std::string_view name)
 void RegisterSceneCoreClasses()
 {
     RegisterClass<TvxObject>();
+    RegisterClass<TvxPopupMenu>();
+    RegisterClass<TvxMenuItem>();
 }
 
 void ReadObjectStream(std::span<const std::uint8_t> stream, TvxComponent& root)

@@ -598,6 +598,16 @@ private:                                                                        
     }                                                                                 \
     void ClassName::DescribeClass([[maybe_unused]] ::nimbrell::ClassBuilder<ClassName>& c)
 
+// The same for a class that streams name differently from its C++ name.
+#define NIMBRELL_DEFINE_CLASS_NAMED(ClassName, StreamName, ParentName)              \
+    const ::nimbrell::ClassInfo& ClassName::StaticClass()                             \
+    {                                                                                 \
+        static const ::nimbrell::ClassInfo info = ::nimbrell::ClassBuilder<ClassName>::Build( \
+            StreamName, &ParentName::StaticClass(), &ClassName::DescribeClass);       \
+        return info;                                                                  \
+    }                                                                                 \
+    void ClassName::DescribeClass([[maybe_unused]] ::nimbrell::ClassBuilder<ClassName>& c)
+
 // Dotted-path resolution used by animations and triggers: every segment but the last
 // that names an object-kind property moves to that object; other segments are dropped.
 // Returns the holder and the final property (none when the holder has no such property).

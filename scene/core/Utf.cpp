@@ -56,7 +56,9 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i)
     return c;
 }
 
-std::u16string Utf8ToUtf16(std::string_view text)
+// The JSON reader defines the same pair; until there is one text module, a
+// program that links both takes the reader's.
+__attribute__((weak)) std::u16string Utf8ToUtf16(std::string_view text)
 {
     std::u16string out;
     out.reserve(text.size());
@@ -81,7 +83,7 @@ std::size_t Utf16Length(std::string_view text)
     return count;
 }
 
-std::string Utf16ToUtf8(std::u16string_view text)
+__attribute__((weak)) std::string Utf16ToUtf8(std::u16string_view text)
 {
     std::string out;
     out.reserve(text.size());

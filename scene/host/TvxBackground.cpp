@@ -2,6 +2,7 @@
 
 #include "scene/render/TvxCanvas.h"
 #include "scene/core/ObjectStream.h"
+#include "scene/host/TvxForm.h"
 #include "scene/shapes/SceneShapeClasses.h"
 
 namespace nimbrell {
@@ -32,6 +33,7 @@ void RegisterSceneHostClasses()
 {
     RegisterSceneShapeClasses();
     RegisterClass<TvxBackground>();
+    RegisterStoredWindowClasses();
 }
 
 }

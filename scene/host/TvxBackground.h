@@ -3,7 +3,7 @@
 // The root object of every stored scene: an optional fill behind the content.
 // With no fill it paints nothing, so a transparent window shows the desktop there.
 
-#include "scene/core/TvxVisualObject.h"
+#include "scene/visual/TvxVisualObject.h"
 #include "scene/render/TvxBrush.h"
 
 namespace nimbrell {

@@ -6,7 +6,7 @@
 // of tools and tests; TvxScene puts it in a window.
 
 #include "scene/core/ISceneHost.h"
-#include "scene/core/TvxVisualObject.h"
+#include "scene/visual/TvxVisualObject.h"
 #include "scene/render/TvxBrush.h"
 #include "scene/render/TvxCanvas.h"
 

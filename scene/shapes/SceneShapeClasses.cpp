@@ -1,7 +1,7 @@
 #include "scene/shapes/SceneShapeClasses.h"
 
 #include "scene/core/ObjectStream.h"
-#include "scene/render/SceneRenderClasses.h"
+#include "scene/visual/SceneVisualClasses.h"
 #include "scene/shapes/TvxBitmapEffects.h"
 #include "scene/shapes/TvxEllipse.h"
 #include "scene/shapes/TvxImage.h"
@@ -16,7 +16,7 @@ namespace nimbrell {
 
 void RegisterSceneShapeClasses()
 {
-    RegisterSceneRenderClasses();
+    RegisterSceneVisualClasses();
     RegisterClass<TvxLayout>();
     RegisterClass<TvxRectangle>();
     RegisterClass<TvxRoundRect>();

@@ -4,7 +4,7 @@
 
 #include "platform/Text.h"
 #include "scene/core/PropertyTable.h"
-#include "scene/core/TvxVisualObject.h"
+#include "scene/visual/TvxVisualObject.h"
 
 #include <algorithm>
 #include <cctype>

@@ -4,7 +4,7 @@
 // bitmap margin is set (corners keep their pixel size, edges stretch along one axis, the
 // centre along both).
 
-#include "scene/core/TvxVisualObject.h"
+#include "scene/visual/TvxVisualObject.h"
 #include "scene/render/TvxBitmap.h"
 
 namespace nimbrell {

@@ -2,7 +2,7 @@
 
 // An invisible container that only groups and aligns its children; clicks pass through.
 
-#include "scene/core/TvxVisualObject.h"
+#include "scene/visual/TvxVisualObject.h"
 
 namespace nimbrell {
 

@@ -4,7 +4,7 @@
 // Before the shape paints, PrePaint puts them into the canvas; PostPaint resets the
 // canvas dash and thickness. Shapes paint in local coordinates at their absolute opacity.
 
-#include "scene/core/TvxVisualObject.h"
+#include "scene/visual/TvxVisualObject.h"
 #include "scene/render/CanvasEnums.h"
 #include "scene/render/TvxBrush.h"
 

@@ -3,6 +3,7 @@
 #include "data/CityDatabase.h"
 #include "data/SettingsFile.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ChildProgram.h"
 #include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
@@ -18,75 +19,20 @@ using nimbrell::testing::WriteFile;
 
 namespace {
 
-class Program {
+class Program : public nimbrell::testing::ChildProgram {
 public:
     // `environment` then sets (or, with an empty optional, removes) more variables.
     explicit Program(const std::string& temp, const nimbrell::testing::EnvironmentChanges& environment = {})
-    {
-        int pipeFds[2];
-        if (pipe(pipeFds) != 0)
-            throw std::runtime_error("pipe");
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(pipeFds[1], STDERR_FILENO);
-            close(pipeFds[0]);
-            close(pipeFds[1]);
+        : ChildProgram(NIMBRELL_BINARY, {}, [&temp, &environment] {
             setenv("TEMP", temp.c_str(), 1);
             unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
             setenv("NIMBRELL_WEATHER_HOST", "127.0.0.1:1", 1);
             setenv("NIMBRELL_UPDATE_HOST", "127.0.0.1:1", 1);
             nimbrell::testing::ApplyEnvironment(environment);
-            execl(NIMBRELL_BINARY, NIMBRELL_BINARY, static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(pipeFds[1]);
-        m_stderr = pipeFds[0];
-    }
-    ~Program()
+        })
     {
-        if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-        close(m_stderr);
     }
-
-    // Reads standard error until text appears; false after the time limit.
-    bool WaitFor(const std::string& text, std::chrono::seconds limit = std::chrono::seconds(30))
-    {
-        auto deadline = std::chrono::steady_clock::now() + limit;
-        while (m_output.find(text) == std::string::npos) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-            if (left <= 0)
-                return false;
-            pollfd descriptor { m_stderr, POLLIN, 0 };
-            if (poll(&descriptor, 1, static_cast<int>(left)) <= 0)
-                continue;
-            char buffer[4096];
-            ssize_t got = read(m_stderr, buffer, sizeof buffer);
-            if (got <= 0)
-                return false;
-            m_output.append(buffer, static_cast<std::size_t>(got));
-        }
-        return true;
-    }
-
-    // Sends the signal and returns the exit status.
-    int Stop(int signal)
-    {
-        kill(m_pid, signal);
-        int status = 0;
-        waitpid(m_pid, &status, 0);
-        m_pid = -1;
-        return status;
-    }
-
-    const std::string& Output() const { return m_output; }
-
-private:
-    pid_t m_pid { -1 };
-    int m_stderr { -1 };
-    std::string m_output;
 };
 
 }

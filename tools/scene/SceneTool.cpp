@@ -11,10 +11,11 @@
 #include "scene/core/ObjectText.h"
 #include "scene/core/ObjectWriter.h"
 #include "scene/core/TvxComponent.h"
-#include "scene/core/TvxVisualObject.h"
+#include "scene/visual/TvxVisualObject.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxImageCodec.h"
 #include "scene/shapes/SceneShapeClasses.h"
+#include "scene/shapes/TvxImageList.h"
 
 #include <cmath>
 
@@ -55,13 +56,20 @@ void RegisterAllSceneClasses()
 namespace {
 
 // Reads the text form into real objects; the root is returned with its stream.
-ComponentPtr<TvxComponent> ReadScene(const std::filesystem::path& input, std::vector<std::uint8_t>* canonical)
+ComponentPtr<TvxComponent> ReadScene(const std::filesystem::path& input, std::vector<std::uint8_t>* canonical,
+    const std::vector<std::filesystem::path>& includeFolders = {})
 {
     std::vector<std::uint8_t> source = readFile(input);
     std::string text(source.begin(), source.end());
     std::filesystem::path base = input.parent_path();
+    // Next to the scene first, then in the folders given (generated files).
     auto include = [&](std::string_view name) {
-        return readFile(base / std::filesystem::path(std::string(name)));
+        std::filesystem::path relative { std::string(name) };
+        for (const auto& folder : includeFolders) {
+            if (!std::filesystem::exists(base / relative) && std::filesystem::exists(folder / relative))
+                return readFile(folder / relative);
+        }
+        return readFile(base / relative);
     };
 
 
@@ -93,11 +101,26 @@ ComponentPtr<TvxComponent> ReadScene(const std::filesystem::path& input, std::ve
 
 }
 
-void CompileScene(const std::filesystem::path& input, const std::filesystem::path& output)
+void CompileScene(const std::filesystem::path& input, const std::filesystem::path& output,
+    const std::vector<std::filesystem::path>& includeFolders)
 {
     std::vector<std::uint8_t> canonical;
-    ReadScene(input, &canonical);
+    ReadScene(input, &canonical, includeFolders);
     writeFile(output, canonical.data(), canonical.size());
+}
+
+void WriteImageListBlock(const std::vector<std::filesystem::path>& pictures, const std::filesystem::path& output)
+{
+    TvxImageList list(nullptr);
+    for (const auto& path : pictures) {
+        TvxBitmap picture;
+        if (!picture.LoadFromStream(readFile(path)))
+            throw std::runtime_error(path.string() + ": not a picture");
+        list.Add(picture);
+    }
+    std::vector<std::uint8_t> block;
+    list.WriteImages(block);
+    writeFile(output, block.data(), block.size());
 }
 
 void RenderScene(const std::filesystem::path& input, const std::filesystem::path& output, const RenderOptions& options)

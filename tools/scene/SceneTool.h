@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace nimbrell::tools {
 
@@ -13,8 +14,13 @@ void RegisterAllSceneClasses();
 
 // Text form to canonical binary: the text is converted, read through the stream reader
 // into real objects, and those are written. Throws std::runtime_error with
-// "FILE:LINE: message" for any syntax or reading error.
-void CompileScene(const std::filesystem::path& input, const std::filesystem::path& output);
+// "FILE:LINE: message" for any syntax or reading error. Included files are looked
+// for next to the input, then in includeFolders.
+void CompileScene(const std::filesystem::path& input, const std::filesystem::path& output,
+    const std::vector<std::filesystem::path>& includeFolders = {});
+// The stored Images block of an image list holding the pictures in order, for a
+// scene to include. Throws std::runtime_error.
+void WriteImageListBlock(const std::vector<std::filesystem::path>& pictures, const std::filesystem::path& output);
 // Binary to text form. Throws std::runtime_error.
 void DecompileScene(const std::filesystem::path& input, const std::filesystem::path& output);
 

@@ -1,5 +1,6 @@
-// nimbrell-scene compile IN.txt OUT.bin | decompile IN.bin OUT.txt
+// nimbrell-scene compile IN.txt OUT.bin [--include-dir DIR]... | decompile IN.bin OUT.txt
 //              | render IN.txt OUT.png [--size WxH] [--scale S] | show IN.txt
+//              | images OUT.bin PICTURE...
 
 #include "tools/scene/SceneTool.h"
 
@@ -8,15 +9,17 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
 namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: nimbrell-scene compile IN.txt OUT.bin\n"
+    std::fprintf(stderr, "usage: nimbrell-scene compile IN.txt OUT.bin [--include-dir DIR]...\n"
                          "       nimbrell-scene decompile IN.bin OUT.txt\n"
                          "       nimbrell-scene render IN.txt OUT.png [--size WxH] [--scale S]\n"
-                         "       nimbrell-scene show IN.txt\n");
+                         "       nimbrell-scene show IN.txt\n"
+                         "       nimbrell-scene images OUT.bin PICTURE...\n");
     return 2;
 }
 
@@ -61,6 +64,25 @@ int main(int argc, char** argv)
     }
     if (argc < 4)
         return Usage();
+    if (std::strcmp(argv[1], "images") == 0) {
+        try {
+            nimbrell::tools::RegisterAllSceneClasses();
+            nimbrell::tools::WriteImageListBlock({ argv + 3, argv + argc }, argv[2]);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "%s\n", error.what());
+            return 1;
+        }
+        return 0;
+    }
+    std::vector<std::filesystem::path> includeFolders;
+    if (std::strcmp(argv[1], "compile") == 0) {
+        for (int i = 4; i < argc; i += 2) {
+            if (std::strcmp(argv[i], "--include-dir") != 0 || i + 1 >= argc)
+                return Usage();
+            includeFolders.emplace_back(argv[i + 1]);
+        }
+        argc = 4;
+    }
     bool compile = std::strcmp(argv[1], "compile") == 0;
     bool decompile = std::strcmp(argv[1], "decompile") == 0;
     bool render = std::strcmp(argv[1], "render") == 0;
@@ -70,7 +92,7 @@ int main(int argc, char** argv)
     try {
         nimbrell::tools::RegisterAllSceneClasses();
         if (compile)
-            nimbrell::tools::CompileScene(argv[2], argv[3]);
+            nimbrell::tools::CompileScene(argv[2], argv[3], includeFolders);
         else if (decompile)
             nimbrell::tools::DecompileScene(argv[2], argv[3]);
         else

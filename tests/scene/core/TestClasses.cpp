@@ -1,5 +1,7 @@
 #include "TestClasses.h"
 
+#include "scene/core/CursorIdentifiers.h"
+#include "scene/core/DesignGrid.h"
 #include "scene/core/ObjectStream.h"
 #include "scene/core/ObjectReader.h"
 #include "scene/core/ObjectWriter.h"
@@ -31,20 +33,7 @@ NIMBRELL_DEFINE_CLASS(TTestNode, TvxObject)
     c.Collection("Points", [](const TTestNode& node) { return &node.Points(); }).StoredWhen([](const TTestNode& node) {
         return node.Points().Count() > 0;
     });
-    c.Integer("Cursor", &TTestNode::Cursor, &TTestNode::SetCursor)
-        .Default(0)
-        .Identifiers({
-            [](std::int64_t value) -> std::optional<std::string> {
-                if (value == -21)
-                    return "crHandPoint";
-                return std::nullopt;
-            },
-            [](std::string_view name) -> std::optional<std::int64_t> {
-                if (name == "crHandPoint")
-                    return -21;
-                return std::nullopt;
-            },
-        });
+    c.Integer("Cursor", &TTestNode::Cursor, &TTestNode::SetCursor).Default(0).Identifiers(CursorIdentifiers());
     c.Enum("IsReadOnly", &TTestNode::IsReadOnly);
 }
 
@@ -98,11 +87,7 @@ NIMBRELL_DEFINE_CLASS(TTestForm, TvxObject)
 void TTestForm::DefineProperties(TvxFiler& filer)
 {
     TvxObject::DefineProperties(filer);
-    for (const char* name : { "DesignSnapGridShow", "DesignSnapToGrid", "DesignSnapToLines" }) {
-        filer.DefineProperty(
-            name, [](ObjectReader& reader) { reader.ReadBoolean(); }, [](ObjectWriter& writer) { writer.WriteBoolean(false); },
-            true);
-    }
+    DefineDesignGridProperties(filer);
 }
 
 NIMBRELL_DEFINE_CLASS(TTestResources, TvxObject)

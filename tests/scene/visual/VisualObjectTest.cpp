@@ -1,6 +1,5 @@
-#include "FakeSceneHost.h"
-
-#include "scene/core/TvxVisualObject.h"
+#include "scene/visual/TvxVisualObject.h"
+#include "tests/scene/core/FakeSceneHost.h"
 
 #include <gtest/gtest.h>
 

@@ -15,6 +15,7 @@
 #include "scene/core/TvxEvent.h"
 #include "scene/core/TvxMatrix.h"
 #include "scene/core/TvxObject.h"
+#include "scene/core/TvxObjectReference.h"
 #include "scene/core/TvxPosition.h"
 
 #include <cstdint>
@@ -27,6 +28,7 @@ namespace nimbrell {
 
 class TvxBitmap;
 class TvxCanvas;
+class TvxPopupMenu;
 
 enum class TvxAlign {
     vaNone, vaTopLeft, vaTopRight, vaBottomLeft, vaBottomRight, vaTop, vaLeft, vaRight, vaBottom, vaMostTop, vaMostBottom,
@@ -118,6 +120,9 @@ public:
     void SetDisableFocusEffect(bool value) { m_disableFocusEffect = value; }
     bool DisableDefaultAlign() const { return m_disableDefaultAlign; }
     void SetDisableDefaultAlign(bool value) { m_disableDefaultAlign = value; }
+    // Opened at the mouse by a right press on the object, or by the context-menu key.
+    TvxPopupMenu* PopupMenu() const;
+    void SetPopupMenu(TvxPopupMenu* menu);
     int Cursor() const { return m_cursor; }
     void SetCursor(int value) { m_cursor = static_cast<std::int16_t>(value); }
     const std::string& Hint() const { return m_hint; }
@@ -207,7 +212,7 @@ public:
     virtual void KeyDown(int& key, char32_t& keyChar, TvxShiftState shift);
     virtual void KeyUp(int& key, char32_t& keyChar, TvxShiftState shift);
     virtual void DialogKey(int& key, TvxShiftState shift);
-    // Screen point; shows the popup menu (not part of this toolkit yet).
+    // Screen point; pops the popup menu up there when one is set.
     virtual void ContextMenu(TvxPoint screenPoint);
     virtual bool ChildFocused(TvxVisualObject* child);
     virtual void DoEnterFocus();
@@ -313,6 +318,7 @@ private:
     bool m_isFocused { false };
     bool m_showHint { false };
     std::int16_t m_cursor { 0 };
+    TvxObjectReference m_popupMenu;
     std::string m_hint;
     int m_tabOrder { -1 };
     std::vector<TvxVisualObject*> m_tabList;

@@ -1,0 +1,59 @@
+#include "app/RenderWidget.h"
+
+#include "app/FormWeather.h"
+#include "platform/Application.h"
+#include "scene/anim/TvxAnimation.h"
+#include "scene/host/TvxBackground.h"
+#include "scene/render/TvxBitmap.h"
+#include "scene/render/TvxImageCodec.h"
+
+#include <fstream>
+#include <stdexcept>
+
+namespace nimbrell {
+
+namespace {
+
+void finishAnimations(TvxObject& object)
+{
+    for (int i = 0; i < object.ChildrenCount(); ++i) {
+        TvxObject& child = *object.Child(i);
+        if (auto* animation = dynamic_cast<TvxAnimation*>(&child); animation && animation->Running()) {
+            // Stop ends a run at its end value; a looping run has none, so it
+            // shows its start value, which Stop gives a run going backwards.
+            bool looping = animation->Loop();
+            if (looping)
+                animation->SetInverse(!animation->Inverse());
+            animation->Stop();
+            if (looping)
+                animation->SetInverse(!animation->Inverse());
+        }
+        finishAnimations(child);
+    }
+}
+
+}
+
+void RenderWidget(TFormWeather& form, const std::string& path)
+{
+    auto& application = platform::Application::Instance();
+    while (!form.WeatherSettled() && !form.IsClosed() && !application.Terminated())
+        application.HandleMessage();
+    application.ProcessMessages();
+    if (!form.Widget().Root1)
+        throw std::runtime_error("the widget's scene was not built");
+    finishAnimations(*form.Widget().Root1);
+    form.Scene().DrawAll();
+
+    const TvxBitmap& buffer = form.Scene().Buffer();
+    std::vector<std::uint8_t> png;
+    if (!TvxImageCodec::EncodePng(buffer.ConstBits(), buffer.Width(), buffer.Height(), png))
+        throw std::runtime_error(path + ": cannot encode the picture");
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    out.close();
+    if (!out)
+        throw std::runtime_error(path + ": cannot be written");
+}
+
+}

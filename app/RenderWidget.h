@@ -1,0 +1,17 @@
+#pragma once
+
+// nimbrell --render FILE.png: the widget as it looks once the first weather
+// result (or failure) has arrived and every animation has reached its end.
+
+#include <string>
+
+namespace nimbrell {
+
+class TFormWeather;
+
+// Runs the message loop until the form's first weather result or failure, ends
+// the running animations (a looping one at its start value), paints the whole
+// window and writes it as a PNG with straight alpha. Throws std::runtime_error.
+void RenderWidget(TFormWeather& form, const std::string& path);
+
+}

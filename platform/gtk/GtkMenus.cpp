@@ -1,0 +1,205 @@
+#include "platform/gtk/GtkMenus.h"
+
+#include "platform/MessageQueue.h"
+
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+#include <libayatana-appindicator/app-indicator.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace nimbrell::platform {
+
+namespace {
+
+constexpr const char* indexKey = "nimbrell-entry";
+constexpr const char* targetKey = "nimbrell-target";
+
+void onActivate(GtkMenuItem* item, gpointer)
+{
+    auto index = GPOINTER_TO_SIZE(g_object_get_data(G_OBJECT(item), indexKey));
+    auto target = static_cast<HWND>(GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(item), targetKey)));
+    PostMessage(target, WM_COMMAND, index, 0);
+}
+
+// The menu of the entries; hidden entries are left out, a checked entry carries
+// its mark. Floating reference, like any new widget.
+GtkWidget* buildMenu(const std::vector<MenuEntry>& entries, HWND target)
+{
+    GtkWidget* menu = gtk_menu_new();
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        const MenuEntry& entry = entries[index];
+        if (!entry.visible)
+            continue;
+        GtkWidget* item = nullptr;
+        if (entry.separator) {
+            item = gtk_separator_menu_item_new();
+        } else if (entry.checked) {
+            item = gtk_check_menu_item_new_with_label(entry.caption.c_str());
+            // Set before the handler is connected: setting the mark activates the item.
+            gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), TRUE);
+        } else {
+            item = gtk_menu_item_new_with_label(entry.caption.c_str());
+        }
+        gtk_widget_set_sensitive(item, entry.enabled);
+        g_object_set_data(G_OBJECT(item), indexKey, GSIZE_TO_POINTER(index));
+        g_object_set_data(G_OBJECT(item), targetKey, GUINT_TO_POINTER(target));
+        if (!entry.separator)
+            g_signal_connect(item, "activate", G_CALLBACK(onActivate), nullptr);
+        gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+    }
+    gtk_widget_show_all(menu);
+    return menu;
+}
+
+gboolean destroyMenu(gpointer menu)
+{
+    gtk_widget_destroy(GTK_WIDGET(menu));
+    g_object_unref(menu);
+    return G_SOURCE_REMOVE;
+}
+
+// The chosen item is activated after the menu deactivates, so the menu goes
+// only once the main loop is idle again.
+void onMenuDeactivate(GtkMenuShell* menu, gpointer)
+{
+    g_idle_add(destroyMenu, menu);
+}
+
+bool statusNotifierWatcherPresent()
+{
+    // Without a session bus to join, asking for one would launch a bus daemon.
+    const char* address = g_getenv("DBUS_SESSION_BUS_ADDRESS");
+    std::string runtimeBus = std::string(g_get_user_runtime_dir()) + "/bus";
+    if ((!address || !*address) && !g_file_test(runtimeBus.c_str(), G_FILE_TEST_EXISTS))
+        return false;
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (!bus)
+        return false;
+    GVariant* reply = g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "NameHasOwner", g_variant_new("(s)", "org.kde.StatusNotifierWatcher"), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 500,
+        nullptr, nullptr);
+    gboolean owned = FALSE;
+    if (reply) {
+        g_variant_get(reply, "(b)", &owned);
+        g_variant_unref(reply);
+    }
+    g_object_unref(bus);
+    return owned;
+}
+
+class StatusNotifierIcon final : public TrayIcon {
+public:
+    StatusNotifierIcon(std::span<const std::uint8_t> png, const std::string& tip)
+    {
+        // The item names its icon by file; it lives in the user's runtime folder.
+        m_iconFolder = std::filesystem::path(g_get_user_runtime_dir()) / ("nimbrell-" + std::to_string(getpid()));
+        std::filesystem::create_directories(m_iconFolder);
+        std::ofstream(m_iconFolder / "nimbrell-tray.png", std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+        m_indicator = app_indicator_new_with_path("nimbrell", "nimbrell-tray", APP_INDICATOR_CATEGORY_APPLICATION_STATUS,
+            m_iconFolder.c_str());
+        app_indicator_set_title(m_indicator, tip.c_str());
+        app_indicator_set_status(m_indicator, APP_INDICATOR_STATUS_ACTIVE);
+    }
+    ~StatusNotifierIcon() override
+    {
+        app_indicator_set_status(m_indicator, APP_INDICATOR_STATUS_PASSIVE);
+        g_object_unref(m_indicator);
+        if (m_menu)
+            g_object_unref(m_menu);
+        std::error_code ignored;
+        std::filesystem::remove_all(m_iconFolder, ignored);
+    }
+
+    void SetMenu(const std::vector<MenuEntry>& entries, HWND menuTarget) override
+    {
+        GtkWidget* menu = buildMenu(entries, menuTarget);
+        g_object_ref_sink(menu);
+        app_indicator_set_menu(m_indicator, GTK_MENU(menu));
+        if (m_menu)
+            g_object_unref(m_menu);
+        m_menu = menu;
+    }
+    const char* Kind() const override { return "StatusNotifierItem"; }
+
+private:
+    std::filesystem::path m_iconFolder;
+    AppIndicator* m_indicator { nullptr };
+    GtkWidget* m_menu { nullptr };
+};
+
+G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+// The XEmbed icon: the program opens its own menu when the right button is
+// released over it.
+class XEmbedIcon final : public TrayIcon {
+public:
+    XEmbedIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target)
+        : m_target(target)
+    {
+        GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+        gdk_pixbuf_loader_write(loader, png.data(), png.size(), nullptr);
+        gdk_pixbuf_loader_close(loader, nullptr);
+        GdkPixbuf* picture = gdk_pixbuf_loader_get_pixbuf(loader);
+        m_icon = picture ? gtk_status_icon_new_from_pixbuf(picture) : gtk_status_icon_new_from_icon_name("weather-few-clouds");
+        g_object_unref(loader);
+        gtk_status_icon_set_tooltip_text(m_icon, tip.c_str());
+        gtk_status_icon_set_title(m_icon, tip.c_str());
+        g_signal_connect(m_icon, "button-release-event", G_CALLBACK(onRelease), this);
+        gtk_status_icon_set_visible(m_icon, TRUE);
+    }
+    ~XEmbedIcon() override
+    {
+        g_signal_handlers_disconnect_by_data(m_icon, this);
+        gtk_status_icon_set_visible(m_icon, FALSE);
+        g_object_unref(m_icon);
+    }
+
+    void SetMenu(const std::vector<MenuEntry>&, HWND) override { }
+    const char* Kind() const override { return "XEmbed"; }
+
+private:
+    static gboolean onRelease(GtkStatusIcon*, GdkEventButton* event, gpointer data)
+    {
+        if (event->button == 3)
+            PostMessage(static_cast<XEmbedIcon*>(data)->m_target, TrayIconMessage, 0, WM_RBUTTONUP);
+        return TRUE;
+    }
+
+    HWND m_target;
+    GtkStatusIcon* m_icon { nullptr };
+};
+G_GNUC_END_IGNORE_DEPRECATIONS
+
+}
+
+void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target)
+{
+    GtkWidget* menu = buildMenu(entries, target);
+    g_object_ref_sink(menu);
+    g_signal_connect(menu, "deactivate", G_CALLBACK(onMenuDeactivate), nullptr);
+    GdkRectangle place { at.x, at.y, 1, 1 };
+    GdkWindow* root = gdk_get_default_root_window();
+    // Input reaches the program as queued messages, so GTK has no event of its
+    // own to open the menu from; it gets one naming the pointer and the root.
+    GdkEvent* trigger = gdk_event_new(GDK_BUTTON_PRESS);
+    trigger->button.window = GDK_WINDOW(g_object_ref(root));
+    // The time of the press that opened it, so that releasing that press does not
+    // count as a click beside the menu.
+    trigger->button.time = gdk_x11_display_get_user_time(gdk_display_get_default());
+    trigger->button.button = 3;
+    gdk_event_set_device(trigger, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_menu_popup_at_rect(GTK_MENU(menu), root, &place, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST, trigger);
+    gdk_event_free(trigger);
+}
+
+std::unique_ptr<TrayIcon> CreateGtkTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target)
+{
+    if (statusNotifierWatcherPresent())
+        return std::make_unique<StatusNotifierIcon>(png, tip);
+    return std::make_unique<XEmbedIcon>(png, tip, target);
+}
+
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+// Popup menus (GtkMenu) and the notification-area icon of the GTK back end.
+
+#include "platform/Backend.h"
+
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace nimbrell::platform {
+
+void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target);
+
+// A StatusNotifierItem when a watcher owns its name on the session bus, else the
+// XEmbed icon.
+std::unique_ptr<TrayIcon> CreateGtkTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target);
+
+}

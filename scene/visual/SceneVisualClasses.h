@@ -1,0 +1,9 @@
+#pragma once
+
+namespace nimbrell {
+
+// Registers the classes below this library and installs the painter the canvas uses
+// for fills that show a visual object.
+void RegisterSceneVisualClasses();
+
+}

@@ -1,0 +1,148 @@
+// The effect cache: which effects an object has, when their images are stale, and
+// rendering or redrawing them.
+
+#include "scene/visual/TvxVisualObject.h"
+
+#include "scene/core/ISceneHost.h"
+#include "scene/render/TvxBitmap.h"
+#include "scene/render/TvxCanvas.h"
+
+#include <algorithm>
+
+namespace nimbrell {
+
+void TvxVisualObject::RecalcHasEffects()
+{
+    m_hasEffects = false;
+    for (TvxObject* child : Children()) {
+        IEffectRole* effect = child->AsEffect();
+        if (effect && effect->EffectEnabled()) {
+            m_hasEffects = true;
+            return;
+        }
+    }
+}
+
+void TvxVisualObject::UpdateEffects()
+{
+    // Rendering into the effect bitmap moves the object about; that is no change.
+    if (m_inPaintTo)
+        return;
+    m_updateEffects = true;
+    for (TvxVisualObject* p = VisualParent(); p; p = p->VisualParent()) {
+        if (p->HasEffects())
+            p->m_updateEffects = true;
+    }
+}
+
+void TvxVisualObject::EffectChanged()
+{
+    RecalcHasEffects();
+    UpdateEffects();
+    RecalcUpdateRect();
+    Repaint();
+}
+
+bool TvxVisualObject::EffectsDrawAfter() const
+{
+    for (TvxObject* child : Children()) {
+        IEffectRole* effect = child->AsEffect();
+        if (effect && effect->EffectEnabled() && effect->EffectAfterPaint())
+            return true;
+    }
+    return false;
+}
+
+bool TvxVisualObject::EffectReplacesObject() const
+{
+    for (TvxObject* child : Children()) {
+        IEffectRole* effect = child->AsEffect();
+        if (effect && effect->EffectEnabled() && effect->EffectDisablesPaint())
+            return true;
+    }
+    return false;
+}
+
+TvxRect TvxVisualObject::EffectRect()
+{
+    TvxRect r = LocalRect();
+    for (TvxObject* child : Children()) {
+        IEffectRole* effect = child->AsEffect();
+        if (effect && effect->EffectEnabled())
+            r = UnionRect(r, effect->GetRect(LocalRect()));
+    }
+    return r;
+}
+
+const TvxBitmap* TvxVisualObject::EffectBitmap(TvxObject* effect) const
+{
+    const IEffectRole* role = effect ? effect->AsEffect() : nullptr;
+    for (const EffectImage& image : m_effectImages) {
+        if (role && image.effect == role)
+            return image.bitmap.get();
+    }
+    return nullptr;
+}
+
+void TvxVisualObject::ApplyEffects(TvxCanvas& canvas)
+{
+    if (ChildrenCount() == 0 || !Scene() || !HasEffects())
+        return;
+    const TvxRect local { 0, 0, m_width, m_height };
+    const float opacity = AbsoluteOpacity();
+    const bool highSpeed = m_rotateAngle == 0;
+    int state = canvas.SaveCanvas();
+    // An object already being rendered elsewhere cannot render itself again: it shows
+    // its cache.
+    if (m_updateEffects && !m_inPaintTo) {
+        std::vector<EffectImage> old = std::move(m_effectImages);
+        m_effectImages.clear();
+        const TvxPoint s = AbsoluteScale();
+        for (int i = 0; i < ChildrenCount(); ++i) {
+            IEffectRole* effect = Child(i)->AsEffect();
+            if (!effect || !effect->EffectEnabled())
+                continue;
+            TvxRect er = effect->GetRect(local);
+            er = { er.Left * s.X, er.Top * s.Y, er.Right * s.X, er.Bottom * s.Y };
+            const int w = static_cast<int>(er.Width()), h = static_cast<int>(er.Height());
+            if (w <= 0 || h <= 0)
+                continue;
+            // Reuse the effect's previous bitmap, resized only when its size changed.
+            auto reused = std::find_if(old.begin(), old.end(), [&](const EffectImage& image) { return image.effect == effect && image.bitmap; });
+            std::unique_ptr<TvxBitmap> bitmap = reused != old.end() ? std::move(reused->bitmap) : std::make_unique<TvxBitmap>(w, h);
+            bitmap->SetSize(w, h);
+            TvxCanvas& target = bitmap->Canvas();
+            int targetState = target.SaveCanvas();
+            target.BeginScene();
+            target.Clear(0);
+            target.SetMatrix(TvxMatrix::Identity());
+            const TvxPoint off = effect->GetOffset();
+            PaintTo(&target, { off.X * s.X, off.Y * s.Y, (off.X + m_width) * s.X, (off.Y + m_height) * s.Y });
+            target.EndScene();
+            target.RestoreCanvas(targetState);
+            effect->ProcessEffect(target, *bitmap, s.X);
+            er = { er.Left / s.X, er.Top / s.Y, er.Right / s.X, er.Bottom / s.Y };
+            canvas.SetMatrix(AbsoluteMatrix());
+            canvas.DrawBitmap(*bitmap, { 0, 0, float(w), float(h) }, er, opacity, highSpeed);
+            m_effectImages.push_back({ effect, std::move(bitmap) });
+        }
+        m_updateEffects = false;
+    } else {
+        canvas.SetMatrix(AbsoluteMatrix());
+        for (TvxObject* child : Children()) {
+            IEffectRole* effect = child->AsEffect();
+            if (!effect || !effect->EffectEnabled())
+                continue;
+            for (const EffectImage& image : m_effectImages) {
+                if (image.effect != effect)
+                    continue;
+                const TvxRect source { 0, 0, float(image.bitmap->Width()), float(image.bitmap->Height()) };
+                canvas.DrawBitmap(*image.bitmap, source, effect->GetRect(local), opacity, highSpeed);
+                break;
+            }
+        }
+    }
+    canvas.RestoreCanvas(state);
+}
+
+}
