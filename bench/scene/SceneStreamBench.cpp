@@ -1,28 +1,15 @@
 // Object streams and the property table on a tree the size of a style sheet and more.
 
+#include "bench/support/AllocationCounter.h"
 #include "scene/core/ObjectStream.h"
 #include "scene/render/SceneRenderClasses.h"
 #include "scene/render/TvxBrushObject.h"
 
-#include <atomic>
 #include <benchmark/benchmark.h>
-#include <cstdlib>
-#include <new>
 
 using namespace nimbrell;
 
-// Counts every allocation so a benchmark can report bytes allocated per object.
-static std::atomic<std::size_t> allocatedBytes { 0 };
-
-void* operator new(std::size_t size)
-{
-    allocatedBytes.fetch_add(size, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size ? size : 1))
-        return memory;
-    throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+using nimbrell::bench::allocatedBytes;
 
 namespace {
 

@@ -63,7 +63,7 @@ public:
     TvxNotifyEvent OnFinish;
     TvxNotifyEvent OnProcess;
 
-    // Virtual operations, in slot order.
+    // Virtual operations.
     // Writes the current value to the target; nothing in the base class.
     virtual void ProcessAnimation() { }
     void Start() override;

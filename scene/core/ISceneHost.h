@@ -67,6 +67,11 @@ public:
     // Starts an operating-system drag carrying a scene object.
     virtual void BeginPlatformDrag(TvxObject* object) = 0;
     virtual void SetSelected(TvxObject* object) = 0;
+    // The window hosting the scene takes a button's modal result (0: none).
+    virtual void SetFormModalResult(int) { }
+    // Asks the window hosting the scene to close, as its own close command does, once the
+    // input being handled is done.
+    virtual void CloseForm() { }
 };
 
 }

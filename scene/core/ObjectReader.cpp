@@ -8,6 +8,7 @@
 #include "scene/core/Utf.h"
 
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 namespace nimbrell {
@@ -623,14 +624,20 @@ void ObjectReader::ReadPropertyValue(TvxPersistent& object, const PropertyInfo& 
             return;
         }
         case PropertyKind::Float: {
+            float value;
             if (type == TValueType::vaExtended) {
                 Extended80 bytes;
                 auto raw = ReadBytes(10);
                 std::memcpy(bytes.data(), raw.data(), 10);
-                property.SetFloat(object, DecodeExtendedToFloat(bytes));
-                return;
+                value = DecodeExtendedToFloat(bytes);
+            } else {
+                value = static_cast<float>(ReadFloatPayload(type));
             }
-            property.SetFloat(object, static_cast<float>(ReadFloatPayload(type)));
+            // NaN and infinities (a double too large for a float included) would reach
+            // float-to-int conversions and image sizes.
+            if (!std::isfinite(value))
+                Fail("Invalid property value");
+            property.SetFloat(object, value);
             return;
         }
         case PropertyKind::Text:

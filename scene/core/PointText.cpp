@@ -33,7 +33,7 @@ std::optional<float> parseNumber(std::string_view text)
         return std::nullopt;
     float value = 0;
     auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size())
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
 }

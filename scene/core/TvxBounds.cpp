@@ -21,19 +21,9 @@ TvxBounds::TvxBounds(TvxRect defaultValue)
 {
 }
 
-void TvxBounds::Changed()
-{
-    if (OnChanged)
-        OnChanged();
-}
-
 void TvxBounds::Assign(const TvxPersistent& source)
 {
-    auto* other = dynamic_cast<const TvxBounds*>(&source);
-    if (!other) {
-        TvxPersistent::Assign(source);
-        return;
-    }
+    const TvxBounds* other = &SourceAs<TvxBounds>(source);
     SetRect(other->m_rect);
 }
 

@@ -4,13 +4,12 @@
 // custom property Rect; the single sides are never stored.
 
 #include "scene/core/Geometry.h"
-#include "scene/core/TvxPersistent.h"
+#include "scene/core/TvxSubRecord.h"
 
-#include <functional>
 
 namespace nimbrell {
 
-class TvxBounds : public TvxPersistent {
+class TvxBounds : public TvxSubRecord {
     NIMBRELL_CLASS(TvxBounds)
 public:
     explicit TvxBounds(TvxRect defaultValue = {});
@@ -27,14 +26,9 @@ public:
     void SetRect(TvxRect rect) { UpdateField(m_rect, rect); }
     TvxRect DefaultValue() const { return m_default; }
 
-    // Told on every real change.
-    std::function<void()> OnChanged;
 
     void Assign(const TvxPersistent& source) override;
     void DefineProperties(TvxFiler& filer) override;
-
-protected:
-    void Changed() override;
 
 private:
     TvxRect m_rect;

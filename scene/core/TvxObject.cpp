@@ -98,18 +98,25 @@ void TvxObject::ResetChildIndexes(std::size_t from)
         m_children[i]->m_index = -1;
 }
 
-void TvxObject::SetIndex(int index)
+bool TvxObject::MoveToIndex(int index)
 {
     if (!m_parent)
-        return;
+        return false;
     auto& siblings = m_parent->m_children;
     auto it = std::find(siblings.begin(), siblings.end(), this);
     if (it == siblings.end())
-        return;
+        return false;
     siblings.erase(it);
     std::size_t position = static_cast<std::size_t>(std::clamp(index, 0, static_cast<int>(siblings.size())));
     siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position), this);
     m_parent->ResetChildIndexes();
+    return true;
+}
+
+void TvxObject::SetIndex(int index)
+{
+    if (MoveToIndex(index))
+        m_parent->ChildrenReordered();
 }
 
 void TvxObject::BringToFront()
@@ -281,6 +288,7 @@ void TvxObject::Exchange(TvxObject* object1, TvxObject* object2)
         return;
     std::iter_swap(first, second);
     std::swap(object1->m_index, object2->m_index);
+    ChildrenReordered();
 }
 
 void TvxObject::DeleteChildren()
@@ -288,8 +296,12 @@ void TvxObject::DeleteChildren()
     while (!m_children.empty()) {
         TvxObject* child = m_children.back();
         m_children.pop_back();
+        ISceneHost* scene = child->m_scene;
         child->m_parent = nullptr;
         child->SetScene(nullptr);
+        // The scene drops what it still holds inside the child (the hovered object).
+        if (scene)
+            scene->Notification(*child, ComponentOperation::Remove);
         child->Free();
     }
     m_children = {};
@@ -343,52 +355,62 @@ void TvxObject::StopAnimation(std::string_view name)
     }
 }
 
-void TvxObject::StopTriggerAnimation(TvxObject* instance)
+void TvxObject::ForEachTriggerChild(const std::function<bool(TvxObject& child)>& act, const std::function<void(TvxObject& part)>& enter)
 {
+    // An action may add or remove children: the count is read again each time.
     for (std::size_t i = 0; i < m_children.size(); ++i) {
         TvxObject* child = m_children[i];
-        if (IAnimationRole* animation = child->AsAnimation()) {
-            if (animation->HasTrigger())
-                animation->Stop();
-        } else if (child->IsTemplatePart()) {
-            child->StopTriggerAnimation(instance);
-        }
+        if (!act(*child) && child->IsTemplatePart())
+            enter(*child);
     }
+}
+
+void TvxObject::StopTriggerAnimation(TvxObject* instance)
+{
+    ForEachTriggerChild(
+        [](TvxObject& child) {
+            IAnimationRole* animation = child.AsAnimation();
+            if (animation && animation->HasTrigger())
+                animation->Stop();
+            return animation != nullptr;
+        },
+        [&](TvxObject& part) { part.StopTriggerAnimation(instance); });
 }
 
 void TvxObject::StartTriggerAnimation(TvxObject* instance, std::string_view trigger)
 {
-    StopTriggerAnimation(instance);
-    for (std::size_t i = 0; i < m_children.size(); ++i) {
-        TvxObject* child = m_children[i];
-        if (IAnimationRole* animation = child->AsAnimation())
-            animation->StartTrigger(instance, trigger);
-        else if (child->IsTemplatePart())
-            child->StartTriggerAnimation(instance, trigger);
-    }
+    StartTriggerAnimations(instance, trigger, &IAnimationRole::StartTrigger, &TvxObject::StartTriggerAnimation);
 }
 
 void TvxObject::StartTriggerAnimationWait(TvxObject* instance, std::string_view trigger)
 {
+    StartTriggerAnimations(instance, trigger, &IAnimationRole::StartTriggerWait, &TvxObject::StartTriggerAnimationWait);
+}
+
+void TvxObject::StartTriggerAnimations(TvxObject* instance, std::string_view trigger,
+    void (IAnimationRole::*start)(TvxObject*, std::string_view), void (TvxObject::*enter)(TvxObject*, std::string_view))
+{
     StopTriggerAnimation(instance);
-    for (std::size_t i = 0; i < m_children.size(); ++i) {
-        TvxObject* child = m_children[i];
-        if (IAnimationRole* animation = child->AsAnimation())
-            animation->StartTriggerWait(instance, trigger);
-        else if (child->IsTemplatePart())
-            child->StartTriggerAnimationWait(instance, trigger);
-    }
+    ForEachTriggerChild(
+        [&](TvxObject& child) {
+            IAnimationRole* animation = child.AsAnimation();
+            if (animation)
+                (animation->*start)(instance, trigger);
+            return animation != nullptr;
+        },
+        [&](TvxObject& part) { (part.*enter)(instance, trigger); });
 }
 
 void TvxObject::ApplyTriggerEffect(TvxObject* instance, std::string_view trigger)
 {
-    for (std::size_t i = 0; i < m_children.size(); ++i) {
-        TvxObject* child = m_children[i];
-        if (IEffectRole* effect = child->AsEffect())
-            effect->ApplyTrigger(instance, trigger);
-        else if (child->IsTemplatePart())
-            child->ApplyTriggerEffect(instance, trigger);
-    }
+    ForEachTriggerChild(
+        [&](TvxObject& child) {
+            IEffectRole* effect = child.AsEffect();
+            if (effect)
+                effect->ApplyTrigger(instance, trigger);
+            return effect != nullptr;
+        },
+        [&](TvxObject& part) { part.ApplyTriggerEffect(instance, trigger); });
 }
 
 void TvxObject::ForEachStoredChild(const std::function<void(TvxComponent&)>& visit) const

@@ -72,7 +72,8 @@ public:
     std::span<TvxObject* const> Children() const { return m_children; }
     // The cached position in the parent's list, looked up when unknown; −1 without parent.
     int Index() const;
-    // Moves the object within its parent's list (clamped to the list).
+    // Moves the object within its parent's list (clamped to the list); the parent is told
+    // (ChildrenReordered).
     void SetIndex(int index);
     void BringToFront();
     void SendToBack();
@@ -117,7 +118,7 @@ public:
     void SaveToBinStream(std::vector<std::uint8_t>& stream);
     void SaveToStream(std::string& text);
 
-    // Virtual operations, in slot order.
+    // Virtual operations.
     virtual void SetScene(ISceneHost* scene);
     virtual void ParentChanged() { }
     virtual void SetParent(TvxObject* parent);
@@ -134,12 +135,15 @@ public:
     virtual void UpdateResource();
     virtual void StartAnimation(std::string_view name);
     virtual void StopAnimation(std::string_view name);
+    // The trigger operations carry a state change of instance to the animations and
+    // effects below this object (see ForEachTriggerChild).
     virtual void StartTriggerAnimation(TvxObject* instance, std::string_view trigger);
     virtual void StartTriggerAnimationWait(TvxObject* instance, std::string_view trigger);
     virtual void StopTriggerAnimation(TvxObject* instance);
     virtual void ApplyTriggerEffect(TvxObject* instance, std::string_view trigger);
 
-    // Roles later classes take on; the walks above act on them.
+    // Roles that classes of higher layers (animations, effects, controls) take on; the
+    // walks above act on them.
     virtual IAnimationRole* AsAnimation() { return nullptr; }
     virtual IEffectRole* AsEffect() { return nullptr; }
     virtual bool IsStyledControl() const { return false; }
@@ -158,8 +162,21 @@ protected:
     void SetVisual(TvxVisualObject* visual) { m_visual = visual; }
     void BeforeDestruction() override;
     void ResetChildIndexes(std::size_t from = 0);
+    // The order of the children changed (SetIndex, Exchange).
+    virtual void ChildrenReordered() { }
+    // SetIndex without telling the parent: for putting an object back where it was.
+    bool MoveToIndex(int index);
+    // The walk every trigger operation shares: the direct children in order; act returns
+    // whether the child was one it acts on, and a child it did not take that is a
+    // template part is entered (enter runs the same operation on it).
+    void ForEachTriggerChild(const std::function<bool(TvxObject& child)>& act, const std::function<void(TvxObject& part)>& enter);
 
 private:
+    // Stops the triggered animations below, then starts them (start) and enters the
+    // template parts (enter).
+    void StartTriggerAnimations(TvxObject* instance, std::string_view trigger,
+        void (IAnimationRole::*start)(TvxObject*, std::string_view), void (TvxObject::*enter)(TvxObject*, std::string_view));
+
     bool m_stored { true };
     std::string m_resourceName;
     std::unique_ptr<std::vector<IFreeNotifyTarget*>> m_notifyList;

@@ -12,6 +12,11 @@ const ClassInfo& TvxPersistent::StaticClass()
 
 void TvxPersistent::Assign(const TvxPersistent& source)
 {
+    ThrowAssignMismatch(source);
+}
+
+void TvxPersistent::ThrowAssignMismatch(const TvxPersistent& source) const
+{
     throw std::invalid_argument("cannot assign " + std::string(source.Class().Name()) + " to " + std::string(Class().Name()));
 }
 

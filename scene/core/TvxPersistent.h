@@ -28,6 +28,9 @@ public:
     virtual void Assign(const TvxPersistent& source);
 
 protected:
+    // The error of Assign from a record of another class.
+    [[noreturn]] void ThrowAssignMismatch(const TvxPersistent& source) const;
+
     // Told after a real change of a published value (through UpdateField).
     virtual void Changed() { }
 

@@ -19,19 +19,9 @@ TvxPosition::TvxPosition(TvxPoint defaultValue)
 {
 }
 
-void TvxPosition::Changed()
-{
-    if (OnChanged)
-        OnChanged();
-}
-
 void TvxPosition::Assign(const TvxPersistent& source)
 {
-    auto* other = dynamic_cast<const TvxPosition*>(&source);
-    if (!other) {
-        TvxPersistent::Assign(source);
-        return;
-    }
+    const TvxPosition* other = &SourceAs<TvxPosition>(source);
     SetPoint(other->m_point);
 }
 

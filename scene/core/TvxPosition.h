@@ -4,13 +4,12 @@
 // StartPosition). Stored as the custom property Point; X and Y are never stored.
 
 #include "scene/core/Geometry.h"
-#include "scene/core/TvxPersistent.h"
+#include "scene/core/TvxSubRecord.h"
 
-#include <functional>
 
 namespace nimbrell {
 
-class TvxPosition : public TvxPersistent {
+class TvxPosition : public TvxSubRecord {
     NIMBRELL_CLASS(TvxPosition)
 public:
     explicit TvxPosition(TvxPoint defaultValue = {});
@@ -25,14 +24,9 @@ public:
     TvxPoint DefaultValue() const { return m_default; }
     void SetDefaultValue(TvxPoint value) { m_default = value; }
 
-    // Told on every real change.
-    std::function<void()> OnChanged;
 
     void Assign(const TvxPersistent& source) override;
     void DefineProperties(TvxFiler& filer) override;
-
-protected:
-    void Changed() override;
 
 private:
     TvxPoint m_point;

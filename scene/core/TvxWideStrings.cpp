@@ -16,19 +16,9 @@ void TvxWideStrings::Add(std::string line)
     Changed();
 }
 
-void TvxWideStrings::Changed()
-{
-    if (OnChanged)
-        OnChanged();
-}
-
 void TvxWideStrings::Assign(const TvxPersistent& source)
 {
-    auto* other = dynamic_cast<const TvxWideStrings*>(&source);
-    if (!other) {
-        TvxPersistent::Assign(source);
-        return;
-    }
+    const TvxWideStrings* other = &SourceAs<TvxWideStrings>(source);
     SetLines(other->m_lines);
 }
 

@@ -3,15 +3,14 @@
 // A list of texts owned by a scene object (Items of list-like controls), stored as the
 // custom property strings: a vaList of texts, written when not empty.
 
-#include "scene/core/TvxPersistent.h"
+#include "scene/core/TvxSubRecord.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace nimbrell {
 
-class TvxWideStrings : public TvxPersistent {
+class TvxWideStrings : public TvxSubRecord {
     NIMBRELL_CLASS(TvxWideStrings)
 public:
     TvxWideStrings() = default;
@@ -23,14 +22,9 @@ public:
     void Add(std::string line);
     void Clear() { SetLines({}); }
 
-    // Told on every real change.
-    std::function<void()> OnChanged;
 
     void Assign(const TvxPersistent& source) override;
     void DefineProperties(TvxFiler& filer) override;
-
-protected:
-    void Changed() override;
 
 private:
     std::vector<std::string> m_lines;

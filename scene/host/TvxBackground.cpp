@@ -15,7 +15,7 @@ NIMBRELL_DEFINE_CLASS(TvxBackground, TvxVisualObject)
 TvxBackground::TvxBackground(TvxComponent* owner)
     : TvxVisualObject(owner)
 {
-    m_fill.OnChanged = [this] { Repaint(); };
+    m_fill.OnChanged = [this] { ApplyChange(TvxChange::Repaint); };
 }
 
 void TvxBackground::Paint()

@@ -16,6 +16,7 @@ public:
     TvxBrush& Fill() { return m_fill; }
     const TvxBrush& Fill() const { return m_fill; }
 
+protected:
     void Paint() override;
 
 private:

@@ -1,6 +1,7 @@
 #include "scene/host/TvxCustomScene.h"
 
 #include "scene/render/TvxBitmap.h"
+#include "scene/styles/TvxResources.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,12 +70,14 @@ bool canTakeTabFocus(const TvxVisualObject* object)
 TvxCustomScene::TvxCustomScene(int width, int height)
     : m_canvas(TvxCanvas::CreateBuffered(width, height))
 {
-    m_canvas->SetScene(this);
 }
 
 TvxCustomScene::~TvxCustomScene()
 {
     m_destroying = true;
+    if (m_style)
+        m_style->RemoveSceneUpdater(this);
+    m_style = nullptr;
     m_hovered = nullptr;
     m_focused = nullptr;
     m_captured = nullptr;
@@ -130,7 +133,6 @@ void TvxCustomScene::RemoveObject(TvxObject* object)
 {
     if (std::find(m_roots.begin(), m_roots.end(), object) == m_roots.end())
         return;
-    AddUpdateRect({ 0, 0, float(Width()), float(Height()) });
     object->SetScene(nullptr);
     // Drops the scene's references into the object and the object from the roots.
     Notification(*object, ComponentOperation::Remove);
@@ -151,7 +153,9 @@ void TvxCustomScene::Notification(TvxComponent& component, ComponentOperation op
         m_focused = nullptr;
     if (m_style && static_cast<const void*>(m_style) == static_cast<const void*>(object))
         m_style = nullptr;
-    std::erase(m_roots, object);
+    // A root that goes, removed or freed, leaves its area to be painted again.
+    if (std::erase(m_roots, object) > 0)
+        AddUpdateRect({ 0, 0, float(Width()), float(Height()) });
 }
 
 void TvxCustomScene::AddUpdateRect(const TvxRect& rect)
@@ -229,15 +233,7 @@ void TvxCustomScene::PaintRoots()
         TvxRect area = root->UpdateRect();
         if (std::none_of(m_pending.begin(), m_pending.end(), [&](const TvxRect& r) { return RectsMeet(area, r); }))
             continue;
-        canvas.SetMatrix(root->AbsoluteMatrix());
-        root->PrePaint();
-        root->Paint();
-        root->PostPaint();
-        root->PaintChildren();
-        if (root->OnPaint) {
-            canvas.SetMatrix(root->AbsoluteMatrix());
-            root->OnPaint(root, &canvas, root->LocalRect());
-        }
+        root->PaintObject(canvas, kPaintAsRoot);
     }
 }
 
@@ -474,7 +470,11 @@ void TvxCustomScene::MoveFocus(bool forward)
 
 void TvxCustomScene::SetStyle(TvxResources* style)
 {
+    if (m_style)
+        m_style->RemoveSceneUpdater(this);
     m_style = style;
+    if (m_style)
+        m_style->AddSceneUpdater(this);
     UpdateResource();
 }
 

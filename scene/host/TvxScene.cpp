@@ -106,6 +106,19 @@ void TvxScene::ResizeWindow(int width, int height)
     m_window.SetSize(width, height);
 }
 
+void TvxScene::SetFormModalResult(int result)
+{
+    if (result == 0)
+        return;
+    m_window.SetModalResult(result == 2 ? ModalResult::Cancel : ModalResult::Ok);
+}
+
+void TvxScene::CloseForm()
+{
+    if (!m_window.IsClosed())
+        platform::PostMessage(m_window.Handle(), platform::WM_CLOSE, 0, 0);
+}
+
 void TvxScene::CloseModalOwner()
 {
     m_window.SetModalResult(ModalResult::Cancel);

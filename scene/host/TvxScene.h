@@ -24,6 +24,10 @@ public:
     // false for anything else.
     bool HandleMessage(platform::Message& message);
 
+    // 1 (ok) and 2 (cancel) are the results a window knows; others count as ok.
+    void SetFormModalResult(int result) override;
+    void CloseForm() override;
+
 protected:
     void RequestFrame() override;
     void Present() override;

@@ -36,12 +36,6 @@ TvxBitmap::~TvxBitmap()
     Release();
 }
 
-void TvxBitmap::Changed()
-{
-    if (OnChange)
-        OnChange();
-}
-
 void TvxBitmap::Release()
 {
     Modified();

@@ -8,7 +8,7 @@
 
 #include "scene/core/Geometry.h"
 #include "scene/core/TvxResourceLink.h"
-#include "scene/core/TvxPersistent.h"
+#include "scene/core/TvxSubRecord.h"
 #include "scene/render/Color.h"
 
 #include <cstdint>
@@ -27,7 +27,7 @@ class TvxBitmapObject;
 class TvxCanvas;
 class TvxObject;
 
-class TvxBitmap : public TvxPersistent {
+class TvxBitmap : public TvxSubRecord {
     NIMBRELL_CLASS(TvxBitmap)
 public:
     TvxBitmap();
@@ -42,9 +42,9 @@ public:
 
     // Allocates the pixel block cleared to 0 (none when empty); no change event.
     void Create(int width, int height);
-    // Nothing when unchanged; otherwise a new block cleared to 0, then OnChange.
+    // Nothing when unchanged; otherwise a new block cleared to 0, then OnChanged.
     void SetSize(int width, int height);
-    // Resizes and copies width × height premultiplied pixels, then OnChange.
+    // Resizes and copies width × height premultiplied pixels, then OnChanged.
     void SetPixels(int width, int height, const std::uint32_t* pixels);
 
     // Direct pixel access; after writing through Bits, call BitmapChanged or MarkDirty.
@@ -61,7 +61,7 @@ public:
     // Told by a canvas drawing into the bitmap.
     void PixelsChanged() { Modified(); }
 
-    // Every pixel the premultiplied colour; OnChange.
+    // Every pixel the premultiplied colour; OnChanged.
     void Clear(TvxColor color);
     // Pixels from (trunc(Left), trunc(Top)) to (round(Right), round(Bottom)), clamped.
     void ClearRect(const TvxRect& rect, TvxColor color);
@@ -87,7 +87,7 @@ public:
 
     // The named bitmap object this bitmap stands for; emptied when that object is destroyed.
     TvxBitmapObject* Resource() const;
-    // Copies the object's resource name, or clears the name when none; OnChange.
+    // Copies the object's resource name, or clears the name when none; OnChanged.
     void SetResource(TvxBitmapObject* object);
     const std::string& ResourceName() const { return m_resource.Name(); }
     void SetResourceName(std::string_view name);
@@ -95,15 +95,9 @@ public:
     // when none is held; none when this bitmap stands for nothing.
     TvxBitmap* ResourceBitmap() const;
 
-    // Told when the content changes.
-    std::function<void()> OnChange;
-
     // Throws std::invalid_argument "Cannot assign a %s to a %s" for anything but a bitmap.
     void Assign(const TvxPersistent& source) override;
     void DefineProperties(TvxFiler& filer) override;
-
-protected:
-    void Changed() override;
 
 private:
     void Release();

@@ -14,22 +14,12 @@ NIMBRELL_DEFINE_CLASS(TvxBrushBitmap, TvxPersistent)
 
 TvxBrushBitmap::TvxBrushBitmap()
 {
-    m_bitmap.OnChange = [this] { Changed(); };
-}
-
-void TvxBrushBitmap::Changed()
-{
-    if (OnChanged)
-        OnChanged();
+    m_bitmap.OnChanged = [this] { Changed(); };
 }
 
 void TvxBrushBitmap::Assign(const TvxPersistent& source)
 {
-    auto* other = dynamic_cast<const TvxBrushBitmap*>(&source);
-    if (!other) {
-        TvxPersistent::Assign(source);
-        return;
-    }
+    const TvxBrushBitmap* other = &SourceAs<TvxBrushBitmap>(source);
     SetWrapMode(other->m_wrapMode);
     m_bitmap.Assign(other->m_bitmap);
 }
@@ -42,12 +32,6 @@ NIMBRELL_DEFINE_CLASS(TvxBrushResource, TvxPersistent)
 
 TvxBrushResource::TvxBrushResource() = default;
 TvxBrushResource::~TvxBrushResource() = default;
-
-void TvxBrushResource::Changed()
-{
-    if (OnChanged)
-        OnChanged();
-}
 
 TvxBrushObject* TvxBrushResource::Resource() const
 {
@@ -76,11 +60,7 @@ TvxBrush* TvxBrushResource::Brush() const
 
 void TvxBrushResource::Assign(const TvxPersistent& source)
 {
-    auto* other = dynamic_cast<const TvxBrushResource*>(&source);
-    if (!other) {
-        TvxPersistent::Assign(source);
-        return;
-    }
+    const TvxBrushResource* other = &SourceAs<TvxBrushResource>(source);
     m_resource.Set(other->Resource(), m_resource.Name());
     SetResourceName(other->ResourceName());
 }
@@ -88,12 +68,6 @@ void TvxBrushResource::Assign(const TvxPersistent& source)
 NIMBRELL_DEFINE_CLASS(TvxVisual, TvxPersistent)
 {
     c.Reference("VisualObject", &TvxVisual::VisualObject, &TvxVisual::SetVisualObject);
-}
-
-void TvxVisual::Changed()
-{
-    if (OnChanged)
-        OnChanged();
 }
 
 void TvxVisual::SetVisualObject(TvxObject* object)
@@ -106,11 +80,7 @@ void TvxVisual::SetVisualObject(TvxObject* object)
 
 void TvxVisual::Assign(const TvxPersistent& source)
 {
-    auto* other = dynamic_cast<const TvxVisual*>(&source);
-    if (!other) {
-        TvxPersistent::Assign(source);
-        return;
-    }
+    const TvxVisual* other = &SourceAs<TvxVisual>(source);
     SetVisualObject(other->VisualObject());
 }
 
@@ -151,16 +121,6 @@ TvxBrush::TvxBrush(TvxBrushStyle defaultStyle, TvxColor defaultColor)
 
 TvxBrush::~TvxBrush() = default;
 
-void TvxBrush::Changed()
-{
-    if (m_suspended > 0) {
-        m_changedWhileSuspended = true;
-        return;
-    }
-    if (OnChanged)
-        OnChanged();
-}
-
 void TvxBrush::SetColor(std::string_view text)
 {
     SetSolidColor(ColorFromText(text));
@@ -187,37 +147,31 @@ TvxColor TvxBrush::SolidColor() const
 
 void TvxBrush::Assign(const TvxPersistent& source)
 {
-    auto* other = dynamic_cast<const TvxBrush*>(&source);
-    if (!other) {
-        TvxPersistent::Assign(source);
-        return;
-    }
-    ++m_suspended;
-    m_defaultStyle = other->m_defaultStyle;
-    m_defaultColor = other->m_defaultColor;
-    SetSolidColor(other->SolidColor());
-    SetStyle(other->m_style);
-    switch (m_style) {
-    case TvxBrushStyle::vgBrushGradient:
-        m_gradient.Assign(other->m_gradient);
-        break;
-    case TvxBrushStyle::vgBrushBitmap:
-        m_bitmap.Assign(other->m_bitmap);
-        break;
-    case TvxBrushStyle::vgBrushResource:
-        m_resource.Assign(other->m_resource);
-        break;
-    case TvxBrushStyle::vgBrushVisual:
-        m_visual.Assign(other->m_visual);
-        break;
-    default:
-        break;
-    }
-    --m_suspended;
-    m_changedWhileSuspended = false;
-    // Told once, as the notification was suspended during the copy.
-    if (m_suspended == 0 && OnChanged)
-        OnChanged();
+    const TvxBrush& other = SourceAs<TvxBrush>(source);
+    ChangeAtOnce(
+        [&] {
+            m_defaultStyle = other.m_defaultStyle;
+            m_defaultColor = other.m_defaultColor;
+            SetSolidColor(other.SolidColor());
+            SetStyle(other.m_style);
+            switch (m_style) {
+            case TvxBrushStyle::vgBrushGradient:
+                m_gradient.Assign(other.m_gradient);
+                break;
+            case TvxBrushStyle::vgBrushBitmap:
+                m_bitmap.Assign(other.m_bitmap);
+                break;
+            case TvxBrushStyle::vgBrushResource:
+                m_resource.Assign(other.m_resource);
+                break;
+            case TvxBrushStyle::vgBrushVisual:
+                m_visual.Assign(other.m_visual);
+                break;
+            default:
+                break;
+            }
+        },
+        Tell::Always);
 }
 
 }

@@ -6,13 +6,12 @@
 
 #include "scene/core/TvxObjectReference.h"
 #include "scene/core/TvxResourceLink.h"
-#include "scene/core/TvxPersistent.h"
+#include "scene/core/TvxSubRecord.h"
 #include "scene/render/Color.h"
 #include "scene/render/RenderEnums.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxGradient.h"
 
-#include <functional>
 #include <string>
 
 namespace nimbrell {
@@ -21,7 +20,7 @@ class TvxBrush;
 class TvxBrushObject;
 class TvxObject;
 
-class TvxBrushBitmap : public TvxPersistent {
+class TvxBrushBitmap : public TvxSubRecord {
     NIMBRELL_CLASS(TvxBrushBitmap)
 public:
     TvxBrushBitmap();
@@ -31,11 +30,7 @@ public:
     TvxWrapMode WrapMode() const { return m_wrapMode; }
     void SetWrapMode(TvxWrapMode value) { UpdateField(m_wrapMode, value); }
 
-    std::function<void()> OnChanged;
     void Assign(const TvxPersistent& source) override;
-
-protected:
-    void Changed() override;
 
 private:
     TvxBitmap m_bitmap;
@@ -43,7 +38,7 @@ private:
 };
 
 // A reference to a named brush object, found by name in the object registry on use.
-class TvxBrushResource : public TvxPersistent {
+class TvxBrushResource : public TvxSubRecord {
     NIMBRELL_CLASS(TvxBrushResource)
 public:
     TvxBrushResource();
@@ -58,34 +53,26 @@ public:
     // The referenced brush object's brush; looked up by resource name when no object is held.
     TvxBrush* Brush() const;
 
-    std::function<void()> OnChanged;
     void Assign(const TvxPersistent& source) override;
-
-protected:
-    void Changed() override;
 
 private:
     TvxResourceLink m_resource;
 };
 
 // A reference to a scene object painted as the brush.
-class TvxVisual : public TvxPersistent {
+class TvxVisual : public TvxSubRecord {
     NIMBRELL_CLASS(TvxVisual)
 public:
     TvxObject* VisualObject() const { return m_visualObject.Get(); }
     void SetVisualObject(TvxObject* object);
 
-    std::function<void()> OnChanged;
     void Assign(const TvxPersistent& source) override;
-
-protected:
-    void Changed() override;
 
 private:
     TvxObjectReference m_visualObject;
 };
 
-class TvxBrush : public TvxPersistent {
+class TvxBrush : public TvxSubRecord {
     NIMBRELL_CLASS(TvxBrush)
 public:
     // Both defaults are also the initial style and colour.
@@ -115,15 +102,10 @@ public:
     TvxVisual& Visual() { return m_visual; }
     const TvxVisual& Visual() const { return m_visual; }
 
-    // Told on every real change.
-    std::function<void()> OnChanged;
 
     // Copies defaults, the resolved solid colour, the style and the sub-record the style
     // uses; tells OnChanged once.
     void Assign(const TvxPersistent& source) override;
-
-protected:
-    void Changed() override;
 
 private:
     TvxColor m_color;
@@ -134,8 +116,6 @@ private:
     TvxColor m_defaultColor;
     TvxBrushResource m_resource;
     TvxBrushBitmap m_bitmap;
-    int m_suspended { 0 };
-    bool m_changedWhileSuspended { false };
 };
 
 }

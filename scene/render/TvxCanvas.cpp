@@ -27,66 +27,60 @@ std::uint32_t* TvxCanvas::BufferBits()
 
 void TvxCanvas::SetStrokeDash(TvxStrokeDash value)
 {
-    m_strokeDash = value;
+    m_paint.strokeDash = value;
     switch (value) {
     case TvxStrokeDash::vgDashSolid:
-        m_dash.clear();
+        m_paint.dash.clear();
         break;
     case TvxStrokeDash::vgDashDash:
-        m_dash = { 3, 1 };
+        m_paint.dash = { 3, 1 };
         break;
     case TvxStrokeDash::vgDashDot:
-        m_dash = { 1, 1 };
+        m_paint.dash = { 1, 1 };
         break;
     case TvxStrokeDash::vgDashDashDot:
-        m_dash = { 3, 1, 1, 1 };
+        m_paint.dash = { 3, 1, 1, 1 };
         break;
     case TvxStrokeDash::vgDashDashDotDot:
-        m_dash = { 3, 1, 1, 1, 1, 1 };
+        m_paint.dash = { 3, 1, 1, 1, 1, 1 };
         break;
     case TvxStrokeDash::vgDashCustom:
         return;
     }
-    m_dashOffset = 0;
+    m_paint.dashOffset = 0;
 }
 
 void TvxCanvas::SetCustomDash(std::vector<float> dash, float offset)
 {
-    m_strokeDash = TvxStrokeDash::vgDashCustom;
-    m_dash = std::move(dash);
-    m_dashOffset = offset;
+    m_paint.strokeDash = TvxStrokeDash::vgDashCustom;
+    m_paint.dash = std::move(dash);
+    m_paint.dashOffset = offset;
 }
 
-TvxCanvas::PaintState TvxCanvas::CopyPaintState() const
+void TvxCanvas::PaintState::CopyValuesFrom(const PaintState& other)
 {
-    PaintState state;
-    state.matrix = m_matrix;
-    state.fill = std::make_unique<TvxBrush>(m_fill.DefaultStyle(), m_fill.DefaultColor());
-    state.fill->Assign(m_fill);
-    state.stroke = std::make_unique<TvxBrush>(m_stroke.DefaultStyle(), m_stroke.DefaultColor());
-    state.stroke->Assign(m_stroke);
-    state.strokeThickness = m_strokeThickness;
-    state.strokeCap = m_strokeCap;
-    state.strokeJoin = m_strokeJoin;
-    state.strokeDash = m_strokeDash;
-    state.dash = m_dash;
-    state.dashOffset = m_dashOffset;
-    state.font = std::make_unique<TvxFont>();
-    state.font->Assign(m_font);
+    fill.Assign(other.fill);
+    stroke.Assign(other.stroke);
+    strokeThickness = other.strokeThickness;
+    strokeCap = other.strokeCap;
+    strokeJoin = other.strokeJoin;
+    strokeDash = other.strokeDash;
+    dash = other.dash;
+    dashOffset = other.dashOffset;
+    font.Assign(other.font);
+}
+
+std::unique_ptr<TvxCanvas::PaintState> TvxCanvas::CopyPaintState() const
+{
+    auto state = std::make_unique<PaintState>();
+    state->matrix = m_paint.matrix;
+    state->CopyValuesFrom(m_paint);
     return state;
 }
 
 void TvxCanvas::RestorePaintState(const PaintState& state)
 {
-    m_fill.Assign(*state.fill);
-    m_stroke.Assign(*state.stroke);
-    m_strokeThickness = state.strokeThickness;
-    m_strokeCap = state.strokeCap;
-    m_strokeJoin = state.strokeJoin;
-    m_strokeDash = state.strokeDash;
-    m_dash = state.dash;
-    m_dashOffset = state.dashOffset;
-    m_font.Assign(*state.font);
+    m_paint.CopyValuesFrom(state);
     SetMatrix(state.matrix);
 }
 
@@ -132,7 +126,7 @@ void TvxCanvas::DrawArc(TvxPoint center, TvxPoint radius, float startAngle, floa
 void TvxCanvas::DrawRectSides(const TvxRect& rect, float xRadius, float yRadius, TvxCorners corners, float opacity,
     TvxSides sides, TvxCornerType cornerType)
 {
-    if (m_stroke.Style() == TvxBrushStyle::vgBrushNone)
+    if (m_paint.stroke.Style() == TvxBrushStyle::vgBrushNone)
         return;
     TvxPathData path;
     BuildRectFigure(path, rect, xRadius, yRadius, corners, cornerType, 0.5f, sides);

@@ -18,6 +18,7 @@
 #include "scene/render/TvxFont.h"
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -27,7 +28,6 @@
 
 namespace nimbrell {
 
-class ISceneHost;
 class TvxBitmap;
 class TvxObject;
 class TvxPathData;
@@ -61,30 +61,28 @@ public:
     bool Buffered() const { return m_buffered; }
     bool Resized() const { return m_resized; }
     void SetResized(bool value) { m_resized = value; }
-    ISceneHost* Scene() const { return m_scene; }
-    void SetScene(ISceneHost* scene) { m_scene = scene; }
     // The buffer of a buffered canvas (none otherwise).
     virtual TvxBitmap* Buffer() = 0;
     std::uint32_t* BufferBits();
 
     // Paint state.
-    const TvxMatrix& Matrix() const { return m_matrix; }
-    TvxBrush& Fill() { return m_fill; }
-    TvxBrush& Stroke() { return m_stroke; }
-    float StrokeThickness() const { return m_strokeThickness; }
-    void SetStrokeThickness(float value) { m_strokeThickness = value; }
-    TvxStrokeCap StrokeCap() const { return m_strokeCap; }
-    void SetStrokeCap(TvxStrokeCap value) { m_strokeCap = value; }
-    TvxStrokeJoin StrokeJoin() const { return m_strokeJoin; }
-    void SetStrokeJoin(TvxStrokeJoin value) { m_strokeJoin = value; }
-    TvxStrokeDash StrokeDash() const { return m_strokeDash; }
+    const TvxMatrix& Matrix() const { return m_paint.matrix; }
+    TvxBrush& Fill() { return m_paint.fill; }
+    TvxBrush& Stroke() { return m_paint.stroke; }
+    float StrokeThickness() const { return m_paint.strokeThickness; }
+    void SetStrokeThickness(float value) { m_paint.strokeThickness = value; }
+    TvxStrokeCap StrokeCap() const { return m_paint.strokeCap; }
+    void SetStrokeCap(TvxStrokeCap value) { m_paint.strokeCap = value; }
+    TvxStrokeJoin StrokeJoin() const { return m_paint.strokeJoin; }
+    void SetStrokeJoin(TvxStrokeJoin value) { m_paint.strokeJoin = value; }
+    TvxStrokeDash StrokeDash() const { return m_paint.strokeDash; }
     // Resets the dash offset to 0, except vgDashCustom, which keeps the current pattern.
     void SetStrokeDash(TvxStrokeDash value);
     // Lengths in pen widths, dash first.
-    const std::vector<float>& Dash() const { return m_dash; }
-    float DashOffset() const { return m_dashOffset; }
+    const std::vector<float>& Dash() const { return m_paint.dash; }
+    float DashOffset() const { return m_paint.dashOffset; }
     void SetCustomDash(std::vector<float> dash, float offset);
-    TvxFont& Font() { return m_font; }
+    TvxFont& Font() { return m_paint.font; }
 
     // Buffer.
     virtual void ResizeBuffer(int width, int height) = 0;
@@ -146,38 +144,62 @@ public:
 protected:
     TvxCanvas();
 
+    // What SaveCanvas keeps and RestoreCanvas puts back, besides the back end's state.
     struct PaintState {
         TvxMatrix matrix;
-        std::unique_ptr<TvxBrush> fill;
-        std::unique_ptr<TvxBrush> stroke;
+        TvxBrush fill { TvxBrushStyle::vgBrushSolid, 0xFFFFFFFF };
+        TvxBrush stroke { TvxBrushStyle::vgBrushSolid, 0xFF000000 };
         float strokeThickness { 1 };
         TvxStrokeCap strokeCap { TvxStrokeCap::vgCapFlat };
         TvxStrokeJoin strokeJoin { TvxStrokeJoin::vgJoinMiter };
         TvxStrokeDash strokeDash { TvxStrokeDash::vgDashSolid };
         std::vector<float> dash;
         float dashOffset { 0 };
-        std::unique_ptr<TvxFont> font;
+        TvxFont font;
+        // Everything but the matrix, the brushes and the font through Assign.
+        void CopyValuesFrom(const PaintState& other);
     };
-    PaintState CopyPaintState() const;
+    std::unique_ptr<PaintState> CopyPaintState() const;
     void RestorePaintState(const PaintState& state);
 
     static VisualPainter s_visualPainter;
 
     int m_width { 0 };
     int m_height { 0 };
-    TvxMatrix m_matrix;
-    TvxBrush m_fill { TvxBrushStyle::vgBrushSolid, 0xFFFFFFFF };
-    TvxBrush m_stroke { TvxBrushStyle::vgBrushSolid, 0xFF000000 };
-    float m_strokeThickness { 1 };
-    TvxStrokeCap m_strokeCap { TvxStrokeCap::vgCapFlat };
-    TvxStrokeJoin m_strokeJoin { TvxStrokeJoin::vgJoinMiter };
-    TvxStrokeDash m_strokeDash { TvxStrokeDash::vgDashSolid };
-    std::vector<float> m_dash;
-    float m_dashOffset { 0 };
-    TvxFont m_font;
+    PaintState m_paint;
     bool m_resized { false };
     bool m_buffered { false };
-    ISceneHost* m_scene { nullptr };
+};
+
+// Saves the canvas state and restores it when the scope ends, also when an exception
+// leaves the scope. A failed restore throws on the normal path; while an exception is
+// already on its way out, the first error is the one that tells why.
+class TvxCanvasStateGuard {
+public:
+    explicit TvxCanvasStateGuard(TvxCanvas& canvas)
+        : m_canvas(canvas)
+        , m_state(canvas.SaveCanvas())
+        , m_exceptions(std::uncaught_exceptions())
+    {
+    }
+    ~TvxCanvasStateGuard() noexcept(false)
+    {
+        if (std::uncaught_exceptions() == m_exceptions) {
+            m_canvas.RestoreCanvas(m_state);
+            return;
+        }
+        try {
+            m_canvas.RestoreCanvas(m_state);
+        } catch (...) {
+        }
+    }
+    TvxCanvasStateGuard(const TvxCanvasStateGuard&) = delete;
+    TvxCanvasStateGuard& operator=(const TvxCanvasStateGuard&) = delete;
+
+private:
+    TvxCanvas& m_canvas;
+    int m_state;
+    int m_exceptions;
 };
 
 }

@@ -5,14 +5,10 @@
 #include "scene/render/TvxCanvas.h"
 
 #include "scene/core/TvxObject.h"
-#include "scene/render/FontConfiguration.h"
+#include "scene/render/CairoCanvasInternal.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxPathData.h"
 #include "scene/render/TvxRectFigure.h"
-
-#include <cairo.h>
-#include <pango/pangocairo.h>
-#include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
 #include <cmath>
@@ -23,38 +19,10 @@ namespace nimbrell {
 
 namespace {
 
+using namespace cairocanvas;
+
 // The ellipse control factor of four cubic quarter arcs.
 constexpr double kEllipseControl = 0.5522847498307936;
-
-struct PatternDeleter {
-    void operator()(cairo_pattern_t* p) const { cairo_pattern_destroy(p); }
-};
-using PatternPtr = std::unique_ptr<cairo_pattern_t, PatternDeleter>;
-
-void SetSourceColor(cairo_pattern_t* pattern, double offset, TvxColor color)
-{
-    cairo_pattern_add_color_stop_rgba(pattern, offset, ColorRed(color) / 255.0, ColorGreen(color) / 255.0,
-        ColorBlue(color) / 255.0, ColorAlpha(color) / 255.0);
-}
-
-PatternPtr SolidPattern(TvxColor color)
-{
-    return PatternPtr(cairo_pattern_create_rgba(ColorRed(color) / 255.0, ColorGreen(color) / 255.0, ColorBlue(color) / 255.0,
-        ColorAlpha(color) / 255.0));
-}
-
-cairo_matrix_t ToCairo(const TvxMatrix& m)
-{
-    cairo_matrix_t c;
-    cairo_matrix_init(&c, m.m11, m.m12, m.m21, m.m22, m.m31, m.m32);
-    return c;
-}
-
-bool Invertible(const cairo_matrix_t& m)
-{
-    double det = m.xx * m.yy - m.xy * m.yx;
-    return std::isfinite(det) && std::fabs(det) > 1e-12 && std::isfinite(m.x0) && std::isfinite(m.y0);
-}
 
 // Maps points from one rectangle onto another.
 struct Mapper {
@@ -65,18 +33,6 @@ struct Mapper {
         return { to.Width() * (p.X - from.Left) / from.Width() + to.Left, to.Height() * (p.Y - from.Top) / from.Height() + to.Top };
     }
 };
-
-PangoFontMap* FontMap()
-{
-    static PangoFontMap* map = [] {
-        LoadFontConfiguration();
-        PangoFontMap* created = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
-        if (created && PANGO_IS_FC_FONT_MAP(created))
-            pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(created), FcConfigGetCurrent());
-        return created;
-    }();
-    return map;
-}
 
 class TvxCanvasCairo final : public TvxCanvas {
 public:
@@ -92,14 +48,6 @@ public:
         }
     }
 
-    ~TvxCanvasCairo() override
-    {
-        if (m_pango)
-            g_object_unref(m_pango);
-        if (m_cr)
-            cairo_destroy(m_cr);
-    }
-
     TvxBitmap* Buffer() override { return m_buffered ? &m_buffer : nullptr; }
 
     void ResizeBuffer(int width, int height) override
@@ -108,8 +56,7 @@ public:
         height = std::max(height, 1);
         if (!m_buffered || (width == m_width && height == m_height && m_cr))
             return;
-        if (m_cr)
-            cairo_destroy(m_cr);
+        m_context.reset();
         m_cr = nullptr;
         m_saves.clear();
         m_width = width;
@@ -144,7 +91,7 @@ public:
 
     void SetMatrix(const TvxMatrix& matrix) override
     {
-        m_matrix = matrix;
+        m_paint.matrix = matrix;
         if (!m_cr)
             return;
         cairo_matrix_t m = ToCairo(matrix);
@@ -200,7 +147,7 @@ public:
         Saved saved = std::move(*m_saves[std::size_t(state)]);
         m_saves[std::size_t(state)].reset();
         m_degenerate = saved.degenerate;
-        RestorePaintState(saved.paint);
+        RestorePaintState(*saved.paint);
         Check();
     }
 
@@ -253,7 +200,7 @@ public:
 
     void DrawLine(TvxPoint p1, TvxPoint p2, float opacity) override
     {
-        if (!Ready() || m_stroke.Style() == TvxBrushStyle::vgBrushNone)
+        if (!Ready() || m_paint.stroke.Style() == TvxBrushStyle::vgBrushNone)
             return;
         cairo_new_path(m_cr);
         cairo_move_to(m_cr, p1.X, p1.Y);
@@ -263,7 +210,7 @@ public:
 
     void FillRect(const TvxRect& rect, float rx, float ry, TvxCorners corners, float opacity, TvxCornerType type) override
     {
-        if (!Ready() || m_fill.Style() == TvxBrushStyle::vgBrushNone)
+        if (!Ready() || m_paint.fill.Style() == TvxBrushStyle::vgBrushNone)
             return;
         cairo_new_path(m_cr);
         if ((rx == 0 && ry == 0) || corners == TvxCorners())
@@ -275,7 +222,7 @@ public:
 
     void DrawRect(const TvxRect& rect, float rx, float ry, TvxCorners corners, float opacity, TvxCornerType type) override
     {
-        if (!Ready() || m_stroke.Style() == TvxBrushStyle::vgBrushNone)
+        if (!Ready() || m_paint.stroke.Style() == TvxBrushStyle::vgBrushNone)
             return;
         cairo_new_path(m_cr);
         if (std::fabs(rx) < 1E-40f && std::fabs(ry) < 1E-40f)
@@ -287,7 +234,7 @@ public:
 
     void FillEllipse(const TvxRect& rect, float opacity) override
     {
-        if (!Ready() || m_fill.Style() == TvxBrushStyle::vgBrushNone)
+        if (!Ready() || m_paint.fill.Style() == TvxBrushStyle::vgBrushNone)
             return;
         AppendEllipse(rect);
         FillCurrentPath(rect, opacity);
@@ -295,7 +242,7 @@ public:
 
     void DrawEllipse(const TvxRect& rect, float opacity) override
     {
-        if (!Ready() || m_stroke.Style() == TvxBrushStyle::vgBrushNone)
+        if (!Ready() || m_paint.stroke.Style() == TvxBrushStyle::vgBrushNone)
             return;
         AppendEllipse(rect);
         StrokeCurrentPath(rect, opacity);
@@ -317,7 +264,7 @@ public:
 
     void FillPath(const TvxPathData& path, const TvxRect& rect, float opacity) override
     {
-        if (!Ready() || m_fill.Style() == TvxBrushStyle::vgBrushNone || !AppendPath(path, rect))
+        if (!Ready() || m_paint.fill.Style() == TvxBrushStyle::vgBrushNone || !AppendPath(path, rect))
             return;
         cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_EVEN_ODD);
         FillCurrentPath(rect, opacity);
@@ -327,7 +274,7 @@ public:
 
     void DrawPath(const TvxPathData& path, const TvxRect& rect, float opacity) override
     {
-        if (!Ready() || m_stroke.Style() == TvxBrushStyle::vgBrushNone || path.IsEmpty())
+        if (!Ready() || m_paint.stroke.Style() == TvxBrushStyle::vgBrushNone || path.IsEmpty())
             return;
         TvxRect bounds = path.Bounds();
         if (bounds.Width() * bounds.Height() == 0)
@@ -376,13 +323,13 @@ public:
             || d.Height() == 0)
             return;
         cairo_surface_t* surface = bitmap.Surface();
-        cairo_surface_t* sub = nullptr;
+        SurfacePtr sub;
         TvxRect full { 0, 0, float(bitmap.Width()), float(bitmap.Height()) };
         TvxRect source = s;
         // A part of the bitmap is cut out so that edge sampling does not reach beyond it.
         if (s != full && s.Left >= 0 && s.Top >= 0 && s.Right <= full.Right && s.Bottom <= full.Bottom) {
-            sub = cairo_surface_create_for_rectangle(surface, s.Left, s.Top, s.Width(), s.Height());
-            surface = sub;
+            sub.reset(cairo_surface_create_for_rectangle(surface, s.Left, s.Top, s.Width(), s.Height()));
+            surface = sub.get();
             source = { 0, 0, s.Width(), s.Height() };
         }
         PatternPtr pattern(cairo_pattern_create_for_surface(surface));
@@ -404,10 +351,7 @@ public:
             cairo_paint_with_alpha(m_cr, opacity);
         }
         cairo_restore(m_cr);
-        pattern.reset();
-        if (sub)
-            cairo_surface_destroy(sub);
-        Check();
+        Drawn();
     }
 
     void DrawThumbnail(const TvxBitmap& bitmap, float width, float height) override
@@ -421,7 +365,7 @@ public:
         cairo_set_source_surface(m_cr, bitmap.Surface(), 0, 0);
         cairo_paint(m_cr);
         cairo_restore(m_cr);
-        Check();
+        Drawn();
     }
 
     void FillPolygon(std::span<const TvxPoint> points, float opacity) override
@@ -441,25 +385,22 @@ public:
     void FillText(const TvxRect& rect, const TvxRect&, std::string_view text, bool wordWrap, float opacity,
         TvxTextAlign horizontal, TvxTextAlign vertical) override
     {
-        if (!Ready() || m_fill.Style() == TvxBrushStyle::vgBrushNone || text.empty())
+        if (!Ready() || m_paint.fill.Style() == TvxBrushStyle::vgBrushNone || text.empty())
             return;
         // Text at full opacity is drawn at 0.99.
         float o = opacity == 1 ? 0.99f : opacity;
-        bool fractional = m_matrix.m11 != std::trunc(m_matrix.m11) || m_matrix.m22 != std::trunc(m_matrix.m22);
+        bool fractional = m_paint.matrix.m11 != std::trunc(m_paint.matrix.m11) || m_paint.matrix.m22 != std::trunc(m_paint.matrix.m22);
         // Under a fractional scale, glyphs are antialiased in grey whatever the font asks.
-        PangoLayout* layout = Layout(rect, text, wordWrap, horizontal, fractional ? false : m_font.ClearType());
-        TvxPoint origin = LayoutOrigin(layout, rect, wordWrap, horizontal, vertical);
+        auto layout = m_text.Layout(m_cr, m_paint.font, rect, text, wordWrap, horizontal, fractional ? false : m_paint.font.ClearType());
+        TvxPoint origin = LayoutOrigin(layout.get(), rect, wordWrap, horizontal, vertical);
         cairo_new_path(m_cr);
         PatternPtr pattern = FillPattern(rect, o);
-        if (!pattern) {
-            g_object_unref(layout);
+        if (!pattern)
             return;
-        }
         cairo_move_to(m_cr, origin.X, origin.Y);
         cairo_set_source(m_cr, pattern.get());
-        pango_cairo_show_layout(m_cr, layout);
-        g_object_unref(layout);
-        Check();
+        pango_cairo_show_layout(m_cr, layout.get());
+        Drawn();
     }
 
     void MeasureText(TvxRect& rect, const TvxRect&, std::string_view text, bool wordWrap, TvxTextAlign horizontal,
@@ -469,11 +410,10 @@ public:
             rect = { rect.Left, rect.Top, rect.Left, rect.Top };
             return;
         }
-        PangoLayout* layout = Layout(rect, text, wordWrap, horizontal, m_font.ClearType());
-        TvxPoint origin = LayoutOrigin(layout, rect, wordWrap, horizontal, vertical);
+        auto layout = m_text.Layout(m_cr, m_paint.font, rect, text, wordWrap, horizontal, m_paint.font.ClearType());
+        TvxPoint origin = LayoutOrigin(layout.get(), rect, wordWrap, horizontal, vertical);
         PangoRectangle ink, logical;
-        pango_layout_get_extents(layout, &ink, &logical);
-        g_object_unref(layout);
+        pango_layout_get_extents(layout.get(), &ink, &logical);
         float left = origin.X + float(logical.x) / PANGO_SCALE;
         float top = origin.Y + float(logical.y) / PANGO_SCALE;
         rect = { left, top, left + float(logical.width) / PANGO_SCALE, top + float(logical.height) / PANGO_SCALE };
@@ -481,7 +421,7 @@ public:
 
 private:
     struct Saved {
-        PaintState paint;
+        std::unique_ptr<PaintState> paint;
         bool degenerate { false };
         std::size_t depth { 0 };
     };
@@ -490,10 +430,11 @@ private:
     {
         if (!surface)
             return;
-        m_cr = cairo_create(surface);
+        m_context.reset(cairo_create(surface));
+        m_cr = m_context.get();
         cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_GOOD);
         Check();
-        SetMatrix(m_matrix);
+        SetMatrix(m_paint.matrix);
     }
 
     // The pixels ClearRect and Clear write into.
@@ -507,16 +448,23 @@ private:
 
     bool Ready() const { return m_cr && !m_degenerate; }
 
+    // Raises the context's sticky error, if any.
     void Check()
     {
         if (!m_cr)
             return;
-        if (m_target)
-            m_target->PixelsChanged();
         cairo_status_t status = cairo_status(m_cr);
         if (status == CAIRO_STATUS_SUCCESS)
             return;
         throw TvxCanvasError(std::string("canvas: ") + cairo_status_to_string(status));
+    }
+
+    // After drawing: the error check, and the target bitmap's pixels are marked changed.
+    void Drawn()
+    {
+        if (m_target)
+            m_target->PixelsChanged();
+        Check();
     }
 
     // Appends the path mapped from its bounds into rect; false when there is nothing to draw.
@@ -611,150 +559,21 @@ private:
             path.ClosePath();
     }
 
-    // A resource brush is replaced by what it names.
-    const TvxBrush& Resolve(const TvxBrush& brush)
-    {
-        const TvxBrush* current = &brush;
-        for (int depth = 0; depth < 16 && current->Style() == TvxBrushStyle::vgBrushResource; ++depth) {
-            const TvxBrush* resolved = current->Resource().Brush();
-            if (!resolved || resolved == current)
-                break;
-            current = resolved;
-        }
-        return *current;
-    }
-
-    std::vector<std::pair<float, TvxColor>> Stops(const TvxGradient& gradient, float opacity, bool pad)
-    {
-        std::vector<std::pair<float, TvxColor>> stops;
-        for (int i = 0; i < gradient.Points().Count(); ++i) {
-            const TvxGradientPoint& p = gradient.Points()[i];
-            stops.emplace_back(std::clamp(p.Offset(), 0.0f, 1.0f), ColorWithOpacity(p.IntColor(), opacity));
-        }
-        if (pad && !stops.empty()) {
-            if (stops.front().first > 0)
-                stops.insert(stops.begin(), { 0.0f, stops.front().second });
-            if (stops.back().first < 1)
-                stops.emplace_back(1.0f, stops.back().second);
-        }
-        return stops;
-    }
-
-    PatternPtr GradientPattern(const TvxGradient& gradient, const TvxRect& r, float opacity, bool pad)
-    {
-        auto stops = Stops(gradient, opacity, pad);
-        PatternPtr pattern;
-        if (gradient.IsLinear()) {
-            TvxPoint a = gradient.StartPosition().Point(), b = gradient.StopPosition().Point();
-            pattern.reset(cairo_pattern_create_linear(a.X * r.Right + r.Left, a.Y * r.Bottom + r.Top, b.X * r.Right + r.Left,
-                b.Y * r.Bottom + r.Top));
-            cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REFLECT);
-        } else {
-            // Offset 0 at the centre of the ellipse inscribed in r, 1 on its edge.
-            pattern.reset(cairo_pattern_create_radial(0, 0, 0, 0, 0, 1));
-            cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
-            const TvxTransform& t = gradient.RadialTransform();
-            float w = r.Width(), h = r.Height();
-            TvxMatrix unit = TvxMatrix::Scaling(w / 2, h / 2) * TvxMatrix::Translation(w / 2, h / 2);
-            TvxPoint c { t.RotateCenter().X() * w, t.RotateCenter().Y() * h };
-            TvxMatrix local = TvxMatrix::Translation(-c.X, -c.Y) * TvxMatrix::Rotation(t.RotateAngle())
-                * TvxMatrix::Translation(c.X, c.Y) * TvxMatrix::Scaling(t.Scale().X(), t.Scale().Y())
-                * TvxMatrix::Translation(t.Position().X() + r.Left, t.Position().Y() + r.Top);
-            cairo_matrix_t toUser = ToCairo(unit * local);
-            if (!Invertible(toUser))
-                return nullptr;
-            cairo_matrix_invert(&toUser);
-            cairo_pattern_set_matrix(pattern.get(), &toUser);
-        }
-        for (auto& [offset, color] : stops)
-            SetSourceColor(pattern.get(), offset, color);
-        return pattern;
-    }
-
-    PatternPtr BitmapPattern(const TvxBrushBitmap& brushBitmap, const TvxRect& r, bool stroke)
-    {
-        const TvxBitmap* bitmap = &brushBitmap.Bitmap();
-        if (TvxBitmap* resource = bitmap->ResourceBitmap())
-            bitmap = resource;
-        if (bitmap->IsEmpty())
-            return nullptr;
-        PatternPtr pattern(cairo_pattern_create_for_surface(bitmap->Surface()));
-        cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_GOOD);
-        switch (brushBitmap.WrapMode()) {
-        case TvxWrapMode::vgWrapTileStretch: {
-            float extra = stroke ? 0 : m_strokeThickness / 2;
-            double sx = (r.Width() + extra) / bitmap->Width(), sy = (r.Height() + extra) / bitmap->Height();
-            if (sx == 0 || sy == 0)
-                return nullptr;
-            cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
-            cairo_matrix_t m;
-            cairo_matrix_init_scale(&m, 1 / sx, 1 / sy);
-            cairo_pattern_set_matrix(pattern.get(), &m);
-            break;
-        }
-        case TvxWrapMode::vgWrapTileOriginal: {
-            // Every other copy mirrored left to right: one tile of the picture and its
-            // mirror image, repeated.
-            int w = bitmap->Width(), h = bitmap->Height();
-            cairo_surface_t* pair = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 2 * w, h);
-            cairo_t* cr = cairo_create(pair);
-            cairo_set_source_surface(cr, bitmap->Surface(), 0, 0);
-            cairo_paint(cr);
-            cairo_translate(cr, 2.0 * w, 0);
-            cairo_scale(cr, -1, 1);
-            cairo_set_source_surface(cr, bitmap->Surface(), 0, 0);
-            cairo_paint(cr);
-            cairo_destroy(cr);
-            pattern.reset(cairo_pattern_create_for_surface(pair));
-            cairo_surface_destroy(pair);
-            cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_GOOD);
-            cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
-            break;
-        }
-        case TvxWrapMode::vgWrapTile:
-            cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
-            break;
-        }
-        return pattern;
-    }
-
-    // The pattern of a fill or stroke; opacity is baked into colours, and returned in
-    // `alpha` for bitmaps, whose pixels cannot take it.
-    PatternPtr MakePattern(const TvxBrush& source, const TvxRect& r, float opacity, bool stroke, float& alpha)
-    {
-        alpha = 1;
-        const TvxBrush& brush = Resolve(source);
-        switch (brush.Style()) {
-        case TvxBrushStyle::vgBrushSolid:
-            return SolidPattern(ColorWithOpacity(brush.SolidColor(), opacity));
-        case TvxBrushStyle::vgBrushGradient:
-            if (brush.Gradient().Points().Count() < 2)
-                return stroke ? SolidPattern(ColorWithOpacity(brush.SolidColor(), opacity)) : SolidPattern(0);
-            return GradientPattern(brush.Gradient(), r, opacity, !stroke);
-        case TvxBrushStyle::vgBrushBitmap:
-            alpha = std::clamp(opacity, 0.0f, 1.0f);
-            return BitmapPattern(brush.Bitmap(), r, stroke);
-        default:
-            return SolidPattern(0);
-        }
-    }
-
     PatternPtr FillPattern(const TvxRect& r, float opacity)
     {
         float alpha = 1;
-        PatternPtr pattern = MakePattern(m_fill, r, opacity, false, alpha);
-        return pattern;
+        return BrushPattern(m_paint.fill, r, opacity, false, m_paint.strokeThickness, alpha);
     }
 
     void FillCurrentPath(const TvxRect& r, float opacity)
     {
-        const TvxBrush& brush = Resolve(m_fill);
+        const TvxBrush& brush = ResolveBrush(m_paint.fill);
         if (brush.Style() == TvxBrushStyle::vgBrushVisual) {
             FillWithVisual(brush, r, opacity);
             return;
         }
         float alpha = 1;
-        PatternPtr pattern = MakePattern(m_fill, r, opacity, false, alpha);
+        PatternPtr pattern = BrushPattern(m_paint.fill, r, opacity, false, m_paint.strokeThickness, alpha);
         if (!pattern) {
             cairo_new_path(m_cr);
             return;
@@ -768,7 +587,7 @@ private:
             cairo_paint_with_alpha(m_cr, alpha);
             cairo_restore(m_cr);
         }
-        Check();
+        Drawn();
     }
 
     void FillWithVisual(const TvxBrush& brush, const TvxRect& r, float opacity)
@@ -778,23 +597,22 @@ private:
             cairo_new_path(m_cr);
             return;
         }
-        int state = SaveCanvas();
+        TvxCanvasStateGuard state(*this);
         cairo_clip(m_cr);
         s_visualPainter(*this, *visual, r, opacity);
-        RestoreCanvas(state);
     }
 
     void StrokeCurrentPath(const TvxRect& r, float opacity)
     {
         float alpha = 1;
-        PatternPtr pattern = MakePattern(m_stroke, r, opacity, true, alpha);
+        PatternPtr pattern = BrushPattern(m_paint.stroke, r, opacity, true, m_paint.strokeThickness, alpha);
         if (!pattern) {
             cairo_new_path(m_cr);
             return;
         }
-        cairo_set_line_width(m_cr, m_strokeThickness);
-        cairo_set_line_cap(m_cr, m_strokeCap == TvxStrokeCap::vgCapRound ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
-        switch (m_strokeJoin) {
+        cairo_set_line_width(m_cr, m_paint.strokeThickness);
+        cairo_set_line_cap(m_cr, m_paint.strokeCap == TvxStrokeCap::vgCapRound ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
+        switch (m_paint.strokeJoin) {
         case TvxStrokeJoin::vgJoinMiter:
             cairo_set_line_join(m_cr, CAIRO_LINE_JOIN_MITER);
             break;
@@ -807,12 +625,12 @@ private:
         }
         std::vector<double> dashes;
         bool usable = false;
-        for (float d : m_dash) {
-            dashes.push_back(std::max(0.0, double(d) * m_strokeThickness));
+        for (float d : m_paint.dash) {
+            dashes.push_back(std::max(0.0, double(d) * m_paint.strokeThickness));
             usable = usable || d > 0;
         }
         if (usable)
-            cairo_set_dash(m_cr, dashes.data(), static_cast<int>(dashes.size()), double(m_dashOffset) * m_strokeThickness);
+            cairo_set_dash(m_cr, dashes.data(), static_cast<int>(dashes.size()), double(m_paint.dashOffset) * m_paint.strokeThickness);
         else
             cairo_set_dash(m_cr, nullptr, 0, 0);
         cairo_set_source(m_cr, pattern.get());
@@ -824,109 +642,15 @@ private:
             cairo_pop_group_to_source(m_cr);
             cairo_paint_with_alpha(m_cr, alpha);
         }
-        Check();
-    }
-
-    PangoLayout* Layout(const TvxRect& rect, std::string_view text, bool wordWrap, TvxTextAlign horizontal, bool subpixel)
-    {
-        // One context per canvas, brought up to date with the transform and the
-        // antialiasing asked for.
-        if (!m_pango)
-            m_pango = pango_font_map_create_context(FontMap());
-        pango_cairo_update_context(m_cr, m_pango);
-        if (!m_pangoOptionsSet || m_pangoSubpixel != subpixel) {
-            cairo_font_options_t* options = cairo_font_options_create();
-            cairo_font_options_set_antialias(options, subpixel ? CAIRO_ANTIALIAS_SUBPIXEL : CAIRO_ANTIALIAS_GRAY);
-            cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-            cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-            pango_cairo_context_set_font_options(m_pango, options);
-            cairo_font_options_destroy(options);
-            m_pangoOptionsSet = true;
-            m_pangoSubpixel = subpixel;
-        }
-        PangoLayout* layout = pango_layout_new(m_pango);
-
-        PangoFontDescription* description = pango_font_description_new();
-        pango_font_description_set_family(description, m_font.Family().empty() ? "sans-serif" : m_font.Family().c_str());
-        pango_font_description_set_absolute_size(description, std::max(1.0, double(m_font.Size())) * PANGO_SCALE);
-        TvxFontStyle style = m_font.Style();
-        if (style == TvxFontStyle::vgFontBold || style == TvxFontStyle::vgFontBoldItalic)
-            pango_font_description_set_weight(description, PANGO_WEIGHT_BOLD);
-        if (style == TvxFontStyle::vgFontItalic || style == TvxFontStyle::vgFontBoldItalic)
-            pango_font_description_set_style(description, PANGO_STYLE_ITALIC);
-        pango_layout_set_font_description(layout, description);
-        pango_font_description_free(description);
-        if (style == TvxFontStyle::vgFontUnderline || style == TvxFontStyle::vgFontStrikeout) {
-            PangoAttrList* attributes = pango_attr_list_new();
-            pango_attr_list_insert(attributes, style == TvxFontStyle::vgFontUnderline
-                    ? pango_attr_underline_new(PANGO_UNDERLINE_SINGLE)
-                    : pango_attr_strikethrough_new(TRUE));
-            pango_layout_set_attributes(layout, attributes);
-            pango_attr_list_unref(attributes);
-        }
-        pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
-        switch (horizontal) {
-        case TvxTextAlign::vgTextAlignCenter:
-            pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
-            break;
-        case TvxTextAlign::vgTextAlignNear:
-            pango_layout_set_alignment(layout, PANGO_ALIGN_LEFT);
-            break;
-        case TvxTextAlign::vgTextAlignFar:
-            pango_layout_set_alignment(layout, PANGO_ALIGN_RIGHT);
-            break;
-        }
-        if (wordWrap && rect.Width() > 0) {
-            pango_layout_set_width(layout, static_cast<int>(rect.Width() * PANGO_SCALE));
-            pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-        }
-        return layout;
-    }
-
-    // Where the layout's origin goes so that its lines sit aligned in rect.
-    TvxPoint LayoutOrigin(PangoLayout* layout, const TvxRect& rect, bool wordWrap, TvxTextAlign horizontal,
-        TvxTextAlign vertical)
-    {
-        PangoRectangle logical;
-        pango_layout_get_extents(layout, nullptr, &logical);
-        float x = float(logical.x) / PANGO_SCALE, width = float(logical.width) / PANGO_SCALE;
-        float height = float(logical.height) / PANGO_SCALE, y = float(logical.y) / PANGO_SCALE;
-        TvxPoint origin { rect.Left, rect.Top };
-        bool wrapped = wordWrap && rect.Width() > 0;
-        if (!wrapped) {
-            switch (horizontal) {
-            case TvxTextAlign::vgTextAlignCenter:
-                origin.X = rect.Left + (rect.Width() - width) / 2 - x;
-                break;
-            case TvxTextAlign::vgTextAlignNear:
-                origin.X = rect.Left - x;
-                break;
-            case TvxTextAlign::vgTextAlignFar:
-                origin.X = rect.Right - width - x;
-                break;
-            }
-        }
-        switch (vertical) {
-        case TvxTextAlign::vgTextAlignCenter:
-            origin.Y = rect.Top + (rect.Height() - height) / 2 - y;
-            break;
-        case TvxTextAlign::vgTextAlignNear:
-            origin.Y = rect.Top - y;
-            break;
-        case TvxTextAlign::vgTextAlignFar:
-            origin.Y = rect.Bottom - height - y;
-            break;
-        }
-        return origin;
+        Drawn();
     }
 
     TvxBitmap* m_target { nullptr };
     TvxBitmap m_buffer;
-    cairo_t* m_cr { nullptr };
+    ContextPtr m_context;
+    cairo_t* m_cr { nullptr }; // m_context's, for brevity
     bool m_degenerate { false };
-    PangoContext* m_pango { nullptr };
-    bool m_pangoOptionsSet { false };
-    bool m_pangoSubpixel { false };
+    TextLayouts m_text;
     std::vector<std::optional<Saved>> m_saves;
     std::vector<std::size_t> m_order;
 };

@@ -10,34 +10,16 @@ NIMBRELL_DEFINE_CLASS(TvxFont, TvxPersistent)
     c.Enum("ClearType", &TvxFont::ClearType, &TvxFont::SetClearType).Default(true);
 }
 
-void TvxFont::Changed()
-{
-    if (m_assigning > 0) {
-        m_changedWhileAssigning = true;
-        return;
-    }
-    if (OnChanged)
-        OnChanged();
-}
-
 void TvxFont::Assign(const TvxPersistent& source)
 {
-    auto* other = dynamic_cast<const TvxFont*>(&source);
-    if (!other) {
-        TvxPersistent::Assign(source);
-        return;
-    }
-    ++m_assigning;
-    SetSize(other->m_size);
-    SetFamily(other->m_family);
-    SetStyle(other->m_style);
-    SetClearType(other->m_clearType);
-    --m_assigning;
+    const TvxFont& other = SourceAs<TvxFont>(source);
     // One notification for the whole copy, and none when nothing changed.
-    if (m_changedWhileAssigning && m_assigning == 0) {
-        m_changedWhileAssigning = false;
-        Changed();
-    }
+    ChangeAtOnce([&] {
+        SetSize(other.m_size);
+        SetFamily(other.m_family);
+        SetStyle(other.m_style);
+        SetClearType(other.m_clearType);
+    });
 }
 
 }

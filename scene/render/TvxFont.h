@@ -3,15 +3,14 @@
 // The font of text elements: size in pixels at 96 dots per inch, family, style and
 // whether text is antialiased for subpixels.
 
-#include "scene/core/TvxPersistent.h"
+#include "scene/core/TvxSubRecord.h"
 #include "scene/render/RenderEnums.h"
 
-#include <functional>
 #include <string>
 
 namespace nimbrell {
 
-class TvxFont : public TvxPersistent {
+class TvxFont : public TvxSubRecord {
     NIMBRELL_CLASS(TvxFont)
 public:
     static constexpr float kDefaultSize = 11;
@@ -28,21 +27,14 @@ public:
     bool ClearType() const { return m_clearType; }
     void SetClearType(bool value) { UpdateField(m_clearType, value); }
 
-    // Told on every real change.
-    std::function<void()> OnChanged;
 
     void Assign(const TvxPersistent& source) override;
-
-protected:
-    void Changed() override;
 
 private:
     float m_size { kDefaultSize };
     std::string m_family { kDefaultFamily };
     TvxFontStyle m_style { TvxFontStyle::vgFontRegular };
     bool m_clearType { true };
-    int m_assigning { 0 };
-    bool m_changedWhileAssigning { false };
 };
 
 }

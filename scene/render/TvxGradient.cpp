@@ -33,12 +33,6 @@ TvxGradient::TvxGradient()
     m_radialTransform.OnChanged = [this] { Changed(); };
 }
 
-void TvxGradient::Changed()
-{
-    if (OnChanged)
-        OnChanged();
-}
-
 void TvxGradient::SetColor(std::string_view text)
 {
     if (m_points.Count() > 0)
@@ -78,11 +72,7 @@ TvxColor TvxGradient::InterpolateColor(float offset) const
 
 void TvxGradient::Assign(const TvxPersistent& source)
 {
-    auto* other = dynamic_cast<const TvxGradient*>(&source);
-    if (!other) {
-        TvxPersistent::Assign(source);
-        return;
-    }
+    const TvxGradient* other = &SourceAs<TvxGradient>(source);
     m_points.BeginUpdate();
     m_points.Clear();
     for (int i = 0; i < other->m_points.Count(); ++i) {

@@ -6,11 +6,11 @@
 
 #include "scene/core/TvxCollection.h"
 #include "scene/core/TvxPosition.h"
+#include "scene/core/TvxSubRecord.h"
 #include "scene/render/Color.h"
 #include "scene/render/RenderEnums.h"
 #include "scene/render/TvxTransform.h"
 
-#include <functional>
 
 namespace nimbrell {
 
@@ -29,7 +29,7 @@ private:
     float m_offset { 0 };
 };
 
-class TvxGradient : public TvxPersistent {
+class TvxGradient : public TvxSubRecord {
     NIMBRELL_CLASS(TvxGradient)
 public:
     TvxGradient();
@@ -54,13 +54,8 @@ public:
     // The colour at offset (clamped to 0..1); 0 with fewer than two stops.
     TvxColor InterpolateColor(float offset) const;
 
-    // Told on every real change, of the stops, the style, the positions or the transform.
-    std::function<void()> OnChanged;
 
     void Assign(const TvxPersistent& source) override;
-
-protected:
-    void Changed() override;
 
 private:
     TvxCollectionOf<TvxGradientPoint> m_points;

@@ -13,12 +13,6 @@ NIMBRELL_DEFINE_CLASS(TvxPathData, TvxPersistent)
 {
 }
 
-void TvxPathData::Changed()
-{
-    if (OnChanged)
-        OnChanged();
-}
-
 void TvxPathData::Add(TvxPathPointKind kind, TvxPoint point)
 {
     m_points.push_back({ kind, point });
@@ -211,11 +205,7 @@ bool TvxPathData::FromBytes(std::span<const std::uint8_t> bytes)
 
 void TvxPathData::Assign(const TvxPersistent& source)
 {
-    auto* other = dynamic_cast<const TvxPathData*>(&source);
-    if (!other) {
-        TvxPersistent::Assign(source);
-        return;
-    }
+    const TvxPathData* other = &SourceAs<TvxPathData>(source);
     SetPoints(other->m_points);
 }
 

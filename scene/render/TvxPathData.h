@@ -7,11 +7,10 @@
 // records with an 8-bit kind are read too).
 
 #include "scene/core/Geometry.h"
-#include "scene/core/TvxPersistent.h"
+#include "scene/core/TvxSubRecord.h"
 #include "scene/render/CanvasEnums.h"
 
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -24,7 +23,7 @@ struct TvxPathPoint {
     bool operator==(const TvxPathPoint&) const = default;
 };
 
-class TvxPathData : public TvxPersistent {
+class TvxPathData : public TvxSubRecord {
     NIMBRELL_CLASS(TvxPathData)
 public:
     TvxPathData() = default;
@@ -53,13 +52,9 @@ public:
     // False, leaving the path unchanged, when the bytes do not hold N whole records.
     bool FromBytes(std::span<const std::uint8_t> bytes);
 
-    std::function<void()> OnChanged;
 
     void Assign(const TvxPersistent& source) override;
     void DefineProperties(TvxFiler& filer) override;
-
-protected:
-    void Changed() override;
 
 private:
     void Add(TvxPathPointKind kind, TvxPoint point);

@@ -16,19 +16,9 @@ TvxTransform::TvxTransform()
         position->OnChanged = [this] { Changed(); };
 }
 
-void TvxTransform::Changed()
-{
-    if (OnChanged)
-        OnChanged();
-}
-
 void TvxTransform::Assign(const TvxPersistent& source)
 {
-    auto* other = dynamic_cast<const TvxTransform*>(&source);
-    if (!other) {
-        TvxPersistent::Assign(source);
-        return;
-    }
+    const TvxTransform* other = &SourceAs<TvxTransform>(source);
     m_position.Assign(other->m_position);
     m_scale.Assign(other->m_scale);
     SetRotateAngle(other->m_rotateAngle);

@@ -3,12 +3,11 @@
 // Position, scale, rotation angle and rotation centre of a radial gradient.
 
 #include "scene/core/TvxPosition.h"
-
-#include <functional>
+#include "scene/core/TvxSubRecord.h"
 
 namespace nimbrell {
 
-class TvxTransform : public TvxPersistent {
+class TvxTransform : public TvxSubRecord {
     NIMBRELL_CLASS(TvxTransform)
 public:
     TvxTransform();
@@ -22,13 +21,8 @@ public:
     TvxPosition& RotateCenter() { return m_rotateCenter; }
     const TvxPosition& RotateCenter() const { return m_rotateCenter; }
 
-    // Told on every real change, of the angle or of any of the positions.
-    std::function<void()> OnChanged;
 
     void Assign(const TvxPersistent& source) override;
-
-protected:
-    void Changed() override;
 
 private:
     TvxPosition m_position { { 0, 0 } };

@@ -11,8 +11,10 @@ class TvxEllipse : public TvxShape {
 public:
     explicit TvxEllipse(TvxComponent* owner);
 
-    void Paint() override;
     bool PointInObject(float x, float y) override;
+
+protected:
+    void Paint() override;
 };
 
 }

@@ -21,14 +21,13 @@ NIMBRELL_DEFINE_CLASS(TvxImage, TvxVisualObject)
 TvxImage::TvxImage(TvxComponent* owner)
     : TvxVisualObject(owner)
 {
-    m_bitmap.OnChange = [this] { BitmapChanged(); };
-    m_bitmapMargins.OnChanged = [this] { Repaint(); };
+    m_bitmap.OnChanged = [this] { BitmapChanged(); };
+    m_bitmapMargins.OnChanged = [this] { ApplyChange(TvxChange::Repaint); };
 }
 
 void TvxImage::BitmapChanged()
 {
-    UpdateEffects();
-    Repaint();
+    ApplyChange(TvxChange::EffectsStale | TvxChange::Repaint);
 }
 
 void TvxImage::SetBitmap(const TvxBitmap* bitmap)
@@ -41,10 +40,7 @@ void TvxImage::SetBitmap(const TvxBitmap* bitmap)
 
 void TvxImage::SetWrapMode(TvxImageWrap value)
 {
-    if (value == m_wrapMode)
-        return;
-    m_wrapMode = value;
-    Repaint();
+    UpdateField(m_wrapMode, value, TvxChange::Repaint);
 }
 
 void TvxImage::SetData(const TvxVariant& value)

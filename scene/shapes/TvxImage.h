@@ -30,11 +30,11 @@ public:
 
     TvxNotifyEvent OnBitmapLoaded;
 
-    void Paint() override;
     // A text value loads the bitmap from that file; a missing file changes nothing.
     void SetData(const TvxVariant& value) override;
 
 protected:
+    void Paint() override;
     virtual void BitmapChanged();
 
 private:

@@ -18,10 +18,7 @@ TvxLine::TvxLine(TvxComponent* owner)
 
 void TvxLine::SetLineType(TvxLineType value)
 {
-    if (value == m_lineType)
-        return;
-    m_lineType = value;
-    Repaint();
+    UpdateField(m_lineType, value, TvxChange::Repaint);
 }
 
 void TvxLine::Paint()

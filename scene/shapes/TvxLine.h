@@ -17,6 +17,7 @@ public:
     TvxLineType LineType() const { return m_lineType; }
     void SetLineType(TvxLineType value);
 
+protected:
     void Paint() override;
 
 private:

@@ -12,15 +12,12 @@ NIMBRELL_DEFINE_CLASS(TvxCustomPath, TvxShape)
 TvxCustomPath::TvxCustomPath(TvxComponent* owner)
     : TvxShape(owner)
 {
-    m_data.OnChanged = [this] { Repaint(); };
+    m_data.OnChanged = [this] { ApplyChange(TvxChange::Repaint); };
 }
 
 void TvxCustomPath::SetWrapMode(TvxPathWrap value)
 {
-    if (value == m_wrapMode)
-        return;
-    m_wrapMode = value;
-    Repaint();
+    UpdateField(m_wrapMode, value, TvxChange::Repaint);
 }
 
 void TvxCustomPath::PaintAt(TvxCanvas& canvas, const TvxRect& target, float opacity)

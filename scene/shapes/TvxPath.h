@@ -22,8 +22,10 @@ public:
     TvxPathWrap WrapMode() const { return m_wrapMode; }
     void SetWrapMode(TvxPathWrap value);
 
-    void Paint() override;
     bool PointInObject(float x, float y) override;
+
+protected:
+    void Paint() override;
 
 private:
     void PaintAt(TvxCanvas& canvas, const TvxRect& target, float opacity);

@@ -18,17 +18,14 @@ TvxRectangle::TvxRectangle(TvxComponent* owner)
 {
 }
 
-void TvxRectangle::SetxRadius(float value) { UpdateShapeField(m_xRadius, value); }
-void TvxRectangle::SetyRadius(float value) { UpdateShapeField(m_yRadius, value); }
-void TvxRectangle::SetCornerType(TvxCornerType value) { UpdateShapeField(m_cornerType, value); }
-void TvxRectangle::SetSides(TvxSides value) { UpdateShapeField(m_sides, value); }
+void TvxRectangle::SetxRadius(float value) { UpdateField(m_xRadius, value, kLookChanged); }
+void TvxRectangle::SetyRadius(float value) { UpdateField(m_yRadius, value, kLookChanged); }
+void TvxRectangle::SetCornerType(TvxCornerType value) { UpdateField(m_cornerType, value, kLookChanged); }
+void TvxRectangle::SetSides(TvxSides value) { UpdateField(m_sides, value, kLookChanged); }
 
 void TvxRectangle::SetCorners(TvxCorners value)
 {
-    if (value == m_corners)
-        return;
-    m_corners = value;
-    Repaint();
+    UpdateField(m_corners, value, TvxChange::Repaint);
 }
 
 void TvxRectangle::Paint()
@@ -70,10 +67,7 @@ TvxRoundRect::TvxRoundRect(TvxComponent* owner)
 
 void TvxRoundRect::SetCorners(TvxCorners value)
 {
-    if (value == m_corners)
-        return;
-    m_corners = value;
-    Repaint();
+    UpdateField(m_corners, value, TvxChange::Repaint);
 }
 
 void TvxRoundRect::Paint()

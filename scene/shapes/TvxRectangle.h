@@ -23,6 +23,7 @@ public:
     TvxSides Sides() const { return m_sides; }
     virtual void SetSides(TvxSides value);
 
+protected:
     void Paint() override;
 
 private:
@@ -41,6 +42,7 @@ public:
     TvxCorners Corners() const { return m_corners; }
     virtual void SetCorners(TvxCorners value);
 
+protected:
     void Paint() override;
 
 private:

@@ -27,22 +27,18 @@ TvxShape::TvxShape(TvxComponent* owner, TvxColor fillColor, TvxBrushStyle stroke
 
 void TvxShape::FillChanged()
 {
-    if (Updating() == 0)
-        Repaint();
-    UpdateEffects();
+    ApplyChange(kLookChanged);
 }
 
 void TvxShape::StrokeChanged()
 {
-    if (Updating() == 0)
-        Repaint();
-    UpdateEffects();
+    ApplyChange(kLookChanged);
 }
 
-void TvxShape::SetStrokeThickness(float value) { UpdateShapeField(m_strokeThickness, value); }
-void TvxShape::SetStrokeCap(TvxStrokeCap value) { UpdateShapeField(m_strokeCap, value); }
-void TvxShape::SetStrokeJoin(TvxStrokeJoin value) { UpdateShapeField(m_strokeJoin, value); }
-void TvxShape::SetStrokeDash(TvxStrokeDash value) { UpdateShapeField(m_strokeDash, value); }
+void TvxShape::SetStrokeThickness(float value) { UpdateField(m_strokeThickness, value, kLookChanged); }
+void TvxShape::SetStrokeCap(TvxStrokeCap value) { UpdateField(m_strokeCap, value, kLookChanged); }
+void TvxShape::SetStrokeJoin(TvxStrokeJoin value) { UpdateField(m_strokeJoin, value, kLookChanged); }
+void TvxShape::SetStrokeDash(TvxStrokeDash value) { UpdateField(m_strokeDash, value, kLookChanged); }
 
 TvxRect TvxShape::ShapeRect() const
 {

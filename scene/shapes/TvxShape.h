@@ -35,23 +35,14 @@ public:
     // a stroke, so the whole outline stays inside the bounds.
     TvxRect ShapeRect() const;
 
+protected:
     void PrePaint() override;
     void PostPaint() override;
-
-protected:
     virtual void FillChanged();
     virtual void StrokeChanged();
-    // Stores a value of the stroke geometry: on a real change, effects go stale and the
-    // shape repaints.
-    template<typename T>
-    void UpdateShapeField(T& field, T value)
-    {
-        if (field == value)
-            return;
-        field = value;
-        UpdateEffects();
-        Repaint();
-    }
+    // What follows a change of how the shape looks: its effect images render again
+    // and it repaints.
+    static constexpr TvxChange kLookChanged = TvxChange::EffectsStale | TvxChange::Repaint;
 
 private:
     TvxBrush m_fill;

@@ -25,10 +25,8 @@ TvxText::TvxText(TvxComponent* owner)
 
 void TvxText::SetText(std::string_view value)
 {
-    if (value == m_text)
+    if (!UpdateField(m_text, value, TvxChange::EffectsStale))
         return;
-    m_text = std::string(value);
-    UpdateEffects();
     ApplyAutoSize();
     Repaint();
 }
@@ -40,31 +38,24 @@ void TvxText::FontChanged()
     Repaint();
 }
 
-void TvxText::SetVertTextAlign(TvxTextAlign value) { UpdateShapeField(m_vertTextAlign, value); }
-void TvxText::SetHorzTextAlign(TvxTextAlign value) { UpdateShapeField(m_horzTextAlign, value); }
+void TvxText::SetVertTextAlign(TvxTextAlign value) { UpdateField(m_vertTextAlign, value, kLookChanged); }
+void TvxText::SetHorzTextAlign(TvxTextAlign value) { UpdateField(m_horzTextAlign, value, kLookChanged); }
 
 void TvxText::SetWordWrap(bool value)
 {
-    if (value == m_wordWrap)
-        return;
-    m_wordWrap = value;
-    Repaint();
+    UpdateField(m_wordWrap, value, TvxChange::Repaint);
 }
 
 void TvxText::SetAutoSize(bool value)
 {
-    if (value == m_autoSize)
-        return;
-    m_autoSize = value;
-    ApplyAutoSize();
+    if (UpdateField(m_autoSize, value, TvxChange::None))
+        ApplyAutoSize();
 }
 
 void TvxText::SetStretch(bool value)
 {
-    if (value == m_stretch)
+    if (!UpdateField(m_stretch, value, TvxChange::EffectsStale))
         return;
-    UpdateEffects();
-    m_stretch = value;
     if (value)
         m_autoSize = false;
     Repaint();

@@ -33,12 +33,12 @@ public:
     bool Stretch() const { return m_stretch; }
     void SetStretch(bool value);
 
-    void Paint() override;
     void Realign() override;
     TvxVariant GetData() const override { return m_text; }
     void SetData(const TvxVariant& value) override;
 
 protected:
+    void Paint() override;
     virtual void FontChanged();
 
 private:

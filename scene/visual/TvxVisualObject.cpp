@@ -64,10 +64,10 @@ TvxVisualObject::TvxVisualObject(TvxComponent* owner)
     : TvxObject(owner)
 {
     SetVisual(this);
-    m_position.OnChanged = [this] { MatrixChanged(); };
-    m_scale.OnChanged = [this] { MatrixChanged(); };
-    m_skew.OnChanged = [this] { MatrixChanged(); };
-    m_rotateCenter.OnChanged = [this] { MatrixChanged(); };
+    m_position.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
+    m_scale.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
+    m_skew.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
+    m_rotateCenter.OnChanged = [this] { ApplyChange(TvxChange::Matrix); };
     m_margins.OnChanged = [this] { MarginsChanged(); };
     m_padding.OnChanged = [this] { PaddingChanged(); };
 }
@@ -115,26 +115,20 @@ bool TvxVisualObject::HasAncestorHidden() const
 
 void TvxVisualObject::SetWidth(float value)
 {
-    if (value == m_width)
-        return;
-    Repaint();
-    m_width = value;
-    RecalcUpdateRect();
-    if (IsLoading() || !Scene())
-        return;
-    UpdateEffects();
-    if (m_align != TvxAlign::vaNone)
-        RealignParent();
-    if (ChildrenCount() > 0)
-        Realign();
+    SetSide(m_width, value);
 }
 
 void TvxVisualObject::SetHeight(float value)
 {
-    if (value == m_height)
+    SetSide(m_height, value);
+}
+
+void TvxVisualObject::SetSide(float& side, float value)
+{
+    if (value == side)
         return;
     Repaint();
-    m_height = value;
+    side = value;
     RecalcUpdateRect();
     if (IsLoading() || !Scene())
         return;
@@ -156,10 +150,7 @@ void TvxVisualObject::SetRotateAngle(float value)
     float r = value - std::trunc(value / 360) * 360;
     if (r < -180)
         r += 360;
-    if (r == m_rotateAngle)
-        return;
-    m_rotateAngle = r;
-    MatrixChanged();
+    UpdateField(m_rotateAngle, r, TvxChange::Matrix);
 }
 
 void TvxVisualObject::SetAlign(TvxAlign value)
@@ -239,7 +230,7 @@ void TvxVisualObject::SetVisible(bool value)
     if (m_visible) {
         if (Scene())
             Scene()->AddUpdateRect(UpdateRect());
-        StartTriggerAnimation(this, "IsVisible");
+        StateChanged("IsVisible");
     } else if (m_isFocused && Scene()) {
         Scene()->SetFocused(nullptr);
     }
@@ -247,12 +238,7 @@ void TvxVisualObject::SetVisible(bool value)
 
 void TvxVisualObject::SetEnabled(bool value)
 {
-    if (value == m_enabled)
-        return;
-    m_enabled = value;
-    RecalcEnabled();
-    RecalcOpacity();
-    Repaint();
+    UpdateField(m_enabled, value, TvxChange::Enablement | TvxChange::Opacity | TvxChange::Repaint);
 }
 
 void TvxVisualObject::RecalcEnabled()
@@ -281,12 +267,7 @@ void TvxVisualObject::Lock()
 
 void TvxVisualObject::SetOpacity(float value)
 {
-    value = std::clamp(value, 0.0f, 1.0f);
-    if (value == m_opacity)
-        return;
-    m_opacity = value;
-    RecalcOpacity();
-    Repaint();
+    UpdateField(m_opacity, std::clamp(value, 0.0f, 1.0f), TvxChange::Opacity | TvxChange::Repaint);
 }
 
 void TvxVisualObject::RecalcOpacity()
@@ -313,20 +294,34 @@ float TvxVisualObject::AbsoluteOpacity()
 
 void TvxVisualObject::SetClipChildren(bool value)
 {
-    if (value == m_clipChildren)
-        return;
-    m_clipChildren = value;
-    RecalcUpdateRect();
-    Repaint();
+    UpdateField(m_clipChildren, value, TvxChange::UpdateArea | TvxChange::Repaint);
 }
 
 void TvxVisualObject::SetClipParent(bool value)
 {
-    if (value == m_clipParent)
-        return;
-    m_clipParent = value;
-    if (TvxVisualObject* parent = VisualParent())
-        parent->Repaint();
+    UpdateField(m_clipParent, value, TvxChange::RepaintParent);
+}
+
+void TvxVisualObject::ApplyChange(TvxChange follows)
+{
+    if (follows & TvxChange::Matrix)
+        MatrixChanged();
+    if (follows & TvxChange::Enablement)
+        RecalcEnabled();
+    if (follows & TvxChange::Opacity)
+        RecalcOpacity();
+    if (follows & TvxChange::UpdateArea)
+        RecalcUpdateRect();
+    if (follows & TvxChange::EffectsStale)
+        UpdateEffects();
+    if (follows & TvxChange::Realign)
+        Realign();
+    if (follows & TvxChange::RepaintParent) {
+        if (TvxVisualObject* parent = VisualParent())
+            parent->Repaint();
+    }
+    if (follows & TvxChange::Repaint)
+        Repaint();
 }
 
 // Derived geometry.
@@ -416,29 +411,38 @@ TvxRect TvxVisualObject::UpdateRect()
     TvxRect r = AbsoluteRect();
     ISceneHost* scene = Scene();
     if (!(scene && scene->DisableUpdate()) && !IsLoading()) {
+        // The area the clipping ancestors leave.
+        TvxRect clip;
+        bool clipped = false;
         for (TvxVisualObject* p = VisualParent(); p; p = p->VisualParent()) {
             if (!p->m_clipChildren)
                 continue;
-            r = IntersectRect(r, p->UpdateRect());
-            if (IsRectEmpty(r)) {
-                r = {};
+            clip = clipped ? IntersectRect(clip, p->UpdateRect()) : p->UpdateRect();
+            clipped = true;
+            if (IsRectEmpty(clip))
                 break;
-            }
+        }
+        if (clipped) {
+            r = IntersectRect(r, clip);
+            if (IsRectEmpty(r))
+                r = {};
         }
         if (!IsRectEmpty(r)) {
             if (m_canFocused && m_isFocused)
                 r = InflateRect(r, 5, 5);
             if (HasEffects() && !m_clipChildren)
                 r = UnionRect(r, MapRect(AbsoluteMatrix(), EffectRect()));
-            if (!m_clipChildren) {
-                for (TvxObject* child : Children()) {
-                    TvxVisualObject* visual = child->Visual();
-                    if (!visual || !visual->m_visible)
-                        continue;
-                    TvxRect childRect = visual->UpdateRect();
-                    if (childRect.Width() != 0 && childRect.Height() != 0)
-                        r = UnionRect(r, childRect);
-                }
+        }
+        // The children count even when the object's own area is empty (a container of
+        // no size of its own still shows them).
+        if (!m_clipChildren && !(clipped && IsRectEmpty(clip))) {
+            for (TvxObject* child : Children()) {
+                TvxVisualObject* visual = child->Visual();
+                if (!visual || !visual->m_visible)
+                    continue;
+                TvxRect childRect = visual->UpdateRect();
+                if (childRect.Width() != 0 && childRect.Height() != 0)
+                    r = IsRectEmpty(r) ? childRect : UnionRect(r, childRect);
             }
         }
     }
@@ -489,12 +493,16 @@ void TvxVisualObject::AddObject(TvxObject* object)
         RecalcHasEffects();
         EffectChanged();
     } else if (HasEffects()) {
+        // The effect images show the new child too.
         UpdateEffects();
+        Repaint();
     }
     TvxVisualObject* visual = object->Visual();
     if (!visual)
         return;
     m_tabList.push_back(visual);
+    // Inside this object's BeginUpdate, the child is inside it too.
+    visual->ShiftUpdating(m_updating);
     visual->RecalcAbsoluteMatrix();
     visual->RecalcOpacity();
     visual->RecalcEnabled();
@@ -510,25 +518,50 @@ void TvxVisualObject::AddObject(TvxObject* object)
 void TvxVisualObject::RemoveObject(TvxObject* object)
 {
     TvxVisualObject* visual = object ? object->Visual() : nullptr;
-    if (visual && object->Parent() == this) {
+    const bool isChild = object && object->Parent() == this;
+    if (visual && isChild) {
         visual->Repaint();
         std::erase(m_tabList, visual);
     }
-    const bool wasEffect = object && object->AsEffect() && object->Parent() == this;
+    const bool wasEffect = isChild && object->AsEffect();
     if (wasEffect)
         Repaint();
+    ISceneHost* scene = Scene();
     TvxObject::RemoveObject(object);
+    // The scene drops what it still holds inside the object (the hovered object).
+    if (isChild && scene)
+        scene->Notification(*object, ComponentOperation::Remove);
     if (wasEffect) {
         RecalcHasEffects();
         RecalcUpdateRect();
     }
-    if (visual) {
-        visual->RecalcAbsoluteMatrix();
-        visual->RecalcOpacity();
-        visual->RecalcEnabled();
-        visual->RecalcUpdateRect();
-        RecalcUpdateRect();
-    }
+    if (!visual)
+        return;
+    visual->RecalcAbsoluteMatrix();
+    visual->RecalcOpacity();
+    visual->RecalcEnabled();
+    visual->RecalcUpdateRect();
+    RecalcUpdateRect();
+    if (!isChild)
+        return;
+    // Outside this object, its BeginUpdate no longer holds the child.
+    visual->ShiftUpdating(-m_updating);
+    if (visual->m_align != TvxAlign::vaNone && !IsLoading())
+        Realign();
+}
+
+void TvxVisualObject::ShiftUpdating(int delta)
+{
+    m_updating = std::max(0, m_updating + delta);
+    ForEachVisualChild([&](TvxVisualObject& visual) { visual.ShiftUpdating(delta); });
+}
+
+void TvxVisualObject::ChildrenReordered()
+{
+    if (IsLoading())
+        return;
+    Realign();
+    Repaint();
 }
 
 void TvxVisualObject::DeleteChildren()

@@ -22,6 +22,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace nimbrell {
@@ -57,6 +59,50 @@ using TvxMouseWheelEvent = TvxEvent<TvxObject*, TvxShiftState, int, TvxPoint, bo
 using TvxKeyEvent = TvxEvent<TvxObject*, int&, char32_t&, TvxShiftState>;
 using TvxCanFocusEvent = TvxEvent<TvxObject*, bool&>;
 using TvxPaintEvent = TvxEvent<TvxObject*, TvxCanvas*, TvxRect>;
+
+class TvxVisualObject;
+
+// What follows a real change of a visual object's value, besides storing it. Several
+// combine with |; they run in the order listed.
+enum class TvxChange : std::uint8_t {
+    None = 0,
+    Matrix = 1,          // the local and absolute matrices are recomputed (MatrixChanged)
+    Enablement = 2,      // the absolute enabled state below is recomputed
+    Opacity = 4,         // the absolute opacities below are recomputed
+    UpdateArea = 8,      // the update rectangles are recomputed
+    EffectsStale = 16,   // the effect images of the object and its ancestors render again
+    Realign = 32,        // the object lays its children out again
+    RepaintParent = 64,  // the parent is painted again
+    Repaint = 128,       // the object is painted again
+};
+constexpr TvxChange operator|(TvxChange a, TvxChange b)
+{
+    return static_cast<TvxChange>(static_cast<std::uint8_t>(a) | static_cast<std::uint8_t>(b));
+}
+constexpr bool operator&(TvxChange set, TvxChange one)
+{
+    return (static_cast<std::uint8_t>(set) & static_cast<std::uint8_t>(one)) != 0;
+}
+
+// How TvxVisualObject::PaintObject runs the paint sequence. The defaults paint a child.
+struct TvxPaintOptions {
+    // The parent whose clip rectangle bounds the object (effects drawn over the object
+    // are not bounded by it), or none.
+    TvxVisualObject* clipTo { nullptr };
+    // Effects under, over or in place of the object.
+    bool effects { true };
+    // ClipParent holes, the object's own ClipChildren clip and OnBeforePaint around Paint.
+    bool framedPaint { true };
+    // PostPaint after the children; otherwise right after Paint.
+    bool postPaintLast { true };
+    // OnPaint after the children.
+    bool paintEvent { true };
+};
+
+// A root of the scene: its own steps, then its children, then OnPaint.
+inline constexpr TvxPaintOptions kPaintAsRoot { .effects = false, .framedPaint = false, .postPaintLast = false };
+// A subtree painted into another canvas (PaintTo).
+inline constexpr TvxPaintOptions kPaintIntoTarget { .effects = false, .framedPaint = false, .postPaintLast = false, .paintEvent = false };
 
 class TvxVisualObject : public TvxObject {
     NIMBRELL_CLASS(TvxVisualObject)
@@ -118,6 +164,11 @@ public:
     void SetCanFocused(bool value) { m_canFocused = value; }
     bool DisableFocusEffect() const { return m_disableFocusEffect; }
     void SetDisableFocusEffect(bool value) { m_disableFocusEffect = value; }
+    // Focus effects of every object are off while the global switch is set.
+    static bool GlobalDisableFocusEffect();
+    static void SetGlobalDisableFocusEffect(bool value);
+    // Neither the object's nor the global switch turns focus effects off.
+    bool FocusEffectEnabled() const;
     bool DisableDefaultAlign() const { return m_disableDefaultAlign; }
     void SetDisableDefaultAlign(bool value) { m_disableDefaultAlign = value; }
     // Opened at the mouse by a right press on the object, or by the context-menu key.
@@ -190,10 +241,10 @@ public:
     void RecalcEnabled();
     virtual void MatrixChanged();
 
-    // Painting. PaintChildren paints the children with this object's canvas.
-    virtual void PrePaint() { }
-    virtual void Paint() { }
-    virtual void PostPaint() { }
+    // Painting: the one paint sequence, with the canvas matrix set to the object's
+    // absolute matrix; the canvas state it changes is restored, also on an exception.
+    void PaintObject(TvxCanvas& canvas, const TvxPaintOptions& options = {});
+    // Paints the children with this object's canvas.
     virtual void PaintChildren();
     virtual void ApplyResource() { }
     // Paints the subtree into canvas at rect, as if it were parent's child there. Without a
@@ -212,12 +263,16 @@ public:
     virtual void KeyDown(int& key, char32_t& keyChar, TvxShiftState shift);
     virtual void KeyUp(int& key, char32_t& keyChar, TvxShiftState shift);
     virtual void DialogKey(int& key, TvxShiftState shift);
-    // Screen point; pops the popup menu up there when one is set.
+    // Shows the object's context menu at a screen point: its popup menu, when one is set.
     virtual void ContextMenu(TvxPoint screenPoint);
     virtual bool ChildFocused(TvxVisualObject* child);
     virtual void DoEnterFocus();
     virtual void DoKillFocus();
     void SetFocus();
+    // A state property (IsMouseOver, IsFocused, IsVisible, IsPressed, IsChecked,
+    // IsSelected, IsOpen) of this object changed: starts the trigger animations below it
+    // and, for the states that drive effects, applies the effects' triggers.
+    void StateChanged(std::string_view state);
 
     // Events.
     TvxMouseEvent OnMouseDown;
@@ -247,6 +302,25 @@ public:
     bool IsTemplatePart() const override { return m_locked && !m_hitTest; }
 
 protected:
+    // The one path for a published value: compare, store, then what follows (nothing
+    // when the value is the same). Returns whether it changed.
+    template<typename T, typename U>
+    bool UpdateField(T& field, U&& value, TvxChange follows)
+    {
+        if (field == value)
+            return false;
+        field = std::forward<U>(value);
+        ApplyChange(follows);
+        return true;
+    }
+    using TvxObject::UpdateField;
+    // What follows a change made by hand.
+    void ApplyChange(TvxChange follows);
+
+    // The steps of the paint sequence a class fills in.
+    virtual void PrePaint() { }
+    virtual void Paint() { }
+    virtual void PostPaint() { }
     // Realigns the parent (a layout of the parent's children).
     void RealignParent();
     virtual void MarginsChanged();
@@ -267,6 +341,7 @@ protected:
     bool AlignDisabled() const { return m_disableAlign; }
     void SetAlignDisabled(bool value) { m_disableAlign = value; }
     void BeforeDestruction() override;
+    void ChildrenReordered() override;
 
 private:
     template<typename Action>
@@ -277,13 +352,18 @@ private:
                 action(*visual);
         }
     }
+    // Width or height: repaints the old area, stores, and has the layout follow.
+    void SetSide(float& side, float value);
+    // Adds delta to the update nesting of the object and its visual descendants.
+    void ShiftUpdating(int delta);
     void SetInPaintTo(bool value);
     void SetTemporaryCanvas(TvxCanvas* canvas);
     void RestoreCaches();
     bool UpdateRectMeetsScene();
     TvxRect PaintArea();
     void PaintChild(TvxVisualObject& child, TvxCanvas& canvas);
-    static void PaintOwnAndChildren(TvxVisualObject& child, TvxCanvas& canvas);
+    // ClipParent holes, the own clip, OnBeforePaint and Paint.
+    void PaintFramed(TvxCanvas& canvas);
     void PlaceChild(TvxVisualObject& child, TvxRect& remaining);
     bool HasAncestorHidden() const;
     TvxVisualObject* RootOfScene() const;

@@ -8,8 +8,36 @@
 #include "scene/render/TvxCanvas.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace nimbrell {
+
+namespace {
+
+// An effect bitmap never grows past this many pixels a side, nor past this area.
+constexpr float kMaxEffectSide = 8192;
+constexpr float kMaxEffectArea = 16 * 1024 * 1024;
+
+// The scale at which an effect's area (local units) becomes its image: the object's
+// absolute scale, shrunk along an axis that passes the side cap and then along both
+// so the image keeps within the area cap. None when the image would
+// be empty or its size is not a number.
+std::optional<TvxPoint> EffectImageScale(const TvxRect& area, TvxPoint scale)
+{
+    const float w = area.Right * scale.X - area.Left * scale.X, h = area.Bottom * scale.Y - area.Top * scale.Y;
+    if (!std::isfinite(w) || !std::isfinite(h) || w < 1 || h < 1)
+        return std::nullopt;
+    const float kx = std::min(1.0f, kMaxEffectSide / w), ky = std::min(1.0f, kMaxEffectSide / h);
+    const float k = std::min(1.0f, std::sqrt(kMaxEffectArea / (w * kx) / (h * ky)));
+    if (kx * k < 1)
+        scale.X *= kx * k;
+    if (ky * k < 1)
+        scale.Y *= ky * k;
+    return scale;
+}
+
+}
 
 void TvxVisualObject::RecalcHasEffects()
 {
@@ -91,7 +119,7 @@ void TvxVisualObject::ApplyEffects(TvxCanvas& canvas)
     const TvxRect local { 0, 0, m_width, m_height };
     const float opacity = AbsoluteOpacity();
     const bool highSpeed = m_rotateAngle == 0;
-    int state = canvas.SaveCanvas();
+    TvxCanvasStateGuard state(canvas);
     // An object already being rendered elsewhere cannot render itself again: it shows
     // its cache.
     if (m_updateEffects && !m_inPaintTo) {
@@ -102,8 +130,11 @@ void TvxVisualObject::ApplyEffects(TvxCanvas& canvas)
             IEffectRole* effect = Child(i)->AsEffect();
             if (!effect || !effect->EffectEnabled())
                 continue;
-            TvxRect er = effect->GetRect(local);
-            er = { er.Left * s.X, er.Top * s.Y, er.Right * s.X, er.Bottom * s.Y };
+            const TvxRect area = effect->GetRect(local);
+            const auto k = EffectImageScale(area, s);
+            if (!k)
+                continue;
+            TvxRect er { area.Left * k->X, area.Top * k->Y, area.Right * k->X, area.Bottom * k->Y };
             const int w = static_cast<int>(er.Width()), h = static_cast<int>(er.Height());
             if (w <= 0 || h <= 0)
                 continue;
@@ -112,22 +143,25 @@ void TvxVisualObject::ApplyEffects(TvxCanvas& canvas)
             std::unique_ptr<TvxBitmap> bitmap = reused != old.end() ? std::move(reused->bitmap) : std::make_unique<TvxBitmap>(w, h);
             bitmap->SetSize(w, h);
             TvxCanvas& target = bitmap->Canvas();
-            int targetState = target.SaveCanvas();
-            target.BeginScene();
-            target.Clear(0);
-            target.SetMatrix(TvxMatrix::Identity());
-            const TvxPoint off = effect->GetOffset();
-            PaintTo(&target, { off.X * s.X, off.Y * s.Y, (off.X + m_width) * s.X, (off.Y + m_height) * s.Y });
-            target.EndScene();
-            target.RestoreCanvas(targetState);
-            effect->ProcessEffect(target, *bitmap, s.X);
-            er = { er.Left / s.X, er.Top / s.Y, er.Right / s.X, er.Bottom / s.Y };
+            {
+                TvxCanvasStateGuard targetState(target);
+                target.BeginScene();
+                target.Clear(0);
+                target.SetMatrix(TvxMatrix::Identity());
+                const TvxPoint off = effect->GetOffset();
+                PaintTo(&target, { off.X * k->X, off.Y * k->Y, (off.X + m_width) * k->X, (off.Y + m_height) * k->Y });
+                target.EndScene();
+            }
+            effect->ProcessEffect(target, *bitmap, k->X);
+            er = { er.Left / k->X, er.Top / k->Y, er.Right / k->X, er.Bottom / k->Y };
             canvas.SetMatrix(AbsoluteMatrix());
             canvas.DrawBitmap(*bitmap, { 0, 0, float(w), float(h) }, er, opacity, highSpeed);
             m_effectImages.push_back({ effect, std::move(bitmap) });
         }
         m_updateEffects = false;
-    } else {
+        return;
+    }
+    {
         canvas.SetMatrix(AbsoluteMatrix());
         for (TvxObject* child : Children()) {
             IEffectRole* effect = child->AsEffect();
@@ -142,7 +176,6 @@ void TvxVisualObject::ApplyEffects(TvxCanvas& canvas)
             }
         }
     }
-    canvas.RestoreCanvas(state);
 }
 
 }

@@ -5,9 +5,43 @@
 #include "scene/core/ISceneHost.h"
 #include "scene/core/TvxPopupMenu.h"
 
+
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace nimbrell {
+
+namespace {
+
+bool globalDisableFocusEffect = false;
+
+// The states whose changes reach effects as well as animations.
+constexpr std::array<std::string_view, 4> kStatesWithEffects { "IsMouseOver", "IsFocused", "IsPressed", "IsOpen" };
+
+}
+
+bool TvxVisualObject::GlobalDisableFocusEffect()
+{
+    return globalDisableFocusEffect;
+}
+
+void TvxVisualObject::SetGlobalDisableFocusEffect(bool value)
+{
+    globalDisableFocusEffect = value;
+}
+
+bool TvxVisualObject::FocusEffectEnabled() const
+{
+    return !m_disableFocusEffect && !globalDisableFocusEffect;
+}
+
+void TvxVisualObject::StateChanged(std::string_view state)
+{
+    StartTriggerAnimation(this, state);
+    if (std::find(kStatesWithEffects.begin(), kStatesWithEffects.end(), state) != kStatesWithEffects.end())
+        ApplyTriggerEffect(this, state);
+}
 
 TvxPoint TvxVisualObject::AbsoluteToLocal(TvxPoint point)
 {
@@ -115,16 +149,14 @@ void TvxVisualObject::DoDblClick()
 void TvxVisualObject::DoMouseEnter()
 {
     m_isMouseOver = true;
-    StartTriggerAnimation(this, "IsMouseOver");
-    ApplyTriggerEffect(this, "IsMouseOver");
+    StateChanged("IsMouseOver");
     OnMouseEnter(this);
 }
 
 void TvxVisualObject::MouseLeave()
 {
     m_isMouseOver = false;
-    StartTriggerAnimation(this, "IsMouseOver");
-    ApplyTriggerEffect(this, "IsMouseOver");
+    StateChanged("IsMouseOver");
     OnMouseLeave(this);
 }
 
@@ -195,10 +227,8 @@ void TvxVisualObject::DoEnterFocus()
     RecalcUpdateRect();
     Repaint();
     OnEnterFocus(this);
-    if (!m_disableFocusEffect) {
-        StartTriggerAnimation(this, "IsFocused");
-        ApplyTriggerEffect(this, "IsFocused");
-    }
+    if (FocusEffectEnabled())
+        StateChanged("IsFocused");
 }
 
 void TvxVisualObject::DoKillFocus()
@@ -208,10 +238,8 @@ void TvxVisualObject::DoKillFocus()
     RecalcUpdateRect();
     Repaint();
     OnKillFocus(this);
-    if (!m_disableFocusEffect) {
-        StartTriggerAnimation(this, "IsFocused");
-        ApplyTriggerEffect(this, "IsFocused");
-    }
+    if (FocusEffectEnabled())
+        StateChanged("IsFocused");
 }
 
 }

@@ -7,6 +7,7 @@
 #include "scene/render/TvxCanvas.h"
 
 #include <exception>
+#include <optional>
 
 namespace nimbrell {
 
@@ -60,56 +61,70 @@ void TvxVisualObject::PaintChild(TvxVisualObject& c, TvxCanvas& canvas)
         return;
     if (!c.m_inPaintTo && !c.UpdateRectMeetsScene())
         return;
-    int clipState = -1;
-    if (m_clipChildren && c.m_canClipped) {
-        clipState = canvas.SaveCanvas();
-        canvas.SetMatrix(AbsoluteMatrix());
-        canvas.IntersectClipRect(ClipRect());
-    }
-    canvas.SetMatrix(c.AbsoluteMatrix());
-    c.PrePaint();
-    bool effects = c.HasEffects();
-    if (effects && !c.EffectsDrawAfter())
-        c.ApplyEffects(canvas);
-    if (!(effects && c.EffectReplacesObject()))
-        PaintOwnAndChildren(c, canvas);
-    c.PostPaint();
-    if (effects && c.EffectsDrawAfter())
-        c.ApplyEffects(canvas);
-    if (clipState >= 0)
-        canvas.RestoreCanvas(clipState);
+    c.PaintObject(canvas, { .clipTo = m_clipChildren && c.m_canClipped ? this : nullptr });
 }
 
-
-void TvxVisualObject::PaintOwnAndChildren(TvxVisualObject& c, TvxCanvas& canvas)
+void TvxVisualObject::PaintObject(TvxCanvas& canvas, const TvxPaintOptions& options)
 {
-    int holeState = -1;
-    for (TvxObject* grandchild : c.Children()) {
-        TvxVisualObject* hole = grandchild->Visual();
+    const bool effects = options.effects && HasEffects();
+    {
+        std::optional<TvxCanvasStateGuard> parentClip;
+        if (options.clipTo) {
+            parentClip.emplace(canvas);
+            canvas.SetMatrix(options.clipTo->AbsoluteMatrix());
+            canvas.IntersectClipRect(options.clipTo->ClipRect());
+        }
+        canvas.SetMatrix(AbsoluteMatrix());
+        PrePaint();
+        if (effects && !EffectsDrawAfter())
+            ApplyEffects(canvas);
+        const bool own = !(effects && EffectReplacesObject());
+        if (own) {
+            if (options.framedPaint)
+                PaintFramed(canvas);
+            else
+                Paint();
+        }
+        if (!options.postPaintLast)
+            PostPaint();
+        if (own) {
+            PaintChildren();
+            if (options.paintEvent && OnPaint) {
+                canvas.SetMatrix(AbsoluteMatrix());
+                OnPaint(this, &canvas, LocalRect());
+            }
+        }
+        if (options.postPaintLast)
+            PostPaint();
+    }
+    // Drawn over the object, outside the parent's clip.
+    if (effects && EffectsDrawAfter()) {
+        canvas.SetMatrix(AbsoluteMatrix());
+        ApplyEffects(canvas);
+    }
+}
+
+void TvxVisualObject::PaintFramed(TvxCanvas& canvas)
+{
+    std::optional<TvxCanvasStateGuard> holes;
+    for (TvxObject* child : Children()) {
+        TvxVisualObject* hole = child->Visual();
         if (!hole || !hole->m_visible || !hole->m_clipParent)
             continue;
-        if (holeState < 0)
-            holeState = canvas.SaveCanvas();
+        if (!holes)
+            holes.emplace(canvas);
         canvas.SetMatrix(hole->AbsoluteMatrix());
         canvas.ExcludeClipRect(hole->LocalRect());
     }
-    if (holeState >= 0)
-        canvas.SetMatrix(c.AbsoluteMatrix());
-    if (c.m_clipChildren) {
-        int own = canvas.SaveCanvas();
-        canvas.IntersectClipRect(c.ClipRect());
-        c.OnBeforePaint(&c, &canvas, c.LocalRect());
-        c.Paint();
-        canvas.RestoreCanvas(own);
-    } else {
-        c.OnBeforePaint(&c, &canvas, c.LocalRect());
-        c.Paint();
+    if (holes)
+        canvas.SetMatrix(AbsoluteMatrix());
+    std::optional<TvxCanvasStateGuard> ownClip;
+    if (m_clipChildren) {
+        ownClip.emplace(canvas);
+        canvas.IntersectClipRect(ClipRect());
     }
-    if (holeState >= 0)
-        canvas.RestoreCanvas(holeState);
-    c.PaintChildren();
-    canvas.SetMatrix(c.AbsoluteMatrix());
-    c.OnPaint(&c, &canvas, c.LocalRect());
+    OnBeforePaint(this, &canvas, LocalRect());
+    Paint();
 }
 
 void TvxVisualObject::SetInPaintTo(bool value)
@@ -143,7 +158,7 @@ void TvxVisualObject::PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject*
     m_disableAlign = true;
     SetInPaintTo(true);
     SetTemporaryCanvas(canvas);
-    int state = canvas->SaveCanvas();
+    TvxCanvasStateGuard canvasState(*canvas);
 
     TvxObject* oldParent = Parent();
     int oldIndex = oldParent ? Index() : -1;
@@ -167,11 +182,7 @@ void TvxVisualObject::PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject*
     // A failed paint must not leave the tree moved: restore, then pass the error on.
     std::exception_ptr failure;
     try {
-        canvas->SetMatrix(AbsoluteMatrix());
-        PrePaint();
-        Paint();
-        PostPaint();
-        PaintChildren();
+        PaintObject(*canvas, kPaintIntoTarget);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -180,7 +191,7 @@ void TvxVisualObject::PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject*
             parent->TvxObject::RemoveObject(this);
         if (oldParent) {
             oldParent->TvxObject::AddObject(this);
-            SetIndex(oldIndex);
+            MoveToIndex(oldIndex);
         }
         TvxObject::SetScene(scene);
     }
@@ -194,16 +205,8 @@ void TvxVisualObject::PaintTo(TvxCanvas* canvas, const TvxRect& rect, TvxObject*
     SetInPaintTo(false);
     m_disableAlign = wasAlignDisabled;
     scene->SetDisableUpdate(wasDisabled);
-    if (!failure) {
-        canvas->RestoreCanvas(state);
-        return;
-    }
-    try {
-        canvas->RestoreCanvas(state);
-    } catch (...) {
-        // The canvas is broken already; the first error tells why.
-    }
-    std::rethrow_exception(failure);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 }

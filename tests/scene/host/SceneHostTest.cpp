@@ -225,6 +225,48 @@ TEST_F(SceneHostTest, FreeingHoveredAndFocusedObjectsDropsTheSceneReferences)
     post(platform::WM_MOUSEMOVE, 25, 25);
 }
 
+TEST_F(SceneHostTest, HoveredObjectTakenOutOfTheTreeAndFreedIsForgotten)
+{
+    struct Case {
+        const char* name;
+        void (*takeOut)(TvxVisualObject& list, TvxVisualObject& item);
+    } cases[] = {
+        { "DeleteChildren", [](TvxVisualObject& list, TvxVisualObject&) { list.DeleteChildren(); } },
+        { "RemoveObject", [](TvxVisualObject& list, TvxVisualObject& item) {
+             list.RemoveObject(&item);
+             item.Free();
+         } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* list = AddRectangle(root, { 10, 10, 110, 90 }, 0xFF00FF00);
+        auto* item = AddRectangle(list, { 10, 10, 50, 30 }, 0xFF0000FF);
+        post(platform::WM_MOUSEMOVE, 30, 30);
+        ASSERT_EQ(scene.Hovered(), item);
+        c.takeOut(*list, *item);
+        EXPECT_EQ(scene.Hovered(), nullptr);
+        // Under the sanitizers, a move that reached the freed item would fail here.
+        post(platform::WM_MOUSEMOVE, 31, 31);
+        EXPECT_EQ(scene.Hovered(), list);
+        list->Free();
+    }
+}
+
+TEST_F(SceneHostTest, FreeingARootStillInTheSceneClearsItsPixels)
+{
+    window.Show();
+    auto* second = new TvxRectangle(nullptr);
+    second->SetBounds(20, 20, 30, 30);
+    second->Fill().SetSolidColor(0xFFFF0000);
+    second->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
+    scene.AddObject(second);
+    application.ProcessMessages();
+    ASSERT_EQ(pushedPixel(30, 30), 0xFFFF0000u);
+    second->Free();
+    application.ProcessMessages();
+    EXPECT_EQ(pushedPixel(30, 30), 0u);
+}
+
 TEST_F(SceneHostTest, RootCoversTheWindowWhateverItsScale)
 {
     root->Scale().SetPoint({ 0.5f, 0.5f });

@@ -24,7 +24,7 @@ TEST_F(BitmapTest, ClearPremultipliesAndClearRectClamps)
 {
     TvxBitmap bitmap(4, 3);
     int changes = 0;
-    bitmap.OnChange = [&] { ++changes; };
+    bitmap.OnChanged = [&] { ++changes; };
     bitmap.Clear(0x00FFFFFF);
     EXPECT_EQ(bitmap.Pixel(2, 1), 0u);
     bitmap.Clear(0xFF123456);
@@ -114,7 +114,7 @@ TEST_F(BitmapTest, TransparentPngLoadsToZeroPixels)
     ASSERT_TRUE(TvxImageCodec::EncodePng(source.ConstBits(), 175, 120, png));
     TvxBitmap bitmap;
     int changes = 0;
-    bitmap.OnChange = [&] { ++changes; };
+    bitmap.OnChanged = [&] { ++changes; };
     ASSERT_TRUE(bitmap.LoadFromStream(png));
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(bitmap.Width(), 175);

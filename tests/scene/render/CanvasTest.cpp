@@ -158,6 +158,22 @@ TEST_F(CanvasTest, ClippingAndSaveSlots)
     EXPECT_EQ(canvas.SaveCanvas(), a);
 }
 
+TEST_F(CanvasTest, StateGuardRestoresClipAndMatrixWhenAnExceptionLeaves)
+{
+    TvxCanvas& canvas = Canvas();
+    canvas.Fill().SetSolidColor(0xFFFF0000);
+    try {
+        TvxCanvasStateGuard guard(canvas);
+        canvas.SetMatrix(TvxMatrix::Translation(5, 5));
+        canvas.IntersectClipRect({ 0, 0, 2, 2 });
+        throw std::runtime_error("paint failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(canvas.Matrix(), TvxMatrix::Identity());
+    canvas.FillRect({ 0, 0, 20, 20 }, 0, 0, kAllCorners, 1);
+    EXPECT_EQ(At(15, 15), 0xFFFF0000u) << "the clip went with the guard";
+}
+
 TEST_F(CanvasTest, DegenerateMatrixDrawsNothingAndRaisesNothing)
 {
     TvxCanvas& canvas = Canvas();

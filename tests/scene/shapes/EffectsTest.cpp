@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 
 namespace nimbrell {
@@ -478,6 +479,62 @@ TEST_F(EffectsTest, EffectsTravelInStreams)
     std::vector<std::uint8_t> again;
     copy->SaveToBinStream(again);
     EXPECT_EQ(again, stored);
+}
+
+
+TEST_F(EffectsTest, NonFiniteFloatsInAStreamAreRejected)
+{
+    struct Case {
+        const char* name;
+        void (*spoil)(TvxLayout& layout, TvxShadowEffect& shadow);
+    } cases[] = {
+        { "NaN Softness", [](TvxLayout&, TvxShadowEffect& s) { s.SetSoftness(std::nanf("")); } },
+        { "infinite Distance", [](TvxLayout&, TvxShadowEffect& s) { s.SetDistance(INFINITY); } },
+        { "infinite Width", [](TvxLayout& l, TvxShadowEffect&) { l.SetWidth(-INFINITY); } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TvxLayout layout(nullptr);
+        auto* shadow = new TvxShadowEffect(&layout);
+        layout.AddObject(shadow);
+        c.spoil(layout, *shadow);
+        std::vector<std::uint8_t> stored;
+        layout.SaveToBinStream(stored);
+        TvxLayout copy(nullptr);
+        EXPECT_THROW(ReadObjectStream(stored, copy), ObjectStreamError);
+    }
+}
+
+TEST_F(EffectsTest, EffectImagesOfHugeObjectsAreCapped)
+{
+    TvxRectangle* box = Box(0, 0, 10, 10);
+    auto* shadow = Decorate<TvxShadowEffect>(box);
+    box->SetWidth(1e6f);
+    scene->DrawAll();
+    const TvxBitmap* image = box->EffectBitmap(shadow);
+    ASSERT_NE(image, nullptr);
+    EXPECT_LE(image->Width(), 8192);
+    EXPECT_LE(std::int64_t(image->Width()) * image->Height(), 16 * 1024 * 1024);
+    EXPECT_EQ(At(5, 5), 0xFFFF0000u);
+}
+
+TEST_F(EffectsTest, AddingAChildRepaintsTheEffectsOfItsParent)
+{
+    auto* layout = new TvxLayout(nullptr);
+    layout->SetBounds(10, 10, 20, 20);
+    root->AddObject(layout);
+    Decorate<TvxGlowEffect>(layout);
+    scene->DrawAll();
+    ASSERT_FALSE(layout->EffectsStale());
+    auto* box = new TvxRectangle(nullptr);
+    box->SetBounds(2, 2, 4, 4);
+    layout->AddObject(box);
+    // The glow around the whole layout changes, not only the box's area.
+    const TvxRect glow = layout->UpdateRect();
+    const auto pending = scene->PendingRects();
+    EXPECT_TRUE(std::any_of(pending.begin(), pending.end(), [&](const TvxRect& r) {
+        return r.Left <= glow.Left && r.Top <= glow.Top && r.Right >= glow.Right && r.Bottom >= glow.Bottom;
+    }));
 }
 
 }

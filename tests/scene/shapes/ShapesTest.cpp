@@ -430,6 +430,31 @@ TEST_F(ShapesTest, EffectsGoUnderOverOrInPlaceOfTheObject)
     EXPECT_EQ(r->log, (std::vector<std::string> { "effect" }));
 }
 
+TEST_F(ShapesTest, EffectsOverTheObjectAreNotCutByTheParentsClip)
+{
+    auto* parent = Add<TvxLayout>(0, 0, 20, 20);
+    parent->SetClipChildren(true);
+    auto* r = new DecoratedRectangle(nullptr);
+    r->SetBounds(18, 18, 10, 10);
+    r->Fill().SetSolidColor(0xFFFF0000);
+    r->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
+    r->after = true;
+    parent->AddObject(r);
+    EXPECT_EQ(Paint(19, 19), 0xFF00FF00u);
+    EXPECT_EQ(At(21, 21), 0xFF00FF00u) << "the effect reaches past the parent";
+    EXPECT_EQ(At(24, 24), 0u) << "the object itself stays clipped";
+}
+
+TEST_F(ShapesTest, ContainerOfNoSizePaintsItsChildren)
+{
+    auto* container = Add<TvxLayout>(5, 5, 0, 0);
+    auto* box = Add<TvxRectangle>(10, 10, 10, 10, container);
+    box->Fill().SetSolidColor(0xFFFF0000);
+    box->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
+    EXPECT_EQ(Paint(20, 20), 0xFFFF0000u);
+    EXPECT_EQ(At(14, 14), 0u);
+}
+
 class ImageTest : public ShapesTest {
 protected:
     // A picture whose pixel (x, y) encodes its coordinates.

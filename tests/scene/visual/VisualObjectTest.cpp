@@ -375,5 +375,77 @@ TEST_F(VisualObjectTest, BoundsRectAndPaddingRealignTheParent)
     EXPECT_EQ(o->Position().Y(), 7);
 }
 
+// Counts layouts so a test can tell that a change realigned the parent.
+class CountingVisual : public TvxVisualObject {
+public:
+    using TvxVisualObject::TvxVisualObject;
+    void Realign() override
+    {
+        ++realigns;
+        TvxVisualObject::Realign();
+    }
+    int realigns { 0 };
+};
+
+TEST_F(VisualObjectTest, RemovingAnAlignedChildLetsTheClientSiblingGrow)
+{
+    root->SetBounds(0, 0, 100, 100);
+    TvxVisualObject* top = Add(root, 0, 0, 100, 20, TvxAlign::vaTop);
+    TvxVisualObject* client = Add(root, 0, 0, 10, 10, TvxAlign::vaClient);
+    ASSERT_EQ(Bounds(client), (TvxRect { 0, 20, 100, 100 }));
+    root->RemoveObject(top);
+    EXPECT_EQ(Bounds(client), (TvxRect { 0, 0, 100, 100 }));
+    top->Free();
+}
+
+TEST_F(VisualObjectTest, ChildrenMovingInOrOutOfBeginUpdateTakeItsNesting)
+{
+    TvxVisualObject* parent = Add(root, 0, 0, 50, 50);
+    TvxVisualObject* child = Add(parent, 0, 0, 10, 10);
+    TvxVisualObject* grandchild = Add(child, 0, 0, 5, 5);
+    parent->BeginUpdate();
+    parent->RemoveObject(child);
+    EXPECT_EQ(child->Updating(), 0);
+    EXPECT_EQ(grandchild->Updating(), 0);
+    // Out of the parent's BeginUpdate, the removed child repaints again.
+    root->AddObject(child);
+    scene.updates.clear();
+    child->Repaint();
+    EXPECT_FALSE(scene.updates.empty());
+
+    auto* newcomer = new TvxVisualObject(nullptr);
+    parent->AddObject(newcomer);
+    EXPECT_EQ(newcomer->Updating(), 1);
+    parent->EndUpdate();
+    EXPECT_EQ(newcomer->Updating(), 0);
+}
+
+TEST_F(VisualObjectTest, ReorderingChildrenRealignsAndRepaintsTheParent)
+{
+    struct Case {
+        const char* name;
+        void (*reorder)(TvxVisualObject& parent);
+    } cases[] = {
+        { "BringToFront", [](TvxVisualObject& p) { p.Child(0)->BringToFront(); } },
+        { "SendToBack", [](TvxVisualObject& p) { p.Child(2)->SendToBack(); } },
+        { "SetIndex", [](TvxVisualObject& p) { p.Child(0)->SetIndex(1); } },
+        { "Exchange", [](TvxVisualObject& p) { p.Exchange(p.Child(0), p.Child(2)); } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* parent = new CountingVisual(nullptr);
+        parent->SetBounds(0, 0, 60, 60);
+        root->AddObject(parent);
+        for (int i = 0; i < 3; ++i)
+            Add(parent, 0, 0, 10, 10, TvxAlign::vaTop);
+        const int realigns = parent->realigns;
+        scene.updates.clear();
+        c.reorder(*parent);
+        EXPECT_GT(parent->realigns, realigns);
+        EXPECT_FALSE(scene.updates.empty());
+        parent->Free();
+    }
+}
+
 }
 }

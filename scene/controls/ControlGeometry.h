@@ -1,0 +1,16 @@
+#pragma once
+
+#include "scene/core/Geometry.h"
+
+namespace nimbrell {
+
+inline constexpr int kKeyEnter = 13;
+inline constexpr int kKeySpace = 32;
+
+// Press tracking counts the edges of a control as inside.
+inline bool InsideWithEdges(const TvxRect& rect, float x, float y)
+{
+    return x >= rect.Left && x <= rect.Right && y >= rect.Top && y <= rect.Bottom;
+}
+
+}

@@ -1,0 +1,30 @@
+#include "scene/controls/SceneControlClasses.h"
+
+#include "scene/anim/SceneAnimClasses.h"
+#include "scene/controls/TvxButton.h"
+#include "scene/controls/TvxCheckBox.h"
+#include "scene/controls/TvxCloseButton.h"
+#include "scene/controls/TvxLabel.h"
+#include "scene/controls/TvxProgressBar.h"
+#include "scene/core/ObjectStream.h"
+#include "scene/host/TvxBackground.h"
+#include "scene/styles/TvxResources.h"
+
+namespace nimbrell {
+
+void RegisterSceneControlClasses()
+{
+    RegisterSceneHostClasses();
+    RegisterSceneAnimClasses();
+    RegisterSceneStyleClasses();
+    RegisterClass<TvxLabel>();
+    RegisterClass<TvxHudLabel>();
+    RegisterClass<TvxButton>();
+    RegisterClass<TvxCircleButton>();
+    RegisterClass<TvxSpeedButton>();
+    RegisterClass<TvxCheckBox>();
+    RegisterClass<TvxCloseButton>();
+    RegisterClass<TvxProgressBar>();
+}
+
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace nimbrell {
+
+// Registers every class a stored scene or style sheet may name: shapes, the scene host's
+// background, animations, the style container and the controls.
+void RegisterSceneControlClasses();
+
+}

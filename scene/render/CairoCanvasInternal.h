@@ -1,0 +1,74 @@
+#pragma once
+
+// Inside the Cairo canvas (not for use outside scene/render): owning handles for Cairo
+// and Pango objects, and the pattern and text helpers the canvas draws with.
+
+#include "scene/core/Geometry.h"
+#include "scene/core/TvxMatrix.h"
+#include "scene/render/CanvasEnums.h"
+#include "scene/render/Color.h"
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <memory>
+#include <string_view>
+
+namespace nimbrell {
+
+class TvxBrush;
+class TvxFont;
+
+namespace cairocanvas {
+
+// Frees a handle with the library's own function.
+template<auto Free>
+struct Release {
+    template<typename T>
+    void operator()(T* handle) const
+    {
+        Free(handle);
+    }
+};
+
+using PatternPtr = std::unique_ptr<cairo_pattern_t, Release<cairo_pattern_destroy>>;
+using SurfacePtr = std::unique_ptr<cairo_surface_t, Release<cairo_surface_destroy>>;
+using ContextPtr = std::unique_ptr<cairo_t, Release<cairo_destroy>>;
+using FontOptionsPtr = std::unique_ptr<cairo_font_options_t, Release<cairo_font_options_destroy>>;
+using FontDescriptionPtr = std::unique_ptr<PangoFontDescription, Release<pango_font_description_free>>;
+using AttrListPtr = std::unique_ptr<PangoAttrList, Release<pango_attr_list_unref>>;
+template<typename T>
+using GObjectPtr = std::unique_ptr<T, Release<g_object_unref>>;
+
+cairo_matrix_t ToCairo(const TvxMatrix& m);
+// A finite transform that can be inverted.
+bool Invertible(const cairo_matrix_t& m);
+PatternPtr SolidPattern(TvxColor color);
+
+// A resource brush is replaced by what it names.
+const TvxBrush& ResolveBrush(const TvxBrush& brush);
+// The pattern of a fill or stroke over r; opacity is baked into colours, and returned in
+// alpha for bitmaps, whose pixels cannot take it. None when nothing is to be drawn.
+PatternPtr BrushPattern(const TvxBrush& brush, const TvxRect& r, float opacity, bool stroke, float strokeThickness,
+    float& alpha);
+
+// Text layouts of one canvas, sharing one Pango context brought up to date with the
+// canvas's transform and the antialiasing asked for.
+class TextLayouts {
+public:
+    GObjectPtr<PangoLayout> Layout(cairo_t* cr, const TvxFont& font, const TvxRect& rect, std::string_view text,
+        bool wordWrap, TvxTextAlign horizontal, bool subpixel);
+
+private:
+    GObjectPtr<PangoContext> m_context;
+    bool m_optionsSet { false };
+    bool m_subpixel { false };
+};
+
+// Where the layout's origin goes so that its lines sit aligned in rect.
+TvxPoint LayoutOrigin(PangoLayout* layout, const TvxRect& rect, bool wordWrap, TvxTextAlign horizontal,
+    TvxTextAlign vertical);
+
+}
+
+}

@@ -1,0 +1,119 @@
+// Text of the Cairo canvas: Pango layouts in the scene's fonts.
+
+#include "scene/render/CairoCanvasInternal.h"
+
+#include "scene/render/FontConfiguration.h"
+#include "scene/render/TvxFont.h"
+
+#include <pango/pangofc-fontmap.h>
+
+#include <algorithm>
+
+namespace nimbrell::cairocanvas {
+
+namespace {
+
+PangoFontMap* FontMap()
+{
+    static PangoFontMap* map = [] {
+        LoadFontConfiguration();
+        PangoFontMap* created = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
+        if (created && PANGO_IS_FC_FONT_MAP(created))
+            pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(created), FcConfigGetCurrent());
+        return created;
+    }();
+    return map;
+}
+
+}
+
+GObjectPtr<PangoLayout> TextLayouts::Layout(cairo_t* cr, const TvxFont& font, const TvxRect& rect, std::string_view text,
+    bool wordWrap, TvxTextAlign horizontal, bool subpixel)
+{
+    if (!m_context)
+        m_context.reset(pango_font_map_create_context(FontMap()));
+    pango_cairo_update_context(cr, m_context.get());
+    if (!m_optionsSet || m_subpixel != subpixel) {
+        FontOptionsPtr options(cairo_font_options_create());
+        cairo_font_options_set_antialias(options.get(), subpixel ? CAIRO_ANTIALIAS_SUBPIXEL : CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+        cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_SLIGHT);
+        pango_cairo_context_set_font_options(m_context.get(), options.get());
+        m_optionsSet = true;
+        m_subpixel = subpixel;
+    }
+    GObjectPtr<PangoLayout> owned(pango_layout_new(m_context.get()));
+    PangoLayout* layout = owned.get();
+
+    FontDescriptionPtr description(pango_font_description_new());
+    pango_font_description_set_family(description.get(), font.Family().empty() ? "sans-serif" : font.Family().c_str());
+    pango_font_description_set_absolute_size(description.get(), std::max(1.0, double(font.Size())) * PANGO_SCALE);
+    TvxFontStyle style = font.Style();
+    if (style == TvxFontStyle::vgFontBold || style == TvxFontStyle::vgFontBoldItalic)
+        pango_font_description_set_weight(description.get(), PANGO_WEIGHT_BOLD);
+    if (style == TvxFontStyle::vgFontItalic || style == TvxFontStyle::vgFontBoldItalic)
+        pango_font_description_set_style(description.get(), PANGO_STYLE_ITALIC);
+    pango_layout_set_font_description(layout, description.get());
+    if (style == TvxFontStyle::vgFontUnderline || style == TvxFontStyle::vgFontStrikeout) {
+        AttrListPtr attributes(pango_attr_list_new());
+        pango_attr_list_insert(attributes.get(), style == TvxFontStyle::vgFontUnderline
+                ? pango_attr_underline_new(PANGO_UNDERLINE_SINGLE)
+                : pango_attr_strikethrough_new(TRUE));
+        pango_layout_set_attributes(layout, attributes.get());
+    }
+    pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+    switch (horizontal) {
+    case TvxTextAlign::vgTextAlignCenter:
+        pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
+        break;
+    case TvxTextAlign::vgTextAlignNear:
+        pango_layout_set_alignment(layout, PANGO_ALIGN_LEFT);
+        break;
+    case TvxTextAlign::vgTextAlignFar:
+        pango_layout_set_alignment(layout, PANGO_ALIGN_RIGHT);
+        break;
+    }
+    if (wordWrap && rect.Width() > 0) {
+        pango_layout_set_width(layout, static_cast<int>(rect.Width() * PANGO_SCALE));
+        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    }
+    return owned;
+}
+
+TvxPoint LayoutOrigin(PangoLayout* layout, const TvxRect& rect, bool wordWrap, TvxTextAlign horizontal,
+    TvxTextAlign vertical)
+{
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    float x = float(logical.x) / PANGO_SCALE, width = float(logical.width) / PANGO_SCALE;
+    float height = float(logical.height) / PANGO_SCALE, y = float(logical.y) / PANGO_SCALE;
+    TvxPoint origin { rect.Left, rect.Top };
+    bool wrapped = wordWrap && rect.Width() > 0;
+    if (!wrapped) {
+        switch (horizontal) {
+        case TvxTextAlign::vgTextAlignCenter:
+            origin.X = rect.Left + (rect.Width() - width) / 2 - x;
+            break;
+        case TvxTextAlign::vgTextAlignNear:
+            origin.X = rect.Left - x;
+            break;
+        case TvxTextAlign::vgTextAlignFar:
+            origin.X = rect.Right - width - x;
+            break;
+        }
+    }
+    switch (vertical) {
+    case TvxTextAlign::vgTextAlignCenter:
+        origin.Y = rect.Top + (rect.Height() - height) / 2 - y;
+        break;
+    case TvxTextAlign::vgTextAlignNear:
+        origin.Y = rect.Top - y;
+        break;
+    case TvxTextAlign::vgTextAlignFar:
+        origin.Y = rect.Bottom - height - y;
+        break;
+    }
+    return origin;
+}
+
+}
