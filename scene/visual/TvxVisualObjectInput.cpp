@@ -5,7 +5,6 @@
 #include "scene/core/ISceneHost.h"
 #include "scene/core/TvxPopupMenu.h"
 
-
 #include <algorithm>
 #include <array>
 #include <cmath>
