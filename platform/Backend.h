@@ -108,6 +108,10 @@ public:
     // Whether a compositor blends windows per pixel; without one, transparent
     // pixels show black.
     virtual bool IsComposited() = 0;
+
+    // Opens the address with the desktop's handler for its kind (a web page in
+    // the user's browser); false when none took it.
+    virtual bool OpenUri(const std::string& uri) = 0;
 };
 
 }

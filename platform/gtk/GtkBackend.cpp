@@ -558,6 +558,15 @@ public:
 
     bool IsComposited() override { return gdk_screen_is_composited(gdk_screen_get_default()); }
 
+    bool OpenUri(const std::string& uri) override
+    {
+        GError* error = nullptr;
+        bool opened = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error);
+        if (error)
+            g_error_free(error);
+        return opened;
+    }
+
 private:
     static gboolean onWake(gint, GIOCondition, gpointer) { return G_SOURCE_CONTINUE; }
 
