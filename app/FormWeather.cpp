@@ -1,5 +1,6 @@
 #include "app/FormWeather.h"
 
+#include "app/FormUpdate.h"
 #include "app/ProcessState.h"
 #include "data/ResourceFile.h"
 #include "platform/Application.h"
@@ -134,8 +135,18 @@ void TFormWeather::OnUpdateOffered(platform::LPARAM lParam)
 {
     if (lParam != 1)
         return;
-    // The update window that presents the offer is not built yet.
     ++m_updateOffersReceived;
+    // One update window at a time: an offer arriving while it is open is already shown.
+    if (m_updateWindow)
+        return;
+    TFormUpdate::Options options;
+    options.folder = ChooseDownloadFolder(DownloadFolderSourcesFromEnvironment());
+    if (State().Settings)
+        options.mirrorPage = State().Settings->ReadString(SettingsSection, "mirrorPage", DefaultMirrorPage);
+    options.closeProgram = [this] { platform::PostMessage(Handle(), platform::WM_CLOSE, 0, 0); };
+    m_updateWindow = std::make_unique<TFormUpdate>(*State().Offer, std::move(options));
+    m_updateWindow->ShowModal(this);
+    m_updateWindow.reset();
 }
 
 void TFormWeather::OnUpdateFailed(platform::LPARAM lParam)
