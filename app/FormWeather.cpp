@@ -145,6 +145,8 @@ void TFormWeather::OnUpdateOffered(platform::LPARAM lParam)
         options.mirrorPage = State().Settings->ReadString(SettingsSection, "mirrorPage", DefaultMirrorPage);
     options.closeProgram = [this] { platform::PostMessage(Handle(), platform::WM_CLOSE, 0, 0); };
     m_updateWindow = std::make_unique<TFormUpdate>(*State().Offer, std::move(options));
+    if (OnUpdateWindowOpened)
+        OnUpdateWindowOpened(*m_updateWindow);
     m_updateWindow->ShowModal(this);
     m_updateWindow.reset();
 }

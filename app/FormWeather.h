@@ -68,6 +68,8 @@ public:
     int UpdateOffersReceived() const { return m_updateOffersReceived; }
     // The update window while it is open (modal, freed when it closes).
     TFormUpdate* UpdateWindow() const { return m_updateWindow.get(); }
+    // Called with the update window right before its modal loop starts.
+    std::function<void(TFormUpdate&)> OnUpdateWindowOpened;
 
     // Gives freed memory back to the system, then handles pending messages.
     static void TrimWorkingSet();

@@ -40,6 +40,8 @@ void finishAnimations(TvxObject& object)
 void RenderWidget(TFormWeather& form, const std::string& path)
 {
     auto& application = platform::Application::Instance();
+    // A picture of the widget: an offer arriving meanwhile is not shown.
+    form.OnUpdateWindowOpened = [](TFormUpdate& window) { window.Scene().CloseForm(); };
     while (!form.WeatherSettled() && !form.IsClosed() && !application.Terminated())
         application.HandleMessage();
     application.ProcessMessages();
