@@ -10,6 +10,7 @@
 #include "scene/shapes/TvxLayout.h"
 #include "scene/shapes/TvxText.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/HeadlessPump.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
@@ -83,11 +84,7 @@ protected:
     template<typename Condition>
     bool pumpUntil(Condition condition)
     {
-        for (int i = 0; i < 1000 && !condition(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            application.ProcessMessages();
-        }
-        return condition();
+        return nimbrell::testing::PumpUntilWorkersDeliver(condition);
     }
 };
 

@@ -18,6 +18,7 @@
 #include "scene/shapes/TvxImageList.h"
 #include "scene/shapes/TvxRectangle.h"
 #include "scene/shapes/TvxText.h"
+#include "tests/support/HeadlessPump.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
@@ -122,11 +123,7 @@ protected:
     template<typename Condition>
     bool pumpUntil(Condition condition)
     {
-        for (int i = 0; i < 1000 && !condition(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            application.ProcessMessages();
-        }
-        return condition();
+        return nimbrell::testing::PumpUntilWorkersDeliver(condition);
     }
 
     void post(TFormWeather& form, std::uint32_t code, int x = 0, int y = 0, platform::WPARAM flags = 0)
