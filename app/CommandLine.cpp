@@ -85,7 +85,7 @@ std::string quoted(std::string_view value)
 }
 
 // One entry per option; HelpText() and the manual page describe each of them.
-constexpr Option Options[] = {
+constexpr Option kOptions[] = {
     { "--help", {}, nullptr, [](CommandLine& line, std::string) { line.help = true; } },
     { "--version", {}, nullptr, [](CommandLine& line, std::string) { line.version = true; } },
     { "--demo", {}, nullptr, [](CommandLine& line, std::string) { line.demo = true; } },
@@ -102,7 +102,7 @@ constexpr Option Options[] = {
 
 const Option* findOption(std::string_view name)
 {
-    for (const auto& option : Options) {
+    for (const auto& option : kOptions) {
         if (option.name == name)
             return &option;
     }
@@ -155,7 +155,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
     }
 
     // An unset or empty variable counts as absent; a given option makes its variable irrelevant.
-    for (const auto& option : Options) {
+    for (const auto& option : kOptions) {
         if (option.environment.empty() || std::find(given.begin(), given.end(), &option) != given.end())
             continue;
         const char* value = std::getenv(std::string(option.environment).c_str());
@@ -168,7 +168,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
 std::vector<KnownOption> KnownOptions()
 {
     std::vector<KnownOption> known;
-    for (const auto& option : Options)
+    for (const auto& option : kOptions)
         known.push_back({ option.name, option.environment });
     return known;
 }
@@ -193,7 +193,7 @@ std::string HelpText()
            "                              (environment NIMBRELL_FORECAST_URL)\n"
            "  --update-host HOST[:PORT]   ask http://HOST[:PORT]/weather/updateInfo.html for a newer build\n"
            "                              (environment NIMBRELL_UPDATE_HOST; default "
-        + std::string(DefaultUpdateHost)
+        + std::string(kDefaultUpdateHost)
         + ")\n"
           "  --demo                      serve forecasts from a built-in service on 127.0.0.1\n"
           "                              and point both hosts at it\n"
@@ -229,7 +229,7 @@ std::string HelpText()
 
 std::string VersionText()
 {
-    return "nimbrell " NIMBRELL_VERSION " (build " + std::to_string(ThisBuildStamp) + ")\n";
+    return "nimbrell " NIMBRELL_VERSION " (build " + std::to_string(kThisBuildStamp) + ")\n";
 }
 
 }

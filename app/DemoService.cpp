@@ -17,13 +17,13 @@ struct Sky {
     bool wet;
 };
 
-constexpr std::array skies {
+constexpr std::array kSkies {
     Sky { "晴", 0, false }, Sky { "多云", 2, false }, Sky { "晴转多云", 1, false }, Sky { "多云转晴", 1, false },
     Sky { "阴", 3, false }, Sky { "阵雨", 4, true }, Sky { "小雨", 5, true }, Sky { "雷阵雨", 3, true },
     Sky { "小雨转中雨", 6, true }, Sky { "中雨", 6, true }, Sky { "雾", 2, false }, Sky { "大雨", 7, true },
 };
 
-constexpr std::array winds { "微风", "北风3-4级", "南风3-4级", "东风微风", "西北风4-5级转3-4级", "东南风3-4级" };
+constexpr std::array kWinds { "微风", "北风3-4级", "南风3-4级", "东风微风", "西北风4-5级转3-4级", "东南风3-4级" };
 
 // A day's mean temperature from latitude and season, fitted to China's
 // lowland climate: the yearly mean falls by about 0.77℃ a degree north of
@@ -117,7 +117,7 @@ std::optional<std::string> DemoService::Forecast(const std::string& code, const 
     body += ",\"date_y\":" + quoted(dateText);
     for (int day = 1; day <= 6; ++day) {
         std::uint32_t roll = mix(citySeed ^ static_cast<std::uint32_t>((dayNumber + day) * 2654435761U));
-        const Sky& sky = skies[roll % skies.size()];
+        const Sky& sky = kSkies[roll % kSkies.size()];
         double mean = seasonalMean(place.latitude, date.tm_yday + day - 1);
         bool snowy = sky.wet && mean < 1;
         std::string weather = snowy ? (roll % 3 == 0 ? "中雪" : "小雪") : sky.text;
@@ -127,7 +127,7 @@ std::optional<std::string> DemoService::Forecast(const std::string& code, const 
         std::string n = std::to_string(day);
         body += ",\"temp" + n + "\":" + quoted(std::to_string(high) + "℃~" + std::to_string(low) + "℃");
         body += ",\"weather" + n + "\":" + quoted(weather);
-        body += ",\"wind" + n + "\":" + quoted(winds[(roll >> 20) % winds.size()]);
+        body += ",\"wind" + n + "\":" + quoted(kWinds[(roll >> 20) % kWinds.size()]);
     }
     return body + "}}";
 }

@@ -2,9 +2,11 @@
 
 #include "app/FormUpdate.h"
 #include "app/ProcessState.h"
+#include "base/Text.h"
+#include "base/Utf.h"
+#include "data/FileWriting.h"
 #include "data/ResourceFile.h"
 #include "platform/Application.h"
-#include "platform/Text.h"
 #include "scene/core/TvxPopupMenu.h"
 #include "scene/host/TvxBackground.h"
 #include "scene/shapes/TvxRectangle.h"
@@ -20,18 +22,12 @@ namespace nimbrell {
 
 namespace {
 
-void createDirectory(const std::string& path)
-{
-    std::error_code error;
-    std::filesystem::create_directories(path, error);
-    if (error || !std::filesystem::is_directory(path))
-        throw std::runtime_error(platform::Format("Unable to create directory %s", path.c_str()));
-}
+constexpr std::size_t kMaxShownUrlBytes = 2048;
 
 }
 
 TFormWeather::TFormWeather()
-    : SceneWindow(ClientWidth, ClientHeight)
+    : SceneWindow(kClientWidth, kClientHeight)
 {
     Native().SetTitle("C");
     m_timer1.SetOnTimer([this] { getWeather(); });
@@ -62,10 +58,13 @@ void TFormWeather::FormCreate()
     ShowPlaceholder();
 
     auto& state = State();
+    // A folder someone else could have planted was passed over already; one
+    // that cannot be made is reported.
     state.DataDirectory = DataDirectoryFromEnvironment();
-    createDirectory(state.DataDirectory);
+    if (PreparePrivateFolder(state.DataDirectory) != FolderCheck::Ready)
+        throw std::runtime_error(Format("Unable to create directory %s", state.DataDirectory.c_str()));
 
-    state.BuildStamp = ThisBuildStamp;
+    state.BuildStamp = kThisBuildStamp;
 
     std::string databaseFile = state.DataDirectory + "Nimbrell.db";
     ExtractResourceFile("Nimbrell", "exefile", databaseFile);
@@ -74,12 +73,12 @@ void TFormWeather::FormCreate()
     state.Settings = std::make_unique<SettingsFile>(state.DataDirectory + "historyLog.ini");
     auto& settings = *state.Settings;
 
-    Move(settings.ReadInteger(SettingsSection, "formLeft", 500), settings.ReadInteger(SettingsSection, "formTop", 300));
+    Move(settings.ReadInteger(kSettingsSection, "formLeft", 500), settings.ReadInteger(kSettingsSection, "formTop", 300));
 
-    state.CityCode = settings.ReadString(SettingsSection, "cityCode", "101010100");
-    state.ShowMoreMode = settings.ReadString(SettingsSection, "showMore", "0");
+    state.CityCode = settings.ReadString(kSettingsSection, "cityCode", "101010100");
+    state.ShowMoreMode = settings.ReadString(kSettingsSection, "showMore", "0");
 
-    ApplyStoredLook(settings.ReadInteger(SettingsSection, "winSize", 10), settings.ReadInteger(SettingsSection, "winOpacity", 10));
+    ApplyStoredLook(settings.ReadInteger(kSettingsSection, "winSize", 10), settings.ReadInteger(kSettingsSection, "winOpacity", 10));
 
     if (state.ShowMoreMode == "2") {
         SetPanelVisible(true);
@@ -98,29 +97,29 @@ void TFormWeather::FormCreate()
 
 void TFormWeather::ApplyStoredLook(int winSize, int winOpacity)
 {
-    m_sceneScale = static_cast<float>(std::clamp(winSize, MinimumSize, MaximumSize)) / 10.0f;
-    m_sceneOpacity = static_cast<float>(std::clamp(winOpacity, MinimumOpacity, MaximumOpacity)) / 10.0f;
+    m_sceneScale = static_cast<float>(std::clamp(winSize, kMinimumSize, kMaximumSize)) / 10.0f;
+    m_sceneOpacity = static_cast<float>(std::clamp(winOpacity, kMinimumOpacity, kMaximumOpacity)) / 10.0f;
     m_widget.Root1->Scale().SetPoint({ m_sceneScale, m_sceneScale });
     m_widget.Root1->SetOpacity(m_sceneOpacity);
     // The root covers the window at any scale.
-    Scene().SetSize(ClientWidth, ClientHeight);
+    Scene().SetSize(kClientWidth, kClientHeight);
 }
 
 void TFormWeather::OnWindowMessage(platform::Message& message)
 {
     switch (message.message) {
-    case WeatherReadyMessage:
+    case kWeatherReadyMessage:
         if (IsCurrentWeatherResult(message))
             OnWeatherReady(message.lParam);
         break;
-    case WeatherFailedMessage:
+    case kWeatherFailedMessage:
         if (IsCurrentWeatherResult(message))
             OnWeatherFailed(message.lParam);
         break;
-    case UpdateOfferedMessage:
+    case kUpdateOfferedMessage:
         OnUpdateOffered(message.lParam);
         break;
-    case UpdateFailedMessage:
+    case kUpdateFailedMessage:
         OnUpdateFailed(message.lParam);
         break;
     case platform::TrayIconMessage:
@@ -155,7 +154,11 @@ void TFormWeather::OnUpdateFailed(platform::LPARAM lParam)
 {
     if (lParam != 1)
         return;
-    platform::Application::Instance().ShowMessage(State().Offer->url);
+    // The address comes from the network: a box with megabytes of text would
+    // stall the desktop.
+    std::string url = State().Offer->Load().url;
+    std::string_view shown = Utf8Prefix(url, kMaxShownUrlBytes);
+    platform::Application::Instance().ShowMessage(shown.size() < url.size() ? std::string(shown) + "…" : url);
 }
 
 void TFormWeather::OnClose()
@@ -164,8 +167,8 @@ void TFormWeather::OnClose()
     auto settings = std::move(state.Settings);
     if (!settings)
         return;
-    settings->WriteString(SettingsSection, "formLeft", std::to_string(Left()));
-    settings->WriteString(SettingsSection, "formTop", std::to_string(Top()));
+    settings->WriteString(kSettingsSection, "formLeft", std::to_string(Left()));
+    settings->WriteString(kSettingsSection, "formTop", std::to_string(Top()));
 }
 
 }

@@ -22,14 +22,14 @@ class TFormUpdate;
 
 class TFormWeather final : public SceneWindow {
 public:
-    static constexpr int ClientWidth = 635;
-    static constexpr int ClientHeight = 866;
+    static constexpr int kClientWidth = 635;
+    static constexpr int kClientHeight = 866;
     // The stored size and opacity are kept within what the settings window offers
     // (and never below one tenth, so the widget cannot vanish).
-    static constexpr int MinimumSize = 3;
-    static constexpr int MaximumSize = 20;
-    static constexpr int MinimumOpacity = 1;
-    static constexpr int MaximumOpacity = 10;
+    static constexpr int kMinimumSize = 3;
+    static constexpr int kMaximumSize = 20;
+    static constexpr int kMinimumOpacity = 1;
+    static constexpr int kMaximumOpacity = 10;
 
     // Runs the start-up sequence; a step that fails is reported in a message box
     // and the steps after it are skipped, but the window is still created.

@@ -1,11 +1,9 @@
 #include "app/ProcessState.h"
 
+#include "data/FileWriting.h"
 #include "data/UserFolders.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace nimbrell {
@@ -25,20 +23,6 @@ std::string dataDirectoryIn(std::string base)
     return base + "/NimbrellWeather/";
 }
 
-// A folder the program may keep its files in: created when missing, a real
-// folder (not a link) of this user that others cannot write to, and writable.
-bool usableDirectory(const std::string& path)
-{
-    std::error_code ignored;
-    // The parent may be missing too (a fresh ~/.cache).
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path().parent_path(), ignored);
-    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        return false;
-    struct stat status {};
-    return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == geteuid()
-        && (status.st_mode & (S_IWGRP | S_IWOTH)) == 0 && access(path.c_str(), W_OK | X_OK) == 0;
-}
-
 }
 
 ProcessState& State()
@@ -50,10 +34,9 @@ ProcessState& State()
 std::vector<std::string> DataDirectoryCandidates()
 {
     // The per-user temporary folder TEMP stands for survives reboots; /tmp does not.
-    // A TEMP the user set is the only choice, and a failure to use it is reported.
-    if (auto temp = variable("TEMP"); !temp.empty())
-        return { dataDirectoryIn(temp) };
     std::vector<std::string> candidates;
+    if (auto temp = variable("TEMP"); !temp.empty())
+        candidates.push_back(dataDirectoryIn(temp));
     if (auto cache = variable("XDG_CACHE_HOME"); !cache.empty())
         candidates.push_back(dataDirectoryIn(cache));
     else if (auto home = HomeDirectory(); !home.empty())
@@ -69,8 +52,10 @@ std::vector<std::string> DataDirectoryCandidates()
 std::string DataDirectoryFromEnvironment()
 {
     auto candidates = DataDirectoryCandidates();
+    bool inTemp = !variable("TEMP").empty();
     for (const auto& candidate : candidates) {
-        if (usableDirectory(candidate))
+        FolderCheck check = PreparePrivateFolder(candidate);
+        if (check == FolderCheck::Ready || (check == FolderCheck::Failed && inTemp && candidate == candidates.front()))
             return candidate;
     }
     return candidates.front();

@@ -12,12 +12,12 @@
 
 namespace nimbrell {
 
-inline constexpr const char* DefaultUpdateHost = "update.nimbrell.invalid";
+inline constexpr const char* kDefaultUpdateHost = "update.nimbrell.invalid";
 
 struct ServiceHosts {
     std::string weather; // the classic document's host; empty: ask by position
-    std::string update { DefaultUpdateHost };
-    std::string forecast { DefaultForecastUrl };
+    std::string update { kDefaultUpdateHost };
+    std::string forecast { kDefaultForecastUrl };
 };
 
 }

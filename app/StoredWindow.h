@@ -3,7 +3,7 @@
 // Reading a window's stored scene: the object stream embedded as a resource of
 // type "scene", whose scene roots move into a live scene host.
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/core/TvxComponent.h"
 #include "scene/host/TvxForm.h"
 
@@ -24,7 +24,7 @@ T* StoredElement(const TvxForm& design, const std::string& name)
 {
     T* found = design.Find<T>(name);
     if (!found)
-        throw std::runtime_error(platform::Format("The stored window %s has no element %s", design.Name().c_str(), name.c_str()));
+        throw std::runtime_error(Format("The stored window %s has no element %s", design.Name().c_str(), name.c_str()));
     return found;
 }
 

@@ -4,7 +4,7 @@
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
 #include "app/WeatherTexts.h"
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/anim/TvxAnimation.h"
 #include "scene/core/TvxPopupMenu.h"
 #include "scene/render/TvxBitmap.h"
@@ -94,7 +94,7 @@ void TFormWeather::ShowReports(const std::vector<TInfo>& reports)
     auto& database = *State().Database;
     auto day = [&](std::size_t index) -> const TInfo& {
         if (index >= reports.size())
-            throw std::out_of_range(platform::Format("List index out of bounds (%d)", static_cast<int>(index)));
+            throw std::out_of_range(Format("List index out of bounds (%d)", static_cast<int>(index)));
         return reports[index];
     };
 

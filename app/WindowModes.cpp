@@ -112,7 +112,7 @@ void TFormWeather::ShowTrayIcon()
     std::span<const std::uint8_t> png;
     if (picture)
         png = { reinterpret_cast<const std::uint8_t*>(picture->data()), picture->size() };
-    m_trayIcon1 = platform::Application::Instance().GetBackend().CreateTrayIcon(png, ApplicationTitle, Handle());
+    m_trayIcon1 = platform::Application::Instance().GetBackend().CreateTrayIcon(png, kApplicationTitle, Handle());
     TvxPopupMenu& menu = *m_widget.PopupMenu1;
     auto refresh = [this, &menu] { m_trayIcon1->SetMenu(menu.Entries(), menu.Handle()); };
     menu.OnChange = refresh;

@@ -83,7 +83,7 @@ int main(int argc, char** argv)
     State().Hosts = commandLine.hosts;
     std::unique_ptr<DemoService> demo;
     if (commandLine.demo) {
-        demo = std::make_unique<DemoService>(DataDirectoryFromEnvironment() + "Nimbrell.db", ThisBuildStamp);
+        demo = std::make_unique<DemoService>(DataDirectoryFromEnvironment() + "Nimbrell.db", kThisBuildStamp);
         State().Hosts.weather = demo->HostPort();
         State().Hosts.update = demo->HostPort();
         std::cerr << "nimbrell: demo forecast service on " << demo->HostPort() << "\n";
@@ -93,7 +93,7 @@ int main(int argc, char** argv)
 
     bool render = !commandLine.render.empty();
     platform::Application application(chooseBackend(render));
-    application.SetTitle(ApplicationTitle);
+    application.SetTitle(kApplicationTitle);
     application.InstallCloseSignals();
 
     if (render && commandLine.window == "update") {

@@ -5,14 +5,15 @@ target_compile_options(nimbrell_options INTERFACE -Wall -Wextra)
 target_include_directories(nimbrell_options INTERFACE ${PROJECT_SOURCE_DIR})
 if(NIMBRELL_SANITIZE)
   target_compile_options(nimbrell_options INTERFACE
-    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   target_link_options(nimbrell_options INTERFACE -fsanitize=address,undefined)
 endif()
 
 if(NIMBRELL_FUZZ)
-  # Every library is instrumented for coverage and checked by ASan and UBSan.
+  # Every library is instrumented for coverage and checked by ASan and UBSan;
+  # any undefined behaviour stops the run like a crash.
   target_compile_options(nimbrell_options INTERFACE
-    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   target_link_options(nimbrell_options INTERFACE -fsanitize=address,undefined)
 endif()
 

@@ -3,9 +3,11 @@
 #include "data/FileWriting.h"
 #include "data/UserFolders.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <string_view>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <unistd.h>
 
 namespace nimbrell {
@@ -20,11 +22,18 @@ std::string configHome()
     return HomeDirectory() + "/.config";
 }
 
+bool isControl(char c)
+{
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
+
 // The Exec key splits its value at blanks, so a path with any reserved
 // character is quoted, with the characters that quoting does not cover escaped.
 std::string execArgument(const std::string& path)
 {
-    if (path.find_first_of(" \t\n\"'\\><~|&;$*?#()`%=") == std::string::npos)
+    bool plain = path.find_first_of(" \"'\\><~|&;$*?#()`%=") == std::string::npos
+        && std::none_of(path.begin(), path.end(), isControl);
+    if (plain)
         return path;
     std::string quoted = "\"";
     for (char c : path) {
@@ -37,6 +46,26 @@ std::string execArgument(const std::string& path)
     return quoted + "\"";
 }
 
+// A string value of a desktop entry escapes backslashes and the line-breaking
+// characters; other control characters have no escape there.
+std::optional<std::string> entryString(const std::string& value)
+{
+    std::string escaped;
+    for (char c : value) {
+        switch (c) {
+        case '\\': escaped += "\\\\"; break;
+        case '\n': escaped += "\\n"; break;
+        case '\t': escaped += "\\t"; break;
+        case '\r': escaped += "\\r"; break;
+        default:
+            if (isControl(c))
+                return std::nullopt;
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
 }
 
 std::string AutorunEntryPath()
@@ -46,23 +75,21 @@ std::string AutorunEntryPath()
 
 bool SetRunValue(const std::string& programPath)
 {
+    // The kernel marks a program whose file was replaced or removed; that name runs nothing.
+    if (programPath.empty() || programPath.ends_with(" (deleted)"))
+        return false;
+    std::optional<std::string> exec = entryString(execArgument(programPath));
+    if (!exec)
+        return false;
     std::string path = AutorunEntryPath();
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-    std::string exec = execArgument(programPath);
-    // Escapes in a desktop entry's string values are themselves escaped once more.
-    std::string escaped;
-    for (char c : exec) {
-        if (c == '\\')
-            escaped += '\\';
-        escaped += c;
-    }
     std::string content = "[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=NimbrellWeather\n"
                           "Comment=Nimbrell - 桌面天气预报\n"
                           "Exec="
-        + escaped + "\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
+        + *exec + "\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
     try {
         WriteFileAtomically(path, content);
         return true;

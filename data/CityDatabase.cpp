@@ -1,8 +1,8 @@
 #include "data/CityDatabase.h"
 
-#include <optional>
+#include "base/Text.h"
 
-#include "platform/Text.h"
+#include <optional>
 
 #include <chrono>
 #include <sqlite3.h>
@@ -35,10 +35,10 @@ sqlite3* CityDatabase::Connection()
     if (m_db)
         return m_db;
     sqlite3* db = nullptr;
-    int result = sqlite3_open_v2(m_fileName.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int result = sqlite3_open_v2(m_fileName.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (result != SQLITE_OK) {
         sqlite3_close_v2(db);
-        throw std::runtime_error(platform::Format("Cannot open file %s", m_fileName.c_str()));
+        throw std::runtime_error(Format("Cannot open file %s", m_fileName.c_str()));
     }
     m_db = db;
     return m_db;

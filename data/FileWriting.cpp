@@ -1,8 +1,9 @@
 #include "data/FileWriting.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,20 +31,70 @@ bool writeAll(int fd, std::string_view content)
 
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view content)
+void WriteFileAtomically(const std::string& path, std::string_view content, FileAccess access)
 {
     std::string scratch = path + ".XXXXXX";
-    int fd = mkstemp(scratch.data());
+    int fd = mkstemp(scratch.data()); // 0600
     if (fd < 0)
-        throw std::runtime_error(platform::Format("Cannot create file %s", FullFileName(path).c_str()));
-    bool written = writeAll(fd, content) && fsync(fd) == 0;
+        throw std::runtime_error(Format("Cannot create file %s", FullFileName(path).c_str()));
+    bool written = (access == FileAccess::Private || fchmod(fd, 0644) == 0) && writeAll(fd, content) && fsync(fd) == 0;
     written = close(fd) == 0 && written;
-    // mkstemp creates 0600; the file is the user's own data either way, keep the usual mode.
-    written = written && chmod(scratch.c_str(), 0644) == 0;
     if (!written || rename(scratch.c_str(), path.c_str()) != 0) {
         unlink(scratch.c_str());
-        throw std::runtime_error(platform::Format("Cannot create file %s", FullFileName(path).c_str()));
+        throw std::runtime_error(Format("Cannot create file %s", FullFileName(path).c_str()));
     }
+}
+
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t maxSize)
+{
+    // O_NONBLOCK keeps a planted pipe from blocking the open.
+    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<std::string> content;
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) <= maxSize) {
+        content.emplace();
+        char buffer[16384];
+        for (;;) {
+            ssize_t got = read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0 || content->size() + static_cast<std::size_t>(got) > maxSize) {
+                content.reset();
+                break;
+            }
+            if (got == 0)
+                break;
+            content->append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    close(fd);
+    return content;
+}
+
+FolderCheck PreparePrivateFolder(const std::string& path)
+{
+    std::string folder = path;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), error);
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return FolderCheck::Failed;
+    struct stat info;
+    if (lstat(folder.c_str(), &info) != 0)
+        return FolderCheck::Failed;
+    if (S_ISLNK(info.st_mode))
+        return FolderCheck::Untrusted;
+    if (!S_ISDIR(info.st_mode))
+        return FolderCheck::Failed;
+    if (info.st_uid != geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return FolderCheck::Untrusted;
+    if ((info.st_mode & 0077) != 0 && chmod(folder.c_str(), info.st_mode & 0700) != 0)
+        return FolderCheck::Untrusted;
+    // A read-only home holds the folder but not our files.
+    return access(folder.c_str(), W_OK | X_OK) == 0 ? FolderCheck::Ready : FolderCheck::Failed;
 }
 
 std::string FullFileName(const std::string& path)

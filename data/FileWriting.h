@@ -1,15 +1,36 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace nimbrell {
 
+enum class FileAccess {
+    Private,  // 0600: the program's own data (settings, database, autostart entry)
+    Readable, // 0644: a file meant for others too (a downloaded build)
+};
+
 // Writes content to a new file beside path, flushes it and renames it over path,
-// so readers see either the old file or the complete new one. Throws
-// std::runtime_error("Cannot create file <path>") and removes the scratch file
-// when anything fails.
-void WriteFileAtomically(const std::string& path, std::string_view content);
+// so readers see either the old file or the complete new one; a link at path is
+// replaced, never followed. Throws std::runtime_error("Cannot create file
+// <path>") and removes the scratch file when anything fails.
+void WriteFileAtomically(const std::string& path, std::string_view content, FileAccess access = FileAccess::Private);
+
+// The contents of path when it is a regular file (a link is not followed) of at
+// most maxSize bytes; nothing when it is missing, something else or larger.
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t maxSize);
+
+enum class FolderCheck {
+    Ready,     // a folder of this user that no one else may change
+    Untrusted, // a link, or a folder of someone else or open to others' writes
+    Failed,    // missing and could not be created, not a folder, or not writable
+};
+
+// Creates the folder and its parents when missing, the folder itself with mode
+// 0700. A folder of this user that others may only read is closed to them.
+FolderCheck PreparePrivateFolder(const std::string& path);
 
 // The absolute, normalised form of path, for messages that name a file.
 std::string FullFileName(const std::string& path);

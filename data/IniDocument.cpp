@@ -1,15 +1,13 @@
 #include "data/IniDocument.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
+#include "base/Utf.h"
 
 namespace nimbrell {
 
 namespace {
 
-using platform::EqualsIgnoringAsciiCase;
-using platform::TrimAsciiWhitespace;
-
-constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::optional<std::string_view> sectionName(std::string_view line)
 {
@@ -96,9 +94,9 @@ std::string singleLine(std::string_view value)
 IniDocument IniDocument::Parse(std::string_view content)
 {
     IniDocument document;
-    document.m_byteOrderMark = content.starts_with(byteOrderMark);
+    document.m_byteOrderMark = content.starts_with(kByteOrderMark);
     if (document.m_byteOrderMark)
-        content.remove_prefix(byteOrderMark.size());
+        content.remove_prefix(kByteOrderMark.size());
     while (!content.empty()) {
         auto end = content.find('\n');
         std::string_view line = content.substr(0, end);
@@ -119,7 +117,7 @@ std::optional<std::string> IniDocument::Value(std::string_view section, std::str
     if (!index)
         return std::nullopt;
     auto value = unquote(keyLine(m_lines[*index])->value);
-    return firstCharacters(platform::SanitizeUtf8(value), maxCharacters);
+    return firstCharacters(SanitizeUtf8(value), maxCharacters);
 }
 
 void IniDocument::SetValue(std::string_view section, std::string_view key, std::string_view value)
@@ -144,7 +142,7 @@ void IniDocument::SetValue(std::string_view section, std::string_view key, std::
 std::string IniDocument::Text() const
 {
     // Without the mark a second one that follows it would start the first line.
-    std::string content = m_byteOrderMark ? std::string(byteOrderMark) : std::string();
+    std::string content = m_byteOrderMark ? std::string(kByteOrderMark) : std::string();
     for (const auto& line : m_lines) {
         content += line;
         content += '\n';

@@ -1,8 +1,8 @@
 #include "data/ResourceFile.h"
 
+#include "base/Text.h"
 #include "data/FileWriting.h"
 #include "platform/Resources.h"
-#include "platform/Text.h"
 
 #include <climits>
 #include <stdexcept>
@@ -53,7 +53,7 @@ void ExtractResourceFile(const std::string& name, const std::string& type, const
 
     auto resource = platform::FindResource(name, type);
     if (!resource)
-        throw std::runtime_error(platform::Format("Resource %s not found", name.c_str()));
+        throw std::runtime_error(Format("Resource %s not found", name.c_str()));
     std::vector<unsigned char> content;
     InflateStream(*resource, content);
     WriteFileAtomically(targetPath, std::string_view(reinterpret_cast<const char*>(content.data()), content.size()));

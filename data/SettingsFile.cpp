@@ -1,27 +1,24 @@
 #include "data/SettingsFile.h"
 
+#include "base/Text.h"
 #include "data/FileWriting.h"
 #include "data/IniDocument.h"
-#include "platform/Text.h"
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace nimbrell {
 
 namespace {
 
-constexpr std::size_t maximumValueLength = 2047;
+constexpr std::size_t kMaxValueLength = 2047;
+constexpr std::size_t kMaxFileSize = 1u << 20;
 
 IniDocument readDocument(const std::string& fileName)
 {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        return IniDocument();
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return IniDocument::Parse(content);
+    // Anything but a plain file of sane size reads as missing; the next write replaces it.
+    auto content = ReadRegularFile(fileName, kMaxFileSize);
+    return content ? IniDocument::Parse(*content) : IniDocument();
 }
 
 }
@@ -33,7 +30,7 @@ SettingsFile::SettingsFile(std::string fileName)
 
 std::string SettingsFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const
 {
-    auto value = readDocument(m_fileName).Value(section, key, maximumValueLength);
+    auto value = readDocument(m_fileName).Value(section, key, kMaxValueLength);
     return value ? *value : std::string(fallback);
 }
 
@@ -54,7 +51,7 @@ int SettingsFile::ReadInteger(std::string_view section, std::string_view key, in
         // Eight hexadecimal digits cover the whole 32-bit pattern, as in 0xFFFFFFFF = -1.
         return static_cast<int>(static_cast<std::uint32_t>(value));
     }
-    return platform::ParseDecimalInt(text).value_or(fallback);
+    return ParseDecimalInt(text).value_or(fallback);
 }
 
 bool SettingsFile::ReadBool(std::string_view section, std::string_view key, bool fallback) const
@@ -69,7 +66,7 @@ void SettingsFile::WriteString(std::string_view section, std::string_view key, s
     try {
         WriteFileAtomically(m_fileName, document.Text());
     } catch (const std::runtime_error&) {
-        throw std::runtime_error(platform::Format("Unable to write to %s", FullFileName(m_fileName).c_str()));
+        throw std::runtime_error(Format("Unable to write to %s", FullFileName(m_fileName).c_str()));
     }
 }
 

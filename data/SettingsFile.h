@@ -3,7 +3,8 @@
 // An INI settings file: sections of key=value lines, names matched without
 // regard to ASCII case, UTF-8 on disk. Every read looks at the file as it is
 // now; every write replaces the file at once (and creates it, and the section,
-// when missing), keeping every other line as it was.
+// when missing), keeping every other line as it was. A link, a file that is not
+// a plain file or one above 1 MiB reads as missing.
 
 #include <string>
 #include <string_view>

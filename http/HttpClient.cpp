@@ -4,7 +4,7 @@
 #include "http/HttpResponseReader.h"
 #include "http/TcpConnection.h"
 #include "http/TlsConnection.h"
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 
@@ -37,9 +37,9 @@ void appendHeader(std::string& request, std::string_view name, std::string_view 
 
 std::string connectionKey(const HttpTarget& target, const std::optional<HttpTarget>& proxy)
 {
-    std::string key = target.scheme + "://" + platform::AsciiLower(target.host) + ":" + std::to_string(target.port);
+    std::string key = target.scheme + "://" + AsciiLower(target.host) + ":" + std::to_string(target.port);
     if (proxy)
-        key += " via " + platform::AsciiLower(proxy->host) + ":" + std::to_string(proxy->port);
+        key += " via " + AsciiLower(proxy->host) + ":" + std::to_string(proxy->port);
     return key;
 }
 
@@ -262,11 +262,11 @@ void HttpClient::storeCookies(const HttpResponse& response)
         if (equals == std::string_view::npos)
             continue;
         Cookie cookie;
-        cookie.name = std::string(platform::TrimAsciiWhitespace(pair.substr(0, equals)));
-        cookie.value = std::string(platform::TrimAsciiWhitespace(pair.substr(equals + 1)));
+        cookie.name = std::string(TrimAsciiWhitespace(pair.substr(0, equals)));
+        cookie.value = std::string(TrimAsciiWhitespace(pair.substr(equals + 1)));
         if (cookie.name.empty())
             continue;
-        cookie.domain = platform::AsciiLower(m_target.host);
+        cookie.domain = AsciiLower(m_target.host);
         cookie.path = m_target.path;
         bool expired = false;
         bool foreign = false;
@@ -277,19 +277,19 @@ void HttpClient::storeCookies(const HttpResponse& response)
             auto attribute = attributes.substr(0, end);
             attributes = end == std::string_view::npos ? std::string_view() : attributes.substr(end + 1);
             auto attributeEquals = attribute.find('=');
-            auto name = platform::TrimAsciiWhitespace(attribute.substr(0, attributeEquals));
+            auto name = TrimAsciiWhitespace(attribute.substr(0, attributeEquals));
             auto value = attributeEquals == std::string_view::npos ? std::string_view()
-                                                                    : platform::TrimAsciiWhitespace(attribute.substr(attributeEquals + 1));
-            if (platform::EqualsIgnoringAsciiCase(name, "Domain") && !value.empty()) {
+                                                                    : TrimAsciiWhitespace(attribute.substr(attributeEquals + 1));
+            if (EqualsIgnoringAsciiCase(name, "Domain") && !value.empty()) {
                 if (value.front() == '.')
                     value.remove_prefix(1);
                 if (!HostInDomain(m_target.host, value))
                     foreign = true;
-                cookie.domain = platform::AsciiLower(value);
+                cookie.domain = AsciiLower(value);
                 cookie.domainMatch = true;
-            } else if (platform::EqualsIgnoringAsciiCase(name, "Path") && value.starts_with('/')) {
+            } else if (EqualsIgnoringAsciiCase(name, "Path") && value.starts_with('/')) {
                 cookie.path = std::string(value);
-            } else if (platform::EqualsIgnoringAsciiCase(name, "Max-Age")) {
+            } else if (EqualsIgnoringAsciiCase(name, "Max-Age")) {
                 expired = !value.empty() && (value.front() == '-' || value.find_first_not_of('0') == std::string_view::npos);
             }
         }
@@ -312,7 +312,7 @@ std::string HttpClient::cookieHeader() const
     std::string header;
     for (const auto& cookie : m_cookies) {
         bool hostMatches = cookie.domainMatch ? HostInDomain(m_target.host, cookie.domain)
-                                              : platform::EqualsIgnoringAsciiCase(m_target.host, cookie.domain);
+                                              : EqualsIgnoringAsciiCase(m_target.host, cookie.domain);
         if (!hostMatches || !requestPath.starts_with(cookie.path))
             continue;
         if (!header.empty())

@@ -1,27 +1,27 @@
 #include "http/HttpError.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 
 namespace nimbrell {
 
 SocketError::SocketError(int code, const std::string& systemText)
-    : HttpError(platform::Format("Socket Error # %d\r\n%s", code, systemText.c_str()))
+    : HttpError(Format("Socket Error # %d\r\n%s", code, systemText.c_str()))
     , m_code(code)
 {
 }
 
 ReadTimeoutError::ReadTimeoutError()
-    : HttpError(HttpMessages::ReadTimedOut)
+    : HttpError(HttpMessages::kReadTimedOut)
 {
 }
 
 DeadlineError::DeadlineError()
-    : HttpError(HttpMessages::DeadlinePassed)
+    : HttpError(HttpMessages::kDeadlinePassed)
 {
 }
 
 ConnectionClosedError::ConnectionClosedError()
-    : HttpError(HttpMessages::ConnectionClosedGracefully)
+    : HttpError(HttpMessages::kConnectionClosedGracefully)
 {
 }
 

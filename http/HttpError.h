@@ -84,15 +84,15 @@ public:
 };
 
 namespace HttpMessages {
-inline constexpr const char* ReadTimedOut = "Read timed out.";
-inline constexpr const char* ConnectionClosedGracefully = "Connection Closed Gracefully.";
-inline constexpr const char* MaxLineLengthExceeded = "Max line length exceeded.";
-inline constexpr const char* TooManyHeaderLines = "Too many header lines.";
-inline constexpr const char* BodyTooLarge = "Response body too large.";
-inline constexpr const char* DeadlinePassed = "The fetch did not finish in time.";
-inline constexpr const char* BodyCutShort = "The connection closed before the whole body arrived.";
-inline constexpr const char* MalformedChunkSize = "Malformed chunk size.";
-inline constexpr const char* MissingLastChunk = "The chunked body has no last chunk.";
+inline constexpr const char* kReadTimedOut = "Read timed out.";
+inline constexpr const char* kConnectionClosedGracefully = "Connection Closed Gracefully.";
+inline constexpr const char* kMaxLineLengthExceeded = "Max line length exceeded.";
+inline constexpr const char* kTooManyHeaderLines = "Too many header lines.";
+inline constexpr const char* kBodyTooLarge = "Response body too large.";
+inline constexpr const char* kDeadlinePassed = "The fetch did not finish in time.";
+inline constexpr const char* kBodyCutShort = "The connection closed before the whole body arrived.";
+inline constexpr const char* kMalformedChunkSize = "Malformed chunk size.";
+inline constexpr const char* kMissingLastChunk = "The chunked body has no last chunk.";
 }
 
 }

@@ -1,6 +1,6 @@
 #include "http/HttpResponse.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <charconv>
 
@@ -14,8 +14,8 @@ bool splitHeader(std::string_view line, std::string_view& name, std::string_view
     auto colon = line.find(':');
     if (colon == std::string_view::npos)
         return false;
-    name = platform::TrimAsciiWhitespace(line.substr(0, colon));
-    value = platform::TrimAsciiWhitespace(line.substr(colon + 1));
+    name = TrimAsciiWhitespace(line.substr(0, colon));
+    value = TrimAsciiWhitespace(line.substr(colon + 1));
     return true;
 }
 
@@ -36,7 +36,7 @@ std::int64_t parseContentLength(const std::optional<std::string>& text)
 
 bool containsIgnoringCase(std::string_view haystack, std::string_view needle)
 {
-    return platform::AsciiLower(haystack).find(platform::AsciiLower(needle)) != std::string::npos;
+    return AsciiLower(haystack).find(AsciiLower(needle)) != std::string::npos;
 }
 
 }
@@ -45,7 +45,7 @@ std::optional<std::string> HttpResponse::Header(std::string_view wanted) const
 {
     for (const auto& line : rawHeaders) {
         std::string_view name, value;
-        if (splitHeader(line, name, value) && platform::EqualsIgnoringAsciiCase(name, wanted))
+        if (splitHeader(line, name, value) && EqualsIgnoringAsciiCase(name, wanted))
             return std::string(value);
     }
     return std::nullopt;
@@ -56,7 +56,7 @@ std::vector<std::string> HttpResponse::HeaderValues(std::string_view wanted) con
     std::vector<std::string> values;
     for (const auto& line : rawHeaders) {
         std::string_view name, value;
-        if (splitHeader(line, name, value) && platform::EqualsIgnoringAsciiCase(name, wanted))
+        if (splitHeader(line, name, value) && EqualsIgnoringAsciiCase(name, wanted))
             values.emplace_back(value);
     }
     return values;
@@ -69,8 +69,8 @@ bool HttpResponse::IsChunked() const
 
 bool HttpResponse::AllowsKeepAlive() const
 {
-    return !platform::EqualsIgnoringAsciiCase(platform::TrimAsciiWhitespace(connection), "close")
-        && !platform::EqualsIgnoringAsciiCase(platform::TrimAsciiWhitespace(proxyConnection), "close");
+    return !EqualsIgnoringAsciiCase(TrimAsciiWhitespace(connection), "close")
+        && !EqualsIgnoringAsciiCase(TrimAsciiWhitespace(proxyConnection), "close");
 }
 
 void HttpResponse::ParseHeaderFields()

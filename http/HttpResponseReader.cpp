@@ -1,7 +1,7 @@
 #include "http/HttpResponseReader.h"
 
+#include "base/Text.h"
 #include "http/HttpError.h"
-#include "platform/Text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -39,7 +39,7 @@ int parseStatusCode(std::string_view statusLine)
 std::string parseVersion(std::string_view statusLine)
 {
     constexpr std::string_view prefix = "HTTP/";
-    if (statusLine.size() < prefix.size() || !platform::EqualsIgnoringAsciiCase(statusLine.substr(0, prefix.size()), prefix))
+    if (statusLine.size() < prefix.size() || !EqualsIgnoringAsciiCase(statusLine.substr(0, prefix.size()), prefix))
         return {};
     auto version = statusLine.substr(prefix.size(), 5);
     return std::string(version.substr(0, version.find(' ')));
@@ -48,7 +48,7 @@ std::string parseVersion(std::string_view statusLine)
 // The chunk size before any ";", as hexadecimal; nothing when unreadable.
 std::optional<std::uint64_t> parseChunkSize(std::string_view line)
 {
-    auto text = platform::TrimAsciiWhitespace(line.substr(0, line.find(';')));
+    auto text = TrimAsciiWhitespace(line.substr(0, line.find(';')));
     if (text.empty() || text.size() > 16)
         return std::nullopt;
     std::uint64_t size = 0;
@@ -123,7 +123,7 @@ std::string HttpResponseReader::ReadLine()
             if (length > 0 && start[length - 1] == '\r')
                 --length;
             if (length > HttpReaderLimits::kMaxLineLength)
-                throw HttpError(HttpMessages::MaxLineLengthExceeded);
+                throw HttpError(HttpMessages::kMaxLineLengthExceeded);
             std::string line(start, length);
             for (char& c : line) {
                 if (static_cast<unsigned char>(c) > 0x7F)
@@ -133,7 +133,7 @@ std::string HttpResponseReader::ReadLine()
         }
         // Room for the longest line and its CR; anything longer cannot end in time.
         if (available > HttpReaderLimits::kMaxLineLength + 1)
-            throw HttpError(HttpMessages::MaxLineLengthExceeded);
+            throw HttpError(HttpMessages::kMaxLineLengthExceeded);
         scanned = available;
         if (!fill(m_limits.readTimeoutMs))
             throw ConnectionClosedError();
@@ -143,7 +143,7 @@ std::string HttpResponseReader::ReadLine()
 void HttpResponseReader::countHeaderLine()
 {
     if (++m_headerLines > HttpReaderLimits::kMaxHeaderLines)
-        throw HttpError(HttpMessages::TooManyHeaderLines);
+        throw HttpError(HttpMessages::kTooManyHeaderLines);
 }
 
 HttpResponse HttpResponseReader::ReadHead()
@@ -164,7 +164,7 @@ HttpResponse HttpResponseReader::ReadHead()
             bool continuation = line.front() == ' ' || line.front() == '\t';
             if (continuation && !response.rawHeaders.empty()) {
                 response.rawHeaders.back() += ' ';
-                response.rawHeaders.back() += platform::TrimAsciiWhitespace(line);
+                response.rawHeaders.back() += TrimAsciiWhitespace(line);
                 continue;
             }
             response.rawHeaders.push_back(std::move(line));
@@ -186,7 +186,7 @@ void HttpResponseReader::ReadBody(HttpResponse& response, ByteStream* target)
     std::int64_t length = response.contentLength;
     if (length > 0) {
         if (length > m_limits.maxBodySize)
-            throw HttpError(HttpMessages::BodyTooLarge);
+            throw HttpError(HttpMessages::kBodyTooLarge);
         std::int64_t start = target ? target->Position() : 0;
         std::int64_t originalSize = target ? target->Size() : 0;
         if (target && originalSize < start + length)
@@ -224,23 +224,23 @@ void HttpResponseReader::readChunked(HttpResponse& response, ByteStream* target)
             return ReadLine();
         } catch (const ConnectionClosedError&) {
             if (strict)
-                throw IncompleteBodyError(HttpMessages::MissingLastChunk);
+                throw IncompleteBodyError(HttpMessages::kMissingLastChunk);
             throw;
         }
     };
     for (;;) {
         std::optional<std::uint64_t> parsed = parseChunkSize(readFramingLine());
         if (!parsed && strict)
-            throw IncompleteBodyError(HttpMessages::MalformedChunkSize);
+            throw IncompleteBodyError(HttpMessages::kMalformedChunkSize);
         std::uint64_t size = parsed.value_or(0);
         if (size == 0)
             break;
         if (size > static_cast<std::uint64_t>(m_limits.maxBodySize - m_bodyBytes))
-            throw HttpError(HttpMessages::BodyTooLarge);
+            throw HttpError(HttpMessages::kBodyTooLarge);
         std::int64_t received = 0;
         readExact(static_cast<std::int64_t>(size), target, OnClose::Fail, received);
         if (!readFramingLine().empty() && strict)
-            throw IncompleteBodyError(HttpMessages::MalformedChunkSize);
+            throw IncompleteBodyError(HttpMessages::kMalformedChunkSize);
     }
     // Trailers; a peer that closes instead of sending the final empty line has
     // still delivered the whole body.
@@ -266,7 +266,7 @@ void HttpResponseReader::readExact(std::int64_t size, ByteStream* target, OnClos
             if (onClose == OnClose::EndBody)
                 break;
             if (m_limits.requireCompleteBody)
-                throw IncompleteBodyError(HttpMessages::BodyCutShort);
+                throw IncompleteBodyError(HttpMessages::kBodyCutShort);
             throw ConnectionClosedError();
         }
         auto piece = std::min<std::int64_t>({ static_cast<std::int64_t>(Buffered()), size - received,
@@ -298,7 +298,7 @@ void HttpResponseReader::countBodyBytes(std::int64_t bytes)
 {
     m_bodyBytes += bytes;
     if (m_bodyBytes > m_limits.maxBodySize)
-        throw HttpError(HttpMessages::BodyTooLarge);
+        throw HttpError(HttpMessages::kBodyTooLarge);
 }
 
 }

@@ -1,9 +1,12 @@
 #include "http/HttpServer.h"
 
+#include "base/WorkerThread.h"
 #include "http/HttpError.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -16,8 +19,7 @@ namespace nimbrell {
 namespace {
 
 // Requests are a line and a few headers; anything longer is not one of ours.
-constexpr std::size_t maximumRequestSize = 16384;
-constexpr int requestTimeoutMs = 5000;
+constexpr std::size_t kMaxRequestSize = 16384;
 
 [[noreturn]] void raiseSocketError()
 {
@@ -37,14 +39,18 @@ void sendAll(int fd, std::string_view bytes)
     }
 }
 
-// The request line and headers, or empty when the client sends none in time.
-std::string readHead(int fd)
+// The request line and headers, or empty when the client does not send them
+// within the time limit: one deadline for the whole head, so a client that
+// trickles a byte at a time cannot hold the server for long.
+std::string readHead(int fd, int timeoutMs)
 {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string head;
     char buffer[2048];
-    while (head.find("\r\n\r\n") == std::string::npos && head.size() < maximumRequestSize) {
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxRequestSize) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
         pollfd descriptor { fd, POLLIN, 0 };
-        if (poll(&descriptor, 1, requestTimeoutMs) <= 0)
+        if (left <= 0 || poll(&descriptor, 1, static_cast<int>(left)) <= 0)
             return {};
         ssize_t got = recv(fd, buffer, sizeof buffer, 0);
         if (got <= 0)
@@ -56,8 +62,22 @@ std::string readHead(int fd)
 
 }
 
-HttpServer::HttpServer(Handler handler, std::uint16_t port)
+HttpServerRequest ParseRequestHead(std::string_view head)
+{
+    std::string_view line = head.substr(0, head.find("\r\n"));
+    auto firstSpace = line.find(' ');
+    auto secondSpace = firstSpace == std::string_view::npos ? firstSpace : line.find(' ', firstSpace + 1);
+    bool control = std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+    if (secondSpace == std::string_view::npos || control)
+        return { HttpServerRequest::Kind::BadRequest, {} };
+    if (line.substr(0, firstSpace) != "GET")
+        return { HttpServerRequest::Kind::MethodNotAllowed, {} };
+    return { HttpServerRequest::Kind::Get, std::string(line.substr(firstSpace + 1, secondSpace - firstSpace - 1)) };
+}
+
+HttpServer::HttpServer(Handler handler, std::uint16_t port, int requestTimeoutMs)
     : m_handler(std::move(handler))
+    , m_requestTimeoutMs(requestTimeoutMs)
 {
     m_listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_listenFd < 0)
@@ -76,7 +96,7 @@ HttpServer::HttpServer(Handler handler, std::uint16_t port)
         throw SocketError(code, std::strerror(code));
     }
     m_port = ntohs(address.sin_port);
-    m_thread = std::thread([this] { acceptLoop(); });
+    m_thread = StartWorkerThread([this] { acceptLoop(); });
 }
 
 HttpServer::~HttpServer()
@@ -115,23 +135,25 @@ void HttpServer::acceptLoop()
 
 void HttpServer::serve(int fd)
 {
-    std::string head = readHead(fd);
+    std::string head = readHead(fd, m_requestTimeoutMs);
     if (head.empty())
         return;
     HttpServerResponse response;
-    std::string line = head.substr(0, head.find("\r\n"));
-    auto firstSpace = line.find(' ');
-    auto secondSpace = firstSpace == std::string::npos ? firstSpace : line.find(' ', firstSpace + 1);
-    if (secondSpace == std::string::npos) {
+    HttpServerRequest request = ParseRequestHead(head);
+    switch (request.kind) {
+    case HttpServerRequest::Kind::BadRequest:
         response = { 400, "Bad Request", "text/plain", "Bad Request" };
-    } else if (line.substr(0, firstSpace) != "GET") {
+        break;
+    case HttpServerRequest::Kind::MethodNotAllowed:
         response = { 405, "Method Not Allowed", "text/plain", "Method Not Allowed" };
-    } else {
+        break;
+    case HttpServerRequest::Kind::Get:
         try {
-            response = m_handler(line.substr(firstSpace + 1, secondSpace - firstSpace - 1));
+            response = m_handler(request.target);
         } catch (const std::exception&) {
             response = { 500, "Internal Server Error", "text/plain", "Internal Server Error" };
         }
+        break;
     }
     std::string reply = "HTTP/1.1 " + std::to_string(response.code) + " " + response.reason + "\r\nContent-Type: "
         + response.contentType + "\r\nContent-Length: " + std::to_string(response.body.size())

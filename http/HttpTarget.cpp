@@ -1,7 +1,7 @@
 #include "http/HttpTarget.h"
 
 #include "http/HttpError.h"
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <vector>
@@ -25,13 +25,13 @@ struct UrlParts {
 UrlParts splitUrl(std::string_view url)
 {
     UrlParts parts;
-    url = platform::TrimAsciiWhitespace(url);
+    url = TrimAsciiWhitespace(url);
     url = url.substr(0, url.find('#'));
 
     auto schemeEnd = url.find("://");
     auto firstDelimiter = url.find_first_of("/?");
     if (schemeEnd != std::string_view::npos && schemeEnd < firstDelimiter) {
-        parts.scheme = platform::AsciiLower(url.substr(0, schemeEnd));
+        parts.scheme = AsciiLower(url.substr(0, schemeEnd));
         url.remove_prefix(schemeEnd + 3);
         parts.hasHost = true;
     } else if (url.starts_with("//")) {
@@ -97,15 +97,15 @@ std::string normalizePath(std::string_view path)
 std::uint16_t parsePort(const std::string& text)
 {
     if (text.empty() || text.size() > 5)
-        throw HttpError(platform::Format("Invalid port \"%s\".", text.c_str()));
+        throw HttpError(Format("Invalid port \"%s\".", text.c_str()));
     unsigned value = 0;
     for (char c : text) {
         if (c < '0' || c > '9')
-            throw HttpError(platform::Format("Invalid port \"%s\".", text.c_str()));
+            throw HttpError(Format("Invalid port \"%s\".", text.c_str()));
         value = value * 10 + static_cast<unsigned>(c - '0');
     }
     if (value == 0 || value > 65535)
-        throw HttpError(platform::Format("Invalid port \"%s\".", text.c_str()));
+        throw HttpError(Format("Invalid port \"%s\".", text.c_str()));
     return static_cast<std::uint16_t>(value);
 }
 
@@ -135,10 +135,10 @@ std::uint16_t DefaultPort(std::string_view scheme)
 
 bool HostInDomain(std::string_view host, std::string_view domain)
 {
-    if (platform::EqualsIgnoringAsciiCase(host, domain))
+    if (EqualsIgnoringAsciiCase(host, domain))
         return true;
     return host.size() > domain.size() && host[host.size() - domain.size() - 1] == '.'
-        && platform::EqualsIgnoringAsciiCase(host.substr(host.size() - domain.size()), domain);
+        && EqualsIgnoringAsciiCase(host.substr(host.size() - domain.size()), domain);
 }
 
 std::string HttpTarget::RequestTarget() const
@@ -166,7 +166,7 @@ HttpTarget ResolveTarget(const HttpTarget& current, std::string_view url)
     HttpTarget target;
     target.scheme = !parts.scheme.empty() ? parts.scheme : !current.scheme.empty() ? current.scheme : "http";
     if (target.scheme != "http" && target.scheme != "https")
-        throw HttpError(platform::Format("Unsupported URL scheme \"%s\".", target.scheme.c_str()));
+        throw HttpError(Format("Unsupported URL scheme \"%s\".", target.scheme.c_str()));
 
     if (parts.hasHost) {
         target.host = parts.host;

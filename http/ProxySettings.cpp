@@ -1,7 +1,7 @@
 #include "http/ProxySettings.h"
 
 #include "http/HttpError.h"
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <cstdlib>
 
@@ -44,7 +44,7 @@ bool BypassesProxy(const std::string& host, const std::string& noProxy)
     std::string_view list = noProxy;
     while (!list.empty()) {
         auto end = list.find_first_of(", ");
-        auto entry = platform::TrimAsciiWhitespace(list.substr(0, end));
+        auto entry = TrimAsciiWhitespace(list.substr(0, end));
         list = end == std::string_view::npos ? std::string_view() : list.substr(end + 1);
         if (entry == "*")
             return true;

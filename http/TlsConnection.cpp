@@ -1,5 +1,6 @@
 #include "http/TlsConnection.h"
 
+#include "base/BrokenPipe.h"
 #include "http/HttpError.h"
 
 #include <arpa/inet.h>
@@ -69,6 +70,7 @@ TlsConnection::~TlsConnection()
 {
     if (m_ssl && m_tcp->IsOpen()) {
         // Best effort: tells the peer the close is deliberate, without waiting.
+        BrokenPipeSuppressed quiet;
         SSL_shutdown(m_ssl);
     }
     SSL_free(m_ssl);
@@ -105,6 +107,8 @@ void TlsConnection::handshake(const std::string& host, int timeoutMs)
     BIO_set_callback_arg(bio, reinterpret_cast<char*>(&first));
     SSL_set_bio(m_ssl, bio, bio);
 
+    // The TLS library writes to the socket itself, without MSG_NOSIGNAL.
+    BrokenPipeSuppressed quiet;
     for (;;) {
         int result = SSL_connect(m_ssl);
         if (result == 1)
@@ -152,6 +156,7 @@ bool TlsConnection::waitAsAsked(int result, int timeoutMs)
 
 void TlsConnection::Send(std::string_view data)
 {
+    BrokenPipeSuppressed quiet;
     while (!data.empty()) {
         ERR_clear_error();
         int sent = SSL_write(m_ssl, data.data(), static_cast<int>(std::min<std::size_t>(data.size(), 1 << 30)));
@@ -167,6 +172,8 @@ void TlsConnection::Send(std::string_view data)
 
 std::size_t TlsConnection::Receive(char* buffer, std::size_t capacity, int timeoutMs)
 {
+    // Reading may write too (a key update, an alert).
+    BrokenPipeSuppressed quiet;
     for (;;) {
         ERR_clear_error();
         int received = SSL_read(m_ssl, buffer, static_cast<int>(std::min<std::size_t>(capacity, 1 << 30)));

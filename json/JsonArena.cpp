@@ -9,14 +9,14 @@ namespace nimbrell {
 
 namespace {
 
-constexpr std::size_t smallestChunk = 4u << 10;
-constexpr std::size_t largestChunk = 8u << 20;
-constexpr std::size_t hugePage = 2u << 20;
+constexpr std::size_t kSmallestChunk = 4u << 10;
+constexpr std::size_t kLargestChunk = 8u << 20;
+constexpr std::size_t kHugePage = 2u << 20;
 
 }
 
 JsonArena::JsonArena(std::size_t expectedSize)
-    : m_nextChunkSize(std::clamp(expectedSize, smallestChunk, largestChunk))
+    : m_nextChunkSize(std::clamp(expectedSize, kSmallestChunk, kLargestChunk))
 {
 }
 
@@ -36,8 +36,8 @@ JsonArena::Chunk* JsonArena::newChunk(std::size_t size)
 {
     void* memory = nullptr;
     bool mapped = false;
-    if (size >= hugePage) {
-        size = (size + hugePage - 1) / hugePage * hugePage;
+    if (size >= kHugePage) {
+        size = (size + kHugePage - 1) / kHugePage * kHugePage;
         memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (memory == MAP_FAILED)
             throw std::bad_alloc();
@@ -59,7 +59,7 @@ void* JsonArena::allocateSlow(std::size_t size, std::size_t alignment)
     std::size_t needed = sizeof(Chunk) + size + alignment;
     if (needed < size)
         throw std::bad_alloc();
-    if (needed > largestChunk / 2) {
+    if (needed > kLargestChunk / 2) {
         // A block of its own, leaving the current chunk in use.
         Chunk* chunk = newChunk(needed);
         auto address = (reinterpret_cast<std::uintptr_t>(chunk + 1) + alignment - 1) & ~(alignment - 1);
@@ -68,7 +68,7 @@ void* JsonArena::allocateSlow(std::size_t size, std::size_t alignment)
     Chunk* chunk = newChunk(std::max(m_nextChunkSize, needed));
     m_cursor = reinterpret_cast<char*>(chunk + 1);
     m_limit = reinterpret_cast<char*>(chunk) + chunk->size;
-    m_nextChunkSize = std::min(chunk->size * 2, largestChunk);
+    m_nextChunkSize = std::min(chunk->size * 2, kLargestChunk);
     return Allocate(size, alignment);
 }
 

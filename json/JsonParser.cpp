@@ -1,7 +1,7 @@
 #include "json/JsonParser.h"
 
+#include "base/Utf.h"
 #include "json/JsonArena.h"
-#include "json/Utf16.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace nimbrell {
@@ -342,7 +344,7 @@ private:
         if (!scanString(contents))
             return false;
         auto length = static_cast<std::size_t>(contents.end - contents.begin);
-        if (length > maxSharedName) {
+        if (length > kMaxSharedName) {
             if (!storeString(contents, text, size))
                 return false;
             m_position = contents.end + 1;
@@ -351,12 +353,10 @@ private:
 
         if (m_names.empty())
             m_names.resize(256);
-        std::size_t hash = length;
-        for (const Unit* c = contents.begin; c < contents.end; ++c)
-            hash = (hash ^ *c) * 0x100000001B3;
         std::size_t mask = m_names.size() - 1;
-        std::size_t slot = hash & mask;
-        for (; m_names[slot].text; slot = (slot + 1) & mask) {
+        std::size_t slot = hashName(contents.begin, length) & mask;
+        std::size_t probes = 0;
+        for (; m_names[slot].text && probes < kMaxNameProbes; slot = (slot + 1) & mask, ++probes) {
             const SharedName& name = m_names[slot];
             if (name.length == length && sameUnits(contents.begin, name.source, length)) {
                 text = name.text;
@@ -368,10 +368,11 @@ private:
         if (!storeString(contents, text, size))
             return false;
         m_position = contents.end + 1;
-        if (m_sharedNames * 2 < m_names.size()) {
+        // A name whose run of probes is full is simply not shared.
+        if (!m_names[slot].text && m_sharedNames * 2 < m_names.size()) {
             m_names[slot] = { contents.begin, static_cast<std::uint32_t>(length), size, text };
             ++m_sharedNames;
-            if (m_sharedNames * 2 == m_names.size() && m_names.size() < maxSharedNames)
+            if (m_sharedNames * 2 == m_names.size() && m_names.size() < kMaxSharedNames)
                 growNames();
         }
         return true;
@@ -395,14 +396,38 @@ private:
         for (const SharedName& name : old) {
             if (!name.text)
                 continue;
-            std::size_t hash = name.length;
-            for (std::size_t i = 0; i < name.length; ++i)
-                hash = (hash ^ name.source[i]) * 0x100000001B3;
-            std::size_t slot = hash & mask;
-            while (m_names[slot].text)
-                slot = (slot + 1) & mask;
-            m_names[slot] = name;
+            std::size_t slot = hashName(name.source, name.length) & mask;
+            std::size_t probes = 0;
+            for (; m_names[slot].text && probes < kMaxNameProbes; slot = (slot + 1) & mask)
+                ++probes;
+            if (!m_names[slot].text)
+                m_names[slot] = name;
+            else
+                --m_sharedNames;
         }
+    }
+
+    // FNV-1a from a per-process seed, then a final mix: without the mix the low
+    // bits, which pick the slot, would depend only on the low bits of each unit,
+    // and names differing in a unit's high bits would all collide.
+    static std::uint64_t hashName(const Unit* units, std::size_t length)
+    {
+        std::uint64_t hash = nameHashSeed() ^ length;
+        for (std::size_t i = 0; i < length; ++i)
+            hash = (hash ^ static_cast<std::make_unsigned_t<Unit>>(units[i])) * 0x100000001B3;
+        hash ^= hash >> 33;
+        hash *= 0xFF51AFD7ED558CCD;
+        hash ^= hash >> 33;
+        return hash;
+    }
+
+    static std::uint64_t nameHashSeed()
+    {
+        static const std::uint64_t seed = [] {
+            std::random_device device;
+            return (std::uint64_t(device()) << 32) ^ device();
+        }();
+        return seed;
     }
 
     // Passes over whole words of eight bytes holding neither a quote nor a backslash,
@@ -503,7 +528,7 @@ private:
 
     TxJSONbase* parseList(int depth)
     {
-        if (depth >= TxJSON::MaxDepth)
+        if (depth >= TxJSON::kMaxDepth)
             return nullptr;
         ++m_position;
         std::size_t base = m_stack.size();
@@ -529,7 +554,7 @@ private:
 
     TxJSONbase* parseObject(int depth)
     {
-        if (depth >= TxJSON::MaxDepth)
+        if (depth >= TxJSON::kMaxDepth)
             return nullptr;
         ++m_position;
         std::size_t base = m_stack.size();
@@ -611,8 +636,11 @@ private:
         std::uint32_t size { 0 };
         const char16_t* text { nullptr };
     };
-    static constexpr std::size_t maxSharedName = 64;
-    static constexpr std::size_t maxSharedNames = 1u << 16;
+    static constexpr std::size_t kMaxSharedName = 64;
+    static constexpr std::size_t kMaxSharedNames = 1u << 16;
+    // Bounds the work per name whatever the names are; a well-spread half-full
+    // table almost never needs more.
+    static constexpr std::size_t kMaxNameProbes = 32;
     // Open addressing over the names' source text, at most half full.
     std::vector<SharedName> m_names;
     std::size_t m_sharedNames { 0 };

@@ -16,7 +16,7 @@ class TxJSON {
 public:
     // Lists and objects nested deeper than this make the parse yield no value, so that
     // hostile nesting cannot exhaust the stack.
-    static constexpr int MaxDepth = 512;
+    static constexpr int kMaxDepth = 512;
 
     // The root value of `text`, or nullptr when the text is empty or not accepted (a single
     // string of 2^32 code units or more is not accepted either).

@@ -9,8 +9,8 @@
 //     std::u16string temperature = ReadMemberText(*info, u"temp1"); // throws TxJSONerror
 
 #include "json/JsonParser.h"
+#include "base/Utf.h"
 #include "json/JsonValue.h"
-#include "json/Utf16.h"
 
 #include <string>
 #include <string_view>

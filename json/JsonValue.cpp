@@ -1,7 +1,7 @@
 #include "json/JsonValue.h"
 
+#include "base/Utf.h"
 #include "json/JsonArena.h"
-#include "json/Utf16.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
 // The JSON value tree: numbers, strings, booleans, null, lists and objects with a name
-// index. Texts are UTF-16 (`std::u16string`); json/Utf16.h converts to and from UTF-8.
+// index. Texts are UTF-16 (`std::u16string`); base/Utf.h converts to and from UTF-8.
 //
 // Ownership: a list owns its elements, an object its member records, a member record its
 // value. Deleting a value deletes its whole subtree, children from the last to the first.

@@ -3,20 +3,29 @@
 #include "platform/MessageQueue.h"
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <limits>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace nimbrell::platform {
 
 namespace {
 
 Application* g_instance = nullptr;
-volatile std::sig_atomic_t g_closeRequested = 0;
+// Written by the signal handler, so lock-free atomics only.
+std::atomic<bool> g_closeRequested { false };
+std::atomic<int> g_closeSignals { 0 };
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 
-extern "C" void onCloseSignal(int)
+extern "C" void onCloseSignal(int signal)
 {
-    g_closeRequested = 1;
+    // The first signal closes the main window as a user would; a second one,
+    // while that close still runs (or hangs), ends the program at once.
+    if (g_closeSignals.fetch_add(1) > 0)
+        _exit(128 + signal);
+    g_closeRequested.store(true);
     WakeMessageLoop();
 }
 
@@ -195,9 +204,8 @@ void Application::InstallCloseSignals()
 
 void Application::CheckCloseSignal()
 {
-    if (!g_closeRequested)
+    if (!g_closeRequested.exchange(false))
         return;
-    g_closeRequested = 0;
     if (!PostMessage(m_mainWindow, WM_CLOSE, 0, 0))
         Terminate();
 }

@@ -70,7 +70,9 @@ public:
     void ShowException(const std::exception& error);
     void ShowMessage(const std::string& text);
 
-    // SIGTERM and SIGINT close the main window as a user would.
+    // SIGTERM and SIGINT close the main window as a user would; a second one
+    // ends the program at once (status 128 + signal). Threads started with
+    // StartWorkerThread (base/WorkerThread.h) never receive them.
     void InstallCloseSignals();
 
 private:

@@ -34,8 +34,6 @@ enum class WindowKind {
     Popup,    // a drop-down: placed by the program, never managed
 };
 
-enum class CursorShape { Default, Arrow, Hand, IBeam, SizeNWSE, SizeWE, SizeNS, SizeAll, Wait, No };
-
 // The native side of one window. Input reaching it becomes messages posted to
 // its handle (client coordinates in lParam, see Message.h).
 class NativeWindow {

@@ -1,6 +1,7 @@
 #pragma once
 
-// Window handles and queued window messages.
+// Window handles, queued window messages and every code the platform layer
+// shares with the layers above: message codes, mouse and key state, cursors.
 
 #include <cstdint>
 
@@ -79,8 +80,56 @@ enum : std::uint32_t {
     WM_RBUTTONDOWN = 0x0204,
     WM_RBUTTONUP = 0x0205,
     WM_RBUTTONDBLCLK = 0x0206,
+    WM_MBUTTONDOWN = 0x0207,
+    WM_MBUTTONUP = 0x0208,
+    WM_MBUTTONDBLCLK = 0x0209,
     WM_MOUSEWHEEL = 0x020A,
     WM_MOUSELEAVE = 0x02A3,
 };
+
+// The cursor identifiers a stored `Cursor` property holds, with their usual numbers.
+enum : int {
+    crDefault = 0,
+    crNone = -1,
+    crArrow = -2,
+    crCross = -3,
+    crIBeam = -4,
+    crSizeNESW = -6,
+    crSizeNS = -7,
+    crSizeNWSE = -8,
+    crSizeWE = -9,
+    crUpArrow = -10,
+    crHourGlass = -11,
+    crDrag = -12,
+    crNoDrop = -13,
+    crHSplit = -14,
+    crVSplit = -15,
+    crMultiDrag = -16,
+    crSQLWait = -17,
+    crNo = -18,
+    crAppStart = -19,
+    crHelp = -20,
+    crHandPoint = -21,
+    crSizeAll = -22,
+};
+
+// The shapes a back end can show.
+enum class CursorShape { Default, Arrow, Hand, IBeam, SizeNWSE, SizeWE, SizeNS, SizeAll, Wait, No };
+
+// The shape for a cursor identifier; the default shape for any the back ends lack.
+inline CursorShape CursorShapeOf(int cursor)
+{
+    switch (cursor) {
+    case crIBeam: return CursorShape::IBeam;
+    case crSizeNS: return CursorShape::SizeNS;
+    case crSizeNWSE: return CursorShape::SizeNWSE;
+    case crSizeWE: return CursorShape::SizeWE;
+    case crHourGlass: return CursorShape::Wait;
+    case crNo: return CursorShape::No;
+    case crHandPoint: return CursorShape::Hand;
+    case crSizeAll: return CursorShape::SizeAll;
+    default: return CursorShape::Default;
+    }
+}
 
 }

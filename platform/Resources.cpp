@@ -1,6 +1,6 @@
 #include "platform/Resources.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <vector>
 

@@ -5,7 +5,7 @@
 namespace nimbrell::platform {
 
 namespace {
-constexpr std::uintptr_t timerId = 1;
+constexpr std::uintptr_t kTimerId = 1;
 }
 
 Timer::Timer(std::function<void()> onTimer)
@@ -17,7 +17,7 @@ Timer::Timer(std::function<void()> onTimer)
 Timer::~Timer()
 {
     if (Application::Exists())
-        Application::Instance().KillTimer(m_handle, timerId);
+        Application::Instance().KillTimer(m_handle, kTimerId);
     UnregisterWindow(m_handle);
 }
 
@@ -40,9 +40,9 @@ void Timer::SetEnabled(bool enabled)
 void Timer::Update()
 {
     auto& application = Application::Instance();
-    application.KillTimer(m_handle, timerId);
+    application.KillTimer(m_handle, kTimerId);
     if (m_enabled && m_interval > 0)
-        application.SetTimer(m_handle, timerId, m_interval);
+        application.SetTimer(m_handle, kTimerId, m_interval);
 }
 
 void Timer::WindowProc(Message& message)

@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev ca-certificates
   rapidjson-dev nlohmann-json3-dev libcurl4-openssl-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   xvfb xcompmgr xdotool imagemagick x11-utils
   desktop-file-utils appstream lintian man-db dpkg-dev
 )

@@ -2,7 +2,8 @@
 
 #include "data/Autorun.h"
 #include "data/UserFolders.h"
-#include "platform/Text.h"
+#include "base/Text.h"
+#include "base/Utf.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -59,7 +60,7 @@ bool IsPlainFileName(std::string_view name)
         if (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F)
             return false;
     }
-    return platform::SanitizeUtf8(name) == name;
+    return SanitizeUtf8(name) == name;
 }
 
 bool MayReceive(const DownloadFolder& folder, std::string_view name)

@@ -1,10 +1,11 @@
 #include "update/DownloadThread.h"
 
+#include "base/WorkerThread.h"
 #include "data/FileWriting.h"
 #include "http/ByteStream.h"
 #include "http/HttpClient.h"
 #include "platform/MessageQueue.h"
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <openssl/evp.h>
 
@@ -45,7 +46,7 @@ std::unique_ptr<MemoryStream> fetchBody(const DownloadRequest& request)
         },
         [&](WorkMode, std::int64_t count) {
             if (expected > 0)
-                platform::PostMessage(request.window, DownloadProgressMessage, 0, DownloadPercent(count, expected));
+                platform::PostMessage(request.window, kDownloadProgressMessage, 0, DownloadPercent(count, expected));
         },
         {},
     });
@@ -78,12 +79,12 @@ std::string Sha256Hex(std::string_view bytes)
 
 bool MatchesSha256(std::string_view bytes, std::string_view expected)
 {
-    return expected.size() == 64 && platform::AsciiLower(expected) == Sha256Hex(bytes);
+    return expected.size() == 64 && AsciiLower(expected) == Sha256Hex(bytes);
 }
 
 void TTestThread::Start(DownloadRequest request)
 {
-    std::thread([request = std::move(request)] { Run(request); }).detach();
+    StartWorkerThread([request = std::move(request)] { Run(request); }).detach();
 }
 
 void TTestThread::Run(const DownloadRequest& request)
@@ -92,12 +93,12 @@ void TTestThread::Run(const DownloadRequest& request)
         std::unique_ptr<MemoryStream> body = fetchBody(request);
         if (!request.sha256.empty() && !MatchesSha256(body->View(), request.sha256))
             throw std::runtime_error("The download does not have the offered digest.");
-        WriteFileAtomically(request.targetPath, body->View());
+        WriteFileAtomically(request.targetPath, body->View(), FileAccess::Readable);
     } catch (...) {
-        platform::PostMessage(request.window, DownloadFailedMessage, 0, 1);
+        platform::PostMessage(request.window, kDownloadFailedMessage, 0, 1);
         return;
     }
-    platform::PostMessage(request.window, DownloadSavedMessage, 0, 1);
+    platform::PostMessage(request.window, kDownloadSavedMessage, 0, 1);
 }
 
 }

@@ -15,9 +15,9 @@
 
 namespace nimbrell {
 
-inline constexpr std::uint32_t DownloadProgressMessage = 2025;
-inline constexpr std::uint32_t DownloadFailedMessage = 2026;
-inline constexpr std::uint32_t DownloadSavedMessage = 2027;
+inline constexpr std::uint32_t kDownloadProgressMessage = 2025;
+inline constexpr std::uint32_t kDownloadFailedMessage = 2026;
+inline constexpr std::uint32_t kDownloadSavedMessage = 2027;
 
 struct DownloadOptions {
     // Each wait for data; a connect attempt or TLS handshake wait; the whole

@@ -45,14 +45,14 @@ UpdateWindowAction UpdateDownload::HandleMessage(std::uint32_t message, platform
     if (m_state != State::Downloading && m_state != State::Done)
         return UpdateWindowAction::None;
     switch (message) {
-    case DownloadProgressMessage:
+    case kDownloadProgressMessage:
         showProgress(static_cast<int>(lParam));
         break;
-    case DownloadFailedMessage:
+    case kDownloadFailedMessage:
         if (lParam == 1)
             enterFailed();
         break;
-    case DownloadSavedMessage:
+    case kDownloadSavedMessage:
         m_saved = true;
         // Without a declared length no percentage came; the file is complete now.
         if (m_state == State::Downloading)

@@ -1,8 +1,9 @@
 #include "update/UpdateThread.h"
 
+#include "base/Text.h"
+#include "base/WorkerThread.h"
 #include "json/JsonReader.h"
 #include "platform/MessageQueue.h"
-#include "platform/Text.h"
 
 #include <stdexcept>
 #include <thread>
@@ -30,7 +31,7 @@ std::string readDigest(const TxJSONobject& fields)
 // bits, is an error.
 std::int64_t parseStamp(const std::string& text)
 {
-    auto value = platform::ParseDecimalInt64(text);
+    auto value = ParseDecimalInt64(text);
     if (!value)
         throw std::runtime_error("'" + text + "' is not a valid integer value");
     return *value;
@@ -45,14 +46,16 @@ std::string UpdateAddress(const std::string& host)
 
 void ThreadUpdate::Start(UpdateCheckRequest request)
 {
-    std::thread([request = std::move(request)] { Run(request); }).detach();
+    StartWorkerThread([request = std::move(request)] { Run(request); }).detach();
 }
 
 void ThreadUpdate::Run(const UpdateCheckRequest& request)
 {
-    UpdateOffer& offer = *request.offer;
-    offer.url.clear();
-    offer.sha256.clear();
+    UpdateOffer offer;
+    auto post = [&](std::uint32_t message, platform::LPARAM lParam) {
+        request.offer->Store(std::move(offer));
+        platform::PostMessage(request.window, message, 0, lParam);
+    };
 
     std::string body;
     try {
@@ -78,7 +81,7 @@ void ThreadUpdate::Run(const UpdateCheckRequest& request)
             return;
         std::int64_t offered = parseStamp(ReadMemberTextUtf8(*fields, u"versionDate"));
         if (offered <= request.buildStamp) {
-            platform::PostMessage(request.window, UpdateOfferedMessage, 0, 0);
+            post(kUpdateOfferedMessage, 0);
             return;
         }
         offer.url = ReadMemberTextUtf8(*fields, u"url");
@@ -86,10 +89,10 @@ void ThreadUpdate::Run(const UpdateCheckRequest& request)
         offer.description = ReadMemberTextUtf8(*fields, u"description");
         offer.sha256 = readDigest(*fields);
     } catch (...) {
-        platform::PostMessage(request.window, UpdateFailedMessage, 0, 1);
+        post(kUpdateFailedMessage, 1);
         return;
     }
-    platform::PostMessage(request.window, UpdateOfferedMessage, 0, 1);
+    post(kUpdateOfferedMessage, 1);
 }
 
 }

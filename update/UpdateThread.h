@@ -1,23 +1,23 @@
 #pragma once
 
 // The update-check worker: asks the update-information host once per start
-// whether a newer build than the running one is offered, keeps the offer and
-// tells the main window (11123 with 1: offered, 0: not newer; 11122: failed).
+// whether a newer build than the running one is offered, hands the offer over
+// (also what it read of a failed one) and tells the main window (11123 with 1: offered, 0: not newer; 11122: failed).
 
 #include "platform/Message.h"
 #include "weather/PageFetch.h"
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace nimbrell {
 
-inline constexpr std::uint32_t UpdateOfferedMessage = 11123;
-inline constexpr std::uint32_t UpdateFailedMessage = 11122;
+inline constexpr std::uint32_t kUpdateOfferedMessage = 11123;
+inline constexpr std::uint32_t kUpdateFailedMessage = 11122;
 
-// What a newer build offers. Written by the worker before it posts its message
-// and read on the UI thread only after that message, so it needs no lock.
+// What a newer build offers.
 struct UpdateOffer {
     std::string url;
     std::string name;
@@ -27,11 +27,32 @@ struct UpdateOffer {
     std::string sha256;
 };
 
+// Where the worker hands its offer over: it builds the offer on its own and
+// stores it whole just before it posts its message, so the UI thread never
+// sees a half-written one, even from a worker that outlives its window.
+class UpdateOfferSlot {
+public:
+    void Store(UpdateOffer offer)
+    {
+        std::lock_guard lock(m_mutex);
+        m_offer = std::move(offer);
+    }
+    UpdateOffer Load() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_offer;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    UpdateOffer m_offer;
+};
+
 struct UpdateCheckRequest {
     std::string host; // HOST[:PORT] of the update-information service
     platform::HWND window { 0 };
     std::int64_t buildStamp { 0 };
-    std::shared_ptr<UpdateOffer> offer;
+    std::shared_ptr<UpdateOfferSlot> offer;
     PageFetchOptions fetch;
 };
 

@@ -1,6 +1,6 @@
 #include "weather/KeptForecast.h"
 
-#include "weather/TextEncoding.h"
+#include "base/Utf.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -105,9 +105,9 @@ std::optional<TInfo> parseReport(std::string_view line)
     if (second == std::string_view::npos || line.find('\t', second + 1) != std::string_view::npos)
         return std::nullopt;
     TInfo report;
-    report.tianQi = DecodeUtf8(line.substr(0, first));
-    report.wenDu = DecodeUtf8(line.substr(first + 1, second - first - 1));
-    report.fengLi = DecodeUtf8(line.substr(second + 1));
+    report.tianQi = SanitizeUtf8(line.substr(0, first));
+    report.wenDu = SanitizeUtf8(line.substr(first + 1, second - first - 1));
+    report.fengLi = SanitizeUtf8(line.substr(second + 1));
     return report;
 }
 
@@ -130,7 +130,7 @@ std::string KeptForecastFile(const std::string& dataDirectory)
 void KeepForecast(const std::string& dataDirectory, const std::string& cityCode, std::chrono::year_month_day fetched,
     const std::vector<TInfo>& reports)
 {
-    if (reports.size() != KeptForecastDays)
+    if (reports.size() != kKeptForecastDays)
         throw std::runtime_error("A kept forecast has six days");
     std::string content = std::string(kSignature) + "\ncity " + fieldText(cityCode) + "\ndate " + dateText(fetched) + "\n";
     for (const auto& report : reports)
@@ -168,7 +168,7 @@ std::optional<std::vector<TInfo>> LoadKeptForecast(const std::string& dataDirect
     if (!content)
         return std::nullopt;
     auto lines = splitLines(*content);
-    if (lines.size() != 3 + KeptForecastDays + 1 || lines[0] != kSignature || lines.back() != "end")
+    if (lines.size() != 3 + kKeptForecastDays + 1 || lines[0] != kSignature || lines.back() != "end")
         return std::nullopt;
     if (!lines[1].starts_with("city ") || lines[1].substr(5) != cityCode || !lines[2].starts_with("date "))
         return std::nullopt;
@@ -176,18 +176,18 @@ std::optional<std::vector<TInfo>> LoadKeptForecast(const std::string& dataDirect
     if (!fetched || !today.ok())
         return std::nullopt;
     auto age = (std::chrono::sys_days(today) - std::chrono::sys_days(*fetched)).count();
-    if (age < 0 || age > KeptForecastMaxAgeDays)
+    if (age < 0 || age > kKeptForecastMaxAgeDays)
         return std::nullopt;
 
     std::vector<TInfo> kept;
-    for (int day = 0; day < KeptForecastDays; ++day) {
+    for (int day = 0; day < kKeptForecastDays; ++day) {
         auto report = parseReport(lines[3 + static_cast<std::size_t>(day)]);
         if (!report)
             return std::nullopt;
         kept.push_back(std::move(*report));
     }
-    std::vector<TInfo> shown(KeptForecastDays);
-    for (int day = 0; day + age < KeptForecastDays; ++day)
+    std::vector<TInfo> shown(kKeptForecastDays);
+    for (int day = 0; day + age < kKeptForecastDays; ++day)
         shown[static_cast<std::size_t>(day)] = kept[static_cast<std::size_t>(day + age)];
     return shown;
 }

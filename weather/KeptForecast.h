@@ -13,9 +13,9 @@
 
 namespace nimbrell {
 
-inline constexpr int KeptForecastDays = 6;
+inline constexpr int kKeptForecastDays = 6;
 // A forecast fetched more days ago than this is too old to show.
-inline constexpr int KeptForecastMaxAgeDays = 5;
+inline constexpr int kKeptForecastMaxAgeDays = 5;
 
 // Today's date in the local time zone.
 std::chrono::year_month_day LocalToday();

@@ -1,5 +1,6 @@
 #include "weather/PageFetch.h"
 
+#include "base/Utf.h"
 #include "http/HttpClient.h"
 #include "weather/TextEncoding.h"
 
@@ -30,7 +31,7 @@ std::string FetchPage(std::string_view url, PageEncoding mode, const PageFetchOp
 
     client->Get(url, *buffer);
     if (mode == PageEncoding::Utf8)
-        return DecodeUtf8(buffer->View());
+        return SanitizeUtf8(buffer->View());
     return DecodeSystemCodePage(buffer->View());
 }
 

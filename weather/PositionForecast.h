@@ -18,7 +18,7 @@ struct GeoPosition {
     double longitude { 0 }; // degrees east
 };
 
-inline constexpr const char* DefaultForecastUrl = "https://api.open-meteo.com/v1/forecast";
+inline constexpr const char* kDefaultForecastUrl = "https://api.open-meteo.com/v1/forecast";
 
 // `baseUrl` with the query for `position`: the five daily variables, local
 // days of China's zone, six days.

@@ -1,5 +1,6 @@
 #include "weather/WeatherThread.h"
 
+#include "base/WorkerThread.h"
 #include "json/JsonReader.h"
 #include "platform/MessageQueue.h"
 #include "weather/KeptForecast.h"
@@ -96,7 +97,7 @@ std::string WeatherAddress(const std::string& host, const std::string& areaCode)
 
 void TWeatherThread::Start(WeatherRequest request)
 {
-    std::thread([request = std::move(request)] { Run(request); }).detach();
+    StartWorkerThread([request = std::move(request)] { Run(request); }).detach();
 }
 
 void TWeatherThread::Run(const WeatherRequest& request)
@@ -113,10 +114,10 @@ void TWeatherThread::Run(const WeatherRequest& request)
         if (reports)
             keep(request, *reports);
     } catch (...) {
-        platform::PostMessage(request.window, WeatherFailedMessage, number, 1);
+        platform::PostMessage(request.window, kWeatherFailedMessage, number, 1);
         return;
     }
-    platform::PostMessage(request.window, WeatherReadyMessage, number, 1);
+    platform::PostMessage(request.window, kWeatherReadyMessage, number, 1);
 }
 
 }

@@ -19,8 +19,8 @@
 
 namespace nimbrell {
 
-inline constexpr std::uint32_t WeatherReadyMessage = 2025;
-inline constexpr std::uint32_t WeatherFailedMessage = 2026;
+inline constexpr std::uint32_t kWeatherReadyMessage = 2025;
+inline constexpr std::uint32_t kWeatherFailedMessage = 2026;
 
 struct WeatherRequest {
     std::string host {};     // HOST[:PORT] of the classic forecast service; empty: ask by position
@@ -29,7 +29,7 @@ struct WeatherRequest {
     SharedReportList reports {};
     PageFetchOptions fetch {};
     // The position source: its base address and the city's position.
-    std::string forecastUrl { DefaultForecastUrl };
+    std::string forecastUrl { kDefaultForecastUrl };
     std::optional<GeoPosition> position {};
     // The number given to ReportList::BeginRequest for this request.
     std::uint64_t requestNumber { 0 };

@@ -210,6 +210,9 @@ public:
             return;
         m_passThrough = passThrough;
         applyInputShape();
+        // The new shape is in force for every client's input once this returns.
+        if (GdkWindow* window = gtk_widget_get_window(m_window))
+            gdk_display_sync(gdk_window_get_display(window));
     }
     bool MousePassThrough() const override { return m_passThrough; }
 
@@ -365,7 +368,7 @@ private:
         switch (event->button) {
         case 1: base = WM_LBUTTONDOWN; pressed = MK_LBUTTON; break;
         case 3: base = WM_RBUTTONDOWN; pressed = MK_RBUTTON; break;
-        case 2: base = 0x0207; pressed = MK_MBUTTON; break; // WM_MBUTTONDOWN
+        case 2: base = WM_MBUTTONDOWN; pressed = MK_MBUTTON; break;
         default: return FALSE;
         }
         WPARAM flags = modifierFlags(event->state);
@@ -512,9 +515,11 @@ public:
         bool done = false;
         g_signal_connect(dialog, "response", G_CALLBACK(onResponse), &done);
         gtk_widget_show_all(dialog);
-        // Posted messages keep flowing while the box is up.
+        // Posted messages keep flowing while the box is up. The box stays until
+        // it is answered even when the program is ending: an error found while
+        // the main window closes (its settings not written) must still be read.
         auto& application = Application::Instance();
-        while (!done && !application.Terminated())
+        while (!done)
             application.HandleMessage();
         gtk_widget_destroy(dialog);
     }

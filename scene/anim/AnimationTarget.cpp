@@ -1,6 +1,6 @@
 #include "scene/anim/AnimationTarget.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/core/TvxObject.h"
 
 namespace nimbrell {
@@ -16,8 +16,8 @@ void AnimationTarget::Resolve(TvxObject& parent, std::string_view path)
     TvxObject* owner = &parent;
     std::string_view rest = path;
     for (std::size_t dot = rest.find('.'); dot != std::string_view::npos && holder; dot = rest.find('.')) {
-        std::string_view segment = platform::TrimAsciiWhitespace(rest.substr(0, dot));
-        rest = platform::TrimAsciiWhitespace(rest.substr(dot + 1));
+        std::string_view segment = TrimAsciiWhitespace(rest.substr(0, dot));
+        rest = TrimAsciiWhitespace(rest.substr(dot + 1));
         const PropertyInfo* property = holder->Class().FindProperty(segment);
         if (!property || !property->IsObjectKind())
             continue;
@@ -25,7 +25,7 @@ void AnimationTarget::Resolve(TvxObject& parent, std::string_view path)
         if (auto* object = dynamic_cast<TvxObject*>(holder))
             owner = object;
     }
-    m_name = std::string(platform::TrimAsciiWhitespace(rest));
+    m_name = std::string(TrimAsciiWhitespace(rest));
     m_holder = holder;
     m_owner.Set(holder ? owner : nullptr);
 }

@@ -1,7 +1,7 @@
 #include "scene/anim/TvxAniThread.h"
 
+#include "base/Text.h"
 #include "platform/Application.h"
-#include "platform/Text.h"
 #include "scene/anim/TvxAnimation.h"
 
 #include <algorithm>
@@ -120,7 +120,7 @@ void TvxAniThread::Step()
     for (std::ptrdiff_t i = last(); i >= 0;) {
         TvxAnimation* animation = m_animations[static_cast<std::size_t>(i)];
         if (animation->Running()) {
-            if (platform::EqualsIgnoringAsciiCase(animation->BindingName(), "caret")) {
+            if (EqualsIgnoringAsciiCase(animation->BindingName(), "caret")) {
                 // The text caret blinks at a third of the clock's rate.
                 if (animation->AdvanceCaretTag() % 3 == 0)
                     animation->ProcessTick(m_delta);

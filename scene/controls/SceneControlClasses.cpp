@@ -6,6 +6,7 @@
 #include "scene/controls/TvxCloseButton.h"
 #include "scene/controls/TvxLabel.h"
 #include "scene/controls/TvxProgressBar.h"
+#include "scene/controls/TvxSizeGrip.h"
 #include "scene/core/ObjectStream.h"
 #include "scene/host/TvxBackground.h"
 #include "scene/styles/TvxResources.h"
@@ -25,6 +26,7 @@ void RegisterSceneControlClasses()
     RegisterClass<TvxCheckBox>();
     RegisterClass<TvxCloseButton>();
     RegisterClass<TvxProgressBar>();
+    RegisterClass<TvxSizeGrip>();
 }
 
 }

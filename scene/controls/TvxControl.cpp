@@ -1,6 +1,5 @@
 #include "scene/controls/TvxControl.h"
 
-#include "platform/Text.h"
 #include "scene/core/ISceneHost.h"
 #include "scene/styles/DefaultStyleSheet.h"
 #include "scene/styles/TvxResources.h"

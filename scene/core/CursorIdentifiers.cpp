@@ -1,6 +1,6 @@
 #include "scene/core/CursorIdentifiers.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <array>
 #include <string_view>
@@ -32,7 +32,7 @@ const IntegerIdentifiers& CursorIdentifiers()
         },
         [](std::string_view name) -> std::optional<std::int64_t> {
             for (auto [known, code] : cursors) {
-                if (platform::EqualsIgnoringAsciiCase(known, name))
+                if (EqualsIgnoringAsciiCase(known, name))
                     return code;
             }
             return std::nullopt;

@@ -1,11 +1,11 @@
 #include "scene/core/ObjectReader.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
+#include "base/Utf.h"
 #include "scene/core/Extended80.h"
 #include "scene/core/TvxCollection.h"
 #include "scene/core/TvxComponent.h"
 #include "scene/core/TvxFiler.h"
-#include "scene/core/Utf.h"
 
 #include <bit>
 #include <cmath>
@@ -20,7 +20,7 @@ constexpr int kMaxNesting = 200;
 
 std::string formatName(const char* format, std::string_view name)
 {
-    return platform::Format(format, std::string(name).c_str());
+    return Format(format, std::string(name).c_str());
 }
 
 }
@@ -60,7 +60,7 @@ public:
 private:
     bool Matches(std::string_view name) const
     {
-        return !m_handled && platform::EqualsIgnoringAsciiCase(name, m_name);
+        return !m_handled && EqualsIgnoringAsciiCase(name, m_name);
     }
 
     // The value is consumed whatever the custom reader does with it.
@@ -768,7 +768,7 @@ void ObjectReader::ResolveFixups()
 {
     for (const Fixup& fixup : m_fixups) {
         TvxComponent* target = m_owner->FindComponent(fixup.name);
-        if (!target && m_root && !m_root->Name().empty() && platform::EqualsIgnoringAsciiCase(m_root->Name(), fixup.name))
+        if (!target && m_root && !m_root->Name().empty() && EqualsIgnoringAsciiCase(m_root->Name(), fixup.name))
             target = m_root;
         if (!target)
             continue;

@@ -1,6 +1,6 @@
 #include "scene/core/ObjectStream.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/core/ObjectReader.h"
 #include "scene/core/TvxObject.h"
 #include "scene/core/TvxPopupMenu.h"
@@ -22,12 +22,12 @@ std::unordered_map<std::string, const ClassInfo*>& classes()
 
 void RegisterClass(const ClassInfo& info)
 {
-    classes()[platform::AsciiLower(info.Name())] = &info;
+    classes()[AsciiLower(info.Name())] = &info;
 }
 
 const ClassInfo* FindClass(std::string_view name)
 {
-    auto it = classes().find(platform::AsciiLower(name));
+    auto it = classes().find(AsciiLower(name));
     return it == classes().end() ? nullptr : it->second;
 }
 

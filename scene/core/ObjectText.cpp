@@ -1,10 +1,10 @@
 #include "scene/core/ObjectText.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
+#include "base/Utf.h"
 #include "scene/core/Extended80.h"
 #include "scene/core/ObjectReader.h"
 #include "scene/core/ObjectWriter.h"
-#include "scene/core/Utf.h"
 
 #include <bit>
 #include <cctype>
@@ -360,7 +360,7 @@ private:
         std::size_t end = m_position;
         while (end < m_text.size() && IsIdentChar(m_text[end]))
             ++end;
-        return platform::EqualsIgnoringAsciiCase(m_text.substr(m_position, end - m_position), keyword);
+        return EqualsIgnoringAsciiCase(m_text.substr(m_position, end - m_position), keyword);
     }
 
     void ParseObject(int depth)
@@ -368,7 +368,7 @@ private:
         if (depth > 200)
             Error("objects nested too deeply");
         Mark();
-        std::string keyword = platform::AsciiLower(ReadIdent());
+        std::string keyword = AsciiLower(ReadIdent());
         std::uint8_t flags = 0;
         if (keyword == "inherited")
             flags |= ffInherited;
@@ -483,7 +483,7 @@ private:
             return;
         case '@':
             ++m_position;
-            if (platform::AsciiLower(ReadIdent()) != "include")
+            if (AsciiLower(ReadIdent()) != "include")
                 Error("expected '@include'");
             if (Peek() != '\'' && Peek() != '#')
                 Error("expected a file name after '@include'");
@@ -498,11 +498,11 @@ private:
         }
         if (IsIdentStart(c)) {
             std::string identifier = ReadIdent();
-            if (platform::EqualsIgnoringAsciiCase(identifier, "True"))
+            if (EqualsIgnoringAsciiCase(identifier, "True"))
                 m_writer.WriteBoolean(true);
-            else if (platform::EqualsIgnoringAsciiCase(identifier, "False"))
+            else if (EqualsIgnoringAsciiCase(identifier, "False"))
                 m_writer.WriteBoolean(false);
-            else if (platform::EqualsIgnoringAsciiCase(identifier, "nil"))
+            else if (EqualsIgnoringAsciiCase(identifier, "nil"))
                 m_writer.WriteValueType(TValueType::vaNil);
             else if (identifier == "Null")
                 m_writer.WriteValueType(TValueType::vaNull);

@@ -1,10 +1,10 @@
 #include "scene/core/ObjectWriter.h"
 
+#include "base/Utf.h"
 #include "scene/core/Extended80.h"
 #include "scene/core/TvxCollection.h"
 #include "scene/core/TvxComponent.h"
 #include "scene/core/TvxFiler.h"
-#include "scene/core/Utf.h"
 
 namespace nimbrell {
 

@@ -1,6 +1,6 @@
 #include "scene/core/PointText.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <charconv>
 #include <cmath>
@@ -26,7 +26,7 @@ std::string formatNumber(float value)
 
 std::optional<float> parseNumber(std::string_view text)
 {
-    text = platform::TrimAsciiWhitespace(text);
+    text = TrimAsciiWhitespace(text);
     if (!text.empty() && text[0] == '+')
         text.remove_prefix(1);
     if (text.empty())

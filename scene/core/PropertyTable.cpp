@@ -1,6 +1,6 @@
 #include "scene/core/PropertyTable.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/core/TvxComponent.h"
 
 #include <stdexcept>
@@ -21,7 +21,7 @@ std::size_t detail::CaseInsensitiveHash::operator()(std::string_view name) const
 
 bool detail::CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const noexcept
 {
-    return platform::EqualsIgnoringAsciiCase(a, b);
+    return EqualsIgnoringAsciiCase(a, b);
 }
 
 EnumInfo::EnumInfo(std::string name, std::vector<std::string> identifiers)
@@ -40,7 +40,7 @@ std::string_view EnumInfo::Identifier(std::int64_t ordinal) const
 std::optional<int> EnumInfo::Ordinal(std::string_view identifier) const
 {
     for (int i = 0; i < Count(); ++i) {
-        if (platform::EqualsIgnoringAsciiCase(m_identifiers[static_cast<std::size_t>(i)], identifier))
+        if (EqualsIgnoringAsciiCase(m_identifiers[static_cast<std::size_t>(i)], identifier))
             return i;
     }
     return std::nullopt;
@@ -206,7 +206,7 @@ const MethodInfo* ClassInfo::FindMethod(std::string_view name) const
 {
     for (const ClassInfo* info = this; info; info = info->m_parent) {
         for (const MethodInfo& method : info->m_methods) {
-            if (platform::EqualsIgnoringAsciiCase(method.name, name))
+            if (EqualsIgnoringAsciiCase(method.name, name))
                 return &method;
         }
     }
@@ -217,7 +217,7 @@ const FieldInfo* ClassInfo::FindField(std::string_view name) const
 {
     for (const ClassInfo* info = this; info; info = info->m_parent) {
         for (const FieldInfo& field : info->m_fields) {
-            if (platform::EqualsIgnoringAsciiCase(field.name, name))
+            if (EqualsIgnoringAsciiCase(field.name, name))
                 return &field;
         }
     }
@@ -237,8 +237,8 @@ ResolvedProperty ResolvePropertyPath(TvxPersistent& root, std::string_view path)
     result.holder = &root;
     std::string_view rest = path;
     for (std::size_t dot = rest.find('.'); dot != std::string_view::npos; dot = rest.find('.')) {
-        std::string_view segment = platform::TrimAsciiWhitespace(rest.substr(0, dot));
-        rest = platform::TrimAsciiWhitespace(rest.substr(dot + 1));
+        std::string_view segment = TrimAsciiWhitespace(rest.substr(0, dot));
+        rest = TrimAsciiWhitespace(rest.substr(dot + 1));
         const PropertyInfo* property = result.holder->Class().FindProperty(segment);
         if (!property || !property->IsObjectKind())
             continue;
@@ -247,7 +247,7 @@ ResolvedProperty ResolvePropertyPath(TvxPersistent& root, std::string_view path)
             return {};
         result.holder = next;
     }
-    result.finalName = std::string(platform::TrimAsciiWhitespace(rest));
+    result.finalName = std::string(TrimAsciiWhitespace(rest));
     result.property = result.holder->Class().FindProperty(result.finalName);
     return result;
 }

@@ -1,6 +1,6 @@
 #include "scene/core/TvxComponent.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/core/TvxObject.h"
 
 #include <algorithm>
@@ -60,7 +60,7 @@ void TvxComponent::SetName(std::string_view name)
     if (!name.empty() && m_owner) {
         TvxComponent* existing = m_owner->FindComponent(name);
         if (existing && existing != this)
-            throw std::runtime_error(platform::Format("A component named %.*s already exists", static_cast<int>(name.size()), name.data()));
+            throw std::runtime_error(Format("A component named %.*s already exists", static_cast<int>(name.size()), name.data()));
     }
     m_name = std::string(name);
 }
@@ -70,7 +70,7 @@ TvxComponent* TvxComponent::FindComponent(std::string_view name) const
     if (name.empty())
         return nullptr;
     for (TvxComponent* component : m_components) {
-        if (platform::EqualsIgnoringAsciiCase(component->m_name, name))
+        if (EqualsIgnoringAsciiCase(component->m_name, name))
             return component;
     }
     return nullptr;

@@ -1,6 +1,6 @@
 #include "scene/core/TvxObject.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/core/ISceneHost.h"
 #include "scene/core/ObjectReader.h"
 #include "scene/core/ObjectText.h"
@@ -182,10 +182,10 @@ void TvxObject::RemoveFreeNotify(IFreeNotifyTarget* target)
 
 TvxObject* TvxObject::FindBinding(std::string_view name)
 {
-    if (platform::EqualsIgnoringAsciiCase(m_bindingName, name))
+    if (EqualsIgnoringAsciiCase(m_bindingName, name))
         return this;
     for (TvxObject* child : m_children) {
-        if (platform::EqualsIgnoringAsciiCase(child->m_bindingName, name))
+        if (EqualsIgnoringAsciiCase(child->m_bindingName, name))
             return child;
         if (TvxObject* found = child->FindBinding(name))
             return found;
@@ -198,7 +198,7 @@ TvxObject* TvxObject::FindRegisteredResource(std::string_view name)
     auto& slots = objectRegistry().slots;
     for (auto it = slots.rbegin(); it != slots.rend(); ++it) {
         TvxObject* object = *it;
-        if (object && object->m_stored && platform::EqualsIgnoringAsciiCase(object->m_resourceName, name))
+        if (object && object->m_stored && EqualsIgnoringAsciiCase(object->m_resourceName, name))
             return object;
     }
     return nullptr;
@@ -209,7 +209,7 @@ TvxObject* TvxObject::FindResource(std::string_view name)
     if (name.empty())
         return nullptr;
     for (TvxObject* child : m_children) {
-        if (platform::EqualsIgnoringAsciiCase(child->m_resourceName, name))
+        if (EqualsIgnoringAsciiCase(child->m_resourceName, name))
             return child;
         if (child->IsStyledControl())
             continue;
@@ -339,7 +339,7 @@ void TvxObject::StartAnimation(std::string_view name)
 {
     for (std::size_t i = 0; i < m_children.size(); ++i) {
         TvxObject* child = m_children[i];
-        if (IAnimationRole* animation = child->AsAnimation(); animation && platform::EqualsIgnoringAsciiCase(child->Name(), name))
+        if (IAnimationRole* animation = child->AsAnimation(); animation && EqualsIgnoringAsciiCase(child->Name(), name))
             animation->Start();
     }
 }
@@ -350,7 +350,7 @@ void TvxObject::StopAnimation(std::string_view name)
         if (i >= m_children.size())
             continue;
         TvxObject* child = m_children[i];
-        if (IAnimationRole* animation = child->AsAnimation(); animation && platform::EqualsIgnoringAsciiCase(child->Name(), name))
+        if (IAnimationRole* animation = child->AsAnimation(); animation && EqualsIgnoringAsciiCase(child->Name(), name))
             animation->Stop();
     }
 }

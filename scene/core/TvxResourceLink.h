@@ -5,7 +5,7 @@
 // in the process-wide registry, found on use and held from then on. The held
 // object is let go when it is destroyed or when the name changes to another.
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/core/TvxObject.h"
 #include "scene/core/TvxObjectReference.h"
 
@@ -32,7 +32,7 @@ public:
         if (m_name == name)
             return false;
         m_name = std::string(name);
-        if (TvxObject* held = m_reference.Get(); held && !platform::EqualsIgnoringAsciiCase(held->ResourceName(), m_name))
+        if (TvxObject* held = m_reference.Get(); held && !EqualsIgnoringAsciiCase(held->ResourceName(), m_name))
             m_reference.Set(nullptr);
         return true;
     }

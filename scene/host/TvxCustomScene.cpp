@@ -275,6 +275,10 @@ void TvxCustomScene::MouseDown(TvxMouseButton button, TvxShiftState shift, float
         BeginDrag();
         return;
     }
+    if (target->IsResizeGrip()) {
+        BeginResize();
+        return;
+    }
     TvxPoint local = target->AbsoluteToLocal(m_mousePos);
     target->MouseDown(button, shift, local.X, local.Y);
 }
@@ -303,7 +307,7 @@ void TvxCustomScene::MouseMove(TvxShiftState shift, float x, float y)
     }
     int cursor = 0;
     if (TvxVisualObject* target = ObjectAt(point)) {
-        cursor = target->Cursor();
+        cursor = target->IsResizeGrip() ? cursorSizeNWSE : target->Cursor();
         SetHovered(target);
         TvxPoint local = target->AbsoluteToLocal(point);
         target->MouseMove(shift, local.X, local.Y);

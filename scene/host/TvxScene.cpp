@@ -29,25 +29,6 @@ TvxShiftState shiftState(WPARAM flags)
     return shift;
 }
 
-CursorShape cursorShape(int cursor)
-{
-    switch (cursor) {
-    case -4: return CursorShape::IBeam;
-    case -7: return CursorShape::SizeNS;
-    case -8: return CursorShape::SizeNWSE;
-    case -9: return CursorShape::SizeWE;
-    case -11: return CursorShape::Wait;
-    case -18: return CursorShape::No;
-    case -21: return CursorShape::Hand;
-    case -22: return CursorShape::SizeAll;
-    default: return CursorShape::Default;
-    }
-}
-
-constexpr std::uint32_t WM_MBUTTONDOWN = 0x0207;
-constexpr std::uint32_t WM_MBUTTONUP = 0x0208;
-constexpr std::uint32_t WM_MBUTTONDBLCLK = 0x0209;
-
 }
 
 TvxScene::TvxScene(SceneWindow& window)
@@ -83,7 +64,7 @@ void TvxScene::CapturePlatformMouse(bool capture)
 
 void TvxScene::SetWindowCursor(int cursor)
 {
-    m_window.Native().SetCursor(cursorShape(cursor));
+    m_window.Native().SetCursor(CursorShapeOf(cursor));
 }
 
 bool TvxScene::CanDragWindow() const

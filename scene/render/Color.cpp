@@ -1,6 +1,6 @@
 #include "scene/render/Color.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -95,7 +95,7 @@ TvxColor ColorFromText(std::string_view text)
         return value ? static_cast<TvxColor>(*value) : 0;
     }
     for (const Keyword& keyword : kKeywords) {
-        if (platform::EqualsIgnoringAsciiCase(keyword.name, text))
+        if (EqualsIgnoringAsciiCase(keyword.name, text))
             return 0xFF000000u | keyword.rgb;
     }
     bool negative = text[0] == '-';

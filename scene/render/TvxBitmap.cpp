@@ -1,6 +1,6 @@
 #include "scene/render/TvxBitmap.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/core/TvxFiler.h"
 #include "scene/core/TvxMatrix.h"
 #include "scene/core/TvxObject.h"
@@ -324,7 +324,7 @@ void TvxBitmap::Assign(const TvxPersistent& source)
 {
     auto* other = dynamic_cast<const TvxBitmap*>(&source);
     if (!other)
-        throw std::invalid_argument(platform::Format("Cannot assign a %s to a %s", std::string(source.Class().Name()).c_str(), "TvxBitmap"));
+        throw std::invalid_argument(Format("Cannot assign a %s to a %s", std::string(source.Class().Name()).c_str(), "TvxBitmap"));
     if (other == this)
         return;
     if (other->Resource() || !other->ResourceName().empty()) {

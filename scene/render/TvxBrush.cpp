@@ -1,6 +1,6 @@
 #include "scene/render/TvxBrush.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/core/TvxObject.h"
 #include "scene/render/TvxBrushObject.h"
 

@@ -131,6 +131,10 @@ public:
     // Replaces rect by the bounding rectangle of the laid-out text.
     virtual void MeasureText(TvxRect& rect, const TvxRect& clipRect, std::string_view text, bool wordWrap,
         TvxTextAlign horizontal, TvxTextAlign vertical) = 0;
+    // The outlines of the laid-out text's glyphs, in the canvas's own units (the current
+    // matrix is not applied), replacing path. False, with path empty, when nothing is drawn.
+    virtual bool TextToPath(TvxPathData& path, const TvxRect& rect, std::string_view text, bool wordWrap,
+        TvxTextAlign horizontal, TvxTextAlign vertical) = 0;
 
     // Built on the above.
     void FillArc(TvxPoint center, TvxPoint radius, float startAngle, float sweepAngle, float opacity);

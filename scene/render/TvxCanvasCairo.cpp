@@ -419,6 +419,49 @@ public:
         rect = { left, top, left + float(logical.width) / PANGO_SCALE, top + float(logical.height) / PANGO_SCALE };
     }
 
+    bool TextToPath(TvxPathData& path, const TvxRect& rect, std::string_view text, bool wordWrap, TvxTextAlign horizontal,
+        TvxTextAlign vertical) override
+    {
+        path.Clear();
+        if (!m_cr || text.empty())
+            return false;
+        auto layout = m_text.Layout(m_cr, m_paint.font, rect, text, wordWrap, horizontal, false);
+        TvxPoint origin = LayoutOrigin(layout.get(), rect, wordWrap, horizontal, vertical);
+        cairo_save(m_cr);
+        cairo_identity_matrix(m_cr);
+        cairo_new_path(m_cr);
+        cairo_move_to(m_cr, origin.X, origin.Y);
+        pango_cairo_layout_path(m_cr, layout.get());
+        cairo_path_t* outline = cairo_copy_path(m_cr);
+        cairo_new_path(m_cr);
+        cairo_restore(m_cr);
+        std::vector<TvxPathPoint> points;
+        auto point = [&](TvxPathPointKind kind, const cairo_path_data_t& data) {
+            points.push_back({ kind, { float(data.point.x), float(data.point.y) } });
+        };
+        for (int i = 0; outline && outline->status == CAIRO_STATUS_SUCCESS && i < outline->num_data; i += outline->data[i].header.length) {
+            const cairo_path_data_t* data = &outline->data[i];
+            switch (data->header.type) {
+            case CAIRO_PATH_MOVE_TO:
+                point(TvxPathPointKind::vgPathPointMoveTo, data[1]);
+                break;
+            case CAIRO_PATH_LINE_TO:
+                point(TvxPathPointKind::vgPathPointLineTo, data[1]);
+                break;
+            case CAIRO_PATH_CURVE_TO:
+                for (int k = 1; k <= 3; ++k)
+                    point(TvxPathPointKind::vgPathPointCurveTo, data[k]);
+                break;
+            case CAIRO_PATH_CLOSE_PATH:
+                points.push_back({ TvxPathPointKind::vgPathPointClose, {} });
+                break;
+            }
+        }
+        cairo_path_destroy(outline);
+        path.SetPoints(std::move(points));
+        return !path.IsEmpty();
+    }
+
 private:
     struct Saved {
         std::unique_ptr<PaintState> paint;

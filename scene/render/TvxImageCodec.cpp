@@ -1,6 +1,6 @@
 #include "scene/render/TvxImageCodec.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/render/Color.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxCanvas.h"
@@ -152,7 +152,7 @@ int QualityParameter(std::string_view parameters)
         std::size_t equals = pair.find('=');
         if (equals == std::string_view::npos)
             continue;
-        if (!platform::EqualsIgnoringAsciiCase(pair.substr(0, equals), "quality"))
+        if (!EqualsIgnoringAsciiCase(pair.substr(0, equals), "quality"))
             continue;
         try {
             quality = std::stoi(std::string(pair.substr(equals + 1)));
@@ -291,7 +291,7 @@ bool TvxImageCodec::SaveToStream(std::vector<std::uint8_t>& out, const TvxBitmap
 {
     if (bitmap.IsEmpty())
         return false;
-    std::string name = platform::AsciiLower(format);
+    std::string name = AsciiLower(format);
     const std::uint32_t* pixels = bitmap.ConstBits();
     if (name == "jpeg" || name == "jpg")
         return EncodeJpeg(pixels, bitmap.Width(), bitmap.Height(), QualityParameter(parameters), out);

@@ -2,7 +2,7 @@
 
 #include "scene/core/TriggerConditions.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "scene/core/PropertyTable.h"
 #include "scene/visual/TvxVisualObject.h"
 

@@ -300,6 +300,8 @@ public:
     void Loaded() override;
     // Locked and not hit-testable: an inner part of a style template.
     bool IsTemplatePart() const override { return m_locked && !m_hitTest; }
+    // A press on it resizes the scene's window instead of reaching the object.
+    virtual bool IsResizeGrip() const { return false; }
 
 protected:
     // The one path for a published value: compare, store, then what follows (nothing

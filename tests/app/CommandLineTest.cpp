@@ -31,8 +31,8 @@ TEST(CommandLine, HostsFromOptionsOverEnvironmentOverDefaults)
         Arguments arguments;
         Environment environment;
         std::string weather {}; // none: the forecast is asked by position
-        std::string update { DefaultUpdateHost };
-        std::string forecast { DefaultForecastUrl };
+        std::string update { kDefaultUpdateHost };
+        std::string forecast { kDefaultForecastUrl };
     };
     const Case cases[] = {
         { {}, {} },
@@ -43,9 +43,9 @@ TEST(CommandLine, HostsFromOptionsOverEnvironmentOverDefaults)
         { { "--update-host=x", "--update-host", "y" }, {}, "", "y" }, // the last one wins
         // A broken variable does not matter when the option replaces it.
         { { "--weather-host", "ok" }, { { "NIMBRELL_WEATHER_HOST", "bad:port" } }, "ok" },
-        { { "--forecast-url", "https://127.0.0.1:8443/v1/forecast" }, {}, "", DefaultUpdateHost, "https://127.0.0.1:8443/v1/forecast" },
-        { { "--forecast-url=http://a/f" }, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", DefaultUpdateHost, "http://a/f" },
-        { {}, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", DefaultUpdateHost, "https://env/f" },
+        { { "--forecast-url", "https://127.0.0.1:8443/v1/forecast" }, {}, "", kDefaultUpdateHost, "https://127.0.0.1:8443/v1/forecast" },
+        { { "--forecast-url=http://a/f" }, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", kDefaultUpdateHost, "http://a/f" },
+        { {}, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", kDefaultUpdateHost, "https://env/f" },
     };
     for (const auto& c : cases) {
         auto line = parse(c.arguments, c.environment);
@@ -107,7 +107,7 @@ TEST(CommandLine, UnknownOptionsAndMissingEmptyOrMalformedValuesAreErrors)
         ASSERT_EQ(line.errors.size(), c.errors.size()) << ::testing::PrintToString(line.errors);
         for (std::size_t i = 0; i < c.errors.size(); ++i)
             EXPECT_NE(line.errors[i].find(c.errors[i]), std::string::npos) << line.errors[i];
-        EXPECT_EQ(line.hosts.update, DefaultUpdateHost) << "a rejected value is not stored";
+        EXPECT_EQ(line.hosts.update, kDefaultUpdateHost) << "a rejected value is not stored";
     }
 }
 

@@ -16,7 +16,8 @@ TEST(DataDirectory, CandidatesFollowTheEnvironmentAndEndInPrivateFolders)
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        { "/t/", "/c", "/h", "/r", { "/t/NimbrellWeather/" } }, // a TEMP the user chose stands alone
+        // A TEMP the user chose comes first; the rest stand in when its folder is one others could have planted.
+        { "/t/", "/c", "/h", "/r", { "/t/NimbrellWeather/", "/c/NimbrellWeather/", "/r/NimbrellWeather/", last } },
         { "", "/c", "/h", "/r", { "/c/NimbrellWeather/", "/r/NimbrellWeather/", last } },
         { std::nullopt, "", "/h", std::nullopt, { "/h/.cache/NimbrellWeather/", last } },
         { std::nullopt, std::nullopt, std::nullopt, "/r", { account + "/.cache/NimbrellWeather/", "/r/NimbrellWeather/", last } },

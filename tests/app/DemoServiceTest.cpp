@@ -42,7 +42,7 @@ protected:
 
 TEST_F(DemoServiceTest, EveryPlaceGetsAForecastTheWorkerReadsAndThePicturesKnow)
 {
-    DemoService demo(databaseFile, ThisBuildStamp);
+    DemoService demo(databaseFile, kThisBuildStamp);
     CityDatabase database(databaseFile);
     auto places = database.QueryPairs("select code,name from T_weather where flag<>\"1\"");
     ASSERT_EQ(places.size(), 2561u);
@@ -62,7 +62,7 @@ TEST_F(DemoServiceTest, EveryPlaceGetsAForecastTheWorkerReadsAndThePicturesKnow)
 
 TEST_F(DemoServiceTest, ForecastDependsOnlyOnCityAndDate)
 {
-    DemoService demo(databaseFile, ThisBuildStamp);
+    DemoService demo(databaseFile, kThisBuildStamp);
     auto winter = demo.Forecast("101050101", date(2026, 1, 15));
     ASSERT_TRUE(winter);
     EXPECT_EQ(winter, demo.Forecast("101050101", date(2026, 1, 15)));
@@ -75,11 +75,11 @@ TEST_F(DemoServiceTest, ForecastDependsOnlyOnCityAndDate)
 
 TEST_F(DemoServiceTest, UnknownCityFailsAndTheUpdateCheckFindsNothingNewer)
 {
-    DemoService demo(databaseFile, ThisBuildStamp);
+    DemoService demo(databaseFile, kThisBuildStamp);
     auto reports = std::make_shared<ReportList>();
     TWeatherThread::Run(WeatherRequest { .host = demo.HostPort(), .areaCode = "101999999", .window = window.Handle(), .reports = reports });
-    auto offer = std::make_shared<UpdateOffer>();
-    ThreadUpdate::Run(UpdateCheckRequest { demo.HostPort(), window.Handle(), ThisBuildStamp, offer, {} });
+    auto offer = std::make_shared<UpdateOfferSlot>();
+    ThreadUpdate::Run(UpdateCheckRequest { demo.HostPort(), window.Handle(), kThisBuildStamp, offer, {} });
     application.ProcessMessages();
     EXPECT_EQ(window.Codes(), (Codes { { 2026, 1 }, { 11123, 0 } }));
 }
@@ -104,7 +104,7 @@ double meanTemperature(const std::string& document)
 
 TEST_F(DemoServiceTest, TemperaturesFollowLatitudeAndSeason)
 {
-    DemoService demo(databaseFile, ThisBuildStamp);
+    DemoService demo(databaseFile, kThisBuildStamp);
     struct Row {
         const char* code;
         int month;

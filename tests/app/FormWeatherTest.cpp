@@ -3,6 +3,7 @@
 #include "app/ProcessState.h"
 #include "platform/Application.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "tests/support/ClosedPort.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
@@ -29,14 +30,20 @@ protected:
     platform::HeadlessBackend* backend { new platform::HeadlessBackend(platform::ClockKind::Manual) };
     platform::Application application { std::unique_ptr<platform::Backend>(backend) };
     nimbrell::testing::ScopedEnvironment environment;
+    nimbrell::test::ClosedPort closedPort;
 
     void SetUp() override
     {
+        // Process-wide state must not carry settings or a database from an
+        // earlier test, whose folders are gone.
+        State() = ProcessState {};
         environment.Set("TEMP", temp.Path().string());
-        application.SetTitle(ApplicationTitle);
+        application.SetTitle(kApplicationTitle);
         // A closed port: the start-up's requests fail at once.
-        State().Hosts = ServiceHosts { "127.0.0.1:1", "127.0.0.1:1" };
+        State().Hosts = ServiceHosts { closedPort.HostPort(), closedPort.HostPort() };
     }
+
+    void TearDown() override { State() = ProcessState {}; }
 
     void writeSettings(const std::string& lines)
     {
@@ -151,10 +158,30 @@ TEST_F(FormWeatherTest, EmptyTempFallsBackToTheUsersCacheFolder)
     EXPECT_TRUE(std::filesystem::exists(State().DataDirectory + "Nimbrell.db"));
 }
 
+TEST_F(FormWeatherTest, AFolderOthersCanChangeInASharedTempIsLeftForTheCacheFolder)
+{
+    // Someone created the folder first in a shared TEMP and opened it to all.
+    std::string planted = temp / "NimbrellWeather";
+    std::filesystem::create_directory(planted);
+    std::filesystem::permissions(planted, std::filesystem::perms::all);
+    WriteFile(planted + "/historyLog.ini", "[CONFIG]\nformLeft=13\n");
+    environment.Set("XDG_CACHE_HOME", temp / "cache");
+
+    TFormWeather form;
+    EXPECT_TRUE(backend->MessageBoxes().empty());
+    EXPECT_EQ(State().DataDirectory, (temp / "cache") + "/NimbrellWeather/");
+    EXPECT_EQ(form.Left(), 500) << "nothing is read from the planted folder";
+    EXPECT_FALSE(std::filesystem::exists(planted + "/Nimbrell.db")) << "nothing is written there";
+    EXPECT_EQ(std::filesystem::status(State().DataDirectory).permissions(), std::filesystem::perms::owner_all);
+}
+
 TEST_F(FormWeatherTest, UpdateCheckOutcomesReachTheMainWindow)
 {
     TFormWeather form;
-    auto& offer = *State().Offer;
+    // The form's own update worker may still hand over into the slot it was
+    // given; this test hands over through a slot of its own.
+    auto offer = std::make_shared<UpdateOfferSlot>();
+    State().Offer = offer;
     auto post = [&](std::uint32_t code, platform::LPARAM lParam) {
         platform::PostMessage(form.Handle(), code, 0, lParam);
         application.ProcessMessages();
@@ -175,14 +202,29 @@ TEST_F(FormWeatherTest, UpdateCheckOutcomesReachTheMainWindow)
     EXPECT_EQ(windowsOpened, 1);
     EXPECT_EQ(form.UpdateWindow(), nullptr) << "freed when it closes";
 
-    offer.url = "http://dl.example/nimbrell.exe";
+    offer->Store(UpdateOffer { "http://dl.example/nimbrell.exe", "", "" });
     post(11122, 1);
-    offer.url.clear();
+    offer->Store(UpdateOffer {});
     post(11122, 1);
     ASSERT_EQ(backend->MessageBoxes().size(), 2u);
     EXPECT_EQ(backend->MessageBoxes()[0].text, "http://dl.example/nimbrell.exe");
     EXPECT_EQ(backend->MessageBoxes()[0].caption, "Nimbrell - 桌面天气预报");
     EXPECT_EQ(backend->MessageBoxes()[1].text, "") << "a failure before the address was read shows an empty box";
+}
+
+TEST_F(FormWeatherTest, AHugeAddressIsCutShortInTheFailureBox)
+{
+    TFormWeather form;
+    auto offer = std::make_shared<UpdateOfferSlot>();
+    State().Offer = offer;
+    std::string url = "http://dl.example/" + std::string(16u << 20, 'x');
+    url.replace(2046, 3, "北"); // a character across the cut at 2048 bytes
+    offer->Store(UpdateOffer { url, "", "" });
+    platform::PostMessage(form.Handle(), kUpdateFailedMessage, 0, 1);
+    application.ProcessMessages();
+    ASSERT_EQ(backend->MessageBoxes().size(), 1u);
+    const std::string& text = backend->MessageBoxes()[0].text;
+    EXPECT_EQ(text, url.substr(0, 2046) + "…");
 }
 
 TEST_F(FormWeatherTest, StartUpFetchesTheWeatherAndChecksForUpdates)
@@ -211,7 +253,7 @@ TEST_F(FormWeatherTest, StartUpFetchesTheWeatherAndChecksForUpdates)
     ASSERT_EQ(reports->Lock()->size(), 6u);
     EXPECT_EQ((*reports->Lock())[5].wenDu, "26℃~16℃");
     EXPECT_EQ(form.UpdateOffersReceived(), 1);
-    EXPECT_EQ(State().Offer->url, "http://dl.example/n");
+    EXPECT_EQ(State().Offer->Load().url, "http://dl.example/n");
     EXPECT_TRUE(backend->MessageBoxes().empty());
 
     server.Route("/data/101050101.html",
@@ -233,7 +275,7 @@ TEST_F(FormWeatherTest, WithoutAWeatherHostTheForecastIsAskedByTheCitysPosition)
                                     "\"temperature_2m_max\":[35.6,1,1,1,1,1],\"temperature_2m_min\":[21.4,0,0,0,0,0],"
                                     "\"wind_speed_10m_max\":[30,5,5,5,5,5],\"wind_direction_10m_dominant\":[0,0,0,0,0,0]}}",
         "application/json"));
-    State().Hosts = ServiceHosts { "", "127.0.0.1:1", service.Url("/v1/forecast") };
+    State().Hosts = ServiceHosts { "", closedPort.HostPort(), service.Url("/v1/forecast") };
     writeSettings("cityCode=101050101\n");
 
     TFormWeather form;
@@ -269,7 +311,7 @@ TEST_F(FormWeatherTest, AnswersOfEarlierWeatherRequestsAreNotCurrent)
 {
     TFormWeather form;
     platform::Message answer {};
-    answer.message = WeatherReadyMessage;
+    answer.message = kWeatherReadyMessage;
     answer.wParam = 1;
     EXPECT_TRUE(form.IsCurrentWeatherResult(answer)) << "the start-up's request is the first";
     form.getWeather();

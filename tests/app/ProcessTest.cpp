@@ -4,6 +4,7 @@
 #include "data/SettingsFile.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ChildProgram.h"
+#include "tests/support/ClosedPort.h"
 #include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
@@ -19,16 +20,21 @@ using nimbrell::testing::WriteFile;
 
 namespace {
 
-class Program : public nimbrell::testing::ChildProgram {
+// Held before the program starts, so no other program can take the port meanwhile.
+struct HeldClosedPort {
+    nimbrell::test::ClosedPort closedPort;
+};
+
+class Program : private HeldClosedPort, public nimbrell::testing::ChildProgram {
 public:
     // `environment` then sets (or, with an empty optional, removes) more variables.
     explicit Program(const std::string& temp, const nimbrell::testing::EnvironmentChanges& environment = {})
-        : ChildProgram(NIMBRELL_BINARY, {}, [&temp, &environment] {
+        : ChildProgram(NIMBRELL_BINARY, {}, [&temp, &environment, closedHost = closedPort.HostPort()] {
             setenv("TEMP", temp.c_str(), 1);
             unsetenv("DISPLAY");
             unsetenv("WAYLAND_DISPLAY");
-            setenv("NIMBRELL_WEATHER_HOST", "127.0.0.1:1", 1);
-            setenv("NIMBRELL_UPDATE_HOST", "127.0.0.1:1", 1);
+            setenv("NIMBRELL_WEATHER_HOST", closedHost.c_str(), 1);
+            setenv("NIMBRELL_UPDATE_HOST", closedHost.c_str(), 1);
             nimbrell::testing::ApplyEnvironment(environment);
         })
     {

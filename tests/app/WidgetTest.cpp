@@ -108,7 +108,7 @@ protected:
     {
         State() = ProcessState {};
         environment.Set("TEMP", temp.Path().string());
-        application.SetTitle(ApplicationTitle);
+        application.SetTitle(kApplicationTitle);
         State().Hosts = ServiceHosts { server.HostPort(), "127.0.0.1:1" };
     }
     void TearDown() override { State() = ProcessState {}; }
@@ -348,7 +348,7 @@ protected:
     std::unique_ptr<DemoService> demo;
     void startDemo()
     {
-        demo = std::make_unique<DemoService>(dataDirectory + "Nimbrell.db", ThisBuildStamp);
+        demo = std::make_unique<DemoService>(dataDirectory + "Nimbrell.db", kThisBuildStamp);
         State().Hosts = ServiceHosts { demo->HostPort(), demo->HostPort() };
     }
 };
@@ -512,7 +512,7 @@ TEST_F(WidgetTest, ALetterCityCodeFailsVisiblyAndOnlyTheLatestRequestIsShown)
     ASSERT_TRUE(pumpUntil([&] { return form.Widget().text_Wind->Text() == "微风"; }));
     EXPECT_EQ(form.Widget().text_wenDu->Text(), "1℃~");
     EXPECT_EQ(form.Reports()->Lock()->size(), 6u);
-    PostMessage(form.Handle(), WeatherFailedMessage, form.WeatherRequestNumber() - 1, 1);
+    PostMessage(form.Handle(), kWeatherFailedMessage, form.WeatherRequestNumber() - 1, 1);
     application.ProcessMessages();
     EXPECT_EQ(form.Widget().text_Wind->Text(), "微风") << "an older request's answer is dropped";
 }

@@ -49,10 +49,26 @@ TEST_F(AutorunTest, PathsWithReservedCharactersAreQuotedForTheExecKey)
         { "/home/me/My Apps/nimbrell", "\"/home/me/My Apps/nimbrell\"" },
         { "/home/me/100%/nimbrell", "\"/home/me/100%%/nimbrell\"" },
         { "/home/me/a$b/nimbrell", "\"/home/me/a\\\\$b/nimbrell\"" },
+        // Line breaks and tabs are escaped, so they cannot start a key of their own.
+        { "/home/me/a\nX-Injected=1/nimbrell", "\"/home/me/a\\nX-Injected=1/nimbrell\"" },
+        { "/home/me/a\tb/nimbrell", "\"/home/me/a\\tb/nimbrell\"" },
+        { "/home/me/a\rb/nimbrell", "\"/home/me/a\\rb/nimbrell\"" },
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(SetRunValue(c.program));
-        EXPECT_EQ(execLine(ReadFile(AutorunEntryPath())), c.exec) << c.program;
+        std::string entry = ReadFile(AutorunEntryPath());
+        EXPECT_EQ(execLine(entry), c.exec) << c.program;
+        EXPECT_EQ(entry.find("\nX-Injected"), std::string::npos);
+        EXPECT_EQ(entry.find('\r'), std::string::npos);
+    }
+}
+
+TEST_F(AutorunTest, UnusablePathsAreNotWritten)
+{
+    for (std::string program : { std::string("/opt/nimbrell/bin/nimbrell (deleted)"), std::string("/opt/a\x01b/nimbrell"),
+             std::string("/opt/a\x7F" "b/nimbrell"), std::string() }) {
+        EXPECT_FALSE(SetRunValue(program)) << program;
+        EXPECT_FALSE(std::filesystem::exists(AutorunEntryPath())) << program;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "http/HttpClient.h"
 #include "http/HttpError.h"
+#include "tests/support/ClosedPort.h"
 #include "tests/support/LoopbackHttpServer.h"
 
 #include <gmock/gmock.h>
@@ -244,12 +245,12 @@ TEST_F(HttpClientTest, StalledBodyTimesOut)
     client.SetReadTimeout(200);
     server.Enqueue(Reply::Head(200, "OK", { "Content-Length: 10" }).Send("abc").Stall());
     auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(Fetch("/stall"), HttpMessages::ReadTimedOut);
+    EXPECT_EQ(Fetch("/stall"), HttpMessages::kReadTimedOut);
     EXPECT_GE(std::chrono::steady_clock::now() - started, 200ms);
     EXPECT_EQ(body.ToString(), "abc");
 
     server.Enqueue(Reply::Raw("HTTP/1.1 200 OK\r\n").Stall());
-    EXPECT_EQ(Fetch("/stall-head"), HttpMessages::ReadTimedOut);
+    EXPECT_EQ(Fetch("/stall-head"), HttpMessages::kReadTimedOut);
 }
 
 TEST_F(HttpClientTest, MisbehavingServersEndInTheirErrors)
@@ -262,18 +263,18 @@ TEST_F(HttpClientTest, MisbehavingServersEndInTheirErrors)
         Reply reply;
         const char* error;
     } rows[] = {
-        { "closes at once", Reply::Raw(""), HttpMessages::ConnectionClosedGracefully },
-        { "closes inside the headers", Reply::Raw("HTTP/1.1 200 OK\r\nX-A: 1\r\n"), HttpMessages::ConnectionClosedGracefully },
+        { "closes at once", Reply::Raw(""), HttpMessages::kConnectionClosedGracefully },
+        { "closes inside the headers", Reply::Raw("HTTP/1.1 200 OK\r\nX-A: 1\r\n"), HttpMessages::kConnectionClosedGracefully },
         { "megabyte header line", Reply::Raw("HTTP/1.1 200 OK\r\nX-Long: " + std::string(1 << 20, 'x') + "\r\n\r\n"),
-            HttpMessages::MaxLineLengthExceeded },
-        { "endless garbage", Reply::Raw("").SendForever("\x17garbage\xff", 64 << 20), HttpMessages::MaxLineLengthExceeded },
+            HttpMessages::kMaxLineLengthExceeded },
+        { "endless garbage", Reply::Raw("").SendForever("\x17garbage\xff", 64 << 20), HttpMessages::kMaxLineLengthExceeded },
         { "endless headers", Reply::Raw("HTTP/1.1 200 OK\r\n").SendForever("X-More: 1\r\n", 64 << 20),
-            HttpMessages::TooManyHeaderLines },
-        { "endless body", Reply::Head(200, "OK").SendForever("data", 64 << 20), HttpMessages::BodyTooLarge },
+            HttpMessages::kTooManyHeaderLines },
+        { "endless body", Reply::Head(200, "OK").SendForever("data", 64 << 20), HttpMessages::kBodyTooLarge },
         { "endless redirect body", Reply::Head(302, "Found", { "Location: /next" }).SendForever("data", 64 << 20),
-            HttpMessages::BodyTooLarge },
+            HttpMessages::kBodyTooLarge },
         { "huge length", Reply::Head(200, "OK", { "Content-Length: 999999999999999" }).Send("abc"),
-            HttpMessages::BodyTooLarge },
+            HttpMessages::kBodyTooLarge },
     };
     for (auto& row : rows) {
         server.Enqueue(row.reply);
@@ -283,13 +284,9 @@ TEST_F(HttpClientTest, MisbehavingServersEndInTheirErrors)
 
 TEST_F(HttpClientTest, ConnectionFailuresAreSocketErrors)
 {
-    std::uint16_t closedPort;
-    {
-        LoopbackHttpServer gone;
-        closedPort = gone.Port();
-    }
+    nimbrell::test::ClosedPort closedPort;
     try {
-        client.Get("http://127.0.0.1:" + std::to_string(closedPort) + "/", body);
+        client.Get("http://" + closedPort.HostPort() + "/", body);
         ADD_FAILURE() << "connected to a closed port";
     } catch (const SocketError& error) {
         EXPECT_EQ(error.Code(), ECONNREFUSED);
@@ -298,6 +295,15 @@ TEST_F(HttpClientTest, ConnectionFailuresAreSocketErrors)
 
     EXPECT_THROW(client.Get("ftp://" + server.HostPort() + "/", body), HttpError);
     EXPECT_EQ(server.ConnectionCount(), 0);
+
+    // The .invalid domain never resolves; the lookup's own error comes through.
+    try {
+        client.Get("http://nimbrell-test.invalid/", body);
+        ADD_FAILURE() << "resolved a name that cannot exist";
+    } catch (const SocketError& error) {
+        EXPECT_NE(error.Code(), 0);
+        EXPECT_NE(std::string(error.what()), "");
+    }
 }
 
 TEST_F(HttpClientTest, KeepsTheConnectionOnlyWhenTheAnswerAllowsIt)
@@ -364,7 +370,7 @@ TEST_F(HttpClientTest, DeadlineEndsAFetchThatTricklesWithinTheReadTimeout)
     for (int i = 0; i < 100; ++i)
         trickle.Send("x").Delay(100ms);
     server.Enqueue(trickle);
-    EXPECT_EQ(Fetch("/trickle"), HttpMessages::DeadlinePassed);
+    EXPECT_EQ(Fetch("/trickle"), HttpMessages::kDeadlinePassed);
     EXPECT_LT(body.Size(), 100);
 
     // The deadline covers the whole Get, so a fetch within it is untouched.
@@ -413,15 +419,15 @@ TEST_F(HttpClientTest, IncompleteBodiesFailOnlyWhenCompleteBodiesAreRequired)
         const char* strictError;
     } rows[] = {
         { "closed before the announced length", Reply::Head(200, "OK", { "Content-Length: 10" }).Send("abc"), "abc",
-            HttpMessages::BodyCutShort },
+            HttpMessages::kBodyCutShort },
         { "unreadable chunk size", Reply::Head(200, "OK", { "Transfer-Encoding: chunked" }).Send("3\r\nabc\r\nzz\r\nmore"),
-            "abc", HttpMessages::MalformedChunkSize },
+            "abc", HttpMessages::kMalformedChunkSize },
         { "no last chunk", Reply::Head(200, "OK", { "Transfer-Encoding: chunked" }).Send("3\r\nabc\r\n"), nullptr,
-            HttpMessages::MissingLastChunk },
+            HttpMessages::kMissingLastChunk },
         { "chunk longer than its size", Reply::Head(200, "OK", { "Transfer-Encoding: chunked" }).Send("3\r\nabcdef\r\n0\r\n\r\n"),
-            "abc", HttpMessages::MalformedChunkSize },
+            "abc", HttpMessages::kMalformedChunkSize },
         { "chunk cut short", Reply::Head(200, "OK", { "Transfer-Encoding: chunked" }).Send("8\r\nabc"), nullptr,
-            HttpMessages::BodyCutShort },
+            HttpMessages::kBodyCutShort },
     };
     for (auto& row : rows) {
         body.SetSize(0);

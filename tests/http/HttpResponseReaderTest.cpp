@@ -211,7 +211,7 @@ TEST(HttpResponseReader, ChunkedBodyWithExtensionsAndTrailersReportsOneOuterWork
 TEST(HttpResponseReader, ChunkedBodyCutInsideAChunkFails)
 {
     EXPECT_EQ(readError({ "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhel" }),
-        HttpMessages::ConnectionClosedGracefully);
+        HttpMessages::kConnectionClosedGracefully);
     // A close instead of the final empty line still delivers the whole body.
     auto fetched = readAll({ "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n" });
     EXPECT_EQ(fetched.body, "hello");
@@ -219,10 +219,10 @@ TEST(HttpResponseReader, ChunkedBodyCutInsideAChunkFails)
 
 TEST(HttpResponseReader, HeadErrors)
 {
-    EXPECT_EQ(readError({}), HttpMessages::ConnectionClosedGracefully);
-    EXPECT_EQ(readError({ "HTTP/1.1 200 OK\r\nX-A: 1\r\n" }), HttpMessages::ConnectionClosedGracefully);
+    EXPECT_EQ(readError({}), HttpMessages::kConnectionClosedGracefully);
+    EXPECT_EQ(readError({ "HTTP/1.1 200 OK\r\nX-A: 1\r\n" }), HttpMessages::kConnectionClosedGracefully);
     ScriptedSource stalled({ "HTTP/1.1 200 OK\r\n" }, true);
-    EXPECT_EQ(readError(stalled), HttpMessages::ReadTimedOut);
+    EXPECT_EQ(readError(stalled), HttpMessages::kReadTimedOut);
 }
 
 TEST(HttpResponseReader, LineLengthLimitIs16384Bytes)
@@ -230,7 +230,7 @@ TEST(HttpResponseReader, LineLengthLimitIs16384Bytes)
     std::string value(16384 - 3, 'v');
     auto fetched = readAll({ "HTTP/1.1 200 OK\r\nX: " + value.substr(0, 8000), value.substr(8000) + "\r\nContent-Length: 0\r\n\r\n" });
     EXPECT_EQ(fetched.response.Header("X")->size(), value.size());
-    EXPECT_EQ(readError({ "HTTP/1.1 200 OK\r\nX: " + value + "v\r\n\r\n" }), HttpMessages::MaxLineLengthExceeded);
+    EXPECT_EQ(readError({ "HTTP/1.1 200 OK\r\nX: " + value + "v\r\n\r\n" }), HttpMessages::kMaxLineLengthExceeded);
 }
 
 TEST(HttpResponseReader, EndlessInputEndsInAnErrorAfterBoundedReading)
@@ -241,13 +241,13 @@ TEST(HttpResponseReader, EndlessInputEndsInAnErrorAfterBoundedReading)
         std::string pattern;
         const char* error;
     } rows[] = {
-        { "megabyte header line", "HTTP/1.1 200 OK\r\nX-Long: ", "x", HttpMessages::MaxLineLengthExceeded },
-        { "garbage status line", "", "\x01garbage\xfe", HttpMessages::MaxLineLengthExceeded },
-        { "header lines", "HTTP/1.1 200 OK\r\n", "X-More: yes\r\n", HttpMessages::TooManyHeaderLines },
-        { "continue responses", "", "HTTP/1.1 100 Continue\r\n\r\n", HttpMessages::TooManyHeaderLines },
-        { "body to the close", "HTTP/1.1 200 OK\r\n\r\n", "data", HttpMessages::BodyTooLarge },
-        { "chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "4\r\ndata\r\n", HttpMessages::BodyTooLarge },
-        { "trailers", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n", "T: 1\r\n", HttpMessages::TooManyHeaderLines },
+        { "megabyte header line", "HTTP/1.1 200 OK\r\nX-Long: ", "x", HttpMessages::kMaxLineLengthExceeded },
+        { "garbage status line", "", "\x01garbage\xfe", HttpMessages::kMaxLineLengthExceeded },
+        { "header lines", "HTTP/1.1 200 OK\r\n", "X-More: yes\r\n", HttpMessages::kTooManyHeaderLines },
+        { "continue responses", "", "HTTP/1.1 100 Continue\r\n\r\n", HttpMessages::kTooManyHeaderLines },
+        { "body to the close", "HTTP/1.1 200 OK\r\n\r\n", "data", HttpMessages::kBodyTooLarge },
+        { "chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "4\r\ndata\r\n", HttpMessages::kBodyTooLarge },
+        { "trailers", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n", "T: 1\r\n", HttpMessages::kTooManyHeaderLines },
     };
     HttpReaderLimits limits;
     limits.maxBodySize = 1 << 20;
@@ -261,8 +261,8 @@ TEST(HttpResponseReader, EndlessInputEndsInAnErrorAfterBoundedReading)
 TEST(HttpResponseReader, AnnouncedSizesBeyondTheLimitFailBeforeAnyAllocation)
 {
     // A length this large would exhaust memory if the stream were grown to it.
-    EXPECT_EQ(readError({ "HTTP/1.1 200 OK\r\nContent-Length: 1000000000000000\r\n\r\nabc" }), HttpMessages::BodyTooLarge);
-    EXPECT_EQ(readError({ "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nffffffffffffff\r\nabc" }), HttpMessages::BodyTooLarge);
+    EXPECT_EQ(readError({ "HTTP/1.1 200 OK\r\nContent-Length: 1000000000000000\r\n\r\nabc" }), HttpMessages::kBodyTooLarge);
+    EXPECT_EQ(readError({ "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nffffffffffffff\r\nabc" }), HttpMessages::kBodyTooLarge);
     // More hexadecimal digits than a size can hold are unreadable, which ends the body.
     auto fetched = readAll({ "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n1ffffffffffffffff\r\nxyz" });
     EXPECT_EQ(fetched.body, "abc");

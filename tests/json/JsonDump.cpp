@@ -1,6 +1,6 @@
 #include "JsonDump.h"
 
-#include "json/Utf16.h"
+#include "base/Utf.h"
 
 #include <cstdio>
 

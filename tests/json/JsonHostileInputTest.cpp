@@ -34,16 +34,16 @@ TEST(JsonHostileInput, DeepNestingYieldsNothingInsteadOfExhaustingTheStack)
 
 TEST(JsonHostileInput, NestingUpToTheLimitParses)
 {
-    auto deepest = TxJSON::ParseText(std::string_view(nested('[', "7", ']', TxJSON::MaxDepth)));
+    auto deepest = TxJSON::ParseText(std::string_view(nested('[', "7", ']', TxJSON::kMaxDepth)));
     ASSERT_TRUE(deepest);
     const TxJSONbase* value = deepest.get();
-    for (int i = 0; i < TxJSON::MaxDepth; ++i) {
+    for (int i = 0; i < TxJSON::kMaxDepth; ++i) {
         ASSERT_EQ(value->SelfType(), TxJSONtypes::jsList);
         value = value->ItemAt(0);
     }
     EXPECT_EQ(test::Dump(value), "7");
-    EXPECT_EQ(TxJSON::ParseText(std::string_view(nested('[', "7", ']', TxJSON::MaxDepth + 1))), nullptr);
-    EXPECT_EQ(TxJSON::ParseText(std::string_view(nested('[', "{}", ']', TxJSON::MaxDepth))), nullptr);
+    EXPECT_EQ(TxJSON::ParseText(std::string_view(nested('[', "7", ']', TxJSON::kMaxDepth + 1))), nullptr);
+    EXPECT_EQ(TxJSON::ParseText(std::string_view(nested('[', "{}", ']', TxJSON::kMaxDepth))), nullptr);
 }
 
 // About 100 MB of forecast-like records.

@@ -1,7 +1,7 @@
 #include "JsonDump.h"
 
+#include "base/Utf.h"
 #include "json/JsonParser.h"
-#include "json/Utf16.h"
 
 #include <gtest/gtest.h>
 

@@ -62,7 +62,11 @@ protected:
         window.Native().Resize(width, height);
         window.Native().Show();
         window.Native().PushLayered(pixels.data(), width, height, width * 4);
-        PumpFor(400ms);
+        // Every test image has an opaque top-left pixel: wait until it is on the screen.
+        std::uint32_t first = pixels.front();
+        Rgb expected { static_cast<int>((first >> 16) & 0xFF), static_cast<int>((first >> 8) & 0xFF), static_cast<int>(first & 0xFF) };
+        Screenshot screen = ScreenWhen([&](const Screenshot& shot) { return Near(shot.At(left, top), expected, 4); });
+        ASSERT_TRUE(Near(screen.At(left, top), expected, 4)) << "the window did not appear";
     }
 
     std::unique_ptr<Application> application;
@@ -108,7 +112,6 @@ TEST_F(GtkWindowTest, TransparentPixelsLetTheMouseThroughToTheWindowBelow)
     above.received.clear();
     below.received.clear();
     above.Native().SetMousePassThrough(true);
-    PumpFor(100ms);
     RunCommand("xdotool mousemove 150 160 click 1");
     ASSERT_TRUE(PumpUntil([&] { return below.Got(WM_LBUTTONUP); })) << "with pass-through on, even painted pixels let the mouse through";
     EXPECT_FALSE(above.Got(WM_LBUTTONDOWN));
@@ -150,8 +153,7 @@ TEST_F(GtkWindowTest, WorkAreaAndCursorPosition)
     ScreenRect area = application->GetBackend().WorkAreaAt({ 10, 10 });
     EXPECT_EQ(area, (ScreenRect { 0, 0, 1280, 1024 }));
     RunCommand("xdotool mousemove 321 123");
-    PumpFor(50ms);
-    EXPECT_EQ(application->GetBackend().CursorPosition(), (ScreenPoint { 321, 123 }));
+    EXPECT_TRUE(PumpUntil([&] { return application->GetBackend().CursorPosition() == ScreenPoint { 321, 123 }; }));
 }
 
 TEST_F(GtkWindowTest, KeysAndCharactersArriveAsMessages)
@@ -161,7 +163,8 @@ TEST_F(GtkWindowTest, KeysAndCharactersArriveAsMessages)
     showLayered(window, 600, 100, opaque, 100, 100);
     window.Native().Focus();
     RunCommand("xdotool mousemove 650 150");
-    PumpFor(200ms);
+    // Without a window manager the keyboard follows the pointer: wait until it is in.
+    ASSERT_TRUE(PumpUntil([&] { return window.Got(WM_MOUSEMOVE); }));
     RunCommand("xdotool key Tab key shift+Tab type 'a'");
     RunCommand("xdotool key ctrl+c key Escape");
     ASSERT_TRUE(PumpUntil([&] {
@@ -187,4 +190,32 @@ TEST_F(GtkWindowTest, KeysAndCharactersArriveAsMessages)
             return;
     }
     ADD_FAILURE() << "Shift+Tab carries the shift state";
+}
+
+TEST_F(GtkWindowTest, AnErrorWhileTheMainWindowClosesIsShownBeforeTheProgramEnds)
+{
+    class FailingClose : public Window {
+    protected:
+        void OnClose() override { throw std::runtime_error("Unable to write to /nowhere/historyLog.ini"); }
+    } window;
+    application->SetTitle("CloseErrorBoxTest");
+    application->SetMainWindow(window.Handle());
+
+    // Answers the box once it is on the screen: pointer over it, then Return.
+    bool seen = false;
+    Timer answer([&] {
+        if (seen)
+            return;
+        const char* command = "id=$(xdotool search --onlyvisible --name '^CloseErrorBoxTest$' | head -n 1); [ -n \"$id\" ] || exit 1; "
+                              "eval \"$(xdotool getwindowgeometry --shell \"$id\")\"; "
+                              "xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) key Return";
+        seen = std::system(command) == 0;
+    });
+    answer.SetInterval(50);
+    answer.SetEnabled(true);
+
+    PostMessage(window.Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return window.IsClosed(); }, 10s));
+    EXPECT_TRUE(application->Terminated());
+    EXPECT_TRUE(seen) << "the box ended before anyone could read it";
 }

@@ -25,8 +25,8 @@ using Codes = std::vector<std::pair<std::uint32_t, platform::LPARAM>>;
 
 namespace {
 
-const std::pair<std::uint32_t, platform::LPARAM> saved { DownloadSavedMessage, 1 };
-const std::pair<std::uint32_t, platform::LPARAM> failed { DownloadFailedMessage, 1 };
+const std::pair<std::uint32_t, platform::LPARAM> saved { kDownloadSavedMessage, 1 };
+const std::pair<std::uint32_t, platform::LPARAM> failed { kDownloadFailedMessage, 1 };
 
 class DownloadThreadTest : public ::testing::Test {
 protected:

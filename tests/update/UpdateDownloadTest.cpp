@@ -78,7 +78,7 @@ TEST(UpdateDownloadTest, ProgressReports)
         RecordedModel m;
         m.model.PressUpdate();
         for (auto report : c.reports)
-            EXPECT_EQ(m.model.HandleMessage(DownloadProgressMessage, report), Action::None);
+            EXPECT_EQ(m.model.HandleMessage(kDownloadProgressMessage, report), Action::None);
         const UpdateWindowView& view = m.model.View();
         EXPECT_EQ(view.progress, c.bar) << c.status;
         EXPECT_EQ(view.status, c.status);
@@ -93,24 +93,24 @@ TEST(UpdateDownloadTest, CloseEndsTheProgramOnlyOnceTheFileIsWritten)
 {
     RecordedModel m;
     m.model.PressUpdate();
-    m.model.HandleMessage(DownloadProgressMessage, 100);
+    m.model.HandleMessage(kDownloadProgressMessage, 100);
     EXPECT_EQ(m.model.PressSecondButton(), Action::None);
-    EXPECT_EQ(m.model.HandleMessage(DownloadSavedMessage, 1), Action::CloseWindowAndProgram);
+    EXPECT_EQ(m.model.HandleMessage(kDownloadSavedMessage, 1), Action::CloseWindowAndProgram);
 
     RecordedModel later;
     later.model.PressUpdate();
-    later.model.HandleMessage(DownloadProgressMessage, 100);
-    later.model.HandleMessage(DownloadSavedMessage, 1);
+    later.model.HandleMessage(kDownloadProgressMessage, 100);
+    later.model.HandleMessage(kDownloadSavedMessage, 1);
     EXPECT_EQ(later.model.PressSecondButton(), Action::CloseWindowAndProgram);
 
     // Writing failed after the done state: the failed state, and the program stays.
     RecordedModel failing;
     failing.model.PressUpdate();
-    failing.model.HandleMessage(DownloadProgressMessage, 100);
+    failing.model.HandleMessage(kDownloadProgressMessage, 100);
     EXPECT_EQ(failing.model.PressSecondButton(), Action::None);
-    EXPECT_EQ(failing.model.HandleMessage(DownloadFailedMessage, 0), Action::None);
+    EXPECT_EQ(failing.model.HandleMessage(kDownloadFailedMessage, 0), Action::None);
     EXPECT_EQ(failing.model.CurrentState(), State::Done) << "only lParam 1 is a failure";
-    EXPECT_EQ(failing.model.HandleMessage(DownloadFailedMessage, 1), Action::None);
+    EXPECT_EQ(failing.model.HandleMessage(kDownloadFailedMessage, 1), Action::None);
     const UpdateWindowView& view = failing.model.View();
     EXPECT_EQ(failing.model.CurrentState(), State::Failed);
     EXPECT_EQ(view.layout, Layout::Failure);
@@ -123,7 +123,7 @@ TEST(UpdateDownloadTest, SavedWithoutPercentagesIsDone)
 {
     RecordedModel m;
     m.model.PressUpdate();
-    m.model.HandleMessage(DownloadSavedMessage, 1);
+    m.model.HandleMessage(kDownloadSavedMessage, 1);
     EXPECT_EQ(m.model.CurrentState(), State::Done);
     EXPECT_EQ(m.model.View().progress, 100);
     EXPECT_EQ(m.model.PressSecondButton(), Action::CloseWindowAndProgram);
@@ -134,7 +134,7 @@ TEST(UpdateDownloadTest, DoneTextNamesTheUserFolder)
     RecordedModel m(offer, DownloadFolder { "/home/u/下载", false });
     m.model.PressUpdate();
     EXPECT_EQ(m.started.at(0).targetPath, "/home/u/下载/nimbrell-2.deb");
-    m.model.HandleMessage(DownloadProgressMessage, 100);
+    m.model.HandleMessage(kDownloadProgressMessage, 100);
     EXPECT_EQ(m.model.View().status, "更新完成，文件已保存到 /home/u/下载，程序自动关闭，请重新运行：nimbrell-2.deb");
 }
 

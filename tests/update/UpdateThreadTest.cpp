@@ -1,5 +1,6 @@
 #include "platform/Application.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "tests/support/ClosedPort.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/MessageRecorder.h"
 #include "update/UpdateThread.h"
@@ -13,7 +14,7 @@ using Codes = std::vector<std::pair<std::uint32_t, platform::LPARAM>>;
 
 namespace {
 
-constexpr std::int64_t buildStamp = 201108181030;
+constexpr std::int64_t kBuildStamp = 201108181030;
 
 std::string document(const std::string& versionDate, const std::string& rest = ",\"url\":\"http://dl.example/n.exe\",\"name\":\"n.exe\",\"description\":\"新版本\"")
 {
@@ -25,15 +26,15 @@ protected:
     platform::Application application { std::make_unique<platform::HeadlessBackend>(platform::ClockKind::Manual) };
     test::LoopbackHttpServer server;
     MessageRecorder window;
-    std::shared_ptr<UpdateOffer> offer { std::make_shared<UpdateOffer>() };
+    std::shared_ptr<UpdateOfferSlot> slot { std::make_shared<UpdateOfferSlot>() };
 
     // The body is sent in the system code page, as the update host does.
     Codes run(const std::string& body)
     {
         window.received.clear();
-        *offer = UpdateOffer { "stale", "", "", "stale" };
+        slot->Store(UpdateOffer { "stale", "", "", "stale" });
         server.Route("/weather/updateInfo.html", test::Reply::Ok(EncodeSystemCodePage(body)));
-        ThreadUpdate::Run(UpdateCheckRequest { server.HostPort(), window.Handle(), buildStamp, offer, {} });
+        ThreadUpdate::Run(UpdateCheckRequest { server.HostPort(), window.Handle(), kBuildStamp, slot, {} });
         application.ProcessMessages();
         return window.Codes();
     }
@@ -67,9 +68,9 @@ TEST_F(UpdateThreadTest, OfferedStampDecides)
 TEST_F(UpdateThreadTest, OfferIsKeptInFieldOrder)
 {
     EXPECT_EQ(run(document("\"201201010000\"")), (Codes { { 11123, 1 } }));
-    EXPECT_EQ(offer->url, "http://dl.example/n.exe");
-    EXPECT_EQ(offer->name, "n.exe");
-    EXPECT_EQ(offer->description, "新版本");
+    EXPECT_EQ(slot->Load().url, "http://dl.example/n.exe");
+    EXPECT_EQ(slot->Load().name, "n.exe");
+    EXPECT_EQ(slot->Load().description, "新版本");
     ASSERT_FALSE(server.Requests().empty());
     EXPECT_EQ(server.Requests().back().target, "/weather/updateInfo.html");
 }
@@ -77,10 +78,10 @@ TEST_F(UpdateThreadTest, OfferIsKeptInFieldOrder)
 TEST_F(UpdateThreadTest, MissingDescriptionFailsWithTheAddressKept)
 {
     EXPECT_EQ(run(document("\"201201010000\"", ",\"url\":\"http://dl.example/n.exe\",\"name\":\"n.exe\"")), (Codes { { 11122, 1 } }));
-    EXPECT_EQ(offer->url, "http://dl.example/n.exe");
-    EXPECT_EQ(offer->name, "n.exe");
+    EXPECT_EQ(slot->Load().url, "http://dl.example/n.exe");
+    EXPECT_EQ(slot->Load().name, "n.exe");
     EXPECT_EQ(run(document("\"201201010000\"", ",\"name\":\"n.exe\"")), (Codes { { 11122, 1 } }));
-    EXPECT_EQ(offer->url, "") << "the address is emptied when the check starts";
+    EXPECT_EQ(slot->Load().url, "") << "a failure before the address was read hands over an empty one";
 }
 
 TEST_F(UpdateThreadTest, DocumentShapes)
@@ -105,8 +106,9 @@ TEST_F(UpdateThreadTest, DocumentShapes)
 TEST_F(UpdateThreadTest, UnreachableOrFailingHostEndsWithoutAMessage)
 {
     server.Route("/weather/updateInfo.html", test::Reply::Status(500, "Internal Server Error", document("\"201201010000\"")));
-    ThreadUpdate::Run(UpdateCheckRequest { server.HostPort(), window.Handle(), buildStamp, offer, {} });
-    ThreadUpdate::Run(UpdateCheckRequest { "127.0.0.1:1", window.Handle(), buildStamp, offer, {} });
+    ThreadUpdate::Run(UpdateCheckRequest { server.HostPort(), window.Handle(), kBuildStamp, slot, {} });
+    nimbrell::test::ClosedPort closedPort;
+    ThreadUpdate::Run(UpdateCheckRequest { closedPort.HostPort(), window.Handle(), kBuildStamp, slot, {} });
     application.ProcessMessages();
     EXPECT_TRUE(window.received.empty());
 }
@@ -125,7 +127,7 @@ TEST_F(UpdateThreadTest, OptionalDigestIsKeptAsText)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run(document("\"201201010000\"", fields + c.member)), (Codes { { 11123, 1 } })) << c.member;
-        EXPECT_EQ(offer->sha256, c.kept) << c.member;
-        EXPECT_EQ(offer->description, "d");
+        EXPECT_EQ(slot->Load().sha256, c.kept) << c.member;
+        EXPECT_EQ(slot->Load().description, "d");
     }
 }

@@ -97,7 +97,7 @@ TEST(FetchPage, ADocumentThatTricklesInFailsAtTheDeadline)
     options.readTimeoutMs = 900;
     options.deadlineMs = 300;
     EXPECT_THAT([&] { FetchPage(server.Url("/slow"), PageEncoding::Utf8, options); },
-        ::testing::ThrowsMessage<DeadlineError>(::testing::StrEq(HttpMessages::DeadlinePassed)));
+        ::testing::ThrowsMessage<DeadlineError>(::testing::StrEq(HttpMessages::kDeadlinePassed)));
 
     PageFetchOptions defaults;
     EXPECT_EQ(defaults.readTimeoutMs, 9000);

@@ -1,5 +1,6 @@
 #include "platform/Application.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "tests/support/ClosedPort.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/MessageRecorder.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -141,7 +142,8 @@ TEST_F(WeatherThreadTest, FetchFailuresReportFailure)
 {
     server.Route("/data/404.html", test::Reply::Status(404, "Not Found", "missing"));
     TWeatherThread::Run(request("404"));
-    WeatherRequest refused { "127.0.0.1:1", "101010100", window.Handle(), reports, {} };
+    nimbrell::test::ClosedPort closedPort;
+    WeatherRequest refused { closedPort.HostPort(), "101010100", window.Handle(), reports, {} };
     TWeatherThread::Run(refused);
     application.ProcessMessages();
     EXPECT_EQ(window.Codes(), (Codes { { 2026, 1 }, { 2026, 1 } }));

@@ -11,7 +11,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -37,11 +36,15 @@ std::vector<std::vector<std::string>> readTsv(const std::string& path, std::size
         }
         if (line.empty())
             continue;
+        // Every tab separates two fields, so an empty last field counts too.
         std::vector<std::string> fields;
-        std::stringstream stream(line);
-        std::string field;
-        while (std::getline(stream, field, '\t'))
-            fields.push_back(field);
+        for (std::size_t start = 0;;) {
+            std::size_t tab = line.find('\t', start);
+            fields.push_back(line.substr(start, tab - start));
+            if (tab == std::string::npos)
+                break;
+            start = tab + 1;
+        }
         if (fields.size() != columns)
             throw std::runtime_error(path + ":" + std::to_string(number) + ": expected " + std::to_string(columns) + " columns");
         rows.push_back(std::move(fields));

@@ -8,6 +8,7 @@
 #include "scene/controls/TvxCloseButton.h"
 #include "scene/controls/TvxLabel.h"
 #include "scene/controls/TvxProgressBar.h"
+#include "scene/controls/TvxSizeGrip.h"
 #include "scene/shapes/TvxEffect.h"
 #include "scene/shapes/TvxText.h"
 
@@ -366,6 +367,31 @@ TEST_F(ControlsTest, FocusGlowFollowsFocusUnlessSwitchedOff)
     save->SetResource("buttonstyle");
     EXPECT_FALSE(focusGlow(*save)->Enabled());
     TvxVisualObject::SetGlobalDisableFocusEffect(false);
+}
+
+}
+
+namespace {
+
+TEST_F(ControlsTest, SizeGripResizesTheWindow)
+{
+    auto* grip = add<TvxSizeGrip>(305, 185, 15, 15);
+    auto* button = counted<TvxButton>(10, 10, 80, 22);
+    ASSERT_NE(grip->StyleClone(), nullptr);
+    scene->MouseMove(0, 312, 192);
+    press(312, 192);
+    EXPECT_TRUE(scene->Resizing());
+    scene->MouseMove(kHeld, 332, 202);
+    EXPECT_EQ(scene->Width(), 340);
+    EXPECT_EQ(scene->Height(), 210);
+    release(332, 202);
+    EXPECT_FALSE(scene->Resizing());
+    // Other controls still get their presses.
+    press(20, 20);
+    release(20, 20);
+    EXPECT_FALSE(scene->Resizing());
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(button->IsPressed());
 }
 
 }

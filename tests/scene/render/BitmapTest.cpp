@@ -4,6 +4,7 @@
 #include "scene/render/TvxBitmapObject.h"
 #include "scene/render/TvxCanvas.h"
 #include "scene/render/TvxImageCodec.h"
+#include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -190,7 +191,8 @@ TEST_F(BitmapTest, FilesLoadWithQuarterTurns)
     TvxBitmap source(3, 2);
     source.Bits()[0] = 0xFFFF0000;
     source.MarkDirty();
-    auto path = std::filesystem::temp_directory_path() / "nimbrell-bitmap-test.png";
+    nimbrell::testing::TempDirectory directory;
+    auto path = directory.Path() / "bitmap.png";
     ASSERT_TRUE(source.SaveToFile(path));
     TvxBitmap turned;
     ASSERT_TRUE(turned.LoadFromFile(path, 90));

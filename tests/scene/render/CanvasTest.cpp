@@ -362,6 +362,37 @@ TEST_F(CanvasTest, TextAlignsAndMeasures)
     EXPECT_GT(wrapped.Height(), 2 * near.Height());
 }
 
+TEST_F(CanvasTest, TextToPathGivesTheGlyphOutlinesWhereTheTextIsLaidOut)
+{
+    TvxCanvas& canvas = Canvas();
+    canvas.Font().SetSize(20);
+    TvxRect box { 0, 0, 200, 100 };
+    TvxRect laidOut = box;
+    canvas.MeasureText(laidOut, box, "Hi", false, TvxTextAlign::vgTextAlignFar, TvxTextAlign::vgTextAlignFar);
+    TvxPathData path;
+    ASSERT_TRUE(canvas.TextToPath(path, box, "Hi", false, TvxTextAlign::vgTextAlignFar, TvxTextAlign::vgTextAlignFar));
+    TvxRect bounds = path.Bounds();
+    // Ink may touch the laid-out box.
+    EXPECT_GE(bounds.Left, laidOut.Left - 0.5f);
+    EXPECT_LE(bounds.Right, laidOut.Right + 0.5f);
+    EXPECT_GE(bounds.Top, laidOut.Top - 0.5f);
+    EXPECT_LE(bounds.Bottom, laidOut.Bottom + 0.5f);
+    EXPECT_GT(bounds.Width(), 10);
+    // "H" and "i" and the dot of the i: at least three closed outlines.
+    int closed = 0;
+    for (const TvxPathPoint& point : path.Points())
+        closed += point.Kind == TvxPathPointKind::vgPathPointClose;
+    EXPECT_GE(closed, 3);
+    // The current matrix does not move the outlines.
+    canvas.SetMatrix(TvxMatrix::Translation(50, 50));
+    TvxPathData moved;
+    canvas.TextToPath(moved, box, "Hi", false, TvxTextAlign::vgTextAlignFar, TvxTextAlign::vgTextAlignFar);
+    EXPECT_EQ(moved.Bounds(), bounds);
+
+    EXPECT_FALSE(canvas.TextToPath(path, box, "", false, TvxTextAlign::vgTextAlignNear, TvxTextAlign::vgTextAlignNear));
+    EXPECT_TRUE(path.IsEmpty());
+}
+
 TEST_F(CanvasTest, ChineseTextFindsGlyphs)
 {
     // The families the scenes name resolve to a font that has Chinese glyphs.

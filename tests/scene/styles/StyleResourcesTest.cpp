@@ -130,8 +130,8 @@ TEST(DefaultStyleSheetTest, HoldsTheStylesOfTheControls)
     for (TvxObject* style : root->Children())
         names.push_back(style->ResourceName());
     EXPECT_EQ(names, (std::vector<std::string> { "backgroundstyle", "buttonstyle", "speedbuttonstyle", "transparentcirclebuttonstyle",
-                         "labelstyle", "listboxitemstyle", "checkboxstyle", "progressbarstyle", "combopopupstyle", "CloseButtonStyle",
-                         "hudlabelstyle" }));
+                         "labelstyle", "listboxitemstyle", "checkboxstyle", "progressbarstyle", "sizegripstyle", "combopopupstyle",
+                         "CloseButtonStyle", "hudlabelstyle" }));
     auto* tick = dynamic_cast<TvxPath*>(root->FindResource("checkmark"));
     ASSERT_NE(tick, nullptr);
     EXPECT_EQ(tick->Data().Count(), 46);

@@ -190,3 +190,27 @@ TEST_F(SceneToolTest, RendersAStoredSceneLikeItsReference)
 }
 
 }
+
+namespace {
+
+// The animations the styles start run to their end before the picture is painted (the
+// check mark is shown); the looping shine of the progress bar stays at its start, left of
+// the bar, so the render ends.
+TEST_F(SceneToolTest, RendersStyledControlsWithTheirAnimationsFinished)
+{
+    ASSERT_EQ(Run("render '" + std::string(NIMBRELL_SCENE_TOOL_DATA) + "/controls.txt' " + Path("controls.png")), 0) << errors;
+    nimbrell::TvxBitmap rendered;
+    ASSERT_TRUE(rendered.LoadFromFile(dir / "controls.png"));
+    auto near = [](std::uint32_t pixel, std::uint32_t expected) {
+        for (int shift : { 0, 8, 16, 24 }) {
+            if (std::abs(Channel(pixel, shift) - Channel(expected, shift)) > 8)
+                return false;
+        }
+        return true;
+    };
+    EXPECT_PRED2(near, rendered.Pixel(126, 26), 0xFFF5AB28u);
+    EXPECT_PRED2(near, rendered.Pixel(60, 60), 0xFFCA9F40u);
+    EXPECT_PRED2(near, rendered.Pixel(150, 60), 0xFF484848u);
+}
+
+}

@@ -4,19 +4,23 @@
 set -euo pipefail
 tool=$1
 scene=$2
-for number in $(seq 150 199); do
-  [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] || break
-done
-Xvfb ":$number" -screen 0 640x480x24 -nolisten tcp > /dev/null 2>&1 &
-server=$!
-for _ in $(seq 1 100); do
-  DISPLAY=":$number" xdpyinfo > /dev/null 2>&1 && break
-  sleep 0.05
-done
+coproc XVFB { exec Xvfb -displayfd 1 -screen 0 640x480x24 -nolisten tcp 2> /dev/null; }
+server=${XVFB_PID:-}
+report=${XVFB[0]:-}
+number=
+if [ -z "$report" ] || ! read -r -t 30 number <&"$report" || [ -z "$number" ]; then
+  echo "Xvfb did not come up" >&2
+  exit 1
+fi
 output=$(mktemp)
+trap 'rm -f "$output"' EXIT
 DISPLAY=":$number" "$tool" show "$scene" 2> "$output" &
 pid=$!
-sleep 1
+# The display goes away once the window is up.
+for _ in $(seq 1 100); do
+  DISPLAY=":$number" xdotool search --name '^panel.txt$' > /dev/null 2>&1 && break
+  sleep 0.1
+done
 kill "$server"
 status=0
 wait "$pid" || status=$?

@@ -27,7 +27,13 @@ case "$pixel" in
   *) echo "unexpected pixel: $pixel" >&2; exit 1 ;;
 esac
 xdotool mousemove "$((X + WIDTH / 2))" "$((Y + HEIGHT / 2))"
-sleep 0.2
+# Without a window manager the keyboard follows the pointer: wait until the
+# server has it over the window.
+for _ in $(seq 1 50); do
+  eval "$(xdotool getmouselocation --shell)"
+  [ "$WINDOW" = "$window" ] && break
+  sleep 0.1
+done
 xdotool key Escape
 for _ in $(seq 1 50); do
   kill -0 "$pid" 2>/dev/null || break

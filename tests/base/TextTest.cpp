@@ -1,8 +1,9 @@
-#include "platform/Text.h"
+#include "base/Text.h"
+#include "base/Utf.h"
 
 #include <gtest/gtest.h>
 
-using namespace nimbrell::platform;
+using namespace nimbrell;
 
 TEST(Text, DecimalIntegers)
 {
@@ -20,24 +21,6 @@ TEST(Text, DecimalIntegers)
     EXPECT_EQ(ParseDecimalInt("2147483647"), 2147483647);
     EXPECT_EQ(ParseDecimalInt("-2147483648"), INT32_MIN);
     EXPECT_EQ(ParseDecimalInt("2147483648"), std::nullopt);
-}
-
-TEST(Text, InvalidUtf8BecomesReplacementCharacters)
-{
-    struct Case {
-        std::string in;
-        std::string out;
-    } cases[] = {
-        { "北京 ok", "北京 ok" },
-        { "\xC3\x28", "\xEF\xBF\xBD(" },
-        { "\xE5\x8C", "\xEF\xBF\xBD\xEF\xBF\xBD" },
-        { "\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD" },         // overlong '/'
-        { "\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD" }, // surrogate half
-        { "\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD" }, // past U+10FFFF
-        { std::string("a\0b", 3), std::string("a\0b", 3) },
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(SanitizeUtf8(c.in), c.out);
 }
 
 TEST(Text, CaseAndFormatting)

@@ -1,9 +1,9 @@
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-namespace nimbrell::platform {
+namespace nimbrell {
 
 namespace {
 
@@ -76,37 +76,6 @@ std::optional<int> ParseDecimalInt(std::string_view text)
     if (!value || *value < INT32_MIN || *value > INT32_MAX)
         return std::nullopt;
     return static_cast<int>(*value);
-}
-
-std::string SanitizeUtf8(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        unsigned char lead = bytes[i];
-        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        bool valid = length > 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k)
-            valid = (bytes[i + k] & 0xC0) == 0x80;
-        if (valid && length > 1) {
-            // Reject overlong forms, surrogates and values past U+10FFFF.
-            unsigned code = lead & (0x7F >> length);
-            for (std::size_t k = 1; k < length; ++k)
-                code = (code << 6) | (bytes[i + k] & 0x3F);
-            static constexpr unsigned minimum[] = { 0, 0, 0x80, 0x800, 0x10000 };
-            valid = code >= minimum[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-        }
-        if (!valid) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-            continue;
-        }
-        out.append(text.substr(i, length));
-        i += length;
-    }
-    return out;
 }
 
 std::string Format(const char* format, ...)

@@ -1,0 +1,16 @@
+#include "scene/controls/TvxSizeGrip.h"
+
+namespace nimbrell {
+
+NIMBRELL_DEFINE_CLASS(TvxSizeGrip, TvxControl)
+{
+}
+
+TvxSizeGrip::TvxSizeGrip(TvxComponent* owner)
+    : TvxControl(owner)
+{
+    SetWidth(15);
+    SetHeight(15);
+}
+
+}
