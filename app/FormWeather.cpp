@@ -141,9 +141,9 @@ void TFormWeather::OnUpdateOffered(platform::LPARAM lParam)
     TFormUpdate::Options options;
     options.folder = ChooseDownloadFolder(DownloadFolderSourcesFromEnvironment());
     if (State().Settings)
-        options.mirrorPage = State().Settings->ReadString(SettingsSection, "mirrorPage", DefaultMirrorPage);
+        options.mirrorPage = State().Settings->ReadString(kSettingsSection, "mirrorPage", DefaultMirrorPage);
     options.closeProgram = [this] { platform::PostMessage(Handle(), platform::WM_CLOSE, 0, 0); };
-    m_updateWindow = std::make_unique<TFormUpdate>(*State().Offer, std::move(options));
+    m_updateWindow = std::make_unique<TFormUpdate>(State().Offer->Load(), std::move(options));
     if (OnUpdateWindowOpened)
         OnUpdateWindowOpened(*m_updateWindow);
     m_updateWindow->ShowModal(this);

@@ -525,13 +525,13 @@ TEST_F(WidgetTest, AnOfferOpensOneModalUpdateWindowWhileTheWeatherGoesOn)
                                              .Delay(std::chrono::milliseconds(200))
                                              .Send(forecast));
     TFormWeather form;
-    *State().Offer = UpdateOffer { server.Url("/n.deb"), "n.deb", "新版本", "" };
+    State().Offer->Store(UpdateOffer { server.Url("/n.deb"), "n.deb", "新版本", "" });
     bool settledWhileOpen = false;
     form.OnUpdateWindowOpened = [&](TFormUpdate& window) {
         EXPECT_EQ(window.Text5->Text(), "新版本");
         // Runs inside the window's modal loop once it has started.
         window.SpeedButton2->OnClick.Set([&](TvxObject*) {
-            PostMessage(form.Handle(), UpdateOfferedMessage, 0, 1);
+            PostMessage(form.Handle(), kUpdateOfferedMessage, 0, 1);
             settledWhileOpen = pumpUntil([&] { return form.WeatherSettled(); });
             EXPECT_EQ(form.UpdateWindow(), &window) << "a second offer opens no second window";
             window.Scene().CloseForm();
@@ -539,7 +539,7 @@ TEST_F(WidgetTest, AnOfferOpensOneModalUpdateWindowWhileTheWeatherGoesOn)
         for (std::uint32_t code : { platform::WM_MOUSEMOVE, platform::WM_LBUTTONDOWN, platform::WM_LBUTTONUP })
             PostMessage(window.Handle(), code, code == platform::WM_LBUTTONDOWN ? platform::MK_LBUTTON : 0, MakePointParam(473, 224));
     };
-    PostMessage(form.Handle(), UpdateOfferedMessage, 0, 1);
+    PostMessage(form.Handle(), kUpdateOfferedMessage, 0, 1);
     application.ProcessMessages();
     EXPECT_TRUE(settledWhileOpen) << "the weather worker's answer arrived while the window was open";
     EXPECT_EQ(form.UpdateOffersReceived(), 2);
