@@ -66,10 +66,11 @@ std::string pictureFile(std::string_view value)
     return {};
 }
 
-// The windows --render can draw; the widget is the only one this build has.
+// The windows --render can draw.
 std::string windowName(std::string_view value)
 {
-    return value == "weather" ? std::string() : std::string("is not a window this build can draw (weather)");
+    return value == "weather" || value == "update" ? std::string()
+                                                   : std::string("is not a window this build can draw (weather, update)");
 }
 
 // A value as an error message shows it: quoted, control characters as "?",
@@ -95,7 +96,7 @@ constexpr Option kOptions[] = {
     { "--update-host", "NIMBRELL_UPDATE_HOST", hostAndPort,
         [](CommandLine& line, std::string value) { line.hosts.update = std::move(value); } },
     { "--render", {}, pictureFile, [](CommandLine& line, std::string value) { line.render = std::move(value); } },
-    { "--window", {}, windowName, [](CommandLine&, std::string) { } },
+    { "--window", {}, windowName, [](CommandLine& line, std::string value) { line.window = std::move(value); } },
     { "--panel", {}, nullptr, [](CommandLine& line, std::string) { line.panel = true; } },
 };
 
@@ -198,7 +199,7 @@ std::string HelpText()
           "                              and point both hosts at it\n"
           "  --render FILE.png           draw a window without a desktop into FILE.png, after the\n"
           "                              first weather result, and end\n"
-          "  --window weather            the window --render draws (the only one so far)\n"
+          "  --window weather|update     the window --render draws (the widget by default)\n"
           "  --panel                     --render draws the widget with its five-day panel open\n"
           "  --help                      show this help and end\n"
           "  --version                   show the version and build stamp and end\n"

@@ -19,6 +19,7 @@ struct CommandLine {
     bool version { false };
     std::string render; // --render FILE.png: draw the widget headlessly into the file and exit
     bool panel { false }; // --panel: --render draws the five-day panel open
+    std::string window { "weather" }; // --window: the window --render draws
     std::vector<std::string> errors; // unknown options, missing, empty or malformed values
 };
 

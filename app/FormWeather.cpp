@@ -1,5 +1,6 @@
 #include "app/FormWeather.h"
 
+#include "app/FormUpdate.h"
 #include "app/ProcessState.h"
 #include "base/Text.h"
 #include "base/Utf.h"
@@ -133,8 +134,20 @@ void TFormWeather::OnUpdateOffered(platform::LPARAM lParam)
 {
     if (lParam != 1)
         return;
-    // The update window that presents the offer is not built yet.
     ++m_updateOffersReceived;
+    // One update window at a time: an offer arriving while it is open is already shown.
+    if (m_updateWindow)
+        return;
+    TFormUpdate::Options options;
+    options.folder = ChooseDownloadFolder(DownloadFolderSourcesFromEnvironment());
+    if (State().Settings)
+        options.mirrorPage = State().Settings->ReadString(kSettingsSection, "mirrorPage", DefaultMirrorPage);
+    options.closeProgram = [this] { platform::PostMessage(Handle(), platform::WM_CLOSE, 0, 0); };
+    m_updateWindow = std::make_unique<TFormUpdate>(State().Offer->Load(), std::move(options));
+    if (OnUpdateWindowOpened)
+        OnUpdateWindowOpened(*m_updateWindow);
+    m_updateWindow->ShowModal(this);
+    m_updateWindow.reset();
 }
 
 void TFormWeather::OnUpdateFailed(platform::LPARAM lParam)

@@ -18,6 +18,8 @@
 
 namespace nimbrell {
 
+class TFormUpdate;
+
 class TFormWeather final : public SceneWindow {
 public:
     static constexpr int kClientWidth = 635;
@@ -64,6 +66,10 @@ public:
 
     // How often a newer build was offered (the update window opens for each).
     int UpdateOffersReceived() const { return m_updateOffersReceived; }
+    // The update window while it is open (modal, freed when it closes).
+    TFormUpdate* UpdateWindow() const { return m_updateWindow.get(); }
+    // Called with the update window right before its modal loop starts.
+    std::function<void(TFormUpdate&)> OnUpdateWindowOpened;
 
     // Gives freed memory back to the system, then handles pending messages.
     static void TrimWorkingSet();
@@ -102,6 +108,7 @@ private:
     WidgetScene m_widget;
     platform::Timer m_timer1;
     std::unique_ptr<platform::TrayIcon> m_trayIcon1;
+    std::unique_ptr<TFormUpdate> m_updateWindow;
     // Shared with every weather worker still running, so it outlives the window
     // for them.
     SharedReportList m_reports { std::make_shared<ReportList>() };

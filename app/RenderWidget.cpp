@@ -1,5 +1,6 @@
 #include "app/RenderWidget.h"
 
+#include "app/FormUpdate.h"
 #include "app/FormWeather.h"
 #include "platform/Application.h"
 #include "scene/anim/TvxAnimation.h"
@@ -13,6 +14,8 @@
 namespace nimbrell {
 
 namespace {
+
+void writeWindowPicture(SceneWindow& window, const std::string& path);
 
 void finishAnimations(TvxObject& object)
 {
@@ -37,15 +40,31 @@ void finishAnimations(TvxObject& object)
 void RenderWidget(TFormWeather& form, const std::string& path)
 {
     auto& application = platform::Application::Instance();
+    // A picture of the widget: an offer arriving meanwhile is not shown.
+    form.OnUpdateWindowOpened = [](TFormUpdate& window) { window.Scene().CloseForm(); };
     while (!form.WeatherSettled() && !form.IsClosed() && !application.Terminated())
         application.HandleMessage();
     application.ProcessMessages();
     if (!form.Widget().Root1)
         throw std::runtime_error("the widget's scene was not built");
     finishAnimations(*form.Widget().Root1);
-    form.Scene().DrawAll();
+    writeWindowPicture(form, path);
+}
 
-    const TvxBitmap& buffer = form.Scene().Buffer();
+void RenderUpdateWindow(const std::string& path)
+{
+    UpdateOffer sample { "http://127.0.0.1:1/nimbrell-2.0.deb", "nimbrell-2.0.deb", "城市列表更新，天气图标更清晰，下载更快。", "" };
+    // No folder: nothing can be downloaded from this window.
+    TFormUpdate form(sample, TFormUpdate::Options {});
+    writeWindowPicture(form, path);
+}
+
+namespace {
+
+void writeWindowPicture(SceneWindow& window, const std::string& path)
+{
+    window.Scene().DrawAll();
+    const TvxBitmap& buffer = window.Scene().Buffer();
     std::vector<std::uint8_t> png;
     if (!TvxImageCodec::EncodePng(buffer.ConstBits(), buffer.Width(), buffer.Height(), png))
         throw std::runtime_error(path + ": cannot encode the picture");
@@ -54,6 +73,8 @@ void RenderWidget(TFormWeather& form, const std::string& path)
     out.close();
     if (!out)
         throw std::runtime_error(path + ": cannot be written");
+}
+
 }
 
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// nimbrell --render FILE.png: the widget as it looks once the first weather
+// nimbrell --render FILE.png: the windows drawn without a desktop. The widget looks once the first weather
 // result (or failure) has arrived and every animation has reached its end.
 
 #include <string>
@@ -13,5 +13,9 @@ class TFormWeather;
 // the running animations (a looping one at its start value), paints the whole
 // window and writes it as a PNG with straight alpha. Throws std::runtime_error.
 void RenderWidget(TFormWeather& form, const std::string& path);
+
+// nimbrell --render FILE.png --window update: the update window offering a
+// sample build, as it first opens.
+void RenderUpdateWindow(const std::string& path);
 
 }

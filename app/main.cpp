@@ -96,6 +96,16 @@ int main(int argc, char** argv)
     application.SetTitle(kApplicationTitle);
     application.InstallCloseSignals();
 
+    if (render && commandLine.window == "update") {
+        try {
+            RenderUpdateWindow(commandLine.render);
+        } catch (const std::exception& error) {
+            std::cerr << "nimbrell: " << error.what() << "\n";
+            return 1;
+        }
+        std::cerr << "nimbrell: the update window is drawn in " << commandLine.render << "\n";
+        return 0;
+    }
     TFormWeather form;
     if (render) {
         if (commandLine.panel && form.Widget().N3 && !form.Widget().N3->Checked())

@@ -116,6 +116,10 @@ public:
     // no text; what it gives is valid UTF-8.
     virtual void SetClipboardText(const std::string& utf8) = 0;
     virtual std::optional<std::string> ClipboardText() = 0;
+
+    // Opens the address with the desktop's handler for its kind (a web page in
+    // the user's browser); false when none took it.
+    virtual bool OpenUri(const std::string& uri) = 0;
 };
 
 }

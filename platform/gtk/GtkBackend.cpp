@@ -658,6 +658,15 @@ public:
         return result;
     }
 
+    bool OpenUri(const std::string& uri) override
+    {
+        GError* error = nullptr;
+        bool opened = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error);
+        if (error)
+            g_error_free(error);
+        return opened;
+    }
+
 private:
     static gboolean onWake(gint, GIOCondition, gpointer) { return G_SOURCE_CONTINUE; }
 

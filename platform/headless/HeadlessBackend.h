@@ -84,6 +84,13 @@ public:
         return SanitizeUtf8(*m_clipboard);
     }
 
+    // Records the address only.
+    bool OpenUri(const std::string& uri) override
+    {
+        m_openedUris.push_back(uri);
+        return true;
+    }
+
     void AdvanceClock(std::uint64_t milliseconds) { m_manualNow += milliseconds; }
     void SetCursorPosition(ScreenPoint point) { m_cursor = point; }
     void SetWorkArea(ScreenRect area) { m_workArea = area; }
@@ -95,6 +102,7 @@ public:
         std::string caption;
     };
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_messageBoxes; }
+    const std::vector<std::string>& OpenedUris() const { return m_openedUris; }
 
     // Every popup menu shown; a test chooses an entry by posting WM_COMMAND itself.
     struct PopupRecord {
@@ -118,6 +126,7 @@ private:
     ClockKind m_clock;
     std::uint64_t m_manualNow { 1000 };
     std::vector<MessageBoxRecord> m_messageBoxes;
+    std::vector<std::string> m_openedUris;
     std::vector<PopupRecord> m_popups;
     std::vector<TrayRecord*> m_trayIcons;
     ScreenPoint m_cursor;

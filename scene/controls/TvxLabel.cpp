@@ -7,6 +7,9 @@ namespace nimbrell {
 NIMBRELL_DEFINE_CLASS(TvxLabel, TvxTextControl)
 {
     c.Enum("AutoSize", &TvxLabel::AutoSize, &TvxLabel::SetAutoSize).Default(false);
+    // Labels let the mouse through unless told otherwise, so a label that takes
+    // hits must keep that in its stream.
+    c.Enum("HitTest", &TvxLabel::HitTest, &TvxLabel::SetHitTest).Default(false);
 }
 
 NIMBRELL_DEFINE_CLASS(TvxHudLabel, TvxLabel)

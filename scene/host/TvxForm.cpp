@@ -4,6 +4,7 @@
 #include "scene/core/ObjectStream.h"
 #include "scene/core/TvxObject.h"
 #include "scene/host/TvxCustomScene.h"
+#include "scene/styles/TvxResources.h"
 
 #include <utility>
 
@@ -14,6 +15,7 @@ NIMBRELL_DEFINE_CLASS_NAMED(TvxSceneRecord, "TvxScene", TvxComponent)
     c.Integer("Width", &TvxSceneRecord::Width, &TvxSceneRecord::SetWidth).Default(0);
     c.Integer("Height", &TvxSceneRecord::Height, &TvxSceneRecord::SetHeight).Default(0);
     c.Enum("Transparency", &TvxSceneRecord::Transparency, &TvxSceneRecord::SetTransparency).Default(false);
+    c.Reference("Style", &TvxSceneRecord::Style, &TvxSceneRecord::SetStyle);
 }
 
 TvxSceneRecord::TvxSceneRecord(TvxComponent* owner)
@@ -26,6 +28,8 @@ TvxSceneRecord::~TvxSceneRecord() = default;
 void TvxSceneRecord::AttachTo(TvxCustomScene& scene)
 {
     scene.SetTransparency(m_transparency);
+    if (m_style)
+        scene.SetStyle(m_style);
     for (TvxObject* root : std::exchange(m_roots, {}))
         scene.AddObject(root);
 }

@@ -15,6 +15,7 @@ namespace nimbrell {
 
 class TvxCustomScene;
 class TvxObject;
+class TvxResources;
 
 class TvxSceneRecord : public TvxComponent {
     NIMBRELL_CLASS(TvxSceneRecord)
@@ -28,10 +29,13 @@ public:
     void SetHeight(int value) { m_height = value; }
     bool Transparency() const { return m_transparency; }
     void SetTransparency(bool value) { m_transparency = value; }
+    // The window's private style container, if it has one; a sibling in the stream.
+    TvxResources* Style() const { return m_style; }
+    void SetStyle(TvxResources* value) { m_style = value; }
 
     const std::vector<TvxObject*>& Roots() const { return m_roots; }
     // Moves the roots into the scene, which owns them from then on, and applies
-    // the transparency.
+    // the transparency and the private style container.
     void AttachTo(TvxCustomScene& scene);
 
     void ForEachStoredChild(const std::function<void(TvxComponent&)>& visit) const override;
@@ -45,6 +49,7 @@ private:
     int m_width { 0 };
     int m_height { 0 };
     bool m_transparency { false };
+    TvxResources* m_style { nullptr };
 };
 
 class TvxForm : public TvxComponent {

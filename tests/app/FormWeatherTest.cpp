@@ -1,3 +1,4 @@
+#include "app/FormUpdate.h"
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
 #include "platform/Application.h"
@@ -191,8 +192,15 @@ TEST_F(FormWeatherTest, UpdateCheckOutcomesReachTheMainWindow)
     EXPECT_EQ(form.UpdateOffersReceived(), 0);
     EXPECT_TRUE(backend->MessageBoxes().empty());
 
+    int windowsOpened = 0;
+    form.OnUpdateWindowOpened = [&](TFormUpdate& window) {
+        ++windowsOpened;
+        window.Scene().CloseForm();
+    };
     post(11123, 1);
     EXPECT_EQ(form.UpdateOffersReceived(), 1);
+    EXPECT_EQ(windowsOpened, 1);
+    EXPECT_EQ(form.UpdateWindow(), nullptr) << "freed when it closes";
 
     offer->Store(UpdateOffer { "http://dl.example/nimbrell.exe", "", "" });
     post(11122, 1);
@@ -236,6 +244,7 @@ TEST_F(FormWeatherTest, StartUpFetchesTheWeatherAndChecksForUpdates)
     writeSettings("cityCode=101050101\n");
 
     TFormWeather form;
+    form.OnUpdateWindowOpened = [](TFormUpdate& window) { window.Scene().CloseForm(); };
     auto reports = form.Reports();
     for (int i = 0; i < 500 && (reports->Lock()->size() < 6 || form.UpdateOffersReceived() == 0); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

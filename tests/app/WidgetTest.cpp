@@ -3,12 +3,14 @@
 // manual clock, the rendered picture, the window modes and the menus.
 
 #include "app/DemoService.h"
+#include "app/FormUpdate.h"
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
 #include "app/RenderWidget.h"
 #include "platform/Application.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "scene/anim/TvxAnimation.h"
+#include "scene/controls/TvxButton.h"
 #include "scene/core/TvxPopupMenu.h"
 #include "scene/host/TvxBackground.h"
 #include "scene/render/TvxBitmap.h"
@@ -16,6 +18,7 @@
 #include "scene/shapes/TvxImageList.h"
 #include "scene/shapes/TvxRectangle.h"
 #include "scene/shapes/TvxText.h"
+#include "tests/support/HeadlessPump.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
@@ -120,11 +123,7 @@ protected:
     template<typename Condition>
     bool pumpUntil(Condition condition)
     {
-        for (int i = 0; i < 1000 && !condition(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            application.ProcessMessages();
-        }
-        return condition();
+        return nimbrell::testing::PumpUntilWorkersDeliver(condition);
     }
 
     void post(TFormWeather& form, std::uint32_t code, int x = 0, int y = 0, platform::WPARAM flags = 0)
@@ -516,4 +515,33 @@ TEST_F(WidgetTest, ALetterCityCodeFailsVisiblyAndOnlyTheLatestRequestIsShown)
     PostMessage(form.Handle(), kWeatherFailedMessage, form.WeatherRequestNumber() - 1, 1);
     application.ProcessMessages();
     EXPECT_EQ(form.Widget().text_Wind->Text(), "微风") << "an older request's answer is dropped";
+}
+
+TEST_F(WidgetTest, AnOfferOpensOneModalUpdateWindowWhileTheWeatherGoesOn)
+{
+    // The answer comes only once the update window is open.
+    std::string forecast = forecastDocument(std::vector<Day>(6, { "25℃~15℃", "晴", "微风" }));
+    server.Route("/data/101010100.html", test::Reply::Head(200, "OK", { "Content-Length: " + std::to_string(forecast.size()) })
+                                             .Delay(std::chrono::milliseconds(200))
+                                             .Send(forecast));
+    TFormWeather form;
+    State().Offer->Store(UpdateOffer { server.Url("/n.deb"), "n.deb", "新版本", "" });
+    bool settledWhileOpen = false;
+    form.OnUpdateWindowOpened = [&](TFormUpdate& window) {
+        EXPECT_EQ(window.Text5->Text(), "新版本");
+        // Runs inside the window's modal loop once it has started.
+        window.SpeedButton2->OnClick.Set([&](TvxObject*) {
+            PostMessage(form.Handle(), kUpdateOfferedMessage, 0, 1);
+            settledWhileOpen = pumpUntil([&] { return form.WeatherSettled(); });
+            EXPECT_EQ(form.UpdateWindow(), &window) << "a second offer opens no second window";
+            window.Scene().CloseForm();
+        });
+        for (std::uint32_t code : { platform::WM_MOUSEMOVE, platform::WM_LBUTTONDOWN, platform::WM_LBUTTONUP })
+            PostMessage(window.Handle(), code, code == platform::WM_LBUTTONDOWN ? platform::MK_LBUTTON : 0, MakePointParam(473, 224));
+    };
+    PostMessage(form.Handle(), kUpdateOfferedMessage, 0, 1);
+    application.ProcessMessages();
+    EXPECT_TRUE(settledWhileOpen) << "the weather worker's answer arrived while the window was open";
+    EXPECT_EQ(form.UpdateOffersReceived(), 2);
+    EXPECT_EQ(form.UpdateWindow(), nullptr) << "freed when it closes";
 }

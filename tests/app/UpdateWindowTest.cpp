@@ -1,0 +1,179 @@
+// The update window on the headless back end: real presses on its stored
+// scene drive a real download from a loopback server into a temporary folder.
+
+#include "app/FormUpdate.h"
+#include "platform/Application.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "scene/controls/TvxButton.h"
+#include "scene/controls/TvxProgressBar.h"
+#include "scene/render/TvxBitmap.h"
+#include "scene/shapes/TvxLayout.h"
+#include "scene/shapes/TvxText.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/HeadlessPump.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TempDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+using namespace nimbrell;
+using nimbrell::testing::TempDirectory;
+using State = UpdateDownload::State;
+
+namespace {
+
+// Window points of the controls: the frame is centred in the 691 × 345 window,
+// its inner rectangle starts at (177, 70).
+constexpr int UpdateX = 405, ButtonsY = 224;
+constexpr int SecondX = 473;
+constexpr int CloseX = 502, CloseY = 85;
+constexpr int MirrorX = 295, MirrorY = 159;
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class UpdateWindowTest : public ::testing::Test {
+protected:
+    UpdateWindowTest()
+    {
+        for (const char* name : { "http_proxy", "HTTP_PROXY" })
+            proxies.Set(name, std::nullopt);
+    }
+
+    nimbrell::testing::ScopedEnvironment proxies;
+    platform::HeadlessBackend* backend { new platform::HeadlessBackend(platform::ClockKind::Manual) };
+    platform::Application application { std::unique_ptr<platform::Backend>(backend) };
+    TempDirectory folder;
+    test::LoopbackHttpServer server;
+    int programCloses { 0 };
+
+    std::unique_ptr<TFormUpdate> open(const std::string& name = "nimbrell-2.deb")
+    {
+        TFormUpdate::Options options;
+        options.folder = DownloadFolder { folder.Path().string(), true };
+        options.mirrorPage = "https://mirror.example.org/nimbrell";
+        options.download.readTimeoutMs = 5000;
+        options.closeProgram = [this] { ++programCloses; };
+        UpdateOffer offer { server.Url("/" + name), name, "新版本说明", "" };
+        auto window = std::make_unique<TFormUpdate>(offer, std::move(options));
+        window->Show();
+        application.ProcessMessages();
+        return window;
+    }
+
+    void click(TFormUpdate& window, int x, int y)
+    {
+        using namespace platform;
+        PostMessage(window.Handle(), WM_MOUSEMOVE, 0, MakePointParam(x, y));
+        PostMessage(window.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MakePointParam(x, y));
+        PostMessage(window.Handle(), WM_LBUTTONUP, 0, MakePointParam(x, y));
+        application.ProcessMessages();
+    }
+
+    template<typename Condition>
+    bool pumpUntil(Condition condition)
+    {
+        return nimbrell::testing::PumpUntilWorkersDeliver(condition);
+    }
+};
+
+}
+
+TEST_F(UpdateWindowTest, TheSceneFollowsTheModelFromOfferToDoneAndCloseEndsTheProgram)
+{
+    const std::string body(1000, 'n');
+    server.Route("/nimbrell-2.deb", test::Reply::Ok(body));
+    auto window = open();
+    EXPECT_TRUE(window->Layout2->Visible());
+    EXPECT_FALSE(window->Layout1->Visible());
+    EXPECT_FALSE(window->Layout3->Visible());
+    EXPECT_EQ(window->Text5->Text(), "新版本说明");
+    EXPECT_EQ(window->SpeedButton2->Text(), UpdateTexts::Cancel);
+
+    click(*window, UpdateX, ButtonsY);
+    click(*window, UpdateX, ButtonsY);
+    ASSERT_TRUE(pumpUntil([&] { return window->Model().IsFileSaved(); }));
+    EXPECT_EQ(server.ConnectionCount(), 1) << "a second press starts nothing";
+    EXPECT_TRUE(window->Layout1->Visible());
+    EXPECT_FALSE(window->Layout2->Visible());
+    EXPECT_EQ(window->ProgressBar1->Value(), 100.0f);
+    EXPECT_EQ(window->Text2->Text(), std::string(UpdateTexts::Done) + "nimbrell-2.deb");
+    EXPECT_FALSE(window->SpeedButton1->Visible());
+    EXPECT_EQ(window->SpeedButton2->Text(), UpdateTexts::Close);
+    EXPECT_EQ(readFile(folder / "nimbrell-2.deb"), body);
+
+    click(*window, SecondX, ButtonsY);
+    EXPECT_TRUE(pumpUntil([&] { return window->IsClosed(); }));
+    EXPECT_EQ(programCloses, 1);
+}
+
+TEST_F(UpdateWindowTest, AFailedDownloadShowsTheMirrorsAndTheFirstOpensItsPage)
+{
+    server.Route("/nimbrell-2.deb", test::Reply::Head(404, "Not Found", { "Content-Length: 0" }));
+    auto window = open();
+    click(*window, UpdateX, ButtonsY);
+    ASSERT_TRUE(pumpUntil([&] { return window->Model().CurrentState() == State::Failed; }));
+    EXPECT_TRUE(window->Layout3->Visible());
+    EXPECT_FALSE(window->Layout1->Visible());
+    EXPECT_FALSE(window->SpeedButton1->Visible());
+    EXPECT_EQ(window->SpeedButton2->Text(), UpdateTexts::Cancel);
+
+    click(*window, MirrorX, MirrorY);
+    EXPECT_EQ(backend->OpenedUris(), std::vector<std::string> { "https://mirror.example.org/nimbrell" });
+
+    click(*window, SecondX, ButtonsY);
+    EXPECT_TRUE(pumpUntil([&] { return window->IsClosed(); }));
+    EXPECT_EQ(programCloses, 0);
+}
+
+TEST_F(UpdateWindowTest, TheCloseButtonClosesTheWindowOnlyAndTheDownloadGoesOn)
+{
+    const std::string body(2000, 'c');
+    server.Route("/nimbrell-2.deb", test::Reply::Head(200, "OK", { "Content-Length: 2000" })
+                                        .Send(body.substr(0, 1000))
+                                        .Delay(std::chrono::milliseconds(300))
+                                        .Send(body.substr(1000)));
+    auto window = open();
+    click(*window, UpdateX, ButtonsY);
+    ASSERT_TRUE(pumpUntil([&] { return window->ProgressBar1->Value() > 0; }));
+    click(*window, CloseX, CloseY);
+    ASSERT_TRUE(pumpUntil([&] { return window->IsClosed(); }));
+    window.reset();
+    EXPECT_EQ(programCloses, 0);
+    std::string path = folder / "nimbrell-2.deb";
+    for (int wait = 0; wait < 1000 && !std::filesystem::exists(path); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(readFile(path), body);
+}
+
+TEST_F(UpdateWindowTest, AnOfferedNameWithAFolderPartFailsWithoutAConnection)
+{
+    server.Route("/x", test::Reply::Ok("x"));
+    auto window = open("../x");
+    click(*window, UpdateX, ButtonsY);
+    EXPECT_TRUE(window->Layout3->Visible());
+    EXPECT_EQ(server.ConnectionCount(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+}
+
+TEST_F(UpdateWindowTest, TheOfferAsItFirstOpens)
+{
+    auto window = open();
+    window->Text5->SetText("城市列表更新，天气图标更清晰，下载更快。");
+    window->Scene().DrawAll();
+    TvxBitmap painted;
+    const TvxBitmap& buffer = window->Scene().Buffer();
+    painted.Assign(buffer);
+    nimbrell::testing::ExpectLikeReference(painted, std::filesystem::path(NIMBRELL_GOLDEN_DIR) / "update-offer.png", 3);
+}
