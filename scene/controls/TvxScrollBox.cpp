@@ -54,11 +54,14 @@ TvxScrollBox::TvxScrollBox(TvxComponent* owner)
     TvxControl::AddObject(m_content);
 }
 
-TvxScrollBox::~TvxScrollBox()
+TvxScrollBox::~TvxScrollBox() = default;
+
+void TvxScrollBox::BeforeDestruction()
 {
-    // The content's objects go later, with the children; nothing is told then.
     if (m_content)
         m_content->SetScrollBox(nullptr);
+    TvxControl::BeforeDestruction();
+    m_content = nullptr;
 }
 
 void TvxScrollBox::SetUseSmallScrollBars(bool value)

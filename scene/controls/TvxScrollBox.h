@@ -54,6 +54,9 @@ public:
     void MouseWheel(TvxShiftState shift, int delta, bool& handled) override;
 
 protected:
+    // The content leaves with the children, before the destructor runs: it is
+    // told here, while both are alive, that its box is going.
+    void BeforeDestruction() override;
     void ResourceApplied() override;
     void ResourceReleasing() override;
     // The content's size: by default the union of its visible objects.
