@@ -3,18 +3,7 @@
 # the button turns it to its hover colour within 0.3 s, and the close button closes the
 # window only when the left button is pressed and released on it.
 set -euo pipefail
-tool=$1
-scene=$2
-"$tool" show "$scene" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-for _ in $(seq 1 50); do
-  window=$(xdotool search --name '^controls.txt$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "no window appeared" >&2; exit 1; }
-eval "$(xdotool getwindowgeometry --shell "$window")"
+. "$(dirname "$0")/start-show.sh" "$1" "$2"
 
 # The grey level of one screen pixel (red channel).
 grey() {
