@@ -663,7 +663,9 @@ public:
     bool OpenUri(const std::string& uri) override
     {
         GError* error = nullptr;
-        bool opened = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error);
+        GAppLaunchContext* context = NewLaunchContext();
+        bool opened = g_app_info_launch_default_for_uri(uri.c_str(), context, &error);
+        g_object_unref(context);
         if (error)
             g_error_free(error);
         return opened;

@@ -12,6 +12,8 @@ namespace nimbrell::platform {
 namespace {
 
 constexpr const char* kPlainTheme = "NimbrellPlain";
+// GTK_THEME is the program's own setting, not the user's.
+bool g_themeOverridden = false;
 bool g_plainTheme = false;
 
 }
@@ -24,6 +26,7 @@ void StartWithPlainTheme()
     // GTK looks a theme up among the registered resources before any folder.
     nimbrell_theme_register_resource();
     setenv("GTK_THEME", kPlainTheme, 1);
+    g_themeOverridden = true;
     g_plainTheme = true;
 }
 
@@ -32,10 +35,20 @@ void UseDesktopTheme()
     if (!g_plainTheme)
         return;
     g_plainTheme = false;
-    unsetenv("GTK_THEME");
+    // GTK takes an empty GTK_THEME for none. Replacing the value leaves the environment
+    // array in place for threads reading it meanwhile; removing the variable would not.
+    setenv("GTK_THEME", "", 1);
     // GTK reloads the theme when the theme setting changes; the setting itself (from
     // the desktop) is unchanged, only the override has gone.
     g_object_notify(G_OBJECT(gtk_settings_get_default()), "gtk-theme-name");
+}
+
+GAppLaunchContext* NewLaunchContext()
+{
+    GAppLaunchContext* context = g_app_launch_context_new();
+    if (g_themeOverridden)
+        g_app_launch_context_unsetenv(context, "GTK_THEME");
+    return context;
 }
 
 }

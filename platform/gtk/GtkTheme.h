@@ -6,11 +6,16 @@
 // widgets of its own, so menus and dialogs still look native. A theme the user chose
 // through GTK_THEME is used from the start.
 
+#include <gio/gio.h>
+
 namespace nimbrell::platform {
 
 // Before GTK starts.
 void StartWithPlainTheme();
 // Before GTK draws a widget of its own: loads the desktop's theme once.
 void UseDesktopTheme();
+// A context for starting other programs, which do not inherit the program's theme
+// override. The caller unrefs it.
+GAppLaunchContext* NewLaunchContext();
 
 }
