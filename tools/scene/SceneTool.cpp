@@ -72,7 +72,6 @@ ComponentPtr<TvxComponent> ReadScene(const std::filesystem::path& input, std::ve
         return readFile(base / relative);
     };
 
-
     std::vector<TextLineMark> marks;
     std::vector<std::uint8_t> binary;
     try {
