@@ -107,6 +107,16 @@ int main(int argc, char** argv)
         return 0;
     }
     TFormWeather form;
+    if (render && commandLine.window == "config") {
+        try {
+            RenderConfigWindow(form, commandLine.render);
+        } catch (const std::exception& error) {
+            std::cerr << "nimbrell: " << error.what() << "\n";
+            return 1;
+        }
+        std::cerr << "nimbrell: the settings window is drawn in " << commandLine.render << "\n";
+        return 0;
+    }
     if (render) {
         if (commandLine.panel && form.Widget().N3 && !form.Widget().N3->Checked())
             form.Widget().N3->OnClick();

@@ -46,6 +46,9 @@ TvxListBox* TvxListBoxItem::ListBox() const
 void TvxListBoxItem::ResourceApplied()
 {
     TvxTextControl::ResourceApplied();
+    // The lists show no per-item check boxes: the style's 'check' part stays hidden.
+    if (auto* check = StylePart<TvxVisualObject>("check"))
+        check->SetVisible(false);
     StartTriggerAnimation(this, "IsSelected");
 }
 
