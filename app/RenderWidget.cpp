@@ -63,6 +63,8 @@ void RenderUpdateWindow(const std::string& path)
 void RenderConfigWindow(TFormWeather& form, const std::string& path)
 {
     TFormConfig window(form, TFormConfig::Options { .touchAutorun = false });
+    for (TvxObject* root : window.Scene().Roots())
+        finishAnimations(*root);
     writeWindowPicture(window, path);
 }
 
