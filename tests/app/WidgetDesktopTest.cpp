@@ -71,7 +71,11 @@ protected:
     {
         std::string folder = temp.Path().string();
         auto program = std::make_unique<ChildProgram>(NIMBRELL_BINARY, std::vector<std::string> { "--demo" },
-            [folder] { setenv("TEMP", folder.c_str(), 1); });
+            [folder] {
+                setenv("TEMP", folder.c_str(), 1);
+                // The settings window writes the autostart entry here, not in the user's folder.
+                setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
+            });
         EXPECT_TRUE(program->WaitFor("runs until closed")) << program->Output();
         return program;
     }
@@ -166,6 +170,65 @@ TEST_F(WidgetDesktopTest, PassThroughLetsClicksReachTheWindowBelow)
         reached = PumpUntil([&] { return below.pressed; }, 250ms);
     }
     EXPECT_TRUE(reached) << "with pass-through the click reaches the window below";
+
+    int status = program->Stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+namespace {
+
+// The settings window, centred on the 1280 × 1024 screen: its frame's inner
+// panel starts at (463, 293), and the lists' rows are 19 pixels high.
+constexpr int ConfigLeft = (Screenshot::Width - 555) / 2 + 101, ConfigTop = (Screenshot::Height - 517) / 2 + 40;
+constexpr int ProvinceX = ConfigLeft + 60, CityX = ConfigLeft + 150;
+constexpr int FirstRowY = ConfigTop + 255, RowHeight = 19;
+constexpr int SaveX = ConfigLeft + 219, SaveY = ConfigTop + 366;
+
+// Light text on the lists' dark ground inside the rectangle.
+bool lettered(const Screenshot& s, int left, int top, int right, int bottom)
+{
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            Rgb c = s.At(x, y);
+            if (c.r > 0xC0 && c.g > 0xC0 && c.b > 0xC0)
+                return true;
+        }
+    }
+    return false;
+}
+
+}
+
+TEST_F(WidgetDesktopTest, PicksACityInTheSettingsWindowAndSavesIt)
+{
+    auto program = start();
+    WidgetOnScreen at500 { 500, 300 };
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return at500.TodayShown(s); }));
+
+    pickFromMenu(560, 360, 5); // 软件设置
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) {
+        return Near(s.At(ConfigLeft + 100, ConfigTop + 5), Rgb { 0xE0, 0xE0, 0xE0 }, 40)
+            && lettered(s, ConfigLeft + 30, FirstRowY - 8, ConfigLeft + 110, FirstRowY + 8);
+    })) << "the settings window opens with the provinces";
+    auto cityRows = [](const Screenshot& s) { return lettered(s, CityX - 40, FirstRowY - 8, CityX + 30, FirstRowY + 4 * RowHeight); };
+    EXPECT_FALSE(cityRows(Screenshot()));
+
+    // 辽宁, then one key down to 黑龙江; then its first city, 哈尔滨.
+    xdotool("mousemove " + std::to_string(ProvinceX) + " " + std::to_string(FirstRowY + 4 * RowHeight) + " click 1");
+    ASSERT_TRUE(screenShows(cityRows)) << "a province fills the city list";
+    xdotool("key Down");
+    std::this_thread::sleep_for(300ms);
+    xdotool("mousemove " + std::to_string(CityX) + " " + std::to_string(FirstRowY) + " click 1");
+    std::this_thread::sleep_for(300ms);
+    xdotool("mousemove " + std::to_string(SaveX) + " " + std::to_string(SaveY) + " click 1");
+
+    SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
+    auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (settings.ReadString("CONFIG", "cityCode", "").empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(settings.ReadString("CONFIG", "city", ""), "哈尔滨");
+    EXPECT_EQ(settings.ReadString("CONFIG", "cityCode", ""), "101050101");
 
     int status = program->Stop(SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));
