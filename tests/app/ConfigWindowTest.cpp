@@ -370,3 +370,17 @@ TEST_F(ConfigWindowTest, TheWindowAsItOpens)
     painted.Assign(window->Scene().Buffer());
     nimbrell::testing::ExpectLikeReference(painted, std::filesystem::path(NIMBRELL_GOLDEN_DIR) / "config-open.png", 3);
 }
+
+TEST_F(ConfigWindowTest, AnUnreadableDatabaseIsReportedAndTheWindowStillOpens)
+{
+    widget = std::make_unique<TFormWeather>();
+    std::string missing = (temp.Path() / "gone.db").string();
+    State().Database = std::make_unique<CityDatabase>(missing);
+    auto window = open();
+    ASSERT_EQ(backend->MessageBoxes().size(), 1u);
+    EXPECT_EQ(backend->MessageBoxes()[0].text, "Cannot open file " + missing);
+    EXPECT_FALSE(window->IsClosed());
+    EXPECT_EQ(window->ListBoxSheng->Count(), 0);
+    click(*window, window->Button2);
+    EXPECT_TRUE(window->IsClosed());
+}
