@@ -17,7 +17,7 @@
 #include "scene/render/TvxBitmap.h"
 #include "scene/core/TvxPopupMenu.h"
 #include "scene/host/TvxBackground.h"
-#include "tests/support/ClosedPort.h"
+#include "tests/app/WidgetFixture.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
@@ -41,37 +41,20 @@ std::vector<std::string> tags(const TvxListBox& list)
     return result;
 }
 
-class ConfigWindowTest : public ::testing::Test {
+class ConfigWindowTest : public nimbrell::testing::WidgetFixture {
 protected:
-    TempDirectory temp;
-    std::string dataDirectory { (temp.Path() / "NimbrellWeather").string() + "/" };
-    std::string settingsPath { dataDirectory + "historyLog.ini" };
-    platform::HeadlessBackend* backend { new platform::HeadlessBackend(platform::ClockKind::Manual) };
-    platform::Application application { std::unique_ptr<platform::Backend>(backend) };
-    nimbrell::testing::ScopedEnvironment environment;
-    nimbrell::test::ClosedPort closedPort;
     std::unique_ptr<TFormWeather> widget;
 
     void SetUp() override
     {
-        State() = ProcessState {};
-        environment.Set("TEMP", temp.Path().string());
+        WidgetFixture::SetUp();
         environment.Set("XDG_CONFIG_HOME", (temp.Path() / "config").string());
-        application.SetTitle(kApplicationTitle);
-        // The widget's own requests fail at once.
-        State().Hosts = ServiceHosts { closedPort.HostPort(), closedPort.HostPort() };
     }
 
     void TearDown() override
     {
         widget.reset();
-        State() = ProcessState {};
-    }
-
-    void writeSettings(const std::string& lines)
-    {
-        std::filesystem::create_directories(dataDirectory);
-        WriteFile(settingsPath, "[CONFIG]\n" + lines);
+        WidgetFixture::TearDown();
     }
 
     std::unique_ptr<TFormConfig> open()
