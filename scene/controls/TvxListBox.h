@@ -44,6 +44,8 @@ public:
     TvxListBoxItem* ItemByPoint(float x, float y);
     int IndexOf(const TvxListBoxItem* item) const;
     virtual void Clear();
+    // Scrolls so that the item lies fully inside the viewport.
+    void ScrollIntoView(TvxListBoxItem* item);
     bool HideSelectionUnfocused() const { return m_hideSelectionUnfocused; }
     void SetHideSelectionUnfocused(bool value);
     bool MultiSelect() const { return m_multiSelect; }
@@ -73,7 +75,6 @@ protected:
     void Scrolled() override { UpdateSelection(); }
 
 private:
-    void ScrollIntoView(TvxListBoxItem* item);
     void UpdateSelection();
     void SelectAt(float x, float y);
 

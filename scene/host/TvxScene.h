@@ -28,6 +28,7 @@ public:
     void SetFormModalResult(int result) override;
     void CloseForm() override;
     void SetInputMethodCaret(const TvxRect& caret) override;
+    SceneWindow& Window() const { return m_window; }
 
 protected:
     void RequestFrame() override;

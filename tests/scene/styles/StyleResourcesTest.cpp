@@ -133,7 +133,8 @@ TEST(DefaultStyleSheetTest, HoldsTheStylesOfTheControls)
     EXPECT_EQ(names, (std::vector<std::string> { "hthumbstyle", "vthumbstyle", "smallscrollbarhtrackstyle",
                          "smallscrollbarvtrackstyle", "smallscrollbarstyle", "backgroundstyle", "buttonstyle", "speedbuttonstyle",
                          "textboxstyle", "transparentcirclebuttonstyle", "spinboxstyle", "labelstyle", "listboxstyle",
-                         "listboxitemstyle", "checkboxstyle", "progressbarstyle", "sizegripstyle", "combopopupstyle",
+                         "listboxitemstyle", "checkboxstyle", "progressbarstyle", "sizegripstyle", "combolistboxstyle",
+                         "comboboxstyle", "combopopupstyle",
                          "CloseButtonStyle", "hudlabelstyle" }));
     auto* tick = dynamic_cast<TvxPath*>(root->FindResource("checkmark"));
     ASSERT_NE(tick, nullptr);
