@@ -4,15 +4,19 @@
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
 #include "app/StoredWindow.h"
+#include "base/Text.h"
 #include "data/Autorun.h"
 #include "platform/Application.h"
 #include "scene/controls/TvxButton.h"
 #include "scene/controls/TvxCheckBox.h"
 #include "scene/controls/TvxCloseButton.h"
+#include "scene/controls/TvxComboBox.h"
 #include "scene/controls/TvxCustomTextBox.h"
 #include "scene/controls/TvxListBox.h"
 #include "scene/controls/TvxSpinBox.h"
 
+#include <cstdint>
+#include <optional>
 #include <stdexcept>
 
 namespace nimbrell {
@@ -40,6 +44,26 @@ TvxListBoxItem* picked(TvxListBox& list)
     return list.ItemIndex() < 0 ? nullptr : list.Selected();
 }
 
+// A stored item index, or the default when it names no item of the list.
+int storedIndex(const SettingsFile& file, const char* key, int fallback, const TvxStringComboBox& list)
+{
+    int index = file.ReadInteger(kSettingsSection, key, fallback);
+    return index >= 0 && index < list.Items().Count() ? index : fallback;
+}
+
+// The refresh interval an interval item names ("间隔120": 120 minutes), in
+// milliseconds; nothing for a text without a number of minutes.
+std::optional<std::uint32_t> intervalOf(const std::string& item)
+{
+    std::string minutes = item;
+    for (std::size_t at; (at = minutes.find("间隔")) != std::string::npos;)
+        minutes.erase(at, std::string("间隔").size());
+    std::optional<int> value = ParseDecimalInt(minutes);
+    if (!value || *value <= 0 || *value > 24 * 60)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(*value) * 60000u;
+}
+
 }
 
 TFormConfig::TFormConfig(TFormWeather& widget, Options options)
@@ -52,6 +76,8 @@ TFormConfig::TFormConfig(TFormWeather& widget, Options options)
     m_design = ReadStoredWindow("FormConfig", Scene());
     const TvxForm& design = *m_design;
     isAutoRun = StoredElement<TvxCheckBox>(design, "isAutoRun");
+    showMore = StoredElement<TvxStringComboBox>(design, "showMore");
+    updateInterval = StoredElement<TvxStringComboBox>(design, "updateInterval");
     winSize = StoredElement<TvxSpinBox>(design, "winSize");
     winOpacity = StoredElement<TvxSpinBox>(design, "winOpacity");
     ListBoxSheng = StoredElement<TvxListBox>(design, "ListBoxSheng");
@@ -62,6 +88,7 @@ TFormConfig::TFormConfig(TFormWeather& widget, Options options)
     Button2 = StoredElement<TvxButton>(design, "Button2");
     CloseButton1 = StoredElement<TvxCloseButton>(design, "CloseButton1");
 
+    showMore->OnChange.Set([this](TvxObject*) { showMoreChange(); });
     winSize->OnChange.Set([this](TvxObject*) { winSizeChange(); });
     winOpacity->OnChange.Set([this](TvxObject*) { winOpacityChange(); });
     ListBoxSheng->OnChange.Set([this](TvxObject*) { ListBoxShengChange(); });
@@ -86,6 +113,10 @@ void TFormConfig::FormCreate()
         WriteAutorun();
     SettingsFile& file = settings();
     isAutoRun->SetIsChecked(file.ReadBool(kSettingsSection, "autoRun", false));
+    // The mode list reports this write like a pick: the panel follows the stored mode.
+    showMore->SetItemIndex(storedIndex(file, "showMore", 0, *showMore));
+    updateInterval->SetItemIndex(storedIndex(file, "updateInterval", 2, *updateInterval));
+    // Spin box values are written without a change report.
     winSize->SetValue(file.ReadInteger(kSettingsSection, "winSize", 10));
     winOpacity->SetValue(file.ReadInteger(kSettingsSection, "winOpacity", 10));
     TextBox_area->SetText(file.ReadString(kSettingsSection, "city", "北京"));
@@ -100,6 +131,14 @@ void TFormConfig::WriteAutorun()
         SetRunValue(ProgramPath());
     else
         DeleteRunValue();
+}
+
+void TFormConfig::showMoreChange()
+{
+    State().ShowMoreMode = std::to_string(showMore->ItemIndex());
+    m_widget.SetPanelVisible(false);
+    if (State().ShowMoreMode == "2")
+        m_widget.SetPanelVisible(true);
 }
 
 void TFormConfig::winSizeChange()
@@ -157,6 +196,13 @@ void TFormConfig::Save()
     SettingsFile& file = settings();
     file.WriteBool(kSettingsSection, "autoRun", isAutoRun->IsChecked());
     WriteAutorun();
+    file.WriteInteger(kSettingsSection, "updateInterval", updateInterval->ItemIndex());
+    int interval = updateInterval->ItemIndex();
+    if (interval >= 0 && interval < updateInterval->Items().Count()) {
+        if (auto milliseconds = intervalOf(updateInterval->Items().Line(interval)))
+            m_widget.RefreshTimer().SetInterval(*milliseconds);
+    }
+    file.WriteInteger(kSettingsSection, "showMore", showMore->ItemIndex());
     file.WriteString(kSettingsSection, "winSize", winSize->Text());
     file.WriteString(kSettingsSection, "winOpacity", winOpacity->Text());
     file.WriteString(kSettingsSection, "city", TextBox_area->Text());

@@ -19,6 +19,7 @@ class TvxCheckBox;
 class TvxCloseButton;
 class TvxListBox;
 class TvxSpinBox;
+class TvxStringComboBox;
 class TvxTextBox;
 
 class TFormConfig final : public SceneWindow {
@@ -43,6 +44,8 @@ public:
 
     // The stored scene's elements the window drives.
     TvxCheckBox* isAutoRun { nullptr };
+    TvxStringComboBox* showMore { nullptr };
+    TvxStringComboBox* updateInterval { nullptr };
     TvxSpinBox* winSize { nullptr };
     TvxSpinBox* winOpacity { nullptr };
     TvxListBox* ListBoxSheng { nullptr };
@@ -55,6 +58,7 @@ public:
 
 private:
     void FormCreate();
+    void showMoreChange();
     void winSizeChange();
     void winOpacityChange();
     void ListBoxShengChange();

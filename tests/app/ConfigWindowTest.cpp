@@ -11,12 +11,14 @@
 #include "scene/controls/TvxButton.h"
 #include "scene/controls/TvxCheckBox.h"
 #include "scene/controls/TvxCloseButton.h"
+#include "scene/controls/TvxComboBox.h"
 #include "scene/controls/TvxCustomTextBox.h"
 #include "scene/controls/TvxListBox.h"
 #include "scene/controls/TvxSpinBox.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/core/TvxPopupMenu.h"
 #include "scene/host/TvxBackground.h"
+#include "scene/shapes/TvxRectangle.h"
 #include "tests/app/WidgetFixture.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -147,6 +149,37 @@ TEST_F(ConfigWindowTest, OpeningReadsTheSettingsWritesTheAutostartEntryAndCancel
     EXPECT_TRUE(std::filesystem::exists(AutorunEntryPath()));
 }
 
+TEST_F(ConfigWindowTest, TheModeAndIntervalListsFollowTheFileAndThePanelTheStoredMode)
+{
+    struct Case {
+        const char* lines;
+        int mode, interval;
+        bool panel;
+    };
+    const Case cases[] = {
+        { "showMore=2\nupdateInterval=0\n", 2, 0, true },
+        { "showMore=1\nupdateInterval=1\n", 1, 1, false },
+        { "", 0, 2, false },
+        // Indexes that name no item fall back to the defaults.
+        { "showMore=7\nupdateInterval=5\n", 0, 2, false },
+        { "showMore=-1\nupdateInterval=abc\n", 0, 2, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines);
+        widget.reset();
+        writeSettings(c.lines);
+        widget = std::make_unique<TFormWeather>();
+        // The opposite of what the window should leave.
+        widget->SetPanelVisible(!c.panel);
+        auto window = open();
+        EXPECT_EQ(window->showMore->ItemIndex(), c.mode);
+        EXPECT_EQ(window->updateInterval->ItemIndex(), c.interval);
+        EXPECT_EQ(State().ShowMoreMode, std::to_string(c.mode));
+        EXPECT_EQ(widget->Widget().RectangleMore->Visible(), c.panel);
+        click(*window, window->Button2);
+    }
+}
+
 TEST_F(ConfigWindowTest, FirstOpeningShowsTheDefaults)
 {
     auto window = open();
@@ -253,11 +286,17 @@ TEST_F(ConfigWindowTest, SavingWritesEveryKeyAndAsksForTheWeather)
     click(*window, window->isAutoRun);
     ASSERT_TRUE(window->isAutoRun->IsChecked());
     step(*window, window->winOpacity, false);
+    window->updateInterval->SetItemIndex(1); // 间隔120
+    window->showMore->SetItemIndex(3);
+    EXPECT_EQ(State().ShowMoreMode, "3") << "the mode changes at once";
     auto requests = widget->WeatherRequestNumber();
 
     click(*window, window->Button1);
     EXPECT_TRUE(window->IsClosed());
     EXPECT_TRUE(backend->MessageBoxes().empty());
+    EXPECT_EQ(widget->RefreshTimer().Interval(), 7'200'000u);
+    EXPECT_EQ(setting("updateInterval"), "1");
+    EXPECT_EQ(setting("showMore"), "3");
     EXPECT_EQ(setting("autoRun"), "1");
     EXPECT_EQ(setting("winSize"), "10");
     EXPECT_EQ(setting("winOpacity"), "9");
@@ -341,7 +380,7 @@ TEST_F(ConfigWindowTest, TheSettingsCommandOpensOneWindowAtATimeAndFreesIt)
 
 TEST_F(ConfigWindowTest, TheWindowAsItOpens)
 {
-    writeSettings("autoRun=1\nwinSize=12\nwinOpacity=9\ncity=哈尔滨\ncityCode=101050101\n");
+    writeSettings("autoRun=1\nshowMore=1\nupdateInterval=0\nwinSize=12\nwinOpacity=9\ncity=哈尔滨\ncityCode=101050101\n");
     auto window = open();
     // The check box's animation runs to its end.
     for (int i = 0; i < 40; ++i) {
