@@ -184,6 +184,9 @@ constexpr int ConfigLeft = (Screenshot::Width - 555) / 2 + 101, ConfigTop = (Scr
 constexpr int ProvinceX = ConfigLeft + 60, CityX = ConfigLeft + 150;
 constexpr int FirstRowY = ConfigTop + 255, RowHeight = 19;
 constexpr int SaveX = ConfigLeft + 219, SaveY = ConfigTop + 366;
+// The interval list and its items when dropped down: 间隔120, 间隔180 (selected).
+constexpr int IntervalX = ConfigLeft + 100, IntervalY = ConfigTop + 163;
+constexpr int Interval120Y = ConfigTop + 198, Interval180Y = ConfigTop + 216;
 
 // Light text on the lists' dark ground inside the rectangle.
 bool lettered(const Screenshot& s, int left, int top, int right, int bottom)
@@ -200,7 +203,7 @@ bool lettered(const Screenshot& s, int left, int top, int right, int bottom)
 
 }
 
-TEST_F(WidgetDesktopTest, PicksACityInTheSettingsWindowAndSavesIt)
+TEST_F(WidgetDesktopTest, PicksACityAndAnIntervalInTheSettingsWindowAndSavesThem)
 {
     auto program = start();
     WidgetOnScreen at500 { 500, 300 };
@@ -221,6 +224,13 @@ TEST_F(WidgetDesktopTest, PicksACityInTheSettingsWindowAndSavesIt)
     std::this_thread::sleep_for(300ms);
     xdotool("mousemove " + std::to_string(CityX) + " " + std::to_string(FirstRowY) + " click 1");
     std::this_thread::sleep_for(300ms);
+
+    xdotool("mousemove " + std::to_string(IntervalX) + " " + std::to_string(IntervalY) + " click 1");
+    ASSERT_TRUE(screenShows([](const Screenshot& s) { return Near(s.At(IntervalX, Interval180Y), Rgb { 141, 98, 56 }, 30); }))
+        << "the interval list drops down with 间隔180 selected";
+    xdotool("key Up Return");
+    ASSERT_TRUE(screenShows([](const Screenshot& s) { return !Near(s.At(IntervalX, Interval180Y), Rgb { 141, 98, 56 }, 30); }))
+        << "picking closes it";
     xdotool("mousemove " + std::to_string(SaveX) + " " + std::to_string(SaveY) + " click 1");
 
     SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
@@ -229,6 +239,7 @@ TEST_F(WidgetDesktopTest, PicksACityInTheSettingsWindowAndSavesIt)
         std::this_thread::sleep_for(50ms);
     EXPECT_EQ(settings.ReadString("CONFIG", "city", ""), "哈尔滨");
     EXPECT_EQ(settings.ReadString("CONFIG", "cityCode", ""), "101050101");
+    EXPECT_EQ(settings.ReadString("CONFIG", "updateInterval", ""), "1");
 
     int status = program->Stop(SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));
