@@ -21,6 +21,8 @@
 #include "scene/shapes/TvxRectangle.h"
 #include "tests/app/WidgetFixture.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/HeadlessPump.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
 
@@ -236,6 +238,27 @@ TEST_F(ConfigWindowTest, PickingProvinceCityAndCountyCascadesAndChangesTheCityCo
     click(*window, window->Button2);
     EXPECT_NE(State().CityCode, cityCode);
     EXPECT_FALSE(std::filesystem::exists(settingsPath));
+}
+
+TEST_F(ConfigWindowTest, TheNextWeatherRequestAsksForAPlacePickedInACancelledWindow)
+{
+    test::LoopbackHttpServer server;
+    State().Hosts.weather = server.HostPort();
+    auto window = open();
+    pick(*window, window->ListBoxSheng, 0);
+    pick(*window, window->ListBoxShi, 1); // 海淀
+    click(*window, window->Button2);
+    ASSERT_TRUE(window->IsClosed());
+
+    widget->getWeather();
+    auto asked = [&] {
+        for (const auto& request : server.Requests()) {
+            if (request.target == "/data/101010200.html")
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(nimbrell::testing::PumpUntilWorkersDeliver(asked));
 }
 
 TEST_F(ConfigWindowTest, DraggingDownTheProvinceListRefillsTheCitiesForEachProvincePassed)
