@@ -303,6 +303,10 @@ TEST_F(ConfigWindowTest, ScaleAndOpacityPreviewOnTheWidgetAndStayAfterCancelling
 
 TEST_F(ConfigWindowTest, SavingWritesEveryKeyAndAsksForTheWeather)
 {
+    // The weather answers only after the test: its outcome would re-arm the timer.
+    test::LoopbackHttpServer server;
+    server.SetHandler([](const test::ReceivedRequest&) { return test::Reply::Head(200, "OK").Stall(); });
+    State().Hosts.weather = server.HostPort();
     auto window = open();
     pick(*window, window->ListBoxSheng, 0);
     pick(*window, window->ListBoxShi, 1); // 海淀
