@@ -208,7 +208,7 @@ TEST_F(ConfigWindowTest, PickingProvinceCityAndCountyCascadesAndChangesTheCityCo
     EXPECT_EQ(tags(*window->ListBoxShi).back(), "101011500");
 
     pick(*window, window->ListBoxSheng, 4); // 辽宁
-    pick(*window, window->ListBoxShi, 0); // 沈阳
+    pick(*window, window->ListBoxShi, 0);   // 沈阳
     EXPECT_EQ(window->TextBox_area->Text(), "沈阳");
     ASSERT_GT(window->ListBoxXian->Count(), 0);
 
