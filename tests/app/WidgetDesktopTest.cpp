@@ -46,6 +46,12 @@ bool screenShows(const std::function<bool(const Screenshot&)>& ready, std::chron
     return false;
 }
 
+// A screen point as xdotool takes it.
+std::string at(int x, int y)
+{
+    return std::to_string(x) + " " + std::to_string(y);
+}
+
 void xdotool(const std::string& arguments)
 {
     RunCommand("xdotool " + arguments);
@@ -84,7 +90,7 @@ protected:
     // that many steps down (separators and hidden items are skipped).
     void pickFromMenu(int x, int y, int steps)
     {
-        xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3");
+        xdotool("mousemove " + at(x, y) + " click 3");
         ASSERT_TRUE(screenShows([&](const Screenshot& s) { return Near(s.At(x + 30, y + 12), Rgb { 255, 255, 255 }, 40); }))
             << "the menu opens at the mouse";
         std::string keys;
@@ -184,9 +190,36 @@ constexpr int ConfigLeft = (Screenshot::Width - 555) / 2 + 101, ConfigTop = (Scr
 constexpr int ProvinceX = ConfigLeft + 60, CityX = ConfigLeft + 150;
 constexpr int FirstRowY = ConfigTop + 255, RowHeight = 19;
 constexpr int SaveX = ConfigLeft + 219, SaveY = ConfigTop + 366;
-// The interval list and its items when dropped down: 间隔120, 间隔180 (selected).
+// The mode and interval lists.
 constexpr int IntervalX = ConfigLeft + 100, IntervalY = ConfigTop + 163;
-constexpr int Interval120Y = ConfigTop + 198, Interval180Y = ConfigTop + 216;
+constexpr int ModeY = ConfigTop + 133;
+constexpr int ScaleBoxX = ConfigLeft + 190, ScalePlusX = ConfigLeft + 291, ScaleY = ConfigTop + 194;
+constexpr int CancelX = ConfigLeft + 276;
+
+// A dropped-down list of the settings window shows its selected row as a bar
+// of this colour, wider than anything else of it on the window.
+bool listDropped(const Screenshot& s)
+{
+    for (int y = ConfigTop + 144; y < ConfigTop + 240; ++y) {
+        int run = 0;
+        for (int x = ConfigLeft + 30; x < ConfigLeft + 170; ++x) {
+            run = Near(s.At(x, y), Rgb { 141, 98, 56 }, 10) ? run + 1 : 0;
+            if (run >= 60)
+                return true;
+        }
+    }
+    return false;
+}
+
+// The lowest row with anything painted on the desktop inside the rectangle, or -1.
+int lowestInk(const Screenshot& s, int left, int top, int right, int bottom)
+{
+    for (int y = bottom - 1; y >= top; --y) {
+        if (inked(s, left, y, right, y + 1))
+            return y;
+    }
+    return -1;
+}
 
 // Light text on the lists' dark ground inside the rectangle.
 bool lettered(const Screenshot& s, int left, int top, int right, int bottom)
@@ -218,20 +251,20 @@ TEST_F(WidgetDesktopTest, PicksACityAndAnIntervalInTheSettingsWindowAndSavesThem
     EXPECT_FALSE(cityRows(Screenshot()));
 
     // 辽宁, then one key down to 黑龙江; then its first city, 哈尔滨.
-    xdotool("mousemove " + std::to_string(ProvinceX) + " " + std::to_string(FirstRowY + 4 * RowHeight) + " click 1");
+    xdotool("mousemove " + at(ProvinceX, FirstRowY + 4 * RowHeight) + " click 1");
     ASSERT_TRUE(screenShows(cityRows)) << "a province fills the city list";
     xdotool("key Down");
     std::this_thread::sleep_for(300ms);
-    xdotool("mousemove " + std::to_string(CityX) + " " + std::to_string(FirstRowY) + " click 1");
+    xdotool("mousemove " + at(CityX, FirstRowY) + " click 1");
     std::this_thread::sleep_for(300ms);
 
-    xdotool("mousemove " + std::to_string(IntervalX) + " " + std::to_string(IntervalY) + " click 1");
-    ASSERT_TRUE(screenShows([](const Screenshot& s) { return Near(s.At(IntervalX, Interval180Y), Rgb { 141, 98, 56 }, 30); }))
-        << "the interval list drops down with 间隔180 selected";
-    xdotool("key Up Return");
-    ASSERT_TRUE(screenShows([](const Screenshot& s) { return !Near(s.At(IntervalX, Interval180Y), Rgb { 141, 98, 56 }, 30); }))
-        << "picking closes it";
-    xdotool("mousemove " + std::to_string(SaveX) + " " + std::to_string(SaveY) + " click 1");
+    // The list drops down on the press; Escape closes it and the box takes the keys.
+    xdotool("mousemove " + at(IntervalX, IntervalY) + " click 1");
+    ASSERT_TRUE(screenShows(listDropped)) << "the interval list drops down";
+    xdotool("key Escape");
+    ASSERT_TRUE(screenShows([](const Screenshot& s) { return !listDropped(s); }));
+    xdotool("key Up"); // 间隔120
+    xdotool("mousemove " + at(SaveX, SaveY) + " click 1");
 
     SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
     auto deadline = std::chrono::steady_clock::now() + 10s;
@@ -240,6 +273,57 @@ TEST_F(WidgetDesktopTest, PicksACityAndAnIntervalInTheSettingsWindowAndSavesThem
     EXPECT_EQ(settings.ReadString("CONFIG", "city", ""), "哈尔滨");
     EXPECT_EQ(settings.ReadString("CONFIG", "cityCode", ""), "101050101");
     EXPECT_EQ(settings.ReadString("CONFIG", "updateInterval", ""), "1");
+
+    int status = program->Stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(WidgetDesktopTest, SettingsPreviewTheScaleAndTheModeOnTheWidgetAndSaveTheTypedScale)
+{
+    auto program = start();
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return WidgetOnScreen { 500, 300 }.TodayShown(s); }));
+    // Out of the settings window's way, to (50, 50).
+    xdotool("mousemove 560 360 mousedown 1 mousemove 400 300 mousemove 200 150 mousemove 110 110 mouseup 1");
+    WidgetOnScreen widget { 50, 50 };
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return widget.TodayShown(s); }));
+    xdotool("mousemove 700 900");
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return !widget.PanelShown(s); }));
+    auto todayBottom = [&](const Screenshot& s) { return lowestInk(s, 50, 50, 330, 200); };
+    int bottom = todayBottom(Screenshot());
+    ASSERT_GT(bottom, 100);
+
+    auto settingsShown = [](const Screenshot& s) { return Near(s.At(ConfigLeft + 100, ConfigTop + 5), Rgb { 0xE0, 0xE0, 0xE0 }, 40); };
+    pickFromMenu(110, 110, 5); // 软件设置
+    ASSERT_TRUE(screenShows(settingsShown));
+    xdotool("mousemove " + at(ScalePlusX, ScaleY) + " click 1");
+    EXPECT_TRUE(screenShows([&](const Screenshot& s) { return todayBottom(s) >= bottom + 8; })) << "the widget grows at once";
+    xdotool("mousemove " + at(CancelX, SaveY) + " click 1");
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return !settingsShown(s); })) << "cancel closes the window";
+    EXPECT_GE(todayBottom(Screenshot()), bottom + 8) << "and the preview stays";
+
+    pickFromMenu(110, 110, 5);
+    ASSERT_TRUE(screenShows(settingsShown));
+    // 永远: the panel shows at once.
+    xdotool("mousemove " + at(IntervalX, ModeY) + " click 1");
+    ASSERT_TRUE(screenShows(listDropped));
+    xdotool("key Escape");
+    ASSERT_TRUE(screenShows([](const Screenshot& s) { return !listDropped(s); }));
+    xdotool("key Down Down");
+    EXPECT_TRUE(screenShows([&](const Screenshot& s) { return widget.PanelShown(s); })) << "mode 永远 shows the panel";
+    // 25 typed over the scale: saving commits it as 20.
+    xdotool("mousemove " + at(ScaleBoxX, ScaleY) + " click --repeat 2 1");
+    xdotool("key ctrl+a type 25");
+    xdotool("mousemove " + at(SaveX, SaveY) + " click 1");
+
+    SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
+    auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (settings.ReadString("CONFIG", "cityCode", "").empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(settings.ReadString("CONFIG", "winSize", ""), "20");
+    EXPECT_EQ(settings.ReadString("CONFIG", "showMore", ""), "2");
+    for (const char* key : { "autoRun", "updateInterval", "winOpacity", "city" })
+        EXPECT_NE(settings.ReadString("CONFIG", key, ""), "") << key;
 
     int status = program->Stop(SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));
