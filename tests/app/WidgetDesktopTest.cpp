@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 using namespace nimbrell;
@@ -248,7 +249,34 @@ TEST_F(WidgetDesktopTest, PicksACityAndAnIntervalInTheSettingsWindowAndSavesThem
             && lettered(s, ConfigLeft + 30, FirstRowY - 8, ConfigLeft + 110, FirstRowY + 8);
     })) << "the settings window opens with the provinces";
     auto cityRows = [](const Screenshot& s) { return lettered(s, CityX - 40, FirstRowY - 8, CityX + 30, FirstRowY + 4 * RowHeight); };
-    EXPECT_FALSE(cityRows(Screenshot()));
+    EXPECT_FALSE(cityRows(Screenshot())) << "no city before a province is picked";
+
+    // Dragging down the provinces with the button held refills the cities for
+    // each: the first city's name changes with every row passed.
+    auto firstCity = [](const Screenshot& s) {
+        std::vector<Rgb> pixels;
+        for (int y = FirstRowY - 8; y < FirstRowY + 8; ++y) {
+            for (int x = CityX - 40; x < CityX + 30; ++x)
+                pixels.push_back(s.At(x, y));
+        }
+        return pixels;
+    };
+    auto same = [](const std::vector<Rgb>& a, const std::vector<Rgb>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), [](Rgb p, Rgb q) { return Near(p, q, 0); });
+    };
+    xdotool("mousemove " + at(ProvinceX, FirstRowY) + " mousedown 1");
+    ASSERT_TRUE(screenShows(cityRows));
+    std::vector<Rgb> shown = firstCity(Screenshot());
+    for (int row = 1; row < 4; ++row) {
+        xdotool("mousemove " + at(ProvinceX, FirstRowY + row * RowHeight));
+        std::vector<Rgb> before = shown;
+        EXPECT_TRUE(screenShows([&](const Screenshot& s) {
+            shown = firstCity(s);
+            return !same(shown, before);
+        })) << "the cities of row "
+            << row;
+    }
+    xdotool("mouseup 1");
 
     // 辽宁, then one key down to 黑龙江; then its first city, 哈尔滨.
     xdotool("mousemove " + at(ProvinceX, FirstRowY + 4 * RowHeight) + " click 1");
