@@ -364,68 +364,52 @@ TvxRect TvxListBox::ContentExtent()
         SortItems();
     // One realign of the content for all the rows, not one a row.
     Content()->BeginUpdate();
-    TvxRect extent = m_listStyle == TvxListStyle::vgListHorizontal ? LayoutHorizontal(Viewport()->Width(), Viewport()->Height())
-                                                                    : LayoutVertical(Viewport()->Width(), Viewport()->Height());
+    TvxRect extent = LayoutLines(Viewport()->Width(), Viewport()->Height());
     Content()->EndUpdate();
     return extent;
 }
 
-TvxRect TvxListBox::LayoutVertical(float viewportWidth, float viewportHeight)
+// Lines of Columns items: rows top to bottom, or, in the horizontal style, columns
+// left to right. Across its line each item gets an equal cell; along the list the
+// line is as long as its longest item.
+TvxRect TvxListBox::LayoutLines(float viewportWidth, float viewportHeight)
 {
-    if (m_itemWidth > 0)
+    bool horizontal = m_listStyle == TvxListStyle::vgListHorizontal;
+    if (!horizontal && m_itemWidth > 0)
         m_columns = std::max(1, static_cast<int>(std::trunc(viewportWidth / m_itemWidth)));
-    std::size_t columns = static_cast<std::size_t>(m_columns);
-    float columnWidth = m_itemWidth > 0 ? m_itemWidth : viewportWidth / float(columns);
+    std::size_t perLine = static_cast<std::size_t>(m_columns);
+    float fixedAlong = horizontal ? m_itemWidth : m_itemHeight;
+    float fixedAcross = horizontal ? m_itemHeight : m_itemWidth;
+    float cell = fixedAcross > 0 ? fixedAcross : (horizontal ? viewportHeight : viewportWidth) / float(perLine);
+    auto alongWithPadding = [&](const TvxListBoxItem* item) {
+        const auto& pad = item->Padding();
+        if (horizontal)
+            return (fixedAlong > 0 ? fixedAlong : item->Width()) + pad.Left() + pad.Right();
+        return (fixedAlong > 0 ? fixedAlong : item->Height()) + pad.Top() + pad.Bottom();
+    };
     m_lines.clear();
-    float y = 0;
-    for (std::size_t first = 0; first < m_items.size(); first += columns) {
-        std::size_t end = std::min(m_items.size(), first + columns);
-        float rowHeight = 0;
-        for (std::size_t i = first; i < end; ++i) {
-            TvxListBoxItem* item = m_items[i];
-            float height = m_itemHeight > 0 ? m_itemHeight : item->Height();
-            rowHeight = std::max(rowHeight, height + item->Padding().Top() + item->Padding().Bottom());
-        }
+    float position = 0;
+    for (std::size_t first = 0; first < m_items.size(); first += perLine) {
+        std::size_t end = std::min(m_items.size(), first + perLine);
+        float lineSize = 0;
+        for (std::size_t i = first; i < end; ++i)
+            lineSize = std::max(lineSize, alongWithPadding(m_items[i]));
         for (std::size_t i = first; i < end; ++i) {
             TvxListBoxItem* item = m_items[i];
             const auto& pad = item->Padding();
-            float column = float(i - first);
-            item->SetBounds(pad.Left() + columnWidth * column, y + pad.Top(), columnWidth - pad.Left() - pad.Right(),
-                rowHeight - pad.Top() - pad.Bottom());
+            float across = cell * float(i - first);
+            if (horizontal)
+                item->SetBounds(position + pad.Left(), across + pad.Top(), lineSize - pad.Left() - pad.Right(), cell - pad.Top() - pad.Bottom());
+            else
+                item->SetBounds(across + pad.Left(), position + pad.Top(), cell - pad.Left() - pad.Right(), lineSize - pad.Top() - pad.Bottom());
         }
-        m_lines.push_back({ first, y, rowHeight });
-        y += rowHeight;
+        m_lines.push_back({ first, position, lineSize });
+        position += lineSize;
     }
-    float right = m_itemWidth > 0 ? m_itemWidth * float(columns) : viewportWidth;
-    return { 0, 0, right, m_items.empty() ? viewportHeight : y };
-}
-
-// The vertical layout turned on its side: columns of Columns items, left to right.
-TvxRect TvxListBox::LayoutHorizontal(float viewportWidth, float viewportHeight)
-{
-    std::size_t rows = static_cast<std::size_t>(m_columns);
-    float rowHeight = m_itemHeight > 0 ? m_itemHeight : viewportHeight / float(rows);
-    m_lines.clear();
-    float x = 0;
-    for (std::size_t first = 0; first < m_items.size(); first += rows) {
-        std::size_t end = std::min(m_items.size(), first + rows);
-        float columnWidth = 0;
-        for (std::size_t i = first; i < end; ++i) {
-            TvxListBoxItem* item = m_items[i];
-            float width = m_itemWidth > 0 ? m_itemWidth : item->Width();
-            columnWidth = std::max(columnWidth, width + item->Padding().Left() + item->Padding().Right());
-        }
-        for (std::size_t i = first; i < end; ++i) {
-            TvxListBoxItem* item = m_items[i];
-            const auto& pad = item->Padding();
-            float row = float(i - first);
-            item->SetBounds(x + pad.Left(), pad.Top() + rowHeight * row, columnWidth - pad.Left() - pad.Right(),
-                rowHeight - pad.Top() - pad.Bottom());
-        }
-        m_lines.push_back({ first, x, columnWidth });
-        x += columnWidth;
-    }
-    return { 0, 0, m_items.empty() ? viewportWidth : x, viewportHeight };
+    if (horizontal)
+        return { 0, 0, m_items.empty() ? viewportWidth : position, viewportHeight };
+    float right = m_itemWidth > 0 ? m_itemWidth * float(perLine) : viewportWidth;
+    return { 0, 0, right, m_items.empty() ? viewportHeight : position };
 }
 
 void TvxListBox::ResourceApplied()

@@ -135,8 +135,7 @@ private:
         float start;
         float size;
     };
-    TvxRect LayoutVertical(float viewportWidth, float viewportHeight);
-    TvxRect LayoutHorizontal(float viewportWidth, float viewportHeight);
+    TvxRect LayoutLines(float viewportWidth, float viewportHeight);
 
     std::vector<TvxListBoxItem*> m_items;
     std::vector<Line> m_lines;

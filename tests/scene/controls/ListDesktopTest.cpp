@@ -1,17 +1,10 @@
 // A list box and a string combo box in a real window, driven by the real mouse
 // and keyboard: dragging selects every item passed, the wheel scrolls, the combo
 // box's list drops down in a window of its own, and a click or Escape closes it.
-#include "platform/Application.h"
-#include "platform/gtk/GtkBackend.h"
-#include "scene/controls/SceneControlClasses.h"
 #include "scene/controls/TvxComboBox.h"
 #include "scene/controls/TvxPopupForm.h"
 #include "scene/controls/TvxScrollBar.h"
-#include "scene/host/TvxBackground.h"
-#include "scene/host/TvxScene.h"
-#include "tests/support/Desktop.h"
-
-#include <gtest/gtest.h>
+#include "tests/scene/controls/DesktopControlScene.h"
 
 using namespace nimbrell;
 using namespace nimbrell::testing;
@@ -23,43 +16,29 @@ namespace {
 constexpr int windowX = 200;
 constexpr int windowY = 200;
 
-class ListDesktopTest : public ::testing::Test {
+class ListDesktopTest : public DesktopControlScene {
 protected:
     void SetUp() override
     {
-        RegisterSceneControlClasses();
-        auto backend = platform::CreateGtkBackend();
-        ASSERT_TRUE(backend) << "no X display";
-        application = std::make_unique<platform::Application>(std::move(backend));
-        window = std::make_unique<SceneWindow>(260, 130);
-        TvxScene& scene = window->Scene();
-        scene.SetTransparency(true);
-        auto* root = new TvxBackground(nullptr);
-        root->Fill().Assign(TvxBrush(TvxBrushStyle::vgBrushSolid, 0xFF2B2B2B));
-        root->SetBounds(0, 0, 260, 130);
-        scene.AddObject(root);
+        open(260, 130, windowX, windowY, [this](TvxBackground& root) {
+            combo = new TvxStringComboBox(nullptr);
+            combo->SetBounds(10, 10, 100, 22);
+            combo->Items().SetLines({ "One", "Two", "Three", "Four", "Five" });
+            combo->SetItemIndex(0);
+            root.AddObject(combo);
 
-        combo = new TvxStringComboBox(nullptr);
-        combo->SetBounds(10, 10, 100, 22);
-        combo->Items().SetLines({ "One", "Two", "Three", "Four", "Five" });
-        combo->SetItemIndex(0);
-        root->AddObject(combo);
-
-        list = new TvxListBox(nullptr);
-        list->SetBounds(130, 10, 110, 104);
-        list->SetUseSmallScrollBars(true);
-        list->BeginUpdate();
-        for (int i = 0; i < 30; ++i) {
-            auto* item = new TvxListBoxItem(nullptr);
-            list->AddObject(item);
-            item->SetText("row " + std::to_string(i));
-        }
-        list->EndUpdate();
-        root->AddObject(list);
-
-        window->Move(windowX, windowY);
-        window->Show();
-        PumpFor(400ms);
+            list = new TvxListBox(nullptr);
+            list->SetBounds(130, 10, 110, 104);
+            list->SetUseSmallScrollBars(true);
+            list->BeginUpdate();
+            for (int i = 0; i < 30; ++i) {
+                auto* item = new TvxListBoxItem(nullptr);
+                list->AddObject(item);
+                item->SetText("row " + std::to_string(i));
+            }
+            list->EndUpdate();
+            root.AddObject(list);
+        });
     }
 
     // A screen point as "x y" for xdotool.
@@ -74,8 +53,6 @@ protected:
     bool dropDownShown() const { return combo->Popup()->IsOpen() && combo->Popup()->PopupForm(); }
     bool dropDownGone() const { return !combo->Popup()->IsOpen() && !combo->Popup()->Closing(); }
 
-    std::unique_ptr<platform::Application> application;
-    std::unique_ptr<SceneWindow> window;
     TvxStringComboBox* combo { nullptr };
     TvxListBox* list { nullptr };
 };
