@@ -3,10 +3,8 @@
 #include "platform/Message.h"
 #include "scene/controls/TvxContent.h"
 #include "scene/core/ISceneHost.h"
-#include "base/Utf.h"
 
 #include <algorithm>
-#include <cwctype>
 
 namespace nimbrell {
 
@@ -29,27 +27,6 @@ NIMBRELL_DEFINE_CLASS(TvxStringComboBox, TvxComboBox)
     c.Enum("TextAlign", &TvxStringComboBox::TextAlign, &TvxStringComboBox::SetTextAlign).Default(TvxTextAlign::vgTextAlignCenter);
     c.Text("ItemStyle", &TvxStringComboBox::ItemStyle, &TvxStringComboBox::SetItemStyle).StoredWhen([](const TvxStringComboBox& b) { return b.ItemStyle() != "listboxitemstyle"; });
     c.Enum("AutoTranslate", &TvxStringComboBox::AutoTranslate, &TvxStringComboBox::SetAutoTranslate).Default(true);
-}
-
-namespace {
-
-char32_t lowerCase(char32_t c)
-{
-    return static_cast<char32_t>(std::towlower(static_cast<wint_t>(c)));
-}
-
-// The first item whose text begins with the character, without regard to case, or -1.
-int firstStartingWith(const TvxListBox& list, char32_t character)
-{
-    for (int i = 0; i < list.Count(); ++i) {
-        const std::string& text = list.ItemByIndex(i)->Text();
-        std::size_t position = 0;
-        if (!text.empty() && lowerCase(NextCodePoint(text, position)) == lowerCase(character))
-            return i;
-    }
-    return -1;
-}
-
 }
 
 TvxComboListBox::TvxComboListBox(TvxComponent* owner)
@@ -256,7 +233,7 @@ void TvxComboBox::KeyDown(int& key, char32_t& keyChar, TvxShiftState shift)
     case 0: {
         if (keyChar < 0x20)
             return;
-        int found = firstStartingWith(*m_listBox, keyChar);
+        int found = m_listBox->FirstStartingWith(keyChar);
         if (found >= 0)
             SetItemIndex(found);
         keyChar = 0;
