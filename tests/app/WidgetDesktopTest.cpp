@@ -87,6 +87,17 @@ protected:
         return program;
     }
 
+    // The settings file, once a save of the settings window has written it
+    // (the city code is written by a save only).
+    SettingsFile savedSettings()
+    {
+        SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
+        auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (settings.ReadString("CONFIG", "cityCode", "").empty() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(50ms);
+        return settings;
+    }
+
     // Opens the widget's menu with a right click at (x, y) and picks the item
     // that many steps down (separators and hidden items are skipped).
     void pickFromMenu(int x, int y, int steps)
@@ -293,10 +304,7 @@ TEST_F(WidgetDesktopTest, PicksACityAndAnIntervalInTheSettingsWindowAndSavesThem
     ASSERT_TRUE(screenShows([](const Screenshot& s) { return !listDropped(s); })) << "a pick closes it";
     xdotool("mousemove " + at(SaveX, SaveY) + " click 1");
 
-    SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
-    auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (settings.ReadString("CONFIG", "cityCode", "").empty() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(50ms);
+    SettingsFile settings = savedSettings();
     EXPECT_EQ(settings.ReadString("CONFIG", "city", ""), "哈尔滨");
     EXPECT_EQ(settings.ReadString("CONFIG", "cityCode", ""), "101050101");
     EXPECT_EQ(settings.ReadString("CONFIG", "updateInterval", ""), "1");
@@ -343,10 +351,7 @@ TEST_F(WidgetDesktopTest, SettingsPreviewTheScaleAndTheModeOnTheWidgetAndSaveThe
     xdotool("key ctrl+a type 25");
     xdotool("mousemove " + at(SaveX, SaveY) + " click 1");
 
-    SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
-    auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (settings.ReadString("CONFIG", "cityCode", "").empty() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(50ms);
+    SettingsFile settings = savedSettings();
     EXPECT_EQ(settings.ReadString("CONFIG", "winSize", ""), "20");
     EXPECT_EQ(settings.ReadString("CONFIG", "showMore", ""), "2");
     for (const char* key : { "autoRun", "updateInterval", "winOpacity", "city" })
