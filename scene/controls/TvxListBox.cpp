@@ -320,10 +320,12 @@ void TvxListBox::ContentAdded(TvxObject* object)
 
 void TvxListBox::ContentRemoving(TvxObject* object)
 {
-    // Compared by address: an item being destroyed is no longer of its class.
-    auto found = std::find_if(m_items.begin(), m_items.end(), [object](const TvxListBoxItem* item) { return static_cast<const TvxObject*>(item) == object; });
-    if (found == m_items.end())
+    // Compared by address: an item being destroyed is no longer of its class. From
+    // the end, as Clear frees them.
+    auto last = std::find_if(m_items.rbegin(), m_items.rend(), [object](const TvxListBoxItem* item) { return static_cast<const TvxObject*>(item) == object; });
+    if (last == m_items.rend())
         return;
+    auto found = std::next(last).base();
     int index = static_cast<int>(found - m_items.begin());
     if (*found == m_firstSelect)
         m_firstSelect = nullptr;
