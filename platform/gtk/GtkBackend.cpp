@@ -95,6 +95,7 @@ const char* cursorName(CursorShape cursor)
     case CursorShape::SizeAll: return "move";
     case CursorShape::Wait: return "wait";
     case CursorShape::No: return "not-allowed";
+    case CursorShape::Drag: return "grabbing";
     }
     return "default";
 }
