@@ -7,7 +7,14 @@
 
 #include <pango/pangofc-fontmap.h>
 
+#include <fontconfig/fontconfig.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <mutex>
+#include <string>
 
 namespace nimbrell::cairocanvas {
 
@@ -25,6 +32,58 @@ PangoFontMap* FontMap()
     return map;
 }
 
+// Writes data into an anonymous memory file; -1 on failure.
+int MemoryFile(std::span<const std::uint8_t> data)
+{
+    int fd = memfd_create("nimbrell-font", MFD_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    std::size_t written = 0;
+    while (written < data.size()) {
+        ssize_t n = write(fd, data.data() + written, data.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            close(fd);
+            return -1;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return fd;
+}
+
+}
+
+bool LoadFontData(std::span<const std::uint8_t> data)
+{
+    if (data.empty())
+        return false;
+    PangoFontMap* map = FontMap();
+    if (!map || !PANGO_IS_FC_FONT_MAP(map))
+        return false;
+    static std::mutex loading;
+    std::lock_guard lock(loading);
+    // The font library reads the file by name whenever it opens the face, so the
+    // file lives as long as the process: a memory file, named through /proc, that
+    // leaves nothing on disk.
+    int fd = MemoryFile(data);
+    if (fd < 0)
+        return false;
+    std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const auto* name = reinterpret_cast<const FcChar8*>(path.c_str());
+    int faces = 0;
+    FcPattern* face = FcFreeTypeQuery(name, 0, nullptr, &faces);
+    if (!face) {
+        close(fd);
+        return false;
+    }
+    FcPatternDestroy(face);
+    if (!FcConfigAppFontAddFile(FcConfigGetCurrent(), name)) {
+        close(fd);
+        return false;
+    }
+    pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(map));
+    return true;
 }
 
 GObjectPtr<PangoLayout> TextLayouts::Layout(cairo_t* cr, const TvxFont& font, const TvxRect& rect, std::string_view text,
