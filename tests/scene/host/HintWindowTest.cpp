@@ -1,9 +1,6 @@
 // The hint window on the headless back end, timed by the manual clock.
 
-#include "platform/Application.h"
-#include "platform/headless/HeadlessBackend.h"
-#include "scene/host/TvxBackground.h"
-#include "scene/host/TvxScene.h"
+#include "tests/support/HeadlessScene.h"
 #include "tests/support/SceneObjects.h"
 
 #include <gtest/gtest.h>
@@ -12,27 +9,22 @@
 
 using namespace nimbrell;
 using nimbrell::testing::AddRectangle;
-using platform::MakePointParam;
 using platform::PostMessage;
 
 namespace {
 
-class HintWindowTest : public ::testing::Test {
+class HintWindowTest : public nimbrell::testing::HeadlessSceneTest {
 protected:
-    HintWindowTest() { RegisterSceneHostClasses(); }
+    HintWindowTest()
+        : HeadlessSceneTest(300, 100)
+    {
+    }
 
-    platform::HeadlessBackend* backend { new platform::HeadlessBackend(platform::ClockKind::Manual) };
-    platform::Application application { std::unique_ptr<platform::Backend>(backend) };
-    SceneWindow window { 300, 100 };
-    TvxScene& scene { window.Scene() };
     TvxRectangle* hinted { nullptr };
     TvxRectangle* other { nullptr };
 
     void SetUp() override
     {
-        auto* root = new TvxBackground(nullptr);
-        root->SetHitTest(false);
-        scene.AddObject(root);
         hinted = AddRectangle(root, { 10, 10, 60, 60 }, 0xFFFF0000);
         hinted->SetHint("Refresh the forecast");
         hinted->SetShowHint(true);
@@ -44,11 +36,6 @@ protected:
         application.ProcessMessages();
     }
 
-    void post(std::uint32_t code, int x, int y, platform::WPARAM flags = 0)
-    {
-        PostMessage(window.Handle(), code, flags, MakePointParam(x, y));
-        application.ProcessMessages();
-    }
     void wait(std::uint64_t ms)
     {
         backend->AdvanceClock(ms);

@@ -1,13 +1,10 @@
 // Dragging one object onto another inside a scene, driven by window messages on the
 // headless back end.
 
-#include "platform/Application.h"
-#include "platform/headless/HeadlessBackend.h"
 #include "scene/core/ObjectStream.h"
 #include "scene/core/ObjectText.h"
 #include "scene/core/ObjectWriter.h"
-#include "scene/host/TvxBackground.h"
-#include "scene/host/TvxScene.h"
+#include "tests/support/HeadlessScene.h"
 #include "tests/support/SceneObjects.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +14,6 @@
 
 using namespace nimbrell;
 using nimbrell::testing::AddRectangle;
-using platform::MakePointParam;
 using platform::PostMessage;
 
 namespace {
@@ -26,15 +22,13 @@ constexpr TvxColor sourceColor = 0xFFFF0000;
 constexpr TvxColor takerColor = 0xFF00FF00;
 constexpr TvxColor refuserColor = 0xFF0000FF;
 
-class ObjectDragTest : public ::testing::Test {
+class ObjectDragTest : public nimbrell::testing::HeadlessSceneTest {
 protected:
-    ObjectDragTest() { RegisterSceneHostClasses(); }
+    ObjectDragTest()
+        : HeadlessSceneTest(300, 100)
+    {
+    }
 
-    platform::HeadlessBackend* backend { new platform::HeadlessBackend(platform::ClockKind::Manual) };
-    platform::Application application { std::unique_ptr<platform::Backend>(backend) };
-    SceneWindow window { 300, 100 };
-    TvxScene& scene { window.Scene() };
-    TvxBackground* root { nullptr };
     TvxRectangle* source { nullptr };
     TvxRectangle* taker { nullptr };
     TvxRectangle* refuser { nullptr };
@@ -43,10 +37,6 @@ protected:
 
     void SetUp() override
     {
-        scene.SetTransparency(true);
-        root = new TvxBackground(nullptr);
-        root->SetHitTest(false);
-        scene.AddObject(root);
         source = AddRectangle(root, { 10, 10, 50, 50 }, sourceColor);
         source->SetName("source");
         source->SetDragMode(TvxDragMode::dmAutomatic);
@@ -78,15 +68,6 @@ protected:
         object->OnDragLeave.Set([this, name](TvxObject*) { log.push_back(name + " leave"); });
         object->OnDragEnd.Set([this, name](TvxObject*) { log.push_back(name + " end"); });
     }
-
-    void post(std::uint32_t code, int x, int y, platform::WPARAM flags = 0)
-    {
-        PostMessage(window.Handle(), code, flags, MakePointParam(x, y));
-        application.ProcessMessages();
-    }
-
-    platform::HeadlessWindow& native() { return static_cast<platform::HeadlessWindow&>(window.Native()); }
-    std::uint32_t pushedPixel(int x, int y) { return native().PushedPixels()[static_cast<std::size_t>(y * 300 + x)]; }
 };
 
 }
