@@ -20,7 +20,7 @@ struct Sky {
 constexpr std::array kSkies {
     Sky { "晴", 0, false }, Sky { "多云", 2, false }, Sky { "晴转多云", 1, false }, Sky { "多云转晴", 1, false },
     Sky { "阴", 3, false }, Sky { "阵雨", 4, true }, Sky { "小雨", 5, true }, Sky { "雷阵雨", 3, true },
-    Sky { "小雨转中雨", 6, true }, Sky { "中雨", 6, true }, Sky { "雾", 2, false }, Sky { "大雨", 7, true },
+    Sky { "小雨转中雨", 6, true }, Sky { "中雨", 6, true }, Sky { "雾", 2, false }, Sky { "大雨", 7, true }
 };
 
 constexpr std::array kWinds { "微风", "北风3-4级", "南风3-4级", "东风微风", "西北风4-5级转3-4级", "东南风3-4级" };

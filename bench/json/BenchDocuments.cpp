@@ -7,7 +7,8 @@ namespace nimbrell::bench {
 
 const std::string& ForecastDocument()
 {
-    static const std::string document = R"({"weatherinfo":{"city":"北京","city_en":"beijing","date_y":"2011年8月18日",)"
+    static const std::string document
+        = R"({"weatherinfo":{"city":"北京","city_en":"beijing","date_y":"2011年8月18日",)"
         R"("date":"辛卯年七月十九","week":"星期四","fchh":"11","cityid":"101010100",)"
         R"("temp1":"32℃~20℃","temp2":"30℃~21℃","temp3":"28℃~19℃","temp4":"31℃~22℃","temp5":"33℃~23℃","temp6":"29℃~20℃",)"
         R"("tempF1":"89.6℉~68℉","tempF2":"86℉~69.8℉","tempF3":"82.4℉~66.2℉","tempF4":"87.8℉~71.6℉","tempF5":"91.4℉~73.4℉","tempF6":"84.2℉~68℉",)"

@@ -76,7 +76,7 @@ void TvxImage::Paint()
             { { w - r, t, w, h - b }, { bw - r, t, bw, bh - b } },
             { { 0, h - b, l, h }, { 0, bh - b, l, bh } },
             { { l, h - b, w - r, h }, { l, bh - b, bw - r, bh } },
-            { { w - r, h - b, w, h }, { bw - r, bh - b, bw, bh } },
+            { { w - r, h - b, w, h }, { bw - r, bh - b, bw, bh } }
         };
         for (const auto& piece : pieces)
             canvas->DrawBitmap(*picture, piece[1], piece[0], opacity, true);

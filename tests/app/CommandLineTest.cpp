@@ -45,7 +45,7 @@ TEST(CommandLine, HostsFromOptionsOverEnvironmentOverDefaults)
         { { "--weather-host", "ok" }, { { "NIMBRELL_WEATHER_HOST", "bad:port" } }, "ok" },
         { { "--forecast-url", "https://127.0.0.1:8443/v1/forecast" }, {}, "", kDefaultUpdateHost, "https://127.0.0.1:8443/v1/forecast" },
         { { "--forecast-url=http://a/f" }, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", kDefaultUpdateHost, "http://a/f" },
-        { {}, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", kDefaultUpdateHost, "https://env/f" },
+        { {}, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", kDefaultUpdateHost, "https://env/f" }
     };
     for (const auto& c : cases) {
         auto line = parse(c.arguments, c.environment);
@@ -99,7 +99,7 @@ TEST(CommandLine, UnknownOptionsAndMissingEmptyOrMalformedValuesAreErrors)
         { { "--update-host=\x1b[2Jh" }, {}, { "--update-host: \"?[2Jh\" is not" } },
         { { "--" + std::string(5000, 'x') }, {}, { "unknown option \"--" + std::string(78, 'x') + "...\"" } },
         // Every fault is reported, not only the first.
-        { { "--x", "--weather-host=", "--y" }, {}, { "--x", "--weather-host", "--y" } },
+        { { "--x", "--weather-host=", "--y" }, {}, { "--x", "--weather-host", "--y" } }
     };
     for (const auto& c : cases) {
         auto line = parse(c.arguments, c.environment);

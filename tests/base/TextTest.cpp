@@ -14,7 +14,7 @@ TEST(Text, DecimalIntegers)
         { "0", 0 }, { "+7", 7 }, { "-12", -12 }, { "201108181030", 201108181030 },
         { "9223372036854775807", INT64_MAX }, { "-9223372036854775808", INT64_MIN },
         { "9223372036854775808", std::nullopt }, { "-9223372036854775809", std::nullopt },
-        { "", std::nullopt }, { "+", std::nullopt }, { "1 ", std::nullopt }, { " 1", std::nullopt }, { "1e3", std::nullopt },
+        { "", std::nullopt }, { "+", std::nullopt }, { "1 ", std::nullopt }, { " 1", std::nullopt }, { "1e3", std::nullopt }
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParseDecimalInt64(c.text), c.value) << c.text;

@@ -91,7 +91,7 @@ TEST_F(CityDatabaseTest, PictureLookupIsAPrefixMatchInTableOrder)
         int picture;
     } cases[] = {
         { "多云转晴", 2 }, { "晴转多云", 1 }, { "小雨转中雨", 6 }, { "雷阵雨伴有冰雹", 5 }, { "霾", 0 },
-        { "", 0 }, { "阴", 3 }, { "大暴雨", 7 }, { "暴雨", 11 }, { "强沙尘暴", 15 }, { "扬沙转浮尘", 14 },
+        { "", 0 }, { "阴", 3 }, { "大暴雨", 7 }, { "暴雨", 11 }, { "强沙尘暴", 15 }, { "扬沙转浮尘", 14 }
     };
     for (const auto& c : cases)
         EXPECT_EQ(InfoToIcon(database, c.description), c.picture) << c.description;

@@ -35,7 +35,7 @@ TEST_F(SettingsFileTest, IntegerReads)
     } cases[] = {
         { "0x1F4", 500 }, { "0X1f4", 500 }, { "abc", 500 }, { "", 500 }, { "0x", 500 }, { "0xZZ", 500 },
         { "-12", -12 }, { "+7", 7 }, { "  42  ", 42 }, { "99999999999", 500 }, { "12abc", 500 },
-        { "0xFFFFFFFF", -1 }, { "0x100000000", 500 }, { "\"310\"", 310 },
+        { "0xFFFFFFFF", -1 }, { "0x100000000", 500 }, { "\"310\"", 310 }
     };
     for (const auto& c : cases) {
         WriteFile(path, std::string("[CONFIG]\nformLeft=") + c.stored + "\n");

@@ -72,20 +72,20 @@ TEST_F(HttpClientTest, WritesTheRequestLinesInOrder)
     auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].raw,
-        "GET /a/b.html?x=1 HTTP/1.1\r\n"
-        "Host: " + server.HostPort() + "\r\n"
-        "Accept: text/html, */*\r\n"
-        "Accept-Encoding: identity\r\n"
-        "User-Agent: Mozilla/3.0 (compatible; Nimbrell Library)\r\n"
-        "\r\n");
+        std::string("GET /a/b.html?x=1 HTTP/1.1\r\n")
+        + "Host: " + server.HostPort() + "\r\n"
+        + "Accept: text/html, */*\r\n"
+        + "Accept-Encoding: identity\r\n"
+        + "User-Agent: Mozilla/3.0 (compatible; Nimbrell Library)\r\n"
+        + "\r\n");
     EXPECT_EQ(requests[1].raw,
-        "GET /c HTTP/1.1\r\n"
-        "Cache-control: no-cache\r\n"
-        "Host: " + server.HostPort() + "\r\n"
-        "Accept: text/html, */*\r\n"
-        "Accept-Encoding: identity\r\n"
-        "User-Agent: Agent/1.0 ???\r\n"
-        "\r\n");
+        std::string("GET /c HTTP/1.1\r\n")
+        + "Cache-control: no-cache\r\n"
+        + "Host: " + server.HostPort() + "\r\n"
+        + "Accept: text/html, */*\r\n"
+        + "Accept-Encoding: identity\r\n"
+        + "User-Agent: Agent/1.0 ???\r\n"
+        + "\r\n");
     EXPECT_EQ(body.ToString(), "onetwo");
 }
 

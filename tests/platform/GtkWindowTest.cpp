@@ -182,7 +182,7 @@ TEST_F(GtkWindowTest, KeysAndCharactersArriveAsMessages)
     }
     std::vector<std::pair<std::uint32_t, WPARAM>> expected {
         { WM_KEYDOWN, VK_TAB }, { WM_KEYDOWN, VK_SHIFT }, { WM_KEYDOWN, VK_TAB }, { WM_KEYDOWN, 'A' }, { WM_CHAR, 'a' },
-        { WM_KEYDOWN, VK_CONTROL }, { WM_KEYDOWN, 'C' }, { WM_CHAR, 3 }, { WM_KEYDOWN, VK_ESCAPE },
+        { WM_KEYDOWN, VK_CONTROL }, { WM_KEYDOWN, 'C' }, { WM_CHAR, 3 }, { WM_KEYDOWN, VK_ESCAPE }
     };
     EXPECT_EQ(keys, expected);
     for (const auto& message : window.received) {

@@ -81,7 +81,7 @@ TEST_F(DownloadThreadTest, PercentIsRoundedUp)
         int percent;
     } cases[] = {
         { 0, 1000, 0 }, { 1, 1000, 1 }, { 10, 1000, 1 }, { 11, 1000, 2 }, { 999, 1000, 100 }, { 1000, 1000, 100 },
-        { 1, std::int64_t(512) << 20, 1 }, { std::int64_t(512) << 20, std::int64_t(512) << 20, 100 },
+        { 1, std::int64_t(512) << 20, 1 }, { std::int64_t(512) << 20, std::int64_t(512) << 20, 100 }
     };
     for (const auto& c : cases)
         EXPECT_EQ(DownloadPercent(c.count, c.expected), c.percent) << c.count << " of " << c.expected;

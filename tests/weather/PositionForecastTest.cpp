@@ -56,7 +56,7 @@ TEST(PositionForecast, WeatherCodesUseThePictureTablesWords)
         { { 0, 1 }, "晴" }, { { 2 }, "多云" }, { { 3 }, "阴" }, { { 45, 48 }, "雾" }, { { 51, 53, 61 }, "小雨" },
         { { 55, 63 }, "中雨" }, { { 65 }, "大雨" }, { { 56, 57, 66, 67 }, "冻雨" }, { { 71, 77 }, "小雪" },
         { { 73 }, "中雪" }, { { 75, 86 }, "大雪" }, { { 80, 81 }, "阵雨" }, { { 82 }, "暴雨" }, { { 85 }, "阵雪" },
-        { { 95 }, "雷阵雨" }, { { 96, 99 }, "雷阵雨伴有冰雹" }, { { 4, 50, 100, -1 }, "未知天气" },
+        { { 95 }, "雷阵雨" }, { { 96, 99 }, "雷阵雨伴有冰雹" }, { { 4, 50, 100, -1 }, "未知天气" }
     };
     for (const auto& row : rows) {
         for (int code : row.codes)
@@ -86,7 +86,7 @@ TEST(PositionForecast, TemperatureAndWindTexts)
         { 0, 30, "北风5级" }, { 22, 20, "北风4级" }, { 23, 20, "东北风4级" }, { 90, 12, "东风3级" }, { 135, 40, "东南风6级" },
         { 180, 118, "南风12级" }, { 225, 50, "西南风7级" }, { 270, 62, "西风8级" }, { 315, 75, "西北风9级" },
         { 359, 20, "北风4级" }, { 720, 20, "北风4级" }, { -90, 20, "西风4级" }, { 180, 11.9, "微风" }, { 90, 0, "微风" },
-        { std::nullopt, 25, "4级" }, { std::nullopt, 3, "微风" },
+        { std::nullopt, 25, "4级" }, { std::nullopt, 3, "微风" }
     };
     for (const auto& row : winds)
         EXPECT_EQ(WindText(row.degrees, row.kmh), row.text) << row.degrees.value_or(-1) << " " << row.kmh;
@@ -98,7 +98,7 @@ TEST(PositionForecast, RecordedAnswersGiveSixReports)
     ASSERT_EQ(beijing.size(), 6u);
     const char* expected[6][3] = {
         { "阴", "3℃~-6℃", "西北风3级" }, { "晴", "5℃~-5℃", "西北风4级" }, { "晴", "2℃~-7℃", "微风" },
-        { "小雪", "-1℃~-10℃", "西风4级" }, { "多云", "0℃~-8℃", "南风3级" }, { "雾", "2℃~-7℃", "微风" },
+        { "小雪", "-1℃~-10℃", "西风4级" }, { "多云", "0℃~-8℃", "南风3级" }, { "雾", "2℃~-7℃", "微风" }
     };
     for (std::size_t day = 0; day < 6; ++day) {
         EXPECT_EQ(beijing[day].tianQi, expected[day][0]) << day;
@@ -139,7 +139,7 @@ TEST(PositionForecast, AnswersWithoutSixDaysOfEveryArrayAreFailures)
         answer(sixCodes, sixHighs, sixLows, sixSpeeds, "null"),
         // A number beyond a double does not parse at all.
         answer(sixCodes, "[1e999,2,3,4,5,6]", sixLows, sixSpeeds, sixDirections),
-        answer(sixCodes, sixHighs, sixLows, sixSpeeds, "[NaN,0,0,0,0,0]"),
+        answer(sixCodes, sixHighs, sixLows, sixSpeeds, "[NaN,0,0,0,0,0]")
     };
     for (const auto& row : rows)
         EXPECT_THROW(ReadPositionForecast(row), std::exception) << row;

@@ -94,7 +94,7 @@ TEST_F(WeatherThreadTest, MemberReadRules)
         { { { "temp6", "[1]" } }, { { 2026, 1 } }, 5 },
         { { { "wind2", "{}" } }, { { 2026, 1 } }, 1 },
         { { { "temp1", "25" } }, { { 2025, 1 } }, 6 },
-        { { { "Temp1", "\"x\"" }, { "temp1", "" } }, { { 2026, 1 } }, 0 },
+        { { { "Temp1", "\"x\"" }, { "temp1", "" } }, { { 2026, 1 } }, 0 }
     };
     for (const auto& c : cases) {
         reports->Lock()->clear();

@@ -55,7 +55,7 @@ TEST_F(SceneHostTest, RequestsAreWidenedToWholePixelsAndOnlyThoseOutsideAreIgnor
         { { 10, 10, 10, 50 }, {} },
         { { -50.5f, 10.2f, 20.7f, 30 }, { { -50, 10, 21, 31 } } },
         { { 199.5f, 0, 250, 10 }, { { 199, 0, 251, 11 } } },
-        { { 200, 100, 260, 140 }, { { 200, 100, 261, 141 } } },
+        { { 200, 100, 260, 140 }, { { 200, 100, 261, 141 } } }
     };
     for (const auto& c : cases) {
         scene.Draw();

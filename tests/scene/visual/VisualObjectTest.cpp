@@ -177,7 +177,7 @@ TEST_F(VisualObjectTest, FitScalesIntoTheMarginArea)
         { TvxAlign::vaFit, { 0, 0, 100, 50 }, { 0, 100, 400, 300 } },
         { TvxAlign::vaFit, { 0, 0, 800, 400 }, { 0, 100, 400, 300 } },
         { TvxAlign::vaFitLeft, { 0, 0, 50, 100 }, { 0, 0, 200, 400 } },
-        { TvxAlign::vaFitRight, { 0, 0, 50, 100 }, { 200, 0, 400, 400 } },
+        { TvxAlign::vaFitRight, { 0, 0, 50, 100 }, { 200, 0, 400, 400 } }
     };
     root->SetBounds(0, 0, 400, 400);
     for (const Case& c : cases) {
