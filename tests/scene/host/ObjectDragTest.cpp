@@ -99,8 +99,7 @@ TEST_F(ObjectDragTest, TheObjectsPassedAreToldAndOnlyAnAcceptedReleaseDrops)
         EXPECT_EQ(scene.DragTarget(), c.releaseX == 130 ? taker : refuser);
         EXPECT_EQ(native().Cursor(), c.releaseX == 130 ? platform::CursorShape::Drag : platform::CursorShape::No);
         if (c.releaseX == 130) {
-            EXPECT_EQ(log, (std::vector<std::string> { "source leave", "refuser enter source", "refuser over", "refuser leave",
-                               "taker enter source", "taker over" }));
+            EXPECT_EQ(log, (std::vector<std::string> { "source leave", "refuser enter source", "refuser over", "refuser leave", "taker enter source", "taker over" }));
             EXPECT_TRUE(taker->IsDragOver());
         }
 
