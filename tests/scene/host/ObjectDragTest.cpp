@@ -4,6 +4,7 @@
 #include "scene/core/ObjectStream.h"
 #include "scene/core/ObjectText.h"
 #include "scene/core/ObjectWriter.h"
+#include "scene/render/TvxBitmap.h"
 #include "tests/support/HeadlessScene.h"
 #include "tests/support/SceneObjects.h"
 
@@ -143,6 +144,27 @@ TEST_F(ObjectDragTest, TheTargetIsOutlinedAndTheDragImageFollowsThePointer)
     post(platform::WM_LBUTTONUP, 130, 40);
     application.ProcessMessages();
     EXPECT_EQ(pushedPixel(125, 35), takerColor) << "the image goes with the drag";
+}
+
+TEST_F(ObjectDragTest, TheDragImageIsTheObjectScaledDownToFit512)
+{
+    struct Case {
+        float width, height;
+        int imageWidth, imageHeight;
+    } cases[] = { { 40, 40, 40, 40 }, { 1024, 300, 512, 150 }, { 200, 2048, 50, 512 }, { 0, 40, 0, 0 } };
+    for (const Case& c : cases) {
+        source->SetWidth(c.width);
+        source->SetHeight(c.height);
+        auto image = source->MakeDragImage();
+        if (c.imageWidth == 0) {
+            EXPECT_EQ(image, nullptr) << "an object without area has no image";
+            continue;
+        }
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->Width(), c.imageWidth) << c.width;
+        EXPECT_EQ(image->Height(), c.imageHeight) << c.height;
+        EXPECT_EQ(image->Pixel(c.imageWidth / 2, c.imageHeight / 2), sourceColor);
+    }
 }
 
 TEST_F(ObjectDragTest, ObjectsFreedDuringTheDragAreForgotten)
