@@ -52,6 +52,39 @@ int MemoryFile(std::span<const std::uint8_t> data)
     return fd;
 }
 
+std::string XmlEscaped(std::string_view text)
+{
+    std::string escaped;
+    for (char c : text) {
+        switch (c) {
+        case '&': escaped += "&amp;"; break;
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        case '"': escaped += "&quot;"; break;
+        case '\'': escaped += "&apos;"; break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+// Text that names one of the face's families first gets the loaded file, before any
+// installed font of that family: the file is the font library's strongest match.
+void PreferLoadedFile(FcPattern* face, const std::string& path)
+{
+    std::string rules = "<?xml version=\"1.0\"?><fontconfig>";
+    FcChar8* family = nullptr;
+    for (int i = 0; FcPatternGetString(face, FC_FAMILY, i, &family) == FcResultMatch; ++i) {
+        rules += "<match target=\"pattern\"><test qual=\"first\" name=\"family\" compare=\"eq\" ignore-blanks=\"true\"><string>";
+        rules += XmlEscaped(reinterpret_cast<const char*>(family));
+        rules += "</string></test><edit name=\"file\" mode=\"assign\" binding=\"strong\"><string>";
+        rules += XmlEscaped(path);
+        rules += "</string></edit></match>";
+    }
+    rules += "</fontconfig>";
+    FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(rules.c_str()), FcFalse);
+}
+
 }
 
 bool LoadFontData(std::span<const std::uint8_t> data)
@@ -77,11 +110,14 @@ bool LoadFontData(std::span<const std::uint8_t> data)
         close(fd);
         return false;
     }
-    FcPatternDestroy(face);
     if (!FcConfigAppFontAddFile(FcConfigGetCurrent(), name)) {
+        FcPatternDestroy(face);
         close(fd);
         return false;
     }
+    // Without the preference the font is still found by a family nothing else has.
+    PreferLoadedFile(face, path);
+    FcPatternDestroy(face);
     pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(map));
     return true;
 }

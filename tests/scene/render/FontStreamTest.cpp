@@ -47,6 +47,18 @@ TEST(FontStreamTest, TextInALoadedFamilyIsPaintedWithItsGlyphs)
     EXPECT_GT(loaded, fallback * 2);
 }
 
+TEST(FontStreamTest, ALoadedFamilyWinsOverAnInstalledOneOfTheSameName)
+{
+    RegisterSceneRenderClasses();
+    // Installed with the system's fonts; no other test of this program names it.
+    const char* family = "DejaVu Serif";
+    int installed = OpaquePixelsOfText(family);
+    TvxBitmap scratch;
+    scratch.SetSize(1, 1);
+    ASSERT_TRUE(scratch.Canvas().LoadFontFromStream(testing::MakeBlockFont(family)));
+    EXPECT_GT(OpaquePixelsOfText(family), 3300) << "installed: " << installed;
+}
+
 TEST(FontStreamTest, StreamsThatHoldNoFontAreRefused)
 {
     RegisterSceneRenderClasses();
