@@ -503,6 +503,13 @@ void TvxCustomScene::EndObjectDrag(bool drop)
         else
             over->DragLeave();
     }
+    // The press that started the drag ends here: a control held down by it lets go
+    // (never clicking, the drag took its press), then the source hears the drag ended.
+    drag = m_objectDrag.get();
+    if (drag && drag->source) {
+        TvxPoint local = drag->source->AbsoluteToLocal(m_mousePos);
+        drag->source->MouseUp(TvxMouseButton::mbLeft, 0, local.X, local.Y);
+    }
     drag = m_objectDrag.get();
     if (drag && drag->source) {
         TvxVisualObject* source = std::exchange(drag->source, nullptr);

@@ -42,6 +42,7 @@ protected:
         source->SetName("source");
         source->SetDragMode(TvxDragMode::dmAutomatic);
         source->OnClick.Set([&](TvxObject*) { ++clicks; });
+        source->OnMouseUp.Set([&](TvxObject*, TvxMouseButton, TvxShiftState, float, float) { log.push_back("source up"); });
         taker = AddRectangle(root, { 100, 10, 160, 70 }, takerColor);
         taker->SetName("taker");
         refuser = AddRectangle(root, { 200, 10, 260, 70 }, refuserColor);
@@ -81,9 +82,9 @@ TEST_F(ObjectDragTest, TheObjectsPassedAreToldAndOnlyAnAcceptedReleaseDrops)
         bool escape;
         std::vector<std::string> ending;
     } cases[] = {
-        { "dropped on the taker", 130, false, { "taker over", "taker drop source at 30,20", "source end" } },
-        { "released on the refuser", 230, false, { "refuser over", "refuser leave", "source end" } },
-        { "cancelled by Escape", 130, true, { "taker leave", "source end" } },
+        { "dropped on the taker", 130, false, { "taker over", "taker drop source at 30,20", "source up", "source end" } },
+        { "released on the refuser", 230, false, { "refuser over", "refuser leave", "source up", "source end" } },
+        { "cancelled by Escape", 130, true, { "taker leave", "source up", "source end" } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
