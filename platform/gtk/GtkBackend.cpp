@@ -96,6 +96,7 @@ const char* cursorName(CursorShape cursor)
     case CursorShape::SizeAll: return "move";
     case CursorShape::Wait: return "wait";
     case CursorShape::No: return "not-allowed";
+    case CursorShape::Drag: return "grabbing";
     }
     return "default";
 }
@@ -116,7 +117,7 @@ public:
         , m_kind(kind)
     {
         nativeWindows().push_back(this);
-        m_window = gtk_window_new(kind == WindowKind::Popup ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL);
+        m_window = gtk_window_new(kind == WindowKind::TopLevel ? GTK_WINDOW_TOPLEVEL : GTK_WINDOW_POPUP);
         g_object_ref_sink(m_window);
         GtkWindow* window = GTK_WINDOW(m_window);
         gtk_window_set_decorated(window, FALSE);
@@ -145,10 +146,22 @@ public:
         g_signal_connect(m_window, "delete-event", G_CALLBACK(onDelete), this);
         g_signal_connect(m_window, "realize", G_CALLBACK(onRealize), this);
         if (kind == WindowKind::Popup) {
+            // A group of its own: a modal window's grab would otherwise keep the
+            // popup's input from it (a drop-down opened from a modal dialog).
+            GtkWindowGroup* group = gtk_window_group_new();
+            gtk_window_group_add_window(group, window);
+            g_object_unref(group);
             gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_COMBO);
             gtk_window_set_keep_above(window, TRUE);
             g_signal_connect(m_window, "map-event", G_CALLBACK(onPopupMapped), this);
             g_signal_connect(m_window, "grab-broken-event", G_CALLBACK(onGrabBroken), this);
+        }
+        if (kind == WindowKind::Hint) {
+            gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_TOOLTIP);
+            gtk_window_set_keep_above(window, TRUE);
+            gtk_window_set_accept_focus(window, FALSE);
+            gtk_widget_set_can_focus(m_window, FALSE);
+            m_passThrough = true;
         }
 
         m_input = gtk_im_multicontext_new();
@@ -241,8 +254,8 @@ public:
 
     void SetCapture(bool capture) override
     {
-        // A shown popup holds the pointer already.
-        if (m_kind == WindowKind::Popup)
+        // A shown popup holds the pointer already; a hint never takes it.
+        if (m_kind != WindowKind::TopLevel)
             return;
         GdkWindow* window = gtk_widget_get_window(m_window);
         if (!window)
