@@ -45,8 +45,7 @@ void RenderUpdateWindow(const std::string& path)
 void RenderConfigWindow(TFormWeather& form, const std::string& path)
 {
     TFormConfig window(form, TFormConfig::Options { .touchAutorun = false });
-    for (TvxObject* root : window.Scene().Roots())
-        finishAnimations(*root);
+    FinishAllAnimations();
     writeWindowPicture(window, path);
 }
 
