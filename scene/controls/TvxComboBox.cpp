@@ -44,7 +44,7 @@ void TvxComboListBox::MouseUp(TvxMouseButton button, TvxShiftState shift, float 
     TvxListBoxItem* item = inside ? ItemByPoint(x, y) : nullptr;
     TvxComboBox* combo = m_comboBox;
     if (item)
-        combo->Pick(IndexOf(item));
+        combo->SetItemIndex(IndexOf(item));
     combo->Popup()->ClosePopup();
 }
 
@@ -52,7 +52,7 @@ void TvxComboListBox::KeyDown(int& key, char32_t& keyChar, TvxShiftState shift)
 {
     if (key == platform::VK_RETURN && m_comboBox) {
         TvxComboBox* combo = m_comboBox;
-        combo->Pick(ItemIndex());
+        combo->SetItemIndex(ItemIndex());
         combo->Popup()->ClosePopup();
         key = 0;
         return;
@@ -111,19 +111,14 @@ void TvxComboBox::SetItemIndex(int value)
     if (!m_listBox)
         return;
     m_listBox->SetItemIndex(value);
-    if (!m_popup->IsOpen())
-        m_dropIndex = m_listBox->ItemIndex();
+    // What a close of the drop-down keeps: browsing the list does not come here.
+    m_dropIndex = m_listBox->ItemIndex();
     if (!IsLoading())
         OnChange(this);
     UpdateEffects();
     Repaint();
 }
 
-void TvxComboBox::Pick(int index)
-{
-    m_dropIndex = index;
-    SetItemIndex(index);
-}
 
 void TvxComboBox::Clear()
 {

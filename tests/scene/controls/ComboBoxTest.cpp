@@ -205,6 +205,17 @@ TEST_F(ComboBoxTest, WhatClosesTheList)
     EXPECT_TRUE(changes.empty());
 }
 
+TEST_F(ComboBoxTest, AChangeOfTheBoxItselfWhileOpenSurvivesTheClose)
+{
+    combo->SetItemIndex(0);
+    pressCombo();
+    bool handled = false;
+    combo->MouseWheel(0, -120, handled);
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    popup()->ClosePopup();
+    EXPECT_EQ(combo->ItemIndex(), 1) << "only browsing the list is undone";
+}
+
 TEST_F(ComboBoxTest, EnterInTheListPicksTheBrowsedItem)
 {
     pressCombo();
