@@ -37,6 +37,9 @@ enum class WindowKind {
     // it is not delivered but reported as WM_ACTIVATE with WA_INACTIVE (lParam:
     // the program's window under the pointer, or 0).
     Popup,
+    // A hint (tooltip): placed by the program, never managed, above every other
+    // window; it takes no input and no focus, the mouse passes through it.
+    Hint,
 };
 
 // The native side of one window. Input reaching it becomes messages posted to

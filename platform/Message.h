@@ -121,7 +121,7 @@ enum : int {
 };
 
 // The shapes a back end can show.
-enum class CursorShape { Default, Arrow, Hand, IBeam, SizeNWSE, SizeWE, SizeNS, SizeAll, Wait, No };
+enum class CursorShape { Default, Arrow, Hand, IBeam, SizeNWSE, SizeWE, SizeNS, SizeAll, Wait, No, Drag };
 
 // The shape for a cursor identifier; the default shape for any the back ends lack.
 inline CursorShape CursorShapeOf(int cursor)
@@ -132,7 +132,9 @@ inline CursorShape CursorShapeOf(int cursor)
     case crSizeNWSE: return CursorShape::SizeNWSE;
     case crSizeWE: return CursorShape::SizeWE;
     case crHourGlass: return CursorShape::Wait;
-    case crNo: return CursorShape::No;
+    case crNo:
+    case crNoDrop: return CursorShape::No;
+    case crDrag: return CursorShape::Drag;
     case crHandPoint: return CursorShape::Hand;
     case crSizeAll: return CursorShape::SizeAll;
     default: return CursorShape::Default;

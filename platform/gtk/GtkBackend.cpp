@@ -95,6 +95,7 @@ const char* cursorName(CursorShape cursor)
     case CursorShape::SizeAll: return "move";
     case CursorShape::Wait: return "wait";
     case CursorShape::No: return "not-allowed";
+    case CursorShape::Drag: return "grabbing";
     }
     return "default";
 }
@@ -115,7 +116,7 @@ public:
         , m_kind(kind)
     {
         nativeWindows().push_back(this);
-        m_window = gtk_window_new(kind == WindowKind::Popup ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL);
+        m_window = gtk_window_new(kind == WindowKind::TopLevel ? GTK_WINDOW_TOPLEVEL : GTK_WINDOW_POPUP);
         g_object_ref_sink(m_window);
         GtkWindow* window = GTK_WINDOW(m_window);
         gtk_window_set_decorated(window, FALSE);
@@ -153,6 +154,13 @@ public:
             gtk_window_set_keep_above(window, TRUE);
             g_signal_connect(m_window, "map-event", G_CALLBACK(onPopupMapped), this);
             g_signal_connect(m_window, "grab-broken-event", G_CALLBACK(onGrabBroken), this);
+        }
+        if (kind == WindowKind::Hint) {
+            gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_TOOLTIP);
+            gtk_window_set_keep_above(window, TRUE);
+            gtk_window_set_accept_focus(window, FALSE);
+            gtk_widget_set_can_focus(m_window, FALSE);
+            m_passThrough = true;
         }
 
         m_input = gtk_im_multicontext_new();
@@ -245,8 +253,8 @@ public:
 
     void SetCapture(bool capture) override
     {
-        // A shown popup holds the pointer already.
-        if (m_kind == WindowKind::Popup)
+        // A shown popup holds the pointer already; a hint never takes it.
+        if (m_kind != WindowKind::TopLevel)
             return;
         GdkWindow* window = gtk_widget_get_window(m_window);
         if (!window)

@@ -61,9 +61,9 @@ void HeadlessBackend::ShowMessageBox(const std::string& text, const std::string&
     std::cerr << "[" << caption << "] " << text << std::endl;
 }
 
-std::unique_ptr<NativeWindow> HeadlessBackend::CreateNativeWindow(HWND, WindowKind)
+std::unique_ptr<NativeWindow> HeadlessBackend::CreateNativeWindow(HWND, WindowKind kind)
 {
-    return std::make_unique<HeadlessWindow>();
+    return std::make_unique<HeadlessWindow>(kind);
 }
 
 void HeadlessBackend::PopupMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target)

@@ -17,6 +17,12 @@ enum class ClockKind { Real, Manual };
 
 class HeadlessWindow final : public NativeWindow {
 public:
+    explicit HeadlessWindow(WindowKind kind = WindowKind::TopLevel)
+        : m_kind(kind)
+    {
+    }
+
+    WindowKind Kind() const { return m_kind; }
     void Move(int left, int top) override;
     int Left() const override { return m_left; }
     int Top() const override { return m_top; }
@@ -47,6 +53,7 @@ public:
     const std::vector<std::uint32_t>& PushedPixels() const { return m_pixels; }
 
 private:
+    WindowKind m_kind;
     std::string m_title;
     std::vector<std::uint32_t> m_pixels;
     int m_left { 0 };

@@ -64,7 +64,7 @@ public:
     virtual TvxPoint MousePos() const = 0;
     // Scene coordinates to screen pixels, each coordinate rounded.
     virtual TvxPoint LocalToScreen(const TvxPoint& point) const = 0;
-    // Starts an operating-system drag carrying a scene object.
+    // Starts dragging a scene object onto the other objects of the scene.
     virtual void BeginPlatformDrag(TvxObject* object) = 0;
     virtual void SetSelected(TvxObject* object) = 0;
     // The window hosting the scene takes a button's modal result (0: none).

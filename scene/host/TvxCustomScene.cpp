@@ -15,6 +15,10 @@ constexpr int keyTab = 9;
 constexpr int keyEnter = 13;
 constexpr int keyEscape = 27;
 constexpr int cursorSizeNWSE = -8;
+constexpr int cursorDrag = -12;
+constexpr int cursorNoDrop = -13;
+// The drag image is see-through, so the objects below stay visible.
+constexpr float dragImageOpacity = 0.6f;
 // Pending rectangles above this count are painted as their union.
 constexpr std::size_t maximumPendingRects = 20;
 
@@ -67,6 +71,18 @@ bool canTakeTabFocus(const TvxVisualObject* object)
 
 }
 
+struct TvxCustomScene::ObjectDrag {
+    TvxDragObject data;
+    TvxVisualObject* source { nullptr };
+    TvxVisualObject* over { nullptr };
+    bool accepted { false };
+    std::unique_ptr<TvxBitmap> image;
+    // Where the pointer holds the image, in image pixels.
+    TvxPoint grip;
+    // Where the image was last painted, in scene coordinates.
+    TvxRect imageArea;
+};
+
 TvxCustomScene::TvxCustomScene(int width, int height)
     : m_canvas(TvxCanvas::CreateBuffered(width, height))
 {
@@ -75,6 +91,7 @@ TvxCustomScene::TvxCustomScene(int width, int height)
 TvxCustomScene::~TvxCustomScene()
 {
     m_destroying = true;
+    m_objectDrag.reset();
     if (m_style)
         m_style->RemoveSceneUpdater(this);
     m_style = nullptr;
@@ -151,6 +168,15 @@ void TvxCustomScene::Notification(TvxComponent& component, ComponentOperation op
         m_hovered = nullptr;
     if (isInside(m_focused, object))
         m_focused = nullptr;
+    if (m_objectDrag) {
+        if (isInside(m_objectDrag->over, object))
+            m_objectDrag->over = nullptr;
+        // A source that goes ends its drag; the object under it is told.
+        if (isInside(m_objectDrag->source, object)) {
+            m_objectDrag->source = nullptr;
+            EndObjectDrag(false);
+        }
+    }
     if (m_style && static_cast<const void*>(m_style) == static_cast<const void*>(object))
         m_style = nullptr;
     // A root that goes, removed or freed, leaves its area to be painted again.
@@ -202,6 +228,7 @@ bool TvxCustomScene::Draw()
     canvas.Stroke().SetStyle(TvxBrushStyle::vgBrushSolid);
     canvas.Fill().SetStyle(TvxBrushStyle::vgBrushSolid);
     PaintRoots();
+    PaintDragImage();
     canvas.EndScene();
     ++m_frames;
     Present();
@@ -270,6 +297,7 @@ void TvxCustomScene::MouseDown(TvxMouseButton button, TvxShiftState shift, float
 {
     m_mousePos = { x, y };
     m_downPos = m_mousePos;
+    CancelHint();
     TvxVisualObject* target = ObjectAt(m_mousePos);
     if (!target) {
         BeginDrag();
@@ -279,8 +307,12 @@ void TvxCustomScene::MouseDown(TvxMouseButton button, TvxShiftState shift, float
         BeginResize();
         return;
     }
+    // Read first: the press may free the target.
+    const bool startsDrag = button == TvxMouseButton::mbLeft && !(shift & kDoubleClick) && target->DragMode() == TvxDragMode::dmAutomatic;
     TvxPoint local = target->AbsoluteToLocal(m_mousePos);
     target->MouseDown(button, shift, local.X, local.Y);
+    if (startsDrag && ObjectAt(m_mousePos) == target)
+        target->BeginAutoDrag();
 }
 
 void TvxCustomScene::MouseMove(TvxShiftState shift, float x, float y)
@@ -300,6 +332,10 @@ void TvxCustomScene::MouseMove(TvxShiftState shift, float x, float y)
         return;
     }
     m_mousePos = point;
+    if (m_objectDrag) {
+        MoveObjectDrag();
+        return;
+    }
     if (m_captured) {
         TvxPoint local = m_captured->AbsoluteToLocal(point);
         m_captured->MouseMove(shift, local.X, local.Y);
@@ -308,10 +344,12 @@ void TvxCustomScene::MouseMove(TvxShiftState shift, float x, float y)
     int cursor = 0;
     if (TvxVisualObject* target = ObjectAt(point)) {
         cursor = target->IsResizeGrip() ? cursorSizeNWSE : target->Cursor();
+        SetWindowHint(target->ShowHint() ? target->Hint() : std::string());
         SetHovered(target);
         TvxPoint local = target->AbsoluteToLocal(point);
         target->MouseMove(shift, local.X, local.Y);
     } else {
+        SetWindowHint({});
         SetHovered(nullptr);
     }
     SetWindowCursor(cursor);
@@ -322,6 +360,11 @@ void TvxCustomScene::MouseUp(TvxMouseButton button, TvxShiftState shift, float x
 {
     if (!m_dragging && !m_resizing)
         m_mousePos = { x, y };
+    if (m_objectDrag) {
+        MoveObjectDrag();
+        EndObjectDrag(true);
+        return;
+    }
     if (m_dragging || m_resizing) {
         m_dragging = false;
         m_resizing = false;
@@ -351,7 +394,16 @@ void TvxCustomScene::MouseWheel(TvxShiftState shift, int delta)
 
 void TvxCustomScene::MouseLeave()
 {
+    SetWindowHint({});
     SetHovered(nullptr);
+}
+
+void TvxCustomScene::SetWindowHint(const std::string& hint)
+{
+    if (hint == m_hint)
+        return;
+    m_hint = hint;
+    WindowHintChanged();
 }
 
 void TvxCustomScene::BeginDrag()
@@ -369,6 +421,113 @@ void TvxCustomScene::BeginResize()
     m_downPos = m_mousePos;
     m_resizeSize = { float(Width()), float(Height()) };
     CapturePlatformMouse(true);
+}
+
+TvxVisualObject* TvxCustomScene::DragTarget() const
+{
+    return m_objectDrag ? m_objectDrag->over : nullptr;
+}
+
+void TvxCustomScene::BeginPlatformDrag(TvxObject* object)
+{
+    TvxVisualObject* source = object ? object->Visual() : nullptr;
+    if (!source || m_destroying)
+        return;
+    if (m_objectDrag)
+        EndObjectDrag(false);
+    auto drag = std::make_unique<ObjectDrag>();
+    drag->data.Source = source;
+    drag->source = source;
+    drag->image = source->MakeDragImage();
+    if (drag->image && source->Width() > 0 && source->Height() > 0) {
+        TvxPoint local = source->AbsoluteToLocal(m_mousePos);
+        drag->grip = { local.X * float(drag->image->Width()) / source->Width(), local.Y * float(drag->image->Height()) / source->Height() };
+    }
+    m_objectDrag = std::move(drag);
+    // The drag takes the mouse from whatever the press captured it for.
+    m_captured = nullptr;
+    CapturePlatformMouse(true);
+    MoveObjectDrag();
+}
+
+void TvxCustomScene::MoveObjectDrag()
+{
+    ObjectDrag* drag = m_objectDrag.get();
+    TvxVisualObject* target = ObjectAt(m_mousePos);
+    if (target != drag->over) {
+        drag->accepted = false;
+        if (TvxVisualObject* left = std::exchange(drag->over, nullptr))
+            left->DragLeave();
+        // A handler may have ended the drag or freed the target.
+        drag = m_objectDrag.get();
+        if (!drag)
+            return;
+        target = ObjectAt(m_mousePos);
+        drag->over = target;
+        if (target)
+            target->DragEnter(drag->data, target->AbsoluteToLocal(m_mousePos));
+        drag = m_objectDrag.get();
+        if (!drag)
+            return;
+    }
+    if (TvxVisualObject* over = drag->over) {
+        bool accept = false;
+        over->DragOver(drag->data, over->AbsoluteToLocal(m_mousePos), accept);
+        drag = m_objectDrag.get();
+        if (!drag)
+            return;
+        drag->accepted = accept && drag->over == over;
+    }
+    SetWindowCursor(drag->accepted ? cursorDrag : cursorNoDrop);
+    if (drag->image) {
+        AddUpdateRect(drag->imageArea);
+        float left = m_mousePos.X - drag->grip.X, top = m_mousePos.Y - drag->grip.Y;
+        drag->imageArea = { left, top, left + float(drag->image->Width()), top + float(drag->image->Height()) };
+        AddUpdateRect(drag->imageArea);
+    }
+}
+
+void TvxCustomScene::EndObjectDrag(bool drop)
+{
+    ObjectDrag* drag = m_objectDrag.get();
+    if (!drag)
+        return;
+    AddUpdateRect(drag->imageArea);
+    // The drag stays set while the objects are told, so a handler that frees one
+    // is noticed; a drop image is not painted again meanwhile.
+    drag->image.reset();
+    const TvxDragObject data = drag->data;
+    if (TvxVisualObject* over = std::exchange(drag->over, nullptr)) {
+        if (drop && drag->accepted)
+            over->DragDrop(data, over->AbsoluteToLocal(m_mousePos));
+        else
+            over->DragLeave();
+    }
+    // The press that started the drag ends here: a control held down by it lets go
+    // (never clicking, the drag took its press), then the source hears the drag ended.
+    drag = m_objectDrag.get();
+    if (drag && drag->source) {
+        TvxPoint local = drag->source->AbsoluteToLocal(m_mousePos);
+        drag->source->MouseUp(TvxMouseButton::mbLeft, 0, local.X, local.Y);
+    }
+    drag = m_objectDrag.get();
+    if (drag && drag->source) {
+        TvxVisualObject* source = std::exchange(drag->source, nullptr);
+        source->DragEnd();
+    }
+    m_objectDrag.reset();
+    SetWindowCursor(0);
+    CapturePlatformMouse(m_captured != nullptr || m_dragging || m_resizing);
+}
+
+void TvxCustomScene::PaintDragImage()
+{
+    if (!m_objectDrag || !m_objectDrag->image)
+        return;
+    const TvxBitmap& image = *m_objectDrag->image;
+    TvxCanvas& canvas = *m_canvas;
+    canvas.SetMatrix(TvxMatrix::Identity());
+    canvas.DrawBitmap(image, { 0, 0, float(image.Width()), float(image.Height()) }, m_objectDrag->imageArea, dragImageOpacity, false);
 }
 
 void TvxCustomScene::SetCaptured(TvxVisualObject* object)
@@ -390,6 +549,10 @@ void TvxCustomScene::SetFocused(TvxVisualObject* object)
 
 void TvxCustomScene::KeyDown(int key, TvxShiftState shift)
 {
+    if (m_objectDrag && key == keyEscape) {
+        EndObjectDrag(false);
+        return;
+    }
     TvxVisualObject* root = Root() ? Root()->Visual() : nullptr;
     if (isDialogKey(key) && root) {
         root->DialogKey(key, shift);

@@ -11,6 +11,7 @@
 #include "scene/render/TvxCanvas.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace nimbrell {
@@ -52,7 +53,14 @@ public:
     void Character(char32_t character, TvxShiftState shift);
 
     TvxVisualObject* Hovered() const { return m_hovered; }
+    // The window follows the mouse.
     bool Dragging() const { return m_dragging; }
+    // An object is being dragged to another; the object it is over, or none.
+    bool DraggingObject() const { return m_objectDrag != nullptr; }
+    TvxVisualObject* DragTarget() const;
+    // What the window shows as its hint now: the Hint of the object under the mouse
+    // when that object shows hints, else empty.
+    const std::string& WindowHint() const { return m_hint; }
     bool Resizing() const { return m_resizing; }
 
     // ISceneHost.
@@ -86,7 +94,9 @@ public:
     void SetDesignRoot(TvxObject*) override { }
     TvxPoint MousePos() const override { return m_mousePos; }
     TvxPoint LocalToScreen(const TvxPoint& point) const override;
-    void BeginPlatformDrag(TvxObject*) override { }
+    // Drags the object within the scene: the objects under the pointer are told as
+    // it passes over them, the release drops it, Escape cancels it.
+    void BeginPlatformDrag(TvxObject* object) override;
     void SetSelected(TvxObject*) override { }
 
 protected:
@@ -102,6 +112,9 @@ protected:
     virtual void MoveWindow(int, int) { }
     virtual void ResizeWindow(int width, int height) { SetSize(width, height); }
     virtual void CloseModalOwner() { }
+    // The window hint changed (empty: none), or a press asks for it to go.
+    virtual void WindowHintChanged() { }
+    virtual void CancelHint() { }
 
 private:
     void RealignRoot();
@@ -110,6 +123,12 @@ private:
     void PaintBackground();
     void PaintRoots();
     void MoveFocus(bool forward);
+    void SetWindowHint(const std::string& hint);
+    // Tells the objects under the pointer about the drag; repaints the drag image.
+    void MoveObjectDrag();
+    void EndObjectDrag(bool drop);
+    void PaintDragImage();
+    struct ObjectDrag;
 
     std::unique_ptr<TvxCanvas> m_canvas;
     std::vector<TvxObject*> m_roots;
@@ -122,6 +141,8 @@ private:
     TvxPoint m_mousePos;
     TvxPoint m_downPos;
     TvxPoint m_resizeSize;
+    std::unique_ptr<ObjectDrag> m_objectDrag;
+    std::string m_hint;
     int m_frames { 0 };
     bool m_transparency { false };
     bool m_disableUpdate { false };

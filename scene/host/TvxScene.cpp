@@ -111,6 +111,25 @@ void TvxScene::CloseModalOwner()
     m_window.SetModalResult(ModalResult::Cancel);
 }
 
+void TvxScene::WindowHintChanged()
+{
+    if (!m_hints) {
+        if (WindowHint().empty())
+            return;
+        m_hints = std::make_unique<TvxHintWindow>([this] {
+            TvxPoint pointer = LocalToScreen(MousePos());
+            return ScreenPoint { static_cast<int>(pointer.X), static_cast<int>(pointer.Y) };
+        });
+    }
+    m_hints->SetHint(WindowHint());
+}
+
+void TvxScene::CancelHint()
+{
+    if (m_hints)
+        m_hints->Cancel();
+}
+
 bool TvxScene::HandleMessage(Message& message)
 {
     float x = float(PointParamX(message.lParam));

@@ -7,6 +7,7 @@
 
 #include "platform/Window.h"
 #include "scene/host/TvxCustomScene.h"
+#include "scene/host/TvxHintWindow.h"
 
 namespace nimbrell {
 
@@ -30,6 +31,9 @@ public:
     void SetInputMethodCaret(const TvxRect& caret) override;
     SceneWindow& Window() const { return m_window; }
 
+    // The window that shows hints, once a hinted object was under the mouse.
+    TvxHintWindow* HintWindow() const { return m_hints.get(); }
+
 protected:
     void RequestFrame() override;
     void Present() override;
@@ -40,11 +44,14 @@ protected:
     void MoveWindow(int left, int top) override;
     void ResizeWindow(int width, int height) override;
     void CloseModalOwner() override;
+    void WindowHintChanged() override;
+    void CancelHint() override;
 
 private:
     void DrawFrame();
 
     SceneWindow& m_window;
+    std::unique_ptr<TvxHintWindow> m_hints;
 };
 
 class SceneWindow : public platform::Window {

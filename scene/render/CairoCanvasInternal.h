@@ -12,6 +12,7 @@
 #include <pango/pangocairo.h>
 
 #include <memory>
+#include <span>
 #include <string_view>
 
 namespace nimbrell {
@@ -64,6 +65,10 @@ private:
     bool m_optionsSet { false };
     bool m_subpixel { false };
 };
+
+// Adds the font file held in data to the fonts text is laid out in, for the rest of
+// the process. False when data holds no font the font library can read.
+bool LoadFontData(std::span<const std::uint8_t> data);
 
 // Where the layout's origin goes so that its lines sit aligned in rect.
 TvxPoint LayoutOrigin(PangoLayout* layout, const TvxRect& rect, bool wordWrap, TvxTextAlign horizontal,

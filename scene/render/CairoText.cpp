@@ -7,7 +7,14 @@
 
 #include <pango/pangofc-fontmap.h>
 
+#include <fontconfig/fontconfig.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <mutex>
+#include <string>
 
 namespace nimbrell::cairocanvas {
 
@@ -25,6 +32,94 @@ PangoFontMap* FontMap()
     return map;
 }
 
+// Writes data into an anonymous memory file; -1 on failure.
+int MemoryFile(std::span<const std::uint8_t> data)
+{
+    int fd = memfd_create("nimbrell-font", MFD_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    std::size_t written = 0;
+    while (written < data.size()) {
+        ssize_t n = write(fd, data.data() + written, data.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            close(fd);
+            return -1;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return fd;
+}
+
+std::string XmlEscaped(std::string_view text)
+{
+    std::string escaped;
+    for (char c : text) {
+        switch (c) {
+        case '&': escaped += "&amp;"; break;
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        case '"': escaped += "&quot;"; break;
+        case '\'': escaped += "&apos;"; break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+// Text that names one of the face's families first gets the loaded file, before any
+// installed font of that family: the file is the font library's strongest match.
+void PreferLoadedFile(FcPattern* face, const std::string& path)
+{
+    std::string rules = "<?xml version=\"1.0\"?><fontconfig>";
+    FcChar8* family = nullptr;
+    for (int i = 0; FcPatternGetString(face, FC_FAMILY, i, &family) == FcResultMatch; ++i) {
+        rules += "<match target=\"pattern\"><test qual=\"first\" name=\"family\" compare=\"eq\" ignore-blanks=\"true\"><string>";
+        rules += XmlEscaped(reinterpret_cast<const char*>(family));
+        rules += "</string></test><edit name=\"file\" mode=\"assign\" binding=\"strong\"><string>";
+        rules += XmlEscaped(path);
+        rules += "</string></edit></match>";
+    }
+    rules += "</fontconfig>";
+    FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(rules.c_str()), FcFalse);
+}
+
+}
+
+bool LoadFontData(std::span<const std::uint8_t> data)
+{
+    if (data.empty())
+        return false;
+    PangoFontMap* map = FontMap();
+    if (!map || !PANGO_IS_FC_FONT_MAP(map))
+        return false;
+    static std::mutex loading;
+    std::lock_guard lock(loading);
+    // The font library reads the file by name whenever it opens the face, so the
+    // file lives as long as the process: a memory file, named through /proc, that
+    // leaves nothing on disk.
+    int fd = MemoryFile(data);
+    if (fd < 0)
+        return false;
+    std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const auto* name = reinterpret_cast<const FcChar8*>(path.c_str());
+    int faces = 0;
+    FcPattern* face = FcFreeTypeQuery(name, 0, nullptr, &faces);
+    if (!face) {
+        close(fd);
+        return false;
+    }
+    if (!FcConfigAppFontAddFile(FcConfigGetCurrent(), name)) {
+        FcPatternDestroy(face);
+        close(fd);
+        return false;
+    }
+    // Without the preference the font is still found by a family nothing else has.
+    PreferLoadedFile(face, path);
+    FcPatternDestroy(face);
+    pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(map));
+    return true;
 }
 
 GObjectPtr<PangoLayout> TextLayouts::Layout(cairo_t* cr, const TvxFont& font, const TvxRect& rect, std::string_view text,

@@ -136,6 +136,10 @@ public:
     virtual bool TextToPath(TvxPathData& path, const TvxRect& rect, std::string_view text, bool wordWrap,
         TvxTextAlign horizontal, TvxTextAlign vertical) = 0;
 
+    // Adds the font file in stream (TrueType or OpenType) to the fonts text can name by
+    // family, for the rest of the process. False when the stream holds no font.
+    virtual bool LoadFontFromStream(std::span<const std::uint8_t> stream) = 0;
+
     // Built on the above.
     void FillArc(TvxPoint center, TvxPoint radius, float startAngle, float sweepAngle, float opacity);
     void DrawArc(TvxPoint center, TvxPoint radius, float startAngle, float sweepAngle, float opacity);

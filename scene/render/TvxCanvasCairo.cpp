@@ -419,6 +419,8 @@ public:
         rect = { left, top, left + float(logical.width) / PANGO_SCALE, top + float(logical.height) / PANGO_SCALE };
     }
 
+    bool LoadFontFromStream(std::span<const std::uint8_t> stream) override { return LoadFontData(stream); }
+
     bool TextToPath(TvxPathData& path, const TvxRect& rect, std::string_view text, bool wordWrap, TvxTextAlign horizontal,
         TvxTextAlign vertical) override
     {

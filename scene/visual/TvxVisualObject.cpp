@@ -16,10 +16,13 @@ namespace nimbrell {
 NIMBRELL_DEFINE_CLASS(TvxVisualObject, TvxObject)
 {
     c.Enum("IsMouseOver", &TvxVisualObject::IsMouseOver);
+    c.Enum("IsDragOver", &TvxVisualObject::IsDragOver);
     c.Enum("IsFocused", &TvxVisualObject::IsFocused);
     c.Enum("IsVisible", &TvxVisualObject::IsVisible);
     c.Enum("Align", &TvxVisualObject::Align, &TvxVisualObject::SetAlign).Default(TvxAlign::vaNone);
     c.Integer("Cursor", &TvxVisualObject::Cursor, &TvxVisualObject::SetCursor).Default(0).Identifiers(CursorIdentifiers());
+    c.Enum("DragMode", &TvxVisualObject::DragMode, &TvxVisualObject::SetDragMode).Default(TvxDragMode::dmManual);
+    c.Enum("DragDisableHighlight", &TvxVisualObject::DragDisableHighlight, &TvxVisualObject::SetDragDisableHighlight).Default(false);
     c.Enum("Enabled", &TvxVisualObject::Enabled, &TvxVisualObject::SetEnabled).Default(true);
     c.Object("Position", [](const TvxVisualObject& o) { return &o.Position(); });
     c.Float("RotateAngle", &TvxVisualObject::RotateAngle, &TvxVisualObject::SetRotateAngle);
@@ -42,6 +45,11 @@ NIMBRELL_DEFINE_CLASS(TvxVisualObject, TvxObject)
     c.Object("Scale", [](const TvxVisualObject& o) { return &o.Scale(); });
     c.Enum("Visible", &TvxVisualObject::Visible, &TvxVisualObject::SetVisible).Default(true);
     c.Enum("DesignHide", &TvxVisualObject::DesignHide, &TvxVisualObject::SetDesignHide).Default(false);
+    c.Event("OnDragEnter", &TvxVisualObject::OnDragEnter);
+    c.Event("OnDragLeave", &TvxVisualObject::OnDragLeave);
+    c.Event("OnDragOver", &TvxVisualObject::OnDragOver);
+    c.Event("OnDragDrop", &TvxVisualObject::OnDragDrop);
+    c.Event("OnDragEnd", &TvxVisualObject::OnDragEnd);
     c.Event("OnKeyDown", &TvxVisualObject::OnKeyDown);
     c.Event("OnKeyUp", &TvxVisualObject::OnKeyUp);
     c.Event("OnClick", &TvxVisualObject::OnClick);

@@ -40,6 +40,9 @@ enum class TvxAlign {
 
 enum class TvxMouseButton { mbLeft, mbRight, mbMiddle };
 
+// Whether a left press on the object starts dragging it to another object.
+enum class TvxDragMode { dmManual, dmAutomatic };
+
 // Shift state bits of input notifications.
 using TvxShiftState = std::uint32_t;
 inline constexpr TvxShiftState kShiftKey = 1;
@@ -59,6 +62,16 @@ using TvxMouseWheelEvent = TvxEvent<TvxObject*, TvxShiftState, int, TvxPoint, bo
 using TvxKeyEvent = TvxEvent<TvxObject*, int&, char32_t&, TvxShiftState>;
 using TvxCanFocusEvent = TvxEvent<TvxObject*, bool&>;
 using TvxPaintEvent = TvxEvent<TvxObject*, TvxCanvas*, TvxRect>;
+
+// What a drag between objects carries: the object being dragged.
+struct TvxDragObject {
+    TvxObject* Source { nullptr };
+};
+// Drag notifications carry the pointer in the receiver's local coordinates.
+using TvxDragEnterEvent = TvxEvent<TvxObject*, const TvxDragObject&, TvxPoint>;
+// The handler sets accept when a drop here would be taken.
+using TvxDragOverEvent = TvxEvent<TvxObject*, const TvxDragObject&, TvxPoint, bool&>;
+using TvxDragDropEvent = TvxEvent<TvxObject*, const TvxDragObject&, TvxPoint>;
 
 class TvxVisualObject;
 
@@ -180,6 +193,14 @@ public:
     void SetHint(std::string_view value) { m_hint = std::string(value); }
     bool ShowHint() const { return m_showHint; }
     void SetShowHint(bool value) { m_showHint = value; }
+    TvxDragMode DragMode() const { return m_dragMode; }
+    void SetDragMode(TvxDragMode value) { m_dragMode = value; }
+    // The object is not outlined while something is dragged over it.
+    bool DragDisableHighlight() const { return m_dragDisableHighlight; }
+    void SetDragDisableHighlight(bool value);
+    bool IsDragOver() const { return m_isDragOver; }
+    // Kept for stored designs; nothing reads it.
+    TvxPosition& Velocity() { return m_velocity; }
     int TabOrder() const { return m_tabOrder; }
     void SetTabOrder(int value) { m_tabOrder = value; }
     const std::vector<TvxVisualObject*>& TabList() const { return m_tabList; }
@@ -271,6 +292,18 @@ public:
     virtual void DoEnterFocus();
     virtual void DoKillFocus();
     void SetFocus();
+    // Drag and drop between objects. BeginAutoDrag starts dragging this object (a
+    // press on an object whose DragMode is automatic does it); the scene then tells the
+    // objects under the pointer, and the source when the drag ends, dropped or not.
+    virtual void BeginAutoDrag();
+    virtual void DragEnter(const TvxDragObject& data, TvxPoint point);
+    virtual void DragOver(const TvxDragObject& data, TvxPoint point, bool& accept);
+    virtual void DragDrop(const TvxDragObject& data, TvxPoint point);
+    virtual void DragLeave();
+    virtual void DragEnd();
+    // The image a drag of this object shows at the pointer: the object as painted,
+    // scaled down to fit 512 × 512. None when the object has no area or no scene.
+    std::unique_ptr<TvxBitmap> MakeDragImage();
     // A state property (IsMouseOver, IsFocused, IsVisible, IsPressed, IsChecked,
     // IsSelected, IsOpen) of this object changed: starts the trigger animations below it
     // and, for the states that drive effects, applies the effects' triggers.
@@ -293,6 +326,11 @@ public:
     TvxPaintEvent OnPaint;
     TvxPaintEvent OnBeforePaint;
     TvxNotifyEvent OnApplyResource;
+    TvxDragEnterEvent OnDragEnter;
+    TvxNotifyEvent OnDragLeave;
+    TvxDragOverEvent OnDragOver;
+    TvxDragDropEvent OnDragDrop;
+    TvxNotifyEvent OnDragEnd;
 
     // TvxObject.
     void SetScene(ISceneHost* scene) override;
@@ -368,6 +406,9 @@ private:
     void PaintChild(TvxVisualObject& child, TvxCanvas& canvas);
     // ClipParent holes, the own clip, OnBeforePaint and Paint.
     void PaintFramed(TvxCanvas& canvas);
+    // The outline over an object that something is dragged over.
+    void PaintDragHighlight(TvxCanvas& canvas);
+    void SetDragOver(bool value);
     void PlaceChild(TvxVisualObject& child, TvxRect& remaining);
     bool HasAncestorHidden() const;
     TvxVisualObject* RootOfScene() const;
@@ -401,6 +442,10 @@ private:
     bool m_isMouseOver { false };
     bool m_isFocused { false };
     bool m_showHint { false };
+    TvxDragMode m_dragMode { TvxDragMode::dmManual };
+    bool m_dragDisableHighlight { false };
+    bool m_isDragOver { false };
+    TvxPosition m_velocity { { 0, 0 } };
     std::int16_t m_cursor { 0 };
     TvxObjectReference m_popupMenu;
     std::string m_hint;
@@ -435,6 +480,8 @@ private:
 };
 
 }
+
+NIMBRELL_ENUM(nimbrell::TvxDragMode, "dmManual", "dmAutomatic")
 
 NIMBRELL_ENUM(nimbrell::TvxAlign, "vaNone", "vaTopLeft", "vaTopRight", "vaBottomLeft", "vaBottomRight", "vaTop", "vaLeft",
     "vaRight", "vaBottom", "vaMostTop", "vaMostBottom", "vaMostLeft", "vaMostRight", "vaClient", "vaContents", "vaCenter",

@@ -96,6 +96,7 @@ void TvxVisualObject::PaintObject(TvxCanvas& canvas, const TvxPaintOptions& opti
         }
         if (options.postPaintLast)
             PostPaint();
+        PaintDragHighlight(canvas);
     }
     // Drawn over the object, outside the parent's clip.
     if (effects && EffectsDrawAfter()) {

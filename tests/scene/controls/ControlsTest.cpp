@@ -395,3 +395,18 @@ TEST_F(ControlsTest, SizeGripResizesTheWindow)
 }
 
 }
+
+TEST_F(ControlsTest, AButtonDraggedAwayLetsGoWithoutClicking)
+{
+    auto* button = counted<TvxButton>(10, 10, 80, 22);
+    button->SetRepeatClick(true);
+    button->SetDragMode(TvxDragMode::dmAutomatic);
+    press(20, 20);
+    EXPECT_TRUE(scene->DraggingObject());
+    drag(200, 150);
+    release(30, 20);
+    EXPECT_FALSE(scene->DraggingObject());
+    EXPECT_FALSE(button->IsPressed()) << "the drop ends the press";
+    advance(1000);
+    EXPECT_EQ(clicks, 0) << "neither the release on it nor the repeat timer clicks";
+}

@@ -4,6 +4,7 @@
 #include "scene/host/TvxScene.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/shapes/TvxRectangle.h"
+#include "tests/support/HeadlessScene.h"
 #include "tests/support/SceneObjects.h"
 
 #include <cstring>
@@ -16,33 +17,12 @@ using platform::PostMessage;
 
 namespace {
 
-class SceneHostTest : public ::testing::Test {
+class SceneHostTest : public nimbrell::testing::HeadlessSceneTest {
 protected:
-    SceneHostTest() { RegisterSceneHostClasses(); }
-
-    platform::HeadlessBackend* backend { new platform::HeadlessBackend(platform::ClockKind::Manual) };
-    platform::Application application { std::unique_ptr<platform::Backend>(backend) };
-    SceneWindow window { 200, 100 };
-    TvxScene& scene { window.Scene() };
-    TvxBackground* root { nullptr };
-
-    void SetUp() override
+    SceneHostTest()
+        : HeadlessSceneTest(200, 100)
     {
-        scene.SetTransparency(true);
-        root = new TvxBackground(nullptr);
-        root->SetHitTest(false);
-        scene.AddObject(root);
         window.Move(300, 200);
-    }
-
-    platform::HeadlessWindow& native() { return static_cast<platform::HeadlessWindow&>(window.Native()); }
-
-    std::uint32_t pushedPixel(int x, int y) { return native().PushedPixels()[static_cast<std::size_t>(y * 200 + x)]; }
-
-    void post(std::uint32_t code, int x, int y, platform::WPARAM flags = 0)
-    {
-        PostMessage(window.Handle(), code, flags, MakePointParam(x, y));
-        application.ProcessMessages();
     }
 };
 

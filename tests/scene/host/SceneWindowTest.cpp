@@ -142,3 +142,42 @@ TEST_F(SceneWindowTest, OddPlacesAndSizesAndLateInputDoNoHarm)
     EXPECT_FALSE(platform::PostMessage(handle, platform::WM_MOUSEMOVE, 0, platform::MakePointParam(6, 6)));
     PumpFor(100ms);
 }
+
+TEST_F(SceneWindowTest, RestingOnAHintedObjectMapsTheHintWindowBelowThePointer)
+{
+    red->SetHint("A red square");
+    red->SetShowHint(true);
+    window->Show();
+    waitForPixel(150, 150, { 255, 0, 0 });
+    RunCommand("xdotool mousemove 150 150");
+    ASSERT_TRUE(PumpUntil([&] { return window->Scene().HintWindow() && window->Scene().HintWindow()->IsShown(); }));
+    SceneWindow& hint = *window->Scene().HintWindow()->Window();
+    EXPECT_EQ(hint.Left(), 150);
+    EXPECT_EQ(hint.Top(), 150 + TvxHintWindow::PointerHeight);
+    // The dark fill at alpha 0xF0 over the red square.
+    waitForPixel(hint.Left() + 3, hint.Top() + 3, { 0x3C, 0x2D, 0x2D });
+
+    RunCommand("xdotool click 1");
+    EXPECT_TRUE(PumpUntil([&] { return !window->Scene().HintWindow()->IsShown(); })) << "a press hides it";
+    waitForPixel(153, 173, { 255, 0, 0 });
+}
+
+TEST_F(SceneWindowTest, DraggingAnObjectOntoAnotherOutlinesItAndDropsOnRelease)
+{
+    auto* target = AddRectangle(window->Scene().Root()->Visual(), { 110, 60, 190, 90 }, 0xFF00FF00);
+    bool dropped = false;
+    target->OnDragOver.Set([](TvxObject*, const TvxDragObject&, TvxPoint, bool& accept) { accept = true; });
+    target->OnDragDrop.Set([&](TvxObject*, const TvxDragObject& data, TvxPoint) { dropped = data.Source == red; });
+    red->SetDragMode(TvxDragMode::dmAutomatic);
+    window->Show();
+    waitForPixel(150, 150, { 255, 0, 0 });
+
+    RunCommand("xdotool mousemove 150 150 mousedown 1");
+    ASSERT_TRUE(PumpUntil([&] { return window->Scene().DraggingObject(); }));
+    RunCommand("xdotool mousemove 285 185");
+    ASSERT_TRUE(PumpUntil([&] { return target->IsDragOver(); }));
+    waitForPixel(211, 175, { 0x33, 0x99, 0xFF });
+    RunCommand("xdotool mouseup 1");
+    EXPECT_TRUE(PumpUntil([&] { return dropped; }));
+    waitForPixel(211, 175, { 0, 255, 0 });
+}

@@ -97,7 +97,9 @@ TEST_F(VisualObjectTest, ChangesNotifyOnlyWhenRealAndRepaintOldAndNewArea)
     o->Position().SetPoint({ 0, 0 });
     o->SetWidth(10);
     o->Margins().SetRect({});
-    EXPECT_TRUE(scene.updates.empty());
+    o->Velocity().SetPoint({ 25, -7 });
+    EXPECT_TRUE(scene.updates.empty()) << "Velocity has no effect";
+    EXPECT_EQ(o->AbsoluteRect(), (TvxRect { 0, 0, 10, 10 }));
     o->Position().SetX(30);
     ASSERT_GE(scene.updates.size(), 2u);
     EXPECT_EQ(scene.updates.front(), (TvxRect { 0, 0, 10, 10 }));
