@@ -3,6 +3,7 @@
 #include "platform/Message.h"
 #include "scene/controls/TvxContent.h"
 #include "scene/core/ISceneHost.h"
+#include "scene/render/TvxCanvas.h"
 
 #include <algorithm>
 
@@ -291,7 +292,12 @@ void TvxComboBox::PaintSelected(TvxCanvas& canvas, const TvxRect& area)
     };
     float width = item->Width(), height = item->Height();
     resizeQuietly(area.Width(), area.Height());
-    item->PaintTo(&canvas, area, m_content);
+    {
+        // A text longer than the box ends at its edge.
+        TvxCanvasStateGuard clip(canvas);
+        canvas.IntersectClipRect(area);
+        item->PaintTo(&canvas, area, m_content);
+    }
     resizeQuietly(width, height);
 }
 

@@ -294,6 +294,25 @@ TEST_F(ComboBoxTest, PaintsTheSelectedItemIntoTheBox)
     EXPECT_EQ(textPixels(), 0);
 }
 
+TEST_F(ComboBoxTest, ALongTextStaysInsideTheBox)
+{
+    auto pixelsRightOfTheBox = [&] {
+        frame();
+        std::vector<std::uint32_t> pixels;
+        for (int y = 30; y < 52; ++y)
+            for (int x = 125; x < 320; ++x)
+                pixels.push_back(scene->Buffer().ConstBits()[y * scene->Width() + x]);
+        return pixels;
+    };
+    auto before = pixelsRightOfTheBox();
+    combo->Items().SetLines({ std::string(10000, 'W'), "", "\t\r\n" });
+    combo->SetItemIndex(0);
+    EXPECT_EQ(pixelsRightOfTheBox(), before);
+    combo->SetItemIndex(1);
+    combo->SetItemIndex(2);
+    frame();
+}
+
 TEST_F(ComboBoxTest, LoadsFromTheTextForm)
 {
     const char* text = R"(object TvxStringComboBox
