@@ -205,6 +205,17 @@ TEST_F(ComboBoxTest, WhatClosesTheList)
     EXPECT_TRUE(changes.empty());
 }
 
+TEST_F(ComboBoxTest, AChangeOfTheBoxItselfWhileOpenSurvivesTheClose)
+{
+    combo->SetItemIndex(0);
+    pressCombo();
+    bool handled = false;
+    combo->MouseWheel(0, -120, handled);
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    popup()->ClosePopup();
+    EXPECT_EQ(combo->ItemIndex(), 1) << "only browsing the list is undone";
+}
+
 TEST_F(ComboBoxTest, EnterInTheListPicksTheBrowsedItem)
 {
     pressCombo();
@@ -281,6 +292,25 @@ TEST_F(ComboBoxTest, PaintsTheSelectedItemIntoTheBox)
     EXPECT_FLOAT_EQ(list()->ItemByIndex(1)->Height(), 19) << "the item gets its row size back";
     combo->SetItemIndex(-1);
     EXPECT_EQ(textPixels(), 0);
+}
+
+TEST_F(ComboBoxTest, ALongTextStaysInsideTheBox)
+{
+    auto pixelsRightOfTheBox = [&] {
+        frame();
+        std::vector<std::uint32_t> pixels;
+        for (int y = 30; y < 52; ++y)
+            for (int x = 125; x < 320; ++x)
+                pixels.push_back(scene->Buffer().ConstBits()[y * scene->Width() + x]);
+        return pixels;
+    };
+    auto before = pixelsRightOfTheBox();
+    combo->Items().SetLines({ std::string(10000, 'W'), "", "\t\r\n" });
+    combo->SetItemIndex(0);
+    EXPECT_EQ(pixelsRightOfTheBox(), before);
+    combo->SetItemIndex(1);
+    combo->SetItemIndex(2);
+    frame();
 }
 
 TEST_F(ComboBoxTest, LoadsFromTheTextForm)
