@@ -363,7 +363,10 @@ void TvxStringComboBox::RebuildList()
         item->SetText(text);
         item->SetTextAlign(m_textAlign);
     }
-    list->SetItemIndex(std::min(index, list->Count() - 1));
+    // While loading, an index read before the items waits for them.
+    if (!IsLoading() || list->Count() > 0)
+        index = std::min(index, list->Count() - 1);
+    list->SetItemIndex(index);
     list->EndUpdate();
     Repaint();
 }
