@@ -16,35 +16,22 @@ done
 [ -n "$window" ] || { echo "no window appeared" >&2; exit 1; }
 eval "$(xdotool getwindowgeometry --shell "$window")"
 
-# The grey level of one screen pixel (red channel).
-grey() {
-  import -silent -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n 1 | sed -E 's/^[^(]*\(([0-9]+),.*/\1/'
-}
+# The red level of one pixel of the window, read straight from it (not through a
+# full-screen grab, which is too slow to time an animation).
+pixel="$(dirname "$0")/window-pixel.py"
 # The button's top edge, 3 px inside: its fill colour dominates there (#50 at rest,
 # #70 hovered, before the gradient towards #30).
-probe_x=$((X + 60))
-probe_y=$((Y + 13))
+probe_x=60
+probe_y=13
 for _ in $(seq 1 50); do
-  level=$(grey "$probe_x" "$probe_y")
+  level=$(python3 "$pixel" level "$window" "$probe_x" "$probe_y")
   [ "$level" -ge 70 ] && [ "$level" -le 82 ] && break
   sleep 0.1
 done
 [ "$level" -ge 70 ] && [ "$level" -le 82 ] || { echo "button at rest has level $level" >&2; exit 1; }
 
-xdotool mousemove "$probe_x" "$((Y + 25))"
-start=$(date +%s%N)
-hovered=no
-while :; do
-  shot=$(date +%s%N)
-  level=$(grey "$probe_x" "$probe_y")
-  if [ "$level" -ge 100 ]; then
-    hovered=yes
-    break
-  fi
-  [ $(((shot - start) / 1000000)) -gt 350 ] && break
-done
-[ "$hovered" = yes ] || { echo "no hover colour within 0.3 s (level $level)" >&2; exit 1; }
-echo "hover colour after $(((shot - start) / 1000000)) ms"
+# Level 100 is past half of the 0.2 s animation.
+python3 "$pixel" hover "$window" "$probe_x" "$probe_y" "$((X + probe_x))" "$((Y + 25))" 100 300 >&2
 
 close_x=$((X + 224))
 close_y=$((Y + 14))
