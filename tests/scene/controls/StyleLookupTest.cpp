@@ -341,9 +341,11 @@ TEST_F(StyleLookupTest, BadSheetsLeaveControlsWithoutAStyleOrWithTheirOldOne)
     // A cut stream gives no root; controls keep the style they have until restyled.
     TvxVisualObject* before = badText->StyleClone();
     std::vector<std::uint8_t> stream = container->SaveBinary();
-    stream.resize(stream.size() / 2);
-    container->LoadBinary(stream);
-    EXPECT_EQ(container->Root(), nullptr);
+    // Cut anywhere: in the signature, a class name, a property value, between objects.
+    for (std::size_t length = stream.size() - 1; length > 0; --length) {
+        container->LoadBinary(std::span(stream).first(length));
+        ASSERT_EQ(container->Root(), nullptr) << "cut at " << length << " of " << stream.size();
+    }
     // Restyled without the scene sheet: the class names reach the default sheet.
     EXPECT_NE(badText->StyleClone(), before);
     EXPECT_EQ(badText->FindStyle().object, defaultStyle("buttonstyle"));
