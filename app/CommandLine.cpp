@@ -69,8 +69,9 @@ std::string pictureFile(std::string_view value)
 // The windows --render can draw.
 std::string windowName(std::string_view value)
 {
-    return value == "weather" || value == "update" ? std::string()
-                                                   : std::string("is not a window this build can draw (weather, update)");
+    return value == "weather" || value == "update" || value == "config"
+        ? std::string()
+        : std::string("is not a window this build can draw (weather, config, update)");
 }
 
 // A value as an error message shows it: quoted, control characters as "?",
@@ -199,7 +200,8 @@ std::string HelpText()
           "                              and point both hosts at it\n"
           "  --render FILE.png           draw a window without a desktop into FILE.png, after the\n"
           "                              first weather result, and end\n"
-          "  --window weather|update     the window --render draws (the widget by default)\n"
+          "  --window weather|config|update\n"
+          "                              the window --render draws (the widget by default)\n"
           "  --panel                     --render draws the widget with its five-day panel open\n"
           "  --help                      show this help and end\n"
           "  --version                   show the version and build stamp and end\n"

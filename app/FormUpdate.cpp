@@ -38,7 +38,7 @@ TFormUpdate::TFormUpdate(const UpdateOffer& offer, Options options)
     SpeedButton2->OnClick.Set([this](TvxObject*) { Perform(m_model->PressSecondButton()); });
     HudLabel1->OnClick.Set([this](TvxObject*) { platform::Application::Instance().GetBackend().OpenUri(m_mirrorPage); });
     ShowView();
-    CentreOnMonitor();
+    CentreOnMonitor(*this, ClientWidth, ClientHeight);
 }
 
 TFormUpdate::~TFormUpdate() = default;
@@ -78,13 +78,6 @@ void TFormUpdate::Perform(UpdateWindowAction action)
             m_closeProgram();
         break;
     }
-}
-
-void TFormUpdate::CentreOnMonitor()
-{
-    auto& backend = platform::Application::Instance().GetBackend();
-    platform::ScreenRect area = backend.WorkAreaAt(backend.CursorPosition());
-    Move(area.left + (area.right - area.left - ClientWidth) / 2, area.top + (area.bottom - area.top - ClientHeight) / 2);
 }
 
 }

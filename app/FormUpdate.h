@@ -67,7 +67,6 @@ protected:
 private:
     void ShowView();
     void Perform(UpdateWindowAction action);
-    void CentreOnMonitor();
 
     ComponentPtr<TvxForm> m_design;
     std::unique_ptr<UpdateDownload> m_model;

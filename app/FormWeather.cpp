@@ -1,5 +1,6 @@
 #include "app/FormWeather.h"
 
+#include "app/FormConfig.h"
 #include "app/FormUpdate.h"
 #include "app/ProcessState.h"
 #include "base/Text.h"
@@ -78,7 +79,8 @@ void TFormWeather::FormCreate()
     state.CityCode = settings.ReadString(kSettingsSection, "cityCode", "101010100");
     state.ShowMoreMode = settings.ReadString(kSettingsSection, "showMore", "0");
 
-    ApplyStoredLook(settings.ReadInteger(kSettingsSection, "winSize", 10), settings.ReadInteger(kSettingsSection, "winOpacity", 10));
+    SetSceneScale(settings.ReadInteger(kSettingsSection, "winSize", 10));
+    SetSceneOpacity(settings.ReadInteger(kSettingsSection, "winOpacity", 10));
 
     if (state.ShowMoreMode == "2") {
         SetPanelVisible(true);
@@ -95,14 +97,18 @@ void TFormWeather::FormCreate()
     ThreadUpdate::Start(UpdateCheckRequest { state.Hosts.update, Handle(), state.BuildStamp, state.Offer, {} });
 }
 
-void TFormWeather::ApplyStoredLook(int winSize, int winOpacity)
+void TFormWeather::SetSceneScale(int winSize)
 {
     m_sceneScale = static_cast<float>(std::clamp(winSize, kMinimumSize, kMaximumSize)) / 10.0f;
-    m_sceneOpacity = static_cast<float>(std::clamp(winOpacity, kMinimumOpacity, kMaximumOpacity)) / 10.0f;
     m_widget.Root1->Scale().SetPoint({ m_sceneScale, m_sceneScale });
-    m_widget.Root1->SetOpacity(m_sceneOpacity);
     // The root covers the window at any scale.
     Scene().SetSize(kClientWidth, kClientHeight);
+}
+
+void TFormWeather::SetSceneOpacity(int winOpacity)
+{
+    m_sceneOpacity = static_cast<float>(std::clamp(winOpacity, kMinimumOpacity, kMaximumOpacity)) / 10.0f;
+    m_widget.Root1->SetOpacity(m_sceneOpacity);
 }
 
 void TFormWeather::OnWindowMessage(platform::Message& message)
@@ -148,6 +154,17 @@ void TFormWeather::OnUpdateOffered(platform::LPARAM lParam)
         OnUpdateWindowOpened(*m_updateWindow);
     m_updateWindow->ShowModal(this);
     m_updateWindow.reset();
+}
+
+void TFormWeather::OpenSettings()
+{
+    if (m_configWindow)
+        return;
+    m_configWindow = std::make_unique<TFormConfig>(*this);
+    if (OnSettingsWindowOpened)
+        OnSettingsWindowOpened(*m_configWindow);
+    m_configWindow->ShowModal(this);
+    m_configWindow.reset();
 }
 
 void TFormWeather::OnUpdateFailed(platform::LPARAM lParam)

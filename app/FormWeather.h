@@ -18,6 +18,7 @@
 
 namespace nimbrell {
 
+class TFormConfig;
 class TFormUpdate;
 
 class TFormWeather final : public SceneWindow {
@@ -36,9 +37,15 @@ public:
     TFormWeather();
     ~TFormWeather() override;
 
-    // The scale and opacity the widget's scene root takes from the settings.
+    // The scale and opacity of the widget's scene root.
     float SceneScale() const { return m_sceneScale; }
     float SceneOpacity() const { return m_sceneOpacity; }
+    // Scale and opacity in tenths, as the settings keep them, clamped to what
+    // the settings window offers (and never below one tenth).
+    void SetSceneScale(int winSize);
+    void SetSceneOpacity(int winOpacity);
+    // Shows or hides the five-day panel (its fade-in runs each time it shows).
+    void SetPanelVisible(bool visible);
     const SharedReportList& Reports() const { return m_reports; }
     // The scene's named elements; null members until the scene is read.
     const WidgetScene& Widget() const { return m_widget; }
@@ -71,6 +78,13 @@ public:
     // Called with the update window right before its modal loop starts.
     std::function<void(TFormUpdate&)> OnUpdateWindowOpened;
 
+    // The settings command: opens the settings window modally unless one is
+    // open, and frees it when it closes.
+    void OpenSettings();
+    TFormConfig* SettingsWindow() const { return m_configWindow.get(); }
+    // Called with the settings window right before its modal loop starts.
+    std::function<void(TFormConfig&)> OnSettingsWindowOpened;
+
     // Gives freed memory back to the system, then handles pending messages.
     static void TrimWorkingSet();
     // Gives the memory freed so far back to the system (a worker's heap after
@@ -83,7 +97,6 @@ protected:
 
 private:
     void FormCreate();
-    void ApplyStoredLook(int winSize, int winOpacity);
     void ShowPlaceholder();
 
     // The weather cycle.
@@ -95,7 +108,6 @@ private:
     void AppMessageHook(platform::Message& message);
     void MouseEntered();
     void MouseLeft();
-    void SetPanelVisible(bool visible);
     void ConnectMenu();
     void ToggleFiveDays();
     void TogglePassThrough();
@@ -109,6 +121,7 @@ private:
     platform::Timer m_timer1;
     std::unique_ptr<platform::TrayIcon> m_trayIcon1;
     std::unique_ptr<TFormUpdate> m_updateWindow;
+    std::unique_ptr<TFormConfig> m_configWindow;
     // Shared with every weather worker still running, so it outlives the window
     // for them.
     SharedReportList m_reports { std::make_shared<ReportList>() };

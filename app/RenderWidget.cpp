@@ -1,5 +1,6 @@
 #include "app/RenderWidget.h"
 
+#include "app/FormConfig.h"
 #include "app/FormUpdate.h"
 #include "app/FormWeather.h"
 #include "platform/Application.h"
@@ -57,6 +58,14 @@ void RenderUpdateWindow(const std::string& path)
     // No folder: nothing can be downloaded from this window.
     TFormUpdate form(sample, TFormUpdate::Options {});
     writeWindowPicture(form, path);
+}
+
+void RenderConfigWindow(TFormWeather& form, const std::string& path)
+{
+    TFormConfig window(form, TFormConfig::Options { .touchAutorun = false });
+    for (TvxObject* root : window.Scene().Roots())
+        finishAnimations(*root);
+    writeWindowPicture(window, path);
 }
 
 namespace {

@@ -18,4 +18,8 @@ void RenderWidget(TFormWeather& form, const std::string& path);
 // sample build, as it first opens.
 void RenderUpdateWindow(const std::string& path);
 
+// nimbrell --render FILE.png --window config: the settings window as it opens
+// over the widget, on the stored settings (the autostart entry left alone).
+void RenderConfigWindow(TFormWeather& form, const std::string& path);
+
 }

@@ -3,7 +3,9 @@
 #include "platform/Resources.h"
 #include "scene/controls/SceneControlClasses.h"
 #include "scene/core/ObjectStream.h"
+#include "platform/Application.h"
 #include "scene/host/TvxCustomScene.h"
+#include "scene/host/TvxScene.h"
 
 namespace nimbrell {
 
@@ -20,6 +22,13 @@ ComponentPtr<TvxForm> ReadStoredWindow(const std::string& resource, TvxCustomSce
         throw std::runtime_error(Format("The stored window %s holds no scene", resource.c_str()));
     record->AttachTo(host);
     return design;
+}
+
+void CentreOnMonitor(SceneWindow& window, int width, int height)
+{
+    auto& backend = platform::Application::Instance().GetBackend();
+    platform::ScreenRect area = backend.WorkAreaAt(backend.CursorPosition());
+    window.Move(area.left + (area.right - area.left - width) / 2, area.top + (area.bottom - area.top - height) / 2);
 }
 
 }

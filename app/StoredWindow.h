@@ -13,10 +13,15 @@
 namespace nimbrell {
 
 class TvxCustomScene;
+class SceneWindow;
 
 // Reads the stored window named `resource` and attaches its scene to host.
 // Throws std::runtime_error when the resource is missing or holds no scene.
 ComponentPtr<TvxForm> ReadStoredWindow(const std::string& resource, TvxCustomScene& host);
+
+// Places a window of the given size in the middle of the work area of the
+// monitor the pointer is on.
+void CentreOnMonitor(SceneWindow& window, int width, int height);
 
 // The named element of a stored window; throws when it is missing or of another class.
 template<typename T>

@@ -87,8 +87,7 @@ void TFormWeather::ConnectMenu()
     m_widget.N3->OnClick = [this] { ToggleFiveDays(); };
     m_widget.N4->OnClick = [this] { m_widget.N4->SetChecked(!m_widget.N4->Checked()); };
     m_widget.N9->OnClick = [this] { TogglePassThrough(); };
-    // The settings window opens here once it exists.
-    m_widget.N5->OnClick = [] { };
+    m_widget.N5->OnClick = [this] { OpenSettings(); };
     m_widget.N8->OnClick = [this] { Close(); };
 }
 

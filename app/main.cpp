@@ -10,12 +10,26 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <iostream>
 #include <string_view>
 
 using namespace nimbrell;
 
 namespace {
+
+// Runs draw, which writes a window's picture to path; the exit status.
+int drawPicture(const char* what, const std::string& path, const std::function<void()>& draw)
+{
+    try {
+        draw();
+    } catch (const std::exception& error) {
+        std::cerr << "nimbrell: " << error.what() << "\n";
+        return 1;
+    }
+    std::cerr << "nimbrell: " << what << " is drawn in " << path << "\n";
+    return 0;
+}
 
 std::unique_ptr<platform::Backend> chooseBackend(bool render)
 {
@@ -96,28 +110,15 @@ int main(int argc, char** argv)
     application.SetTitle(kApplicationTitle);
     application.InstallCloseSignals();
 
-    if (render && commandLine.window == "update") {
-        try {
-            RenderUpdateWindow(commandLine.render);
-        } catch (const std::exception& error) {
-            std::cerr << "nimbrell: " << error.what() << "\n";
-            return 1;
-        }
-        std::cerr << "nimbrell: the update window is drawn in " << commandLine.render << "\n";
-        return 0;
-    }
+    if (render && commandLine.window == "update")
+        return drawPicture("the update window", commandLine.render, [&] { RenderUpdateWindow(commandLine.render); });
     TFormWeather form;
+    if (render && commandLine.window == "config")
+        return drawPicture("the settings window", commandLine.render, [&] { RenderConfigWindow(form, commandLine.render); });
     if (render) {
         if (commandLine.panel && form.Widget().N3 && !form.Widget().N3->Checked())
             form.Widget().N3->OnClick();
-        try {
-            RenderWidget(form, commandLine.render);
-        } catch (const std::exception& error) {
-            std::cerr << "nimbrell: " << error.what() << "\n";
-            return 1;
-        }
-        std::cerr << "nimbrell: the widget is drawn in " << commandLine.render << "\n";
-        return 0;
+        return drawPicture("the widget", commandLine.render, [&] { RenderWidget(form, commandLine.render); });
     }
     form.Show();
     describeStartUp(form);

@@ -42,3 +42,11 @@ while IFS= read -r -d '' svg; do
   esac
   render "$svg" "${svg%.svg}.png"
 done < <(find . -name '*.svg' -not -path './preview/*' -print0 | sort -z)
+
+# The settings header is stored as a JPEG (it is opaque).
+if command -v convert > /dev/null; then
+  convert window/config-header.png -type TrueColor -quality 95 window/config-header.jpg
+  echo window/config-header.jpg
+else
+  echo "render-art.sh: convert (imagemagick) not found; window/config-header.jpg left as it was" >&2
+fi

@@ -145,6 +145,11 @@ public:
         g_signal_connect(m_window, "delete-event", G_CALLBACK(onDelete), this);
         g_signal_connect(m_window, "realize", G_CALLBACK(onRealize), this);
         if (kind == WindowKind::Popup) {
+            // A group of its own: a modal window's grab would otherwise keep the
+            // popup's input from it (a drop-down opened from a modal dialog).
+            GtkWindowGroup* group = gtk_window_group_new();
+            gtk_window_group_add_window(group, window);
+            g_object_unref(group);
             gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_COMBO);
             gtk_window_set_keep_above(window, TRUE);
             g_signal_connect(m_window, "map-event", G_CALLBACK(onPopupMapped), this);

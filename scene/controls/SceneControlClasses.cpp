@@ -4,6 +4,7 @@
 #include "scene/controls/TvxButton.h"
 #include "scene/controls/TvxCheckBox.h"
 #include "scene/controls/TvxCloseButton.h"
+#include "scene/controls/TvxComboBox.h"
 #include "scene/controls/TvxContent.h"
 #include "scene/controls/TvxCustomTextBox.h"
 #include "scene/controls/TvxLabel.h"
@@ -44,6 +45,10 @@ void RegisterSceneControlClasses()
     RegisterClass<TvxScrollBox>();
     RegisterClass<TvxListBoxItem>();
     RegisterClass<TvxListBox>();
+    RegisterClass<TvxPopup>();
+    RegisterClass<TvxComboListBox>();
+    RegisterClass<TvxComboBox>();
+    RegisterClass<TvxStringComboBox>();
 }
 
 }

@@ -5,11 +5,13 @@
 #include "scene/controls/ControlGeometry.h"
 #include "scene/controls/TvxContent.h"
 #include "scene/core/ISceneHost.h"
+#include "scene/core/TvxPopupMenu.h"
 #include "base/Utf.h"
 #include "scene/render/TvxBrushObject.h"
 #include "scene/render/TvxCanvas.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace nimbrell {
 
@@ -79,6 +81,8 @@ TvxCustomTextBox::TvxCustomTextBox(TvxComponent* owner)
     m_font.OnChanged = [this] { Repaint(); };
     m_fontFill.OnChanged = [this] { Repaint(); };
 }
+
+TvxCustomTextBox::~TvxCustomTextBox() = default;
 
 TvxTextBox::TvxTextBox(TvxComponent* owner)
     : TvxCustomTextBox(owner)
@@ -189,6 +193,49 @@ void TvxCustomTextBox::SetData(const TvxVariant& value)
         SetText(*text);
     else
         SetText({});
+}
+
+void TvxCustomTextBox::ContextMenu(TvxPoint screenPoint)
+{
+    if (PopupMenu() || !platform::Application::Exists()) {
+        TvxControl::ContextMenu(screenPoint);
+        return;
+    }
+    EditMenu().Popup(static_cast<int>(std::nearbyint(screenPoint.X)), static_cast<int>(std::nearbyint(screenPoint.Y)), this);
+}
+
+TvxPopupMenu& TvxCustomTextBox::EditMenu()
+{
+    enum { CutItem, CopyItem, PasteItem, DeleteItem, SelectAllItem };
+    if (!m_editMenu) {
+        m_editMenu.reset(new TvxPopupMenu(nullptr));
+        const std::pair<const char*, std::function<void()>> items[] = {
+            { "Cut", [this] { CutToClipboard(); } },
+            { "Copy", [this] { CopyToClipboard(); } },
+            { "Paste", [this] { PasteFromClipboard(); } },
+            { "Delete", [this] { m_model.DeleteSelection(); } },
+            { "Select All", [this] { SelectAll(); } },
+        };
+        for (const auto& [caption, action] : items) {
+            auto* item = new TvxMenuItem(nullptr);
+            item->SetCaption(caption);
+            item->OnClick = [this, action] {
+                action();
+                Repaint();
+            };
+            m_editMenu->AddObject(item);
+        }
+    }
+    bool editable = !m_model.ReadOnly();
+    bool selection = m_model.SelLength() > 0;
+    bool clipboardHasText = editable && platform::Application::Instance().GetBackend().ClipboardText().has_value();
+    auto items = m_editMenu->Items();
+    items[CutItem]->SetEnabled(m_model.CanCut());
+    items[CopyItem]->SetEnabled(m_model.CanCopy());
+    items[PasteItem]->SetEnabled(clipboardHasText);
+    items[DeleteItem]->SetEnabled(selection && editable);
+    items[SelectAllItem]->SetEnabled(!m_model.AllSelected());
+    return *m_editMenu;
 }
 
 void TvxCustomTextBox::Change()
@@ -350,7 +397,7 @@ void TvxCustomTextBox::KeyDown(int& key, char32_t& keyChar, TvxShiftState shift)
 void TvxCustomTextBox::MouseDown(TvxMouseButton button, TvxShiftState shift, float x, float y)
 {
     bool hadFocus = IsFocused();
-    m_focusByMouse = !hadFocus && button == TvxMouseButton::mbLeft;
+    m_focusByMouse = !hadFocus;
     TvxControl::MouseDown(button, shift, x, y);
     m_focusByMouse = false;
     if (button != TvxMouseButton::mbLeft)

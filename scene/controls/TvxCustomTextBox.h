@@ -8,6 +8,7 @@
 
 #include "scene/controls/TextEditModel.h"
 #include "scene/controls/TvxControl.h"
+#include "scene/core/TvxComponent.h"
 #include "scene/render/CanvasEnums.h"
 #include "scene/render/TvxBrush.h"
 #include "scene/render/TvxFont.h"
@@ -19,11 +20,13 @@ namespace nimbrell {
 
 class TvxCanvas;
 class TvxContent;
+class TvxPopupMenu;
 
 class TvxCustomTextBox : public TvxControl {
     NIMBRELL_CLASS(TvxCustomTextBox)
 public:
     explicit TvxCustomTextBox(TvxComponent* owner);
+    ~TvxCustomTextBox() override;
 
     // UTF-8.
     std::string Text() const;
@@ -69,6 +72,8 @@ public:
     void MouseUp(TvxMouseButton button, TvxShiftState shift, float x, float y) override;
     void DoEnterFocus() override;
     void DoKillFocus() override;
+    // Without a popup menu of its own, the box offers its editing menu.
+    void ContextMenu(TvxPoint screenPoint) override;
     TvxVariant GetData() const override { return Text(); }
     void SetData(const TvxVariant& value) override;
 
@@ -94,8 +99,11 @@ private:
     float Width(TvxCanvas& canvas, std::size_t from, std::size_t to) const;
     std::size_t CharacterAt(float x);
     void TextChanged();
+    // Cut, Copy, Paste, Delete and Select All, enabled for the box's state now.
+    TvxPopupMenu& EditMenu();
 
     TextEditModel m_model;
+    ComponentPtr<TvxPopupMenu> m_editMenu;
     TvxFont m_font;
     TvxBrush m_fontFill { TvxBrushStyle::vgBrushSolid, 0xFF000000 };
     TvxBrush m_selectionFill { TvxBrushStyle::vgBrushSolid, 0x802A8ADF };

@@ -8,31 +8,29 @@ NIMBRELL_DEFINE_CLASS(TvxThumb, TvxControl)
 {
 }
 
-NIMBRELL_DEFINE_CLASS(TvxCustomTrack, TvxControl)
+NIMBRELL_DEFINE_CLASS(TvxRangeControl, TvxControl)
 {
-    c.Float("Min", &TvxCustomTrack::Min, &TvxCustomTrack::SetMin);
-    c.Float("Max", &TvxCustomTrack::Max, &TvxCustomTrack::SetMax).StoredWhen([](const TvxCustomTrack& t) { return t.Max() != 100; });
-    c.Float("ViewportSize", &TvxCustomTrack::ViewportSize, &TvxCustomTrack::SetViewportSize);
-    c.Float("Value", &TvxCustomTrack::Value, &TvxCustomTrack::SetValue);
+    c.Float("Min", &TvxRangeControl::Min, &TvxRangeControl::SetMin);
+    c.Float("Max", &TvxRangeControl::Max, &TvxRangeControl::SetMax).StoredWhen([](const TvxRangeControl& r) { return r.Max() != 100; });
+    c.Float("ViewportSize", &TvxRangeControl::ViewportSize, &TvxRangeControl::SetViewportSize);
+    c.Float("Value", &TvxRangeControl::Value, &TvxRangeControl::SetValue);
+    c.Enum("Orientation", &TvxRangeControl::Orientation, &TvxRangeControl::SetOrientation).Default(TvxOrientation::vgHorizontal);
+    c.Event("OnChange", &TvxRangeControl::OnChange);
+}
+
+NIMBRELL_DEFINE_CLASS(TvxCustomTrack, TvxRangeControl)
+{
     c.Float("Frequency", &TvxCustomTrack::Frequency, &TvxCustomTrack::SetFrequency);
-    c.Enum("Orientation", &TvxCustomTrack::Orientation, &TvxCustomTrack::SetOrientation).Default(TvxOrientation::vgHorizontal);
     c.Enum("Tracking", &TvxCustomTrack::Tracking, &TvxCustomTrack::SetTracking).Default(true);
-    c.Event("OnChange", &TvxCustomTrack::OnChange);
 }
 
 NIMBRELL_DEFINE_CLASS(TvxTrack, TvxCustomTrack)
 {
 }
 
-NIMBRELL_DEFINE_CLASS(TvxScrollBar, TvxControl)
+NIMBRELL_DEFINE_CLASS(TvxScrollBar, TvxRangeControl)
 {
-    c.Float("Min", &TvxScrollBar::Min, &TvxScrollBar::SetMin);
-    c.Float("Max", &TvxScrollBar::Max, &TvxScrollBar::SetMax).StoredWhen([](const TvxScrollBar& b) { return b.Max() != 100; });
-    c.Float("ViewportSize", &TvxScrollBar::ViewportSize, &TvxScrollBar::SetViewportSize);
-    c.Float("Value", &TvxScrollBar::Value, &TvxScrollBar::SetValue);
     c.Float("SmallChange", &TvxScrollBar::SmallChange, &TvxScrollBar::SetSmallChange).StoredWhen([](const TvxScrollBar& b) { return b.SmallChange() != 1; });
-    c.Enum("Orientation", &TvxScrollBar::Orientation, &TvxScrollBar::SetOrientation).Default(TvxOrientation::vgHorizontal);
-    c.Event("OnChange", &TvxScrollBar::OnChange);
 }
 
 NIMBRELL_DEFINE_CLASS(TvxSmallScrollBar, TvxScrollBar)
@@ -70,8 +68,35 @@ void TvxThumb::MouseUp(TvxMouseButton button, TvxShiftState shift, float x, floa
     TvxControl::MouseUp(button, shift, x, y);
 }
 
-TvxCustomTrack::TvxCustomTrack(TvxComponent* owner)
+TvxRangeControl::TvxRangeControl(TvxComponent* owner)
     : TvxControl(owner)
+{
+}
+
+void TvxRangeControl::SetValue(float value)
+{
+    if (m_range.SetValue(AdjustValue(value)))
+        ValueChanged();
+}
+
+void TvxRangeControl::RangeChanged(bool valueMoved)
+{
+    if (valueMoved)
+        ValueChanged();
+    else
+        BoundsChanged();
+}
+
+void TvxRangeControl::SetOrientation(TvxOrientation value)
+{
+    if (m_orientation == value)
+        return;
+    m_orientation = value;
+    OrientationChanged();
+}
+
+TvxCustomTrack::TvxCustomTrack(TvxComponent* owner)
+    : TvxRangeControl(owner)
 {
     SetWidth(100);
     SetHeight(15);
@@ -82,40 +107,15 @@ TvxTrack::TvxTrack(TvxComponent* owner)
 {
 }
 
-void TvxCustomTrack::SetValue(float value)
+float TvxCustomTrack::AdjustValue(float value)
 {
-    if (!m_range.SetValue(ApplyFrequency(value, m_frequency)))
-        return;
-    PlaceThumb();
-    OnChange(this);
+    return ApplyFrequency(value, m_frequency);
 }
 
-void TvxCustomTrack::SetMin(float value)
-{
-    RangeChanged(m_range.SetMin(value));
-}
-
-void TvxCustomTrack::SetMax(float value)
-{
-    RangeChanged(m_range.SetMax(value));
-}
-
-void TvxCustomTrack::SetViewportSize(float value)
-{
-    RangeChanged(m_range.SetViewportSize(value));
-}
-
-void TvxCustomTrack::RangeChanged(bool valueMoved)
+void TvxCustomTrack::ValueChanged()
 {
     PlaceThumb();
-    if (valueMoved)
-        OnChange(this);
-}
-
-void TvxCustomTrack::SetOrientation(TvxOrientation value)
-{
-    m_orientation = value;
-    PlaceThumb();
+    TvxRangeControl::ValueChanged();
 }
 
 float TvxCustomTrack::TrackLength() const
@@ -143,11 +143,11 @@ void TvxCustomTrack::PlaceThumb()
     float length = TrackLength();
     if (Horizontal()) {
         float thickness = Height() - Margins().Top() - Margins().Bottom() - pad.Top() - pad.Bottom();
-        ThumbSpan span = ThumbGeometry(m_range, length, thickness);
+        ThumbSpan span = ThumbGeometry(Range(), length, thickness);
         m_thumb->SetBounds(Margins().Left() + pad.Left() + span.start, Margins().Top() + pad.Top(), span.length, thickness);
     } else {
         float thickness = Width() - Margins().Left() - Margins().Right() - pad.Left() - pad.Right();
-        ThumbSpan span = ThumbGeometry(m_range, length, thickness);
+        ThumbSpan span = ThumbGeometry(Range(), length, thickness);
         m_thumb->SetBounds(Margins().Left() + pad.Left(), Margins().Top() + pad.Top() + span.start, thickness, span.length);
     }
 }
@@ -164,7 +164,7 @@ void TvxCustomTrack::MouseDown(TvxMouseButton button, TvxShiftState shift, float
     if (button != TvxMouseButton::mbLeft)
         return;
     float position = PositionAlong(LocalToAbsolute({ x, y }));
-    SetValue(TrackPressValue(m_range, position, TrackLength()));
+    SetValue(TrackPressValue(Range(), position, TrackLength()));
 }
 
 void TvxCustomTrack::ResourceApplied()
@@ -185,7 +185,7 @@ void TvxCustomTrack::ResourceReleasing()
 }
 
 TvxScrollBar::TvxScrollBar(TvxComponent* owner)
-    : TvxControl(owner)
+    : TvxRangeControl(owner)
 {
     SetWidth(150);
     SetHeight(18);
@@ -197,46 +197,14 @@ TvxSmallScrollBar::TvxSmallScrollBar(TvxComponent* owner)
     SetHeight(8);
 }
 
-void TvxScrollBar::Changed()
+void TvxScrollBar::ValueChanged()
 {
-    OnChange(this);
+    TvxRangeControl::ValueChanged();
     Realign();
 }
 
-void TvxScrollBar::RangeChanged(bool valueMoved)
+void TvxScrollBar::OrientationChanged()
 {
-    if (valueMoved)
-        Changed();
-    else
-        Realign();
-}
-
-void TvxScrollBar::SetValue(float value)
-{
-    if (m_range.SetValue(value))
-        Changed();
-}
-
-void TvxScrollBar::SetMin(float value)
-{
-    RangeChanged(m_range.SetMin(value));
-}
-
-void TvxScrollBar::SetMax(float value)
-{
-    RangeChanged(m_range.SetMax(value));
-}
-
-void TvxScrollBar::SetViewportSize(float value)
-{
-    RangeChanged(m_range.SetViewportSize(value));
-}
-
-void TvxScrollBar::SetOrientation(TvxOrientation value)
-{
-    if (m_orientation == value)
-        return;
-    m_orientation = value;
     // The parts of the other orientation show with the next style.
     if (StyleClone())
         ResourceApplied();
@@ -247,8 +215,7 @@ void TvxScrollBar::BindButton(const char* name, float direction)
     auto* button = StylePart<TvxVisualObject>(name);
     if (!button)
         return;
-    bool horizontal = m_orientation == TvxOrientation::vgHorizontal;
-    bool ours = (name[0] == 'l' || name[0] == 'r') == horizontal;
+    bool ours = (name[0] == 'l' || name[0] == 'r') == Horizontal();
     button->SetVisible(ours);
     if (ours)
         button->OnClick.Set([this, direction](TvxObject*) { SetValue(Value() + direction * m_smallChange); });
@@ -259,7 +226,7 @@ void TvxScrollBar::BindButton(const char* name, float direction)
 void TvxScrollBar::ResourceApplied()
 {
     TvxControl::ResourceApplied();
-    bool horizontal = m_orientation == TvxOrientation::vgHorizontal;
+    bool horizontal = Horizontal();
     auto* htrack = StylePart<TvxCustomTrack>("htrack");
     auto* vtrack = StylePart<TvxCustomTrack>("vtrack");
     if (m_track)
@@ -269,7 +236,7 @@ void TvxScrollBar::ResourceApplied()
         other->SetVisible(false);
     if (m_track) {
         m_track->SetVisible(true);
-        m_track->SetOrientation(m_orientation);
+        m_track->SetOrientation(Orientation());
         m_track->OnChange.Set([this](TvxObject*) {
             if (!m_syncing)
                 SetValue(m_track->Value());
@@ -297,11 +264,11 @@ void TvxScrollBar::Realign()
         return;
     // The track follows the bar; its own clamping on the way must not feed back.
     m_syncing = true;
-    m_track->SetMin(std::min(m_range.Min(), m_track->Min()));
-    m_track->SetMax(m_range.Max());
-    m_track->SetMin(m_range.Min());
-    m_track->SetViewportSize(m_range.ViewportSize());
-    m_track->SetValue(m_range.Value());
+    m_track->SetMin(std::min(Min(), m_track->Min()));
+    m_track->SetMax(Max());
+    m_track->SetMin(Min());
+    m_track->SetViewportSize(ViewportSize());
+    m_track->SetValue(Value());
     m_syncing = false;
     m_track->Realign();
 }

@@ -28,24 +28,52 @@ private:
     bool m_dragging { false };
 };
 
-class TvxCustomTrack : public TvxControl {
-    NIMBRELL_CLASS(TvxCustomTrack)
+// A control whose value stays within Min .. Max - ViewportSize (the rules of
+// ScrollRange): the one piece of code behind the bound and value setters of the
+// track and the scroll bar.
+class TvxRangeControl : public TvxControl {
+    NIMBRELL_CLASS(TvxRangeControl)
 public:
-    explicit TvxCustomTrack(TvxComponent* owner);
+    explicit TvxRangeControl(TvxComponent* owner);
 
     const ScrollRange& Range() const { return m_range; }
     float Value() const { return m_range.Value(); }
     void SetValue(float value);
     float Min() const { return m_range.Min(); }
-    void SetMin(float value);
+    void SetMin(float value) { RangeChanged(m_range.SetMin(value)); }
     float Max() const { return m_range.Max(); }
-    void SetMax(float value);
+    void SetMax(float value) { RangeChanged(m_range.SetMax(value)); }
     float ViewportSize() const { return m_range.ViewportSize(); }
-    void SetViewportSize(float value);
-    float Frequency() const { return m_frequency; }
-    void SetFrequency(float value) { m_frequency = value; }
+    void SetViewportSize(float value) { RangeChanged(m_range.SetViewportSize(value)); }
     TvxOrientation Orientation() const { return m_orientation; }
     void SetOrientation(TvxOrientation value);
+
+    TvxNotifyEvent OnChange;
+
+protected:
+    // A value about to be stored, as the control keeps it.
+    virtual float AdjustValue(float value) { return value; }
+    // The value moved: written, or pulled along by a bound.
+    virtual void ValueChanged() { OnChange(this); }
+    // A bound changed and the value stayed.
+    virtual void BoundsChanged() { }
+    virtual void OrientationChanged() { }
+    bool Horizontal() const { return m_orientation == TvxOrientation::vgHorizontal; }
+
+private:
+    void RangeChanged(bool valueMoved);
+
+    ScrollRange m_range;
+    TvxOrientation m_orientation { TvxOrientation::vgHorizontal };
+};
+
+class TvxCustomTrack : public TvxRangeControl {
+    NIMBRELL_CLASS(TvxCustomTrack)
+public:
+    explicit TvxCustomTrack(TvxComponent* owner);
+
+    float Frequency() const { return m_frequency; }
+    void SetFrequency(float value) { m_frequency = value; }
     bool Tracking() const { return m_tracking; }
     void SetTracking(bool value) { m_tracking = value; }
 
@@ -57,22 +85,19 @@ public:
     void Realign() override;
     void MouseDown(TvxMouseButton button, TvxShiftState shift, float x, float y) override;
 
-    TvxNotifyEvent OnChange;
-
 protected:
     void ResourceApplied() override;
     void ResourceReleasing() override;
+    float AdjustValue(float value) override;
+    void ValueChanged() override;
+    void BoundsChanged() override { PlaceThumb(); }
+    void OrientationChanged() override { PlaceThumb(); }
 
 private:
-    // After a bound changed; valueMoved: the value had to follow it.
-    void RangeChanged(bool valueMoved);
     void PlaceThumb();
-    bool Horizontal() const { return m_orientation == TvxOrientation::vgHorizontal; }
 
-    ScrollRange m_range;
     TvxThumb* m_thumb { nullptr };
     float m_frequency { 0 };
-    TvxOrientation m_orientation { TvxOrientation::vgHorizontal };
     bool m_tracking { true };
 };
 
@@ -82,40 +107,27 @@ public:
     explicit TvxTrack(TvxComponent* owner);
 };
 
-class TvxScrollBar : public TvxControl {
+class TvxScrollBar : public TvxRangeControl {
     NIMBRELL_CLASS(TvxScrollBar)
 public:
     explicit TvxScrollBar(TvxComponent* owner);
 
-    float Value() const { return m_range.Value(); }
-    void SetValue(float value);
-    float Min() const { return m_range.Min(); }
-    void SetMin(float value);
-    float Max() const { return m_range.Max(); }
-    void SetMax(float value);
-    float ViewportSize() const { return m_range.ViewportSize(); }
-    void SetViewportSize(float value);
     float SmallChange() const { return m_smallChange; }
     void SetSmallChange(float value) { m_smallChange = value; }
-    TvxOrientation Orientation() const { return m_orientation; }
-    void SetOrientation(TvxOrientation value);
 
     void Realign() override;
-
-    TvxNotifyEvent OnChange;
 
 protected:
     void ResourceApplied() override;
     void ResourceReleasing() override;
+    void ValueChanged() override;
+    void BoundsChanged() override { Realign(); }
+    void OrientationChanged() override;
 
 private:
-    void Changed();
-    void RangeChanged(bool valueMoved);
     void BindButton(const char* name, float direction);
 
-    ScrollRange m_range;
     float m_smallChange { 1 };
-    TvxOrientation m_orientation { TvxOrientation::vgHorizontal };
     TvxCustomTrack* m_track { nullptr };
     bool m_syncing { false };
 };

@@ -83,11 +83,12 @@ void TvxObject::BeforeDestruction()
 
 int TvxObject::Index() const
 {
+    // Renumbers all the siblings at once: after a reorder, asking each child of a long
+    // list for its index costs one pass, not one search each.
     if (m_index < 0 && m_parent) {
         auto& siblings = m_parent->m_children;
-        auto it = std::find(siblings.begin(), siblings.end(), this);
-        if (it != siblings.end())
-            m_index = static_cast<int>(it - siblings.begin());
+        for (std::size_t i = 0; i < siblings.size(); ++i)
+            siblings[i]->m_index = static_cast<int>(i);
     }
     return m_index;
 }
@@ -262,6 +263,7 @@ void TvxObject::AddObject(TvxObject* object)
     if (m_children.capacity() == 0)
         m_children.reserve(10);
     m_children.push_back(object);
+    object->m_index = static_cast<int>(m_children.size()) - 1;
     object->m_parent = this;
     object->SetScene(m_scene);
     object->ParentChanged();
@@ -269,7 +271,15 @@ void TvxObject::AddObject(TvxObject* object)
 
 void TvxObject::RemoveObject(TvxObject* object)
 {
-    auto it = std::find(m_children.begin(), m_children.end(), object);
+    // The child's own index finds it at once: emptying a long list last first stays linear.
+    auto it = m_children.end();
+    if (object && object->m_parent == this) {
+        int index = object->Index();
+        if (index >= 0 && static_cast<std::size_t>(index) < m_children.size() && m_children[static_cast<std::size_t>(index)] == object)
+            it = m_children.begin() + index;
+    }
+    if (it == m_children.end())
+        it = std::find(m_children.begin(), m_children.end(), object);
     if (it == m_children.end())
         return;
     object->m_parent = nullptr;

@@ -29,6 +29,7 @@ public:
     void SetFormModalResult(int result) override;
     void CloseForm() override;
     void SetInputMethodCaret(const TvxRect& caret) override;
+    SceneWindow& Window() const { return m_window; }
 
     // The window that shows hints, once a hinted object was under the mouse.
     TvxHintWindow* HintWindow() const { return m_hints.get(); }

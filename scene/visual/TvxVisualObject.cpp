@@ -534,7 +534,9 @@ void TvxVisualObject::RemoveObject(TvxObject* object)
     const bool isChild = object && object->Parent() == this;
     if (visual && isChild) {
         visual->Repaint();
-        std::erase(m_tabList, visual);
+        // Searched from the end, where the newest children are.
+        if (auto found = std::find(m_tabList.rbegin(), m_tabList.rend(), visual); found != m_tabList.rend())
+            m_tabList.erase(std::next(found).base());
     }
     const bool wasEffect = isChild && object->AsEffect();
     if (wasEffect)

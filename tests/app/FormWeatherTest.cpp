@@ -3,6 +3,7 @@
 #include "app/ProcessState.h"
 #include "platform/Application.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "tests/app/WidgetFixture.h"
 #include "tests/support/ClosedPort.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -22,35 +23,7 @@ using nimbrell::testing::WriteFile;
 
 namespace {
 
-class FormWeatherTest : public ::testing::Test {
-protected:
-    TempDirectory temp;
-    std::string dataDirectory { (temp.Path() / "NimbrellWeather").string() + "/" };
-    std::string settingsPath { dataDirectory + "historyLog.ini" };
-    platform::HeadlessBackend* backend { new platform::HeadlessBackend(platform::ClockKind::Manual) };
-    platform::Application application { std::unique_ptr<platform::Backend>(backend) };
-    nimbrell::testing::ScopedEnvironment environment;
-    nimbrell::test::ClosedPort closedPort;
-
-    void SetUp() override
-    {
-        // Process-wide state must not carry settings or a database from an
-        // earlier test, whose folders are gone.
-        State() = ProcessState {};
-        environment.Set("TEMP", temp.Path().string());
-        application.SetTitle(kApplicationTitle);
-        // A closed port: the start-up's requests fail at once.
-        State().Hosts = ServiceHosts { closedPort.HostPort(), closedPort.HostPort() };
-    }
-
-    void TearDown() override { State() = ProcessState {}; }
-
-    void writeSettings(const std::string& lines)
-    {
-        std::filesystem::create_directories(dataDirectory);
-        WriteFile(settingsPath, "[CONFIG]\n" + lines);
-    }
-};
+class FormWeatherTest : public nimbrell::testing::WidgetFixture { };
 
 }
 

@@ -121,3 +121,26 @@ TEST(Program, UnusableHomeStartsWithAPrivateFolderAndNamesIt)
     EXPECT_EQ(SettingsFile(runtime + "/NimbrellWeather/historyLog.ini").ReadString("CONFIG", "formLeft", ""), "500");
     EXPECT_EQ(std::filesystem::status(runtime + "/NimbrellWeather").permissions() & std::filesystem::perms::all, std::filesystem::perms::owner_all);
 }
+
+TEST(Program, RendersTheSettingsWindowWithoutTouchingTheAutostartEntry)
+{
+    TempDirectory temp;
+    nimbrell::test::ClosedPort closedPort;
+    std::string picture = temp / "config.png";
+    auto run = nimbrell::testing::RunChild({ NIMBRELL_BINARY, "--render", picture, "--window", "config" },
+        { { "TEMP", temp.Path().string() }, { "XDG_CONFIG_HOME", temp / "config" }, { "DISPLAY", std::nullopt },
+            { "NIMBRELL_WEATHER_HOST", closedPort.HostPort() }, { "NIMBRELL_UPDATE_HOST", closedPort.HostPort() } });
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("the settings window is drawn in " + picture), std::string::npos) << run.err;
+    // The picture's header: PNG signature, then the width and height of the window.
+    std::string png = nimbrell::testing::ReadFile(picture);
+    ASSERT_GE(png.size(), 24u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    auto bigEndian = [&](std::size_t at) {
+        return (std::uint32_t(std::uint8_t(png[at])) << 24) | (std::uint32_t(std::uint8_t(png[at + 1])) << 16)
+            | (std::uint32_t(std::uint8_t(png[at + 2])) << 8) | std::uint32_t(std::uint8_t(png[at + 3]));
+    };
+    EXPECT_EQ(bigEndian(16), 555u);
+    EXPECT_EQ(bigEndian(20), 517u);
+    EXPECT_FALSE(std::filesystem::exists(temp / "config/autostart/NimbrellWeather.desktop"));
+}

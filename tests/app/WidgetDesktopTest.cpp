@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 using namespace nimbrell;
@@ -46,6 +47,12 @@ bool screenShows(const std::function<bool(const Screenshot&)>& ready, std::chron
     return false;
 }
 
+// A screen point as xdotool takes it.
+std::string at(int x, int y)
+{
+    return std::to_string(x) + " " + std::to_string(y);
+}
+
 void xdotool(const std::string& arguments)
 {
     RunCommand("xdotool " + arguments);
@@ -71,16 +78,31 @@ protected:
     {
         std::string folder = temp.Path().string();
         auto program = std::make_unique<ChildProgram>(NIMBRELL_BINARY, std::vector<std::string> { "--demo" },
-            [folder] { setenv("TEMP", folder.c_str(), 1); });
+            [folder] {
+                setenv("TEMP", folder.c_str(), 1);
+                // The settings window writes the autostart entry here, not in the user's folder.
+                setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
+            });
         EXPECT_TRUE(program->WaitFor("runs until closed")) << program->Output();
         return program;
+    }
+
+    // The settings file, once a save of the settings window has written it
+    // (the city code is written by a save only).
+    SettingsFile savedSettings()
+    {
+        SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
+        auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (settings.ReadString("CONFIG", "cityCode", "").empty() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(50ms);
+        return settings;
     }
 
     // Opens the widget's menu with a right click at (x, y) and picks the item
     // that many steps down (separators and hidden items are skipped).
     void pickFromMenu(int x, int y, int steps)
     {
-        xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3");
+        xdotool("mousemove " + at(x, y) + " click 3");
         ASSERT_TRUE(screenShows([&](const Screenshot& s) { return Near(s.At(x + 30, y + 12), Rgb { 255, 255, 255 }, 40); }))
             << "the menu opens at the mouse";
         std::string keys;
@@ -166,6 +188,174 @@ TEST_F(WidgetDesktopTest, PassThroughLetsClicksReachTheWindowBelow)
         reached = PumpUntil([&] { return below.pressed; }, 250ms);
     }
     EXPECT_TRUE(reached) << "with pass-through the click reaches the window below";
+
+    int status = program->Stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+namespace {
+
+// The settings window, centred on the 1280 × 1024 screen: its frame's inner
+// panel starts at (463, 293), and the lists' rows are 19 pixels high.
+constexpr int ConfigLeft = (Screenshot::Width - 555) / 2 + 101, ConfigTop = (Screenshot::Height - 517) / 2 + 40;
+constexpr int ProvinceX = ConfigLeft + 60, CityX = ConfigLeft + 150;
+constexpr int FirstRowY = ConfigTop + 255, RowHeight = 19;
+constexpr int SaveX = ConfigLeft + 219, SaveY = ConfigTop + 366;
+// The mode and interval lists.
+constexpr int IntervalX = ConfigLeft + 100, IntervalY = ConfigTop + 163;
+constexpr int ModeY = ConfigTop + 133, Interval120Y = ConfigTop + 198;
+constexpr int ScaleBoxX = ConfigLeft + 190, ScalePlusX = ConfigLeft + 291, ScaleY = ConfigTop + 194;
+constexpr int CancelX = ConfigLeft + 276;
+
+// A dropped-down list of the settings window shows its selected row as a bar
+// of this colour, wider than anything else of it on the window.
+bool listDropped(const Screenshot& s)
+{
+    for (int y = ConfigTop + 144; y < ConfigTop + 240; ++y) {
+        int run = 0;
+        for (int x = ConfigLeft + 30; x < ConfigLeft + 170; ++x) {
+            run = Near(s.At(x, y), Rgb { 141, 98, 56 }, 10) ? run + 1 : 0;
+            if (run >= 60)
+                return true;
+        }
+    }
+    return false;
+}
+
+// The lowest row with anything painted on the desktop inside the rectangle, or -1.
+int lowestInk(const Screenshot& s, int left, int top, int right, int bottom)
+{
+    for (int y = bottom - 1; y >= top; --y) {
+        if (inked(s, left, y, right, y + 1))
+            return y;
+    }
+    return -1;
+}
+
+// Light text on the lists' dark ground inside the rectangle.
+bool lettered(const Screenshot& s, int left, int top, int right, int bottom)
+{
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            Rgb c = s.At(x, y);
+            if (c.r > 0xC0 && c.g > 0xC0 && c.b > 0xC0)
+                return true;
+        }
+    }
+    return false;
+}
+
+}
+
+TEST_F(WidgetDesktopTest, PicksACityAndAnIntervalInTheSettingsWindowAndSavesThem)
+{
+    auto program = start();
+    WidgetOnScreen at500 { 500, 300 };
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return at500.TodayShown(s); }));
+
+    pickFromMenu(560, 360, 5); // 软件设置
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) {
+        return Near(s.At(ConfigLeft + 100, ConfigTop + 5), Rgb { 0xE0, 0xE0, 0xE0 }, 40)
+            && lettered(s, ConfigLeft + 30, FirstRowY - 8, ConfigLeft + 110, FirstRowY + 8);
+    })) << "the settings window opens with the provinces";
+    auto cityRows = [](const Screenshot& s) { return lettered(s, CityX - 40, FirstRowY - 8, CityX + 30, FirstRowY + 4 * RowHeight); };
+    EXPECT_FALSE(cityRows(Screenshot())) << "no city before a province is picked";
+
+    // Dragging down the provinces with the button held refills the cities for
+    // each: the first city's name changes with every row passed.
+    auto firstCity = [](const Screenshot& s) {
+        std::vector<Rgb> pixels;
+        for (int y = FirstRowY - 8; y < FirstRowY + 8; ++y) {
+            for (int x = CityX - 40; x < CityX + 30; ++x)
+                pixels.push_back(s.At(x, y));
+        }
+        return pixels;
+    };
+    auto same = [](const std::vector<Rgb>& a, const std::vector<Rgb>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), [](Rgb p, Rgb q) { return Near(p, q, 0); });
+    };
+    xdotool("mousemove " + at(ProvinceX, FirstRowY) + " mousedown 1");
+    ASSERT_TRUE(screenShows(cityRows));
+    std::vector<Rgb> shown = firstCity(Screenshot());
+    for (int row = 1; row < 4; ++row) {
+        xdotool("mousemove " + at(ProvinceX, FirstRowY + row * RowHeight));
+        std::vector<Rgb> before = shown;
+        EXPECT_TRUE(screenShows([&](const Screenshot& s) {
+            shown = firstCity(s);
+            return !same(shown, before);
+        })) << "the cities of row "
+            << row;
+    }
+    xdotool("mouseup 1");
+
+    // 辽宁, then one key down to 黑龙江; then its first city, 哈尔滨.
+    xdotool("mousemove " + at(ProvinceX, FirstRowY + 4 * RowHeight) + " click 1");
+    ASSERT_TRUE(screenShows(cityRows)) << "a province fills the city list";
+    xdotool("key Down");
+    std::this_thread::sleep_for(300ms);
+    xdotool("mousemove " + at(CityX, FirstRowY) + " click 1");
+    std::this_thread::sleep_for(300ms);
+
+    // 间隔120 from the dropped-down list.
+    xdotool("mousemove " + at(IntervalX, IntervalY) + " click 1");
+    ASSERT_TRUE(screenShows(listDropped)) << "the interval list drops down";
+    xdotool("mousemove " + at(IntervalX, Interval120Y) + " click 1");
+    ASSERT_TRUE(screenShows([](const Screenshot& s) { return !listDropped(s); })) << "a pick closes it";
+    xdotool("mousemove " + at(SaveX, SaveY) + " click 1");
+
+    SettingsFile settings = savedSettings();
+    EXPECT_EQ(settings.ReadString("CONFIG", "city", ""), "哈尔滨");
+    EXPECT_EQ(settings.ReadString("CONFIG", "cityCode", ""), "101050101");
+    EXPECT_EQ(settings.ReadString("CONFIG", "updateInterval", ""), "1");
+
+    int status = program->Stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(WidgetDesktopTest, SettingsPreviewTheScaleAndTheModeOnTheWidgetAndSaveTheTypedScale)
+{
+    auto program = start();
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return WidgetOnScreen { 500, 300 }.TodayShown(s); }));
+    // Out of the settings window's way, to (50, 50).
+    xdotool("mousemove 560 360 mousedown 1 mousemove 400 300 mousemove 200 150 mousemove 110 110 mouseup 1");
+    WidgetOnScreen widget { 50, 50 };
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return widget.TodayShown(s); }));
+    xdotool("mousemove 700 900");
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return !widget.PanelShown(s); }));
+    auto todayBottom = [&](const Screenshot& s) { return lowestInk(s, 50, 50, 330, 200); };
+    int bottom = todayBottom(Screenshot());
+    ASSERT_GT(bottom, 100);
+
+    auto settingsShown = [](const Screenshot& s) { return Near(s.At(ConfigLeft + 100, ConfigTop + 5), Rgb { 0xE0, 0xE0, 0xE0 }, 40); };
+    pickFromMenu(110, 110, 5); // 软件设置
+    ASSERT_TRUE(screenShows(settingsShown));
+    xdotool("mousemove " + at(ScalePlusX, ScaleY) + " click 1");
+    EXPECT_TRUE(screenShows([&](const Screenshot& s) { return todayBottom(s) >= bottom + 8; })) << "the widget grows at once";
+    xdotool("mousemove " + at(CancelX, SaveY) + " click 1");
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return !settingsShown(s); })) << "cancel closes the window";
+    EXPECT_GE(todayBottom(Screenshot()), bottom + 8) << "and the preview stays";
+
+    pickFromMenu(110, 110, 5);
+    ASSERT_TRUE(screenShows(settingsShown));
+    // 永远: the panel shows at once.
+    xdotool("mousemove " + at(IntervalX, ModeY) + " click 1");
+    ASSERT_TRUE(screenShows(listDropped));
+    xdotool("key Escape");
+    ASSERT_TRUE(screenShows([](const Screenshot& s) { return !listDropped(s); }));
+    xdotool("key Down Down");
+    EXPECT_TRUE(screenShows([&](const Screenshot& s) { return widget.PanelShown(s); })) << "mode 永远 shows the panel";
+    // 25 typed over the scale: saving commits it as 20.
+    xdotool("mousemove " + at(ScaleBoxX, ScaleY) + " click --repeat 2 1");
+    xdotool("key ctrl+a type 25");
+    xdotool("mousemove " + at(SaveX, SaveY) + " click 1");
+
+    SettingsFile settings = savedSettings();
+    EXPECT_EQ(settings.ReadString("CONFIG", "winSize", ""), "20");
+    EXPECT_EQ(settings.ReadString("CONFIG", "showMore", ""), "2");
+    for (const char* key : { "autoRun", "updateInterval", "winOpacity", "city" })
+        EXPECT_NE(settings.ReadString("CONFIG", key, ""), "") << key;
 
     int status = program->Stop(SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));

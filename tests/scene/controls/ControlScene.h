@@ -28,6 +28,11 @@ public:
 
     std::vector<int> modalResults;
     int closeRequests { 0 };
+    // Escape reaching the window's cancel rule.
+    int modalCancels { 0 };
+
+protected:
+    void CloseModalOwner() override { ++modalCancels; }
 };
 
 class ControlScene : public ::testing::Test {

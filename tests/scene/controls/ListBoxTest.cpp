@@ -5,6 +5,7 @@
 #include "tests/scene/controls/ControlScene.h"
 
 #include "platform/Message.h"
+#include "scene/controls/TvxCheckBox.h"
 #include "scene/controls/TvxListBox.h"
 #include "scene/controls/TvxScrollBar.h"
 
@@ -227,4 +228,123 @@ TEST_F(ListBoxTest, LongAndEmptyTextsAndManyItems)
     EXPECT_FLOAT_EQ(vbar()->Value(), 20002 * 19.0f - list->Viewport()->Height());
     list->Clear();
     EXPECT_EQ(list->Count(), 0);
+}
+
+TEST_F(ListBoxTest, OddRowsAreFilledUnderTheItems)
+{
+    fill(4);
+    // The grey of a row's right end (no text there) in the list at (10, 10).
+    auto rowLevel = [&](int row) {
+        frame();
+        int y = 10 + 2 + row * 19 + 9;
+        return static_cast<int>((scene->Buffer().ConstBits()[y * scene->Width() + 110] >> 16) & 0xFF);
+    };
+    EXPECT_EQ(rowLevel(0), rowLevel(1)) << "no fill without AlternatingRowBackground";
+    list->SetAlternatingRowBackground(true);
+    EXPECT_LT(rowLevel(1), rowLevel(0) - 4) << "odd rows darker";
+    EXPECT_EQ(rowLevel(2), rowLevel(0));
+    EXPECT_EQ(rowLevel(3), rowLevel(1));
+}
+
+TEST_F(ListBoxTest, SortingColumnsAndTheirKeys)
+{
+    list->BeginUpdate();
+    for (const char* text : { "pear", "Apple", "fig", "banana", "Cherry" }) {
+        auto* item = new TvxListBoxItem(nullptr);
+        list->AddObject(item);
+        item->SetText(text);
+    }
+    list->EndUpdate();
+    list->SetItemIndex(0);
+    list->SetSorted(true);
+    std::vector<std::string> order;
+    for (int i = 0; i < list->Count(); ++i)
+        order.push_back(list->ItemByIndex(i)->Text());
+    EXPECT_EQ(order, (std::vector<std::string> { "Apple", "banana", "Cherry", "fig", "pear" })) << "without regard to case";
+    EXPECT_EQ(list->Selected()->Text(), "pear") << "the selection stays on its item";
+
+    list->SetColumns(2);
+    frame();
+    auto* second = list->ItemByIndex(1);
+    auto* third = list->ItemByIndex(2);
+    EXPECT_GT(second->Position().X(), 40) << "two items a row";
+    EXPECT_EQ(second->Position().Y(), 0);
+    EXPECT_EQ(third->Position().Y(), 19);
+    TvxPoint middle = list->AbsoluteToLocal(second->LocalToAbsolute({ 5, 5 }));
+    EXPECT_EQ(list->ItemByPoint(middle.X, middle.Y), second);
+    list->SetFocus();
+    struct Step {
+        int key;
+        int expected;
+    };
+    for (Step step : { Step { platform::VK_HOME, 0 }, { platform::VK_DOWN, 2 }, { platform::VK_RIGHT, 3 }, { platform::VK_UP, 1 }, { platform::VK_END, 3 } }) {
+        scene->KeyDown(step.key, 0);
+        EXPECT_EQ(list->ItemIndex(), step.expected) << "key " << step.key;
+    }
+}
+
+TEST_F(ListBoxTest, MultiSelectDragAndCheckBoxes)
+{
+    fill(6);
+    list->SetFocus();
+    auto press = [&](int row, TvxShiftState shift = 0, float x = 50) {
+        float y = 10 + 2 + 19.0f * row + 9;
+        scene->MouseDown(TvxMouseButton::mbLeft, kLeftButton | shift, x, y);
+        scene->MouseUp(TvxMouseButton::mbLeft, shift, x, y);
+    };
+    auto selected = [&] {
+        std::string marks;
+        for (int i = 0; i < list->Count(); ++i)
+            marks += list->ItemByIndex(i)->IsSelected() ? '1' : '0';
+        return marks;
+    };
+    list->SetMultiSelect(true);
+    press(0);
+    press(2, kCtrlKey);
+    EXPECT_EQ(selected(), "101000");
+    EXPECT_EQ(list->ShownHighlights().size(), 2u) << "one highlight a run";
+    press(4, kShiftKey);
+    EXPECT_EQ(selected(), "001110") << "Shift selects from the first selected item";
+    EXPECT_EQ(list->ShownHighlights().size(), 1u);
+    press(2, kCtrlKey);
+    EXPECT_EQ(selected(), "000110");
+    press(3);
+    EXPECT_EQ(selected(), "000100") << "a plain press selects the item alone";
+
+    // Dragging the selected item onto another moves it there, unless vetoed.
+    list->SetMultiSelect(false);
+    list->SetAllowDrag(true);
+    press(1);
+    bool allow = false;
+    list->OnDragChange.Set([&](TvxObject*, TvxListBoxItem*, TvxListBoxItem*, bool& accept) { accept = allow; });
+    auto dragTo = [&](int from, int to) {
+        float x = 50;
+        scene->MouseDown(TvxMouseButton::mbLeft, kLeftButton, x, 10 + 2 + 19.0f * from + 9);
+        scene->MouseMove(kLeftButton, x, 10 + 2 + 19.0f * to + 9);
+        scene->MouseUp(TvxMouseButton::mbLeft, 0, x, 10 + 2 + 19.0f * to + 9);
+    };
+    dragTo(1, 3);
+    EXPECT_EQ(list->ItemByIndex(1)->Text(), "item1") << "vetoed";
+    allow = true;
+    changes.clear();
+    dragTo(1, 3);
+    EXPECT_EQ(list->ItemByIndex(3)->Text(), "item1");
+    EXPECT_EQ(list->ItemByIndex(1)->Text(), "item2");
+    EXPECT_EQ(list->ItemIndex(), 3) << "the selection moves with the item";
+    EXPECT_TRUE(changes.empty()) << "dragging a selected item does not select others";
+
+    // Check boxes: a press on an item's check box toggles it.
+    int checks = 0;
+    list->OnChangeCheck.Set([&](TvxObject*) { ++checks; });
+    list->SetShowCheckboxes(true);
+    frame();
+    ASSERT_NE(list->ItemByIndex(0)->CheckPart(), nullptr);
+    EXPECT_TRUE(list->ItemByIndex(0)->CheckPart()->Visible());
+    press(0, 0, 20);
+    EXPECT_TRUE(list->ItemByIndex(0)->IsChecked());
+    press(0, 0, 80);
+    EXPECT_TRUE(list->ItemByIndex(0)->IsChecked()) << "a press beside the box leaves it";
+    press(0, 0, 20);
+    EXPECT_FALSE(list->ItemByIndex(0)->IsChecked());
+    EXPECT_EQ(checks, 2);
 }

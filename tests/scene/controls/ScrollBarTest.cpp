@@ -83,3 +83,80 @@ TEST_F(ScrollBarTest, DraggingTheThumbAndPressingTheTrack)
     scene->MouseUp(TvxMouseButton::mbLeft, 0, x, 21);
     EXPECT_NEAR(bar->Value(), before, 0.01) << "a press above pages up";
 }
+
+namespace {
+
+// The full bar: step buttons at both ends of the track.
+class FullScrollBarTest : public ControlScene {
+protected:
+    TvxScrollBar* bar(TvxOrientation orientation, float width, float height)
+    {
+        auto* made = add<TvxScrollBar>(10, 10, width, height);
+        made->SetOrientation(orientation);
+        made->SetMax(100);
+        made->SetViewportSize(20);
+        made->SetSmallChange(5);
+        frame();
+        return made;
+    }
+    template<typename T = TvxVisualObject>
+    T* part(TvxScrollBar* of, const char* name) { return dynamic_cast<T*>(of->FindResource(name)); }
+    void clickOn(TvxVisualObject* object)
+    {
+        TvxRect rect = object->AbsoluteRect();
+        float x = (rect.Left + rect.Right) / 2, y = (rect.Top + rect.Bottom) / 2;
+        scene->MouseDown(TvxMouseButton::mbLeft, kLeftButton, x, y);
+        scene->MouseUp(TvxMouseButton::mbLeft, 0, x, y);
+    }
+};
+
+}
+
+TEST_F(FullScrollBarTest, StepButtonsMoveBySmallChangeWithinTheRange)
+{
+    struct Case {
+        TvxOrientation orientation;
+        float width, height;
+        const char *back, *forward, *hiddenBack, *hiddenForward;
+    };
+    const Case cases[] = {
+        { TvxOrientation::vgVertical, 16, 120, "topbutton", "bottombutton", "leftbutton", "rightbutton" },
+        { TvxOrientation::vgHorizontal, 120, 16, "leftbutton", "rightbutton", "topbutton", "bottombutton" },
+    };
+    for (const Case& c : cases) {
+        TvxScrollBar* made = bar(c.orientation, c.width, c.height);
+        auto* back = part(made, c.back);
+        auto* forward = part(made, c.forward);
+        ASSERT_TRUE(back && forward);
+        EXPECT_TRUE(back->Visible() && forward->Visible());
+        EXPECT_FALSE(part(made, c.hiddenBack)->Visible());
+        EXPECT_FALSE(part(made, c.hiddenForward)->Visible());
+        clickOn(forward);
+        clickOn(forward);
+        EXPECT_EQ(made->Value(), 10);
+        clickOn(back);
+        EXPECT_EQ(made->Value(), 5);
+        made->SetValue(78);
+        clickOn(forward);
+        EXPECT_EQ(made->Value(), 80) << "not past Max - ViewportSize";
+
+        // The track lies between the buttons and its thumb shows the viewport's share.
+        auto* track = part<TvxControl>(made, c.orientation == TvxOrientation::vgVertical ? "vtrack" : "htrack");
+        ASSERT_NE(track, nullptr);
+        TvxRect trackRect = track->AbsoluteRect(), backRect = back->AbsoluteRect(), forwardRect = forward->AbsoluteRect();
+        if (c.orientation == TvxOrientation::vgVertical) {
+            EXPECT_GE(trackRect.Top, backRect.Bottom - 0.5f);
+            EXPECT_LE(trackRect.Bottom, forwardRect.Top + 0.5f);
+        } else {
+            EXPECT_GE(trackRect.Left, backRect.Right - 0.5f);
+            EXPECT_LE(trackRect.Right, forwardRect.Left + 0.5f);
+        }
+        auto* knob = dynamic_cast<TvxVisualObject*>(track->FindResource("thumb"));
+        ASSERT_NE(knob, nullptr);
+        TvxRect knobRect = knob->AbsoluteRect();
+        bool vertical = c.orientation == TvxOrientation::vgVertical;
+        EXPECT_NEAR(vertical ? knobRect.Bottom : knobRect.Right, (vertical ? trackRect.Bottom : trackRect.Right) - 2, 1)
+            << "at the end of the range the thumb ends the track, inside its padding";
+        made->Free();
+    }
+}

@@ -4,6 +4,7 @@
 
 #include "scene/controls/TvxButton.h"
 #include "scene/controls/TvxCheckBox.h"
+#include "scene/controls/TvxComboBox.h"
 #include "scene/controls/TvxLabel.h"
 #include "scene/controls/TvxProgressBar.h"
 #include "scene/shapes/TvxRectangle.h"
@@ -165,8 +166,10 @@ TEST_F(StyleLookupTest, FindsTheStyleByTheLookupOrder)
 {
     const LookupCase cases[] = {
         { "empty Resource: the class's own name", button, "", false, Sheet::Default, "buttonstyle", false },
-        { "Resource names another style", [](TvxComponent* o) { return new TvxLabel(o); }, "checkboxstyle", false, Sheet::Default,
-            "checkboxstyle", true },
+        { "comboboxstyle on any class", [](TvxComponent* o) { return new TvxLabel(o); }, "comboboxstyle", false, Sheet::Default,
+            "comboboxstyle", true },
+        { "a string combo box finds its parent class's style", [](TvxComponent* o) { return new TvxStringComboBox(o); }, "", false,
+            Sheet::Default, "comboboxstyle", false },
         { "no own style: the parent class's", [](TvxComponent* o) { return new TvxFancyCheckBox(o); }, "", false, Sheet::Default,
             "checkboxstyle", false },
         { "never the grandparent's", [](TvxComponent* o) { return new TvxFancierCheckBox(o); }, "", false, Sheet::None, "", false },

@@ -1,15 +1,8 @@
 // A text box and a spin box in a real window, driven by the real keyboard,
 // mouse and clipboard.
-#include "platform/Application.h"
-#include "platform/gtk/GtkBackend.h"
-#include "scene/controls/SceneControlClasses.h"
 #include "scene/controls/TvxCustomTextBox.h"
 #include "scene/controls/TvxSpinBox.h"
-#include "scene/host/TvxBackground.h"
-#include "scene/host/TvxScene.h"
-#include "tests/support/Desktop.h"
-
-#include <gtest/gtest.h>
+#include "tests/scene/controls/DesktopControlScene.h"
 
 using namespace nimbrell;
 using namespace nimbrell::testing;
@@ -17,36 +10,22 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class TextBoxDesktopTest : public ::testing::Test {
+class TextBoxDesktopTest : public DesktopControlScene {
 protected:
     void SetUp() override
     {
-        RegisterSceneControlClasses();
-        auto backend = platform::CreateGtkBackend();
-        ASSERT_TRUE(backend) << "no X display";
-        application = std::make_unique<platform::Application>(std::move(backend));
-        window = std::make_unique<SceneWindow>(240, 90);
-        TvxScene& scene = window->Scene();
-        scene.SetTransparency(true);
-        auto* root = new TvxBackground(nullptr);
-        root->Fill().Assign(TvxBrush(TvxBrushStyle::vgBrushSolid, 0xFF2B2B2B));
-        root->SetBounds(0, 0, 240, 90);
-        scene.AddObject(root);
-        text = new TvxTextBox(nullptr);
-        text->SetBounds(10, 10, 200, 22);
-        root->AddObject(text);
-        spin = new TvxSpinBox(nullptr);
-        spin->SetBounds(10, 50, 107, 22);
-        spin->SetMax(20);
-        spin->SetValue(15);
-        root->AddObject(spin);
-        window->Move(200, 200);
-        window->Show();
-        PumpFor(400ms);
+        open(240, 90, 200, 200, [this](TvxBackground& root) {
+            text = new TvxTextBox(nullptr);
+            text->SetBounds(10, 10, 200, 22);
+            root.AddObject(text);
+            spin = new TvxSpinBox(nullptr);
+            spin->SetBounds(10, 50, 107, 22);
+            spin->SetMax(20);
+            spin->SetValue(15);
+            root.AddObject(spin);
+        });
     }
 
-    std::unique_ptr<platform::Application> application;
-    std::unique_ptr<SceneWindow> window;
     TvxTextBox* text { nullptr };
     TvxSpinBox* spin { nullptr };
 };

@@ -144,6 +144,59 @@ TEST_F(TextBoxTest, ReadOnlyAllowsSelectingAndCopyingOnly)
     EXPECT_EQ(text->SelLength(), 5) << "selecting still works";
 }
 
+TEST_F(TextBoxTest, ContextMenuEnablesItsItemsForTheBoxState)
+{
+    auto* text = box<TvxTextBox>();
+    text->SetText("hello");
+    // The menu a right press shows: which of Cut, Copy, Paste, Delete and Select All are enabled.
+    auto rightClick = [&] {
+        scene->MouseDown(TvxMouseButton::mbRight, kRightButton, 50, 20);
+        scene->MouseUp(TvxMouseButton::mbRight, 0, 50, 20);
+        const auto& entries = backend->Popups().back().entries;
+        std::string enabled;
+        for (const auto& entry : entries)
+            enabled += entry.enabled ? '1' : '0';
+        return enabled;
+    };
+    struct Row {
+        const char* state;
+        std::function<void()> setUp;
+        const char* enabled;
+    };
+    const Row rows[] = {
+        { "no selection, empty clipboard", [&] { backend->SetRawClipboard(std::nullopt); text->ClearSelection(); }, "00001" },
+        { "part selected, text on the clipboard", [&] { backend->SetClipboardText("x"); text->SetSelStart(1); text->SetSelLength(2); }, "11111" },
+        { "all selected", [&] { text->SelectAll(); }, "11110" },
+        { "read-only with a selection", [&] { text->SetReadOnly(true); text->SetSelStart(1); text->SetSelLength(2); }, "01001" },
+        { "password with a selection", [&] { text->SetReadOnly(false); text->SetPassword(true); }, "00111" },
+    };
+    for (const Row& row : rows) {
+        row.setUp();
+        EXPECT_EQ(rightClick(), row.enabled) << row.state;
+    }
+    std::vector<std::string> captions;
+    for (const auto& entry : backend->Popups().back().entries)
+        captions.push_back(entry.caption);
+    EXPECT_EQ(captions, (std::vector<std::string> { "Cut", "Copy", "Paste", "Delete", "Select All" }));
+
+    // Choosing runs the item: Delete, then Paste, then Select All and Cut.
+    text->SetPassword(false);
+    auto choose = [&](int index) {
+        rightClick();
+        platform::PostMessage(backend->Popups().back().target, platform::WM_COMMAND, static_cast<platform::WPARAM>(index), 0);
+        application.ProcessMessages();
+    };
+    choose(3);
+    EXPECT_EQ(text->Text(), "hlo");
+    backend->SetClipboardText("EL");
+    choose(2);
+    EXPECT_EQ(text->Text(), "hELlo");
+    choose(4);
+    choose(0);
+    EXPECT_EQ(text->Text(), "");
+    EXPECT_EQ(backend->ClipboardText(), "hELlo");
+}
+
 TEST_F(TextBoxTest, SpinBoxValueRules)
 {
     auto* spin = box<TvxSpinBox>();

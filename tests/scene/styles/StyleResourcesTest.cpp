@@ -130,10 +130,13 @@ TEST(DefaultStyleSheetTest, HoldsTheStylesOfTheControls)
     for (TvxObject* style : root->Children())
         names.push_back(style->ResourceName());
     // The styles the controls use, in the order the sheet stores them.
-    EXPECT_EQ(names, (std::vector<std::string> { "hthumbstyle", "vthumbstyle", "smallscrollbarhtrackstyle",
+    EXPECT_EQ(names, (std::vector<std::string> { "scrollbarvtrackstyle", "scrollbarhtrackstyle", "scrollbarleftbutton",
+                         "scrollbarrightbutton", "scrollbartopbutton", "scrollbarbottombutton", "hthumbstyle", "vthumbstyle",
+                         "scrollbarstyle", "smallscrollbarhtrackstyle",
                          "smallscrollbarvtrackstyle", "smallscrollbarstyle", "backgroundstyle", "buttonstyle", "speedbuttonstyle",
                          "textboxstyle", "transparentcirclebuttonstyle", "spinboxstyle", "labelstyle", "listboxstyle",
-                         "listboxitemstyle", "checkboxstyle", "progressbarstyle", "sizegripstyle", "combopopupstyle",
+                         "listboxitemstyle", "checkboxstyle", "progressbarstyle", "sizegripstyle", "combolistboxstyle",
+                         "comboboxstyle", "combopopupstyle",
                          "CloseButtonStyle", "hudlabelstyle" }));
     auto* tick = dynamic_cast<TvxPath*>(root->FindResource("checkmark"));
     ASSERT_NE(tick, nullptr);

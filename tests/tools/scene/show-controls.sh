@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # nimbrell-scene show with styled controls on the private test desktop: the pointer on
-# the button turns it to its hover colour within 0.3 s, and the close button closes the
-# window only when the left button is pressed and released on it.
+# the button turns it to its hover colour within 0.3 s, the combo box drops its list
+# below the window, a click on an item or Escape closes only the list, and the close
+# button closes the window only when the left button is pressed and released on it.
 set -euo pipefail
 tool=$1
 scene=$2
@@ -32,6 +33,41 @@ done
 
 # Level 100 is past half of the 0.2 s animation.
 python3 "$pixel" hover "$window" "$probe_x" "$probe_y" "$((X + probe_x))" "$((Y + 25))" 100 300 >&2
+
+# The combo box's list drops below the window, over the desktop's grey (#80); the
+# probe is at the top left of its first row, which is never selected here.
+below_x=$((X + 14))
+below_y=$((Y + 130 + 2 + 8))
+wait_level() { # wait_level LOW HIGH WHAT
+  for _ in $(seq 1 50); do
+    level=$(grey "$below_x" "$below_y")
+    [ "$level" -ge "$1" ] && [ "$level" -le "$2" ] && return 0
+    sleep 0.1
+  done
+  echo "$3 (level $level)" >&2
+  exit 1
+}
+wait_level 120 136 "something below the window before the drop-down"
+# What the combo box shows, with the pointer away from it (no hover colour).
+shown() {
+  xdotool mousemove "$((X + 200))" "$((Y + 300))"
+  sleep 0.5
+  import -silent -window root -crop "90x18+$((X + 12))+$((Y + 110))" -depth 8 txt:- | md5sum
+}
+before=$(shown)
+xdotool mousemove "$((X + 60))" "$((Y + 119))" click 1
+wait_level 30 80 "the combo box's list did not drop down below it"
+# The third item ("1 hour"), below the list's 2 px frame.
+xdotool mousemove "$((X + 40))" "$((Y + 130 + 2 + 2 * 19 + 9))" click 1
+wait_level 120 136 "a click on an item did not close the list"
+[ "$(shown)" != "$before" ] || { echo "the picked item does not show in the combo box" >&2; exit 1; }
+kill -0 "$pid" 2>/dev/null || { echo "picking an item closed the window" >&2; exit 1; }
+xdotool mousemove "$((X + 60))" "$((Y + 119))" click 1
+wait_level 30 80 "the list did not drop down again"
+xdotool key Escape
+wait_level 120 136 "Escape did not close the list"
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || { echo "Escape closed the window, not just the list" >&2; exit 1; }
 
 close_x=$((X + 224))
 close_y=$((Y + 14))
