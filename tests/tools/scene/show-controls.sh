@@ -34,6 +34,10 @@ done
 # Level 100 is past half of the 0.2 s animation.
 python3 "$pixel" hover "$window" "$probe_x" "$probe_y" "$((X + probe_x))" "$((Y + 25))" 100 300 >&2
 
+# The grey level of one screen pixel (red channel), for what is outside the window.
+grey() {
+  import -silent -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n 1 | sed -E 's/^[^(]*\(([0-9]+),.*/\1/'
+}
 # The combo box's list drops below the window, over the desktop's grey (#80); the
 # probe is at the top left of its first row, which is never selected here.
 below_x=$((X + 14))
