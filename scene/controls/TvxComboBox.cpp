@@ -3,6 +3,7 @@
 #include "platform/Message.h"
 #include "scene/controls/TvxContent.h"
 #include "scene/core/ISceneHost.h"
+#include "scene/render/TvxCanvas.h"
 
 #include <algorithm>
 
@@ -44,7 +45,7 @@ void TvxComboListBox::MouseUp(TvxMouseButton button, TvxShiftState shift, float 
     TvxListBoxItem* item = inside ? ItemByPoint(x, y) : nullptr;
     TvxComboBox* combo = m_comboBox;
     if (item)
-        combo->Pick(IndexOf(item));
+        combo->SetItemIndex(IndexOf(item));
     combo->Popup()->ClosePopup();
 }
 
@@ -52,7 +53,7 @@ void TvxComboListBox::KeyDown(int& key, char32_t& keyChar, TvxShiftState shift)
 {
     if (key == platform::VK_RETURN && m_comboBox) {
         TvxComboBox* combo = m_comboBox;
-        combo->Pick(ItemIndex());
+        combo->SetItemIndex(ItemIndex());
         combo->Popup()->ClosePopup();
         key = 0;
         return;
@@ -111,19 +112,14 @@ void TvxComboBox::SetItemIndex(int value)
     if (!m_listBox)
         return;
     m_listBox->SetItemIndex(value);
-    if (!m_popup->IsOpen())
-        m_dropIndex = m_listBox->ItemIndex();
+    // What a close of the drop-down keeps: browsing the list does not come here.
+    m_dropIndex = m_listBox->ItemIndex();
     if (!IsLoading())
         OnChange(this);
     UpdateEffects();
     Repaint();
 }
 
-void TvxComboBox::Pick(int index)
-{
-    m_dropIndex = index;
-    SetItemIndex(index);
-}
 
 void TvxComboBox::Clear()
 {
@@ -296,7 +292,12 @@ void TvxComboBox::PaintSelected(TvxCanvas& canvas, const TvxRect& area)
     };
     float width = item->Width(), height = item->Height();
     resizeQuietly(area.Width(), area.Height());
-    item->PaintTo(&canvas, area, m_content);
+    {
+        // A text longer than the box ends at its edge.
+        TvxCanvasStateGuard clip(canvas);
+        canvas.IntersectClipRect(area);
+        item->PaintTo(&canvas, area, m_content);
+    }
     resizeQuietly(width, height);
 }
 
@@ -362,7 +363,10 @@ void TvxStringComboBox::RebuildList()
         item->SetText(text);
         item->SetTextAlign(m_textAlign);
     }
-    list->SetItemIndex(std::min(index, list->Count() - 1));
+    // While loading, an index read before the items waits for them.
+    if (!IsLoading() || list->Count() > 0)
+        index = std::min(index, list->Count() - 1);
+    list->SetItemIndex(index);
     list->EndUpdate();
     Repaint();
 }

@@ -53,8 +53,6 @@ public:
     // Opens the list below the box, or closes it when open.
     virtual void DropDown();
     virtual void Clear();
-    // The dropped-down list chose this item (a release over it, or Enter).
-    void Pick(int index);
 
     // List items given to the box go into its list.
     void AddObject(TvxObject* object) override;

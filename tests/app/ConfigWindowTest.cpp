@@ -27,6 +27,7 @@
 #include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 
@@ -43,6 +44,27 @@ std::vector<std::string> tags(const TvxListBox& list)
     for (int i = 0; i < list.Count(); ++i)
         result.push_back(list.ItemByIndex(i)->TagString());
     return result;
+}
+
+// Every province listed, none picked, so nothing in the lists below.
+void expectOnlyProvincesListed(const TFormConfig& window)
+{
+    ASSERT_EQ(window.ListBoxSheng->Count(), 34);
+    EXPECT_EQ(window.ListBoxSheng->ItemIndex(), -1);
+    EXPECT_EQ(window.ListBoxShi->Count(), 0);
+    EXPECT_EQ(window.ListBoxXian->Count(), 0);
+}
+
+// A statement run on the database file through a connection of its own.
+void execute(const std::string& file, const char* sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    char* error = nullptr;
+    int result = sqlite3_exec(db, sql, nullptr, nullptr, &error);
+    EXPECT_EQ(result, SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
 }
 
 class ConfigWindowTest : public nimbrell::testing::WidgetFixture {
@@ -138,12 +160,9 @@ TEST_F(ConfigWindowTest, OpeningReadsTheSettingsWritesTheAutostartEntryAndCancel
     EXPECT_EQ(window->TextBox_area->Text(), "哈尔滨");
     EXPECT_EQ(window->TextBox_area->TagString(), "101050101");
 
-    ASSERT_EQ(window->ListBoxSheng->Count(), 34);
+    ASSERT_NO_FATAL_FAILURE(expectOnlyProvincesListed(*window));
     EXPECT_EQ(window->ListBoxSheng->ItemByIndex(4)->Text(), "辽宁");
     EXPECT_EQ(window->ListBoxSheng->ItemByIndex(4)->TagString(), "07");
-    EXPECT_EQ(window->ListBoxSheng->ItemIndex(), -1);
-    EXPECT_EQ(window->ListBoxShi->Count(), 0);
-    EXPECT_EQ(window->ListBoxXian->Count(), 0);
 
     click(*window, window->Button2);
     EXPECT_TRUE(window->IsClosed());
@@ -432,4 +451,80 @@ TEST_F(ConfigWindowTest, AnUnreadableDatabaseIsReportedAndTheWindowStillOpens)
     EXPECT_EQ(window->ListBoxSheng->Count(), 0);
     click(*window, window->Button2);
     EXPECT_TRUE(window->IsClosed());
+}
+
+TEST_F(ConfigWindowTest, AStoredCityCodeInNoListOpensSavesAndCancelsSoundly)
+{
+    for (const char* code : { "999", "abc", "", "1\" or \"1\"=\"1" }) {
+        SCOPED_TRACE(code);
+        widget.reset();
+        writeSettings(std::string("city=某地\ncityCode=") + code + "\n");
+        std::string before = ReadFile(settingsPath);
+        auto window = open();
+        EXPECT_TRUE(backend->MessageBoxes().empty());
+        EXPECT_EQ(window->TextBox_area->Text(), "某地");
+        expectOnlyProvincesListed(*window);
+        click(*window, window->Button2);
+        EXPECT_TRUE(window->IsClosed());
+        EXPECT_EQ(ReadFile(settingsPath), before);
+
+        // Saved untouched, the stored place stays as it was.
+        window = open();
+        click(*window, window->Button1);
+        EXPECT_TRUE(window->IsClosed());
+        EXPECT_TRUE(backend->MessageBoxes().empty());
+        EXPECT_EQ(setting("city"), "某地");
+        EXPECT_EQ(setting("cityCode"), code);
+
+        // A place picked from the lists replaces it.
+        window = open();
+        pick(*window, window->ListBoxSheng, 0);
+        pick(*window, window->ListBoxShi, 1); // 海淀
+        click(*window, window->Button1);
+        EXPECT_EQ(setting("city"), "海淀");
+        EXPECT_EQ(setting("cityCode"), "101010200");
+    }
+}
+
+TEST_F(ConfigWindowTest, ADatabaseWithoutCountiesLeavesTheCountyListEmptyAndSaves)
+{
+    widget = std::make_unique<TFormWeather>();
+    // The widget extracted its own copy into the test's folder.
+    execute(State().Database->FileName(), "delete from T_weather where flag=\"3\"");
+    auto window = open();
+    EXPECT_TRUE(backend->MessageBoxes().empty());
+    pick(*window, window->ListBoxSheng, 4); // 辽宁
+    pick(*window, window->ListBoxShi, 0);   // 沈阳
+    EXPECT_EQ(window->ListBoxXian->Count(), 0);
+    EXPECT_EQ(window->TextBox_area->Text(), "沈阳");
+    EXPECT_TRUE(backend->MessageBoxes().empty());
+
+    // Still usable: another city, then save.
+    ASSERT_GT(window->ListBoxShi->Count(), 1);
+    pick(*window, window->ListBoxShi, 1);
+    EXPECT_EQ(window->ListBoxXian->Count(), 0);
+    std::string city = window->ListBoxShi->ItemByIndex(1)->Text();
+    std::string code = window->ListBoxShi->ItemByIndex(1)->TagString();
+    click(*window, window->Button1);
+    EXPECT_TRUE(window->IsClosed());
+    EXPECT_EQ(setting("city"), city);
+    EXPECT_EQ(setting("cityCode"), code);
+    EXPECT_EQ(setting("winSize"), "10");
+}
+
+TEST_F(ConfigWindowTest, APlaceTableDroppedWhileTheWindowIsOpenIsReportedAndTheWindowStaysUsable)
+{
+    auto window = open();
+    ASSERT_EQ(window->ListBoxSheng->Count(), 34);
+    execute(State().Database->FileName(), "drop table T_weather");
+    pick(*window, window->ListBoxSheng, 0);
+    ASSERT_EQ(backend->MessageBoxes().size(), 1u);
+    EXPECT_NE(backend->MessageBoxes()[0].text.find("T_weather"), std::string::npos) << backend->MessageBoxes()[0].text;
+    EXPECT_EQ(window->ListBoxShi->Count(), 0);
+    EXPECT_FALSE(window->IsClosed());
+
+    click(*window, window->Button1);
+    EXPECT_TRUE(window->IsClosed());
+    EXPECT_EQ(setting("city"), "北京");
+    EXPECT_EQ(setting("cityCode"), "101010100");
 }

@@ -205,6 +205,17 @@ TEST_F(ComboBoxTest, WhatClosesTheList)
     EXPECT_TRUE(changes.empty());
 }
 
+TEST_F(ComboBoxTest, AChangeOfTheBoxItselfWhileOpenSurvivesTheClose)
+{
+    combo->SetItemIndex(0);
+    pressCombo();
+    bool handled = false;
+    combo->MouseWheel(0, -120, handled);
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    popup()->ClosePopup();
+    EXPECT_EQ(combo->ItemIndex(), 1) << "only browsing the list is undone";
+}
+
 TEST_F(ComboBoxTest, EnterInTheListPicksTheBrowsedItem)
 {
     pressCombo();
@@ -283,23 +294,47 @@ TEST_F(ComboBoxTest, PaintsTheSelectedItemIntoTheBox)
     EXPECT_EQ(textPixels(), 0);
 }
 
+TEST_F(ComboBoxTest, ALongTextStaysInsideTheBox)
+{
+    auto pixelsRightOfTheBox = [&] {
+        frame();
+        std::vector<std::uint32_t> pixels;
+        for (int y = 30; y < 52; ++y)
+            for (int x = 125; x < 320; ++x)
+                pixels.push_back(scene->Buffer().ConstBits()[y * scene->Width() + x]);
+        return pixels;
+    };
+    auto before = pixelsRightOfTheBox();
+    combo->Items().SetLines({ std::string(10000, 'W'), "", "\t\r\n" });
+    combo->SetItemIndex(0);
+    EXPECT_EQ(pixelsRightOfTheBox(), before);
+    combo->SetItemIndex(1);
+    combo->SetItemIndex(2);
+    frame();
+}
+
 TEST_F(ComboBoxTest, LoadsFromTheTextForm)
 {
-    const char* text = R"(object TvxStringComboBox
-  Width = 120.0
-  Height = 22.0
-  ItemIndex = 2
-  Items.strings = (
-    '5'
-    '10'
-    '30')
-end
-)";
-    ComponentPtr<TvxObject> loaded(CreateObjectFromStream(ObjectTextToBinary(text), nullptr));
-    auto* stored = dynamic_cast<TvxStringComboBox*>(loaded.get());
-    ASSERT_NE(stored, nullptr);
-    EXPECT_EQ(stored->Count(), 3);
-    EXPECT_EQ(stored->ItemIndex(), 2);
-    EXPECT_EQ(stored->ListBox()->Selected()->Text(), "30");
-    EXPECT_EQ(stored->Resource(), "comboboxstyle");
+    // The stored index survives whatever is read between it and the items.
+    const char* between[] = { "", "  TextAlign = vgTextAlignNear\n", "  ItemHeight = 25.0\n" };
+    for (const char* property : between) {
+        std::string text = std::string("object TvxStringComboBox\n"
+                                       "  Width = 120.0\n"
+                                       "  Height = 22.0\n"
+                                       "  ItemIndex = 2\n")
+            + property
+            + "  Items.strings = (\n"
+              "    '5'\n"
+              "    '10'\n"
+              "    '30')\n"
+              "end\n";
+        ComponentPtr<TvxObject> loaded(CreateObjectFromStream(ObjectTextToBinary(text), nullptr));
+        auto* stored = dynamic_cast<TvxStringComboBox*>(loaded.get());
+        ASSERT_NE(stored, nullptr) << property;
+        EXPECT_EQ(stored->Count(), 3) << property;
+        EXPECT_EQ(stored->ItemIndex(), 2) << property;
+        ASSERT_NE(stored->ListBox()->Selected(), nullptr) << property;
+        EXPECT_EQ(stored->ListBox()->Selected()->Text(), "30") << property;
+        EXPECT_EQ(stored->Resource(), "comboboxstyle") << property;
+    }
 }

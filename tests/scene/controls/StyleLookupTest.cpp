@@ -6,6 +6,7 @@
 #include "scene/controls/TvxCheckBox.h"
 #include "scene/controls/TvxComboBox.h"
 #include "scene/controls/TvxLabel.h"
+#include "scene/controls/TvxProgressBar.h"
 #include "scene/shapes/TvxRectangle.h"
 #include "scene/shapes/TvxText.h"
 #include "scene/styles/DefaultStyleSheet.h"
@@ -90,9 +91,32 @@ const char* kSceneSheet = R"(object TvxBackground
     end
   end
   object TvxLayout
+    ResourceName = 'pingstyle'
+    object TvxButton
+      ResourceName = 'ping'
+      Resource = 'pongstyle'
+    end
+  end
+  object TvxLayout
+    ResourceName = 'pongstyle'
+    object TvxButton
+      ResourceName = 'pong'
+      Resource = 'pingstyle'
+    end
+  end
+  object TvxLayout
     ResourceName = 'badtextstyle'
     object TvxRectangle
       ResourceName = 'text'
+    end
+    object TvxText
+      ResourceName = 'htrack'
+    end
+    object TvxBrushObject
+      ResourceName = 'hindicator'
+    end
+    object TvxLayout
+      ResourceName = 'checkmark'
     end
   end
 end
@@ -283,6 +307,17 @@ TEST_F(StyleLookupTest, BadSheetsLeaveControlsWithoutAStyleOrWithTheirOldOne)
     auto* inner = dynamic_cast<TvxButton*>(looping->FindResource("inner"));
     ASSERT_NE(inner, nullptr);
     EXPECT_EQ(inner->StyleClone(), nullptr);
+    // Two styles that hold controls taking each other: one round, then no style.
+    auto* ping = add<TvxButton>(100, 10, 80, 22);
+    ping->SetResource("pingstyle");
+    frame();
+    frame();
+    auto* pong = dynamic_cast<TvxButton*>(ping->FindResource("ping"));
+    ASSERT_NE(pong, nullptr);
+    ASSERT_NE(pong->StyleClone(), nullptr);
+    auto* pingAgain = dynamic_cast<TvxButton*>(pong->FindResource("pong"));
+    ASSERT_NE(pingAgain, nullptr);
+    EXPECT_EQ(pingAgain->StyleClone(), nullptr);
 
     // A 'text' part of the wrong class is not bound.
     auto* badText = add<TvxButton>(10, 40, 80, 22);
@@ -290,10 +325,32 @@ TEST_F(StyleLookupTest, BadSheetsLeaveControlsWithoutAStyleOrWithTheirOldOne)
     frame();
     badText->SetText("ignored");
     EXPECT_EQ(dynamic_cast<TvxText*>(badText->FindResource("text")), nullptr);
+    // Nor are the other controls' parts: they keep the style and draw what it has.
+    auto* label = add<TvxLabel>(10, 70, 80, 20);
+    auto* check = add<TvxCheckBox>(10, 100, 80, 20);
+    auto* bar = add<TvxProgressBar>(10, 130, 80, 20);
+    for (TvxControl* control : std::initializer_list<TvxControl*> { label, check, bar })
+        control->SetResource("badtextstyle");
+    label->SetAutoSize(true);
+    label->SetText("a longer caption than the label is wide");
+    check->SetIsChecked(true);
+    bar->SetValue(50);
+    frame();
+    advance(200);
+    for (TvxControl* control : std::initializer_list<TvxControl*> { label, check, bar })
+        EXPECT_NE(control->StyleClone(), nullptr) << control->Class().Name();
+    EXPECT_EQ(label->Width(), 80);
 
     // A cut stream gives no root; controls keep the style they have until restyled.
     TvxVisualObject* before = badText->StyleClone();
     std::vector<std::uint8_t> stream = container->SaveBinary();
+    // Cut anywhere: in the signature, a class name, a property value, between objects
+    // (read by a container no scene uses, so that nothing restyles each time).
+    ComponentPtr<TvxResources> reader(new TvxResources(nullptr));
+    for (std::size_t length = stream.size() - 1; length > 0; --length) {
+        reader->LoadBinary(std::span(stream).first(length));
+        ASSERT_EQ(reader->Root(), nullptr) << "cut at " << length << " of " << stream.size();
+    }
     stream.resize(stream.size() / 2);
     container->LoadBinary(stream);
     EXPECT_EQ(container->Root(), nullptr);
