@@ -4,7 +4,7 @@
 #include "app/FormUpdate.h"
 #include "app/FormWeather.h"
 #include "platform/Application.h"
-#include "scene/anim/TvxAnimation.h"
+#include "scene/anim/TvxAniThread.h"
 #include "scene/host/TvxBackground.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/render/TvxImageCodec.h"
@@ -18,24 +18,6 @@ namespace {
 
 void writeWindowPicture(SceneWindow& window, const std::string& path);
 
-void finishAnimations(TvxObject& object)
-{
-    for (int i = 0; i < object.ChildrenCount(); ++i) {
-        TvxObject& child = *object.Child(i);
-        if (auto* animation = dynamic_cast<TvxAnimation*>(&child); animation && animation->Running()) {
-            // Stop ends a run at its end value; a looping run has none, so it
-            // shows its start value, which Stop gives a run going backwards.
-            bool looping = animation->Loop();
-            if (looping)
-                animation->SetInverse(!animation->Inverse());
-            animation->Stop();
-            if (looping)
-                animation->SetInverse(!animation->Inverse());
-        }
-        finishAnimations(child);
-    }
-}
-
 }
 
 void RenderWidget(TFormWeather& form, const std::string& path)
@@ -48,7 +30,7 @@ void RenderWidget(TFormWeather& form, const std::string& path)
     application.ProcessMessages();
     if (!form.Widget().Root1)
         throw std::runtime_error("the widget's scene was not built");
-    finishAnimations(*form.Widget().Root1);
+    FinishAllAnimations();
     writeWindowPicture(form, path);
 }
 
@@ -63,8 +45,7 @@ void RenderUpdateWindow(const std::string& path)
 void RenderConfigWindow(TFormWeather& form, const std::string& path)
 {
     TFormConfig window(form, TFormConfig::Options { .touchAutorun = false });
-    for (TvxObject* root : window.Scene().Roots())
-        finishAnimations(*root);
+    FinishAllAnimations();
     writeWindowPicture(window, path);
 }
 

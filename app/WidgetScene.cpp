@@ -11,42 +11,71 @@
 #include "scene/shapes/TvxText.h"
 
 #include <string>
+#include <tuple>
 
 namespace nimbrell {
+
+namespace {
+
+// A named element of the stored window and the scene member it fills.
+template<typename T>
+struct Element {
+    T* WidgetScene::*member;
+    const char* name;
+};
+
+// Elements named prefix + number, filling an array member in the order of the numbers.
+template<typename T, std::size_t N>
+struct NumberedElements {
+    std::array<T*, N> WidgetScene::*member;
+    const char* prefix;
+    std::array<int, N> numbers;
+};
+
+template<typename T>
+void Bind(WidgetScene& scene, const TvxForm& design, const Element<T>& element)
+{
+    scene.*element.member = StoredElement<T>(design, element.name);
+}
+
+template<typename T, std::size_t N>
+void Bind(WidgetScene& scene, const TvxForm& design, const NumberedElements<T, N>& elements)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        (scene.*elements.member)[i] = StoredElement<T>(design, elements.prefix + std::to_string(elements.numbers[i]));
+}
+
+const auto kElements = std::tuple {
+    Element { &WidgetScene::Root1, "Root1" },
+    Element { &WidgetScene::RectangleMore, "RectangleMore" },
+    Element { &WidgetScene::Image1, "Image1" },
+    Element { &WidgetScene::text_weather, "text_weather" },
+    Element { &WidgetScene::text_wenDu, "text_wenDu" },
+    Element { &WidgetScene::text_wenDu_2, "text_wenDu_2" },
+    Element { &WidgetScene::text_Wind, "text_Wind" },
+    NumberedElements<TvxImage, 5> { &WidgetScene::dayImages, "Image", { 2, 3, 4, 5, 6 } },
+    NumberedElements<TvxText, 5> { &WidgetScene::dayTemperatures, "text_winDu", { 2, 3, 4, 5, 6 } },
+    NumberedElements<TvxText, 5> { &WidgetScene::dayWeathers, "text_weather", { 2, 3, 4, 5, 6 } },
+    NumberedElements<TvxText, 3> { &WidgetScene::dayDates, "text_date", { 4, 5, 6 } },
+    // In the order faStart starts them.
+    NumberedElements<TvxAnimation, 6> { &WidgetScene::entrance, "FloatAnimation", { 1, 2, 3, 4, 5, 8 } },
+    Element { &WidgetScene::vxImageList1, "vxImageList1" },
+    Element { &WidgetScene::PopupMenu1, "PopupMenu1" },
+    Element { &WidgetScene::N1, "N1" },
+    Element { &WidgetScene::N3, "N3" },
+    Element { &WidgetScene::N4, "N4" },
+    Element { &WidgetScene::N5, "N5" },
+    Element { &WidgetScene::N8, "N8" },
+    Element { &WidgetScene::N9, "N9" },
+};
+
+}
 
 WidgetScene LoadWidgetScene(TvxCustomScene& host)
 {
     WidgetScene scene;
     scene.design = ReadStoredWindow("FormWeather", host);
-    const TvxForm& design = *scene.design;
-
-    scene.Root1 = StoredElement<TvxBackground>(design, "Root1");
-    scene.RectangleMore = StoredElement<TvxRectangle>(design, "RectangleMore");
-    scene.Image1 = StoredElement<TvxRectangle>(design, "Image1");
-    scene.text_weather = StoredElement<TvxText>(design, "text_weather");
-    scene.text_wenDu = StoredElement<TvxText>(design, "text_wenDu");
-    scene.text_wenDu_2 = StoredElement<TvxText>(design, "text_wenDu_2");
-    scene.text_Wind = StoredElement<TvxText>(design, "text_Wind");
-    for (int day = 2; day <= 6; ++day) {
-        std::size_t slot = static_cast<std::size_t>(day - 2);
-        scene.dayImages[slot] = StoredElement<TvxImage>(design, "Image" + std::to_string(day));
-        scene.dayTemperatures[slot] = StoredElement<TvxText>(design, "text_winDu" + std::to_string(day));
-        scene.dayWeathers[slot] = StoredElement<TvxText>(design, "text_weather" + std::to_string(day));
-        if (day >= 4)
-            scene.dayDates[static_cast<std::size_t>(day - 4)] = StoredElement<TvxText>(design, "text_date" + std::to_string(day));
-    }
-    const char* entrance[] = { "FloatAnimation1", "FloatAnimation2", "FloatAnimation3", "FloatAnimation4", "FloatAnimation5",
-        "FloatAnimation8" };
-    for (std::size_t i = 0; i < scene.entrance.size(); ++i)
-        scene.entrance[i] = StoredElement<TvxAnimation>(design, entrance[i]);
-    scene.vxImageList1 = StoredElement<TvxImageList>(design, "vxImageList1");
-    scene.PopupMenu1 = StoredElement<TvxPopupMenu>(design, "PopupMenu1");
-    scene.N1 = StoredElement<TvxMenuItem>(design, "N1");
-    scene.N3 = StoredElement<TvxMenuItem>(design, "N3");
-    scene.N4 = StoredElement<TvxMenuItem>(design, "N4");
-    scene.N5 = StoredElement<TvxMenuItem>(design, "N5");
-    scene.N8 = StoredElement<TvxMenuItem>(design, "N8");
-    scene.N9 = StoredElement<TvxMenuItem>(design, "N9");
+    std::apply([&](const auto&... element) { (Bind(scene, *scene.design, element), ...); }, kElements);
     return scene;
 }
 

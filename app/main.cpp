@@ -70,8 +70,12 @@ void describeStartUp(TFormWeather& form)
 void reportFirstFrame(TFormWeather& form, bool exitThen)
 {
     auto& application = platform::Application::Instance();
-    while (form.Scene().FrameCount() == 0 && !application.Terminated())
-        application.HandleMessage();
+    // One message at a time while there are any, so the count ends at the first frame
+    // rather than after the frames queued behind it.
+    while (form.Scene().FrameCount() == 0 && !application.Terminated()) {
+        if (!application.ProcessMessage())
+            application.HandleMessage();
+    }
     timespec now {};
     clock_gettime(CLOCK_REALTIME, &now);
     std::cerr << "nimbrell: first frame at " << now.tv_sec * 1'000'000'000LL + now.tv_nsec << " ns\n";

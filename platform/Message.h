@@ -94,31 +94,39 @@ enum : std::uint32_t {
     WM_MOUSELEAVE = 0x02A3,
 };
 
-// The cursor identifiers a stored `Cursor` property holds, with their usual numbers.
+// The cursor identifiers a stored `Cursor` property holds, with their usual numbers:
+// one list for the constants below and the names streams read and write (where two
+// share a number, the first is the one written).
+#define NIMBRELL_CURSOR_IDENTIFIERS(X) \
+    X(crDefault, 0)                    \
+    X(crNone, -1)                      \
+    X(crArrow, -2)                     \
+    X(crCross, -3)                     \
+    X(crIBeam, -4)                     \
+    X(crSizeNESW, -6)                  \
+    X(crSizeNS, -7)                    \
+    X(crSizeNWSE, -8)                  \
+    X(crSizeWE, -9)                    \
+    X(crUpArrow, -10)                  \
+    X(crHourGlass, -11)                \
+    X(crDrag, -12)                     \
+    X(crNoDrop, -13)                   \
+    X(crHSplit, -14)                   \
+    X(crVSplit, -15)                   \
+    X(crMultiDrag, -16)                \
+    X(crSQLWait, -17)                  \
+    X(crNo, -18)                       \
+    X(crAppStart, -19)                 \
+    X(crHelp, -20)                     \
+    X(crHandPoint, -21)                \
+    X(crSizeAll, -22)                  \
+    X(crSize, -22)
+
+#define NIMBRELL_CURSOR_CONSTANT(name, value) name = value,
 enum : int {
-    crDefault = 0,
-    crNone = -1,
-    crArrow = -2,
-    crCross = -3,
-    crIBeam = -4,
-    crSizeNESW = -6,
-    crSizeNS = -7,
-    crSizeNWSE = -8,
-    crSizeWE = -9,
-    crUpArrow = -10,
-    crHourGlass = -11,
-    crDrag = -12,
-    crNoDrop = -13,
-    crHSplit = -14,
-    crVSplit = -15,
-    crMultiDrag = -16,
-    crSQLWait = -17,
-    crNo = -18,
-    crAppStart = -19,
-    crHelp = -20,
-    crHandPoint = -21,
-    crSizeAll = -22,
+    NIMBRELL_CURSOR_IDENTIFIERS(NIMBRELL_CURSOR_CONSTANT)
 };
+#undef NIMBRELL_CURSOR_CONSTANT
 
 // The shapes a back end can show.
 enum class CursorShape { Default, Arrow, Hand, IBeam, SizeNWSE, SizeWE, SizeNS, SizeAll, Wait, No, Drag };

@@ -10,6 +10,7 @@
 #include <cstring>
 #include "platform/gtk/DisplayLoss.h"
 #include "platform/gtk/GtkMenus.h"
+#include "platform/gtk/GtkTheme.h"
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -599,6 +600,7 @@ public:
 
     void ShowMessageBox(const std::string& text, const std::string& caption) override
     {
+        UseDesktopTheme();
         GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", text.c_str());
         gtk_window_set_title(GTK_WINDOW(dialog), caption.c_str());
         gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
@@ -674,7 +676,9 @@ public:
     bool OpenUri(const std::string& uri) override
     {
         GError* error = nullptr;
-        bool opened = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error);
+        GAppLaunchContext* context = NewLaunchContext();
+        bool opened = g_app_info_launch_default_for_uri(uri.c_str(), context, &error);
+        g_object_unref(context);
         if (error)
             g_error_free(error);
         return opened;
@@ -704,6 +708,7 @@ std::unique_ptr<Backend> CreateGtkBackend()
     // GDK loads the OpenGL stack to choose visuals; the program never draws with
     // it, and it costs tens of megabytes. The user's own choice stands.
     setenv("GDK_GL", "disable", 0);
+    StartWithPlainTheme();
     if (!gtk_init_check(nullptr, nullptr))
         return nullptr;
     InstallDisplayLossHandler();

@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkMenus.h"
 
 #include "platform/MessageQueue.h"
+#include "platform/gtk/GtkTheme.h"
 
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
@@ -177,6 +178,7 @@ G_GNUC_END_IGNORE_DEPRECATIONS
 
 void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target)
 {
+    UseDesktopTheme();
     GtkWidget* menu = buildMenu(entries, target);
     g_object_ref_sink(menu);
     g_signal_connect(menu, "deactivate", G_CALLBACK(onMenuDeactivate), nullptr);

@@ -134,4 +134,24 @@ void TvxAniThread::Step()
         Disarm();
 }
 
+void FinishAllAnimations()
+{
+    TvxAniThread* clock = TvxAniThread::Existing();
+    for (int round = 0; clock && round < 100 && !clock->Animations().empty(); ++round) {
+        std::vector<TvxAnimation*> running = clock->Animations();
+        for (TvxAnimation* animation : running) {
+            if (!clock->Contains(animation))
+                continue;
+            // Stop ends a run at its end value; for a looping run the start value is
+            // what Stop gives the same run going the other way.
+            bool looping = animation->Loop();
+            if (looping)
+                animation->SetInverse(!animation->Inverse());
+            animation->Stop();
+            if (looping)
+                animation->SetInverse(!animation->Inverse());
+        }
+    }
+}
+
 }

@@ -56,4 +56,9 @@ private:
     bool m_armed { false };
 };
 
+// Runs every animation on the clock to its end, for a finished still picture: a looping
+// one has no end and is held at its start value instead. Ending one may start others,
+// which are finished too (up to a hundred rounds, so a chain that restarts itself ends).
+void FinishAllAnimations();
+
 }

@@ -1,8 +1,8 @@
 #include "scene/core/CursorIdentifiers.h"
 
 #include "base/Text.h"
+#include "platform/Message.h"
 
-#include <array>
 #include <string_view>
 #include <utility>
 
@@ -10,13 +10,9 @@ namespace nimbrell {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, int>, 23> cursors { {
-    { "crDefault", 0 }, { "crNone", -1 }, { "crArrow", -2 }, { "crCross", -3 }, { "crIBeam", -4 }, { "crSizeNESW", -6 },
-    { "crSizeNS", -7 }, { "crSizeNWSE", -8 }, { "crSizeWE", -9 }, { "crUpArrow", -10 }, { "crHourGlass", -11 },
-    { "crDrag", -12 }, { "crNoDrop", -13 }, { "crHSplit", -14 }, { "crVSplit", -15 }, { "crMultiDrag", -16 },
-    { "crSQLWait", -17 }, { "crNo", -18 }, { "crAppStart", -19 }, { "crHelp", -20 }, { "crHandPoint", -21 },
-    { "crSizeAll", -22 }, { "crSize", -22 },
-} };
+#define NIMBRELL_CURSOR_NAME(name, value) { #name, platform::name },
+constexpr std::pair<std::string_view, int> cursors[] { NIMBRELL_CURSOR_IDENTIFIERS(NIMBRELL_CURSOR_NAME) };
+#undef NIMBRELL_CURSOR_NAME
 
 }
 

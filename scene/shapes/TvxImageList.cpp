@@ -47,14 +47,20 @@ TvxBitmap* TvxImageList::GetImage(int index) const
 {
     if (index < 0 || index >= Count())
         return nullptr;
-    return m_images[static_cast<std::size_t>(index)].get();
+    Entry& entry = m_images[static_cast<std::size_t>(index)];
+    if (!entry.picture) {
+        entry.picture = std::make_unique<TvxBitmap>();
+        entry.picture->LoadFromStream(entry.encoded);
+        entry.encoded = {};
+    }
+    return entry.picture.get();
 }
 
 int TvxImageList::Add(const TvxBitmap& picture)
 {
     auto copy = std::make_unique<TvxBitmap>();
     copy->Assign(picture);
-    m_images.push_back(std::move(copy));
+    m_images.push_back(Entry { {}, std::move(copy) });
     return Count() - 1;
 }
 
@@ -82,10 +88,9 @@ void TvxImageList::ReadImages(std::span<const std::uint8_t> bytes)
         std::int32_t length = ReadInt32(bytes, at);
         if (length < 0 || bytes.size() - at < std::size_t(length))
             throw std::runtime_error("Image list data ends early");
-        auto picture = std::make_unique<TvxBitmap>();
-        picture->LoadFromStream(bytes.subspan(at, std::size_t(length)));
+        auto encoded = bytes.subspan(at, std::size_t(length));
+        m_images.push_back(Entry { { encoded.begin(), encoded.end() }, nullptr });
         at += std::size_t(length);
-        m_images.push_back(std::move(picture));
     }
 }
 
@@ -93,11 +98,16 @@ void TvxImageList::WriteImages(std::vector<std::uint8_t>& out) const
 {
     WriteInt32(out, static_cast<std::int32_t>(m_images.size()));
     std::vector<std::uint8_t> encoded;
-    for (const auto& picture : m_images) {
-        encoded.clear();
-        picture->SaveToStream(encoded);
-        WriteInt32(out, static_cast<std::int32_t>(encoded.size()));
-        out.insert(out.end(), encoded.begin(), encoded.end());
+    for (const Entry& entry : m_images) {
+        // A picture never decoded goes out as it came in.
+        const std::vector<std::uint8_t>* bytes = &entry.encoded;
+        if (entry.picture) {
+            encoded.clear();
+            entry.picture->SaveToStream(encoded);
+            bytes = &encoded;
+        }
+        WriteInt32(out, static_cast<std::int32_t>(bytes->size()));
+        out.insert(out.end(), bytes->begin(), bytes->end());
     }
 }
 

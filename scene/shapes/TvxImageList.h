@@ -5,7 +5,8 @@
 // image exactly as TvxBitmap::SaveToStream writes it (PNG when any pixel is translucent,
 // otherwise JPEG at quality 100). The binary property Bitmap, the image store of a
 // classic image list, is written empty and ignored on reading. Width and Height are
-// stored but play no part at run time.
+// stored but play no part at run time. Pictures read from a stream stay encoded until
+// first asked for, so a list of which a program shows a few costs little to load.
 
 #include "scene/core/TvxComponent.h"
 
@@ -29,8 +30,9 @@ public:
     void SetHeight(int value) { m_height = value; }
 
     int Count() const { return static_cast<int>(m_images.size()); }
-    // The picture at index (from 0), owned by the list; none outside 0 … Count − 1.
-    // Callers copy it (TvxBitmap::Assign) rather than keep the reference.
+    // The picture at index (from 0), owned by the list, decoded on first use; none
+    // outside 0 … Count − 1. Callers copy it (TvxBitmap::Assign) rather than keep the
+    // reference.
     TvxBitmap* GetImage(int index) const;
     // Appends a copy of the picture; returns its index.
     int Add(const TvxBitmap& picture);
@@ -48,9 +50,15 @@ public:
     void DefineProperties(TvxFiler& filer) override;
 
 private:
+    // A picture as read (encoded) until it is first used, then decoded.
+    struct Entry {
+        std::vector<std::uint8_t> encoded;
+        std::unique_ptr<TvxBitmap> picture;
+    };
+
     int m_width { 32 };
     int m_height { 32 };
-    std::vector<std::unique_ptr<TvxBitmap>> m_images;
+    mutable std::vector<Entry> m_images;
 };
 
 }

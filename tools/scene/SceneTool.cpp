@@ -3,7 +3,6 @@
 #include "platform/Application.h"
 #include "platform/gtk/GtkBackend.h"
 #include "scene/anim/TvxAniThread.h"
-#include "scene/anim/TvxAnimation.h"
 #include "scene/controls/SceneControlClasses.h"
 #include "scene/host/TvxBackground.h"
 #include "scene/host/TvxScene.h"
@@ -73,7 +72,6 @@ ComponentPtr<TvxComponent> ReadScene(const std::filesystem::path& input, std::ve
         return readFile(base / relative);
     };
 
-
     std::vector<TextLineMark> marks;
     std::vector<std::uint8_t> binary;
     try {
@@ -97,30 +95,6 @@ ComponentPtr<TvxComponent> ReadScene(const std::filesystem::path& input, std::ve
         return root;
     } catch (const ObjectStreamError& error) {
         throw std::runtime_error(input.string() + ":" + std::to_string(LineAtOffset(marks, error.Position())) + ": " + error.what());
-    }
-}
-
-}
-
-namespace {
-
-// Runs every animation started so far to its end; a looping one is held at its start
-// value, so the picture is always finished. Ending one may start others.
-void finishStartedAnimations()
-{
-    TvxAniThread* clock = TvxAniThread::Existing();
-    for (int round = 0; clock && round < 100 && !clock->Animations().empty(); ++round) {
-        std::vector<TvxAnimation*> running = clock->Animations();
-        for (TvxAnimation* animation : running) {
-            if (!clock->Contains(animation))
-                continue;
-            if (animation->Loop()) {
-                animation->ProcessTick(0);
-                animation->StopAtCurrent();
-            } else {
-                animation->Stop();
-            }
-        }
     }
 }
 
@@ -170,7 +144,7 @@ void RenderScene(const std::filesystem::path& input, const std::filesystem::path
     scene.AddObject(root);
     // The first frame applies the controls' styles, which starts their animations.
     scene.DrawAll();
-    finishStartedAnimations();
+    FinishAllAnimations();
     scene.DrawAll();
     std::vector<std::uint8_t> png;
     const TvxBitmap& buffer = scene.Buffer();

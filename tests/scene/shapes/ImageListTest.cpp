@@ -78,6 +78,11 @@ TEST_F(ImageListTest, StoredPicturesRoundTripByteForByte)
     EXPECT_EQ(second + 4 + secondLength, images.size());
     EXPECT_TRUE(BinaryProperty(stored, "Bitmap").empty());
 
+    // Pictures never asked for are stored again as they were read, undecoded.
+    TvxImageList untouched(nullptr);
+    ReadObjectStream(stored, untouched);
+    EXPECT_EQ(Store(untouched), stored);
+
     TvxImageList copy(nullptr);
     ReadObjectStream(stored, copy);
     ASSERT_EQ(copy.Count(), 2);

@@ -2,18 +2,7 @@
 # nimbrell-scene show opens a scene in a window that shows its pixels on the
 # desktop, and Escape closes it. Runs on the private test desktop.
 set -euo pipefail
-tool=$1
-scene=$2
-"$tool" show "$scene" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-for _ in $(seq 1 50); do
-  window=$(xdotool search --name '^panel.txt$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "no window appeared" >&2; exit 1; }
-eval "$(xdotool getwindowgeometry --shell "$window")"
+. "$(dirname "$0")/start-show.sh" "$1" "$2"
 # The panel's dark background shows near its lower left once it is painted.
 for _ in $(seq 1 50); do
   pixel=$(import -silent -window root -crop "1x1+$((X + 15))+$((Y + HEIGHT - 20))" -depth 8 txt:- | tail -n 1)

@@ -4,18 +4,7 @@
 # below the window, a click on an item or Escape closes only the list, and the close
 # button closes the window only when the left button is pressed and released on it.
 set -euo pipefail
-tool=$1
-scene=$2
-"$tool" show "$scene" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-for _ in $(seq 1 50); do
-  window=$(xdotool search --name '^controls.txt$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "no window appeared" >&2; exit 1; }
-eval "$(xdotool getwindowgeometry --shell "$window")"
+. "$(dirname "$0")/start-show.sh" "$1" "$2"
 
 # The red level of one pixel of the window, read straight from it (not through a
 # full-screen grab, which is too slow to time an animation).

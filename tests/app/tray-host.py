@@ -1,0 +1,182 @@
+#!/usr/bin/python3
+"""The program's notification-area icon in a real tray: this script is the tray (it owns
+_NET_SYSTEM_TRAY_S0, takes the dock request and embeds the icon window), then checks that
+the icon shows the program's picture under its title, that releasing the right button
+over it opens the program's menu (whose last entry, 退出, ends the program with status 0),
+and that the icon leaves the tray when the program ends.
+
+Usage (on a private desktop): tray-host.py PROGRAM
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+from Xlib import X, Xatom, display, protocol
+from Xlib.ext import xtest
+
+TITLE = "Nimbrell - 桌面天气预报"
+REQUEST_DOCK = 0
+XEMBED_EMBEDDED_NOTIFY = 0
+ICON_SIZE = 32
+TRAY_AT = (40, 40)
+
+
+def fail(message):
+    print(message, file=sys.stderr)
+    sys.exit(1)
+
+
+class Tray:
+    def __init__(self):
+        self.display = display.Display()
+        self.screen = self.display.screen()
+        self.root = self.screen.root
+        self.atom = lambda name: self.display.intern_atom(name)
+        self.window = self.root.create_window(
+            TRAY_AT[0], TRAY_AT[1], ICON_SIZE, ICON_SIZE, 0, self.screen.root_depth,
+            background_pixel=self.screen.black_pixel,
+            event_mask=X.SubstructureNotifyMask | X.StructureNotifyMask)
+        self.window.change_property(self.atom("_NET_SYSTEM_TRAY_ORIENTATION"), Xatom.CARDINAL, 32, [0])
+        self.window.map()
+        selection = self.atom("_NET_SYSTEM_TRAY_S%d" % self.display.get_default_screen())
+        self.window.set_selection_owner(selection, X.CurrentTime)
+        if self.display.get_selection_owner(selection) != self.window:
+            fail("another tray owns the selection")
+        # Icons already waiting for a tray learn of this one.
+        announce = protocol.event.ClientMessage(
+            window=self.root, client_type=self.atom("MANAGER"),
+            data=(32, [X.CurrentTime, selection, self.window.id, 0, 0]))
+        self.root.send_event(announce, event_mask=X.StructureNotifyMask)
+        self.display.sync()
+
+    def next_event(self, deadline):
+        while time.monotonic() < deadline:
+            if self.display.pending_events():
+                return self.display.next_event()
+            time.sleep(0.02)
+        return None
+
+    def wait_for_dock_request(self, timeout):
+        deadline = time.monotonic() + timeout
+        opcode = self.atom("_NET_SYSTEM_TRAY_OPCODE")
+        while True:
+            event = self.next_event(deadline)
+            if event is None:
+                return None
+            if event.type == X.ClientMessage and event.client_type == opcode and event.data[1][1] == REQUEST_DOCK:
+                return self.display.create_resource_object("window", event.data[1][2])
+
+    def embed(self, icon):
+        icon.reparent(self.window, 0, 0)
+        icon.configure(width=ICON_SIZE, height=ICON_SIZE)
+        notify = protocol.event.ClientMessage(
+            window=icon, client_type=self.atom("_XEMBED"),
+            data=(32, [X.CurrentTime, XEMBED_EMBEDDED_NOTIFY, 0, self.window.id, 0]))
+        icon.send_event(notify)
+        icon.map()
+        self.display.sync()
+
+    def title(self, window):
+        value = window.get_full_property(self.atom("_NET_WM_NAME"), self.atom("UTF8_STRING"))
+        return value.value.decode("utf-8") if value else None
+
+    def colours(self, window):
+        """The distinct pixel values the window shows."""
+        geometry = window.get_geometry()
+        image = window.get_image(0, 0, geometry.width, geometry.height, X.ZPixmap, 0xFFFFFFFF)
+        data = image.data
+        return {bytes(data[i:i + 3]) for i in range(0, len(data), 4)}
+
+    def popup_menus(self):
+        menu_type = self.atom("_NET_WM_WINDOW_TYPE_POPUP_MENU")
+        found = []
+        for child in self.root.query_tree().children:
+            try:
+                if child.get_attributes().map_state != X.IsViewable:
+                    continue
+                kind = child.get_full_property(self.atom("_NET_WM_WINDOW_TYPE"), Xatom.ATOM)
+            except Exception:
+                continue
+            if kind and menu_type in kind.value:
+                found.append(child)
+        return found
+
+    def click(self, x, y, button):
+        xtest.fake_input(self.display, X.MotionNotify, x=x, y=y)
+        self.display.sync()
+        time.sleep(0.1)
+        xtest.fake_input(self.display, X.ButtonPress, button)
+        self.display.sync()
+        time.sleep(0.1)
+        xtest.fake_input(self.display, X.ButtonRelease, button)
+        self.display.sync()
+
+
+def wait_until(condition, timeout):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.05)
+    return None
+
+
+def main():
+    program = sys.argv[1]
+    tray = Tray()
+    data = tempfile.mkdtemp()
+    environment = dict(os.environ, TEMP=data)
+    # No session bus: the classic tray is the one to use.
+    environment.pop("DBUS_SESSION_BUS_ADDRESS", None)
+    environment["XDG_RUNTIME_DIR"] = data
+    process = subprocess.Popen([program, "--demo"], env=environment, stderr=subprocess.DEVNULL)
+    try:
+        icon = tray.wait_for_dock_request(30)
+        if icon is None:
+            fail("no icon asked to be docked")
+        tray.embed(icon)
+        # The title follows the dock request.
+        if not wait_until(lambda: tray.title(icon) == TITLE, 10):
+            fail("the icon's title is %r" % tray.title(icon))
+        # The program's picture: more than the tray's black shows through.
+        shown = wait_until(lambda: len(tray.colours(icon)) > 4 and tray.colours(icon), 10)
+        if not shown:
+            fail("the icon shows no picture")
+
+        # The right button released over the icon opens the program's menu.
+        before = {menu.id for menu in tray.popup_menus()}
+        # The icon sizes itself within the tray.
+        place = icon.get_geometry()
+        tray.click(TRAY_AT[0] + place.x + place.width // 2, TRAY_AT[1] + place.y + place.height // 2, 3)
+        menu = wait_until(lambda: [m for m in tray.popup_menus() if m.id not in before], 10)
+        if not menu:
+            fail("no menu opened")
+        menu = menu[0]
+        origin = menu.translate_coords(tray.root, 0, 0)
+        geometry = menu.get_geometry()
+        # Its last entry is 退出.
+        tray.click(-origin.x + geometry.width // 2, -origin.y + geometry.height - 14, 1)
+        try:
+            status = process.wait(15)
+        except subprocess.TimeoutExpired:
+            fail("the menu's last entry did not end the program")
+        if status != 0:
+            fail("the program ended with status %d" % status)
+        # The icon has left the tray.
+        gone = wait_until(lambda: not tray.window.query_tree().children, 5)
+        if not gone:
+            fail("the icon is still in the tray after the program ended")
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+        subprocess.run(["rm", "-rf", data])
+    print("tray: docked with its title and picture, the menu on the right button, gone at exit")
+
+
+if __name__ == "__main__":
+    main()
