@@ -22,7 +22,7 @@ using ValueCheck = std::string (*)(std::string_view value);
 struct Option {
     std::string_view name;
     std::string_view environment; // read before the arguments; empty: none
-    ValueCheck check; // null: the option takes no value
+    ValueCheck check;             // null: the option takes no value
     void (*store)(CommandLine& line, std::string value);
 };
 

@@ -17,10 +17,10 @@ struct CommandLine {
     bool demo { false }; // serve forecasts from the built-in demo service
     bool help { false };
     bool version { false };
-    std::string render; // --render FILE.png: draw the widget headlessly into the file and exit
-    bool panel { false }; // --panel: --render draws the five-day panel open
+    std::string render;               // --render FILE.png: draw the widget headlessly into the file and exit
+    bool panel { false };             // --panel: --render draws the five-day panel open
     std::string window { "weather" }; // --window: the window --render draws
-    std::vector<std::string> errors; // unknown options, missing, empty or malformed values
+    std::vector<std::string> errors;  // unknown options, missing, empty or malformed values
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);

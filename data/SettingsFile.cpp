@@ -41,7 +41,9 @@ int SettingsFile::ReadInteger(std::string_view section, std::string_view key, in
         unsigned long long value = 0;
         for (std::size_t i = 2; i < text.size(); ++i) {
             char c = text[i];
-            int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F'                                        ? c - 'A' + 10
+                                                                              : -1;
             if (digit < 0)
                 return fallback;
             value = value * 16 + static_cast<unsigned>(digit);

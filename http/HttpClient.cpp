@@ -279,7 +279,7 @@ void HttpClient::storeCookies(const HttpResponse& response)
             auto attributeEquals = attribute.find('=');
             auto name = TrimAsciiWhitespace(attribute.substr(0, attributeEquals));
             auto value = attributeEquals == std::string_view::npos ? std::string_view()
-                                                                    : TrimAsciiWhitespace(attribute.substr(attributeEquals + 1));
+                                                                   : TrimAsciiWhitespace(attribute.substr(attributeEquals + 1));
             if (EqualsIgnoringAsciiCase(name, "Domain") && !value.empty()) {
                 if (value.front() == '.')
                     value.remove_prefix(1);

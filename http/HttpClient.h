@@ -86,7 +86,11 @@ private:
         std::string path;
     };
 
-    enum class Decision { Redirect, Success, Failure };
+    enum class Decision {
+        Redirect,
+        Success,
+        Failure
+    };
 
     // Returns true when an open connection was kept for this request.
     bool connectTo(const HttpTarget& target);
@@ -121,7 +125,7 @@ private:
     ProgressTracker m_progress;
     FetchDeadline m_deadline;
     std::unique_ptr<Connection> m_connection;
-    std::string m_connectionKey; // scheme, host, port and proxy the connection serves
+    std::string m_connectionKey;   // scheme, host, port and proxy the connection serves
     bool m_viaHttpProxy { false }; // plain http through a proxy: absolute request targets
     std::unique_ptr<HttpResponseReader> m_reader;
     bool m_keepAlive { false };

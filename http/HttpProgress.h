@@ -9,7 +9,9 @@
 
 namespace nimbrell {
 
-enum class WorkMode { Read };
+enum class WorkMode {
+    Read
+};
 
 struct HttpProgressListener {
     std::function<void(WorkMode, std::int64_t expectedSize)> workBegin;

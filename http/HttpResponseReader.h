@@ -64,7 +64,10 @@ private:
     // Receives more bytes into the buffer; returns false when the peer closed.
     bool fill(int timeoutMs);
     void readChunked(HttpResponse& response, ByteStream* target);
-    enum class OnClose { EndBody, Fail };
+    enum class OnClose {
+        EndBody,
+        Fail
+    };
     // Reads exactly `size` bytes, or fewer when the peer closes and `onClose`
     // allows it; `received` counts them as they arrive.
     void readExact(std::int64_t size, ByteStream* target, OnClose onClose, std::int64_t& received);

@@ -164,7 +164,8 @@ HttpTarget ResolveTarget(const HttpTarget& current, std::string_view url)
 {
     UrlParts parts = splitUrl(url);
     HttpTarget target;
-    target.scheme = !parts.scheme.empty() ? parts.scheme : !current.scheme.empty() ? current.scheme : "http";
+    target.scheme = !parts.scheme.empty() ? parts.scheme : !current.scheme.empty() ? current.scheme
+                                                                                   : "http";
     if (target.scheme != "http" && target.scheme != "https")
         throw HttpError(Format("Unsupported URL scheme \"%s\".", target.scheme.c_str()));
 

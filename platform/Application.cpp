@@ -195,7 +195,7 @@ void Application::ShowMessage(const std::string& text)
 
 void Application::InstallCloseSignals()
 {
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = onCloseSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);

@@ -129,7 +129,19 @@ enum : int {
 #undef NIMBRELL_CURSOR_CONSTANT
 
 // The shapes a back end can show.
-enum class CursorShape { Default, Arrow, Hand, IBeam, SizeNWSE, SizeWE, SizeNS, SizeAll, Wait, No, Drag };
+enum class CursorShape {
+    Default,
+    Arrow,
+    Hand,
+    IBeam,
+    SizeNWSE,
+    SizeWE,
+    SizeNS,
+    SizeAll,
+    Wait,
+    No,
+    Drag
+};
 
 // The shape for a cursor identifier; the default shape for any the back ends lack.
 inline CursorShape CursorShapeOf(int cursor)

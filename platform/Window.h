@@ -9,7 +9,11 @@
 
 namespace nimbrell::platform {
 
-enum class ModalResult { None, Ok, Cancel };
+enum class ModalResult {
+    None,
+    Ok,
+    Cancel
+};
 
 class Window : public MessageTarget {
 public:

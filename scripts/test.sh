@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds from scratch and runs the whole test suite:
+# Installs what is missing, checks the formatting, builds from scratch and runs
+# the whole test suite:
 # once in a normal build, then the Debian package built from that tree (installed
 # into this system and removed again), once under AddressSanitizer +
 # UndefinedBehaviorSanitizer, then each fuzz target briefly. The benchmarks are
@@ -7,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
+./scripts/check-format.sh
 
 ./scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build --output-on-failure -j 2 --no-tests=error

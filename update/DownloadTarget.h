@@ -14,9 +14,9 @@ namespace nimbrell {
 bool IsPlainFileName(std::string_view name);
 
 struct DownloadFolderSources {
-    std::string programPath; // the running program's file; empty when unknown
-    std::string home;             // the user's home folder
-    std::string xdgConfigHome;    // $XDG_CONFIG_HOME; empty means home + "/.config"
+    std::string programPath;   // the running program's file; empty when unknown
+    std::string home;          // the user's home folder
+    std::string xdgConfigHome; // $XDG_CONFIG_HOME; empty means home + "/.config"
 };
 
 struct DownloadFolder {

@@ -56,7 +56,12 @@ enum class UpdateWindowAction {
 
 class UpdateDownload {
 public:
-    enum class State { Offer, Downloading, Done, Failed };
+    enum class State {
+        Offer,
+        Downloading,
+        Done,
+        Failed
+    };
     using WorkerStarter = std::function<void(DownloadRequest)>;
 
     // `window` receives the worker's messages. The offered name is checked

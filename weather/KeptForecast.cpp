@@ -58,7 +58,7 @@ std::optional<std::string> readSmallRegularFile(const std::string& path)
     if (fd < 0)
         return std::nullopt;
     std::string content;
-    struct stat status {};
+    struct stat status { };
     if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && static_cast<std::size_t>(status.st_size) <= kMaxFileSize) {
         content.resize(kMaxFileSize + 1);
         std::size_t size = 0;

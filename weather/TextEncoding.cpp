@@ -13,7 +13,10 @@ namespace {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 constexpr const char* kSystemCodePage = "GBK";
 
-enum class Unit { Byte, Utf8Sequence };
+enum class Unit {
+    Byte,
+    Utf8Sequence
+};
 
 class Converter {
 public:

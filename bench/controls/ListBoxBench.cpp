@@ -112,7 +112,6 @@ void BM_ScrollFrame(benchmark::State& state)
 }
 BENCHMARK(BM_ScrollFrame)->Unit(benchmark::kMillisecond);
 
-
 // Items set as one list of texts: the drop-down's list is rebuilt once.
 void BM_StringComboItems(benchmark::State& state)
 {

@@ -9,19 +9,19 @@ const std::string& ForecastDocument()
 {
     static const std::string document
         = R"({"weatherinfo":{"city":"北京","city_en":"beijing","date_y":"2011年8月18日",)"
-        R"("date":"辛卯年七月十九","week":"星期四","fchh":"11","cityid":"101010100",)"
-        R"("temp1":"32℃~20℃","temp2":"30℃~21℃","temp3":"28℃~19℃","temp4":"31℃~22℃","temp5":"33℃~23℃","temp6":"29℃~20℃",)"
-        R"("tempF1":"89.6℉~68℉","tempF2":"86℉~69.8℉","tempF3":"82.4℉~66.2℉","tempF4":"87.8℉~71.6℉","tempF5":"91.4℉~73.4℉","tempF6":"84.2℉~68℉",)"
-        R"("weather1":"多云转晴","weather2":"晴","weather3":"雷阵雨转阴","weather4":"阴转小雨","weather5":"小雨转多云","weather6":"晴转多云",)"
-        R"("img1":"1","img2":"0","img3":"0","img4":"99","img5":"4","img6":"2","img7":"2","img8":"7","img9":"7","img10":"1","img11":"0","img12":"1",)"
-        R"("img_single":"1","img_title1":"多云","img_title2":"晴","img_title3":"晴","img_title4":"晴","img_title5":"雷阵雨","img_title6":"阴",)"
-        R"("img_title7":"阴","img_title8":"小雨","img_title9":"小雨","img_title10":"多云","img_title11":"晴","img_title12":"多云","img_title_single":"多云",)"
-        R"("wind1":"北风4-5级转3-4级","wind2":"微风","wind3":"南风3-4级","wind4":"微风","wind5":"北风3-4级转微风","wind6":"微风",)"
-        R"("fx1":"北风","fx2":"北风","fl1":"4-5级转3-4级","fl2":"小于3级","fl3":"3-4级","fl4":"小于3级","fl5":"3-4级转小于3级","fl6":"小于3级",)"
-        R"("index":"热","index_d":"天气较热，建议着短裙、短裤、短套装、T恤等夏季服装。年老体弱者宜着长袖衬衫和单裤。",)"
-        R"("index48":"炎热","index48_d":"天气炎热，建议着短衫、短裙、短裤、薄型T恤衫、敞领短袖棉衫等清凉夏季服装。",)"
-        R"("index_uv":"中等","index48_uv":"强","index_xc":"适宜","index_tr":"适宜","index_co":"较舒适",)"
-        R"("st1":"31","st2":"20","st3":"29","st4":"21","st5":"27","st6":"19","index_cl":"较适宜","index_ls":"适宜","index_ag":"不易发"}})";
+          R"("date":"辛卯年七月十九","week":"星期四","fchh":"11","cityid":"101010100",)"
+          R"("temp1":"32℃~20℃","temp2":"30℃~21℃","temp3":"28℃~19℃","temp4":"31℃~22℃","temp5":"33℃~23℃","temp6":"29℃~20℃",)"
+          R"("tempF1":"89.6℉~68℉","tempF2":"86℉~69.8℉","tempF3":"82.4℉~66.2℉","tempF4":"87.8℉~71.6℉","tempF5":"91.4℉~73.4℉","tempF6":"84.2℉~68℉",)"
+          R"("weather1":"多云转晴","weather2":"晴","weather3":"雷阵雨转阴","weather4":"阴转小雨","weather5":"小雨转多云","weather6":"晴转多云",)"
+          R"("img1":"1","img2":"0","img3":"0","img4":"99","img5":"4","img6":"2","img7":"2","img8":"7","img9":"7","img10":"1","img11":"0","img12":"1",)"
+          R"("img_single":"1","img_title1":"多云","img_title2":"晴","img_title3":"晴","img_title4":"晴","img_title5":"雷阵雨","img_title6":"阴",)"
+          R"("img_title7":"阴","img_title8":"小雨","img_title9":"小雨","img_title10":"多云","img_title11":"晴","img_title12":"多云","img_title_single":"多云",)"
+          R"("wind1":"北风4-5级转3-4级","wind2":"微风","wind3":"南风3-4级","wind4":"微风","wind5":"北风3-4级转微风","wind6":"微风",)"
+          R"("fx1":"北风","fx2":"北风","fl1":"4-5级转3-4级","fl2":"小于3级","fl3":"3-4级","fl4":"小于3级","fl5":"3-4级转小于3级","fl6":"小于3级",)"
+          R"("index":"热","index_d":"天气较热，建议着短裙、短裤、短套装、T恤等夏季服装。年老体弱者宜着长袖衬衫和单裤。",)"
+          R"("index48":"炎热","index48_d":"天气炎热，建议着短衫、短裙、短裤、薄型T恤衫、敞领短袖棉衫等清凉夏季服装。",)"
+          R"("index_uv":"中等","index48_uv":"强","index_xc":"适宜","index_tr":"适宜","index_co":"较舒适",)"
+          R"("st1":"31","st2":"20","st3":"29","st4":"21","st5":"27","st6":"19","index_cl":"较适宜","index_ls":"适宜","index_ag":"不易发"}})";
     return document;
 }
 

@@ -21,7 +21,7 @@ int main(int argc, char** argv)
     }
     std::string_view parser = argv[1];
     std::string text = std::string_view(argv[2]) == "forecast" ? nimbrell::bench::ForecastDocument()
-                                                              : nimbrell::bench::GeneratedDocument(10u << 20);
+                                                               : nimbrell::bench::GeneratedDocument(10u << 20);
     bool parsed = true;
     if (parser == "nimbrell") {
         auto root = nimbrell::TxJSON::ParseText(std::string_view(text));

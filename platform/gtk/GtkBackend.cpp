@@ -451,9 +451,18 @@ private:
         std::uint32_t base = 0;
         WPARAM pressed = 0;
         switch (event->button) {
-        case 1: base = WM_LBUTTONDOWN; pressed = MK_LBUTTON; break;
-        case 3: base = WM_RBUTTONDOWN; pressed = MK_RBUTTON; break;
-        case 2: base = WM_MBUTTONDOWN; pressed = MK_MBUTTON; break;
+        case 1:
+            base = WM_LBUTTONDOWN;
+            pressed = MK_LBUTTON;
+            break;
+        case 3:
+            base = WM_RBUTTONDOWN;
+            pressed = MK_RBUTTON;
+            break;
+        case 2:
+            base = WM_MBUTTONDOWN;
+            pressed = MK_MBUTTON;
+            break;
         default: return FALSE;
         }
         WPARAM flags = modifierFlags(event->state);

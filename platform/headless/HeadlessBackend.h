@@ -13,7 +13,10 @@
 
 namespace nimbrell::platform {
 
-enum class ClockKind { Real, Manual };
+enum class ClockKind {
+    Real,
+    Manual
+};
 
 class HeadlessWindow final : public NativeWindow {
 public:

@@ -20,7 +20,11 @@ enum class TvxInterpolationType {
     vgInterpolationBounce,
 };
 
-enum class TvxAnimationType { vgAnimationIn, vgAnimationOut, vgAnimationInOut };
+enum class TvxAnimationType {
+    vgAnimationIn,
+    vgAnimationOut,
+    vgAnimationInOut
+};
 
 // The value at time t of a curve that starts at b and changes by c over duration d
 // (d > 0). Linear ignores the direction. The ends t = 0 and t = d of the exponential,

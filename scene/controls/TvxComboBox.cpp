@@ -120,7 +120,6 @@ void TvxComboBox::SetItemIndex(int value)
     Repaint();
 }
 
-
 void TvxComboBox::Clear()
 {
     if (m_listBox)

@@ -206,7 +206,13 @@ void TvxCustomTextBox::ContextMenu(TvxPoint screenPoint)
 
 TvxPopupMenu& TvxCustomTextBox::EditMenu()
 {
-    enum { CutItem, CopyItem, PasteItem, DeleteItem, SelectAllItem };
+    enum {
+        CutItem,
+        CopyItem,
+        PasteItem,
+        DeleteItem,
+        SelectAllItem
+    };
     if (!m_editMenu) {
         m_editMenu.reset(new TvxPopupMenu(nullptr));
         const std::pair<const char*, std::function<void()>> items[] = {

@@ -17,7 +17,10 @@ namespace nimbrell {
 class TvxCheckBox;
 class TvxListBox;
 
-enum class TvxListStyle { vgListVertical, vgListHorizontal };
+enum class TvxListStyle {
+    vgListVertical,
+    vgListHorizontal
+};
 
 class TvxListBoxItem : public TvxTextControl {
     NIMBRELL_CLASS(TvxListBoxItem)

@@ -121,7 +121,8 @@ void TvxPopup::Popup()
     m_form->PlaceAt(Anchor(width, height));
     TvxScene& popupScene = m_form->Scene();
     popupScene.SetTransparency(true);
-    popupScene.SetStyle(m_style ? m_style : scene ? scene->Style() : nullptr);
+    popupScene.SetStyle(m_style ? m_style : scene ? scene->Style()
+                                                  : nullptr);
 
     m_saveParent.Set(Parent());
     m_saveIndex = Parent() ? Index() : -1;

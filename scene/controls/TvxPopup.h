@@ -23,8 +23,15 @@ class TvxPopupForm;
 class TvxResources;
 
 enum class TvxPlacement {
-    vgPlacementBottom, vgPlacementTop, vgPlacementLeft, vgPlacementRight, vgPlacementCenter,
-    vgPlacementBottomCenter, vgPlacementTopCenter, vgPlacementAbsolute, vgPlacementMouse
+    vgPlacementBottom,
+    vgPlacementTop,
+    vgPlacementLeft,
+    vgPlacementRight,
+    vgPlacementCenter,
+    vgPlacementBottomCenter,
+    vgPlacementTopCenter,
+    vgPlacementAbsolute,
+    vgPlacementMouse
 };
 
 class TvxPopup : public TvxControl {

@@ -7,7 +7,10 @@
 
 namespace nimbrell {
 
-enum class TvxOrientation { vgHorizontal, vgVertical };
+enum class TvxOrientation {
+    vgHorizontal,
+    vgVertical
+};
 
 class TvxProgressBar : public TvxControl {
     NIMBRELL_CLASS(TvxProgressBar)

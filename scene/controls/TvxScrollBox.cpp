@@ -204,7 +204,8 @@ void TvxScrollBox::MouseWheel(TvxShiftState shift, int delta, bool& handled)
     TvxControl::MouseWheel(shift, delta, handled);
     if (m_disableMouseWheel || handled)
         return;
-    TvxScrollBar* bar = m_vBar && m_vBar->Visible() ? m_vBar : m_hBar && m_hBar->Visible() ? m_hBar : nullptr;
+    TvxScrollBar* bar = m_vBar && m_vBar->Visible() ? m_vBar : m_hBar && m_hBar->Visible() ? m_hBar
+                                                                                           : nullptr;
     if (!bar)
         return;
     float target = WheelTarget(bar->Value(), bar->SmallChange(), delta);

@@ -8,7 +8,10 @@
 
 namespace nimbrell {
 
-enum class TvxValueType { vgValueInteger, vgValueFloat };
+enum class TvxValueType {
+    vgValueInteger,
+    vgValueFloat
+};
 
 class TvxSpinBox : public TvxCustomTextBox {
     NIMBRELL_CLASS(TvxSpinBox)

@@ -27,7 +27,9 @@ std::string formatName(const char* format, std::string_view name)
 
 class ObjectReader::Filer final : public TvxFiler {
 public:
-    Filer(ObjectReader& reader, std::string_view name) : m_reader(reader), m_name(name) { }
+    Filer(ObjectReader& reader, std::string_view name)
+        : m_reader(reader)
+        , m_name(name) { }
 
     bool Handled() const { return m_handled; }
 

@@ -22,7 +22,8 @@ class TvxPersistent;
 
 class ObjectReader {
 public:
-    explicit ObjectReader(std::span<const std::uint8_t> stream) : m_data(stream) { }
+    explicit ObjectReader(std::span<const std::uint8_t> stream)
+        : m_data(stream) { }
 
     // May change the name given to each object read (Clone gives every object an empty
     // name). Without a handler names must be unique among the owner's components.

@@ -23,7 +23,8 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 // Binary to text.
 class TextConverter {
 public:
-    explicit TextConverter(std::span<const std::uint8_t> binary) : m_reader(binary) { }
+    explicit TextConverter(std::span<const std::uint8_t> binary)
+        : m_reader(binary) { }
 
     std::string Convert()
     {
@@ -46,7 +47,8 @@ private:
         std::string className = m_reader.ReadShortString();
         std::string name = m_reader.ReadShortString();
         Indent(indent);
-        m_out += (flags & ffInherited) ? "inherited " : (flags & ffInline) ? "inline " : "object ";
+        m_out += (flags & ffInherited) ? "inherited " : (flags & ffInline) ? "inline "
+                                                                           : "object ";
         if (!name.empty())
             m_out += name + ": ";
         m_out += className;
@@ -680,9 +682,9 @@ private:
             if (c == '\0')
                 Error("expected '}'");
             int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                : -1;
+                : (c >= 'a' && c <= 'f')                            ? c - 'a' + 10
+                : (c >= 'A' && c <= 'F')                            ? c - 'A' + 10
+                                                                    : -1;
             if (digit < 0)
                 Error("invalid hexadecimal digit");
             ++m_position;

@@ -36,7 +36,9 @@ namespace nimbrell {
 
 class ObjectTextError : public std::runtime_error {
 public:
-    ObjectTextError(const std::string& message, int line) : std::runtime_error(message), m_line(line) { }
+    ObjectTextError(const std::string& message, int line)
+        : std::runtime_error(message)
+        , m_line(line) { }
     int Line() const { return m_line; }
 
 private:

@@ -10,7 +10,9 @@ namespace nimbrell {
 
 class ObjectWriter::Filer final : public TvxFiler {
 public:
-    Filer(ObjectWriter& writer, const std::string& prefix) : m_writer(writer), m_prefix(prefix) { }
+    Filer(ObjectWriter& writer, const std::string& prefix)
+        : m_writer(writer)
+        , m_prefix(prefix) { }
 
     void DefineProperty(std::string_view name, const ReadValue&, const WriteValue& write, bool hasData) override
     {

@@ -18,7 +18,8 @@ class TvxPersistent;
 
 class ObjectWriter {
 public:
-    explicit ObjectWriter(std::vector<std::uint8_t>& out) : m_out(out) { }
+    explicit ObjectWriter(std::vector<std::uint8_t>& out)
+        : m_out(out) { }
 
     // The signature and the root record with its stored descendants.
     void WriteRoot(TvxComponent& root);

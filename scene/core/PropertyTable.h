@@ -80,12 +80,12 @@ const EnumInfo& EnumInfoOf();
 template<>
 inline const EnumInfo& EnumInfoOf<bool>() { return EnumInfo::Boolean(); }
 
-#define NIMBRELL_ENUM(EnumType, ...)                                          \
-    template<>                                                                \
-    inline const ::nimbrell::EnumInfo& ::nimbrell::EnumInfoOf<EnumType>()     \
-    {                                                                         \
-        static const ::nimbrell::EnumInfo info(#EnumType, { __VA_ARGS__ });   \
-        return info;                                                          \
+#define NIMBRELL_ENUM(EnumType, ...)                                        \
+    template<>                                                              \
+    inline const ::nimbrell::EnumInfo& ::nimbrell::EnumInfoOf<EnumType>()   \
+    {                                                                       \
+        static const ::nimbrell::EnumInfo info(#EnumType, { __VA_ARGS__ }); \
+        return info;                                                        \
     }
 
 // A set of an enumeration, one bit per ordinal.
@@ -93,7 +93,8 @@ template<typename E>
 class EnumSet {
 public:
     constexpr EnumSet() = default;
-    constexpr explicit EnumSet(std::uint64_t bits) : m_bits(bits) { }
+    constexpr explicit EnumSet(std::uint64_t bits)
+        : m_bits(bits) { }
     constexpr EnumSet(std::initializer_list<E> values)
     {
         for (E value : values)
@@ -115,11 +116,11 @@ enum class PropertyKind : std::uint8_t {
     Integer,
     Enumeration, // booleans are the enumeration False, True
     Set,
-    Float,       // 32-bit
-    Text,        // UTF-8
-    Object,      // a sub-object the holder owns; never replaced, assigned into
-    Reference,   // a reference to another component, by name in streams
-    Event,       // a handler bound by name to a method of the stream's window
+    Float,     // 32-bit
+    Text,      // UTF-8
+    Object,    // a sub-object the holder owns; never replaced, assigned into
+    Reference, // a reference to another component, by name in streams
+    Event,     // a handler bound by name to a method of the stream's window
     Collection,
 };
 
@@ -178,7 +179,11 @@ private:
     // A function, so that a class may refer to itself while its table is being built.
     const ClassInfo& (*m_objectClass)() { nullptr };
     std::optional<std::int64_t> m_default;
-    enum class Stored : std::uint8_t { Always, Never, Predicate } m_stored { Stored::Always };
+    enum class Stored : std::uint8_t {
+        Always,
+        Never,
+        Predicate
+    } m_stored { Stored::Always };
     std::function<bool(const TvxPersistent&)> m_storedWhen;
     IntegerIdentifiers m_identifiers;
 
@@ -325,7 +330,8 @@ T* AsPointer(T& value) { return &value; }
 template<typename C>
 class PropertyBuilder {
 public:
-    explicit PropertyBuilder(PropertyInfo& info) : m_info(info) { }
+    explicit PropertyBuilder(PropertyInfo& info)
+        : m_info(info) { }
 
     // Integer, enumeration and set kinds: the value that is not written.
     template<typename T>
@@ -521,17 +527,19 @@ public:
     template<typename T>
     void Field(std::string_view name, T* C::*member)
     {
-        m_info.m_fields.push_back(FieldInfo { std::string(name), [member](TvxComponent& self, TvxComponent* value) {
+        auto bind = [member](TvxComponent& self, TvxComponent* value) {
             auto* typed = dynamic_cast<T*>(value);
             if (value && !typed)
                 return false;
             static_cast<C&>(self).*member = typed;
             return true;
-        } });
+        };
+        m_info.m_fields.push_back(FieldInfo { std::string(name), bind });
     }
 
 private:
-    explicit ClassBuilder(ClassInfo& info) : m_info(info) { }
+    explicit ClassBuilder(ClassInfo& info)
+        : m_info(info) { }
 
     PropertyInfo& Add(std::string_view name, PropertyKind kind);
 
@@ -579,33 +587,33 @@ PropertyInfo& ClassBuilder<C>::Add(std::string_view name, PropertyKind kind)
 }
 
 // Header side: declares the class's table.
-#define NIMBRELL_CLASS(ClassName)                                                     \
-public:                                                                               \
-    static const ::nimbrell::ClassInfo& StaticClass();                                \
-    const ::nimbrell::ClassInfo& Class() const override { return StaticClass(); }     \
-                                                                                      \
-private:                                                                              \
+#define NIMBRELL_CLASS(ClassName)                                                 \
+public:                                                                           \
+    static const ::nimbrell::ClassInfo& StaticClass();                            \
+    const ::nimbrell::ClassInfo& Class() const override { return StaticClass(); } \
+                                                                                  \
+private:                                                                          \
     static void DescribeClass(::nimbrell::ClassBuilder<ClassName>& c);
 
 // Source side: defines the table; the body that follows fills builder `c` and, being a
 // member of the class, may use its private accessors.
-#define NIMBRELL_DEFINE_CLASS(ClassName, ParentName)                                  \
-    const ::nimbrell::ClassInfo& ClassName::StaticClass()                             \
-    {                                                                                 \
+#define NIMBRELL_DEFINE_CLASS(ClassName, ParentName)                                          \
+    const ::nimbrell::ClassInfo& ClassName::StaticClass()                                     \
+    {                                                                                         \
         static const ::nimbrell::ClassInfo info = ::nimbrell::ClassBuilder<ClassName>::Build( \
-            #ClassName, &ParentName::StaticClass(), &ClassName::DescribeClass);       \
-        return info;                                                                  \
-    }                                                                                 \
+            #ClassName, &ParentName::StaticClass(), &ClassName::DescribeClass);               \
+        return info;                                                                          \
+    }                                                                                         \
     void ClassName::DescribeClass([[maybe_unused]] ::nimbrell::ClassBuilder<ClassName>& c)
 
 // The same for a class that streams name differently from its C++ name.
-#define NIMBRELL_DEFINE_CLASS_NAMED(ClassName, StreamName, ParentName)              \
-    const ::nimbrell::ClassInfo& ClassName::StaticClass()                             \
-    {                                                                                 \
+#define NIMBRELL_DEFINE_CLASS_NAMED(ClassName, StreamName, ParentName)                        \
+    const ::nimbrell::ClassInfo& ClassName::StaticClass()                                     \
+    {                                                                                         \
         static const ::nimbrell::ClassInfo info = ::nimbrell::ClassBuilder<ClassName>::Build( \
-            StreamName, &ParentName::StaticClass(), &ClassName::DescribeClass);       \
-        return info;                                                                  \
-    }                                                                                 \
+            StreamName, &ParentName::StaticClass(), &ClassName::DescribeClass);               \
+        return info;                                                                          \
+    }                                                                                         \
     void ClassName::DescribeClass([[maybe_unused]] ::nimbrell::ClassBuilder<ClassName>& c)
 
 // Dotted-path resolution used by animations and triggers: every segment but the last

@@ -6,7 +6,6 @@
 #include "scene/core/Geometry.h"
 #include "scene/core/TvxSubRecord.h"
 
-
 namespace nimbrell {
 
 class TvxBounds : public TvxSubRecord {
@@ -25,7 +24,6 @@ public:
     TvxRect Rect() const { return m_rect; }
     void SetRect(TvxRect rect) { UpdateField(m_rect, rect); }
     TvxRect DefaultValue() const { return m_default; }
-
 
     void Assign(const TvxPersistent& source) override;
     void DefineProperties(TvxFiler& filer) override;

@@ -31,7 +31,8 @@ class TvxCollection {
 public:
     using ItemFactory = std::function<std::unique_ptr<TvxCollectionItem>()>;
 
-    explicit TvxCollection(ItemFactory factory) : m_factory(std::move(factory)) { }
+    explicit TvxCollection(ItemFactory factory)
+        : m_factory(std::move(factory)) { }
     virtual ~TvxCollection() = default;
 
     int Count() const { return static_cast<int>(m_items.size()); }
@@ -61,7 +62,8 @@ private:
 template<typename T>
 class TvxCollectionOf : public TvxCollection {
 public:
-    TvxCollectionOf() : TvxCollection([] { return std::make_unique<T>(); }) { }
+    TvxCollectionOf()
+        : TvxCollection([] { return std::make_unique<T>(); }) { }
     T& operator[](int index) const { return static_cast<T&>(TvxCollection::Item(index)); }
     T& AddItem() { return static_cast<T&>(Add()); }
 };

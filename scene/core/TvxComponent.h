@@ -25,7 +25,10 @@ enum class ComponentState : std::uint8_t {
     Designing = 16,
 };
 
-enum class ComponentOperation : std::uint8_t { Insert, Remove };
+enum class ComponentOperation : std::uint8_t {
+    Insert,
+    Remove
+};
 
 // Implemented by holders that keep a reference to a scene object: told when that
 // object is destroyed (registered with TvxObject::AddFreeNotify).

@@ -6,7 +6,7 @@ namespace nimbrell {
 
 const ClassInfo& TvxPersistent::StaticClass()
 {
-    static const ClassInfo info = ClassBuilder<TvxPersistent>::Build("TvxPersistent", nullptr, [](ClassBuilder<TvxPersistent>&) { });
+    static const ClassInfo info = ClassBuilder<TvxPersistent>::Build("TvxPersistent", nullptr, [](ClassBuilder<TvxPersistent>&) {});
     return info;
 }
 

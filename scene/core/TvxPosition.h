@@ -6,7 +6,6 @@
 #include "scene/core/Geometry.h"
 #include "scene/core/TvxSubRecord.h"
 
-
 namespace nimbrell {
 
 class TvxPosition : public TvxSubRecord {
@@ -23,7 +22,6 @@ public:
     void SetPoint(TvxPoint point) { UpdateField(m_point, point); }
     TvxPoint DefaultValue() const { return m_default; }
     void SetDefaultValue(TvxPoint value) { m_default = value; }
-
 
     void Assign(const TvxPersistent& source) override;
     void DefineProperties(TvxFiler& filer) override;

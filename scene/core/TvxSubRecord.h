@@ -18,7 +18,10 @@ public:
     std::function<void()> OnChanged;
 
 protected:
-    enum class Tell { IfChanged, Always };
+    enum class Tell {
+        IfChanged,
+        Always
+    };
 
     void Changed() override
     {

@@ -22,7 +22,6 @@ public:
     void Add(std::string line);
     void Clear() { SetLines({}); }
 
-
     void Assign(const TvxPersistent& source) override;
     void DefineProperties(TvxFiler& filer) override;
 

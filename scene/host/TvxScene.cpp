@@ -148,7 +148,7 @@ bool TvxScene::HandleMessage(Message& message)
         bool isDouble = message.message == WM_LBUTTONDBLCLK || message.message == WM_RBUTTONDBLCLK || message.message == WM_MBUTTONDBLCLK;
         TvxMouseButton button = (message.message == WM_RBUTTONDOWN || message.message == WM_RBUTTONDBLCLK) ? TvxMouseButton::mbRight
             : (message.message == WM_MBUTTONDOWN || message.message == WM_MBUTTONDBLCLK)                   ? TvxMouseButton::mbMiddle
-                                                                                                            : TvxMouseButton::mbLeft;
+                                                                                                           : TvxMouseButton::mbLeft;
         m_window.Native().Focus();
         MouseDown(button, shift | (isDouble ? kDoubleClick : 0), x, y);
         return true;

@@ -151,9 +151,7 @@ GObjectPtr<PangoLayout> TextLayouts::Layout(cairo_t* cr, const TvxFont& font, co
     pango_layout_set_font_description(layout, description.get());
     if (style == TvxFontStyle::vgFontUnderline || style == TvxFontStyle::vgFontStrikeout) {
         AttrListPtr attributes(pango_attr_list_new());
-        pango_attr_list_insert(attributes.get(), style == TvxFontStyle::vgFontUnderline
-                ? pango_attr_underline_new(PANGO_UNDERLINE_SINGLE)
-                : pango_attr_strikethrough_new(TRUE));
+        pango_attr_list_insert(attributes.get(), style == TvxFontStyle::vgFontUnderline ? pango_attr_underline_new(PANGO_UNDERLINE_SINGLE) : pango_attr_strikethrough_new(TRUE));
         pango_layout_set_attributes(layout, attributes.get());
     }
     pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));

@@ -6,16 +6,54 @@
 
 namespace nimbrell {
 
-enum class TvxStrokeCap { vgCapFlat, vgCapRound };
-enum class TvxStrokeJoin { vgJoinMiter, vgJoinRound, vgJoinBevel };
-enum class TvxStrokeDash { vgDashSolid, vgDashDash, vgDashDot, vgDashDashDot, vgDashDashDotDot, vgDashCustom };
-enum class TvxCorner { vgCornerTopLeft, vgCornerTopRight, vgCornerBottomLeft, vgCornerBottomRight };
+enum class TvxStrokeCap {
+    vgCapFlat,
+    vgCapRound
+};
+enum class TvxStrokeJoin {
+    vgJoinMiter,
+    vgJoinRound,
+    vgJoinBevel
+};
+enum class TvxStrokeDash {
+    vgDashSolid,
+    vgDashDash,
+    vgDashDot,
+    vgDashDashDot,
+    vgDashDashDotDot,
+    vgDashCustom
+};
+enum class TvxCorner {
+    vgCornerTopLeft,
+    vgCornerTopRight,
+    vgCornerBottomLeft,
+    vgCornerBottomRight
+};
 using TvxCorners = EnumSet<TvxCorner>;
-enum class TvxCornerType { vgCornerRound, vgCornerBevel, vgCornerInnerRound, vgCornerInnerLine };
-enum class TvxSide { vgSideTop, vgSideLeft, vgSideBottom, vgSideRight };
+enum class TvxCornerType {
+    vgCornerRound,
+    vgCornerBevel,
+    vgCornerInnerRound,
+    vgCornerInnerLine
+};
+enum class TvxSide {
+    vgSideTop,
+    vgSideLeft,
+    vgSideBottom,
+    vgSideRight
+};
 using TvxSides = EnumSet<TvxSide>;
-enum class TvxTextAlign { vgTextAlignCenter, vgTextAlignNear, vgTextAlignFar };
-enum class TvxPathPointKind { vgPathPointMoveTo, vgPathPointLineTo, vgPathPointCurveTo, vgPathPointClose };
+enum class TvxTextAlign {
+    vgTextAlignCenter,
+    vgTextAlignNear,
+    vgTextAlignFar
+};
+enum class TvxPathPointKind {
+    vgPathPointMoveTo,
+    vgPathPointLineTo,
+    vgPathPointCurveTo,
+    vgPathPointClose
+};
 
 inline constexpr TvxCorners kAllCorners { TvxCorner::vgCornerTopLeft, TvxCorner::vgCornerTopRight,
     TvxCorner::vgCornerBottomLeft, TvxCorner::vgCornerBottomRight };

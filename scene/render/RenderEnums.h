@@ -6,11 +6,32 @@
 
 namespace nimbrell {
 
-enum class TvxBrushStyle { vgBrushNone, vgBrushSolid, vgBrushGradient, vgBrushBitmap, vgBrushResource, vgBrushVisual };
-enum class TvxGradientStyle { vgLinearGradient, vgRadialGradient };
-enum class TvxWrapMode { vgWrapTile, vgWrapTileOriginal, vgWrapTileStretch };
+enum class TvxBrushStyle {
+    vgBrushNone,
+    vgBrushSolid,
+    vgBrushGradient,
+    vgBrushBitmap,
+    vgBrushResource,
+    vgBrushVisual
+};
+enum class TvxGradientStyle {
+    vgLinearGradient,
+    vgRadialGradient
+};
+enum class TvxWrapMode {
+    vgWrapTile,
+    vgWrapTileOriginal,
+    vgWrapTileStretch
+};
 // A single value, not a set.
-enum class TvxFontStyle { vgFontRegular, vgFontBold, vgFontItalic, vgFontBoldItalic, vgFontUnderline, vgFontStrikeout };
+enum class TvxFontStyle {
+    vgFontRegular,
+    vgFontBold,
+    vgFontItalic,
+    vgFontBoldItalic,
+    vgFontUnderline,
+    vgFontStrikeout
+};
 
 }
 

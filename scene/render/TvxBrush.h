@@ -102,7 +102,6 @@ public:
     TvxVisual& Visual() { return m_visual; }
     const TvxVisual& Visual() const { return m_visual; }
 
-
     // Copies defaults, the resolved solid colour, the style and the sub-record the style
     // uses; tells OnChanged once.
     void Assign(const TvxPersistent& source) override;

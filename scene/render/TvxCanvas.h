@@ -111,9 +111,11 @@ public:
     // Drawing.
     virtual void DrawLine(TvxPoint p1, TvxPoint p2, float opacity) = 0;
     virtual void FillRect(const TvxRect& rect, float xRadius, float yRadius, TvxCorners corners, float opacity,
-        TvxCornerType cornerType = TvxCornerType::vgCornerRound) = 0;
+        TvxCornerType cornerType = TvxCornerType::vgCornerRound)
+        = 0;
     virtual void DrawRect(const TvxRect& rect, float xRadius, float yRadius, TvxCorners corners, float opacity,
-        TvxCornerType cornerType = TvxCornerType::vgCornerRound) = 0;
+        TvxCornerType cornerType = TvxCornerType::vgCornerRound)
+        = 0;
     virtual void FillEllipse(const TvxRect& rect, float opacity) = 0;
     virtual void DrawEllipse(const TvxRect& rect, float opacity) = 0;
     // The path mapped from its bounds into rect.
@@ -121,20 +123,24 @@ public:
     virtual void FillPath(const TvxPathData& path, const TvxRect& rect, float opacity) = 0;
     virtual void DrawPath(const TvxPathData& path, const TvxRect& rect, float opacity) = 0;
     virtual void DrawBitmap(const TvxBitmap& bitmap, const TvxRect& source, const TvxRect& destination, float opacity,
-        bool highSpeed) = 0;
+        bool highSpeed)
+        = 0;
     virtual void DrawThumbnail(const TvxBitmap& bitmap, float width, float height) = 0;
     virtual void FillPolygon(std::span<const TvxPoint> points, float opacity) = 0;
     virtual void DrawPolygon(std::span<const TvxPoint> points, float opacity) = 0;
     // Text is UTF-8. The clip rectangle is not used.
     virtual void FillText(const TvxRect& rect, const TvxRect& clipRect, std::string_view text, bool wordWrap, float opacity,
-        TvxTextAlign horizontal = TvxTextAlign::vgTextAlignCenter, TvxTextAlign vertical = TvxTextAlign::vgTextAlignCenter) = 0;
+        TvxTextAlign horizontal = TvxTextAlign::vgTextAlignCenter, TvxTextAlign vertical = TvxTextAlign::vgTextAlignCenter)
+        = 0;
     // Replaces rect by the bounding rectangle of the laid-out text.
     virtual void MeasureText(TvxRect& rect, const TvxRect& clipRect, std::string_view text, bool wordWrap,
-        TvxTextAlign horizontal, TvxTextAlign vertical) = 0;
+        TvxTextAlign horizontal, TvxTextAlign vertical)
+        = 0;
     // The outlines of the laid-out text's glyphs, in the canvas's own units (the current
     // matrix is not applied), replacing path. False, with path empty, when nothing is drawn.
     virtual bool TextToPath(TvxPathData& path, const TvxRect& rect, std::string_view text, bool wordWrap,
-        TvxTextAlign horizontal, TvxTextAlign vertical) = 0;
+        TvxTextAlign horizontal, TvxTextAlign vertical)
+        = 0;
 
     // Adds the font file in stream (TrueType or OpenType) to the fonts text can name by
     // family, for the rest of the process. False when the stream holds no font.

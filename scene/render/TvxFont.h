@@ -27,7 +27,6 @@ public:
     bool ClearType() const { return m_clearType; }
     void SetClearType(bool value) { UpdateField(m_clearType, value); }
 
-
     void Assign(const TvxPersistent& source) override;
 
 private:

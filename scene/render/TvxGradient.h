@@ -11,7 +11,6 @@
 #include "scene/render/RenderEnums.h"
 #include "scene/render/TvxTransform.h"
 
-
 namespace nimbrell {
 
 class TvxGradientPoint : public TvxCollectionItem {
@@ -53,7 +52,6 @@ public:
 
     // The colour at offset (clamped to 0..1); 0 with fewer than two stops.
     TvxColor InterpolateColor(float offset) const;
-
 
     void Assign(const TvxPersistent& source) override;
 

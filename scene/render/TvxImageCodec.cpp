@@ -325,9 +325,18 @@ bool TvxImageCodec::LoadFromFile(const std::filesystem::path& path, TvxBitmap& b
             for (int x = 0; x < w; ++x) {
                 int tx = x, ty = y;
                 switch (quarter) {
-                case 1: tx = h - 1 - y; ty = x; break;
-                case 2: tx = w - 1 - x; ty = h - 1 - y; break;
-                case 3: tx = y; ty = w - 1 - x; break;
+                case 1:
+                    tx = h - 1 - y;
+                    ty = x;
+                    break;
+                case 2:
+                    tx = w - 1 - x;
+                    ty = h - 1 - y;
+                    break;
+                case 3:
+                    tx = y;
+                    ty = w - 1 - x;
+                    break;
                 default: break;
                 }
                 rotated[std::size_t(ty) * std::size_t(nw) + std::size_t(tx)] = image.pixels[std::size_t(y) * std::size_t(w) + std::size_t(x)];

@@ -52,7 +52,6 @@ public:
     // False, leaving the path unchanged, when the bytes do not hold N whole records.
     bool FromBytes(std::span<const std::uint8_t> bytes);
 
-
     void Assign(const TvxPersistent& source) override;
     void DefineProperties(TvxFiler& filer) override;
 

@@ -21,7 +21,6 @@ public:
     TvxPosition& RotateCenter() { return m_rotateCenter; }
     const TvxPosition& RotateCenter() const { return m_rotateCenter; }
 
-
     void Assign(const TvxPersistent& source) override;
 
 private:

@@ -9,7 +9,12 @@
 
 namespace nimbrell {
 
-enum class TvxImageWrap { vgImageOriginal, vgImageFit, vgImageStretch, vgImageTile };
+enum class TvxImageWrap {
+    vgImageOriginal,
+    vgImageFit,
+    vgImageStretch,
+    vgImageTile
+};
 
 class TvxImage : public TvxVisualObject {
     NIMBRELL_CLASS(TvxImage)

@@ -115,7 +115,7 @@ void TvxImageList::DefineProperties(TvxFiler& filer)
 {
     TvxComponent::DefineProperties(filer);
     filer.DefineBinaryProperty(
-        "Bitmap", [](std::span<const std::uint8_t>) { }, [](std::vector<std::uint8_t>&) { }, true);
+        "Bitmap", [](std::span<const std::uint8_t>) {}, [](std::vector<std::uint8_t>&) {}, true);
     filer.DefineBinaryProperty(
         "Images", [this](std::span<const std::uint8_t> bytes) { ReadImages(bytes); },
         [this](std::vector<std::uint8_t>& out) { WriteImages(out); }, !m_images.empty());

@@ -7,7 +7,11 @@
 
 namespace nimbrell {
 
-enum class TvxLineType { vgLineNormal, vgLineHorizontal, vgLineVertical };
+enum class TvxLineType {
+    vgLineNormal,
+    vgLineHorizontal,
+    vgLineVertical
+};
 
 class TvxLine : public TvxShape {
     NIMBRELL_CLASS(TvxLine)

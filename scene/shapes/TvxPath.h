@@ -8,7 +8,12 @@
 
 namespace nimbrell {
 
-enum class TvxPathWrap { vgPathOriginal, vgPathFit, vgPathStretch, vgPathTile };
+enum class TvxPathWrap {
+    vgPathOriginal,
+    vgPathFit,
+    vgPathStretch,
+    vgPathTile
+};
 
 class TvxCustomPath : public TvxShape {
     NIMBRELL_CLASS(TvxCustomPath)

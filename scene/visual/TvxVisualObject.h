@@ -33,15 +33,43 @@ class TvxCanvas;
 class TvxPopupMenu;
 
 enum class TvxAlign {
-    vaNone, vaTopLeft, vaTopRight, vaBottomLeft, vaBottomRight, vaTop, vaLeft, vaRight, vaBottom, vaMostTop, vaMostBottom,
-    vaMostLeft, vaMostRight, vaClient, vaContents, vaCenter, vaVertCenter, vaHorzCenter, vaHorizontal, vaVertical, vaScale,
-    vaFit, vaFitLeft, vaFitRight
+    vaNone,
+    vaTopLeft,
+    vaTopRight,
+    vaBottomLeft,
+    vaBottomRight,
+    vaTop,
+    vaLeft,
+    vaRight,
+    vaBottom,
+    vaMostTop,
+    vaMostBottom,
+    vaMostLeft,
+    vaMostRight,
+    vaClient,
+    vaContents,
+    vaCenter,
+    vaVertCenter,
+    vaHorzCenter,
+    vaHorizontal,
+    vaVertical,
+    vaScale,
+    vaFit,
+    vaFitLeft,
+    vaFitRight
 };
 
-enum class TvxMouseButton { mbLeft, mbRight, mbMiddle };
+enum class TvxMouseButton {
+    mbLeft,
+    mbRight,
+    mbMiddle
+};
 
 // Whether a left press on the object starts dragging it to another object.
-enum class TvxDragMode { dmManual, dmAutomatic };
+enum class TvxDragMode {
+    dmManual,
+    dmAutomatic
+};
 
 // Shift state bits of input notifications.
 using TvxShiftState = std::uint32_t;
@@ -79,14 +107,14 @@ class TvxVisualObject;
 // combine with |; they run in the order listed.
 enum class TvxChange : std::uint8_t {
     None = 0,
-    Matrix = 1,          // the local and absolute matrices are recomputed (MatrixChanged)
-    Enablement = 2,      // the absolute enabled state below is recomputed
-    Opacity = 4,         // the absolute opacities below are recomputed
-    UpdateArea = 8,      // the update rectangles are recomputed
-    EffectsStale = 16,   // the effect images of the object and its ancestors render again
-    Realign = 32,        // the object lays its children out again
-    RepaintParent = 64,  // the parent is painted again
-    Repaint = 128,       // the object is painted again
+    Matrix = 1,         // the local and absolute matrices are recomputed (MatrixChanged)
+    Enablement = 2,     // the absolute enabled state below is recomputed
+    Opacity = 4,        // the absolute opacities below are recomputed
+    UpdateArea = 8,     // the update rectangles are recomputed
+    EffectsStale = 16,  // the effect images of the object and its ancestors render again
+    Realign = 32,       // the object lays its children out again
+    RepaintParent = 64, // the parent is painted again
+    Repaint = 128,      // the object is painted again
 };
 constexpr TvxChange operator|(TvxChange a, TvxChange b)
 {

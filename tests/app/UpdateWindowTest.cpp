@@ -140,10 +140,7 @@ TEST_F(UpdateWindowTest, AFailedDownloadShowsTheMirrorsAndTheFirstOpensItsPage)
 TEST_F(UpdateWindowTest, TheCloseButtonClosesTheWindowOnlyAndTheDownloadGoesOn)
 {
     const std::string body(2000, 'c');
-    server.Route("/nimbrell-2.deb", test::Reply::Head(200, "OK", { "Content-Length: 2000" })
-                                        .Send(body.substr(0, 1000))
-                                        .Delay(std::chrono::milliseconds(300))
-                                        .Send(body.substr(1000)));
+    server.Route("/nimbrell-2.deb", test::Reply::Head(200, "OK", { "Content-Length: 2000" }).Send(body.substr(0, 1000)).Delay(std::chrono::milliseconds(300)).Send(body.substr(1000)));
     auto window = open();
     click(*window, UpdateX, ButtonsY);
     ASSERT_TRUE(pumpUntil([&] { return window->ProgressBar1->Value() > 0; }));

@@ -521,9 +521,7 @@ TEST_F(WidgetTest, AnOfferOpensOneModalUpdateWindowWhileTheWeatherGoesOn)
 {
     // The answer comes only once the update window is open.
     std::string forecast = forecastDocument(std::vector<Day>(6, { "25℃~15℃", "晴", "微风" }));
-    server.Route("/data/101010100.html", test::Reply::Head(200, "OK", { "Content-Length: " + std::to_string(forecast.size()) })
-                                             .Delay(std::chrono::milliseconds(200))
-                                             .Send(forecast));
+    server.Route("/data/101010100.html", test::Reply::Head(200, "OK", { "Content-Length: " + std::to_string(forecast.size()) }).Delay(std::chrono::milliseconds(200)).Send(forecast));
     TFormWeather form;
     State().Offer->Store(UpdateOffer { server.Url("/n.deb"), "n.deb", "新版本", "" });
     bool settledWhileOpen = false;

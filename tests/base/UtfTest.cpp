@@ -34,12 +34,16 @@ TEST(Utf8, MalformedSequencesTable)
         { "four-byte character", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80", u"\U0001F600" },
         { "byte-order mark stays", "\xEF\xBB\xBF{}", "\xEF\xBB\xBF{}", u"\uFEFF{}" },
         { "a real U+FFFD stays", "\xEF\xBF\xBD", kFffd, u"\uFFFD" },
-        { "lone continuation byte", "a\x80" "b", std::string("a") + kFffd + "b", u"a\uFFFDb" },
+        { "lone continuation byte", "a\x80"
+                                    "b",
+            std::string("a") + kFffd + "b", u"a\uFFFDb" },
         { "two continuation bytes", "\x80\xBF", replacements(2), u"\uFFFD\uFFFD" },
         { "invalid lead bytes", "\xC0\xC1\xF5\xFF", replacements(4), u"\uFFFD\uFFFD\uFFFD\uFFFD" },
         { "lead then ascii", "\xC3(", std::string(kFffd) + "(", u"\uFFFD(" },
         { "three-byte cut at the end", "\xE5\x8C", kFffd, u"\uFFFD" },
-        { "three-byte cut before ascii", "\xE5\x8C" "A", std::string(kFffd) + "A", u"\uFFFDA" },
+        { "three-byte cut before ascii", "\xE5\x8C"
+                                         "A",
+            std::string(kFffd) + "A", u"\uFFFDA" },
         { "four-byte cut after three", "\xF1\x80\x80", kFffd, u"\uFFFD" },
         { "four-byte cut, then a character", "\xF1\x80\x80\xE4\xBA\xAC", std::string(kFffd) + "京", u"\uFFFD京" },
         { "overlong two-byte", "\xC0\xAF", replacements(2), u"\uFFFD\uFFFD" },
@@ -74,7 +78,8 @@ TEST(Utf16, UnpairedSurrogatesBecomeReplacementCharacters)
 
 TEST(Utf8, NextCodePointWalksCharactersAndRuns)
 {
-    std::string text = "a\xE5\x8C" "\xE4\xBA\xAC\xFF";
+    std::string text = "a\xE5\x8C"
+                       "\xE4\xBA\xAC\xFF";
     std::size_t index = 0;
     std::vector<char32_t> decoded;
     while (index < text.size())

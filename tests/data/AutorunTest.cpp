@@ -66,7 +66,9 @@ TEST_F(AutorunTest, PathsWithReservedCharactersAreQuotedForTheExecKey)
 TEST_F(AutorunTest, UnusablePathsAreNotWritten)
 {
     for (std::string program : { std::string("/opt/nimbrell/bin/nimbrell (deleted)"), std::string("/opt/a\x01b/nimbrell"),
-             std::string("/opt/a\x7F" "b/nimbrell"), std::string() }) {
+             std::string("/opt/a\x7F"
+                         "b/nimbrell"),
+             std::string() }) {
         EXPECT_FALSE(SetRunValue(program)) << program;
         EXPECT_FALSE(std::filesystem::exists(AutorunEntryPath())) << program;
     }

@@ -17,7 +17,7 @@ namespace {
 
 mode_t modeOf(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
     return info.st_mode & 07777;
 }

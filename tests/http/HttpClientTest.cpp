@@ -73,19 +73,19 @@ TEST_F(HttpClientTest, WritesTheRequestLinesInOrder)
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].raw,
         std::string("GET /a/b.html?x=1 HTTP/1.1\r\n")
-        + "Host: " + server.HostPort() + "\r\n"
-        + "Accept: text/html, */*\r\n"
-        + "Accept-Encoding: identity\r\n"
-        + "User-Agent: Mozilla/3.0 (compatible; Nimbrell Library)\r\n"
-        + "\r\n");
+            + "Host: " + server.HostPort() + "\r\n"
+            + "Accept: text/html, */*\r\n"
+            + "Accept-Encoding: identity\r\n"
+            + "User-Agent: Mozilla/3.0 (compatible; Nimbrell Library)\r\n"
+            + "\r\n");
     EXPECT_EQ(requests[1].raw,
         std::string("GET /c HTTP/1.1\r\n")
-        + "Cache-control: no-cache\r\n"
-        + "Host: " + server.HostPort() + "\r\n"
-        + "Accept: text/html, */*\r\n"
-        + "Accept-Encoding: identity\r\n"
-        + "User-Agent: Agent/1.0 ???\r\n"
-        + "\r\n");
+            + "Cache-control: no-cache\r\n"
+            + "Host: " + server.HostPort() + "\r\n"
+            + "Accept: text/html, */*\r\n"
+            + "Accept-Encoding: identity\r\n"
+            + "User-Agent: Agent/1.0 ???\r\n"
+            + "\r\n");
     EXPECT_EQ(body.ToString(), "onetwo");
 }
 
@@ -338,8 +338,7 @@ TEST_F(HttpClientTest, RequestOnAKeptConnectionThatTheServerDroppedGoesAgainOnAN
 TEST_F(HttpClientTest, CookiesSetDuringAFetchGoBackWithinIt)
 {
     server.Enqueue(Reply::Status(302, "Found", "", { "Location: /two", "Set-Cookie: a=1; Path=/", "Set-Cookie2: b=2" }));
-    server.Enqueue(Reply::Status(302, "Found", "", { "Location: /three", "Set-Cookie: a=; Max-Age=0; Path=/",
-                                                      "Set-Cookie: c=3; Domain=elsewhere.example" }));
+    server.Enqueue(Reply::Status(302, "Found", "", { "Location: /three", "Set-Cookie: a=; Max-Age=0; Path=/", "Set-Cookie: c=3; Domain=elsewhere.example" }));
     server.Enqueue(Reply::Ok("end"));
     client.SetFollowRedirects(true);
     ASSERT_EQ(Fetch("/one"), "");

@@ -203,7 +203,9 @@ TEST(JsonParser, InvalidUtf8InsideStringsBecomesReplacementCharacters)
 {
     std::string replacement = "\xef\xbf\xbd";
     expectParses({
-        { "\"a\xff" "b\"", "\"a" + replacement + "b\"" },
+        { "\"a\xff"
+          "b\"",
+            "\"a" + replacement + "b\"" },
         { "\"\xc3\"", "\"" + replacement + "\"" },
         { "\"\xe4\xb8\"", "\"" + replacement + "\"" },
         { "\"\xc0\xaf\"", "\"" + replacement + replacement + "\"" },

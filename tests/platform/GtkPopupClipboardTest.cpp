@@ -119,7 +119,8 @@ TEST_F(GtkPopupClipboardTest, ClipboardTextBothWays)
     ASSERT_TRUE(PumpUntil([&] {
         auto text = application->GetBackend().ClipboardText();
         return text && *text == "from another program: 中文";
-    }, 5s));
+    },
+        5s));
 
     RunCommand("head -c 10485760 /dev/zero | tr '\\0' 'x' | xclip -selection clipboard -loops 1 &");
     std::optional<std::string> big;
@@ -127,7 +128,8 @@ TEST_F(GtkPopupClipboardTest, ClipboardTextBothWays)
     ASSERT_TRUE(PumpUntil([&] {
         big = application->GetBackend().ClipboardText();
         return big && big->size() > 100;
-    }, 10s));
+    },
+        10s));
     EXPECT_EQ(big->size(), 10485760u);
     std::printf("10 MB clipboard read in %lld ms\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()));
 
@@ -137,7 +139,8 @@ TEST_F(GtkPopupClipboardTest, ClipboardTextBothWays)
     ASSERT_TRUE(PumpUntil([&] {
         bad = application->GetBackend().ClipboardText();
         return !bad || bad->size() < 100;
-    }, 5s));
+    },
+        5s));
     if (bad) {
         EXPECT_EQ(SanitizeUtf8(*bad), *bad);
         EXPECT_TRUE(bad->starts_with("bad"));

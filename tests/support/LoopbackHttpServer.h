@@ -74,7 +74,12 @@ public:
 private:
     friend class LoopbackHttpServer;
     struct Step {
-        enum class Kind { Send, Delay, Stall, Repeat } kind;
+        enum class Kind {
+            Send,
+            Delay,
+            Stall,
+            Repeat
+        } kind;
         std::string bytes;
         std::chrono::milliseconds pause { 0 };
         std::size_t limit { 0 };

@@ -90,10 +90,7 @@ TEST_F(DownloadThreadTest, PercentIsRoundedUp)
 TEST_F(DownloadThreadTest, ProgressThenTheFileReplacesAnOldOne)
 {
     std::string body = "x" + std::string(998, 'y') + "z";
-    server.Route("/n.bin", Reply::Head(200, "OK", { "Content-Length: 1000" })
-                               .Send(body.substr(0, 1)).Delay(300ms)
-                               .Send(body.substr(1, 998)).Delay(300ms)
-                               .Send(body.substr(999)));
+    server.Route("/n.bin", Reply::Head(200, "OK", { "Content-Length: 1000" }).Send(body.substr(0, 1)).Delay(300ms).Send(body.substr(1, 998)).Delay(300ms).Send(body.substr(999)));
     options.readTimeoutMs = 5000; // the pauses are not stalls
     nimbrell::testing::WriteFile(target(), "old build");
 

@@ -227,8 +227,7 @@ TEST_F(UpdateDownloadEndToEndTest, CloseAfterDoneWaitsForTheFile)
 TEST_F(UpdateDownloadEndToEndTest, CancelDuringTheDownloadLeavesTheFileComplete)
 {
     const std::string body(2000, 'c');
-    server.Route("/nimbrell-2.deb", test::Reply::Head(200, "OK", { "Content-Length: 2000" })
-                                        .Send(body.substr(0, 1000)).Delay(300ms).Send(body.substr(1000)));
+    server.Route("/nimbrell-2.deb", test::Reply::Head(200, "OK", { "Content-Length: 2000" }).Send(body.substr(0, 1000)).Delay(300ms).Send(body.substr(1000)));
     auto window = openWindow();
     window->model.PressUpdate();
     application.RunModal([&] { return window->model.View().progress > 0; });

@@ -106,7 +106,7 @@ TEST_F(KeptForecastTest, FileIsPrivateWrittenWholeAndReadOnlyAsARegularFile)
 {
     reports[0].tianQi = "晴\t转\n多云";
     KeepForecast(directory, "101050101", fetched, reports);
-    struct stat status {};
+    struct stat status { };
     ASSERT_EQ(::stat(KeptForecastFile(directory).c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()), {}), 1) << "no scratch file is left";

@@ -28,12 +28,12 @@ TEST(FetchPage, SendsTheFixedRequestAndDecodesUtf8)
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].raw,
         std::string("GET /data/101010100.html HTTP/1.1\r\n")
-        + "Cache-control: no-cache\r\n"
-        + "Host: " + server.HostPort() + "\r\n"
-        + "Accept: text/html, */*\r\n"
-        + "Accept-Encoding: identity\r\n"
-        + "User-Agent: Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.1; .NET CLR 2.0.50727)\r\n"
-        + "\r\n");
+            + "Cache-control: no-cache\r\n"
+            + "Host: " + server.HostPort() + "\r\n"
+            + "Accept: text/html, */*\r\n"
+            + "Accept-Encoding: identity\r\n"
+            + "User-Agent: Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.1; .NET CLR 2.0.50727)\r\n"
+            + "\r\n");
 }
 
 TEST(FetchPage, SystemCodePageModeReadsGbk)

@@ -24,7 +24,9 @@ TEST(SystemCodePage, UnrepresentableTextBecomesQuestionMarks)
     // A round trip keeps what GBK holds and marks the rest.
     EXPECT_EQ(DecodeSystemCodePage(EncodeSystemCodePage("晴\xE2\x98\x80x\xF0\x9F\x98\x80y")), "晴?x?y");
     EXPECT_EQ(EncodeSystemCodePage("a\xFF\xE5\x8C"), "a??");
-    EXPECT_EQ(DecodeSystemCodePage("a\xFF" "b\xB1"), std::string("a") + kFffd + "b" + kFffd);
+    EXPECT_EQ(DecodeSystemCodePage("a\xFF"
+                                   "b\xB1"),
+        std::string("a") + kFffd + "b" + kFffd);
 }
 
 }

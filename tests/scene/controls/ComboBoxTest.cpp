@@ -47,7 +47,11 @@ protected:
         popupScene.MouseUp(TvxMouseButton::mbLeft, 0, x, y);
     }
 
-    void pressCombo() { scene->MouseDown(TvxMouseButton::mbLeft, kLeftButton, 50, 40); scene->MouseUp(TvxMouseButton::mbLeft, 0, 50, 40); }
+    void pressCombo()
+    {
+        scene->MouseDown(TvxMouseButton::mbLeft, kLeftButton, 50, 40);
+        scene->MouseUp(TvxMouseButton::mbLeft, 0, 50, 40);
+    }
 
     // Light text pixels inside the box's content area.
     int textPixels()

@@ -147,10 +147,10 @@ TEST_F(ListBoxTest, KeysMoveTheSelection)
         int index;
     };
     const Step steps[] = {
-        { 0, U'S', 1 },                 // without regard to case
-        { 0, U'x', 1 },                 // no match keeps the selection
+        { 0, U'S', 1 }, // without regard to case
+        { 0, U'x', 1 }, // no match keeps the selection
         { 0, U'天', 2 },
-        { platform::VK_DOWN, 0, 2 },    // not beyond the last
+        { platform::VK_DOWN, 0, 2 }, // not beyond the last
         { platform::VK_UP, 0, 1 },
         { platform::VK_LEFT, 0, 0 },
         { platform::VK_UP, 0, 0 },

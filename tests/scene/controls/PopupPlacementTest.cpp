@@ -16,10 +16,10 @@ TEST(PopupPlacement, StaysInsideTheWorkArea)
     };
     const Case cases[] = {
         { { 100, 200 }, 100, 72, { 100, 200 } },
-        { { 1880, 200 }, 100, 72, { 1820, 200 } },     // past the right edge
-        { { 100, 1000 }, 100, 72, { 100, 978 } },      // past the bottom edge
+        { { 1880, 200 }, 100, 72, { 1820, 200 } }, // past the right edge
+        { { 100, 1000 }, 100, 72, { 100, 978 } },  // past the bottom edge
         { { 1900, 1040 }, 100, 72, { 1820, 978 } },
-        { { 100, 200 }, 3000, 2000, { 0, 30 } },       // larger than the area
+        { { 100, 200 }, 3000, 2000, { 0, 30 } }, // larger than the area
         { { -50, 10 }, 100, 72, { 0, 30 } },
     };
     for (const auto& c : cases) {

@@ -26,11 +26,11 @@ TEST(ScrollRange, ValueIsKeptBetweenMinAndMaxLessViewport)
         float min, max, viewport, written, stored;
     };
     const Case cases[] = {
-        { 0, 646, 104, 600, 542 },   // above Max - ViewportSize
+        { 0, 646, 104, 600, 542 }, // above Max - ViewportSize
         { 0, 646, 104, 542, 542 },
         { 0, 646, 104, -5, 0 },
         { 10, 100, 0, 5, 10 },
-        { 0, 50, 80, 10, 0 },        // viewport cut to the span, value to Min
+        { 0, 50, 80, 10, 0 }, // viewport cut to the span, value to Min
         { 0, 100, 10, std::numeric_limits<float>::quiet_NaN(), 0 },
         { 0, 100, 10, std::numeric_limits<float>::infinity(), 0 },
     };
@@ -67,10 +67,10 @@ TEST(ScrollRange, ThumbGeometry)
         { 0, 50, 200, 16, 0, 100 },
         { 50, 50, 200, 16, 100, 100 },
         { 25, 50, 200, 16, 50, 100 },
-        { 0.25f, 0, 200, 16, 0, 16 },   // shorter than thick: centred on 0.5, pushed inside
-        { 50, 0, 200, 16, 92, 16 },     // centred on 100
+        { 0.25f, 0, 200, 16, 0, 16 }, // shorter than thick: centred on 0.5, pushed inside
+        { 50, 0, 200, 16, 92, 16 },   // centred on 100
         { 0, 100, 200, 16, 0, 200 },
-        { 10, 50, 0, 16, 0, 0 },        // no track
+        { 10, 50, 0, 16, 0, 0 }, // no track
     };
     for (const auto& c : cases) {
         auto r = range(0, 100, c.viewport, c.value);

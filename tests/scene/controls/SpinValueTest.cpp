@@ -31,8 +31,8 @@ TEST(SpinValue, ReadsDecimalNumbersOnly)
         { u"1e", std::nullopt },
         { u"1.2.3", std::nullopt },
         { u"12a", std::nullopt },
-        { u"\u0663", std::nullopt },   // an Arabic-Indic three
-        { u"\uFF13", std::nullopt },   // a full-width three
+        { u"\u0663", std::nullopt }, // an Arabic-Indic three
+        { u"\uFF13", std::nullopt }, // a full-width three
     };
     for (const auto& c : cases) {
         auto value = ParseSpinText(c.text);

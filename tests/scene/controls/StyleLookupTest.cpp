@@ -148,7 +148,11 @@ protected:
     TvxObject* sceneStyle(std::string_view name) { return container->Root()->FindResource(name); }
 };
 
-enum class Sheet { Default, Scene, None };
+enum class Sheet {
+    Default,
+    Scene,
+    None
+};
 
 struct LookupCase {
     const char* description;

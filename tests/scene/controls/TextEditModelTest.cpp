@@ -52,7 +52,7 @@ TEST(TextEditModel, CaretMovesAndSelections)
         { VK_RIGHT, control, 6, 6, 0 },       // to the next word's start
         { VK_RIGHT, shiftControl, 11, 6, 5 }, // "big, " selected
         { VK_LEFT, shift, 10, 6, 4 },
-        { VK_LEFT, plain, 9, 9, 0 },          // without Shift the selection goes
+        { VK_LEFT, plain, 9, 9, 0 }, // without Shift the selection goes
         { VK_LEFT, control, 6, 6, 0 },
         { VK_LEFT, control, 0, 0, 0 },
         { VK_LEFT, control, 0, 0, 0 },
@@ -180,8 +180,8 @@ TEST(TextEditModel, PasteIntoASingleLine)
         { u"two\r\nlines", u"", u"two lines" },
         { u"a\nb\rc", u"", u"a b c" },
         { u"tab\there\x01\x7F", u"", u"tabhere" },
-        { u"\xD800x\xDC00", u"", u"x" },           // lone surrogates dropped
-        { u"12a3\n4", u"0123456789", u"1234" },    // filter applies, no space allowed
+        { u"\xD800x\xDC00", u"", u"x" },        // lone surrogates dropped
+        { u"12a3\n4", u"0123456789", u"1234" }, // filter applies, no space allowed
         { u"", u"", u"" },
     };
     for (const auto& c : cases) {

@@ -470,9 +470,7 @@ TEST_F(ObjectStreamTest, HandledErrorsSkipTheEntryAndReadOn)
         handled = true;
     });
     reader.ReadRoot(form);
-    EXPECT_EQ(messages, (std::vector<std::string> { "Property Nothing does not exist", "Invalid property value",
-                            "Property Missing does not exist", "Class TMissing not found",
-                            "A component named A already exists" }));
+    EXPECT_EQ(messages, (std::vector<std::string> { "Property Nothing does not exist", "Invalid property value", "Property Missing does not exist", "Class TMissing not found", "A component named A already exists" }));
     ASSERT_EQ(form.ChildrenCount(), 1);
     auto* a = static_cast<TTestNode*>(form.Child(0));
     EXPECT_EQ(a->Caption(), "kept");
@@ -694,7 +692,8 @@ TEST(ObjectText, SyntaxErrorsNameTheirLine)
 TEST(ObjectText, IncludesAndMarksMapBytesToLines)
 {
     std::vector<TextLineMark> marks;
-    Bytes stream = ObjectTextToBinary("object X: TTestNode\n  Caption = 'a'\n  Blob = @include 'pic.png'\nend\n",
+    Bytes stream = ObjectTextToBinary(
+        "object X: TTestNode\n  Caption = 'a'\n  Blob = @include 'pic.png'\nend\n",
         [](std::string_view path) {
             EXPECT_EQ(path, "pic.png");
             return Bytes { 0x89, 'P', 'N', 'G' };

@@ -15,8 +15,17 @@
 
 namespace nimbrell::test {
 
-enum class TestKind { tkFirst, tkSecond, tkThird };
-enum class TestOption { toLeft, toTop, toRight, toBottom };
+enum class TestKind {
+    tkFirst,
+    tkSecond,
+    tkThird
+};
+enum class TestOption {
+    toLeft,
+    toTop,
+    toRight,
+    toBottom
+};
 using TestOptions = EnumSet<TestOption>;
 
 }

@@ -58,7 +58,8 @@ std::vector<std::string> childNames(const TvxObject& parent)
 
 class TvxObjectTest : public ::testing::Test {
 protected:
-    TvxObjectTest() : owner(new TTestForm(nullptr)) { }
+    TvxObjectTest()
+        : owner(new TTestForm(nullptr)) { }
     ~TvxObjectTest() override { owner->Free(); }
 
     TTestForm* owner;
@@ -415,9 +416,7 @@ TEST_F(TvxObjectTest, AnimationsAreMatchedByNameAndTriggerWalksEnterTemplatePart
 
     TTestAnimation::log().clear();
     host->StartTriggerAnimation(host, "IsMouseOver");
-    EXPECT_EQ(TTestAnimation::log(), (std::vector<std::string> { "stop Other", "stop Inner", "trigger FadeIn IsMouseOver",
-                                          "trigger Other IsMouseOver", "trigger fadein2 IsMouseOver", "stop Inner",
-                                          "trigger Inner IsMouseOver" }));
+    EXPECT_EQ(TTestAnimation::log(), (std::vector<std::string> { "stop Other", "stop Inner", "trigger FadeIn IsMouseOver", "trigger Other IsMouseOver", "trigger fadein2 IsMouseOver", "stop Inner", "trigger Inner IsMouseOver" }));
 }
 
 TEST_F(TvxObjectTest, CloneCopiesTheStoredTreeWithEmptyNames)

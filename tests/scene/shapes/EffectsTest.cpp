@@ -481,7 +481,6 @@ TEST_F(EffectsTest, EffectsTravelInStreams)
     EXPECT_EQ(again, stored);
 }
 
-
 TEST_F(EffectsTest, NonFiniteFloatsInAStreamAreRejected)
 {
     struct Case {

@@ -18,7 +18,6 @@
 namespace nimbrell {
 namespace {
 
-
 class ShapesTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -251,8 +250,8 @@ TEST_F(ShapesTest, DisabledObjectsPaintDimmed)
         r->Stroke().SetStyle(TvxBrushStyle::vgBrushNone);
         r->SetEnabled(false);
     }
-    EXPECT_EQ(Paint(5, 5) >> 24, 204u);       // 0.8
-    EXPECT_EQ(At(25, 25) >> 24, 163u);        // 0.64
+    EXPECT_EQ(Paint(5, 5) >> 24, 204u); // 0.8
+    EXPECT_EQ(At(25, 25) >> 24, 163u);  // 0.64
 }
 
 TEST_F(ShapesTest, TextAutoSizeAndRepaints)
@@ -520,9 +519,9 @@ TEST_F(ImageTest, NinePieceKeepsItsBorders)
     image->BitmapMargins().SetRect({ 22, 22, 25, 25 });
     scene->DrawAll();
     EXPECT_EQ(At(0, 0), 0xFF000000u);
-    EXPECT_EQ(At(21, 21), 0xFF001515u);   // corners keep their pixels
-    EXPECT_EQ(At(99, 79), 0xFF003B3Bu);   // bottom-right corner: source (59, 59)
-    EXPECT_EQ(At(75, 55), 0xFF002323u);   // first pixel of the 25-pixel corner: (35, 35)
+    EXPECT_EQ(At(21, 21), 0xFF001515u); // corners keep their pixels
+    EXPECT_EQ(At(99, 79), 0xFF003B3Bu); // bottom-right corner: source (59, 59)
+    EXPECT_EQ(At(75, 55), 0xFF002323u); // first pixel of the 25-pixel corner: (35, 35)
     EXPECT_EQ(At(10, 79), 0xFF000A3Bu);
 
     TvxBitmap empty;

@@ -130,14 +130,7 @@ TEST(DefaultStyleSheetTest, HoldsTheStylesOfTheControls)
     for (TvxObject* style : root->Children())
         names.push_back(style->ResourceName());
     // The styles the controls use, in the order the sheet stores them.
-    EXPECT_EQ(names, (std::vector<std::string> { "scrollbarvtrackstyle", "scrollbarhtrackstyle", "scrollbarleftbutton",
-                         "scrollbarrightbutton", "scrollbartopbutton", "scrollbarbottombutton", "hthumbstyle", "vthumbstyle",
-                         "scrollbarstyle", "smallscrollbarhtrackstyle",
-                         "smallscrollbarvtrackstyle", "smallscrollbarstyle", "backgroundstyle", "buttonstyle", "speedbuttonstyle",
-                         "textboxstyle", "transparentcirclebuttonstyle", "spinboxstyle", "labelstyle", "listboxstyle",
-                         "listboxitemstyle", "checkboxstyle", "progressbarstyle", "sizegripstyle", "combolistboxstyle",
-                         "comboboxstyle", "combopopupstyle",
-                         "CloseButtonStyle", "hudlabelstyle" }));
+    EXPECT_EQ(names, (std::vector<std::string> { "scrollbarvtrackstyle", "scrollbarhtrackstyle", "scrollbarleftbutton", "scrollbarrightbutton", "scrollbartopbutton", "scrollbarbottombutton", "hthumbstyle", "vthumbstyle", "scrollbarstyle", "smallscrollbarhtrackstyle", "smallscrollbarvtrackstyle", "smallscrollbarstyle", "backgroundstyle", "buttonstyle", "speedbuttonstyle", "textboxstyle", "transparentcirclebuttonstyle", "spinboxstyle", "labelstyle", "listboxstyle", "listboxitemstyle", "checkboxstyle", "progressbarstyle", "sizegripstyle", "combolistboxstyle", "comboboxstyle", "combopopupstyle", "CloseButtonStyle", "hudlabelstyle" }));
     auto* tick = dynamic_cast<TvxPath*>(root->FindResource("checkmark"));
     ASSERT_NE(tick, nullptr);
     EXPECT_EQ(tick->Data().Count(), 46);

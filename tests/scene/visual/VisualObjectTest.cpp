@@ -156,8 +156,8 @@ TEST_F(VisualObjectTest, CenterUsesTheRemainderAndContentsIgnoresMarginsAndSibli
 {
     root->SetBounds(0, 0, 300, 200);
     root->Margins().SetRect({ 5, 5, 5, 5 });
-    Add(root, 0, 0, 100, 50, TvxAlign::vaTop);     // R: (5, 55, 295, 195)
-    Add(root, 0, 0, 90, 10, TvxAlign::vaLeft);     // R: (95, 55, 295, 195)
+    Add(root, 0, 0, 100, 50, TvxAlign::vaTop); // R: (5, 55, 295, 195)
+    Add(root, 0, 0, 90, 10, TvxAlign::vaLeft); // R: (95, 55, 295, 195)
     TvxVisualObject* centred = Add(root, 0, 0, 41, 21, TvxAlign::vaCenter);
     // x = 95 + trunc((200 − 41) / 2) = 174, y = 55 + trunc((140 − 21) / 2) = 114.
     EXPECT_EQ(Bounds(centred), (TvxRect { 174, 114, 215, 135 }));
