@@ -24,13 +24,5 @@ for _ in $(seq 1 50); do
   sleep 0.1
 done
 xdotool key Escape
-for _ in $(seq 1 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-  echo "Escape did not close the window" >&2
-  exit 1
-fi
-wait "$pid"
+expect_closed "Escape did not close the window"
 echo "show: opened, painted and closed on Escape"

@@ -83,13 +83,5 @@ sleep 0.5
 kill -0 "$pid" 2>/dev/null || { echo "released elsewhere, but the window closed" >&2; exit 1; }
 # Pressed and released on it: the window closes.
 xdotool mousemove "$close_x" "$close_y" sleep 0.1 mousedown 1 sleep 0.1 mouseup 1
-for _ in $(seq 1 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-  echo "the close button did not close the window" >&2
-  exit 1
-fi
-wait "$pid"
+expect_closed "the close button did not close the window"
 echo "show: hover within 0.3 s, close button closes on press and release on it only"

@@ -1,6 +1,6 @@
 # Sourced by the show tests: starts `TOOL show SCENE` in the background, stops it when
 # the test ends, and waits for its window (named after the scene file). Sets pid,
-# window and the window's X, Y, WIDTH and HEIGHT.
+# window and the window's X, Y, WIDTH and HEIGHT, and defines expect_closed.
 # Usage: . start-show.sh TOOL SCENE
 "$1" show "$2" &
 pid=$!
@@ -14,3 +14,17 @@ for _ in $(seq 1 50); do
 done
 [ -n "$window" ] || { echo "no window appeared" >&2; exit 1; }
 eval "$(xdotool getwindowgeometry --shell "$window")"
+
+# Waits up to 5 s for the show command to end; fails with MESSAGE if it does not.
+# Usage: expect_closed MESSAGE
+expect_closed() {
+  for _ in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    echo "$1" >&2
+    exit 1
+  fi
+  wait "$pid"
+}
