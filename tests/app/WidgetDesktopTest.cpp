@@ -48,6 +48,30 @@ bool screenShows(const std::function<bool(const Screenshot&)>& ready, std::chron
     return false;
 }
 
+// Waits until the screen around (x, y) has stopped changing: the entrance
+// animations move the widget's picture under a click point, and a slow
+// (sanitized, loaded) run could otherwise click where the window is still
+// transparent, so that the click reaches the desktop instead.
+bool restsUnder(int x, int y)
+{
+    auto same = [x, y](const Screenshot& a, const Screenshot& b) {
+        for (int dy = -10; dy <= 10; ++dy) {
+            for (int dx = -10; dx <= 10; ++dx) {
+                if (!Near(a.At(x + dx, y + dy), b.At(x + dx, y + dy), 2))
+                    return false;
+            }
+        }
+        return true;
+    };
+    std::optional<Screenshot> previous;
+    int unchanged = 0;
+    return screenShows([&](const Screenshot& s) {
+        unchanged = previous && same(*previous, s) ? unchanged + 1 : 0;
+        previous = s;
+        return unchanged >= 3;
+    });
+}
+
 // A screen point as xdotool takes it.
 std::string at(int x, int y)
 {
@@ -103,6 +127,7 @@ protected:
     // that many steps down (separators and hidden items are skipped).
     void pickFromMenu(int x, int y, int steps)
     {
+        ASSERT_TRUE(restsUnder(x, y)) << "the widget is at rest at (" << x << ", " << y << ")";
         xdotool("mousemove " + at(x, y) + " click 3");
         ASSERT_TRUE(screenShows([&](const Screenshot& s) { return Near(s.At(x + 30, y + 12), Rgb { 255, 255, 255 }, 40); }))
             << "the menu opens at the mouse";
@@ -177,14 +202,7 @@ TEST_F(WidgetDesktopTest, PassThroughLetsClicksReachTheWindowBelow)
     auto program = start();
     WidgetOnScreen at500 { 500, 300 };
     ASSERT_TRUE(screenShows([&](const Screenshot& s) { return at500.TodayShown(s); }));
-    // The entrance animations move the picture under the click point; a slow
-    // (sanitized, loaded) run could click it while it is still transparent there.
-    std::optional<Screenshot> previous;
-    ASSERT_TRUE(screenShows([&](const Screenshot& s) {
-        bool settled = previous && inked(s, 555, 355, 565, 365) && Near(s.At(560, 360), previous->At(560, 360), 2);
-        previous = s;
-        return settled;
-    })) << "the picture comes to rest under the click point";
+    ASSERT_TRUE(restsUnder(560, 360) && inked(Screenshot(), 555, 355, 565, 365)) << "the picture comes to rest under the click point";
 
     xdotool("mousemove 560 360 click 1");
     PumpFor(300ms);
