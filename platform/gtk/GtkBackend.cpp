@@ -178,8 +178,8 @@ public:
         g_object_unref(m_input);
         gtk_widget_destroy(m_window);
         g_object_unref(m_window);
-        if (m_surface)
-            cairo_surface_destroy(m_surface);
+        if (m_painted)
+            cairo_surface_destroy(m_painted);
         cairo_region_destroy(m_shape);
     }
 
@@ -221,23 +221,39 @@ public:
     {
         if (width <= 0 || height <= 0)
             return;
-        if (!m_surface || cairo_image_surface_get_width(m_surface) != width || cairo_image_surface_get_height(m_surface) != height) {
-            if (m_surface)
-                cairo_surface_destroy(m_surface);
-            m_surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-        }
-        cairo_surface_flush(m_surface);
-        auto* target = cairo_image_surface_get_data(m_surface);
-        int targetStride = cairo_image_surface_get_stride(m_surface);
-        for (int y = 0; y < height; ++y)
-            std::memcpy(target + static_cast<std::ptrdiff_t>(y) * targetStride,
-                reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(y) * strideBytes,
-                static_cast<std::size_t>(width) * 4);
-        cairo_surface_mark_dirty(m_surface);
-        if (width != m_width || height != m_height)
+        bool resized = width != m_width || height != m_height;
+        if (resized)
             Resize(width, height);
         updateShapeFromAlpha(pixels, width, height, strideBytes);
-        gtk_widget_queue_draw(m_window);
+        // Only the painted part is kept and drawn: a layered window is mostly
+        // transparent, and a full-window copy would hold (and upload) megabytes of
+        // nothing.
+        cairo_rectangle_int_t painted;
+        cairo_region_get_extents(m_shape, &painted);
+        if (!m_painted || cairo_image_surface_get_width(m_painted) != painted.width || cairo_image_surface_get_height(m_painted) != painted.height) {
+            if (m_painted)
+                cairo_surface_destroy(m_painted);
+            m_painted = painted.width > 0 && painted.height > 0 ? cairo_image_surface_create(CAIRO_FORMAT_ARGB32, painted.width, painted.height) : nullptr;
+        }
+        if (m_painted) {
+            cairo_surface_flush(m_painted);
+            auto* target = cairo_image_surface_get_data(m_painted);
+            int targetStride = cairo_image_surface_get_stride(m_painted);
+            const auto* source = reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(painted.y) * strideBytes + static_cast<std::ptrdiff_t>(painted.x) * 4;
+            for (int y = 0; y < painted.height; ++y)
+                std::memcpy(target + static_cast<std::ptrdiff_t>(y) * targetStride, source + static_cast<std::ptrdiff_t>(y) * strideBytes, static_cast<std::size_t>(painted.width) * 4);
+            cairo_surface_mark_dirty(m_painted);
+        }
+        // What changed lies inside the old and the new painted parts.
+        if (resized) {
+            gtk_widget_queue_draw(m_window);
+        } else {
+            for (const auto& area : { m_paintedArea, painted }) {
+                if (area.width > 0 && area.height > 0)
+                    gtk_widget_queue_draw_area(m_window, area.x, area.y, area.width, area.height);
+            }
+        }
+        m_paintedArea = painted;
     }
 
     void SetMousePassThrough(bool passThrough) override
@@ -438,11 +454,14 @@ private:
     static gboolean onDraw(GtkWidget*, cairo_t* cr, GtkNativeWindow* self)
     {
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        if (self->m_surface)
-            cairo_set_source_surface(cr, self->m_surface, 0, 0);
-        else
-            cairo_set_source_rgba(cr, 0, 0, 0, 0);
+        cairo_set_source_rgba(cr, 0, 0, 0, 0);
         cairo_paint(cr);
+        if (self->m_painted) {
+            const auto& area = self->m_paintedArea;
+            cairo_set_source_surface(cr, self->m_painted, area.x, area.y);
+            cairo_rectangle(cr, area.x, area.y, area.width, area.height);
+            cairo_fill(cr);
+        }
         return TRUE;
     }
 
@@ -564,7 +583,9 @@ private:
     WindowKind m_kind;
     GtkWidget* m_window { nullptr };
     GtkIMContext* m_input { nullptr };
-    cairo_surface_t* m_surface { nullptr };
+    // The pushed pixels inside m_paintedArea, the bounds of the non-transparent ones.
+    cairo_surface_t* m_painted { nullptr };
+    cairo_rectangle_int_t m_paintedArea { 0, 0, 0, 0 };
     // Empty until the first push: an invisible window takes no clicks.
     cairo_region_t* m_shape { cairo_region_create() };
     struct {

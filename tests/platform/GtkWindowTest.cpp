@@ -87,6 +87,32 @@ TEST_F(GtkWindowTest, PushedImageBlendsPerPixelWithTheDesktop)
     EXPECT_TRUE(Near(screen.At(50, 50), root, 4)) << Describe(screen.At(50, 50));
 }
 
+// The window keeps only the painted part of what was pushed: when that part moves
+// or shrinks, what was painted before must not stay on the screen.
+TEST_F(GtkWindowTest, LaterPushesClearWhatIsNoLongerPainted)
+{
+    InputWindow window;
+    constexpr int Width = 300, Height = 200;
+    showLayered(window, 100, 100, testImage(Width, Height), Width, Height);
+
+    // Only a green 20 × 20 square at (200, 150) of the window is left.
+    std::vector<std::uint32_t> square(Width * Height, 0);
+    for (int y = 150; y < 170; ++y) {
+        for (int x = 200; x < 220; ++x)
+            square[static_cast<std::size_t>(y * Width + x)] = 0xFF00FF00;
+    }
+    window.Native().PushLayered(square.data(), Width, Height, Width * 4);
+    Screenshot screen = ScreenWhen([](const Screenshot& shot) { return Near(shot.At(310, 260), { 0, 255, 0 }, 4) && Near(shot.At(110, 110), DesktopRoot, 4); });
+    EXPECT_TRUE(Near(screen.At(310, 260), { 0, 255, 0 }, 4)) << Describe(screen.At(310, 260));
+    for (auto [x, y] : { std::pair { 110, 110 }, { 240, 280 }, { 330, 120 }, { 295, 255 } })
+        EXPECT_TRUE(Near(screen.At(x, y), DesktopRoot, 4)) << x << ", " << y << ": " << Describe(screen.At(x, y));
+
+    std::vector<std::uint32_t> nothing(Width * Height, 0);
+    window.Native().PushLayered(nothing.data(), Width, Height, Width * 4);
+    screen = ScreenWhen([](const Screenshot& shot) { return Near(shot.At(310, 260), DesktopRoot, 4); });
+    EXPECT_TRUE(Near(screen.At(310, 260), DesktopRoot, 4)) << "an empty push leaves nothing: " << Describe(screen.At(310, 260));
+}
+
 TEST_F(GtkWindowTest, TransparentPixelsLetTheMouseThroughToTheWindowBelow)
 {
     InputWindow below;
