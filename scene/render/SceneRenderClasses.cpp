@@ -12,8 +12,9 @@ void RegisterSceneRenderClasses()
     RegisterSceneCoreClasses();
     RegisterClass<TvxBrushObject>();
     RegisterClass<TvxBitmapObject>();
-    // Before any text is laid out, the families the scenes name must resolve.
-    LoadFontConfiguration();
+    // Before any text is laid out, the families the scenes name must resolve; the
+    // first text waits for it.
+    StartLoadingFontConfiguration();
 }
 
 }
