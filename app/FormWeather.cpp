@@ -55,7 +55,7 @@ void TFormWeather::FormCreate()
 
     m_widget = LoadWidgetScene(Scene());
     ConnectMenu();
-    ShowTrayIcon();
+    platform::PostMessage(Handle(), kShowTrayIconMessage, 0, 0);
     ShowPlaceholder();
 
     auto& state = State();
@@ -127,6 +127,9 @@ void TFormWeather::OnWindowMessage(platform::Message& message)
         break;
     case kUpdateFailedMessage:
         OnUpdateFailed(message.lParam);
+        break;
+    case kShowTrayIconMessage:
+        ShowTrayIcon();
         break;
     case platform::TrayIconMessage:
         OnTrayIcon(message.lParam);

@@ -31,6 +31,9 @@ public:
     static constexpr int kMaximumSize = 20;
     static constexpr int kMinimumOpacity = 1;
     static constexpr int kMaximumOpacity = 10;
+    // Posted to itself at start-up: the tray icon is made once the first frame
+    // is out, so that it does not hold the widget back.
+    static constexpr std::uint32_t kShowTrayIconMessage = 0x8000 + 0x0402;
 
     // Runs the start-up sequence; a step that fails is reported in a message box
     // and the steps after it are skipped, but the window is still created.
