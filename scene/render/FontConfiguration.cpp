@@ -2,41 +2,25 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include <future>
 #include <mutex>
 #include <stdexcept>
 
 namespace nimbrell {
 
-namespace {
-
-void load()
-{
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    if (!config)
-        throw std::runtime_error("fontconfig: cannot load the system configuration");
-    if (!FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(FontConfigurationText()), FcTrue)) {
-        FcConfigDestroy(config);
-        throw std::runtime_error("fontconfig: cannot load the program's font configuration");
-    }
-    FcConfigSetCurrent(config);
-    FcConfigDestroy(config);
-}
-
-std::once_flag started;
-std::shared_future<void> loaded;
-
-}
-
-void StartLoadingFontConfiguration()
-{
-    std::call_once(started, [] { loaded = std::async(std::launch::async, load).share(); });
-}
-
 void LoadFontConfiguration()
 {
-    StartLoadingFontConfiguration();
-    loaded.get();
+    static std::once_flag once;
+    std::call_once(once, [] {
+        FcConfig* config = FcInitLoadConfigAndFonts();
+        if (!config)
+            throw std::runtime_error("fontconfig: cannot load the system configuration");
+        if (!FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(FontConfigurationText()), FcTrue)) {
+            FcConfigDestroy(config);
+            throw std::runtime_error("fontconfig: cannot load the program's font configuration");
+        }
+        FcConfigSetCurrent(config);
+        FcConfigDestroy(config);
+    });
 }
 
 }

@@ -7,13 +7,9 @@
 namespace nimbrell {
 
 // Makes the system configuration plus ours fontconfig's current one. Safe to call more
-// than once and from any thread; later calls wait for the first load and do nothing
-// more. Throws std::runtime_error when fontconfig cannot load the configuration.
+// than once and from any thread; later calls do nothing. Throws std::runtime_error when
+// fontconfig cannot load the configuration.
 void LoadFontConfiguration();
-// Starts that load on a thread of its own and returns at once: reading the system's
-// font configuration is a large part of a start-up, and it can run while the scene
-// is read. LoadFontConfiguration waits for it.
-void StartLoadingFontConfiguration();
 // The embedded configuration text.
 const char* FontConfigurationText();
 

@@ -12,9 +12,8 @@ void RegisterSceneRenderClasses()
     RegisterSceneCoreClasses();
     RegisterClass<TvxBrushObject>();
     RegisterClass<TvxBitmapObject>();
-    // Before any text is laid out, the families the scenes name must resolve; the
-    // first text waits for it.
-    StartLoadingFontConfiguration();
+    // Before any text is laid out, the families the scenes name must resolve.
+    LoadFontConfiguration();
 }
 
 }
