@@ -19,7 +19,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The widget names Chinese font families that fontconfig maps onto these; the
-# shared-library scan cannot see that.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
+# The widget names Chinese font families that fontconfig maps onto these, and it
+# opens the status-notifier library at run time; the shared-library scan sees
+# neither.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, libayatana-appindicator3-1")
 include(CPack)

@@ -7,8 +7,11 @@
 #include <gtk/gtk.h>
 #include <libayatana-appindicator/app-indicator.h>
 
+#include <dlfcn.h>
+
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 namespace nimbrell::platform {
@@ -91,23 +94,60 @@ bool statusNotifierWatcherPresent()
     return owned;
 }
 
+// The status-notifier library, opened only when a watcher is there to show its
+// item: linked, it would map five libraries into every start for nothing on a
+// desktop whose tray takes the XEmbed icon. Stays open for the process.
+struct AppIndicatorLibrary {
+    decltype(&app_indicator_new_with_path) newWithPath {};
+    decltype(&app_indicator_set_title) setTitle {};
+    decltype(&app_indicator_set_status) setStatus {};
+    decltype(&app_indicator_set_menu) setMenu {};
+
+    // None when the library or one of its functions is missing.
+    static const AppIndicatorLibrary* Get()
+    {
+        static const std::optional<AppIndicatorLibrary> library = open();
+        return library ? &*library : nullptr;
+    }
+
+private:
+    static std::optional<AppIndicatorLibrary> open()
+    {
+        void* handle = dlopen("libayatana-appindicator3.so.1", RTLD_NOW | RTLD_LOCAL);
+        if (!handle)
+            return std::nullopt;
+        AppIndicatorLibrary library;
+        auto find = [handle](const char* name, auto& function) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(handle, name));
+            return function != nullptr;
+        };
+        if (!find("app_indicator_new_with_path", library.newWithPath) || !find("app_indicator_set_title", library.setTitle)
+            || !find("app_indicator_set_status", library.setStatus) || !find("app_indicator_set_menu", library.setMenu)) {
+            dlclose(handle);
+            return std::nullopt;
+        }
+        return library;
+    }
+};
+
 class StatusNotifierIcon final : public TrayIcon {
 public:
-    StatusNotifierIcon(std::span<const std::uint8_t> png, const std::string& tip)
+    StatusNotifierIcon(const AppIndicatorLibrary& library, std::span<const std::uint8_t> png, const std::string& tip)
+        : m_library(library)
     {
         // The item names its icon by file; it lives in the user's runtime folder.
         m_iconFolder = std::filesystem::path(g_get_user_runtime_dir()) / ("nimbrell-" + std::to_string(getpid()));
         std::filesystem::create_directories(m_iconFolder);
         std::ofstream(m_iconFolder / "nimbrell-tray.png", std::ios::binary)
             .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-        m_indicator = app_indicator_new_with_path("nimbrell", "nimbrell-tray", APP_INDICATOR_CATEGORY_APPLICATION_STATUS,
+        m_indicator = m_library.newWithPath("nimbrell", "nimbrell-tray", APP_INDICATOR_CATEGORY_APPLICATION_STATUS,
             m_iconFolder.c_str());
-        app_indicator_set_title(m_indicator, tip.c_str());
-        app_indicator_set_status(m_indicator, APP_INDICATOR_STATUS_ACTIVE);
+        m_library.setTitle(m_indicator, tip.c_str());
+        m_library.setStatus(m_indicator, APP_INDICATOR_STATUS_ACTIVE);
     }
     ~StatusNotifierIcon() override
     {
-        app_indicator_set_status(m_indicator, APP_INDICATOR_STATUS_PASSIVE);
+        m_library.setStatus(m_indicator, APP_INDICATOR_STATUS_PASSIVE);
         g_object_unref(m_indicator);
         if (m_menu)
             g_object_unref(m_menu);
@@ -119,7 +159,7 @@ public:
     {
         GtkWidget* menu = buildMenu(entries, menuTarget);
         g_object_ref_sink(menu);
-        app_indicator_set_menu(m_indicator, GTK_MENU(menu));
+        m_library.setMenu(m_indicator, GTK_MENU(menu));
         if (m_menu)
             g_object_unref(m_menu);
         m_menu = menu;
@@ -127,6 +167,7 @@ public:
     const char* Kind() const override { return "StatusNotifierItem"; }
 
 private:
+    const AppIndicatorLibrary& m_library;
     std::filesystem::path m_iconFolder;
     AppIndicator* m_indicator { nullptr };
     GtkWidget* m_menu { nullptr };
@@ -199,8 +240,10 @@ void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND ta
 
 std::unique_ptr<TrayIcon> CreateGtkTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target)
 {
-    if (statusNotifierWatcherPresent())
-        return std::make_unique<StatusNotifierIcon>(png, tip);
+    if (statusNotifierWatcherPresent()) {
+        if (const auto* library = AppIndicatorLibrary::Get())
+            return std::make_unique<StatusNotifierIcon>(*library, png, tip);
+    }
     return std::make_unique<XEmbedIcon>(png, tip, target);
 }
 
