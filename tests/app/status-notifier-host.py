@@ -79,7 +79,7 @@ def menu_items(layout):
     _, _, children = layout
     entries = []
     for child in children:
-        item_id, properties, grandchildren = child
+        item_id, properties, _ = child
         if properties.get("type") != "separator":
             entries.append((item_id, properties.get("label", "").replace("_", ""), properties.get("visible", True)))
         entries.extend(menu_items(child))
@@ -95,7 +95,10 @@ def main():
 
     with tempfile.TemporaryDirectory() as folder:
         environment = dict(os.environ, TEMP=folder, XDG_RUNTIME_DIR=folder, XDG_CONFIG_HOME=folder + "/config")
-        child = subprocess.Popen([program, "--demo"], env=environment, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        # Its messages go to a file: a pipe nobody reads until the end could fill and
+        # stall the program (a sanitized build reports at exit).
+        messages = open(os.path.join(folder, "messages"), "w+b")
+        child = subprocess.Popen([program, "--demo"], env=environment, stdout=subprocess.DEVNULL, stderr=messages)
         try:
             if not pump_until(lambda: watcher.items, 20):
                 fail("the program registered no status-notifier item")
@@ -128,7 +131,8 @@ def main():
             except subprocess.TimeoutExpired:
                 fail("clicking 退出 in the exported menu did not end the program")
             if status != 0:
-                fail("the program ended with %d: %s" % (status, child.stderr.read().decode(errors="replace")))
+                messages.seek(0)
+                fail("the program ended with %d: %s" % (status, messages.read().decode(errors="replace")))
 
             def gone():
                 return not call(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
@@ -141,6 +145,7 @@ def main():
             if child.poll() is None:
                 child.kill()
                 child.wait()
+            messages.close()
     print("status-notifier item: registered as %r, menu of %d entries, 退出 ended the program" % (TITLE, len(entries)))
 
 
