@@ -61,8 +61,13 @@ public:
 
     // Shows a premultiplied 0xAARRGGBB image as the window's whole content, at
     // the window's position, blended per pixel with what lies below. Pixels of
-    // alpha 0 do not take the mouse.
-    virtual void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes) = 0;
+    // alpha 0 do not take the mouse. Pixels outside `painted` are transparent and
+    // are not read, so a large, mostly empty image costs only its painted part.
+    virtual void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted) = 0;
+    void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes)
+    {
+        PushLayered(pixels, width, height, strideBytes, { 0, 0, width, height });
+    }
     // While on, the whole window lets the mouse through.
     virtual void SetMousePassThrough(bool passThrough) = 0;
     virtual bool MousePassThrough() const = 0;

@@ -217,43 +217,43 @@ public:
     bool IsVisible() const override { return gtk_widget_get_visible(m_window); }
     void SetTitle(const std::string& title) override { gtk_window_set_title(GTK_WINDOW(m_window), title.c_str()); }
 
-    void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes) override
+    void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted) override
     {
         if (width <= 0 || height <= 0)
             return;
         bool resized = width != m_width || height != m_height;
         if (resized)
             Resize(width, height);
-        updateShapeFromAlpha(pixels, width, height, strideBytes);
+        updateShapeFromAlpha(pixels, width, height, strideBytes, painted);
         // Only the painted part is kept and drawn: a layered window is mostly
         // transparent, and a full-window copy would hold (and upload) megabytes of
         // nothing.
-        cairo_rectangle_int_t painted;
-        cairo_region_get_extents(m_shape, &painted);
-        if (!m_painted || cairo_image_surface_get_width(m_painted) != painted.width || cairo_image_surface_get_height(m_painted) != painted.height) {
+        cairo_rectangle_int_t kept;
+        cairo_region_get_extents(m_shape, &kept);
+        if (!m_painted || cairo_image_surface_get_width(m_painted) != kept.width || cairo_image_surface_get_height(m_painted) != kept.height) {
             if (m_painted)
                 cairo_surface_destroy(m_painted);
-            m_painted = painted.width > 0 && painted.height > 0 ? cairo_image_surface_create(CAIRO_FORMAT_ARGB32, painted.width, painted.height) : nullptr;
+            m_painted = kept.width > 0 && kept.height > 0 ? cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kept.width, kept.height) : nullptr;
         }
         if (m_painted) {
             cairo_surface_flush(m_painted);
             auto* target = cairo_image_surface_get_data(m_painted);
             int targetStride = cairo_image_surface_get_stride(m_painted);
-            const auto* source = reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(painted.y) * strideBytes + static_cast<std::ptrdiff_t>(painted.x) * 4;
-            for (int y = 0; y < painted.height; ++y)
-                std::memcpy(target + static_cast<std::ptrdiff_t>(y) * targetStride, source + static_cast<std::ptrdiff_t>(y) * strideBytes, static_cast<std::size_t>(painted.width) * 4);
+            const auto* source = reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(kept.y) * strideBytes + static_cast<std::ptrdiff_t>(kept.x) * 4;
+            for (int y = 0; y < kept.height; ++y)
+                std::memcpy(target + static_cast<std::ptrdiff_t>(y) * targetStride, source + static_cast<std::ptrdiff_t>(y) * strideBytes, static_cast<std::size_t>(kept.width) * 4);
             cairo_surface_mark_dirty(m_painted);
         }
         // What changed lies inside the old and the new painted parts.
         if (resized) {
             gtk_widget_queue_draw(m_window);
         } else {
-            for (const auto& area : { m_paintedArea, painted }) {
+            for (const auto& area : { m_paintedArea, kept }) {
                 if (area.width > 0 && area.height > 0)
                     gtk_widget_queue_draw_area(m_window, area.x, area.y, area.width, area.height);
             }
         }
-        m_paintedArea = painted;
+        m_paintedArea = kept;
     }
 
     void SetMousePassThrough(bool passThrough) override
@@ -395,21 +395,23 @@ private:
         return second;
     }
 
-    void updateShapeFromAlpha(const std::uint32_t* pixels, int width, int height, int strideBytes)
+    void updateShapeFromAlpha(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted)
     {
         // Runs of non-transparent pixels, row by row; equal consecutive rows merge.
         std::vector<cairo_rectangle_int_t> rectangles;
         std::vector<std::pair<int, int>> previousRuns;
         std::vector<std::size_t> previousIndices;
         std::vector<std::pair<int, int>> runs;
-        for (int y = 0; y < height; ++y) {
+        int left = std::clamp(painted.left, 0, width);
+        int right = std::clamp(painted.right, left, width);
+        for (int y = std::max(painted.top, 0); y < std::min(painted.bottom, height); ++y) {
             const auto* row = reinterpret_cast<const std::uint32_t*>(reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(y) * strideBytes);
             runs.clear();
-            for (int x = 0; x < width;) {
-                while (x < width && (row[x] >> 24) == 0)
+            for (int x = left; x < right;) {
+                while (x < right && (row[x] >> 24) == 0)
                     ++x;
                 int start = x;
-                while (x < width && (row[x] >> 24) != 0)
+                while (x < right && (row[x] >> 24) != 0)
                     ++x;
                 if (x > start)
                     runs.emplace_back(start, x);

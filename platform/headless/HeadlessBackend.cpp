@@ -1,5 +1,6 @@
 #include "platform/headless/HeadlessBackend.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -20,13 +21,15 @@ void HeadlessWindow::Resize(int width, int height)
     m_height = height;
 }
 
-void HeadlessWindow::PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes)
+void HeadlessWindow::PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted)
 {
     ++m_pushes;
-    m_pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
+    m_pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    int left = std::clamp(painted.left, 0, width);
+    int right = std::clamp(painted.right, left, width);
+    for (int y = std::max(painted.top, 0); y < std::min(painted.bottom, height); ++y) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(y) * strideBytes);
-        std::memcpy(m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width), row, static_cast<std::size_t>(width) * 4);
+        std::copy(row + left, row + right, m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(left));
     }
 }
 

@@ -36,7 +36,7 @@ public:
     void Hide() override { m_visible = false; }
     bool IsVisible() const override { return m_visible; }
     void SetTitle(const std::string& title) override { m_title = title; }
-    void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes) override;
+    void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted) override;
     void SetMousePassThrough(bool passThrough) override { m_passThrough = passThrough; }
     bool MousePassThrough() const override { return m_passThrough; }
     void SetCapture(bool capture) override { m_captured = capture; }

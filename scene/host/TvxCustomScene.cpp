@@ -109,7 +109,12 @@ TvxCustomScene::~TvxCustomScene()
 
 void TvxCustomScene::SetSize(int width, int height)
 {
+    int oldWidth = Width();
+    int oldHeight = Height();
     m_canvas->ResizeBuffer(std::max(width, 1), std::max(height, 1));
+    // A new buffer is transparent throughout.
+    if (Width() != oldWidth || Height() != oldHeight)
+        m_inked = {};
     RealignRoot();
 }
 
@@ -229,6 +234,9 @@ bool TvxCustomScene::Draw()
     canvas.Fill().SetStyle(TvxBrushStyle::vgBrushSolid);
     PaintRoots();
     PaintDragImage();
+    TvxRect drawn = IntersectRect(canvas.TakeDrawnArea(), { 0, 0, float(Width()), float(Height()) });
+    if (!IsRectEmpty(drawn))
+        m_inked = IsRectEmpty(m_inked) ? drawn : UnionRect(m_inked, drawn);
     canvas.EndScene();
     ++m_frames;
     Present();
@@ -241,9 +249,11 @@ void TvxCustomScene::PaintBackground()
     TvxColor color = m_fill.SolidColor();
     bool clear = m_fill.Style() == TvxBrushStyle::vgBrushNone || (m_fill.Style() == TvxBrushStyle::vgBrushSolid && (color >> 24) == 0);
     if (clear) {
-        TvxColor cleared = m_transparency ? 0 : (color & 0x00FFFFFF);
+        // Every colour of alpha 0 clears to 0, which is what a new buffer holds:
+        // the pages no frame has painted stay untouched, so a large, mostly
+        // transparent window does not hold its whole buffer in memory.
         for (const TvxRect& r : m_pending)
-            canvas.ClearRect(r, cleared);
+            canvas.ClearRect(IntersectRect(r, m_inked), 0);
         return;
     }
     canvas.Fill().Assign(m_fill);

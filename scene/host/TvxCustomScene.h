@@ -38,6 +38,9 @@ public:
     // Requests the whole area and draws it at once.
     void DrawAll();
     TvxBitmap& Buffer() { return *m_canvas->Buffer(); }
+    // The part of the buffer that frames have painted (whole pixels); outside it
+    // the buffer is still transparent as allocated, and is neither written nor read.
+    TvxRect InkedArea() const { return m_inked; }
     std::vector<TvxRect> PendingRects() const { return m_pending; }
     int FrameCount() const { return m_frames; }
 
@@ -122,6 +125,7 @@ private:
     void SetHovered(TvxVisualObject* object);
     void PaintBackground();
     void PaintRoots();
+    void AddInk(const TvxRect& area);
     void MoveFocus(bool forward);
     void SetWindowHint(const std::string& hint);
     // Tells the objects under the pointer about the drag; repaints the drag image.
@@ -133,6 +137,7 @@ private:
     std::unique_ptr<TvxCanvas> m_canvas;
     std::vector<TvxObject*> m_roots;
     std::vector<TvxRect> m_pending;
+    TvxRect m_inked;
     TvxBrush m_fill { TvxBrushStyle::vgBrushNone, 0xFF000000 };
     TvxResources* m_style { nullptr };
     TvxVisualObject* m_captured { nullptr };

@@ -54,7 +54,9 @@ void TvxScene::DrawFrame()
 void TvxScene::Present()
 {
     TvxBitmap& buffer = Buffer();
-    m_window.Native().PushLayered(Canvas()->BufferBits(), buffer.Width(), buffer.Height(), buffer.Width() * 4);
+    TvxRect inked = InkedArea();
+    platform::ScreenRect painted { int(inked.Left), int(inked.Top), int(inked.Right), int(inked.Bottom) };
+    m_window.Native().PushLayered(Canvas()->BufferBits(), buffer.Width(), buffer.Height(), buffer.Width() * 4, painted);
 }
 
 void TvxScene::CapturePlatformMouse(bool capture)

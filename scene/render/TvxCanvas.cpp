@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace nimbrell {
 
@@ -131,6 +132,19 @@ void TvxCanvas::DrawRectSides(const TvxRect& rect, float xRadius, float yRadius,
     TvxPathData path;
     BuildRectFigure(path, rect, xRadius, yRadius, corners, cornerType, 0.5f, sides);
     DrawPath(path, rect, opacity);
+}
+
+TvxRect TvxCanvas::TakeDrawnArea()
+{
+    return std::exchange(m_drawn, {});
+}
+
+void TvxCanvas::AddDrawnArea(const TvxRect& deviceArea)
+{
+    TvxRect pixels { std::floor(deviceArea.Left), std::floor(deviceArea.Top), std::ceil(deviceArea.Right), std::ceil(deviceArea.Bottom) };
+    if (IsRectEmpty(pixels))
+        return;
+    m_drawn = IsRectEmpty(m_drawn) ? pixels : UnionRect(m_drawn, pixels);
 }
 
 float TvxCanvas::TextWidth(std::string_view text)

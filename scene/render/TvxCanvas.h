@@ -155,6 +155,10 @@ public:
         TvxCornerType cornerType = TvxCornerType::vgCornerRound);
     float TextWidth(std::string_view text);
 
+    // The bounds in device pixels of what the drawing calls above touched since
+    // the last call (cut to the clip); clears are not counted.
+    TvxRect TakeDrawnArea();
+
 protected:
     TvxCanvas();
 
@@ -176,11 +180,15 @@ protected:
     std::unique_ptr<PaintState> CopyPaintState() const;
     void RestorePaintState(const PaintState& state);
 
+    // Adds user-space extents about to be drawn, already in device pixels.
+    void AddDrawnArea(const TvxRect& deviceArea);
+
     static VisualPainter s_visualPainter;
 
     int m_width { 0 };
     int m_height { 0 };
     PaintState m_paint;
+    TvxRect m_drawn;
     bool m_resized { false };
     bool m_buffered { false };
 };

@@ -343,6 +343,7 @@ public:
         cairo_save(m_cr);
         cairo_new_path(m_cr);
         cairo_rectangle(m_cr, d.Left, d.Top, d.Width(), d.Height());
+        NoteDrawnPath();
         cairo_set_source(m_cr, pattern.get());
         if (opacity >= 1) {
             cairo_fill(m_cr);
@@ -362,6 +363,7 @@ public:
         (void)height;
         cairo_save(m_cr);
         cairo_scale(m_cr, k, k);
+        NoteDrawn(0, 0, bitmap.Width(), bitmap.Height());
         cairo_set_source_surface(m_cr, bitmap.Surface(), 0, 0);
         cairo_paint(m_cr);
         cairo_restore(m_cr);
@@ -397,6 +399,10 @@ public:
         PatternPtr pattern = FillPattern(rect, o);
         if (!pattern)
             return;
+        PangoRectangle ink;
+        pango_layout_get_pixel_extents(layout.get(), &ink, nullptr);
+        // A pixel more each way for hinting and antialiasing.
+        NoteDrawn(origin.X + ink.x - 1, origin.Y + ink.y - 1, origin.X + ink.x + ink.width + 1, origin.Y + ink.y + ink.height + 1);
         cairo_move_to(m_cr, origin.X, origin.Y);
         cairo_set_source(m_cr, pattern.get());
         pango_cairo_show_layout(m_cr, layout.get());
@@ -505,6 +511,34 @@ private:
     }
 
     // After drawing: the error check, and the target bitmap's pixels are marked changed.
+    // Notes what the next operation may touch: user-space extents, cut to the
+    // clip, as device pixels.
+    void NoteDrawn(double x1, double y1, double x2, double y2)
+    {
+        double clipX1, clipY1, clipX2, clipY2;
+        cairo_clip_extents(m_cr, &clipX1, &clipY1, &clipX2, &clipY2);
+        x1 = std::max(x1, clipX1);
+        y1 = std::max(y1, clipY1);
+        x2 = std::min(x2, clipX2);
+        y2 = std::min(y2, clipY2);
+        if (!(x1 < x2 && y1 < y2))
+            return;
+        double xs[4] = { x1, x2, x1, x2 };
+        double ys[4] = { y1, y1, y2, y2 };
+        for (int i = 0; i < 4; ++i)
+            cairo_user_to_device(m_cr, &xs[i], &ys[i]);
+        auto [left, right] = std::minmax({ xs[0], xs[1], xs[2], xs[3] });
+        auto [top, bottom] = std::minmax({ ys[0], ys[1], ys[2], ys[3] });
+        AddDrawnArea({ float(left), float(top), float(right), float(bottom) });
+    }
+
+    void NoteDrawnPath()
+    {
+        double x1, y1, x2, y2;
+        cairo_path_extents(m_cr, &x1, &y1, &x2, &y2);
+        NoteDrawn(x1, y1, x2, y2);
+    }
+
     void Drawn()
     {
         if (m_target)
@@ -623,6 +657,7 @@ private:
             cairo_new_path(m_cr);
             return;
         }
+        NoteDrawnPath();
         cairo_set_source(m_cr, pattern.get());
         if (alpha >= 1) {
             cairo_fill(m_cr);
@@ -678,6 +713,9 @@ private:
             cairo_set_dash(m_cr, dashes.data(), static_cast<int>(dashes.size()), double(m_paint.dashOffset) * m_paint.strokeThickness);
         else
             cairo_set_dash(m_cr, nullptr, 0, 0);
+        double x1, y1, x2, y2;
+        cairo_stroke_extents(m_cr, &x1, &y1, &x2, &y2);
+        NoteDrawn(x1, y1, x2, y2);
         cairo_set_source(m_cr, pattern.get());
         if (alpha >= 1) {
             cairo_stroke(m_cr);

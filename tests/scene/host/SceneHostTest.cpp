@@ -7,8 +7,13 @@
 #include "tests/support/HeadlessScene.h"
 #include "tests/support/SceneObjects.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace nimbrell;
 using nimbrell::testing::AddRectangle;
@@ -288,4 +293,56 @@ TEST_F(SceneHostTest, RemovingARootLeavesTheOthersAndTheCallerOwnsIt)
     EXPECT_EQ(scene.Roots().size(), 2u) << "removing what is not a root does nothing";
     second->Free();
     EXPECT_EQ(scene.Root(), root);
+}
+
+namespace {
+
+// The pages of the scene buffer the process holds.
+std::size_t ResidentPages(const TvxBitmap& buffer)
+{
+    const long page = sysconf(_SC_PAGESIZE);
+    auto start = reinterpret_cast<std::uintptr_t>(buffer.ConstBits()) & ~std::uintptr_t(page - 1);
+    auto end = reinterpret_cast<std::uintptr_t>(buffer.ConstBits() + std::size_t(buffer.Width()) * std::size_t(buffer.Height()));
+    std::vector<unsigned char> resident((end - start + page - 1) / page);
+    if (mincore(reinterpret_cast<void*>(start), end - start, resident.data()) != 0)
+        return resident.size();
+    return static_cast<std::size_t>(std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; }));
+}
+
+class LargeSceneTest : public nimbrell::testing::HeadlessSceneTest {
+protected:
+    LargeSceneTest()
+        : HeadlessSceneTest(2000, 1000)
+    {
+    }
+};
+
+}
+
+TEST_F(LargeSceneTest, FramesTouchOnlyThePartOfTheBufferTheyPaint)
+{
+    auto* box = AddRectangle(root, { 100, 100, 150, 130 }, 0xFFFF0000);
+    window.Show();
+    application.ProcessMessages();
+    TvxRect inked = scene.InkedArea();
+    EXPECT_EQ(inked.Left, 100);
+    EXPECT_EQ(inked.Top, 100);
+    EXPECT_EQ(inked.Right, 150);
+    EXPECT_EQ(inked.Bottom, 130);
+    // 8 MB of buffer; the rows the box spans are 30 × 8,000 bytes.
+    const std::size_t rowsPages = 30 * 2000 * 4 / 4096 + 3;
+    EXPECT_LE(ResidentPages(scene.Buffer()), rowsPages);
+    EXPECT_EQ(pushedPixel(120, 110), 0xFFFF0000u);
+
+    box->SetBounds(1500, 800, 40, 20);
+    application.ProcessMessages();
+    EXPECT_EQ(pushedPixel(120, 110), 0u) << "the old place is cleared";
+    EXPECT_EQ(pushedPixel(1510, 810), 0xFFFF0000u);
+    EXPECT_EQ(pushedPixel(1000, 500), 0u);
+    inked = scene.InkedArea();
+    EXPECT_EQ(inked.Left, 100);
+    EXPECT_EQ(inked.Bottom, 820);
+
+    window.SetSize(1900, 1000);
+    EXPECT_TRUE(IsRectEmpty(scene.InkedArea())) << "a new buffer holds nothing yet";
 }
