@@ -2,6 +2,7 @@
 #include "app/DemoService.h"
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
+#include "app/ProgramFonts.h"
 #include "app/RenderWidget.h"
 #include "platform/Application.h"
 #include "platform/gtk/GtkBackend.h"
@@ -98,6 +99,8 @@ int main(int argc, char** argv)
         std::cout << (commandLine.help ? HelpText() : VersionText());
         return 0;
     }
+    // Before anything lays out text.
+    InstallProgramFonts(DataDirectoryFromEnvironment());
     State().Hosts = commandLine.hosts;
     std::unique_ptr<DemoService> demo;
     if (commandLine.demo) {

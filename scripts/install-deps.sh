@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libsqlite3-dev zlib1g-dev
   libcairo2-dev libpango1.0-dev libfontconfig-dev libpng-dev libjpeg62-turbo-dev
-  libgtk-3-dev libayatana-appindicator3-dev fonts-noto-cjk
+  libgtk-3-dev libayatana-appindicator3-dev fonts-noto-cjk python3-fonttools
   libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev ca-certificates
   rapidjson-dev nlohmann-json3-dev libcurl4-openssl-dev

@@ -2,10 +2,33 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <unistd.h>
+
 #include <mutex>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace nimbrell {
+
+namespace {
+
+std::mutex fontFilesLock;
+std::vector<std::string> fontFiles;
+bool loaded = false;
+
+}
+
+bool AddProgramFontFile(const std::string& path)
+{
+    std::lock_guard lock(fontFilesLock);
+    if (loaded)
+        return FcConfigAppFontAddFile(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(path.c_str()));
+    if (access(path.c_str(), R_OK) != 0)
+        return false;
+    fontFiles.push_back(path);
+    return true;
+}
 
 void LoadFontConfiguration()
 {
@@ -18,8 +41,13 @@ void LoadFontConfiguration()
             FcConfigDestroy(config);
             throw std::runtime_error("fontconfig: cannot load the program's font configuration");
         }
+        std::lock_guard lock(fontFilesLock);
+        // A file fontconfig cannot read leaves its text to the installed families.
+        for (const std::string& path : fontFiles)
+            FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(path.c_str()));
         FcConfigSetCurrent(config);
         FcConfigDestroy(config);
+        loaded = true;
     });
 }
 

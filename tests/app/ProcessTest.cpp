@@ -9,10 +9,12 @@
 
 #include <gtest/gtest.h>
 #include <chrono>
+#include <filesystem>
 #include <csignal>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace nimbrell;
 using nimbrell::testing::TempDirectory;
@@ -143,4 +145,30 @@ TEST(Program, RendersTheSettingsWindowWithoutTouchingTheAutostartEntry)
     EXPECT_EQ(bigEndian(16), 555u);
     EXPECT_EQ(bigEndian(20), 517u);
     EXPECT_FALSE(std::filesystem::exists(temp / "config/autostart/NimbrellWeather.desktop"));
+}
+
+TEST(Program, DrawsWithItsOwnFacesExactlyWhatTheInstalledFamiliesDraw)
+{
+    TempDirectory withFaces;
+    // Where the faces cannot be written, text comes from the installed families.
+    TempDirectory without;
+    std::filesystem::create_directories(without / "NimbrellWeather");
+    WriteFile(without / "NimbrellWeather/fonts", "not a folder");
+    const std::vector<std::vector<std::string>> windows { {}, { "--panel" }, { "--window", "config" }, { "--window", "update" } };
+    for (const auto& window : windows) {
+        std::string pictures[2];
+        int i = 0;
+        for (const TempDirectory* temp : { &withFaces, &without }) {
+            pictures[i] = *temp / "picture.png";
+            std::vector<std::string> command { NIMBRELL_BINARY, "--demo", "--render", pictures[i] };
+            command.insert(command.end(), window.begin(), window.end());
+            auto run = nimbrell::testing::RunChild(command, { { "TEMP", temp->Path().string() }, { "XDG_CONFIG_HOME", *temp / "config" }, { "DISPLAY", std::nullopt } });
+            ASSERT_EQ(run.status, 0) << run.err;
+            ++i;
+        }
+        std::string drawn = nimbrell::testing::ReadFile(pictures[0]);
+        EXPECT_GT(drawn.size(), 1000u);
+        EXPECT_TRUE(drawn == nimbrell::testing::ReadFile(pictures[1])) << (window.empty() ? "the widget" : window.back());
+    }
+    EXPECT_TRUE(std::filesystem::is_regular_file(withFaces / "NimbrellWeather/fonts/NimbrellSans-Bold.otf"));
 }
