@@ -66,10 +66,18 @@ int TvxImageList::Add(const TvxBitmap& picture)
 
 bool TvxImageList::CopyImage(int index, TvxBitmap& target) const
 {
-    TvxBitmap* picture = GetImage(index);
-    if (!picture)
+    if (index < 0 || index >= Count())
         return false;
-    target.Assign(*picture);
+    const Entry& entry = m_images[static_cast<std::size_t>(index)];
+    if (entry.picture) {
+        target.Assign(*entry.picture);
+        return true;
+    }
+    // Decoded for the copy only: a list that only hands out copies keeps no
+    // decoded pictures of its own.
+    TvxBitmap decoded;
+    decoded.LoadFromStream(entry.encoded);
+    target.Assign(decoded);
     return true;
 }
 

@@ -37,6 +37,7 @@ public:
     // Appends a copy of the picture; returns its index.
     int Add(const TvxBitmap& picture);
     // Copies the picture at index into target; false (target unchanged) outside the list.
+    // A picture not yet decoded is decoded for the copy and not kept.
     bool CopyImage(int index, TvxBitmap& target) const;
     void Clear();
 

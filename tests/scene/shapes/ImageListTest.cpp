@@ -95,6 +95,13 @@ TEST_F(ImageListTest, StoredPicturesRoundTripByteForByte)
         EXPECT_NEAR(int(decoded >> shift & 0xFF), int(original >> shift & 0xFF), 1);
     EXPECT_EQ(copy.GetImage(1)->Height(), 7);
     EXPECT_EQ(Store(copy), stored);
+
+    // A copy of a picture the list has not decoded is the same picture.
+    TvxBitmap target;
+    ASSERT_TRUE(untouched.CopyImage(0, target));
+    EXPECT_EQ(target.Width(), 17);
+    EXPECT_EQ(target.Pixel(16, 11), decoded);
+    EXPECT_EQ(Store(untouched), stored);
 }
 
 TEST_F(ImageListTest, IndexesOutsideTheListGiveNoPicture)
