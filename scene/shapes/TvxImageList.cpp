@@ -73,17 +73,23 @@ bool TvxImageList::CopyImage(int index, TvxBitmap& target) const
         target.Assign(*entry.picture);
         return true;
     }
-    // Decoded for the copy only: a list that only hands out copies keeps no
-    // decoded pictures of its own.
-    TvxBitmap decoded;
-    decoded.LoadFromStream(entry.encoded);
-    target.Assign(decoded);
+    // Decoded for copies only: a list that only hands out copies keeps just the
+    // last picture copied, so copies of one picture in a row decode it once.
+    if (index != m_copiedIndex || !m_copied) {
+        auto decoded = std::make_unique<TvxBitmap>();
+        decoded->LoadFromStream(entry.encoded);
+        m_copied = std::move(decoded);
+        m_copiedIndex = index;
+    }
+    target.Assign(*m_copied);
     return true;
 }
 
 void TvxImageList::Clear()
 {
     m_images.clear();
+    m_copied.reset();
+    m_copiedIndex = -1;
 }
 
 void TvxImageList::ReadImages(std::span<const std::uint8_t> bytes)

@@ -37,7 +37,7 @@ public:
     // Appends a copy of the picture; returns its index.
     int Add(const TvxBitmap& picture);
     // Copies the picture at index into target; false (target unchanged) outside the list.
-    // A picture not yet decoded is decoded for the copy and not kept.
+    // A picture not yet decoded is decoded for copies; only the last one is kept.
     bool CopyImage(int index, TvxBitmap& target) const;
     void Clear();
 
@@ -60,6 +60,8 @@ private:
     int m_width { 32 };
     int m_height { 32 };
     mutable std::vector<Entry> m_images;
+    mutable int m_copiedIndex { -1 };
+    mutable std::unique_ptr<TvxBitmap> m_copied;
 };
 
 }
