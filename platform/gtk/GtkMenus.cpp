@@ -11,8 +11,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace nimbrell::platform {
 
@@ -72,6 +74,57 @@ void onMenuDeactivate(GtkMenuShell* menu, gpointer)
     g_idle_add(destroyMenu, menu);
 }
 
+// The session bus, or none when it has not answered within the time: a bus that
+// takes the connection and never answers must not hold the program. The wait runs
+// a main context of its own, so nothing else of the program is dispatched meanwhile.
+GDBusConnection* sessionBusWithin(guint milliseconds)
+{
+    struct Wait {
+        GDBusConnection* bus { nullptr };
+        bool done { false };
+    };
+    // Kept when the bus does not answer, for the request may still complete.
+    static std::vector<std::unique_ptr<Wait>> unanswered;
+    auto* wait = new Wait;
+    GMainContext* context = g_main_context_new();
+    g_main_context_push_thread_default(context);
+    GCancellable* cancellable = g_cancellable_new();
+    g_bus_get(
+        G_BUS_TYPE_SESSION, cancellable,
+        [](GObject*, GAsyncResult* result, gpointer data) {
+            auto* finished = static_cast<Wait*>(data);
+            finished->bus = g_bus_get_finish(result, nullptr);
+            finished->done = true;
+        },
+        wait);
+    bool late = false;
+    GSource* timeout = g_timeout_source_new(milliseconds);
+    g_source_set_callback(
+        timeout,
+        [](gpointer flag) {
+            *static_cast<bool*>(flag) = true;
+            return G_SOURCE_REMOVE;
+        },
+        &late, nullptr);
+    g_source_attach(timeout, context);
+    while (!wait->done && !late)
+        g_main_context_iteration(context, TRUE);
+    g_source_destroy(timeout);
+    g_source_unref(timeout);
+    GDBusConnection* bus = nullptr;
+    if (wait->done) {
+        bus = wait->bus;
+        delete wait;
+    } else {
+        g_cancellable_cancel(cancellable);
+        unanswered.emplace_back(wait);
+    }
+    g_object_unref(cancellable);
+    g_main_context_pop_thread_default(context);
+    g_main_context_unref(context);
+    return bus;
+}
+
 bool statusNotifierWatcherPresent()
 {
     // Without a session bus to join, asking for one would launch a bus daemon.
@@ -79,7 +132,7 @@ bool statusNotifierWatcherPresent()
     std::string runtimeBus = std::string(g_get_user_runtime_dir()) + "/bus";
     if ((!address || !*address) && !g_file_test(runtimeBus.c_str(), G_FILE_TEST_EXISTS))
         return false;
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    GDBusConnection* bus = sessionBusWithin(1000);
     if (!bus)
         return false;
     GVariant* reply = g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",

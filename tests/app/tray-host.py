@@ -5,13 +5,18 @@ the icon shows the program's picture under its title, that releasing the right b
 over it opens the program's menu (whose last entry, 退出, ends the program with status 0),
 and that the icon leaves the tray when the program ends.
 
-Usage (on a private desktop): tray-host.py PROGRAM
+With --silent-bus the program's session bus takes connections and never answers:
+the program must not wait for it, and the classic tray gets the icon all the same.
+
+Usage (on a private desktop): tray-host.py PROGRAM [--silent-bus]
 """
 
 import os
+import socket
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 from Xlib import X, Xatom, display, protocol
@@ -125,6 +130,21 @@ def wait_until(condition, timeout):
     return None
 
 
+def silent_bus(path):
+    """A socket that takes every connection and never says a word."""
+    listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    listener.bind(path)
+    listener.listen(8)
+    held = []
+
+    def accept():
+        while True:
+            held.append(listener.accept()[0])
+
+    threading.Thread(target=accept, daemon=True).start()
+    return listener
+
+
 def main():
     program = sys.argv[1]
     tray = Tray()
@@ -133,6 +153,9 @@ def main():
     # No session bus: the classic tray is the one to use.
     environment.pop("DBUS_SESSION_BUS_ADDRESS", None)
     environment["XDG_RUNTIME_DIR"] = data
+    if "--silent-bus" in sys.argv[2:]:
+        bus = silent_bus(os.path.join(data, "silent-bus"))
+        environment["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(data, "silent-bus")
     process = subprocess.Popen([program, "--demo"], env=environment, stderr=subprocess.DEVNULL)
     try:
         icon = tray.wait_for_dock_request(30)
