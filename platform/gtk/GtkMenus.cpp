@@ -9,6 +9,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -125,6 +126,31 @@ GDBusConnection* sessionBusWithin(guint milliseconds)
     return bus;
 }
 
+// Decoded by cairo, which the program has loaded already: the picture loaders'
+// machinery (their module list, a content-type guess, a loader module) costs
+// more than a megabyte for one small icon.
+GdkPixbuf* pixbufFromPng(std::span<const std::uint8_t> png)
+{
+    struct Reader {
+        std::span<const std::uint8_t> rest;
+    } reader { png };
+    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(
+        [](void* closure, unsigned char* data, unsigned int length) {
+            auto& source = *static_cast<Reader*>(closure);
+            if (length > source.rest.size())
+                return CAIRO_STATUS_READ_ERROR;
+            std::copy_n(source.rest.begin(), length, data);
+            source.rest = source.rest.subspan(length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &reader);
+    GdkPixbuf* picture = nullptr;
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
+        picture = gdk_pixbuf_get_from_surface(surface, 0, 0, cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface));
+    cairo_surface_destroy(surface);
+    return picture;
+}
+
 bool statusNotifierWatcherPresent()
 {
     // Without a session bus to join, asking for one would launch a bus daemon.
@@ -234,12 +260,10 @@ public:
     XEmbedIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target)
         : m_target(target)
     {
-        GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
-        gdk_pixbuf_loader_write(loader, png.data(), png.size(), nullptr);
-        gdk_pixbuf_loader_close(loader, nullptr);
-        GdkPixbuf* picture = gdk_pixbuf_loader_get_pixbuf(loader);
+        GdkPixbuf* picture = pixbufFromPng(png);
         m_icon = picture ? gtk_status_icon_new_from_pixbuf(picture) : gtk_status_icon_new_from_icon_name("weather-few-clouds");
-        g_object_unref(loader);
+        if (picture)
+            g_object_unref(picture);
         gtk_status_icon_set_tooltip_text(m_icon, tip.c_str());
         gtk_status_icon_set_title(m_icon, tip.c_str());
         g_signal_connect(m_icon, "button-release-event", G_CALLBACK(onRelease), this);
