@@ -510,7 +510,6 @@ private:
         throw TvxCanvasError(std::string("canvas: ") + cairo_status_to_string(status));
     }
 
-    // After drawing: the error check, and the target bitmap's pixels are marked changed.
     // Notes what the next operation may touch: user-space extents, cut to the
     // clip, as device pixels.
     void NoteDrawn(double x1, double y1, double x2, double y2)
@@ -539,6 +538,7 @@ private:
         NoteDrawn(x1, y1, x2, y2);
     }
 
+    // After drawing: the error check, and the target bitmap's pixels are marked changed.
     void Drawn()
     {
         if (m_target)
