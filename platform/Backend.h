@@ -7,6 +7,7 @@
 #include "platform/Menu.h"
 #include "platform/Message.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -28,6 +29,11 @@ struct ScreenRect {
     int right { 0 };
     int bottom { 0 };
     bool operator==(const ScreenRect&) const = default;
+    // The part inside other; left ≥ right or top ≥ bottom when they do not meet.
+    ScreenRect Within(const ScreenRect& other) const
+    {
+        return { std::max(left, other.left), std::max(top, other.top), std::min(right, other.right), std::min(bottom, other.bottom) };
+    }
 };
 
 enum class WindowKind {

@@ -402,16 +402,15 @@ private:
         std::vector<std::pair<int, int>> previousRuns;
         std::vector<std::size_t> previousIndices;
         std::vector<std::pair<int, int>> runs;
-        int left = std::clamp(painted.left, 0, width);
-        int right = std::clamp(painted.right, left, width);
-        for (int y = std::max(painted.top, 0); y < std::min(painted.bottom, height); ++y) {
+        ScreenRect area = painted.Within({ 0, 0, width, height });
+        for (int y = area.top; y < area.bottom; ++y) {
             const auto* row = reinterpret_cast<const std::uint32_t*>(reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(y) * strideBytes);
             runs.clear();
-            for (int x = left; x < right;) {
-                while (x < right && (row[x] >> 24) == 0)
+            for (int x = area.left; x < area.right;) {
+                while (x < area.right && (row[x] >> 24) == 0)
                     ++x;
                 int start = x;
-                while (x < right && (row[x] >> 24) != 0)
+                while (x < area.right && (row[x] >> 24) != 0)
                     ++x;
                 if (x > start)
                     runs.emplace_back(start, x);

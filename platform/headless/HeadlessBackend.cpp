@@ -25,11 +25,10 @@ void HeadlessWindow::PushLayered(const std::uint32_t* pixels, int width, int hei
 {
     ++m_pushes;
     m_pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-    int left = std::clamp(painted.left, 0, width);
-    int right = std::clamp(painted.right, left, width);
-    for (int y = std::max(painted.top, 0); y < std::min(painted.bottom, height); ++y) {
+    ScreenRect area = painted.Within({ 0, 0, width, height });
+    for (int y = area.top; y < area.bottom && area.left < area.right; ++y) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(y) * strideBytes);
-        std::copy(row + left, row + right, m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(left));
+        std::copy(row + area.left, row + area.right, m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(area.left));
     }
 }
 

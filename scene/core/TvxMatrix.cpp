@@ -105,6 +105,12 @@ TvxRect UnionRect(const TvxRect& a, const TvxRect& b)
     return { std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom) };
 }
 
+void IncludeRect(TvxRect& bounds, const TvxRect& rect)
+{
+    if (!IsRectEmpty(rect))
+        bounds = IsRectEmpty(bounds) ? rect : UnionRect(bounds, rect);
+}
+
 bool RectsMeet(const TvxRect& a, const TvxRect& b)
 {
     return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.Bottom && b.Top <= a.Bottom;

@@ -41,6 +41,8 @@ bool IsRectEmpty(const TvxRect& rect);
 // The common part; (0,0,0,0) when the two do not overlap.
 TvxRect IntersectRect(const TvxRect& a, const TvxRect& b);
 TvxRect UnionRect(const TvxRect& a, const TvxRect& b);
+// Grows bounds to hold rect; an empty rect adds nothing, empty bounds become rect.
+void IncludeRect(TvxRect& bounds, const TvxRect& rect);
 // Overlap where touching edges count.
 bool RectsMeet(const TvxRect& a, const TvxRect& b);
 TvxRect OffsetRect(const TvxRect& rect, float dx, float dy);

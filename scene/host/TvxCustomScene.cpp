@@ -234,9 +234,7 @@ bool TvxCustomScene::Draw()
     canvas.Fill().SetStyle(TvxBrushStyle::vgBrushSolid);
     PaintRoots();
     PaintDragImage();
-    TvxRect drawn = IntersectRect(canvas.TakeDrawnArea(), { 0, 0, float(Width()), float(Height()) });
-    if (!IsRectEmpty(drawn))
-        m_inked = IsRectEmpty(m_inked) ? drawn : UnionRect(m_inked, drawn);
+    IncludeRect(m_inked, IntersectRect(canvas.TakeDrawnArea(), { 0, 0, float(Width()), float(Height()) }));
     canvas.EndScene();
     ++m_frames;
     Present();

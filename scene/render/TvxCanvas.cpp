@@ -141,10 +141,7 @@ TvxRect TvxCanvas::TakeDrawnArea()
 
 void TvxCanvas::AddDrawnArea(const TvxRect& deviceArea)
 {
-    TvxRect pixels { std::floor(deviceArea.Left), std::floor(deviceArea.Top), std::ceil(deviceArea.Right), std::ceil(deviceArea.Bottom) };
-    if (IsRectEmpty(pixels))
-        return;
-    m_drawn = IsRectEmpty(m_drawn) ? pixels : UnionRect(m_drawn, pixels);
+    IncludeRect(m_drawn, { std::floor(deviceArea.Left), std::floor(deviceArea.Top), std::ceil(deviceArea.Right), std::ceil(deviceArea.Bottom) });
 }
 
 float TvxCanvas::TextWidth(std::string_view text)
