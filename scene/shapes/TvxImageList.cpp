@@ -34,6 +34,13 @@ std::int32_t ReadInt32(std::span<const std::uint8_t> bytes, std::size_t& at)
     return static_cast<std::int32_t>(bits);
 }
 
+std::unique_ptr<TvxBitmap> Decoded(std::span<const std::uint8_t> encoded)
+{
+    auto picture = std::make_unique<TvxBitmap>();
+    picture->LoadFromStream(encoded);
+    return picture;
+}
+
 }
 
 TvxImageList::TvxImageList(TvxComponent* owner)
@@ -49,8 +56,7 @@ TvxBitmap* TvxImageList::GetImage(int index) const
         return nullptr;
     Entry& entry = m_images[static_cast<std::size_t>(index)];
     if (!entry.picture) {
-        entry.picture = std::make_unique<TvxBitmap>();
-        entry.picture->LoadFromStream(entry.encoded);
+        entry.picture = Decoded(entry.encoded);
         entry.encoded = {};
     }
     return entry.picture.get();
@@ -76,9 +82,7 @@ bool TvxImageList::CopyImage(int index, TvxBitmap& target) const
     // Decoded for copies only: a list that only hands out copies keeps just the
     // last picture copied, so copies of one picture in a row decode it once.
     if (index != m_copiedIndex || !m_copied) {
-        auto decoded = std::make_unique<TvxBitmap>();
-        decoded->LoadFromStream(entry.encoded);
-        m_copied = std::move(decoded);
+        m_copied = Decoded(entry.encoded);
         m_copiedIndex = index;
     }
     target.Assign(*m_copied);
