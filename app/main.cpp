@@ -13,6 +13,7 @@
 #include <ctime>
 #include <functional>
 #include <iostream>
+#include <string>
 #include <string_view>
 
 using namespace nimbrell;
@@ -99,12 +100,13 @@ int main(int argc, char** argv)
         std::cout << (commandLine.help ? HelpText() : VersionText());
         return 0;
     }
+    std::string dataDirectory = DataDirectoryFromEnvironment();
     // Before anything lays out text.
-    InstallProgramFonts(DataDirectoryFromEnvironment());
+    InstallProgramFonts(dataDirectory);
     State().Hosts = commandLine.hosts;
     std::unique_ptr<DemoService> demo;
     if (commandLine.demo) {
-        demo = std::make_unique<DemoService>(DataDirectoryFromEnvironment() + "Nimbrell.db", kThisBuildStamp);
+        demo = std::make_unique<DemoService>(dataDirectory + "Nimbrell.db", kThisBuildStamp);
         State().Hosts.weather = demo->HostPort();
         State().Hosts.update = demo->HostPort();
         std::cerr << "nimbrell: demo forecast service on " << demo->HostPort() << "\n";

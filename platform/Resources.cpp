@@ -33,4 +33,14 @@ std::optional<std::span<const unsigned char>> FindResource(std::string_view name
     return std::nullopt;
 }
 
+std::vector<ResourceEntry> ResourcesOfType(std::string_view type)
+{
+    std::vector<ResourceEntry> found;
+    for (const auto& entry : table()) {
+        if (EqualsIgnoringAsciiCase(entry.type, type))
+            found.push_back(entry);
+    }
+    return found;
+}
+
 }

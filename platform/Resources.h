@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace nimbrell::platform {
 
@@ -26,5 +27,7 @@ struct ResourceRegistration {
 // Names and types are compared without regard to ASCII case. Returns nothing
 // when no such resource was linked in.
 std::optional<std::span<const unsigned char>> FindResource(std::string_view name, std::string_view type);
+// Every resource of the type, in the order they were linked in.
+std::vector<ResourceEntry> ResourcesOfType(std::string_view type);
 
 }
