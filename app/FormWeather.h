@@ -6,6 +6,7 @@
 // WeatherCycle.cpp, the window modes and commands in WindowModes.cpp.
 
 #include "app/WidgetScene.h"
+#include "platform/Menu.h"
 #include "platform/Timer.h"
 #include "scene/host/TvxScene.h"
 #include "weather/ReportList.h"
@@ -33,7 +34,7 @@ public:
     static constexpr int kMaximumOpacity = 10;
     // Posted to itself at start-up: the tray icon is made once the first frame
     // is out, so that it does not hold the widget back.
-    static constexpr std::uint32_t kShowTrayIconMessage = 0x8000 + 0x0402;
+    static constexpr std::uint32_t kShowTrayIconMessage = platform::TrayIconMessage + 1;
 
     // Runs the start-up sequence; a step that fails is reported in a message box
     // and the steps after it are skipped, but the window is still created.
