@@ -154,8 +154,9 @@ def main():
     environment.pop("DBUS_SESSION_BUS_ADDRESS", None)
     environment["XDG_RUNTIME_DIR"] = data
     if "--silent-bus" in sys.argv[2:]:
-        bus = silent_bus(os.path.join(data, "silent-bus"))
-        environment["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(data, "silent-bus")
+        bus_path = os.path.join(data, "silent-bus")
+        bus = silent_bus(bus_path)  # listening until the end
+        environment["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + bus_path
     process = subprocess.Popen([program, "--demo"], env=environment, stderr=subprocess.DEVNULL)
     try:
         icon = tray.wait_for_dock_request(30)
