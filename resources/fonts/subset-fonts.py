@@ -57,22 +57,29 @@ def face_index(path, family, bold):
 
 
 def rename(font, old_family, new_family):
-    old_postscript = old_family.replace(" ", "")
     new_postscript = new_family.replace(" ", "")
+    # The PostScript names spell the region in lower case as well.
+    old_postscripts = [old_family.replace(" ", ""), old_family.replace(" ", "").replace("SC", "sc")]
+
+    def renamed(text):
+        text = text.replace(old_family, new_family)
+        for old in old_postscripts:
+            text = text.replace(old, new_postscript)
+        return text
+
     for record in font["name"].names:
         text = record.toUnicode()
-        renamed = text.replace(old_family, new_family).replace(old_postscript, new_postscript)
-        # The PostScript names spell the region in lower case.
-        renamed = renamed.replace(old_postscript.replace("SC", "sc"), new_postscript)
-        if renamed != text:
-            record.string = renamed
+        if renamed(text) != text:
+            record.string = renamed(text)
+    # The outlines' own names follow the name table (the collections share one
+    # outline table, whatever face it serves).
     if "CFF " in font:
         cff = font["CFF "].cff
-        cff.fontNames = [name.replace(old_postscript.replace("SC", "sc"), new_postscript) for name in cff.fontNames]
+        names = font["name"]
+        cff.fontNames = [names.getDebugName(6)]
         top = cff.topDictIndex[0]
-        for key in ("FullName", "FamilyName"):
-            if hasattr(top, key):
-                setattr(top, key, getattr(top, key).replace(old_family, new_family))
+        top.FullName = names.getDebugName(4)
+        top.FamilyName = new_family
 
 
 def cut(chars_file, output_dir, regular, bold):
