@@ -1,19 +1,19 @@
 #include "platform/gtk/GtkBackend.h"
 
+#include "base/Utf.h"
 #include "platform/Application.h"
 #include "platform/MessageQueue.h"
-#include "base/Utf.h"
+#include "platform/gtk/GtkMenus.h"
+#include "platform/gtk/GtkTheme.h"
+#include "platform/gtk/GtkToolkit.h"
+
+#include <glib-unix.h>
+#include <gtk/gtk.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include "platform/gtk/DisplayLoss.h"
-#include "platform/gtk/GtkMenus.h"
-#include "platform/gtk/GtkTheme.h"
-
-#include <glib-unix.h>
-#include <gtk/gtk.h>
 #include <vector>
 
 namespace nimbrell::platform {
@@ -101,83 +101,64 @@ const char* cursorName(CursorShape cursor)
     return "default";
 }
 
-class GtkNativeWindow;
+class DesktopWindow;
 
-// The program's own windows, so a popup can say which one a press outside it hit.
-std::vector<GtkNativeWindow*>& nativeWindows()
+// The program's own windows: events are routed to them by their GDK window, and a
+// popup can say which one a press outside it hit.
+std::vector<DesktopWindow*>& nativeWindows()
 {
-    static std::vector<GtkNativeWindow*> windows;
+    static std::vector<DesktopWindow*> windows;
     return windows;
 }
 
-class GtkNativeWindow final : public NativeWindow {
+// A window of the program's own on a bare GDK window: it paints every pixel
+// itself, so GTK's widget machinery would only add its cost.
+class DesktopWindow final : public NativeWindow {
 public:
-    GtkNativeWindow(HWND handle, WindowKind kind)
+    DesktopWindow(HWND handle, WindowKind kind)
         : m_handle(handle)
         , m_kind(kind)
     {
         nativeWindows().push_back(this);
-        m_window = gtk_window_new(kind == WindowKind::TopLevel ? GTK_WINDOW_TOPLEVEL : GTK_WINDOW_POPUP);
-        g_object_ref_sink(m_window);
-        GtkWindow* window = GTK_WINDOW(m_window);
-        gtk_window_set_decorated(window, FALSE);
-        gtk_window_set_skip_taskbar_hint(window, TRUE);
-        gtk_window_set_skip_pager_hint(window, TRUE);
-        gtk_window_set_resizable(window, FALSE);
-        gtk_widget_set_app_paintable(m_window, TRUE);
-        GdkScreen* screen = gtk_widget_get_screen(m_window);
-        if (GdkVisual* visual = gdk_screen_get_rgba_visual(screen))
-            gtk_widget_set_visual(m_window, visual);
-        gtk_widget_add_events(m_window,
-            GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK | GDK_LEAVE_NOTIFY_MASK
-                | GDK_ENTER_NOTIFY_MASK | GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK
-                | GDK_KEY_RELEASE_MASK | GDK_STRUCTURE_MASK | GDK_FOCUS_CHANGE_MASK);
-        gtk_widget_set_can_focus(m_window, TRUE);
-
-        g_signal_connect(m_window, "draw", G_CALLBACK(onDraw), this);
-        g_signal_connect(m_window, "button-press-event", G_CALLBACK(onButton), this);
-        g_signal_connect(m_window, "button-release-event", G_CALLBACK(onButton), this);
-        g_signal_connect(m_window, "motion-notify-event", G_CALLBACK(onMotion), this);
-        g_signal_connect(m_window, "leave-notify-event", G_CALLBACK(onLeave), this);
-        g_signal_connect(m_window, "scroll-event", G_CALLBACK(onScroll), this);
-        g_signal_connect(m_window, "key-press-event", G_CALLBACK(onKey), this);
-        g_signal_connect(m_window, "key-release-event", G_CALLBACK(onKey), this);
-        g_signal_connect(m_window, "configure-event", G_CALLBACK(onConfigure), this);
-        g_signal_connect(m_window, "delete-event", G_CALLBACK(onDelete), this);
-        g_signal_connect(m_window, "realize", G_CALLBACK(onRealize), this);
-        if (kind == WindowKind::Popup) {
-            // A group of its own: a modal window's grab would otherwise keep the
-            // popup's input from it (a drop-down opened from a modal dialog).
-            GtkWindowGroup* group = gtk_window_group_new();
-            gtk_window_group_add_window(group, window);
-            g_object_unref(group);
-            gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_COMBO);
-            gtk_window_set_keep_above(window, TRUE);
-            g_signal_connect(m_window, "map-event", G_CALLBACK(onPopupMapped), this);
-            g_signal_connect(m_window, "grab-broken-event", G_CALLBACK(onGrabBroken), this);
+        GdkWindowAttr attributes {};
+        attributes.window_type = kind == WindowKind::TopLevel ? GDK_WINDOW_TOPLEVEL : GDK_WINDOW_TEMP;
+        attributes.wclass = GDK_INPUT_OUTPUT;
+        attributes.width = m_width;
+        attributes.height = m_height;
+        attributes.event_mask = GDK_EXPOSURE_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK
+            | GDK_LEAVE_NOTIFY_MASK | GDK_ENTER_NOTIFY_MASK | GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK
+            | GDK_KEY_RELEASE_MASK | GDK_STRUCTURE_MASK | GDK_FOCUS_CHANGE_MASK;
+        attributes.type_hint = kind == WindowKind::Popup ? GDK_WINDOW_TYPE_HINT_COMBO
+            : kind == WindowKind::Hint                   ? GDK_WINDOW_TYPE_HINT_TOOLTIP
+                                                         : GDK_WINDOW_TYPE_HINT_NORMAL;
+        gint mask = GDK_WA_X | GDK_WA_Y | GDK_WA_TYPE_HINT;
+        if ((attributes.visual = gdk_screen_get_rgba_visual(gdk_screen_get_default())))
+            mask |= GDK_WA_VISUAL;
+        m_native = gdk_window_new(nullptr, &attributes, mask);
+        if (kind == WindowKind::TopLevel) {
+            gdk_window_set_decorations(m_native, static_cast<GdkWMDecoration>(0));
+            gdk_window_set_skip_taskbar_hint(m_native, TRUE);
+            gdk_window_set_skip_pager_hint(m_native, TRUE);
+        } else {
+            gdk_window_set_keep_above(m_native, TRUE);
         }
         if (kind == WindowKind::Hint) {
-            gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_TOOLTIP);
-            gtk_window_set_keep_above(window, TRUE);
-            gtk_window_set_accept_focus(window, FALSE);
-            gtk_widget_set_can_focus(m_window, FALSE);
+            gdk_window_set_accept_focus(m_native, FALSE);
             m_passThrough = true;
         }
-
-        m_input = gtk_im_multicontext_new();
-        g_signal_connect(m_input, "commit", G_CALLBACK(onCommit), this);
+        setGeometryHints();
     }
 
-    ~GtkNativeWindow() override
+    ~DesktopWindow() override
     {
         std::erase(nativeWindows(), this);
         releaseGrab();
-        g_signal_handlers_disconnect_by_data(m_window, this);
-        g_signal_handlers_disconnect_by_data(m_input, this);
-        gtk_im_context_set_client_window(m_input, nullptr);
-        g_object_unref(m_input);
-        gtk_widget_destroy(m_window);
-        g_object_unref(m_window);
+        if (m_input) {
+            g_signal_handlers_disconnect_by_data(m_input, this);
+            gtk_im_context_set_client_window(m_input, nullptr);
+            g_object_unref(m_input);
+        }
+        gdk_window_destroy(m_native);
         if (m_painted)
             cairo_surface_destroy(m_painted);
         cairo_region_destroy(m_shape);
@@ -187,7 +168,7 @@ public:
     {
         m_left = left;
         m_top = top;
-        gtk_window_move(GTK_WINDOW(m_window), left, top);
+        gdk_window_move(m_native, left, top);
     }
     int Left() const override { return m_left; }
     int Top() const override { return m_top; }
@@ -196,26 +177,33 @@ public:
     {
         m_width = std::max(width, 1);
         m_height = std::max(height, 1);
-        gtk_widget_set_size_request(m_window, m_width, m_height);
-        gtk_window_resize(GTK_WINDOW(m_window), m_width, m_height);
+        setGeometryHints();
+        gdk_window_resize(m_native, m_width, m_height);
     }
     int Width() const override { return m_width; }
     int Height() const override { return m_height; }
 
     void Show() override
     {
-        gtk_window_move(GTK_WINDOW(m_window), m_left, m_top);
-        gtk_widget_show(m_window);
-        gtk_window_move(GTK_WINDOW(m_window), m_left, m_top);
+        gdk_window_move(m_native, m_left, m_top);
+        gdk_window_show(m_native);
+        // The window manager may have placed it on mapping; the program's place stands.
+        gdk_window_move(m_native, m_left, m_top);
+        m_visible = true;
         applyInputShape();
+        if (m_kind == WindowKind::TopLevel && !startupNoticeSent()) {
+            startupNoticeSent() = true;
+            gdk_notify_startup_complete();
+        }
     }
     void Hide() override
     {
         releaseGrab();
-        gtk_widget_hide(m_window);
+        m_visible = false;
+        gdk_window_hide(m_native);
     }
-    bool IsVisible() const override { return gtk_widget_get_visible(m_window); }
-    void SetTitle(const std::string& title) override { gtk_window_set_title(GTK_WINDOW(m_window), title.c_str()); }
+    bool IsVisible() const override { return m_visible; }
+    void SetTitle(const std::string& title) override { gdk_window_set_title(m_native, title.c_str()); }
 
     void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted) override
     {
@@ -246,11 +234,11 @@ public:
         }
         // What changed lies inside the old and the new painted parts.
         if (resized) {
-            gtk_widget_queue_draw(m_window);
+            gdk_window_invalidate_rect(m_native, nullptr, FALSE);
         } else {
             for (const auto& area : { m_paintedArea, kept }) {
                 if (area.width > 0 && area.height > 0)
-                    gtk_widget_queue_draw_area(m_window, area.x, area.y, area.width, area.height);
+                    gdk_window_invalidate_rect(m_native, &area, FALSE);
             }
         }
         m_paintedArea = kept;
@@ -263,8 +251,7 @@ public:
         m_passThrough = passThrough;
         applyInputShape();
         // The new shape is in force for every client's input once this returns.
-        if (GdkWindow* window = gtk_widget_get_window(m_window))
-            gdk_display_sync(gdk_window_get_display(window));
+        gdk_display_sync(gdk_window_get_display(m_native));
     }
     bool MousePassThrough() const override { return m_passThrough; }
 
@@ -273,12 +260,9 @@ public:
         // A shown popup holds the pointer already; a hint never takes it.
         if (m_kind != WindowKind::TopLevel)
             return;
-        GdkWindow* window = gtk_widget_get_window(m_window);
-        if (!window)
-            return;
-        GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+        GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(m_native));
         if (capture && !m_captured) {
-            m_captured = gdk_seat_grab(seat, window, GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE, nullptr, nullptr, nullptr, nullptr) == GDK_GRAB_SUCCESS;
+            m_captured = gdk_seat_grab(seat, m_native, GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE, nullptr, nullptr, nullptr, nullptr) == GDK_GRAB_SUCCESS;
         } else if (!capture && m_captured) {
             gdk_seat_ungrab(seat);
             m_captured = false;
@@ -290,68 +274,145 @@ public:
         if (cursor == m_cursor)
             return;
         m_cursor = cursor;
-        GdkWindow* window = gtk_widget_get_window(m_window);
-        if (!window)
-            return;
-        GdkCursor* shape = gdk_cursor_new_from_name(gdk_window_get_display(window), cursorName(cursor));
-        gdk_window_set_cursor(window, shape);
+        GdkCursor* shape = gdk_cursor_new_from_name(gdk_window_get_display(m_native), cursorName(cursor));
+        gdk_window_set_cursor(m_native, shape);
         if (shape)
             g_object_unref(shape);
     }
 
-    void Focus() override { gtk_window_present(GTK_WINDOW(m_window)); }
+    void Focus() override { present(); }
     void BringToFront() override
     {
-        gtk_window_present(GTK_WINDOW(m_window));
-        if (GdkWindow* native = gtk_widget_get_window(m_window))
-            gdk_window_raise(native);
+        present();
+        gdk_window_raise(m_native);
     }
 
     void SetModal(NativeWindow* owner, bool modal) override
     {
-        auto* ownerWindow = static_cast<GtkNativeWindow*>(owner);
-        gtk_window_set_transient_for(GTK_WINDOW(m_window), modal && ownerWindow ? GTK_WINDOW(ownerWindow->m_window) : nullptr);
-        gtk_window_set_modal(GTK_WINDOW(m_window), modal);
+        auto* ownerWindow = static_cast<DesktopWindow*>(owner);
+        if (modal && ownerWindow)
+            gdk_window_set_transient_for(m_native, ownerWindow->m_native);
+        else
+            gdk_property_delete(m_native, gdk_atom_intern_static_string("WM_TRANSIENT_FOR"));
+        gdk_window_set_modal_hint(m_native, modal);
+        m_modal = modal;
     }
 
     void SetInputMethodCaret(int x, int y, int width, int height) override
     {
-        GdkRectangle area { x, y, width, height };
-        gtk_im_context_set_cursor_location(m_input, &area);
+        m_caret = { x, y, width, height };
+        if (m_input)
+            gtk_im_context_set_cursor_location(m_input, &m_caret);
     }
 
-    HWND Handle() const { return m_handle; }
-    GtkWidget* Widget() const { return m_window; }
+    GdkWindow* Native() const { return m_native; }
+
+    void HandleEvent(GdkEvent* event)
+    {
+        if (GtkGrabTakes(event) || blockedByModalWindow(event))
+            return;
+        switch (event->type) {
+        case GDK_EXPOSE: paint(event->expose.region); break;
+        case GDK_BUTTON_PRESS:
+        case GDK_BUTTON_RELEASE: onButton(&event->button); break;
+        case GDK_MOTION_NOTIFY: onMotion(&event->motion); break;
+        case GDK_LEAVE_NOTIFY:
+            if (event->crossing.mode == GDK_CROSSING_NORMAL && !m_captured)
+                post(WM_MOUSELEAVE, 0, 0);
+            break;
+        case GDK_SCROLL: onScroll(&event->scroll); break;
+        case GDK_KEY_PRESS:
+        case GDK_KEY_RELEASE: onKey(&event->key); break;
+        case GDK_FOCUS_CHANGE:
+            m_focused = event->focus_change.in;
+            if (m_input)
+                (m_focused ? gtk_im_context_focus_in : gtk_im_context_focus_out)(m_input);
+            break;
+        case GDK_CONFIGURE:
+            // The window manager may place the window elsewhere than asked; follow it.
+            if (m_kind == WindowKind::TopLevel) {
+                m_left = event->configure.x;
+                m_top = event->configure.y;
+            }
+            break;
+        case GDK_MAP:
+            if (m_kind == WindowKind::Popup)
+                grabForPopup();
+            break;
+        case GDK_GRAB_BROKEN:
+            if (m_captured) {
+                m_captured = false;
+                post(WM_ACTIVATE, WA_INACTIVE, 0);
+            }
+            break;
+        case GDK_DELETE: post(WM_CLOSE, 0, 0); break;
+        default: break;
+        }
+    }
 
 private:
     void post(std::uint32_t message, WPARAM wParam, LPARAM lParam) { PostMessage(m_handle, message, wParam, lParam); }
+
+    static bool& startupNoticeSent()
+    {
+        static bool sent = false;
+        return sent;
+    }
+
+    void setGeometryHints()
+    {
+        if (m_kind != WindowKind::TopLevel)
+            return;
+        // Fixed size, and placed where the program puts it.
+        GdkGeometry geometry {};
+        geometry.min_width = geometry.max_width = m_width;
+        geometry.min_height = geometry.max_height = m_height;
+        gdk_window_set_geometry_hints(m_native, &geometry, static_cast<GdkWindowHints>(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE | GDK_HINT_USER_POS));
+    }
+
+    void present()
+    {
+        if (!m_visible) {
+            Show();
+            return;
+        }
+        gdk_window_show(m_native);
+        gdk_window_focus(m_native, LastUserTime());
+    }
+
+    // Input for a top-level window waits while another of the program's windows is
+    // shown modally; popups and hints stay usable, like a drop-down of the dialog.
+    bool blockedByModalWindow(const GdkEvent* event) const
+    {
+        if (m_kind != WindowKind::TopLevel || m_modal)
+            return false;
+        switch (event->type) {
+        case GDK_BUTTON_PRESS:
+        case GDK_BUTTON_RELEASE:
+        case GDK_MOTION_NOTIFY:
+        case GDK_SCROLL:
+        case GDK_KEY_PRESS:
+        case GDK_KEY_RELEASE:
+        case GDK_DELETE: break;
+        default: return false;
+        }
+        return std::ranges::any_of(nativeWindows(), [this](const DesktopWindow* window) { return window != this && window->m_modal && window->m_visible; });
+    }
 
     void releaseGrab()
     {
         if (!m_captured)
             return;
         m_captured = false;
-        if (GdkWindow* window = gtk_widget_get_window(m_window))
-            gdk_seat_ungrab(gdk_display_get_default_seat(gdk_window_get_display(window)));
+        gdk_seat_ungrab(gdk_display_get_default_seat(gdk_window_get_display(m_native)));
     }
 
     // A popup takes pointer and keyboard while shown, like a menu: presses
     // outside it come here instead of reaching other windows.
-    static gboolean onPopupMapped(GtkWidget* widget, GdkEvent*, GtkNativeWindow* self)
+    void grabForPopup()
     {
-        GdkWindow* window = gtk_widget_get_window(widget);
-        GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
-        self->m_captured = gdk_seat_grab(seat, window, GDK_SEAT_CAPABILITY_ALL, FALSE, nullptr, nullptr, nullptr, nullptr) == GDK_GRAB_SUCCESS;
-        return FALSE;
-    }
-
-    static gboolean onGrabBroken(GtkWidget*, GdkEvent*, GtkNativeWindow* self)
-    {
-        if (!self->m_captured)
-            return FALSE;
-        self->m_captured = false;
-        self->post(WM_ACTIVATE, WA_INACTIVE, 0);
-        return TRUE;
+        GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(m_native));
+        m_captured = gdk_seat_grab(seat, m_native, GDK_SEAT_CAPABILITY_ALL, FALSE, nullptr, nullptr, nullptr, nullptr) == GDK_GRAB_SUCCESS;
     }
 
     bool containsRootPoint(double rootX, double rootY) const
@@ -377,15 +438,22 @@ private:
         return MakePointParam(static_cast<int>(rootX) - m_left, static_cast<int>(rootY) - m_top);
     }
 
+    static int desktopSetting(const char* name, int fallback)
+    {
+        GValue value = G_VALUE_INIT;
+        g_value_init(&value, G_TYPE_INT);
+        int result = gdk_screen_get_setting(gdk_screen_get_default(), name, &value) ? g_value_get_int(&value) : fallback;
+        g_value_unset(&value);
+        return result;
+    }
+
     // A press soon after another of the same button, near it, is a double click;
     // the press after a double click starts over. GDK's own double-press event
     // comes after a second plain press, which would make one press too many.
     bool isSecondClick(const GdkEventButton* event)
     {
-        GtkSettings* settings = gtk_widget_get_settings(m_window);
-        int time = 400;
-        int distance = 5;
-        g_object_get(settings, "gtk-double-click-time", &time, "gtk-double-click-distance", &distance, nullptr);
+        int time = desktopSetting("gtk-double-click-time", 400);
+        int distance = desktopSetting("gtk-double-click-distance", 5);
         bool second = m_lastPress.button == event->button && event->time - m_lastPress.time <= static_cast<guint32>(time)
             && std::abs(event->x_root - m_lastPress.x) <= distance && std::abs(event->y_root - m_lastPress.y) <= distance;
         if (second)
@@ -434,39 +502,31 @@ private:
 
     void applyInputShape()
     {
-        GdkWindow* window = gtk_widget_get_window(m_window);
-        if (!window)
-            return;
         if (m_passThrough) {
             cairo_region_t* empty = cairo_region_create();
-            gdk_window_input_shape_combine_region(window, empty, 0, 0);
+            gdk_window_input_shape_combine_region(m_native, empty, 0, 0);
             cairo_region_destroy(empty);
         } else {
-            gdk_window_input_shape_combine_region(window, m_shape, 0, 0);
+            gdk_window_input_shape_combine_region(m_native, m_shape, 0, 0);
         }
     }
 
-    static void onRealize(GtkWidget* widget, GtkNativeWindow* self)
+    void paint(const cairo_region_t* region)
     {
-        gtk_im_context_set_client_window(self->m_input, gtk_widget_get_window(widget));
-        self->applyInputShape();
-    }
-
-    static gboolean onDraw(GtkWidget*, cairo_t* cr, GtkNativeWindow* self)
-    {
+        GdkDrawingContext* context = gdk_window_begin_draw_frame(m_native, region);
+        cairo_t* cr = gdk_drawing_context_get_cairo_context(context);
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
         cairo_set_source_rgba(cr, 0, 0, 0, 0);
         cairo_paint(cr);
-        if (self->m_painted) {
-            const auto& area = self->m_paintedArea;
-            cairo_set_source_surface(cr, self->m_painted, area.x, area.y);
-            cairo_rectangle(cr, area.x, area.y, area.width, area.height);
+        if (m_painted) {
+            cairo_set_source_surface(cr, m_painted, m_paintedArea.x, m_paintedArea.y);
+            cairo_rectangle(cr, m_paintedArea.x, m_paintedArea.y, m_paintedArea.width, m_paintedArea.height);
             cairo_fill(cr);
         }
-        return TRUE;
+        gdk_window_end_draw_frame(m_native, context);
     }
 
-    static gboolean onButton(GtkWidget*, GdkEventButton* event, GtkNativeWindow* self)
+    void onButton(const GdkEventButton* event)
     {
         std::uint32_t base = 0;
         WPARAM pressed = 0;
@@ -483,42 +543,35 @@ private:
             base = WM_MBUTTONDOWN;
             pressed = MK_MBUTTON;
             break;
-        default: return FALSE;
+        default: return;
         }
         WPARAM flags = modifierFlags(event->state);
-        LPARAM point = self->clientPoint(event->x_root, event->y_root);
-        if (self->m_kind == WindowKind::Popup && !self->containsRootPoint(event->x_root, event->y_root)) {
+        LPARAM point = clientPoint(event->x_root, event->y_root);
+        if (m_kind == WindowKind::Popup && !containsRootPoint(event->x_root, event->y_root)) {
             if (event->type == GDK_BUTTON_PRESS)
-                self->post(WM_ACTIVATE, WA_INACTIVE, static_cast<LPARAM>(self->windowAt(event->x_root, event->y_root)));
-            return TRUE;
+                post(WM_ACTIVATE, WA_INACTIVE, static_cast<LPARAM>(windowAt(event->x_root, event->y_root)));
+            return;
         }
         if (event->type == GDK_BUTTON_PRESS) {
-            bool doubleClick = self->isSecondClick(event);
-            self->post(doubleClick ? base + 2 : base, flags | pressed, point);
+            bool doubleClick = isSecondClick(event);
+            post(doubleClick ? base + 2 : base, flags | pressed, point);
         } else if (event->type == GDK_BUTTON_RELEASE) {
-            self->post(base + 1, flags & ~pressed, point);
+            post(base + 1, flags & ~pressed, point);
         }
-        return TRUE;
+        return;
     }
 
-    static gboolean onMotion(GtkWidget*, GdkEventMotion* event, GtkNativeWindow* self)
+    void onMotion(GdkEventMotion* event)
     {
         // Only the newest position matters; older queued moves are dropped.
-        while (TakeQueuedMessage(self->m_handle, WM_MOUSEMOVE)) {
+        while (TakeQueuedMessage(m_handle, WM_MOUSEMOVE)) {
         }
-        self->post(WM_MOUSEMOVE, modifierFlags(event->state), self->clientPoint(event->x_root, event->y_root));
+        post(WM_MOUSEMOVE, modifierFlags(event->state), clientPoint(event->x_root, event->y_root));
         gdk_event_request_motions(event);
-        return TRUE;
+        return;
     }
 
-    static gboolean onLeave(GtkWidget*, GdkEventCrossing* event, GtkNativeWindow* self)
-    {
-        if (event->mode == GDK_CROSSING_NORMAL && !self->m_captured)
-            self->post(WM_MOUSELEAVE, 0, 0);
-        return FALSE;
-    }
-
-    static gboolean onScroll(GtkWidget*, GdkEventScroll* event, GtkNativeWindow* self)
+    void onScroll(const GdkEventScroll* event)
     {
         int delta = 0;
         if (event->direction == GDK_SCROLL_UP)
@@ -528,35 +581,49 @@ private:
         else if (event->direction == GDK_SCROLL_SMOOTH)
             delta = static_cast<int>(-event->delta_y * 120);
         if (delta == 0)
-            return FALSE;
+            return;
         WPARAM wParam = (static_cast<WPARAM>(static_cast<std::uint16_t>(delta)) << 16) | modifierFlags(event->state);
-        self->post(WM_MOUSEWHEEL, wParam, self->clientPoint(event->x_root, event->y_root));
-        return TRUE;
+        post(WM_MOUSEWHEEL, wParam, clientPoint(event->x_root, event->y_root));
+        return;
     }
 
-    static gboolean onKey(GtkWidget*, GdkEventKey* event, GtkNativeWindow* self)
+    // The input method, started with GTK when the window first takes a key.
+    GtkIMContext* inputMethod()
+    {
+        if (m_input)
+            return m_input;
+        EnsureGtk();
+        m_input = gtk_im_multicontext_new();
+        g_signal_connect(m_input, "commit", G_CALLBACK(onCommit), this);
+        gtk_im_context_set_client_window(m_input, m_native);
+        gtk_im_context_set_cursor_location(m_input, &m_caret);
+        if (m_focused)
+            gtk_im_context_focus_in(m_input);
+        return m_input;
+    }
+
+    void onKey(GdkEventKey* event)
     {
         WPARAM key = virtualKey(event->keyval);
         LPARAM shift = static_cast<LPARAM>(modifierFlags(event->state));
         if (event->type == GDK_KEY_RELEASE) {
-            gtk_im_context_filter_keypress(self->m_input, event);
+            gtk_im_context_filter_keypress(inputMethod(), event);
             if (key)
-                self->post(WM_KEYUP, key, shift);
-            return TRUE;
+                post(WM_KEYUP, key, shift);
+            return;
         }
         if (key)
-            self->post(WM_KEYDOWN, key, shift);
+            post(WM_KEYDOWN, key, shift);
         if (event->state & GDK_CONTROL_MASK) {
             guint lower = gdk_keyval_to_lower(event->keyval);
             if (lower >= 'a' && lower <= 'z')
-                self->post(WM_CHAR, lower - 'a' + 1, shift);
-            return TRUE;
+                post(WM_CHAR, lower - 'a' + 1, shift);
+            return;
         }
-        gtk_im_context_filter_keypress(self->m_input, event);
-        return TRUE;
+        gtk_im_context_filter_keypress(inputMethod(), event);
     }
 
-    static void onCommit(GtkIMContext*, const gchar* text, GtkNativeWindow* self)
+    static void onCommit(GtkIMContext*, const gchar* text, DesktopWindow* self)
     {
         for (const gchar* p = text; p && *p; p = g_utf8_next_char(p)) {
             gunichar character = g_utf8_get_char(p);
@@ -566,24 +633,11 @@ private:
         }
     }
 
-    static gboolean onConfigure(GtkWidget*, GdkEventConfigure* event, GtkNativeWindow* self)
-    {
-        // The window manager may place the window elsewhere than asked; follow it.
-        self->m_left = event->x;
-        self->m_top = event->y;
-        return FALSE;
-    }
-
-    static gboolean onDelete(GtkWidget*, GdkEvent*, GtkNativeWindow* self)
-    {
-        self->post(WM_CLOSE, 0, 0);
-        return TRUE;
-    }
-
     HWND m_handle;
     WindowKind m_kind;
-    GtkWidget* m_window { nullptr };
+    GdkWindow* m_native { nullptr };
     GtkIMContext* m_input { nullptr };
+    GdkRectangle m_caret { 0, 0, 0, 0 };
     // The pushed pixels inside m_paintedArea, the bounds of the non-transparent ones.
     cairo_surface_t* m_painted { nullptr };
     cairo_rectangle_int_t m_paintedArea { 0, 0, 0, 0 };
@@ -600,9 +654,23 @@ private:
     int m_width { 1 };
     int m_height { 1 };
     CursorShape m_cursor { CursorShape::Default };
+    bool m_visible { false };
+    bool m_focused { false };
+    bool m_modal { false };
     bool m_passThrough { false };
     bool m_captured { false };
 };
+
+bool routeToOwnWindow(GdkEvent* event)
+{
+    for (auto* window : nativeWindows()) {
+        if (window->Native() == event->any.window) {
+            window->HandleEvent(event);
+            return true;
+        }
+    }
+    return false;
+}
 
 class GtkBackend final : public Backend {
 public:
@@ -631,6 +699,7 @@ public:
 
     void ShowMessageBox(const std::string& text, const std::string& caption) override
     {
+        EnsureGtk();
         UseDesktopTheme();
         GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", text.c_str());
         gtk_window_set_title(GTK_WINDOW(dialog), caption.c_str());
@@ -649,7 +718,7 @@ public:
 
     std::unique_ptr<NativeWindow> CreateNativeWindow(HWND handle, WindowKind kind) override
     {
-        return std::make_unique<GtkNativeWindow>(handle, kind);
+        return std::make_unique<DesktopWindow>(handle, kind);
     }
 
     ScreenRect WorkAreaAt(ScreenPoint point) override
@@ -689,11 +758,13 @@ public:
     void SetClipboardText(const std::string& utf8) override
     {
         std::string text = SanitizeUtf8(utf8);
+        EnsureGtk();
         gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), text.data(), static_cast<gint>(text.size()));
     }
 
     std::optional<std::string> ClipboardText() override
     {
+        EnsureGtk();
         // Waits in a nested loop for the owner's answer; GTK converts the
         // text targets the owner offers to UTF-8.
         gchar* text = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
@@ -733,16 +804,8 @@ private:
 
 std::unique_ptr<Backend> CreateGtkBackend()
 {
-    // X11 gives per-pixel input shapes and free window placement; Wayland
-    // sessions run this through XWayland.
-    setenv("GDK_BACKEND", "x11", 1);
-    // GDK loads the OpenGL stack to choose visuals; the program never draws with
-    // it, and it costs tens of megabytes. The user's own choice stands.
-    setenv("GDK_GL", "disable", 0);
-    StartWithPlainTheme();
-    if (!gtk_init_check(nullptr, nullptr))
+    if (!OpenDisplay(routeToOwnWindow))
         return nullptr;
-    InstallDisplayLossHandler();
     return std::make_unique<GtkBackend>();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/MessageQueue.h"
 #include "platform/gtk/GtkTheme.h"
+#include "platform/gtk/GtkToolkit.h"
 
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
@@ -254,23 +255,33 @@ private:
 
 G_GNUC_BEGIN_IGNORE_DEPRECATIONS
 // The XEmbed icon: the program opens its own menu when the right button is
-// released over it.
+// released over it. Until a tray is there to take it the icon is not made (GTK
+// itself need not start for it); it is made when a tray announces itself.
 class XEmbedIcon final : public TrayIcon {
 public:
     XEmbedIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target)
-        : m_target(target)
+        : m_png(png.begin(), png.end())
+        , m_tip(tip)
+        , m_target(target)
     {
-        GdkPixbuf* picture = pixbufFromPng(png);
-        m_icon = picture ? gtk_status_icon_new_from_pixbuf(picture) : gtk_status_icon_new_from_icon_name("weather-few-clouds");
-        if (picture)
-            g_object_unref(picture);
-        gtk_status_icon_set_tooltip_text(m_icon, tip.c_str());
-        gtk_status_icon_set_title(m_icon, tip.c_str());
-        g_signal_connect(m_icon, "button-release-event", G_CALLBACK(onRelease), this);
-        gtk_status_icon_set_visible(m_icon, TRUE);
+        GdkDisplay* display = gdk_display_get_default();
+        std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(gdk_x11_screen_get_screen_number(gdk_screen_get_default()));
+        m_trayAtom = gdk_x11_get_xatom_by_name_for_display(display, selection.c_str());
+        m_managerAtom = gdk_x11_get_xatom_by_name_for_display(display, "MANAGER");
+        // Watched before asking, so a tray starting in between is not missed.
+        m_root = gdk_get_default_root_window();
+        gdk_window_set_events(m_root, static_cast<GdkEventMask>(gdk_window_get_events(m_root) | GDK_STRUCTURE_MASK));
+        gdk_window_add_filter(m_root, onRootEvent, this);
+        if (XGetSelectionOwner(gdk_x11_display_get_xdisplay(display), m_trayAtom) != None)
+            makeIcon();
     }
     ~XEmbedIcon() override
     {
+        stopWatching();
+        if (m_pending)
+            g_source_remove(m_pending);
+        if (!m_icon)
+            return;
         g_signal_handlers_disconnect_by_data(m_icon, this);
         gtk_status_icon_set_visible(m_icon, FALSE);
         g_object_unref(m_icon);
@@ -280,6 +291,47 @@ public:
     const char* Kind() const override { return "XEmbed"; }
 
 private:
+    void makeIcon()
+    {
+        stopWatching();
+        EnsureGtk();
+        GdkPixbuf* picture = pixbufFromPng(m_png);
+        m_icon = picture ? gtk_status_icon_new_from_pixbuf(picture) : gtk_status_icon_new_from_icon_name("weather-few-clouds");
+        if (picture)
+            g_object_unref(picture);
+        gtk_status_icon_set_tooltip_text(m_icon, m_tip.c_str());
+        gtk_status_icon_set_title(m_icon, m_tip.c_str());
+        g_signal_connect(m_icon, "button-release-event", G_CALLBACK(onRelease), this);
+        gtk_status_icon_set_visible(m_icon, TRUE);
+    }
+
+    void stopWatching()
+    {
+        if (m_root)
+            gdk_window_remove_filter(m_root, onRootEvent, this);
+        m_root = nullptr;
+    }
+
+    // A tray announces itself to every client with a MANAGER message on the root
+    // window. The icon is made from the main loop, not inside GDK's event filter.
+    static GdkFilterReturn onRootEvent(GdkXEvent* native, GdkEvent*, gpointer data)
+    {
+        auto* self = static_cast<XEmbedIcon*>(data);
+        const auto* event = static_cast<const XEvent*>(native);
+        if (event->type == ClientMessage && event->xclient.message_type == self->m_managerAtom
+            && static_cast<Atom>(event->xclient.data.l[1]) == self->m_trayAtom && !self->m_pending && !self->m_icon) {
+            self->m_pending = g_idle_add(
+                [](gpointer icon) {
+                    auto* waiting = static_cast<XEmbedIcon*>(icon);
+                    waiting->m_pending = 0;
+                    waiting->makeIcon();
+                    return G_SOURCE_REMOVE;
+                },
+                self);
+        }
+        return GDK_FILTER_CONTINUE;
+    }
+
     static gboolean onRelease(GtkStatusIcon*, GdkEventButton* event, gpointer data)
     {
         if (event->button == 3)
@@ -287,7 +339,13 @@ private:
         return TRUE;
     }
 
+    std::vector<std::uint8_t> m_png;
+    std::string m_tip;
     HWND m_target;
+    Atom m_trayAtom { None };
+    Atom m_managerAtom { None };
+    GdkWindow* m_root { nullptr };
+    guint m_pending { 0 };
     GtkStatusIcon* m_icon { nullptr };
 };
 G_GNUC_END_IGNORE_DEPRECATIONS
@@ -296,6 +354,7 @@ G_GNUC_END_IGNORE_DEPRECATIONS
 
 void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target)
 {
+    EnsureGtk();
     UseDesktopTheme();
     GtkWidget* menu = buildMenu(entries, target);
     g_object_ref_sink(menu);
@@ -308,7 +367,7 @@ void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND ta
     trigger->button.window = GDK_WINDOW(g_object_ref(root));
     // The time of the press that opened it, so that releasing that press does not
     // count as a click beside the menu.
-    trigger->button.time = gdk_x11_display_get_user_time(gdk_display_get_default());
+    trigger->button.time = LastUserTime();
     trigger->button.button = 3;
     gdk_event_set_device(trigger, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
     gtk_menu_popup_at_rect(GTK_MENU(menu), root, &place, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST, trigger);
@@ -318,8 +377,11 @@ void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND ta
 std::unique_ptr<TrayIcon> CreateGtkTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target)
 {
     if (statusNotifierWatcherPresent()) {
-        if (const auto* library = AppIndicatorLibrary::Get())
+        if (const auto* library = AppIndicatorLibrary::Get()) {
+            // The item's menu is a GTK menu, handed to the library.
+            EnsureGtk();
             return std::make_unique<StatusNotifierIcon>(*library, png, tip);
+        }
     }
     return std::make_unique<XEmbedIcon>(png, tip, target);
 }
