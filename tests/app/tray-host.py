@@ -7,8 +7,10 @@ and that the icon leaves the tray when the program ends.
 
 With --silent-bus the program's session bus takes connections and never answers:
 the program must not wait for it, and the classic tray gets the icon all the same.
+With --late-tray the tray starts only once the program's widget is on the screen: the
+icon comes when the tray announces itself.
 
-Usage (on a private desktop): tray-host.py PROGRAM [--silent-bus]
+Usage (on a private desktop): tray-host.py PROGRAM [--silent-bus | --late-tray]
 """
 
 import os
@@ -32,6 +34,23 @@ TRAY_AT = (40, 40)
 def fail(message):
     print(message, file=sys.stderr)
     sys.exit(1)
+
+
+def program_window_shown(pid):
+    """Whether a window of the process is mapped on the screen."""
+    look = display.Display()
+    try:
+        pid_atom = look.intern_atom("_NET_WM_PID")
+        for child in look.screen().root.query_tree().children:
+            try:
+                owner = child.get_full_property(pid_atom, Xatom.CARDINAL)
+                if owner and owner.value[0] == pid and child.get_attributes().map_state == X.IsViewable:
+                    return True
+            except Exception:
+                continue
+        return False
+    finally:
+        look.close()
 
 
 class Tray:
@@ -147,7 +166,8 @@ def silent_bus(path):
 
 def main():
     program = sys.argv[1]
-    tray = Tray()
+    late = "--late-tray" in sys.argv[2:]
+    tray = None if late else Tray()
     data = tempfile.mkdtemp()
     environment = dict(os.environ, TEMP=data)
     # No session bus: the classic tray is the one to use.
@@ -159,6 +179,10 @@ def main():
         environment["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + bus_path
     process = subprocess.Popen([program, "--demo"], env=environment, stderr=subprocess.DEVNULL)
     try:
+        if late:
+            if not wait_until(lambda: program_window_shown(process.pid), 30):
+                fail("the program's widget did not appear")
+            tray = Tray()
         icon = tray.wait_for_dock_request(30)
         if icon is None:
             fail("no icon asked to be docked")
@@ -199,7 +223,8 @@ def main():
             process.kill()
             process.wait()
         subprocess.run(["rm", "-rf", data])
-    print("tray: docked with its title and picture, the menu on the right button, gone at exit")
+    print("tray%s: docked with its title and picture, the menu on the right button, gone at exit"
+          % (" started late" if late else ""))
 
 
 if __name__ == "__main__":
