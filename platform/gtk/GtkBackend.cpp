@@ -131,7 +131,12 @@ public:
         attributes.type_hint = kind == WindowKind::Popup ? GDK_WINDOW_TYPE_HINT_COMBO
             : kind == WindowKind::Hint                   ? GDK_WINDOW_TYPE_HINT_TOOLTIP
                                                          : GDK_WINDOW_TYPE_HINT_NORMAL;
-        gint mask = GDK_WA_X | GDK_WA_Y | GDK_WA_TYPE_HINT;
+        // The window manager groups the program's windows by their class.
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        attributes.wmclass_name = const_cast<gchar*>(g_get_prgname() ? g_get_prgname() : "nimbrell");
+        attributes.wmclass_class = const_cast<gchar*>(gdk_get_program_class());
+        gint mask = GDK_WA_X | GDK_WA_Y | GDK_WA_TYPE_HINT | GDK_WA_WMCLASS;
+        G_GNUC_END_IGNORE_DEPRECATIONS
         if ((attributes.visual = gdk_screen_get_rgba_visual(gdk_screen_get_default())))
             mask |= GDK_WA_VISUAL;
         m_native = gdk_window_new(nullptr, &attributes, mask);
@@ -330,10 +335,8 @@ public:
             break;
         case GDK_CONFIGURE:
             // The window manager may place the window elsewhere than asked; follow it.
-            if (m_kind == WindowKind::TopLevel) {
-                m_left = event->configure.x;
-                m_top = event->configure.y;
-            }
+            m_left = event->configure.x;
+            m_top = event->configure.y;
             break;
         case GDK_MAP:
             if (m_kind == WindowKind::Popup)

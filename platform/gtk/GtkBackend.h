@@ -1,6 +1,8 @@
 #pragma once
 
-// The desktop back end: GTK 3 on X11 (Wayland sessions go through XWayland).
+// The desktop back end: GTK 3 on X11 (Wayland sessions go through XWayland). The
+// program's windows are bare GDK windows; GTK's own widgets (menus, message boxes,
+// the tray icon) and services (input methods, the clipboard) start when first used.
 
 #include "platform/Backend.h"
 

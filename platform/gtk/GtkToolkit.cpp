@@ -57,6 +57,7 @@ bool OpenDisplay(OwnWindowEvents handler)
     gtk_disable_setlocale();
     if (!gdk_init_check(nullptr, nullptr))
         return false;
+    gdk_set_program_class("Nimbrell");
     InstallDisplayLossHandler();
     g_ownWindowEvents = handler;
     gdk_event_handler_set(routeEvent, nullptr, nullptr);
