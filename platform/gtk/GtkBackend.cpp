@@ -314,7 +314,7 @@ public:
 
     void HandleEvent(GdkEvent* event)
     {
-        if (GtkGrabTakes(event) || blockedByModalWindow(event))
+        if (GtkWidgetHoldsInput(event) || blockedByModalWindow(event))
             return;
         switch (event->type) {
         case GDK_EXPOSE: paint(event->expose.region); break;
@@ -387,18 +387,8 @@ private:
     // shown modally; popups and hints stay usable, like a drop-down of the dialog.
     bool blockedByModalWindow(const GdkEvent* event) const
     {
-        if (m_kind != WindowKind::TopLevel || m_modal)
+        if (m_kind != WindowKind::TopLevel || m_modal || !IsInputEvent(event))
             return false;
-        switch (event->type) {
-        case GDK_BUTTON_PRESS:
-        case GDK_BUTTON_RELEASE:
-        case GDK_MOTION_NOTIFY:
-        case GDK_SCROLL:
-        case GDK_KEY_PRESS:
-        case GDK_KEY_RELEASE:
-        case GDK_DELETE: break;
-        default: return false;
-        }
         return std::ranges::any_of(nativeWindows(), [this](const DesktopWindow* window) { return window != this && window->m_modal && window->m_visible; });
     }
 

@@ -13,4 +13,7 @@ namespace nimbrell::platform {
 // Nothing when no display can be opened.
 std::unique_ptr<Backend> CreateGtkBackend();
 
+// Whether GTK itself has started in this process (it never stops again).
+bool GtkToolkitStarted();
+
 }

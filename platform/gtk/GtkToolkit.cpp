@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkToolkit.h"
 
 #include "platform/gtk/DisplayLoss.h"
+#include "platform/gtk/GtkBackend.h"
 #include "platform/gtk/GtkTheme.h"
 
 #include <gdk/gdkx.h>
@@ -22,22 +23,6 @@ void routeEvent(GdkEvent* event, gpointer)
         return;
     if (g_gtkStarted)
         gtk_main_do_event(event);
-}
-
-bool isInput(const GdkEvent* event)
-{
-    switch (event->type) {
-    case GDK_BUTTON_PRESS:
-    case GDK_2BUTTON_PRESS:
-    case GDK_3BUTTON_PRESS:
-    case GDK_BUTTON_RELEASE:
-    case GDK_MOTION_NOTIFY:
-    case GDK_SCROLL:
-    case GDK_KEY_PRESS:
-    case GDK_KEY_RELEASE:
-    case GDK_DELETE: return true;
-    default: return false;
-    }
 }
 
 }
@@ -64,6 +49,11 @@ bool OpenDisplay(OwnWindowEvents handler)
     return true;
 }
 
+bool GtkToolkitStarted()
+{
+    return g_gtkStarted;
+}
+
 void EnsureGtk()
 {
     if (g_gtkStarted)
@@ -80,16 +70,25 @@ guint32 LastUserTime()
     return gdk_x11_display_get_user_time(gdk_display_get_default());
 }
 
-bool GtkGrabTakes(GdkEvent* event)
+bool IsInputEvent(const GdkEvent* event)
 {
-    if (!g_gtkStarted || !isInput(event))
-        return false;
-    GtkWidget* grab = gtk_grab_get_current();
-    if (!grab)
-        return false;
-    if (event->type == GDK_BUTTON_PRESS || event->type == GDK_BUTTON_RELEASE)
-        gtk_propagate_event(grab, event);
-    return true;
+    switch (event->type) {
+    case GDK_BUTTON_PRESS:
+    case GDK_2BUTTON_PRESS:
+    case GDK_3BUTTON_PRESS:
+    case GDK_BUTTON_RELEASE:
+    case GDK_MOTION_NOTIFY:
+    case GDK_SCROLL:
+    case GDK_KEY_PRESS:
+    case GDK_KEY_RELEASE:
+    case GDK_DELETE: return true;
+    default: return false;
+    }
+}
+
+bool GtkWidgetHoldsInput(const GdkEvent* event)
+{
+    return g_gtkStarted && IsInputEvent(event) && gtk_grab_get_current();
 }
 
 }

@@ -21,10 +21,11 @@ void EnsureGtk();
 // focus-stealing rules.
 guint32 LastUserTime();
 
-// While a GTK widget holds the program's input (an open menu, a message box), the
-// program's own windows take none: a click on them reaches that widget as a click
-// outside it (closing a menu), other input is dropped. True when the event was
-// taken so.
-bool GtkGrabTakes(GdkEvent* event);
+// Pointer and key input, and the window manager's request to close.
+bool IsInputEvent(const GdkEvent* event);
+
+// While a GTK widget holds the program's input (a message box), the program's own
+// windows take none. (An open menu grabs the pointer, so GDK gives it their clicks.)
+bool GtkWidgetHoldsInput(const GdkEvent* event);
 
 }

@@ -245,3 +245,66 @@ TEST_F(GtkWindowTest, AnErrorWhileTheMainWindowClosesIsShownBeforeTheProgramEnds
     EXPECT_TRUE(application->Terminated());
     EXPECT_TRUE(seen) << "the box ended before anyone could read it";
 }
+
+TEST_F(GtkWindowTest, WhileAMessageBoxIsUpTheWindowsTakeNoClicks)
+{
+    InputWindow window;
+    window.Native().SetTitle("HeldWindow");
+    std::vector<std::uint32_t> opaque(200 * 200, 0xFF0000FF);
+    showLayered(window, 100, 100, opaque, 200, 200);
+
+    // Clicks the window once the box is up, then moves it; the move arrives after the
+    // click, so once the window has followed it the click has been handled. Then
+    // answers the box.
+    enum class Step {
+        WaitForBox,
+        WaitForMove,
+        Answered
+    } step = Step::WaitForBox;
+    Timer driver([&] {
+        if (step == Step::WaitForBox && std::system("xdotool search --onlyvisible --name '^HoldingBoxTest$' > /dev/null") == 0) {
+            RunCommand("xdotool mousemove 150 150 click 1 && xdotool search --name '^HeldWindow$' windowmove 120 120");
+            step = Step::WaitForMove;
+        } else if (step == Step::WaitForMove && window.Native().Left() == 120) {
+            RunCommand("id=$(xdotool search --onlyvisible --name '^HoldingBoxTest$' | head -n 1); "
+                       "eval \"$(xdotool getwindowgeometry --shell \"$id\")\"; "
+                       "xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) key Return");
+            step = Step::Answered;
+        }
+    });
+    driver.SetInterval(50);
+    driver.SetEnabled(true);
+    application->GetBackend().ShowMessageBox("Held", "HoldingBoxTest");
+    driver.SetEnabled(false);
+    ASSERT_EQ(step, Step::Answered);
+    EXPECT_FALSE(window.Got(WM_LBUTTONDOWN)) << "a click reached the window behind the message box";
+
+    RunCommand("xdotool mousemove 150 150 click 1");
+    EXPECT_TRUE(PumpUntil([&] { return window.Got(WM_LBUTTONDOWN); })) << "with the box gone, clicks reach the window again";
+}
+
+TEST_F(GtkWindowTest, AModalWindowHoldsTheInputOfTheOtherWindowsWhileShown)
+{
+    auto presses = [](const InputWindow& window) {
+        return std::ranges::count_if(window.received, [](const Message& message) { return message.message == WM_LBUTTONDOWN; });
+    };
+    InputWindow owner;
+    std::vector<std::uint32_t> red(200 * 200, 0xFFFF0000);
+    showLayered(owner, 100, 100, red, 200, 200);
+    InputWindow dialog;
+    std::vector<std::uint32_t> blue(200 * 200, 0xFF0000FF);
+    dialog.Native().SetModal(&owner.Native(), true);
+    showLayered(dialog, 400, 100, blue, 200, 200);
+
+    // The click on the dialog comes after the one on its owner, so once it has
+    // arrived the first has been handled.
+    RunCommand("xdotool mousemove 150 150 click 1 mousemove 450 150 click 1");
+    ASSERT_TRUE(PumpUntil([&] { return dialog.Got(WM_LBUTTONUP); }));
+    EXPECT_EQ(presses(owner), 0) << "the owner took a click while the modal window was up";
+    EXPECT_EQ(presses(dialog), 1) << "the click on the owner went to the modal window";
+
+    dialog.Native().SetModal(nullptr, false);
+    dialog.Native().Hide();
+    RunCommand("xdotool mousemove 150 150 click 1");
+    EXPECT_TRUE(PumpUntil([&] { return owner.Got(WM_LBUTTONDOWN); })) << "with the modal window gone, the owner takes clicks again";
+}
