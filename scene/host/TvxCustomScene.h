@@ -125,7 +125,6 @@ private:
     void SetHovered(TvxVisualObject* object);
     void PaintBackground();
     void PaintRoots();
-    void AddInk(const TvxRect& area);
     void MoveFocus(bool forward);
     void SetWindowHint(const std::string& hint);
     // Tells the objects under the pointer about the drag; repaints the drag image.
