@@ -260,13 +260,10 @@ public:
         // A shown popup holds the pointer already; a hint never takes it.
         if (m_kind != WindowKind::TopLevel)
             return;
-        GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(m_native));
-        if (capture && !m_captured) {
-            m_captured = gdk_seat_grab(seat, m_native, GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE, nullptr, nullptr, nullptr, nullptr) == GDK_GRAB_SUCCESS;
-        } else if (!capture && m_captured) {
-            gdk_seat_ungrab(seat);
-            m_captured = false;
-        }
+        if (capture && !m_captured)
+            m_captured = gdk_seat_grab(seat(), m_native, GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE, nullptr, nullptr, nullptr, nullptr) == GDK_GRAB_SUCCESS;
+        else if (!capture)
+            releaseGrab();
     }
 
     void SetCursor(CursorShape cursor) override
@@ -387,20 +384,21 @@ private:
         return std::ranges::any_of(nativeWindows(), [this](const DesktopWindow* window) { return window != this && window->m_modal && window->m_visible; });
     }
 
+    GdkSeat* seat() const { return gdk_display_get_default_seat(gdk_window_get_display(m_native)); }
+
     void releaseGrab()
     {
         if (!m_captured)
             return;
         m_captured = false;
-        gdk_seat_ungrab(gdk_display_get_default_seat(gdk_window_get_display(m_native)));
+        gdk_seat_ungrab(seat());
     }
 
     // A popup takes pointer and keyboard while shown, like a menu: presses
     // outside it come here instead of reaching other windows.
     void grabForPopup()
     {
-        GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(m_native));
-        m_captured = gdk_seat_grab(seat, m_native, GDK_SEAT_CAPABILITY_ALL, FALSE, nullptr, nullptr, nullptr, nullptr) == GDK_GRAB_SUCCESS;
+        m_captured = gdk_seat_grab(seat(), m_native, GDK_SEAT_CAPABILITY_ALL, FALSE, nullptr, nullptr, nullptr, nullptr) == GDK_GRAB_SUCCESS;
     }
 
     bool containsRootPoint(double rootX, double rootY) const
