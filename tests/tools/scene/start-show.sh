@@ -1,5 +1,6 @@
 # Sourced by the show tests: starts `TOOL show SCENE` in the background, stops it when
-# the test ends, and waits for its window (named after the scene file). Sets pid,
+# the test ends, and waits for its window (named after the scene file) to be shown:
+# the window exists before it is placed and mapped, at (0, 0). Sets pid,
 # window and the window's X, Y, WIDTH and HEIGHT, and defines expect_closed.
 # Usage: . start-show.sh TOOL SCENE
 "$1" show "$2" &
@@ -8,7 +9,7 @@ trap 'kill $pid 2>/dev/null || true' EXIT
 window_name=$(basename "$2")
 window=
 for _ in $(seq 1 50); do
-  window=$(xdotool search --name "^${window_name//./\\.}\$" 2>/dev/null | head -n 1 || true)
+  window=$(xdotool search --onlyvisible --name "^${window_name//./\\.}\$" 2>/dev/null | head -n 1 || true)
   [ -n "$window" ] && break
   sleep 0.1
 done
