@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <stdexcept>
 
 namespace nimbrell {
@@ -108,13 +107,6 @@ AirTable dailyTable(Pollutant pollutant)
     return AirTable::O3EightHour;
 }
 
-std::string formatCoordinate(double degrees)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4f", degrees);
-    return text;
-}
-
 const TxJSONbase* arrayOf(const TxJSONobject& hourly, std::u16string_view name, int length)
 {
     const TxJSONbase* array = hourly.OldGetField(name);
@@ -127,12 +119,9 @@ const TxJSONbase* arrayOf(const TxJSONobject& hourly, std::u16string_view name, 
 
 std::string AirQualityAddress(std::string_view baseUrl, GeoPosition position)
 {
-    std::string address(baseUrl);
-    address += address.find('?') == std::string::npos ? '?' : '&';
-    address += "latitude=" + formatCoordinate(position.latitude) + "&longitude=" + formatCoordinate(position.longitude)
+    return PositionAddress(baseUrl, position)
         + "&hourly=pm10,pm2_5,carbon_monoxide,nitrogen_dioxide,sulphur_dioxide,ozone"
           "&timezone=Asia%2FShanghai&past_days=1&forecast_days=1";
-    return address;
 }
 
 AirHours ReadAirQuality(std::string_view answer)

@@ -45,13 +45,18 @@ std::array<std::optional<double>, kDays> dailyValues(const TxJSONobject& daily, 
 
 }
 
-std::string PositionForecastAddress(std::string_view baseUrl, GeoPosition position)
+std::string PositionAddress(std::string_view baseUrl, GeoPosition position)
 {
     std::string address(baseUrl);
     address += address.find('?') == std::string::npos ? '?' : '&';
-    address += "latitude=" + formatCoordinate(position.latitude) + "&longitude=" + formatCoordinate(position.longitude)
-        + "&daily=weather_code,temperature_2m_max,temperature_2m_min,wind_speed_10m_max,wind_direction_10m_dominant"
-          "&timezone=Asia%2FShanghai&forecast_days=6";
+    return address + "latitude=" + formatCoordinate(position.latitude) + "&longitude=" + formatCoordinate(position.longitude);
+}
+
+std::string PositionForecastAddress(std::string_view baseUrl, GeoPosition position)
+{
+    std::string address = PositionAddress(baseUrl, position);
+    address += "&daily=weather_code,temperature_2m_max,temperature_2m_min,wind_speed_10m_max,wind_direction_10m_dominant"
+               "&timezone=Asia%2FShanghai&forecast_days=6";
     return address;
 }
 

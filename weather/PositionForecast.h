@@ -20,6 +20,9 @@ struct GeoPosition {
 
 inline constexpr const char* kDefaultForecastUrl = "https://api.open-meteo.com/v1/forecast";
 
+// `baseUrl` with "latitude=…&longitude=…" (four decimals) added to its query.
+std::string PositionAddress(std::string_view baseUrl, GeoPosition position);
+
 // `baseUrl` with the query for `position`: the five daily variables, local
 // days of China's zone, six days.
 std::string PositionForecastAddress(std::string_view baseUrl, GeoPosition position);
