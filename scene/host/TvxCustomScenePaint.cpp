@@ -1,0 +1,95 @@
+// The frame: the pending rectangles painted in one pass, background first, then the
+// roots and the drag image, and the buffer presented.
+
+#include "scene/host/TvxCustomScene.h"
+
+#include <algorithm>
+
+namespace nimbrell {
+
+namespace {
+
+// Pending rectangles above this count are painted as their union.
+constexpr std::size_t maximumPendingRects = 20;
+
+}
+
+bool TvxCustomScene::Draw()
+{
+    if (m_drawing || m_pending.empty())
+        return false;
+    m_drawing = true;
+    struct Finish {
+        TvxCustomScene& scene;
+        ~Finish()
+        {
+            scene.m_pending.clear();
+            scene.m_drawing = false;
+        }
+    } finish { *this };
+
+    if (m_pending.size() > maximumPendingRects) {
+        TvxRect all = m_pending.front();
+        for (const TvxRect& r : m_pending)
+            all = UnionRect(all, r);
+        m_pending.assign(1, all);
+    }
+    TvxCanvas& canvas = *m_canvas;
+    canvas.BeginScene();
+    canvas.ResetClipRect();
+    canvas.SetMatrix(TvxMatrix::Identity());
+    canvas.SetClipRects(m_pending);
+    PaintBackground();
+    canvas.SetStrokeThickness(1);
+    canvas.SetStrokeCap(TvxStrokeCap::vgCapFlat);
+    canvas.SetStrokeJoin(TvxStrokeJoin::vgJoinMiter);
+    canvas.SetStrokeDash(TvxStrokeDash::vgDashSolid);
+    canvas.Stroke().SetStyle(TvxBrushStyle::vgBrushSolid);
+    canvas.Fill().SetStyle(TvxBrushStyle::vgBrushSolid);
+    PaintRoots();
+    PaintDragImage();
+    IncludeRect(m_inked, IntersectRect(canvas.TakeDrawnArea(), { 0, 0, float(Width()), float(Height()) }));
+    canvas.EndScene();
+    ++m_frames;
+    Present();
+    return true;
+}
+
+void TvxCustomScene::PaintBackground()
+{
+    TvxCanvas& canvas = *m_canvas;
+    TvxColor color = m_fill.SolidColor();
+    bool clear = m_fill.Style() == TvxBrushStyle::vgBrushNone || (m_fill.Style() == TvxBrushStyle::vgBrushSolid && (color >> 24) == 0);
+    if (clear) {
+        // Every colour of alpha 0 clears to 0, which is what a new buffer holds:
+        // the pages no frame has painted stay untouched, so a large, mostly
+        // transparent window does not hold its whole buffer in memory.
+        for (const TvxRect& r : m_pending)
+            canvas.ClearRect(IntersectRect(r, m_inked), 0);
+        return;
+    }
+    canvas.Fill().Assign(m_fill);
+    canvas.FillRect({ -1, -1, float(Width()) + 1, float(Height()) + 1 }, 0, 0, kAllCorners, 1);
+}
+
+void TvxCustomScene::PaintRoots()
+{
+    TvxCanvas& canvas = *m_canvas;
+    for (std::size_t i = 0; i < m_roots.size(); ++i) {
+        TvxVisualObject* root = m_roots[i]->Visual();
+        if (!root || !root->Visible())
+            continue;
+        TvxRect area = root->UpdateRect();
+        if (std::none_of(m_pending.begin(), m_pending.end(), [&](const TvxRect& r) { return RectsMeet(area, r); }))
+            continue;
+        root->PaintObject(canvas, kPaintAsRoot);
+    }
+}
+
+void TvxCustomScene::DrawAll()
+{
+    AddUpdateRect({ 0, 0, 65535, 65535 });
+    Draw();
+}
+
+}
