@@ -22,6 +22,7 @@ TFormUpdate::TFormUpdate(const UpdateOffer& offer, Options options)
     Layout2 = StoredElement<TvxLayout>(design, "Layout2");
     Layout3 = StoredElement<TvxLayout>(design, "Layout3");
     Text2 = StoredElement<TvxText>(design, "Text2");
+    Text4 = StoredElement<TvxText>(design, "Text4");
     Text5 = StoredElement<TvxText>(design, "Text5");
     ProgressBar1 = StoredElement<TvxProgressBar>(design, "ProgressBar1");
     SpeedButton1 = StoredElement<TvxSpeedButton>(design, "SpeedButton1");
@@ -57,6 +58,7 @@ void TFormUpdate::ShowView()
     Layout3->SetVisible(view.layout == UpdateWindowView::Layout::Failure);
     Text5->SetText(view.description);
     Text2->SetText(view.status);
+    Text4->SetText(view.failure);
     ProgressBar1->SetValue(static_cast<float>(view.progress));
     SpeedButton1->SetVisible(view.updateButtonVisible);
     SpeedButton1->SetEnabled(view.updateButtonEnabled);

@@ -54,6 +54,7 @@ public:
     TvxLayout* Layout2 { nullptr };
     TvxLayout* Layout3 { nullptr };
     TvxText* Text2 { nullptr };
+    TvxText* Text4 { nullptr };
     TvxText* Text5 { nullptr };
     TvxProgressBar* ProgressBar1 { nullptr };
     TvxSpeedButton* SpeedButton1 { nullptr };

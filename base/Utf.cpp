@@ -122,4 +122,15 @@ std::string Latin1ToUtf8(std::string_view text)
     return out;
 }
 
+std::string_view Utf8FirstCharacters(std::string_view text, std::size_t count)
+{
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < text.size() && characters < count; ++characters) {
+        ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+            ++end;
+    }
+    return text.substr(0, end);
+}
+
 }

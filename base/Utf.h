@@ -92,6 +92,8 @@ std::size_t Utf16Length(std::string_view utf8);
 std::string SanitizeUtf8(std::string_view text);
 // The longest prefix of at most maxBytes that does not cut a character in two.
 std::string_view Utf8Prefix(std::string_view text, std::size_t maxBytes);
+// At most `count` characters (code points) of valid UTF-8 text.
+std::string_view Utf8FirstCharacters(std::string_view text, std::size_t count);
 // 8-bit characters read as Latin-1.
 std::string Latin1ToUtf8(std::string_view text);
 

@@ -67,18 +67,6 @@ std::string_view unquote(std::string_view value)
     return value;
 }
 
-// At most count characters of valid UTF-8 text.
-std::string firstCharacters(const std::string& text, std::size_t count)
-{
-    std::size_t end = 0;
-    for (std::size_t characters = 0; end < text.size() && characters < count; ++characters) {
-        ++end;
-        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-            ++end;
-    }
-    return text.substr(0, end);
-}
-
 std::string singleLine(std::string_view value)
 {
     std::string out(value);
@@ -117,7 +105,7 @@ std::optional<std::string> IniDocument::Value(std::string_view section, std::str
     if (!index)
         return std::nullopt;
     auto value = unquote(keyLine(m_lines[*index])->value);
-    return firstCharacters(SanitizeUtf8(value), maxCharacters);
+    return std::string(Utf8FirstCharacters(SanitizeUtf8(value), maxCharacters));
 }
 
 void IniDocument::SetValue(std::string_view section, std::string_view key, std::string_view value)

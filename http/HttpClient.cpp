@@ -236,8 +236,14 @@ void HttpClient::discardRedirectBody(HttpResponse& response)
 void HttpClient::failWithStatus(HttpResponse& response)
 {
     MemoryStream body;
-    if (hasBodyByStatus(response.statusCode))
-        m_reader->ReadBody(response, &body);
+    try {
+        if (hasBodyByStatus(response.statusCode))
+            m_reader->ReadBody(response, &body);
+    } catch (const IncompleteBodyError&) {
+        // The status is the answer; its page only explains it. The
+        // connection cannot carry another exchange after an unread body.
+        response.connection = "close";
+    }
     throw HttpStatusError(response.statusCode, response.statusLine, body.ToString());
 }
 

@@ -93,6 +93,7 @@ inline constexpr const char* kDeadlinePassed = "The fetch did not finish in time
 inline constexpr const char* kBodyCutShort = "The connection closed before the whole body arrived.";
 inline constexpr const char* kMalformedChunkSize = "Malformed chunk size.";
 inline constexpr const char* kMissingLastChunk = "The chunked body has no last chunk.";
+inline constexpr const char* kUndeclaredLength = "The answer declares neither a length nor chunks.";
 }
 
 }

@@ -208,6 +208,10 @@ void HttpResponseReader::ReadBody(HttpResponse& response, ByteStream* target)
         return;
     }
     if (length < 0) {
+        // A close is all that ends such a body, and a cut connection closes
+        // too: nothing tells a whole body from half of one.
+        if (m_limits.requireCompleteBody)
+            throw IncompleteBodyError(HttpMessages::kUndeclaredLength);
         ProgressScope scope(m_progress, 0);
         readUntilClose(target);
     }

@@ -25,9 +25,10 @@ struct HttpReaderLimits {
     int readTimeoutMs { -1 };
     // Bytes of one body, kept or discarded, beyond which reading fails.
     std::int64_t maxBodySize { std::int64_t(512) << 20 };
-    // A body must arrive whole: its announced length, well-formed chunk sizes
-    // and the last chunk, else IncompleteBodyError. Otherwise a close ends the
-    // body and an unreadable chunk size counts as the last chunk.
+    // A body must arrive whole: a declared length or chunks (a body that only
+    // a close would end is refused), all of its announced length, well-formed
+    // chunk sizes and the last chunk, else IncompleteBodyError. Otherwise a
+    // close ends the body and an unreadable chunk size counts as the last chunk.
     bool requireCompleteBody { false };
 };
 

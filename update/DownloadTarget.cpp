@@ -10,15 +10,20 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace nimbrell {
 
 namespace {
 
-bool isWritableFolder(const std::string& path)
+// A folder this user owns and may write: never another user's, root's
+// included, where a build placed for us would be theirs to run or swap.
+bool isOwnWritableFolder(const std::string& path)
 {
-    return !path.empty() && access(path.c_str(), W_OK | X_OK) == 0 && std::filesystem::is_directory(path);
+    struct stat info;
+    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid()
+        && access(path.c_str(), W_OK | X_OK) == 0;
 }
 
 std::string withoutTrailingSeparators(std::string path)
@@ -49,18 +54,66 @@ std::string unquote(std::string_view value)
     return out;
 }
 
+// C1 controls, line and paragraph separators, and the format characters
+// (bidirectional overrides and isolates among them) that make a shown name
+// read differently from the file it names.
+bool isInvisibleOrControl(char32_t c)
+{
+    struct Range {
+        char32_t first, last;
+    };
+    static constexpr Range refused[] = {
+        { 0x80, 0x9F },
+        { 0xAD, 0xAD },
+        { 0x600, 0x605 },
+        { 0x61C, 0x61C },
+        { 0x6DD, 0x6DD },
+        { 0x70F, 0x70F },
+        { 0x890, 0x891 },
+        { 0x8E2, 0x8E2 },
+        { 0x180E, 0x180E },
+        { 0x200B, 0x200F },
+        { 0x2028, 0x202E },
+        { 0x2060, 0x2064 },
+        { 0x2066, 0x206F },
+        { 0xFEFF, 0xFEFF },
+        { 0xFFF9, 0xFFFB },
+        { 0x110BD, 0x110BD },
+        { 0x110CD, 0x110CD },
+        { 0x13430, 0x1343F },
+        { 0x1BCA0, 0x1BCA3 },
+        { 0x1D173, 0x1D17A },
+        { 0xE0001, 0xE0001 },
+        { 0xE0020, 0xE007F },
+    };
+    for (const auto& range : refused) {
+        if (c >= range.first && c <= range.last)
+            return true;
+    }
+    return false;
+}
+
 }
 
 bool IsPlainFileName(std::string_view name)
 {
-    if (name.empty() || name.size() > 255 || name == "." || name == "..")
+    // A leading dot hides the file and names the shell's and the session's own files.
+    if (name.empty() || name.size() > 255 || name.front() == '.')
         return false;
     for (char c : name) {
         auto byte = static_cast<unsigned char>(c);
         if (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F)
             return false;
     }
-    return SanitizeUtf8(name) == name;
+    if (SanitizeUtf8(name) != name)
+        return false;
+    for (std::size_t at = 0; at < name.size();) {
+        Utf8Char decoded = DecodeUtf8Char(reinterpret_cast<const unsigned char*>(name.data()) + at, name.size() - at);
+        if (isInvisibleOrControl(decoded.codePoint))
+            return false;
+        at += decoded.length;
+    }
+    return true;
 }
 
 bool MayReceive(const DownloadFolder& folder, std::string_view name)
@@ -100,7 +153,7 @@ DownloadFolder ChooseDownloadFolder(const DownloadFolderSources& sources)
     if (!sources.programPath.empty()) {
         std::filesystem::path program(sources.programPath);
         std::string directory = withoutTrailingSeparators(program.parent_path().string());
-        if (isWritableFolder(directory))
+        if (isOwnWritableFolder(directory))
             return { directory, true, program.filename().string() };
     }
 

@@ -9,8 +9,9 @@
 namespace nimbrell {
 
 // True when `name` names a file directly inside a folder and nothing else: not
-// empty, not "." or "..", no '/' or '\\', no control characters, valid UTF-8,
-// at most 255 bytes.
+// empty, no leading '.', no '/' or '\\', no control characters (C1 ones
+// included), no format characters such as bidirectional overrides, valid
+// UTF-8, at most 255 bytes.
 bool IsPlainFileName(std::string_view name);
 
 struct DownloadFolderSources {
@@ -30,7 +31,7 @@ struct DownloadFolder {
 // True when `name` is a plain file name that `folder` may receive.
 bool MayReceive(const DownloadFolder& folder, std::string_view name);
 
-// The running program's folder when it can be written to; else the user's
+// The running program's folder when this user owns it and may write to it; else the user's
 // download folder as user-dirs.dirs names it; else ~/Downloads. A user folder
 // that does not exist yet is created.
 DownloadFolder ChooseDownloadFolder(const DownloadFolderSources& sources);

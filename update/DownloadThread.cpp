@@ -1,14 +1,16 @@
 #include "update/DownloadThread.h"
 
 #include "base/WorkerThread.h"
-#include "data/FileWriting.h"
 #include "http/ByteStream.h"
 #include "http/HttpClient.h"
+#include "http/HttpError.h"
 #include "platform/MessageQueue.h"
 #include "base/Text.h"
+#include "update/DownloadSaving.h"
 
 #include <openssl/evp.h>
 
+#include <cerrno>
 #include <memory>
 #include <stdexcept>
 #include <thread>
@@ -55,6 +57,51 @@ std::unique_ptr<MemoryStream> fetchBody(const DownloadRequest& request)
     return buffer;
 }
 
+class DigestMismatchError : public std::runtime_error {
+public:
+    DigestMismatchError()
+        : std::runtime_error("The download does not have the offered digest.")
+    {
+    }
+};
+
+// What the window says of the error that ended a download.
+DownloadOutcome outcomeOf(std::exception_ptr error)
+{
+    DownloadOutcome outcome;
+    outcome.failure = DownloadFailure::Connection;
+    try {
+        std::rethrow_exception(error);
+    } catch (const HttpStatusError& status) {
+        outcome.failure = DownloadFailure::HttpStatus;
+        outcome.httpStatus = status.Code();
+    } catch (const ReadTimeoutError&) {
+        outcome.failure = DownloadFailure::TimedOut;
+    } catch (const DeadlineError&) {
+        outcome.failure = DownloadFailure::TimedOut;
+    } catch (const SocketError& socket) {
+        if (socket.Code() == ETIMEDOUT)
+            outcome.failure = DownloadFailure::TimedOut;
+    } catch (const TlsError&) {
+        outcome.failure = DownloadFailure::Certificate;
+    } catch (const IncompleteBodyError&) {
+        outcome.failure = DownloadFailure::Incomplete;
+    } catch (const ConnectionClosedError&) {
+        outcome.failure = DownloadFailure::Incomplete;
+    } catch (const HttpError& http) {
+        if (std::string_view(http.what()) == HttpMessages::kBodyTooLarge)
+            outcome.failure = DownloadFailure::TooLarge;
+    } catch (const DigestMismatchError&) {
+        outcome.failure = DownloadFailure::DigestMismatch;
+    } catch (const DownloadSaveError& save) {
+        bool folder = save.WhatFailed() == DownloadSaveError::Reason::FolderNotWritable
+            || save.WhatFailed() == DownloadSaveError::Reason::FolderOfAnotherUser;
+        outcome.failure = folder ? DownloadFailure::FolderNotWritable : DownloadFailure::WriteFailed;
+    } catch (...) {
+    }
+    return outcome;
+}
+
 }
 
 int DownloadPercent(std::int64_t count, std::int64_t expected)
@@ -89,15 +136,18 @@ void TTestThread::Start(DownloadRequest request)
 
 void TTestThread::Run(const DownloadRequest& request)
 {
+    DownloadOutcome outcome;
     try {
         std::unique_ptr<MemoryStream> body = fetchBody(request);
         if (!request.sha256.empty() && !MatchesSha256(body->View(), request.sha256))
-            throw std::runtime_error("The download does not have the offered digest.");
-        WriteFileAtomically(request.targetPath, body->View(), FileAccess::Readable);
+            throw DigestMismatchError();
+        outcome.savedName = SaveWithoutReplacing(request.folder, request.name, body->View());
     } catch (...) {
+        request.outcome->Store(outcomeOf(std::current_exception()));
         platform::PostMessage(request.window, kDownloadFailedMessage, 0, 1);
         return;
     }
+    request.outcome->Store(std::move(outcome));
     platform::PostMessage(request.window, kDownloadSavedMessage, 0, 1);
 }
 

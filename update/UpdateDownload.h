@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace nimbrell {
@@ -28,6 +29,10 @@ inline constexpr const char* Done = "更新完成，程序自动关闭，请重�
 // The done text when the file went to the user's download folder, around that folder.
 inline constexpr const char* DoneElsewhereBefore = "更新完成，文件已保存到 ";
 inline constexpr const char* DoneElsewhereAfter = "，程序自动关闭，请重新运行：";
+// The failure notice (Text4): the cause, and the mirror list below it.
+inline constexpr const char* ConnectionFailed = "服务器连接失败，请选择镜像站下载";
+inline constexpr const char* FailedBefore = "下载失败：";
+inline constexpr const char* FailedAfter = "，请选择镜像站下载";
 inline constexpr const char* Update = "更  新";
 inline constexpr const char* Cancel = "取  消";
 inline constexpr const char* Close = "关  闭";
@@ -42,11 +47,15 @@ struct UpdateWindowView {
     Layout layout { Layout::Offer };
     std::string description; // Text5
     std::string status;      // Text2
+    std::string failure;     // Text4
     int progress { 0 };      // ProgressBar1's value; may pass its maximum of 100
     bool updateButtonVisible { true };
     bool updateButtonEnabled { true };
     std::string secondButtonText { UpdateTexts::Cancel }; // SpeedButton2
 };
+
+// Text4's text for a failed download: what went wrong, in the user's words.
+std::string DownloadFailureText(const DownloadOutcome& outcome, const std::string& folder);
 
 enum class UpdateWindowAction {
     None,
@@ -74,6 +83,9 @@ public:
     const UpdateWindowView& View() const { return m_view; }
     State CurrentState() const { return m_state; }
     const std::string& DownloadPath() const { return m_downloadPath; }
+    // The file's name on disk once it is saved: the offered one, or a fresh
+    // one when a file of the offered name was there.
+    const std::string& SavedName() const { return m_savedName; }
     bool IsFileSaved() const { return m_saved; }
 
     // Starts the one download of this window; later presses do nothing.
@@ -88,7 +100,7 @@ public:
 private:
     void showProgress(int percent);
     void enterDone();
-    void enterFailed();
+    void enterFailed(const DownloadOutcome& outcome);
 
     UpdateOffer m_offer;
     DownloadFolder m_folder;
@@ -96,6 +108,8 @@ private:
     DownloadOptions m_options;
     WorkerStarter m_start;
     std::string m_downloadPath;
+    std::shared_ptr<DownloadOutcomeSlot> m_outcome { std::make_shared<DownloadOutcomeSlot>() };
+    std::string m_savedName; // the name the file went under, once the worker says so
     State m_state { State::Offer };
     bool m_saved { false };
     bool m_closeWhenSaved { false };

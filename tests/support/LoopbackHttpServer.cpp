@@ -134,6 +134,12 @@ Reply& Reply::SendForever(std::string_view pattern, std::size_t maxBytes)
     return *this;
 }
 
+Reply& Reply::CloseWithoutNotice()
+{
+    m_withoutNotice = true;
+    return *this;
+}
+
 Reply& Reply::KeepAlive()
 {
     m_keepAlive = true;
@@ -419,7 +425,8 @@ void LoopbackHttpServer::serve(int fd, int connection)
         ~CloseOnExit()
         {
             if (channel.ssl) {
-                SSL_shutdown(channel.ssl);
+                if (!channel.withoutNotice)
+                    SSL_shutdown(channel.ssl);
                 SSL_free(channel.ssl);
             }
             ::close(channel.fd);
@@ -459,6 +466,7 @@ void LoopbackHttpServer::serve(int fd, int connection)
             request.target = request.raw.substr(firstBlank + 1, secondBlank - firstBlank - 1);
 
         Reply reply = replyFor(request);
+        channel.withoutNotice = reply.m_withoutNotice;
         open = play(channel, reply) && reply.m_keepAlive;
     }
 }

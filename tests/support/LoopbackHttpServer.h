@@ -70,6 +70,9 @@ public:
     // After the steps, waits for the next request on the same connection
     // instead of closing it.
     Reply& KeepAlive();
+    // After the steps, closes the connection without TLS's close_notify, as a
+    // cut connection or an attacker's reset would.
+    Reply& CloseWithoutNotice();
 
 private:
     friend class LoopbackHttpServer;
@@ -86,6 +89,7 @@ private:
     };
     std::vector<Step> m_steps;
     bool m_keepAlive { false };
+    bool m_withoutNotice { false };
 };
 
 struct ReceivedRequest {
@@ -125,6 +129,7 @@ private:
     struct Channel {
         int fd;
         SSL* ssl { nullptr };
+        bool withoutNotice { false }; // closed without close_notify
     };
 
     void acceptLoop();

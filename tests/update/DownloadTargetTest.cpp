@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <unistd.h>
 
 using namespace nimbrell;
 using nimbrell::testing::TempDirectory;
@@ -18,9 +19,26 @@ TEST(DownloadTargetTest, OnlyPlainFileNamesAreTaken)
     } cases[] = {
         { "nimbrell_2.1_amd64.deb", true },
         { "天气预报更新.tar.gz", true },
-        { ".hidden", true },
-        { "..x", true },
+        { "a.b.c", true },
         { std::string(255, 'a'), true },
+        { "\u591a\u00e9\u00a0x", true }, // a no-break space shows as a blank
+        // A leading dot names the shell's and the session's files: .bashrc, .profile, .xsessionrc.
+        { ".bashrc", false },
+        { ".profile", false },
+        { ".hidden", false },
+        { "..x", false },
+        // C1 controls, bidirectional overrides and isolates, other format characters.
+        { "a\u0085b", false },
+        { "a\u009bb", false },
+        { "gpj.\u202eexe.bin", false },
+        { "a\u202ab", false },
+        { "a\u2066b\u2069", false },
+        { "a\u200bb", false },
+        { "a\u200fb", false },
+        { "a\u00adb", false },
+        { "a\ufeffb", false },
+        { "a\u2028b", false },
+        { "a\U000e0041b", false },
         { "../x", false },
         { "/etc/x", false },
         { "a/b", false },
@@ -97,4 +115,17 @@ TEST(DownloadTargetTest, FolderChoice)
     EXPECT_EQ(ChooseDownloadFolder({ program + "/nimbrell", home, {} }).path, home + "/下载");
     EXPECT_EQ(ChooseDownloadFolder({ program + "/nimbrell", home, root / "config" }).path, home + "/Fetched");
     EXPECT_EQ(ChooseDownloadFolder({ "", home, {} }).path, home + "/下载");
+}
+
+TEST(DownloadTargetTest, ProgramFolderOfAnotherUserIsPassedOver)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    TempDirectory root;
+    std::string program = root / "program";
+    std::filesystem::create_directories(program);
+    ASSERT_EQ(chown(program.c_str(), 65534, 65534), 0);
+    DownloadFolder chosen = ChooseDownloadFolder({ program + "/nimbrell", root / "home", {} });
+    EXPECT_FALSE(chosen.isProgramDirectory) << "writable for root, but not root's";
+    EXPECT_EQ(chosen.path, root / "home/Downloads");
 }

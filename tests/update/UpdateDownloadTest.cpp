@@ -52,7 +52,8 @@ TEST(UpdateDownloadTest, OfferThenOneDownloadForAnyNumberOfPresses)
     ASSERT_EQ(m.started.size(), 1u);
     EXPECT_EQ(m.started[0].url, offer.url);
     EXPECT_EQ(m.started[0].window, 7u);
-    EXPECT_EQ(m.started[0].targetPath, "/opt/nimbrell/nimbrell-2.deb");
+    EXPECT_EQ(m.started[0].folder, "/opt/nimbrell");
+    EXPECT_EQ(m.started[0].name, "nimbrell-2.deb");
     EXPECT_EQ(m.model.CurrentState(), State::Downloading);
     EXPECT_EQ(view.layout, Layout::Progress);
     EXPECT_FALSE(view.updateButtonEnabled);
@@ -133,7 +134,7 @@ TEST(UpdateDownloadTest, DoneTextNamesTheUserFolder)
 {
     RecordedModel m(offer, DownloadFolder { "/home/u/下载", false });
     m.model.PressUpdate();
-    EXPECT_EQ(m.started.at(0).targetPath, "/home/u/下载/nimbrell-2.deb");
+    EXPECT_EQ(m.started.at(0).folder, "/home/u/下载");
     m.model.HandleMessage(kDownloadProgressMessage, 100);
     EXPECT_EQ(m.model.View().status, "更新完成，文件已保存到 /home/u/下载，程序自动关闭，请重新运行：nimbrell-2.deb");
 }
@@ -142,7 +143,7 @@ TEST(UpdateDownloadTest, RefusedNamesFailWithoutADownload)
 {
     TempDirectory root;
     std::filesystem::create_directory(root / "target");
-    for (const std::string& name : std::vector<std::string> { "../x", "/etc/x", "a/b", "", ".", "..", std::string(300, 'n'), "nimbrell" }) {
+    for (const std::string& name : std::vector<std::string> { "../x", "/etc/x", "a/b", "", ".", "..", std::string(300, 'n'), "nimbrell", ".bashrc", "x\u202etxt.bin" }) {
         UpdateOffer hostile = offer;
         hostile.name = name;
         RecordedModel m(hostile, DownloadFolder { root / "target", true, "nimbrell" });
@@ -152,9 +153,49 @@ TEST(UpdateDownloadTest, RefusedNamesFailWithoutADownload)
         EXPECT_EQ(m.model.CurrentState(), State::Failed) << name;
         EXPECT_EQ(m.model.View().layout, Layout::Failure) << name;
         EXPECT_EQ(m.model.View().secondButtonText, "取  消") << name;
+        EXPECT_EQ(m.model.View().failure, "下载失败：更新提供的文件名不能使用，请选择镜像站下载") << name;
     }
     EXPECT_TRUE(std::filesystem::is_empty(root / "target"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root.Path()), {}), 1);
+}
+
+TEST(UpdateDownloadTest, FailureTextSaysWhy)
+{
+    struct Case {
+        DownloadOutcome outcome;
+        std::string text;
+    } cases[] = {
+        { { DownloadFailure::Connection, 0, {} }, "服务器连接失败，请选择镜像站下载" },
+        { { DownloadFailure::TimedOut, 0, {} }, "下载失败：服务器响应超时，请选择镜像站下载" },
+        { { DownloadFailure::HttpStatus, 503, {} }, "下载失败：服务器回答 HTTP 503，请选择镜像站下载" },
+        { { DownloadFailure::HttpStatus, -1, {} }, "下载失败：服务器的回答无法读取，请选择镜像站下载" },
+        { { DownloadFailure::Incomplete, 0, {} }, "下载失败：文件没有完整下载，请选择镜像站下载" },
+        { { DownloadFailure::Certificate, 0, {} }, "下载失败：服务器的证书未通过验证，请选择镜像站下载" },
+        { { DownloadFailure::TooLarge, 0, {} }, "下载失败：文件过大，请选择镜像站下载" },
+        { { DownloadFailure::DigestMismatch, 0, {} }, "下载失败：文件校验值不符，请选择镜像站下载" },
+        { { DownloadFailure::FolderNotWritable, 0, {} }, "下载失败：无法写入文件夹 /opt/nimbrell，请选择镜像站下载" },
+        { { DownloadFailure::WriteFailed, 0, {} }, "下载失败：文件写入失败，请选择镜像站下载" },
+    };
+    for (const auto& c : cases) {
+        RecordedModel m;
+        EXPECT_EQ(m.model.View().failure, "服务器连接失败，请选择镜像站下载") << "the designed text until a failure";
+        m.model.PressUpdate();
+        m.started.at(0).outcome->Store(c.outcome);
+        m.model.HandleMessage(kDownloadFailedMessage, 1);
+        EXPECT_EQ(m.model.View().layout, Layout::Failure) << c.text;
+        EXPECT_EQ(m.model.View().failure, c.text);
+    }
+}
+
+TEST(UpdateDownloadTest, DoneTextNamesTheFileAsSaved)
+{
+    RecordedModel m;
+    m.model.PressUpdate();
+    m.model.HandleMessage(kDownloadProgressMessage, 100);
+    m.started.at(0).outcome->Store({ DownloadFailure::None, 0, "nimbrell-2 (2).deb" });
+    m.model.HandleMessage(kDownloadSavedMessage, 1);
+    EXPECT_EQ(m.model.SavedName(), "nimbrell-2 (2).deb");
+    EXPECT_EQ(m.model.View().status, "更新完成，程序自动关闭，请重新运行：nimbrell-2 (2).deb");
 }
 
 namespace {

@@ -131,3 +131,18 @@ TEST_F(UpdateThreadTest, OptionalDigestIsKeptAsText)
         EXPECT_EQ(slot->Load().description, "d");
     }
 }
+
+TEST_F(UpdateThreadTest, LargeDocumentsAndDescriptionsAreCapped)
+{
+    // 1 MiB of document at most: a larger one is refused before it is read as a whole.
+    std::string padding(std::size_t(1) << 20, ' ');
+    EXPECT_EQ(run(document("\"201201010000\"") + padding), Codes {});
+
+    std::string longDescription;
+    for (int i = 0; i < 3000; ++i)
+        longDescription += "新";
+    EXPECT_EQ(run(document("\"201201010000\"", ",\"url\":\"u\",\"name\":\"n\",\"description\":\"" + longDescription + "\"")),
+        (Codes { { 11123, 1 } }));
+    std::string shown = slot->Load().description;
+    EXPECT_EQ(shown, longDescription.substr(0, 2000 * 3)) << "2,000 characters are shown";
+}
