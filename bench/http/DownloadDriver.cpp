@@ -25,7 +25,7 @@ std::size_t downloadWithWorker(const std::string& url)
     if (!mkdtemp(folder.data()))
         throw std::runtime_error("cannot create a scratch folder");
     std::string file = folder + "/download.bin";
-    nimbrell::TTestThread::Run(nimbrell::DownloadRequest { url, 0, file });
+    nimbrell::TTestThread::Run(nimbrell::DownloadRequest { url, 0, folder, "download.bin" });
     std::error_code error;
     auto size = std::filesystem::file_size(file, error);
     std::filesystem::remove_all(folder);
