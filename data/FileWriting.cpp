@@ -13,9 +13,7 @@
 
 namespace nimbrell {
 
-namespace {
-
-bool writeAll(int fd, std::string_view content)
+bool WriteAll(int fd, std::string_view content)
 {
     while (!content.empty()) {
         ssize_t written = write(fd, content.data(), content.size());
@@ -29,15 +27,13 @@ bool writeAll(int fd, std::string_view content)
     return true;
 }
 
-}
-
 void WriteFileAtomically(const std::string& path, std::string_view content, FileAccess access)
 {
     std::string scratch = path + ".XXXXXX";
     int fd = mkstemp(scratch.data()); // 0600
     if (fd < 0)
         throw std::runtime_error(Format("Cannot create file %s", FullFileName(path).c_str()));
-    bool written = (access == FileAccess::Private || fchmod(fd, 0644) == 0) && writeAll(fd, content) && fsync(fd) == 0;
+    bool written = (access == FileAccess::Private || fchmod(fd, 0644) == 0) && WriteAll(fd, content) && fsync(fd) == 0;
     written = close(fd) == 0 && written;
     if (!written || rename(scratch.c_str(), path.c_str()) != 0) {
         unlink(scratch.c_str());

@@ -12,6 +12,9 @@ enum class FileAccess {
     Readable, // 0644: a file meant for others too (a downloaded build)
 };
 
+// Writes all of content to fd, going on after interruptions; false on an error (errno says which).
+bool WriteAll(int fd, std::string_view content);
+
 // Writes content to a new file beside path, flushes it and renames it over path,
 // so readers see either the old file or the complete new one; a link at path is
 // replaced, never followed. Throws std::runtime_error("Cannot create file

@@ -1,6 +1,7 @@
 #include "update/DownloadSaving.h"
 
 #include "base/Utf.h"
+#include "data/FileWriting.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -77,20 +78,6 @@ Reason reasonOfCreate(int error)
 [[noreturn]] void fail(Reason reason, const std::string& folder, int error)
 {
     throw DownloadSaveError(reason, "Cannot save into " + folder + ": " + std::strerror(error));
-}
-
-bool writeAll(int fd, std::string_view content)
-{
-    while (!content.empty()) {
-        ssize_t written = write(fd, content.data(), content.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 // A scratch file being written: unnamed where the file system allows it,
@@ -194,7 +181,7 @@ std::string SaveWithoutReplacing(const std::string& folder, const std::string& n
 
     RemoveStaleDownloadScratch(folder);
     ScratchFile scratch(folderFd.fd, folder);
-    if (!writeAll(scratch.Fd(), content) || fsync(scratch.Fd()) != 0)
+    if (!WriteAll(scratch.Fd(), content) || fsync(scratch.Fd()) != 0)
         fail(Reason::WriteFailed, folder, errno);
     for (int number = 1; number <= kMaxNumber; ++number) {
         std::string candidate = number == 1 ? name : NumberedFileName(name, number);

@@ -11,11 +11,11 @@
 // ends by itself. Posts to a window that has closed meanwhile are dropped,
 // and the file is still stored.
 
+#include "base/LockedSlot.h"
 #include "platform/Message.h"
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
 namespace nimbrell {
@@ -56,23 +56,7 @@ struct DownloadOutcome {
 };
 
 // Where the worker leaves its outcome before it posts 2026 or 2027.
-class DownloadOutcomeSlot {
-public:
-    void Store(DownloadOutcome outcome)
-    {
-        std::lock_guard lock(m_mutex);
-        m_outcome = std::move(outcome);
-    }
-    DownloadOutcome Load() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_outcome;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    DownloadOutcome m_outcome;
-};
+using DownloadOutcomeSlot = LockedSlot<DownloadOutcome>;
 
 struct DownloadRequest {
     std::string url;

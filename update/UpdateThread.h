@@ -4,12 +4,12 @@
 // whether a newer build than the running one is offered, hands the offer over
 // (also what it read of a failed one) and tells the main window (11123 with 1: offered, 0: not newer; 11122: failed).
 
+#include "base/LockedSlot.h"
 #include "platform/Message.h"
 #include "weather/PageFetch.h"
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
 namespace nimbrell {
@@ -27,26 +27,8 @@ struct UpdateOffer {
     std::string sha256;
 };
 
-// Where the worker hands its offer over: it builds the offer on its own and
-// stores it whole just before it posts its message, so the UI thread never
-// sees a half-written one, even from a worker that outlives its window.
-class UpdateOfferSlot {
-public:
-    void Store(UpdateOffer offer)
-    {
-        std::lock_guard lock(m_mutex);
-        m_offer = std::move(offer);
-    }
-    UpdateOffer Load() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_offer;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    UpdateOffer m_offer;
-};
+// Where the worker hands its offer over: stored whole just before it posts its message.
+using UpdateOfferSlot = LockedSlot<UpdateOffer>;
 
 struct UpdateCheckRequest {
     std::string host; // HOST[:PORT] of the update-information service
