@@ -94,6 +94,8 @@ constexpr Option kOptions[] = {
         [](CommandLine& line, std::string value) { line.hosts.weather = std::move(value); } },
     { "--forecast-url", "NIMBRELL_FORECAST_URL", webAddress,
         [](CommandLine& line, std::string value) { line.hosts.forecast = std::move(value); } },
+    { "--air-quality-url", "NIMBRELL_AIR_QUALITY_URL", webAddress,
+        [](CommandLine& line, std::string value) { line.hosts.air = std::move(value); } },
     { "--update-host", "NIMBRELL_UPDATE_HOST", hostAndPort,
         [](CommandLine& line, std::string value) { line.hosts.update = std::move(value); } },
     { "--render", {}, pictureFile, [](CommandLine& line, std::string value) { line.render = std::move(value); } },
@@ -192,12 +194,15 @@ std::string HelpText()
            "  --forecast-url URL          base address of the forecast service asked by the city's\n"
            "                              position, used when no weather host is given\n"
            "                              (environment NIMBRELL_FORECAST_URL)\n"
+           "  --air-quality-url URL       base address of the air-quality service asked by the city's\n"
+           "                              position beside that forecast\n"
+           "                              (environment NIMBRELL_AIR_QUALITY_URL)\n"
            "  --update-host HOST[:PORT]   ask http://HOST[:PORT]/weather/updateInfo.html for a newer build\n"
            "                              (environment NIMBRELL_UPDATE_HOST; default "
         + std::string(kDefaultUpdateHost)
         + ")\n"
-          "  --demo                      serve forecasts from a built-in service on 127.0.0.1\n"
-          "                              and point both hosts at it\n"
+          "  --demo                      serve forecasts, the air and updates from a built-in\n"
+          "                              service on 127.0.0.1 and ask it for everything\n"
           "  --render FILE.png           draw a window without a desktop into FILE.png, after the\n"
           "                              first weather result, and end\n"
           "  --window weather|config|update\n"
@@ -207,7 +212,8 @@ std::string HelpText()
           "  --version                   show the version and build stamp and end\n"
           "\n"
           "Environment:\n"
-          "  NIMBRELL_WEATHER_HOST, NIMBRELL_FORECAST_URL, NIMBRELL_UPDATE_HOST\n"
+          "  NIMBRELL_WEATHER_HOST, NIMBRELL_FORECAST_URL, NIMBRELL_AIR_QUALITY_URL,\n"
+          "  NIMBRELL_UPDATE_HOST\n"
           "                   as the options above\n"
           "  TEMP             the data directory DATA is $TEMP/NimbrellWeather/ when TEMP is set;\n"
           "  XDG_CACHE_HOME   else $XDG_CACHE_HOME/NimbrellWeather/,\n"

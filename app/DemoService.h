@@ -1,11 +1,14 @@
 #pragma once
 
-// The built-in demo service: a forecast and update host on 127.0.0.1 that
-// needs no network. Every city of the embedded database gets a plausible
-// forecast that depends only on its code and the date, with temperatures that
-// follow its latitude and the season; the update document
+// The built-in demo service: a forecast, air-quality and update host on
+// 127.0.0.1 that needs no network. Every city of the embedded database gets a
+// plausible forecast that depends only on its code and the date (DemoWeather.h),
+// as the classic document ("/data/<code>.html") and, for the place nearest a
+// position, as the position source's answer with the conditions now
+// (kForecastPath) and the air's hours (kAirQualityPath). The update document
 // offers the running build, so no update is shown.
 
+#include "app/DemoWeather.h"
 #include "http/HttpServer.h"
 
 #include <cstdint>
@@ -19,6 +22,9 @@ namespace nimbrell {
 
 class DemoService {
 public:
+    static constexpr const char* kForecastPath = "/v1/forecast";
+    static constexpr const char* kAirQualityPath = "/v1/air-quality";
+
     // databaseFile: the extracted city database, read when the first forecast is asked for.
     DemoService(std::string databaseFile, std::int64_t buildStamp);
 
@@ -27,21 +33,28 @@ public:
     // The forecast document of a city for the given local date, or nothing for
     // an unknown code.
     std::optional<std::string> Forecast(const std::string& code, const std::tm& date);
+    // The answers for the place nearest a position at the moment `now`.
+    std::optional<std::string> PositionForecast(double latitude, double longitude, std::time_t now);
+    std::optional<std::string> AirQuality(double latitude, double longitude, std::time_t now);
     std::string UpdateDocument() const;
 
 private:
-    struct Place {
-        std::string name;
-        double latitude { 35.0 };
+    struct Located {
+        std::string code;
+        DemoPlace place;
     };
 
     HttpServerResponse Answer(const std::string& target);
-    const std::map<std::string, Place>& Places();
+    const std::map<std::string, DemoPlace>& Places();
+    std::optional<Located> Find(const std::string& code);
+    std::optional<Located> Nearest(double latitude, double longitude);
+    // A number of the target's query, or nothing.
+    static std::optional<double> QueryNumber(const std::string& target, std::string_view name);
 
     std::string m_databaseFile;
     std::int64_t m_buildStamp;
     std::mutex m_mutex;
-    std::map<std::string, Place> m_places; // code → place, cities and counties
+    std::map<std::string, DemoPlace> m_places; // code → place, cities and counties
     HttpServer m_server;
 };
 

@@ -12,6 +12,7 @@
 #include "scene/host/TvxBackground.h"
 #include "scene/shapes/TvxRectangle.h"
 #include "update/UpdateThread.h"
+#include "weather/AirQualityThread.h"
 #include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
 
@@ -121,6 +122,10 @@ void TFormWeather::OnWindowMessage(platform::Message& message)
     case kWeatherFailedMessage:
         if (IsCurrentWeatherResult(message))
             OnWeatherFailed(message.lParam);
+        break;
+    case kAirQualityMessage:
+        if (IsCurrentWeatherResult(message))
+            OnAirQuality(message.lParam);
         break;
     case kUpdateOfferedMessage:
         OnUpdateOffered(message.lParam);

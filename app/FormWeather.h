@@ -70,6 +70,8 @@ public:
 
     // Whether the first weather result or failure has arrived.
     bool WeatherSettled() const { return m_weatherSettled; }
+    // Whether the latest request's air answer (when one was asked) has arrived or failed.
+    bool AirSettled() const { return m_airSettled; }
     // True when a 2025/2026 message answers the latest weather request; the
     // handlers drop the answers of requests made before it.
     bool IsCurrentWeatherResult(const platform::Message& message) const;
@@ -106,6 +108,7 @@ private:
     // The weather cycle.
     void OnWeatherReady(platform::LPARAM lParam);
     void OnWeatherFailed(platform::LPARAM lParam);
+    void OnAirQuality(platform::LPARAM lParam);
     void ShowPicture(int picture, int day);
 
     // Window modes and commands.
@@ -136,6 +139,7 @@ private:
     int m_updateOffersReceived { 0 };
     bool m_mouseInside { false };
     bool m_weatherSettled { false };
+    bool m_airSettled { true };
 };
 
 }

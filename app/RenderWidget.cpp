@@ -25,7 +25,7 @@ void RenderWidget(TFormWeather& form, const std::string& path)
     auto& application = platform::Application::Instance();
     // A picture of the widget: an offer arriving meanwhile is not shown.
     form.OnUpdateWindowOpened = [](TFormUpdate& window) { window.Scene().CloseForm(); };
-    while (!form.WeatherSettled() && !form.IsClosed() && !application.Terminated())
+    while (!(form.WeatherSettled() && form.AirSettled()) && !form.IsClosed() && !application.Terminated())
         application.HandleMessage();
     application.ProcessMessages();
     if (!form.Widget().Root1)

@@ -4,8 +4,11 @@
 // --update-host (HOST[:PORT]), else NIMBRELL_WEATHER_HOST and
 // NIMBRELL_UPDATE_HOST; --demo points both at the built-in demo service.
 // Without a weather host the forecast is asked by the city's position from
-// --forecast-url, else NIMBRELL_FORECAST_URL, else the public service.
+// --forecast-url, else NIMBRELL_FORECAST_URL, else the public service, and
+// the air quality beside it from --air-quality-url, else
+// NIMBRELL_AIR_QUALITY_URL, else the public air-quality service.
 
+#include "weather/AirQuality.h"
 #include "weather/PositionForecast.h"
 
 #include <string>
@@ -18,6 +21,7 @@ struct ServiceHosts {
     std::string weather; // the classic document's host; empty: ask by position
     std::string update { kDefaultUpdateHost };
     std::string forecast { kDefaultForecastUrl };
+    std::string air { kDefaultAirQualityUrl };
 };
 
 }

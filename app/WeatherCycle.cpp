@@ -12,6 +12,7 @@
 #include "scene/shapes/TvxImageList.h"
 #include "scene/shapes/TvxRectangle.h"
 #include "scene/shapes/TvxText.h"
+#include "weather/AirQualityThread.h"
 #include "weather/WeatherThread.h"
 
 #include <stdexcept>
@@ -42,6 +43,16 @@ void TFormWeather::getWeather()
     if (state.Hosts.weather.empty() && state.Database) {
         if (auto position = PlacePosition(*state.Database, state.CityCode))
             request.position = GeoPosition { position->first, position->second };
+    }
+    // The air is asked beside a forecast asked by position; its answer never
+    // holds up or fails the weather.
+    m_airSettled = !request.position || state.Hosts.air.empty();
+    if (!m_airSettled) {
+        TAirQualityThread::Start(AirQualityRequest { .url = state.Hosts.air,
+            .position = *request.position,
+            .window = Handle(),
+            .reports = m_reports,
+            .requestNumber = m_weatherRequest });
     }
     TWeatherThread::Start(std::move(request));
     m_widget.text_Wind->SetText(loadingNotice);
@@ -134,6 +145,11 @@ void TFormWeather::OnWeatherReady(platform::LPARAM lParam)
     SetTag(1);
     m_widget.N1->SetEnabled(true);
     ReturnFreedMemory();
+}
+
+void TFormWeather::OnAirQuality(platform::LPARAM)
+{
+    m_airSettled = true;
 }
 
 void TFormWeather::OnWeatherFailed(platform::LPARAM lParam)

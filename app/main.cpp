@@ -107,7 +107,10 @@ int main(int argc, char** argv)
     std::unique_ptr<DemoService> demo;
     if (commandLine.demo) {
         demo = std::make_unique<DemoService>(dataDirectory + "Nimbrell.db", kThisBuildStamp);
-        State().Hosts.weather = demo->HostPort();
+        // Asked by position, so the widget shows the conditions now and the air too.
+        State().Hosts.weather.clear();
+        State().Hosts.forecast = "http://" + demo->HostPort() + DemoService::kForecastPath;
+        State().Hosts.air = "http://" + demo->HostPort() + DemoService::kAirQualityPath;
         State().Hosts.update = demo->HostPort();
         std::cerr << "nimbrell: demo forecast service on " << demo->HostPort() << "\n";
     }

@@ -43,6 +43,33 @@ std::array<std::optional<double>, kDays> dailyValues(const TxJSONobject& daily, 
     return values;
 }
 
+// A weather code as a whole number; -1 (no picture) for a fraction.
+int wholeCode(double code)
+{
+    return code == std::floor(code) ? static_cast<int>(code) : -1;
+}
+
+std::optional<double> memberNumber(const TxJSONobject& object, std::u16string_view name, double limit)
+{
+    const auto* number = dynamic_cast<const TxJSONnumber*>(object.OldGetField(name));
+    if (number && std::isfinite(number->Number()) && std::fabs(number->Number()) <= limit)
+        return number->Number();
+    return std::nullopt;
+}
+
+CurrentConditions readCurrent(const TxJSONobject& current)
+{
+    CurrentConditions conditions;
+    if (const auto* time = dynamic_cast<const TxJSONstring*>(current.OldGetField(u"time")))
+        conditions.time = Utf16ToUtf8(time->Text());
+    conditions.temperature = memberNumber(current, u"temperature_2m", kMaxTemperature);
+    conditions.apparentTemperature = memberNumber(current, u"apparent_temperature", kMaxTemperature);
+    conditions.relativeHumidity = memberNumber(current, u"relative_humidity_2m", 100);
+    if (auto code = memberNumber(current, u"weather_code", 1000))
+        conditions.weatherCode = wholeCode(*code);
+    return conditions;
+}
+
 }
 
 std::string PositionAddress(std::string_view baseUrl, GeoPosition position)
@@ -56,6 +83,7 @@ std::string PositionForecastAddress(std::string_view baseUrl, GeoPosition positi
 {
     std::string address = PositionAddress(baseUrl, position);
     address += "&daily=weather_code,temperature_2m_max,temperature_2m_min,wind_speed_10m_max,wind_direction_10m_dominant"
+               "&current=temperature_2m,apparent_temperature,relative_humidity_2m,weather_code"
                "&timezone=Asia%2FShanghai&forecast_days=6";
     return address;
 }
@@ -142,7 +170,7 @@ std::string WindText(std::optional<double> directionDegrees, double kilometresPe
     return std::string(points[point]) + "风" + std::to_string(level) + "级";
 }
 
-std::vector<TInfo> ReadPositionForecast(std::string_view answer)
+PositionAnswer ReadPositionAnswer(std::string_view answer)
 {
     auto root = TxJSON::ParseText(answer);
     const TxJSONobject* document = AsObject(root.get());
@@ -158,19 +186,25 @@ std::vector<TInfo> ReadPositionForecast(std::string_view answer)
     auto speeds = dailyValues(*daily, u"wind_speed_10m_max", kMaxWindSpeed);
     auto directions = dailyValues(*daily, u"wind_direction_10m_dominant", 100000);
 
-    std::vector<TInfo> reports(kDays);
+    PositionAnswer result;
+    result.reports.resize(kDays);
     for (std::size_t day = 0; day < kDays; ++day) {
-        TInfo& report = reports[day];
-        if (codes[day]) {
-            double code = *codes[day];
-            report.tianQi = WeatherCodeText(code == std::floor(code) ? static_cast<int>(code) : -1);
-        }
+        TInfo& report = result.reports[day];
+        if (codes[day])
+            report.tianQi = WeatherCodeText(wholeCode(*codes[day]));
         if (highs[day] && lows[day])
             report.wenDu = TemperatureText(*highs[day], *lows[day]);
         if (speeds[day] && *speeds[day] >= 0)
             report.fengLi = WindText(directions[day], *speeds[day]);
     }
-    return reports;
+    if (const TxJSONobject* current = AsObject(document->OldGetField(u"current")))
+        result.current = readCurrent(*current);
+    return result;
+}
+
+std::vector<TInfo> ReadPositionForecast(std::string_view answer)
+{
+    return ReadPositionAnswer(answer).reports;
 }
 
 }

@@ -4,7 +4,7 @@
 // forecast for a latitude and longitude, and its JSON answer turned into the
 // six reports the classic document gives, in the picture table's words.
 
-#include "weather/ReportList.h"
+#include "weather/WeatherReport.h"
 
 #include <optional>
 #include <string>
@@ -13,19 +13,22 @@
 
 namespace nimbrell {
 
-struct GeoPosition {
-    double latitude { 0 };  // degrees north
-    double longitude { 0 }; // degrees east
-};
-
 inline constexpr const char* kDefaultForecastUrl = "https://api.open-meteo.com/v1/forecast";
 
 // `baseUrl` with "latitude=…&longitude=…" (four decimals) added to its query.
 std::string PositionAddress(std::string_view baseUrl, GeoPosition position);
 
-// `baseUrl` with the query for `position`: the five daily variables, local
-// days of China's zone, six days.
+// `baseUrl` with the query for `position`: the five daily variables and the
+// conditions now, local days of China's zone, six days.
 std::string PositionForecastAddress(std::string_view baseUrl, GeoPosition position);
+
+struct PositionAnswer {
+    std::vector<TInfo> reports;
+    std::optional<CurrentConditions> current; // nothing when the answer has no "current" object
+};
+
+// The six reports and the conditions now; throws as ReadPositionForecast.
+PositionAnswer ReadPositionAnswer(std::string_view answer);
 
 // The six reports of an answer, today first. A missing, null or unreadable
 // value leaves its text empty; an unknown weather code gives a description

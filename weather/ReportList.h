@@ -1,7 +1,7 @@
 #pragma once
 
-// One day's weather report and the lock-protected list the weather workers fill
-// and the main window reads. The list is shared (std::shared_ptr) between the
+// The lock-protected list of daily reports the weather workers fill and the
+// main window reads, with what came beside them (the conditions now, the air). The list is shared (std::shared_ptr) between the
 // main window and every worker still running, so it stays valid for a worker
 // that finishes after the window has closed.
 //
@@ -10,7 +10,11 @@
 // an older request (another city, perhaps) that finishes late finds the list
 // closed to it.
 
+#include "weather/AirQuality.h"
+#include "weather/WeatherReport.h"
+
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -19,10 +23,11 @@
 
 namespace nimbrell {
 
-struct TInfo {
-    std::string tianQi; // weather description
-    std::string wenDu;  // temperature range: high "~" low
-    std::string fengLi; // wind
+// What a request gives besides the six days.
+struct WeatherExtras {
+    std::time_t fetched { 0 };                // when the forecast arrived; 0: not yet
+    std::optional<CurrentConditions> current; // the position source's conditions now
+    std::optional<AirQualityIndex> air;       // nothing until a good air answer arrived
 };
 
 class ReportList {
@@ -33,14 +38,17 @@ public:
         explicit Locked(ReportList& list)
             : m_lock(list.m_mutex)
             , m_records(list.m_records)
+            , m_extras(list.m_extras)
         {
         }
         std::vector<TInfo>& operator*() { return m_records; }
         std::vector<TInfo>* operator->() { return &m_records; }
+        WeatherExtras& Extras() { return m_extras; }
 
     private:
         std::unique_lock<std::mutex> m_lock;
         std::vector<TInfo>& m_records;
+        WeatherExtras& m_extras;
     };
 
     Locked Lock() { return Locked(*this); }
@@ -50,6 +58,7 @@ public:
     {
         Locked records(*this);
         records->clear();
+        records.Extras() = {};
         m_currentRequest = number;
     }
     // The list under its lock for request `number`, or nothing when a newer
@@ -70,6 +79,7 @@ public:
 private:
     std::mutex m_mutex;
     std::vector<TInfo> m_records;
+    WeatherExtras m_extras;
     std::uint64_t m_currentRequest { 0 }; // guarded by m_mutex
 };
 

@@ -69,12 +69,13 @@ std::optional<std::vector<TInfo>> readPositionReports(const WeatherRequest& requ
     PageFetchOptions options = request.fetch;
     options.maxBodySize = std::min(options.maxBodySize, kMaxPositionAnswer);
     std::string answer = FetchPage(PositionForecastAddress(request.forecastUrl, *request.position), PageEncoding::Utf8, options);
-    std::vector<TInfo> reports = ReadPositionForecast(answer);
+    PositionAnswer read = ReadPositionAnswer(answer);
     auto records = request.reports->LockFor(request.requestNumber);
     if (!records)
         return std::nullopt;
-    (*records)->insert((*records)->end(), reports.begin(), reports.end());
-    return reports;
+    (*records)->insert((*records)->end(), read.reports.begin(), read.reports.end());
+    records->Extras().current = std::move(read.current);
+    return read.reports;
 }
 
 void keep(const WeatherRequest& request, const std::vector<TInfo>& reports)
@@ -111,8 +112,11 @@ void TWeatherThread::Run(const WeatherRequest& request)
             std::string body = FetchPage(WeatherAddress(request.host, request.areaCode), PageEncoding::Utf8, request.fetch);
             reports = readClassicReports(body, *request.reports, request.requestNumber);
         }
-        if (reports)
+        if (reports) {
+            if (auto records = request.reports->LockFor(request.requestNumber))
+                records->Extras().fetched = std::time(nullptr);
             keep(request, *reports);
+        }
     } catch (...) {
         platform::PostMessage(request.window, kWeatherFailedMessage, number, 1);
         return;

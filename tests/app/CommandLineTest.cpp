@@ -13,7 +13,7 @@ using Environment = std::map<std::string, std::string>;
 CommandLine parse(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& environment)
 {
     nimbrell::testing::ScopedEnvironment scoped;
-    for (const char* name : { "NIMBRELL_WEATHER_HOST", "NIMBRELL_UPDATE_HOST", "NIMBRELL_FORECAST_URL" })
+    for (const char* name : { "NIMBRELL_WEATHER_HOST", "NIMBRELL_UPDATE_HOST", "NIMBRELL_FORECAST_URL", "NIMBRELL_AIR_QUALITY_URL" })
         scoped.Set(name, std::nullopt);
     for (const auto& [name, value] : environment)
         scoped.Set(name, value);
@@ -33,6 +33,7 @@ TEST(CommandLine, HostsFromOptionsOverEnvironmentOverDefaults)
         std::string weather {}; // none: the forecast is asked by position
         std::string update { kDefaultUpdateHost };
         std::string forecast { kDefaultForecastUrl };
+        std::string air { kDefaultAirQualityUrl };
     };
     const Case cases[] = {
         { {}, {} },
@@ -45,7 +46,10 @@ TEST(CommandLine, HostsFromOptionsOverEnvironmentOverDefaults)
         { { "--weather-host", "ok" }, { { "NIMBRELL_WEATHER_HOST", "bad:port" } }, "ok" },
         { { "--forecast-url", "https://127.0.0.1:8443/v1/forecast" }, {}, "", kDefaultUpdateHost, "https://127.0.0.1:8443/v1/forecast" },
         { { "--forecast-url=http://a/f" }, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", kDefaultUpdateHost, "http://a/f" },
-        { {}, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", kDefaultUpdateHost, "https://env/f" }
+        { {}, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", kDefaultUpdateHost, "https://env/f" },
+        { { "--air-quality-url", "http://127.0.0.1:8/v1/air-quality" }, { { "NIMBRELL_AIR_QUALITY_URL", "https://env/a" } }, "",
+            kDefaultUpdateHost, kDefaultForecastUrl, "http://127.0.0.1:8/v1/air-quality" },
+        { {}, { { "NIMBRELL_AIR_QUALITY_URL", "https://env/a" } }, "", kDefaultUpdateHost, kDefaultForecastUrl, "https://env/a" }
     };
     for (const auto& c : cases) {
         auto line = parse(c.arguments, c.environment);
@@ -54,6 +58,7 @@ TEST(CommandLine, HostsFromOptionsOverEnvironmentOverDefaults)
         EXPECT_EQ(line.hosts.weather, c.weather);
         EXPECT_EQ(line.hosts.update, c.update);
         EXPECT_EQ(line.hosts.forecast, c.forecast);
+        EXPECT_EQ(line.hosts.air, c.air);
         EXPECT_FALSE(line.demo || line.help || line.version);
     }
 }
@@ -95,6 +100,7 @@ TEST(CommandLine, UnknownOptionsAndMissingEmptyOrMalformedValuesAreErrors)
         { { "--forecast-url", "ftp://a/f" }, {}, { "--forecast-url: \"ftp://a/f\" is not an http:// or https:// address" } },
         { { "--forecast-url=api.example/v1" }, {}, { "\"api.example/v1\" is not an http" } },
         { { "--forecast-url" }, {}, { "missing value for --forecast-url" } },
+        { { "--air-quality-url=air.example" }, {}, { "--air-quality-url: \"air.example\" is not an http" } },
         // Values are shown safely: control characters masked, a long one cut.
         { { "--update-host=\x1b[2Jh" }, {}, { "--update-host: \"?[2Jh\" is not" } },
         { { "--" + std::string(5000, 'x') }, {}, { "unknown option \"--" + std::string(78, 'x') + "...\"" } },

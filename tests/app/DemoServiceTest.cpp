@@ -6,6 +6,7 @@
 #include "tests/support/MessageRecorder.h"
 #include "tests/support/TempDirectory.h"
 #include "update/UpdateThread.h"
+#include "weather/AirQualityThread.h"
 #include "weather/WeatherThread.h"
 
 #include <gtest/gtest.h>
@@ -125,4 +126,71 @@ TEST_F(DemoServiceTest, TemperaturesFollowLatitudeAndSeason)
     }
     EXPECT_EQ(demo.UpdateDocument().find(".exe"), std::string::npos);
     EXPECT_NE(demo.UpdateDocument().find("\"name\":\"nimbrell-linux-x86_64.tar.gz\""), std::string::npos);
+}
+
+TEST_F(DemoServiceTest, EveryPlaceGetsTheConditionsNowAndItsAirByPosition)
+{
+    DemoService demo(databaseFile, kThisBuildStamp);
+    CityDatabase database(databaseFile);
+    auto places = database.QueryPairs("select code,name from T_weather where flag<>\"1\"");
+    for (std::size_t i = 0; i < places.size(); i += 211) {
+        auto position = PlacePosition(database, places[i].first);
+        ASSERT_TRUE(position) << places[i].first;
+        GeoPosition at { position->first, position->second };
+        auto reports = std::make_shared<ReportList>();
+        window.received.clear();
+        TWeatherThread::Run(WeatherRequest { .areaCode = places[i].first, .window = window.Handle(), .reports = reports, .forecastUrl = "http://" + demo.HostPort() + DemoService::kForecastPath, .position = at });
+        TAirQualityThread::Run(AirQualityRequest { .url = "http://" + demo.HostPort() + DemoService::kAirQualityPath,
+            .position = at,
+            .window = window.Handle(),
+            .reports = reports });
+        application.ProcessMessages();
+        ASSERT_EQ(window.Codes(), (Codes { { 2025, 1 }, { 2027, 1 } })) << places[i].first;
+        auto locked = reports->Lock();
+        ASSERT_EQ(locked->size(), 6u);
+        for (const auto& report : *locked)
+            EXPECT_NE(InfoToIcon(database, report.tianQi), 0) << report.tianQi;
+        ASSERT_TRUE(locked.Extras().current);
+        EXPECT_TRUE(locked.Extras().current->temperature);
+        EXPECT_EQ(locked.Extras().current->time.substr(0, 13), ChinaHour(std::time(nullptr)).substr(0, 13));
+        ASSERT_TRUE(locked.Extras().air);
+        EXPECT_GT(locked.Extras().air->aqi, 0);
+    }
+}
+
+TEST_F(DemoServiceTest, TheAirIsDirtierInANorthernWinterAndNowAndThenPolluted)
+{
+    DemoService demo(databaseFile, kThisBuildStamp);
+    // The AQI at noon of each day of a month, for a place.
+    auto month = [&](double latitude, double longitude, int monthNumber) {
+        std::vector<int> indexes;
+        for (int day = 1; day <= 28; ++day) {
+            std::tm noon = date(2026, monthNumber, day);
+            noon.tm_hour = 4; // 12:00 in China
+            std::time_t moment = timegm(&noon);
+            auto answer = demo.AirQuality(latitude, longitude, moment);
+            if (!answer)
+                return indexes;
+            if (auto index = ComputeAirQuality(ReadAirQuality(*answer), ChinaHour(moment)))
+                indexes.push_back(index->aqi);
+        }
+        return indexes;
+    };
+    auto mean = [](const std::vector<int>& values) {
+        double sum = 0;
+        for (int value : values)
+            sum += value;
+        return values.empty() ? 0 : sum / static_cast<double>(values.size());
+    };
+    auto beijingWinter = month(39.905, 116.4053, 1);
+    auto guangzhouSummer = month(23.1252, 113.2806, 7);
+    ASSERT_EQ(beijingWinter.size(), 28u);
+    ASSERT_EQ(guangzhouSummer.size(), 28u);
+    EXPECT_GT(mean(beijingWinter), mean(guangzhouSummer) + 30);
+    EXPECT_LT(mean(guangzhouSummer), 100);
+    auto polluted = std::count_if(beijingWinter.begin(), beijingWinter.end(), [](int aqi) { return aqi > 150; });
+    EXPECT_GE(polluted, 1);
+    EXPECT_LE(polluted, 10);
+    EXPECT_EQ(demo.AirQuality(39.905, 116.4053, 1'796'968'800), demo.AirQuality(39.905, 116.4053, 1'796'968'800 + 60))
+        << "the same hour gives the same air";
 }

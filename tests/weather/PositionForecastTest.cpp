@@ -42,7 +42,8 @@ TEST(PositionForecast, AddressCarriesThePositionAndTheDailyQuery)
 {
     EXPECT_EQ(PositionForecastAddress("https://api.example/v1/forecast", { 39.905, 116.4053 }),
         "https://api.example/v1/forecast?latitude=39.9050&longitude=116.4053&daily=weather_code,temperature_2m_max,"
-        "temperature_2m_min,wind_speed_10m_max,wind_direction_10m_dominant&timezone=Asia%2FShanghai&forecast_days=6");
+        "temperature_2m_min,wind_speed_10m_max,wind_direction_10m_dominant&current=temperature_2m,apparent_temperature,"
+        "relative_humidity_2m,weather_code&timezone=Asia%2FShanghai&forecast_days=6");
     EXPECT_EQ(PositionForecastAddress("https://h/f?key=1", { -1.5, 2 }).substr(0, 48),
         "https://h/f?key=1&latitude=-1.5000&longitude=2.0");
 }

@@ -6,6 +6,7 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
 #include "tests/support/TestCertificates.h"
+#include "weather/AirQualityThread.h"
 #include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
 
@@ -255,7 +256,8 @@ TEST_F(PositionSourceTest, AsksByPositionOverTlsAndKeepsTheResult)
     ASSERT_EQ(service.Requests().size(), 1u);
     EXPECT_EQ(service.Requests()[0].target,
         "/v1/forecast?latitude=23.1252&longitude=113.2806&daily=weather_code,temperature_2m_max,temperature_2m_min,"
-        "wind_speed_10m_max,wind_direction_10m_dominant&timezone=Asia%2FShanghai&forecast_days=6");
+        "wind_speed_10m_max,wind_direction_10m_dominant&current=temperature_2m,apparent_temperature,"
+        "relative_humidity_2m,weather_code&timezone=Asia%2FShanghai&forecast_days=6");
     auto days = records();
     ASSERT_EQ(days.size(), 6u);
     EXPECT_EQ(days[0].tianQi, "小雨");
@@ -302,4 +304,113 @@ TEST_F(PositionSourceTest, AnUntrustedServiceIsAFailureAndIsNotRead)
     EXPECT_EQ(runPosition(test::Reply::Ok(fixture("forecast-beijing.json"))), (Codes { { 2026, 1 } }));
     EXPECT_TRUE(records().empty());
     EXPECT_TRUE(service.Requests().empty());
+}
+
+TEST_F(PositionSourceTest, TheConditionsNowComeInTheSameAnswer)
+{
+    std::time_t before = std::time(nullptr);
+    EXPECT_EQ(runPosition(test::Reply::Ok(fixture("forecast-current.json"), "application/json")), (Codes { { 2025, 1 } }));
+    EXPECT_EQ(records().size(), 6u);
+    auto locked = reports->Lock();
+    const WeatherExtras& extras = locked.Extras();
+    ASSERT_TRUE(extras.current);
+    EXPECT_EQ(extras.current->time, "2026-12-11T14:00");
+    EXPECT_EQ(extras.current->temperature, -3.4);
+    EXPECT_EQ(extras.current->apparentTemperature, -8.1);
+    EXPECT_EQ(extras.current->relativeHumidity, 38);
+    EXPECT_EQ(extras.current->weatherCode, 0);
+    EXPECT_GE(extras.fetched, before);
+    EXPECT_FALSE(extras.air) << "the air is a request of its own";
+}
+
+TEST_F(PositionSourceTest, AnAnswerWithoutTheConditionsNowIsStillAForecast)
+{
+    EXPECT_EQ(runPosition(test::Reply::Ok(fixture("forecast-beijing.json"), "application/json")), (Codes { { 2025, 1 } }));
+    EXPECT_EQ(records().size(), 6u);
+    EXPECT_FALSE(reports->Lock().Extras().current);
+    EXPECT_NE(reports->Lock().Extras().fetched, 0);
+}
+
+namespace {
+
+// 2026-12-11 14:00 in China (06:00 UTC), the recorded answer's current hour.
+constexpr std::time_t kRecordedNow = 1'796'968'800;
+
+class AirQualitySourceTest : public PositionSourceTest {
+protected:
+    AirQualityRequest airRequest()
+    {
+        AirQualityRequest request { .url = service.Url("/v1/air-quality"), .position = { 39.9042, 116.4074 } };
+        request.window = window.Handle();
+        request.reports = reports;
+        request.requestNumber = 0;
+        request.now = kRecordedNow;
+        request.fetch.readTimeoutMs = 2000;
+        return request;
+    }
+
+    Codes runAir(const test::Reply& reply, AirQualityRequest request)
+    {
+        window.received.clear();
+        service.Enqueue(reply);
+        TAirQualityThread::Run(request);
+        application.ProcessMessages();
+        return window.Codes();
+    }
+};
+
+}
+
+TEST_F(AirQualitySourceTest, TheRecordedAnswerGivesTheIndexBesideTheReports)
+{
+    EXPECT_EQ(ChinaHour(kRecordedNow), "2026-12-11T14:00");
+    EXPECT_EQ(runPosition(test::Reply::Ok(fixture("forecast-current.json"), "application/json")), (Codes { { 2025, 1 } }));
+    EXPECT_EQ(runAir(test::Reply::Ok(fixture("air-quality-beijing.json"), "application/json"), airRequest()),
+        (Codes { { 2027, 1 } }));
+    ASSERT_EQ(service.Requests().size(), 2u);
+    EXPECT_EQ(service.Requests()[1].target,
+        "/v1/air-quality?latitude=39.9042&longitude=116.4074&hourly=pm10,pm2_5,carbon_monoxide,nitrogen_dioxide,"
+        "sulphur_dioxide,ozone&timezone=Asia%2FShanghai&past_days=1&forecast_days=1");
+    auto locked = reports->Lock();
+    EXPECT_EQ(locked->size(), 6u);
+    const auto& air = locked.Extras().air;
+    ASSERT_TRUE(air);
+    // PM2.5 over the day ending at 14:00: twelve hours at 70 and eleven at 60
+    // (one hour missing), 65.2 → 50 + 50 × 30.2 / 40 = 87.8.
+    EXPECT_EQ(air->aqi, 88);
+    EXPECT_NEAR(*air->pm25Mean, 1500.0 / 23, 1e-9);
+    EXPECT_EQ(air->primary, std::vector<Pollutant> { Pollutant::PM2_5 });
+    EXPECT_STREQ(GradeOf(air->aqi).name, "良");
+    EXPECT_TRUE(locked.Extras().current) << "the air leaves the conditions now alone";
+}
+
+TEST_F(AirQualitySourceTest, AFailedAirAnswerLeavesTheWeatherWhole)
+{
+    EXPECT_EQ(runPosition(test::Reply::Ok(fixture("forecast-current.json"), "application/json")), (Codes { { 2025, 1 } }));
+    struct Row {
+        const char* what;
+        test::Reply reply;
+    } rows[] = {
+        { "500", test::Reply::Status(500, "Internal Server Error", "{}") },
+        { "an error object", test::Reply::Status(400, "Bad Request", "{\"error\":true,\"reason\":\"x\"}") },
+        { "garbage", test::Reply::Ok("\x01garbage") },
+        { "no hourly arrays", test::Reply::Ok("{\"hourly\":{\"time\":[]}}") },
+    };
+    for (auto& row : rows) {
+        EXPECT_EQ(runAir(row.reply, airRequest()), (Codes { { 2027, 0 } })) << row.what;
+        auto locked = reports->Lock();
+        EXPECT_EQ(locked->size(), 6u) << row.what;
+        EXPECT_TRUE(locked.Extras().current) << row.what;
+        EXPECT_FALSE(locked.Extras().air) << row.what;
+    }
+
+    // An hour the answer does not hold: no index.
+    AirQualityRequest later = airRequest();
+    later.now += 2 * 24 * 3600;
+    EXPECT_EQ(runAir(test::Reply::Ok(fixture("air-quality-beijing.json")), later), (Codes { { 2027, 0 } }));
+
+    // The answer of an older request is not stored.
+    reports->BeginRequest(1);
+    EXPECT_EQ(runAir(test::Reply::Ok(fixture("air-quality-beijing.json")), airRequest()), (Codes { { 2027, 0 } }));
+    EXPECT_FALSE(reports->Lock().Extras().air);
 }
