@@ -75,6 +75,7 @@ enum : WPARAM {
 enum : std::uint32_t {
     WM_ACTIVATE = 0x0006,
     WM_CLOSE = 0x0010,
+    WM_DISPLAYCHANGE = 0x007E, // a monitor came, went or changed its size
     WM_COMMAND = 0x0111,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,

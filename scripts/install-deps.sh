@@ -12,7 +12,7 @@ packages=(
   libssl-dev ca-certificates
   rapidjson-dev nlohmann-json3-dev libcurl4-openssl-dev
   clang libclang-rt-14-dev clang-format
-  xvfb xcompmgr xdotool xclip imagemagick x11-utils python3 libx11-6 python3-xlib
+  xvfb xcompmgr openbox x11-xserver-utils xdotool xclip imagemagick x11-utils python3 libx11-6 python3-xlib
   dbus-daemon python3-gi gir1.2-glib-2.0
   desktop-file-utils appstream lintian man-db dpkg-dev
 )

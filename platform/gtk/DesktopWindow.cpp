@@ -1,6 +1,8 @@
 #include "platform/gtk/DesktopWindow.h"
 
 #include "platform/MessageQueue.h"
+#include "platform/gtk/AlphaRegion.h"
+#include "platform/gtk/DesktopBackground.h"
 #include "platform/gtk/GtkToolkit.h"
 
 #include <gtk/gtk.h>
@@ -114,6 +116,7 @@ public:
         : m_handle(handle)
         , m_kind(kind)
     {
+        watchDesktopOnce();
         nativeWindows().push_back(this);
         GdkWindowAttr attributes {};
         attributes.window_type = kind == WindowKind::TopLevel ? GDK_WINDOW_TOPLEVEL : GDK_WINDOW_TEMP;
@@ -162,6 +165,8 @@ public:
         if (m_painted)
             cairo_surface_destroy(m_painted);
         cairo_region_destroy(m_shape);
+        if (m_bounding)
+            cairo_region_destroy(m_bounding);
     }
 
     void Move(int left, int top) override
@@ -186,6 +191,8 @@ public:
     void Show() override
     {
         gdk_window_move(m_native, m_left, m_top);
+        // Cut before it maps: without a compositor, nothing pushed yet shows nothing.
+        applyBoundingShape();
         gdk_window_show(m_native);
         // The window manager may have placed it on mapping; the program's place stands.
         gdk_window_move(m_native, m_left, m_top);
@@ -212,7 +219,13 @@ public:
         bool resized = width != m_width || height != m_height;
         if (resized)
             Resize(width, height);
-        updateShapeFromAlpha(pixels, width, height, strideBytes, painted);
+        ScreenRect area = painted.Within({ 0, 0, width, height });
+        cairo_region_destroy(m_shape);
+        m_shape = area.right > area.left && area.bottom > area.top
+            ? RegionAboveAlpha(reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(area.top) * strideBytes + static_cast<std::ptrdiff_t>(area.left) * 4,
+                area.right - area.left, area.bottom - area.top, strideBytes, 0, area.left, area.top)
+            : cairo_region_create();
+        applyInputShape();
         // Only the painted part is kept and drawn: a layered window is mostly
         // transparent, and a full-window copy would hold (and upload) megabytes of
         // nothing.
@@ -242,6 +255,7 @@ public:
             }
         }
         m_paintedArea = kept;
+        applyBoundingShape();
     }
 
     void SetMousePassThrough(bool passThrough) override
@@ -327,6 +341,8 @@ public:
             break;
         case GDK_CONFIGURE:
             // The window manager may place the window elsewhere than asked; follow it.
+            if (m_bounding && (m_left != event->configure.x || m_top != event->configure.y))
+                gdk_window_invalidate_rect(m_native, nullptr, FALSE); // the background under it changed
             m_left = event->configure.x;
             m_top = event->configure.y;
             break;
@@ -449,43 +465,6 @@ private:
         return second;
     }
 
-    void updateShapeFromAlpha(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted)
-    {
-        // Runs of non-transparent pixels, row by row; equal consecutive rows merge.
-        std::vector<cairo_rectangle_int_t> rectangles;
-        std::vector<std::pair<int, int>> previousRuns;
-        std::vector<std::size_t> previousIndices;
-        std::vector<std::pair<int, int>> runs;
-        ScreenRect area = painted.Within({ 0, 0, width, height });
-        for (int y = area.top; y < area.bottom; ++y) {
-            const auto* row = reinterpret_cast<const std::uint32_t*>(reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(y) * strideBytes);
-            runs.clear();
-            for (int x = area.left; x < area.right;) {
-                while (x < area.right && (row[x] >> 24) == 0)
-                    ++x;
-                int start = x;
-                while (x < area.right && (row[x] >> 24) != 0)
-                    ++x;
-                if (x > start)
-                    runs.emplace_back(start, x);
-            }
-            if (runs == previousRuns) {
-                for (auto index : previousIndices)
-                    ++rectangles[index].height;
-                continue;
-            }
-            previousIndices.clear();
-            for (auto [start, end] : runs) {
-                previousIndices.push_back(rectangles.size());
-                rectangles.push_back({ start, y, end - start, 1 });
-            }
-            previousRuns = runs;
-        }
-        cairo_region_destroy(m_shape);
-        m_shape = cairo_region_create_rectangles(rectangles.data(), static_cast<int>(rectangles.size()));
-        applyInputShape();
-    }
-
     void applyInputShape()
     {
         if (m_passThrough) {
@@ -497,13 +476,64 @@ private:
         }
     }
 
+    // Without a compositor the window is cut to the pixels of more than this
+    // alpha; fainter ones would only be a dark fringe around the picture.
+    static constexpr std::uint8_t kShownAlpha = 0x40;
+
+    static void watchDesktopOnce()
+    {
+        static bool watching = false;
+        if (watching)
+            return;
+        watching = true;
+        WatchDesktop([](DesktopChange change) {
+            for (auto* window : nativeWindows())
+                window->followDesktop(change);
+        });
+    }
+
+    void followDesktop(DesktopChange change)
+    {
+        if (change == DesktopChange::Monitors) {
+            if (m_kind == WindowKind::TopLevel)
+                post(WM_DISPLAYCHANGE, 0, 0);
+            return;
+        }
+        applyBoundingShape();
+        gdk_window_invalidate_rect(m_native, nullptr, FALSE);
+    }
+
+    // With a compositor the window blends per pixel and has no bounding shape;
+    // without one it shows only its well painted pixels, over the desktop's
+    // background.
+    void applyBoundingShape()
+    {
+        bool composited = DesktopComposited();
+        if (composited && !m_bounding)
+            return;
+        if (m_bounding)
+            cairo_region_destroy(m_bounding);
+        m_bounding = nullptr;
+        if (!composited) {
+            m_bounding = m_painted ? RegionAboveAlpha(cairo_image_surface_get_data(m_painted), m_paintedArea.width, m_paintedArea.height,
+                             cairo_image_surface_get_stride(m_painted), kShownAlpha, m_paintedArea.x, m_paintedArea.y)
+                                   : cairo_region_create();
+        }
+        gdk_window_shape_combine_region(m_native, m_bounding, 0, 0);
+    }
+
     void paint(const cairo_region_t* region)
     {
         GdkDrawingContext* context = gdk_window_begin_draw_frame(m_native, region);
         cairo_t* cr = gdk_drawing_context_get_cairo_context(context);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_set_source_rgba(cr, 0, 0, 0, 0);
-        cairo_paint(cr);
+        if (m_bounding) {
+            PaintDesktopBackground(cr, m_left, m_top);
+            cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        } else {
+            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+            cairo_set_source_rgba(cr, 0, 0, 0, 0);
+            cairo_paint(cr);
+        }
         if (m_painted) {
             cairo_set_source_surface(cr, m_painted, m_paintedArea.x, m_paintedArea.y);
             cairo_rectangle(cr, m_paintedArea.x, m_paintedArea.y, m_paintedArea.width, m_paintedArea.height);
@@ -629,6 +659,8 @@ private:
     cairo_rectangle_int_t m_paintedArea { 0, 0, 0, 0 };
     // Empty until the first push: an invisible window takes no clicks.
     cairo_region_t* m_shape { cairo_region_create() };
+    // What the window shows without a compositor; null with one.
+    cairo_region_t* m_bounding { nullptr };
     struct {
         guint button { 0 };
         guint32 time { 0 };

@@ -24,16 +24,14 @@ import time
 from Xlib import X, Xatom, display, protocol
 from Xlib.ext import xtest
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop_checks import fail, wait_until  # noqa: E402
+
 TITLE = "Nimbrell - 桌面天气预报"
 REQUEST_DOCK = 0
 XEMBED_EMBEDDED_NOTIFY = 0
 ICON_SIZE = 32
 TRAY_AT = (40, 40)
-
-
-def fail(message):
-    print(message, file=sys.stderr)
-    sys.exit(1)
 
 
 def program_window_shown(pid):
@@ -137,16 +135,6 @@ class Tray:
         time.sleep(0.1)
         xtest.fake_input(self.display, X.ButtonRelease, button)
         self.display.sync()
-
-
-def wait_until(condition, timeout):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    return None
 
 
 def silent_bus(path):

@@ -1,0 +1,16 @@
+#pragma once
+
+// The parts of a premultiplied ARGB image whose pixels are more than a given
+// alpha: what takes the mouse, and without a compositor what is shown at all.
+
+#include <cairo.h>
+
+#include <cstdint>
+
+namespace nimbrell::platform {
+
+// The pixels of the image whose alpha is above `above`, offset by (left, top).
+// The caller owns the region.
+cairo_region_t* RegionAboveAlpha(const unsigned char* pixels, int width, int height, int strideBytes, std::uint8_t above, int left = 0, int top = 0);
+
+}

@@ -1,0 +1,102 @@
+#!/usr/bin/python3
+"""The widget on a desktop without a compositing manager (with-desktop.sh
+--no-compositor): the root has a background picture, blue on the left half and
+brown on the right, and the widget at (500, 300) lies across both. Without a
+compositor its window must show the picture (never black) around its painted
+pixels; a compositor started later makes it blend per pixel without a restart,
+with the painted pixels as they were; when the compositor goes it is cut again.
+
+Usage (on a private desktop without a compositor): desktop-no-compositor.py PROGRAM
+"""
+
+import os
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop_checks import Desktop, Program, fail, inked, near, wait_until  # noqa: E402
+
+BLUE = (0x30, 0x70, 0xA0)
+BROWN = (0xA0, 0x60, 0x30)
+TOOL = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "desktop-tool.py")
+
+
+def background_at(x):
+    return BLUE if x < 640 else BROWN
+
+
+def check_cut(desktop, window, what):
+    """The window shows the root's picture where it has not painted, and no black."""
+    left, top = desktop.place(window)
+    width = 635
+    height = min(866, desktop.size()[1] - top)
+    rows = desktop.pixels(left, top, width, height)
+    for x, y in ((60, 600), (400, 300), (600, 650), (200, 700)):
+        if not near(rows[y][x], background_at(left + x), 4):
+            fail("%s: at (%d, %d) of the window the screen shows %s, not the desktop's %s"
+                 % (what, x, y, rows[y][x], background_at(left + x)))
+    black = sum(1 for row in rows for pixel in row if max(pixel) < 16)
+    if black:
+        fail("%s: %d black pixels in the window" % (what, black))
+    return rows
+
+
+def widget_painted(desktop, window):
+    left, top = desktop.place(window)
+    return inked(desktop.pixels(left + 30, top + 30, 120, 70), BLUE) and inked(desktop.pixels(left + 144, top + 69, 56, 32), BROWN)
+
+
+def main():
+    binary = sys.argv[1]
+    subprocess.run([TOOL, "root-picture", "3070a0", "a06030"], check=True)
+    desktop = Desktop()
+    program = Program(binary)
+    compositor = None
+    try:
+        window = desktop.widget(program.process.pid)
+        if window is None:
+            fail("the widget did not appear:\n" + program.output())
+        if not wait_until(lambda: widget_painted(desktop, window), 20):
+            fail("the widget's picture and temperature do not show")
+        # The entrance animations end within a second or two.
+        wait_until(lambda: False, 2)
+        cut = check_cut(desktop, window, "without a compositor")
+        if len(desktop.bounding_rectangles(window)) < 2:
+            fail("without a compositor the window is not cut to its painted pixels")
+
+        compositor = subprocess.Popen(["xcompmgr"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([TOOL, "wait-owner", "_NET_WM_CM_S0", "15"], check=True)
+        geometry = window.get_geometry()
+        whole = [(0, 0, geometry.width, geometry.height)]
+        if not wait_until(lambda: desktop.bounding_rectangles(window) == whole, 10):
+            fail("with a compositor the window is still cut: %d rectangles" % len(desktop.bounding_rectangles(window)))
+        # Blended per pixel: the unpainted parts show the root through the window.
+        blended = wait_until(lambda: widget_painted(desktop, window) and check_cut(desktop, window, "with a compositor"), 10)
+        if not blended:
+            fail("with a compositor the widget does not show")
+        # The painted pixels are as without the compositor; only pixels fainter
+        # than the cut (soft shadows) may differ.
+        differing = sum(1 for a, b in zip(cut, blended) for p, q in zip(a, b) if not near(p, q, 24))
+        if differing > 2000:
+            fail("%d pixels differ between the cut window and the blended one" % differing)
+
+        compositor.terminate()
+        compositor.wait()
+        compositor = None
+        if not wait_until(lambda: len(desktop.bounding_rectangles(window)) > 1, 10):
+            fail("when the compositor goes the window is not cut again")
+        wait_until(lambda: False, 1)
+        check_cut(desktop, window, "after the compositor went")
+        if program.process.poll() is not None:
+            fail("the program ended:\n" + program.output())
+    finally:
+        if compositor:
+            compositor.kill()
+            compositor.wait()
+        program.close()
+    print("no compositor: the desktop's picture around the painted pixels, blended once a compositor runs,"
+          " cut again when it goes (%d pixels differ)" % differing)
+
+
+if __name__ == "__main__":
+    main()
