@@ -3,15 +3,12 @@
 #include <algorithm>
 #include <new>
 
-#include <sys/mman.h>
-
 namespace nimbrell {
 
 namespace {
 
 constexpr std::size_t kSmallestChunk = 4u << 10;
 constexpr std::size_t kLargestChunk = 8u << 20;
-constexpr std::size_t kHugePage = 2u << 20;
 
 }
 
@@ -25,31 +22,17 @@ JsonArena::~JsonArena()
     while (m_chunks) {
         Chunk* chunk = m_chunks;
         m_chunks = chunk->next;
-        if (chunk->mapped)
-            munmap(chunk, chunk->size);
-        else
-            ::operator delete(chunk);
+        ::operator delete(chunk);
     }
 }
 
 JsonArena::Chunk* JsonArena::newChunk(std::size_t size)
 {
-    void* memory = nullptr;
-    bool mapped = false;
-    if (size >= kHugePage) {
-        size = (size + kHugePage - 1) / kHugePage * kHugePage;
-        memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (memory == MAP_FAILED)
-            throw std::bad_alloc();
-        madvise(memory, size, MADV_HUGEPAGE);
-        mapped = true;
-    } else {
-        memory = ::operator new(size);
-    }
-    auto* chunk = static_cast<Chunk*>(memory);
+    // From the heap, which keeps the memory of a freed document for the next one where
+    // parses repeat (fresh pages cost as much to fault in as a tree costs to parse).
+    auto* chunk = static_cast<Chunk*>(::operator new(size));
     chunk->next = m_chunks;
     chunk->size = size;
-    chunk->mapped = mapped;
     m_chunks = chunk;
     return chunk;
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 // The memory of one parsed document: a bump allocator over chunks that are freed together.
-// Chunks grow with the document; large ones are mapped directly and asked for huge pages,
-// since faulting in a large tree page by page costs as much as parsing it.
+// Chunks grow with the document.
 
 #include <cstddef>
 #include <cstdint>
@@ -40,7 +39,6 @@ private:
     struct Chunk {
         Chunk* next;
         std::size_t size;
-        bool mapped;
     };
 
     Chunk* newChunk(std::size_t size);

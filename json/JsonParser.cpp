@@ -4,6 +4,7 @@
 #include "json/JsonArena.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -120,6 +121,8 @@ public:
         , m_end(end)
         , m_arena(std::make_unique<JsonArena>(static_cast<std::size_t>(end - begin) * sizeof(Unit) * 4))
     {
+        // Enough for a forecast's members without growing.
+        m_stack.reserve(128);
     }
 
     std::unique_ptr<TxJSONbase> parseDocument()
@@ -202,42 +205,50 @@ private:
     {
         const Unit* start = m_position;
         const Unit* cursor = start;
+        bool negative = false;
         if (cursor < m_end && (*cursor == '+' || *cursor == '-'))
-            ++cursor;
+            negative = *cursor++ == '-';
+        // The digits before and after the point as one integer (it wraps past 20 digits,
+        // where it is no longer used), and the power of ten that scales it.
+        std::uint64_t digitValue = 0;
         const Unit* digits = cursor;
-        std::uint64_t whole = 0;
-        while (cursor < m_end && isDigit(*cursor)) {
-            whole = whole * 10 + static_cast<unsigned>(*cursor - '0');
-            ++cursor;
-        }
+        cursor = readDigits(cursor, digitValue);
         if (cursor == digits)
             return nullptr;
-        bool integral = true;
+        std::ptrdiff_t digitCount = cursor - digits;
+        std::int64_t power = 0;
         if (cursor < m_end && *cursor == '.') {
             const Unit* fraction = ++cursor;
-            while (cursor < m_end && isDigit(*cursor))
-                ++cursor;
+            cursor = readDigits(cursor, digitValue);
             if (cursor == fraction)
                 return nullptr;
-            integral = false;
+            digitCount += cursor - fraction;
+            power = fraction - cursor;
         }
         if (cursor < m_end && (*cursor == 'e' || *cursor == 'E')) {
             ++cursor;
+            bool negativeExponent = false;
             if (cursor < m_end && (*cursor == '+' || *cursor == '-'))
-                ++cursor;
-            const Unit* exponent = cursor;
-            while (cursor < m_end && isDigit(*cursor))
-                ++cursor;
-            if (cursor == exponent)
+                negativeExponent = *cursor++ == '-';
+            const Unit* exponentDigits = cursor;
+            std::int64_t exponent = 0;
+            for (; cursor < m_end && isDigit(*cursor); ++cursor)
+                exponent = std::min<std::int64_t>(exponent * 10 + (*cursor - '0'), 1'000'000'000);
+            if (cursor == exponentDigits)
                 return nullptr;
-            integral = false;
+            power += negativeExponent ? -exponent : exponent;
         }
 
         double value;
-        if (integral && cursor - digits <= 15) {
-            // Below 10^15 the digits are exact in a double.
-            value = static_cast<double>(whole);
-            if (*start == '-')
+        if (digitCount <= 15 && power >= -kExactPowers && power <= kExactPowers) {
+            // Integers below 10^15 and powers of ten up to 10^22 are exact doubles, and one
+            // multiplication or division of exact doubles is correctly rounded.
+            value = static_cast<double>(digitValue);
+            if (power > 0)
+                value *= kPowersOfTen[power];
+            else if (power < 0)
+                value /= kPowersOfTen[-power];
+            if (negative)
                 value = -value;
         } else if (!convert(*start == '+' ? start + 1 : start, cursor, value)) {
             return nullptr;
@@ -245,6 +256,17 @@ private:
         m_position = cursor;
         return create<TxJSONnumber>(depth, value);
     }
+
+    const Unit* readDigits(const Unit* cursor, std::uint64_t& value) const
+    {
+        for (; cursor < m_end && isDigit(*cursor); ++cursor)
+            value = value * 10 + static_cast<unsigned>(*cursor - '0');
+        return cursor;
+    }
+
+    static constexpr int kExactPowers = 22;
+    static constexpr double kPowersOfTen[kExactPowers + 1] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22 };
 
     bool convert(const Unit* begin, const Unit* end, double& value)
     {
@@ -353,17 +375,19 @@ private:
 
         if (m_names.empty())
             m_names.resize(256);
+        // Records repeat their names in the same order: the name that followed the previous
+        // one last time is tried before any hashing.
+        if (m_previousName != kNoName) {
+            std::uint32_t predicted = m_names[m_previousName].next;
+            if (predicted != kNoName && isName(predicted, contents.begin, length))
+                return useSharedName(predicted, contents, text, size);
+        }
         std::size_t mask = m_names.size() - 1;
         std::size_t slot = hashName(contents.begin, length) & mask;
         std::size_t probes = 0;
         for (; m_names[slot].text && probes < kMaxNameProbes; slot = (slot + 1) & mask, ++probes) {
-            const SharedName& name = m_names[slot];
-            if (name.length == length && sameUnits(contents.begin, name.source, length)) {
-                text = name.text;
-                size = name.size;
-                m_position = contents.end + 1;
-                return true;
-            }
+            if (isName(slot, contents.begin, length))
+                return useSharedName(static_cast<std::uint32_t>(slot), contents, text, size);
         }
         if (!storeString(contents, text, size))
             return false;
@@ -372,15 +396,51 @@ private:
         if (!m_names[slot].text && m_sharedNames * 2 < m_names.size()) {
             m_names[slot] = { contents.begin, static_cast<std::uint32_t>(length), size, text };
             ++m_sharedNames;
+            followName(static_cast<std::uint32_t>(slot));
             if (m_sharedNames * 2 == m_names.size() && m_names.size() < kMaxSharedNames)
                 growNames();
+        } else {
+            m_previousName = kNoName;
         }
         return true;
     }
 
-    // Names are short: a plain loop beats a call to memcmp.
-    static bool sameUnits(const Unit* a, const Unit* b, std::size_t length)
+    bool isName(std::size_t slot, const Unit* units, std::size_t length) const
     {
+        return m_names[slot].length == length && sameUnits(units, m_names[slot].source, length);
+    }
+
+    bool useSharedName(std::uint32_t slot, const Contents& contents, const char16_t*& text, std::uint32_t& size)
+    {
+        text = m_names[slot].text;
+        size = m_names[slot].size;
+        m_position = contents.end + 1;
+        followName(slot);
+        return true;
+    }
+
+    void followName(std::uint32_t slot)
+    {
+        if (m_previousName != kNoName)
+            m_names[m_previousName].next = slot;
+        m_previousName = slot;
+    }
+
+    // Names are short: one word, or a plain loop, beats a call to memcmp.
+    bool sameUnits(const Unit* a, const Unit* b, std::size_t length) const
+    {
+        constexpr std::ptrdiff_t wordUnits = 8 / sizeof(Unit);
+        if constexpr (std::endian::native == std::endian::little) {
+            if (length <= static_cast<std::size_t>(wordUnits) && m_end - a >= wordUnits && m_end - b >= wordUnits) {
+                std::uint64_t first;
+                std::uint64_t second;
+                std::memcpy(&first, a, sizeof first);
+                std::memcpy(&second, b, sizeof second);
+                std::size_t bits = length * sizeof(Unit) * 8;
+                std::uint64_t mask = bits == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << bits) - 1;
+                return ((first ^ second) & mask) == 0;
+            }
+        }
         for (std::size_t i = 0; i < length; ++i) {
             if (a[i] != b[i])
                 return false;
@@ -392,6 +452,7 @@ private:
     {
         std::vector<SharedName> old(m_names.size() * 2);
         old.swap(m_names);
+        m_previousName = kNoName;
         std::size_t mask = m_names.size() - 1;
         for (const SharedName& name : old) {
             if (!name.text)
@@ -401,20 +462,34 @@ private:
             for (; m_names[slot].text && probes < kMaxNameProbes; slot = (slot + 1) & mask)
                 ++probes;
             if (!m_names[slot].text)
-                m_names[slot] = name;
+                m_names[slot] = { name.source, name.length, name.size, name.text };
             else
                 --m_sharedNames;
         }
     }
 
-    // FNV-1a from a per-process seed, then a final mix: without the mix the low
-    // bits, which pick the slot, would depend only on the low bits of each unit,
-    // and names differing in a unit's high bits would all collide.
+    // Eight bytes at a time from a per-process seed, each word multiplied in and its high
+    // half folded down, then a final mix: the low bits, which pick the slot, depend on
+    // every bit of the name.
     static std::uint64_t hashName(const Unit* units, std::size_t length)
     {
+        constexpr std::uint64_t multiplier = 0x9E3779B97F4A7C15;
+        auto* bytes = reinterpret_cast<const unsigned char*>(units);
+        std::size_t remaining = length * sizeof(Unit);
         std::uint64_t hash = nameHashSeed() ^ length;
-        for (std::size_t i = 0; i < length; ++i)
-            hash = (hash ^ static_cast<std::make_unsigned_t<Unit>>(units[i])) * 0x100000001B3;
+        for (; remaining >= 8; bytes += 8, remaining -= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes, sizeof word);
+            hash = (hash ^ word) * multiplier;
+            hash ^= hash >> 32;
+        }
+        if (remaining) {
+            std::uint64_t word = 0;
+            for (std::size_t i = 0; i < remaining; ++i)
+                word |= std::uint64_t(bytes[i]) << (8 * i);
+            hash = (hash ^ word) * multiplier;
+            hash ^= hash >> 32;
+        }
         hash ^= hash >> 33;
         hash *= 0xFF51AFD7ED558CCD;
         hash ^= hash >> 33;
@@ -430,8 +505,8 @@ private:
         return seed;
     }
 
-    // Passes over whole words of eight bytes holding neither a quote nor a backslash,
-    // gathering their high bits into `seen`.
+    // Passes over bytes holding neither a quote nor a backslash eight at a time, up to the
+    // first quote or backslash where one is found, gathering their high bits into `seen`.
     const Unit* skipPlainBytes(const Unit* cursor, unsigned& seen) const
     {
         constexpr std::uint64_t ones = 0x0101010101010101;
@@ -442,9 +517,16 @@ private:
             std::memcpy(&word, cursor, sizeof word);
             std::uint64_t quote = word ^ (ones * '"');
             std::uint64_t backslash = word ^ (ones * '\\');
-            std::uint64_t stop = ((quote - ones) & ~quote) | ((backslash - ones) & ~backslash);
-            if (stop & highs)
+            // The lowest byte flagged is exact; bytes above it may be flagged falsely.
+            std::uint64_t stop = (((quote - ones) & ~quote) | ((backslash - ones) & ~backslash)) & highs;
+            if (stop) {
+                if constexpr (std::endian::native == std::endian::little) {
+                    int before = std::countr_zero(stop) / 8;
+                    high |= word & ((std::uint64_t(1) << (8 * before)) - 1);
+                    cursor += before;
+                }
                 break;
+            }
             high |= word;
             cursor += 8;
         }
@@ -475,6 +557,15 @@ private:
                     continue;
                 }
                 if constexpr (sizeof(Unit) == 1) {
+                    // Most text here is Chinese: three-byte forms whose lead byte needs no
+                    // check of the second byte's range beyond that of every continuation.
+                    unsigned lead = *cursor;
+                    if (lead >= 0xE1 && lead != 0xED && lead <= 0xEF && end - cursor >= 3
+                        && (cursor[1] & 0xC0) == 0x80 && (cursor[2] & 0xC0) == 0x80) {
+                        *out++ = static_cast<char16_t>(((lead & 0x0F) << 12) | ((cursor[1] & 0x3F) << 6) | (cursor[2] & 0x3F));
+                        cursor += 3;
+                        continue;
+                    }
                     Utf8Char decoded = DecodeUtf8Char(cursor, static_cast<std::size_t>(end - cursor));
                     cursor += decoded.length;
                     char32_t c = decoded.codePoint;
@@ -635,7 +726,10 @@ private:
         std::uint32_t length { 0 };
         std::uint32_t size { 0 };
         const char16_t* text { nullptr };
+        // The slot of the name that last followed this one.
+        std::uint32_t next { kNoName };
     };
+    static constexpr std::uint32_t kNoName = std::numeric_limits<std::uint32_t>::max();
     static constexpr std::size_t kMaxSharedName = 64;
     static constexpr std::size_t kMaxSharedNames = 1u << 16;
     // Bounds the work per name whatever the names are; a well-spread half-full
@@ -644,6 +738,7 @@ private:
     // Open addressing over the names' source text, at most half full.
     std::vector<SharedName> m_names;
     std::size_t m_sharedNames { 0 };
+    std::uint32_t m_previousName { kNoName };
     int m_listDepth { 0 };
 };
 

@@ -156,7 +156,32 @@ TxJSONobjectmethod::~TxJSONobjectmethod()
         delete[] FName;
 }
 
+void TxJSONobjectmethod::SetObjValue(std::unique_ptr<TxJSONbase> value)
+{
+    if (IsPooled())
+        NoteParsedTreeChanged();
+    FValue = std::move(value);
+}
+
 // TxJSONbase
+
+namespace {
+
+// Set once any node of any parsed document has been given memory of its own; from then on
+// parsed documents are taken apart node by node. The program itself only reads them.
+std::atomic<bool> parsedTreeChanged { false };
+
+}
+
+void TxJSONbase::NoteParsedTreeChanged()
+{
+    parsedTreeChanged.store(true, std::memory_order_relaxed);
+}
+
+void TxJSONbase::ForgetParsedTreeChanges()
+{
+    parsedTreeChanged.store(false, std::memory_order_relaxed);
+}
 
 void TxJSONbase::operator delete(TxJSONbase* node, std::destroying_delete_t)
 {
@@ -233,6 +258,8 @@ TxJSONvariant TxJSONstring::Value() const
 
 void TxJSONstring::SetValue(const TxJSONvariant& value)
 {
+    if (IsPooled())
+        NoteParsedTreeChanged();
     replaceText(FValue, fSize, fOwned, VariantToText(value));
 }
 
@@ -285,8 +312,20 @@ TxJSONcustomlist::TxJSONcustomlist(std::pmr::memory_resource* memory)
 
 TxJSONcustomlist::~TxJSONcustomlist()
 {
+    // A parsed document that nobody changed holds nothing outside its arena, which goes
+    // next: visiting each node to run its destructor would only read the whole tree again.
+    if (fArena && !parsedTreeChanged.load(std::memory_order_relaxed)) {
+        for (auto& child : fList)
+            static_cast<void>(child.release());
+    }
     while (!fList.empty())
         fList.pop_back();
+}
+
+void TxJSONcustomlist::noteChange() const
+{
+    if (IsPooled() || fArena)
+        NoteParsedTreeChanged();
 }
 
 TxJSONbase* TxJSONcustomlist::ItemAt(int index) const
@@ -299,6 +338,7 @@ void TxJSONcustomlist::SetItemAt(int index, std::unique_ptr<TxJSONbase> value)
     // A list never holds holes: without a value the call changes nothing.
     if (!inRange(index) || !value)
         return;
+    noteChange();
     fList[static_cast<std::size_t>(index)] = std::move(value);
 }
 
@@ -319,6 +359,7 @@ int TxJSONcustomlist::AddItem(std::unique_ptr<TxJSONbase> value)
 {
     if (!value || fList.size() >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return -1;
+    noteChange();
     fList.push_back(std::move(value));
     return Count() - 1;
 }

@@ -79,8 +79,16 @@ public:
     // leaves the memory to the arena, which the document's root releases.
     void operator delete(TxJSONbase* node, std::destroying_delete_t);
 
+    // For tests, with no changed parsed document alive: forgets that parsed documents were
+    // changed, so that the next one is again freed without visiting its nodes.
+    static void ForgetParsedTreeChanges();
+
 protected:
     TxJSONbase() = default;
+    bool IsPooled() const { return fPooled; }
+    // To be called before a node of a parsed document takes anything that lives outside
+    // its arena (see ~TxJSONcustomlist).
+    static void NoteParsedTreeChanged();
 
 private:
     friend struct JsonArenaAccess;
@@ -170,7 +178,7 @@ public:
     // The name is fixed for the member's life: the owning object's index refers to it.
     std::u16string_view Name() const { return { FName, fNameSize }; }
     TxJSONbase* ObjValue() const { return FValue.get(); }
-    void SetObjValue(std::unique_ptr<TxJSONbase> value) { FValue = std::move(value); }
+    void SetObjValue(std::unique_ptr<TxJSONbase> value);
 
 private:
     friend struct JsonArenaAccess;
@@ -226,6 +234,8 @@ protected:
     explicit TxJSONcustomlist(std::pmr::memory_resource* memory);
     virtual const TxJSONbase* valueForGet(int index) const = 0;
     bool inRange(int index) const { return index >= 0 && index < Count(); }
+    // Before a child from outside the document's arena comes in.
+    void noteChange() const;
 
     // Set on the root of a parsed document. Declared before fList so that the children
     // are gone before their arena is.

@@ -1,5 +1,11 @@
 // Parse throughput: the text is parsed into each library's own tree, which is then freed,
 // once per iteration. Bytes processed are the UTF-8 document's bytes.
+//
+// Every case starts from the same heap, whatever ran before it: malloc's thresholds are
+// fixed (left alone, glibc raises them as large blocks are freed, so a case that follows
+// a large one would reuse a grown heap and one run alone would fault in fresh pages on
+// every iteration), the heap is trimmed, and one untimed parse grows it to the case's
+// own steady state.
 
 #include "BenchDocuments.h"
 
@@ -10,6 +16,8 @@
 #include <rapidjson/document.h>
 
 #include <string>
+
+#include <malloc.h>
 
 namespace nimbrell::bench {
 namespace {
@@ -25,6 +33,17 @@ const std::string& document(int which)
     return which == 0 ? ForecastDocument() : generated();
 }
 
+// The values glibc settles on by itself once blocks of its largest threshold have been freed.
+constexpr int kMmapThreshold = 32 << 20;
+constexpr int kTrimThreshold = 2 * kMmapThreshold;
+
+template<typename Parse>
+void startFromSameHeap(Parse parse)
+{
+    malloc_trim(0);
+    parse();
+}
+
 void label(benchmark::State& state, const std::string& text)
 {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
@@ -34,12 +53,15 @@ void label(benchmark::State& state, const std::string& text)
 void Nimbrell(benchmark::State& state)
 {
     const std::string& text = document(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
+    auto parse = [&] {
         auto root = TxJSON::ParseText(std::string_view(text));
         if (!root)
             state.SkipWithError("parse failed");
         benchmark::DoNotOptimize(root.get());
-    }
+    };
+    startFromSameHeap(parse);
+    for (auto _ : state)
+        parse();
     label(state, text);
 }
 
@@ -48,37 +70,46 @@ void NimbrellUtf16(benchmark::State& state)
 {
     const std::string& text = document(static_cast<int>(state.range(0)));
     std::u16string wide = Utf8ToUtf16(text);
-    for (auto _ : state) {
+    auto parse = [&] {
         auto root = TxJSON::ParseText(std::u16string_view(wide));
         if (!root)
             state.SkipWithError("parse failed");
         benchmark::DoNotOptimize(root.get());
-    }
+    };
+    startFromSameHeap(parse);
+    for (auto _ : state)
+        parse();
     label(state, text);
 }
 
 void RapidJson(benchmark::State& state)
 {
     const std::string& text = document(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
+    auto parse = [&] {
         rapidjson::Document tree;
         tree.Parse(text.data(), text.size());
         if (tree.HasParseError())
             state.SkipWithError("parse failed");
         benchmark::DoNotOptimize(&tree);
-    }
+    };
+    startFromSameHeap(parse);
+    for (auto _ : state)
+        parse();
     label(state, text);
 }
 
 void NlohmannJson(benchmark::State& state)
 {
     const std::string& text = document(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
+    auto parse = [&] {
         auto tree = nlohmann::json::parse(text, nullptr, false);
         if (tree.is_discarded())
             state.SkipWithError("parse failed");
         benchmark::DoNotOptimize(&tree);
-    }
+    };
+    startFromSameHeap(parse);
+    for (auto _ : state)
+        parse();
     label(state, text);
 }
 
@@ -87,7 +118,7 @@ void NimbrellForecastRead(benchmark::State& state)
 {
     const std::string& text = ForecastDocument();
     static const char16_t* const stems[] = { u"temp", u"weather", u"wind" };
-    for (auto _ : state) {
+    auto read = [&] {
         auto root = TxJSON::ParseText(std::string_view(text));
         const TxJSONobject* info = AsObject(AsObject(root.get())->OldGetField(u"weatherinfo"));
         for (int day = 1; day <= 6; ++day) {
@@ -97,7 +128,10 @@ void NimbrellForecastRead(benchmark::State& state)
                 benchmark::DoNotOptimize(ReadMemberText(*info, name));
             }
         }
-    }
+    };
+    startFromSameHeap(read);
+    for (auto _ : state)
+        read();
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
@@ -110,4 +144,17 @@ BENCHMARK(NimbrellForecastRead);
 }
 }
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    mallopt(M_MMAP_THRESHOLD, nimbrell::bench::kMmapThreshold);
+    mallopt(M_TRIM_THRESHOLD, nimbrell::bench::kTrimThreshold);
+    // The texts are made before any case, so that they lie in the same place for all.
+    nimbrell::bench::document(0);
+    nimbrell::bench::document(1);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
