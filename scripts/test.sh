@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting, builds from scratch and runs
-# the whole test suite:
-# once in a normal build, then the Debian package built from that tree (installed
+# Installs what is missing, checks the formatting and the layering (scripts/layers.txt),
+# builds from scratch and runs the whole test suite: once in a normal build, then the Debian package built from that tree (installed
 # into this system and removed again), once under AddressSanitizer +
 # UndefinedBehaviorSanitizer, then each fuzz target briefly. The benchmarks are
 # compiled (not run) so they keep building.
@@ -9,6 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 ./scripts/check-format.sh
+./scripts/check-layers.sh
 
 ./scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build --output-on-failure -j 2 --no-tests=error
