@@ -200,7 +200,7 @@ void TFormConfig::Save()
     int interval = updateInterval->ItemIndex();
     if (interval >= 0 && interval < updateInterval->Items().Count()) {
         if (auto milliseconds = intervalOf(updateInterval->Items().Line(interval)))
-            m_widget.RefreshTimer().SetInterval(*milliseconds);
+            m_widget.SetRefreshInterval(*milliseconds);
     }
     file.WriteInteger(kSettingsSection, "showMore", showMore->ItemIndex());
     file.WriteString(kSettingsSection, "winSize", winSize->Text());

@@ -13,6 +13,7 @@
 #include "scene/shapes/TvxRectangle.h"
 #include "update/UpdateThread.h"
 #include "weather/AirQualityThread.h"
+#include "weather/ForecastDate.h"
 #include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
 
@@ -28,8 +29,9 @@ constexpr std::size_t kMaxShownUrlBytes = 2048;
 
 }
 
-TFormWeather::TFormWeather()
+TFormWeather::TFormWeather(WeatherWorkerStarter startWorker)
     : SceneWindow(kClientWidth, kClientHeight)
+    , m_startWorker(std::move(startWorker))
 {
     Native().SetTitle("C");
     m_timer1.SetOnTimer([this] { getWeather(); });
@@ -79,6 +81,7 @@ void TFormWeather::FormCreate()
 
     state.CityCode = settings.ReadString(kSettingsSection, "cityCode", "101010100");
     state.ShowMoreMode = settings.ReadString(kSettingsSection, "showMore", "0");
+    m_refreshInterval = StoredRefreshInterval(settings.ReadInteger(kSettingsSection, "updateInterval", 2));
 
     SetSceneScale(settings.ReadInteger(kSettingsSection, "winSize", 10));
     SetSceneOpacity(settings.ReadInteger(kSettingsSection, "winOpacity", 10));
@@ -89,8 +92,10 @@ void TFormWeather::FormCreate()
     }
 
     // The last good forecast stands in until the first answer arrives.
-    if (auto kept = LoadKeptForecast(state.DataDirectory, state.CityCode, LocalToday()))
-        ShowReports(*kept);
+    if (auto kept = LoadKeptForecast(state.DataDirectory, state.CityCode, ChinaDate(m_clock()))) {
+        if (auto view = PanelViewOf(*kept))
+            ApplyPanelView(*view);
+    }
 
     faStart();
     getWeather();

@@ -5,16 +5,19 @@
 // the window position and ends the program. The weather cycle lives in
 // WeatherCycle.cpp, the window modes and commands in WindowModes.cpp.
 
+#include "app/WeatherPanel.h"
 #include "app/WidgetScene.h"
 #include "platform/Menu.h"
 #include "platform/Timer.h"
 #include "scene/host/TvxScene.h"
 #include "weather/ReportList.h"
+#include "weather/WeatherThread.h"
 
 #include <cstdint>
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace nimbrell {
@@ -36,9 +39,12 @@ public:
     // is out, so that it does not hold the widget back.
     static constexpr std::uint32_t kShowTrayIconMessage = platform::TrayIconMessage + 1;
 
+    // Starts a weather worker for a request.
+    using WeatherWorkerStarter = std::function<void(WeatherRequest)>;
+
     // Runs the start-up sequence; a step that fails is reported in a message box
     // and the steps after it are skipped, but the window is still created.
-    TFormWeather();
+    explicit TFormWeather(WeatherWorkerStarter startWorker = TWeatherThread::Start);
     ~TFormWeather() override;
 
     // The scale and opacity of the widget's scene root.
@@ -62,11 +68,18 @@ public:
     void getWeather();
     // Starts the entrance animations.
     void faStart();
-    // Fills the panel from six daily reports (day 1 first). Throws "List index
-    // out of bounds (%d)" at the first missing day, keeping what was written.
-    void ShowReports(const std::vector<TInfo>& reports);
+    // Writes a view's texts and pictures into the scene.
+    void ApplyPanelView(const WeatherPanelView& view);
+    // The panel for reports as they stand now (China's date from the clock);
+    // nothing when a day is missing.
+    std::optional<WeatherPanelView> PanelViewOf(const std::vector<TInfo>& reports) const;
     // The clock the day dates are computed from; the real one by default.
     void SetClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
+    // The refresh timer's interval after a success: the stored `updateInterval`
+    // at start, then what the settings window saves. Setting it also sets the
+    // running timer's interval.
+    std::uint32_t RefreshInterval() const { return m_refreshInterval; }
+    void SetRefreshInterval(std::uint32_t milliseconds);
 
     // Whether the first weather result or failure has arrived.
     bool WeatherSettled() const { return m_weatherSettled; }
@@ -109,6 +122,8 @@ private:
     void OnWeatherReady(platform::LPARAM lParam);
     void OnWeatherFailed(platform::LPARAM lParam);
     void OnAirQuality(platform::LPARAM lParam);
+    void ShowFailure();
+    void ArmRefreshTimer(std::uint32_t interval);
     void ShowPicture(int picture, int day);
 
     // Window modes and commands.
@@ -132,7 +147,9 @@ private:
     // Shared with every weather worker still running, so it outlives the window
     // for them.
     SharedReportList m_reports { std::make_shared<ReportList>() };
+    WeatherWorkerStarter m_startWorker;
     std::function<std::time_t()> m_clock { [] { return std::time(nullptr); } };
+    std::uint32_t m_refreshInterval { StoredRefreshInterval(-1) };
     std::uint64_t m_weatherRequest { 0 }; // number of the latest weather request
     float m_sceneScale { 1.0f };
     float m_sceneOpacity { 1.0f };

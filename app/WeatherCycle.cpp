@@ -1,10 +1,8 @@
 // The weather cycle of the main window: the request, the two completion
-// handlers and the panel they fill.
+// handlers and applying the panel's view (WeatherPanel.h) to the scene.
 
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"
-#include "app/WeatherTexts.h"
-#include "base/Text.h"
 #include "scene/anim/TvxAnimation.h"
 #include "scene/core/TvxPopupMenu.h"
 #include "scene/render/TvxBitmap.h"
@@ -13,21 +11,11 @@
 #include "scene/shapes/TvxRectangle.h"
 #include "scene/shapes/TvxText.h"
 #include "weather/AirQualityThread.h"
-#include "weather/WeatherThread.h"
+#include "weather/ForecastDate.h"
 
-#include <stdexcept>
+#include <exception>
 
 namespace nimbrell {
-
-namespace {
-
-constexpr std::uint32_t successInterval = 7'200'000;
-constexpr std::uint32_t failureInterval = 60'000;
-constexpr int notAvailablePicture = 0;
-constexpr const char* loadingNotice = "正在获取天气信息...";
-constexpr const char* failureNotice = "获取失败,一分钟后重新获取!";
-
-}
 
 void TFormWeather::getWeather()
 {
@@ -40,23 +28,28 @@ void TFormWeather::getWeather()
         .forecastUrl = state.Hosts.forecast,
         .requestNumber = m_weatherRequest,
         .keptDirectory = state.DataDirectory };
-    if (state.Hosts.weather.empty() && state.Database) {
-        if (auto position = PlacePosition(*state.Database, state.CityCode))
-            request.position = GeoPosition { position->first, position->second };
-    }
-    // The air is asked beside a forecast asked by position; its answer never
-    // holds up or fails the weather.
-    m_airSettled = !request.position || state.Hosts.air.empty();
-    if (!m_airSettled) {
-        TAirQualityThread::Start(AirQualityRequest { .url = state.Hosts.air,
-            .position = *request.position,
-            .window = Handle(),
-            .reports = m_reports,
-            .requestNumber = m_weatherRequest });
-    }
-    TWeatherThread::Start(std::move(request));
-    m_widget.text_Wind->SetText(loadingNotice);
+    m_widget.text_Wind->SetText(WeatherNotices::Loading);
     m_widget.N1->SetEnabled(false);
+    try {
+        if (state.Hosts.weather.empty() && state.Database) {
+            if (auto position = PlacePosition(*state.Database, state.CityCode))
+                request.position = GeoPosition { position->first, position->second };
+        }
+        // The air is asked beside a forecast asked by position; its answer never
+        // holds up or fails the weather.
+        m_airSettled = !request.position || state.Hosts.air.empty();
+        if (!m_airSettled) {
+            TAirQualityThread::Start(AirQualityRequest { .url = state.Hosts.air,
+                .position = *request.position,
+                .window = Handle(),
+                .reports = m_reports,
+                .requestNumber = m_weatherRequest });
+        }
+        m_startWorker(std::move(request));
+    } catch (const std::exception&) {
+        // No worker will answer: this request has failed.
+        ShowFailure();
+    }
 }
 
 bool TFormWeather::IsCurrentWeatherResult(const platform::Message& message) const
@@ -70,20 +63,9 @@ void TFormWeather::faStart()
         animation->Start();
 }
 
-// The designed sample weather is never shown as if it were real: until the first
-// result the panel shows the "not available" picture and no texts.
 void TFormWeather::ShowPlaceholder()
 {
-    for (int day = 1; day <= 6; ++day)
-        ShowPicture(notAvailablePicture, day);
-    for (TvxText* text : { m_widget.text_weather, m_widget.text_wenDu, m_widget.text_wenDu_2, m_widget.text_Wind })
-        text->SetText("");
-    for (auto* texts : { &m_widget.dayTemperatures, &m_widget.dayWeathers }) {
-        for (TvxText* text : *texts)
-            text->SetText("");
-    }
-    for (TvxText* text : m_widget.dayDates)
-        text->SetText("");
+    ApplyPanelView(PlaceholderPanelView());
 }
 
 void TFormWeather::ShowPicture(int picture, int day)
@@ -100,50 +82,73 @@ void TFormWeather::ShowPicture(int picture, int day)
     m_widget.vxImageList1->CopyImage(picture, image.Bitmap());
 }
 
-void TFormWeather::ShowReports(const std::vector<TInfo>& reports)
+std::optional<WeatherPanelView> TFormWeather::PanelViewOf(const std::vector<TInfo>& reports) const
 {
-    auto& database = *State().Database;
-    auto day = [&](std::size_t index) -> const TInfo& {
-        if (index >= reports.size())
-            throw std::out_of_range(Format("List index out of bounds (%d)", static_cast<int>(index)));
-        return reports[index];
+    CityDatabase* database = State().Database.get();
+    PictureLookup pictureOf = [database](std::string_view description) {
+        return database ? InfoToIcon(*database, description) : kNotAvailablePicture;
     };
+    return MakeWeatherPanelView(reports, pictureOf, ChinaDate(m_clock()));
+}
 
-    const TInfo& today = day(0);
-    ShowPicture(InfoToIcon(database, today.tianQi), 1);
-    m_widget.text_weather->SetText(DisplayText(today.tianQi));
-    TemperatureParts temperature = SplitTemperature(today.wenDu);
-    m_widget.text_wenDu->SetText(DisplayText(temperature.first));
-    m_widget.text_wenDu_2->SetText(DisplayText(temperature.second));
-    m_widget.text_Wind->SetText(DisplayText(today.fengLi));
-
-    std::time_t now = m_clock();
-    for (int number = 2; number <= 6; ++number) {
-        const TInfo& report = day(static_cast<std::size_t>(number - 1));
-        std::size_t slot = static_cast<std::size_t>(number - 2);
-        ShowPicture(InfoToIcon(database, report.tianQi), number);
-        if (number >= 4)
-            m_widget.dayDates[static_cast<std::size_t>(number - 4)]->SetText(DayDate(now, 24 * (number - 1)));
-        m_widget.dayTemperatures[slot]->SetText(DisplayText(report.wenDu));
-        m_widget.dayWeathers[slot]->SetText(DisplayText(report.tianQi + "," + report.fengLi));
+void TFormWeather::ApplyPanelView(const WeatherPanelView& view)
+{
+    ShowPicture(view.picture, 1);
+    m_widget.text_weather->SetText(view.weather);
+    m_widget.text_wenDu->SetText(view.high);
+    m_widget.text_wenDu_2->SetText(view.low);
+    m_widget.text_Wind->SetText(view.wind);
+    for (std::size_t slot = 0; slot < view.days.size(); ++slot) {
+        const WeatherDayView& day = view.days[slot];
+        ShowPicture(day.picture, static_cast<int>(slot) + 2);
+        // Days 2 and 3 keep "明天" and "后天".
+        if (slot >= 2)
+            m_widget.dayDates[slot - 2]->SetText(day.date);
+        m_widget.dayTemperatures[slot]->SetText(day.temperature);
+        m_widget.dayWeathers[slot]->SetText(day.weather);
     }
+}
+
+void TFormWeather::SetRefreshInterval(std::uint32_t milliseconds)
+{
+    m_refreshInterval = milliseconds;
+    m_timer1.SetInterval(milliseconds);
+}
+
+void TFormWeather::ArmRefreshTimer(std::uint32_t interval)
+{
+    m_timer1.SetInterval(interval);
+    m_timer1.SetEnabled(true);
 }
 
 void TFormWeather::OnWeatherReady(platform::LPARAM lParam)
 {
-    if (lParam == 1) {
-        m_weatherSettled = true;
-        if (ReplayFlag() == 1)
-            faStart();
-        {
-            auto reports = m_reports->Lock();
-            ShowReports(*reports);
-        }
-        m_timer1.SetInterval(successInterval);
-        m_timer1.SetEnabled(true);
+    if (lParam != 1) {
+        SetTag(1);
+        m_widget.N1->SetEnabled(true);
+        return;
     }
-    SetTag(1);
+    m_weatherSettled = true;
+    std::optional<WeatherPanelView> view;
+    try {
+        std::vector<TInfo> reports = *m_reports->Lock();
+        view = PanelViewOf(reports);
+    } catch (const std::exception&) {
+        // A picture table that cannot be read fails the result like a bad answer.
+    }
+    if (!view) {
+        ShowFailure();
+        ReturnFreedMemory();
+        return;
+    }
+    // The cycle goes on whatever happens while the panel is filled.
+    ArmRefreshTimer(m_refreshInterval);
     m_widget.N1->SetEnabled(true);
+    bool replay = ReplayFlag() == 1;
+    SetTag(1);
+    if (replay)
+        faStart();
+    ApplyPanelView(*view);
     ReturnFreedMemory();
 }
 
@@ -154,14 +159,19 @@ void TFormWeather::OnAirQuality(platform::LPARAM)
 
 void TFormWeather::OnWeatherFailed(platform::LPARAM lParam)
 {
-    if (lParam == 1) {
-        m_weatherSettled = true;
-        m_widget.text_Wind->SetText(failureNotice);
-        m_timer1.SetInterval(failureInterval);
-        m_timer1.SetEnabled(true);
-    }
+    if (lParam == 1)
+        ShowFailure();
     m_widget.N1->SetEnabled(true);
     ReturnFreedMemory();
+}
+
+// The failure notice and a retry in a minute; the rest of the panel keeps what it showed.
+void TFormWeather::ShowFailure()
+{
+    m_weatherSettled = true;
+    ArmRefreshTimer(kRetryInterval);
+    m_widget.N1->SetEnabled(true);
+    m_widget.text_Wind->SetText(WeatherNotices::Failure);
 }
 
 }

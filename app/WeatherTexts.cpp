@@ -37,13 +37,10 @@ TemperatureParts SplitTemperature(const std::string& wenDu)
     return { wenDu.substr(0, tilde + 1), LeadingCharacters(wenDu.substr(tilde + 1), temperatureLimit) };
 }
 
-std::string DayDate(std::time_t now, int hoursAhead)
+std::string DateLabel(std::chrono::year_month_day date)
 {
-    std::time_t then = now + static_cast<std::time_t>(hoursAhead) * 3600;
-    std::tm local {};
-    localtime_r(&then, &local);
     char text[32];
-    std::snprintf(text, sizeof text, "%02d月%02d日", local.tm_mon + 1, local.tm_mday);
+    std::snprintf(text, sizeof text, "%02u月%02u日", static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
     return text;
 }
 

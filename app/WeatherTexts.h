@@ -3,7 +3,7 @@
 // The text rules of the weather panel, apart from the scene so they can be
 // checked on their own.
 
-#include <ctime>
+#include <chrono>
 #include <string>
 
 namespace nimbrell {
@@ -17,8 +17,8 @@ struct TemperatureParts {
 };
 TemperatureParts SplitTemperature(const std::string& wenDu);
 
-// The local date hoursAhead hours after now, as "mm月dd日".
-std::string DayDate(std::time_t now, int hoursAhead);
+// A day's label, "mm月dd日".
+std::string DateLabel(std::chrono::year_month_day date);
 
 // A forecast text made fit to show: control characters become spaces and the
 // text is cut after 200 characters, so a hostile document cannot flood the panel.

@@ -1,6 +1,7 @@
 #include "weather/KeptForecast.h"
 
 #include "base/Utf.h"
+#include "weather/ForecastDate.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -19,27 +20,6 @@ constexpr const char* kFileName = "keptForecast.txt";
 constexpr std::string_view kSignature = "nimbrell kept forecast 1";
 // The file is a few hundred bytes; anything near this is not ours.
 constexpr std::size_t kMaxFileSize = 64 * 1024;
-
-std::string dateText(std::chrono::year_month_day date)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-        static_cast<unsigned>(date.day()));
-    return text;
-}
-
-std::optional<std::chrono::year_month_day> parseDate(std::string_view text)
-{
-    int year;
-    unsigned month, day;
-    char rest;
-    if (text.size() != 10 || std::sscanf(std::string(text).c_str(), "%4d-%2u-%2u%c", &year, &month, &day, &rest) != 3)
-        return std::nullopt;
-    std::chrono::year_month_day date { std::chrono::year(year), std::chrono::month(month), std::chrono::day(day) };
-    if (!date.ok())
-        return std::nullopt;
-    return date;
-}
 
 // Tabs and line ends separate the file's fields, so they cannot stay in a text.
 std::string fieldText(const std::string& text)
@@ -113,15 +93,6 @@ std::optional<TInfo> parseReport(std::string_view line)
 
 }
 
-std::chrono::year_month_day LocalToday()
-{
-    std::time_t now = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&now, &local);
-    return { std::chrono::year(local.tm_year + 1900), std::chrono::month(static_cast<unsigned>(local.tm_mon + 1)),
-        std::chrono::day(static_cast<unsigned>(local.tm_mday)) };
-}
-
 std::string KeptForecastFile(const std::string& dataDirectory)
 {
     return dataDirectory + kFileName;
@@ -132,7 +103,7 @@ void KeepForecast(const std::string& dataDirectory, const std::string& cityCode,
 {
     if (reports.size() != kKeptForecastDays)
         throw std::runtime_error("A kept forecast has six days");
-    std::string content = std::string(kSignature) + "\ncity " + fieldText(cityCode) + "\ndate " + dateText(fetched) + "\n";
+    std::string content = std::string(kSignature) + "\ncity " + fieldText(cityCode) + "\ndate " + IsoDateText(fetched) + "\n";
     for (const auto& report : reports)
         content += fieldText(report.tianQi) + "\t" + fieldText(report.wenDu) + "\t" + fieldText(report.fengLi) + "\n";
     content += "end\n";
@@ -172,7 +143,7 @@ std::optional<std::vector<TInfo>> LoadKeptForecast(const std::string& dataDirect
         return std::nullopt;
     if (!lines[1].starts_with("city ") || lines[1].substr(5) != cityCode || !lines[2].starts_with("date "))
         return std::nullopt;
-    auto fetched = parseDate(lines[2].substr(5));
+    auto fetched = ParseIsoDate(lines[2].substr(5));
     if (!fetched || !today.ok())
         return std::nullopt;
     auto age = (std::chrono::sys_days(today) - std::chrono::sys_days(*fetched)).count();
@@ -187,8 +158,12 @@ std::optional<std::vector<TInfo>> LoadKeptForecast(const std::string& dataDirect
         kept.push_back(std::move(*report));
     }
     std::vector<TInfo> shown(kKeptForecastDays);
-    for (int day = 0; day + age < kKeptForecastDays; ++day)
-        shown[static_cast<std::size_t>(day)] = kept[static_cast<std::size_t>(day + age)];
+    for (int day = 0; day < kKeptForecastDays; ++day) {
+        auto& report = shown[static_cast<std::size_t>(day)];
+        if (day + age < kKeptForecastDays)
+            report = kept[static_cast<std::size_t>(day + age)];
+        report.day = std::chrono::sys_days(today) + std::chrono::days(day);
+    }
     return shown;
 }
 

@@ -2,7 +2,8 @@
 
 // The last good forecast, kept in the data directory so that a start without
 // the network shows what was last known instead of nothing. One file holds the
-// six reports, the city they are for and the local date they were fetched.
+// six reports, the city they are for and the date of the first, in China's
+// calendar (see ForecastDate.h).
 
 #include "weather/ReportList.h"
 
@@ -17,9 +18,6 @@ inline constexpr int kKeptForecastDays = 6;
 // A forecast fetched more days ago than this is too old to show.
 inline constexpr int kKeptForecastMaxAgeDays = 5;
 
-// Today's date in the local time zone.
-std::chrono::year_month_day LocalToday();
-
 // `dataDirectory` (ending in "/") + the file's name.
 std::string KeptForecastFile(const std::string& dataDirectory);
 
@@ -30,8 +28,8 @@ void KeepForecast(const std::string& dataDirectory, const std::string& cityCode,
     const std::vector<TInfo>& reports);
 
 // The kept forecast of `cityCode` as it applies `today`: six reports, today
-// first. Fetched d days ago (0 ≤ d ≤ 5), the rows move up by d, so the first
-// is the one forecast for today, and the last d rows are empty. Nothing when
+// first, each dated. Fetched d days ago (0 ≤ d ≤ 5), the rows move up by d, so
+// the first is the one forecast for today, and the last d rows are empty. Nothing when
 // no file is kept, or it is for another city, from the future, too old,
 // damaged or cut short.
 std::optional<std::vector<TInfo>> LoadKeptForecast(const std::string& dataDirectory, const std::string& cityCode,

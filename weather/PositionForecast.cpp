@@ -1,6 +1,7 @@
 #include "weather/PositionForecast.h"
 
 #include "json/JsonReader.h"
+#include "weather/ForecastDate.h"
 
 #include <array>
 #include <cmath>
@@ -41,6 +42,24 @@ std::array<std::optional<double>, kDays> dailyValues(const TxJSONobject& daily, 
             values[static_cast<std::size_t>(day)] = number->Number();
     }
     return values;
+}
+
+// The days the answer speaks of ("daily.time", dates in China's zone as asked);
+// a missing or unreadable date is left undated.
+std::array<std::chrono::year_month_day, kDays> dailyDates(const TxJSONobject& daily)
+{
+    std::array<std::chrono::year_month_day, kDays> dates {};
+    const TxJSONbase* array = daily.OldGetField(u"time");
+    if (!array || array->SelfType() != TxJSONtypes::jsList)
+        return dates;
+    for (int day = 0; day < kDays && day < array->Count(); ++day) {
+        const auto* text = dynamic_cast<const TxJSONstring*>(array->ItemAt(day));
+        if (!text)
+            continue;
+        if (auto date = ParseIsoDate(Utf16ToUtf8(text->Text())))
+            dates[static_cast<std::size_t>(day)] = *date;
+    }
+    return dates;
 }
 
 // A weather code as a whole number; -1 (no picture) for a fraction.
@@ -136,8 +155,7 @@ std::string WeatherCodeText(int code)
     case 99:
         return "雷阵雨伴有冰雹";
     default:
-        // Begins no name of the picture table, so it shows no picture.
-        return "未知天气";
+        return kUnknownWeatherText;
     }
 }
 
@@ -185,11 +203,13 @@ PositionAnswer ReadPositionAnswer(std::string_view answer)
     auto lows = dailyValues(*daily, u"temperature_2m_min", kMaxTemperature);
     auto speeds = dailyValues(*daily, u"wind_speed_10m_max", kMaxWindSpeed);
     auto directions = dailyValues(*daily, u"wind_direction_10m_dominant", 100000);
+    auto dates = dailyDates(*daily);
 
     PositionAnswer result;
     result.reports.resize(kDays);
     for (std::size_t day = 0; day < kDays; ++day) {
         TInfo& report = result.reports[day];
+        report.day = dates[day];
         if (codes[day])
             report.tianQi = WeatherCodeText(wholeCode(*codes[day]));
         if (highs[day] && lows[day])

@@ -30,11 +30,16 @@ struct PositionAnswer {
 // The six reports and the conditions now; throws as ReadPositionForecast.
 PositionAnswer ReadPositionAnswer(std::string_view answer);
 
-// The six reports of an answer, today first. A missing, null or unreadable
+// The six reports of an answer, today first, each dated by the answer's own
+// day ("daily.time"; undated when it is missing). A missing, null or unreadable
 // value leaves its text empty; an unknown weather code gives a description
 // that matches no picture. Throws std::runtime_error when the answer is not an
 // object with six-day arrays of every variable.
 std::vector<TInfo> ReadPositionForecast(std::string_view answer);
+
+// The description of a weather code the source does not name; it begins no
+// name of the picture table.
+inline constexpr const char* kUnknownWeatherText = "未知天气";
 
 // The texts of one day, each from its own values.
 std::string WeatherCodeText(int code);

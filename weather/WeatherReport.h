@@ -3,6 +3,7 @@
 // What the weather sources give: one day's report, the conditions now and
 // where a place is.
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,8 @@ struct TInfo {
     std::string tianQi; // weather description
     std::string wenDu;  // temperature range: high "~" low
     std::string fengLi; // wind
+    // The date the report is for, in China's calendar; not ok() when the source did not say.
+    std::chrono::year_month_day day {};
 };
 
 // The conditions now, from the position source. A missing or null member is no value.

@@ -3,6 +3,7 @@
 #include "base/WorkerThread.h"
 #include "json/JsonReader.h"
 #include "platform/MessageQueue.h"
+#include "weather/ForecastDate.h"
 #include "weather/KeptForecast.h"
 #include "weather/TextEncoding.h"
 
@@ -83,7 +84,8 @@ void keep(const WeatherRequest& request, const std::vector<TInfo>& reports)
     if (request.keptDirectory.empty() || !request.reports->IsCurrent(request.requestNumber))
         return;
     try {
-        KeepForecast(request.keptDirectory, request.areaCode, LocalToday(), reports);
+        // The classic document does not date its days: day 1 is today in China.
+        KeepForecast(request.keptDirectory, request.areaCode, reports[0].day.ok() ? reports[0].day : ChinaToday(), reports);
     } catch (const std::exception&) {
         // Keeping is a convenience for the next start; the result stands without it.
     }

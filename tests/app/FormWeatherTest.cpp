@@ -9,6 +9,7 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
 #include "tests/support/TestCertificates.h"
+#include "weather/ForecastDate.h"
 #include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
 
@@ -270,11 +271,12 @@ TEST_F(FormWeatherTest, WithoutAWeatherHostTheForecastIsAskedByTheCitysPosition)
     EXPECT_EQ(InfoToIcon(*State().Database, days[4].tianQi), 5);
 
     // The result is kept for the next start, under this city and today; the
-    // worker writes the file after it has filled the list.
-    auto kept = LoadKeptForecast(dataDirectory, "101050101", LocalToday());
+    // worker writes the file after it has filled the list. The answer names no
+    // days: they are China's from today.
+    auto kept = LoadKeptForecast(dataDirectory, "101050101", ChinaToday());
     for (int i = 0; i < 500 && !kept; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        kept = LoadKeptForecast(dataDirectory, "101050101", LocalToday());
+        kept = LoadKeptForecast(dataDirectory, "101050101", ChinaToday());
     }
     ASSERT_TRUE(kept);
     EXPECT_EQ((*kept)[0].wenDu, "36℃~21℃");

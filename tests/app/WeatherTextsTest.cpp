@@ -1,7 +1,5 @@
 #include "app/WeatherTexts.h"
 
-#include "tests/app/LocalDate.h"
-
 #include <gtest/gtest.h>
 
 using namespace nimbrell;
@@ -29,13 +27,11 @@ TEST(WeatherTexts, TemperatureSplitsAfterTheFirstTilde)
     }
 }
 
-TEST(WeatherTexts, DayDatesCrossTheYearFromTheLocalClock)
+TEST(WeatherTexts, DateLabelsHaveTwoDigitMonthAndDay)
 {
-    std::time_t thirtiethOfDecember = nimbrell::testing::LocalNoon(2025, 12, 30);
-    EXPECT_EQ(DayDate(thirtiethOfDecember, 72), "01月02日");
-    EXPECT_EQ(DayDate(thirtiethOfDecember, 96), "01月03日");
-    EXPECT_EQ(DayDate(thirtiethOfDecember, 120), "01月04日");
-    EXPECT_EQ(DayDate(thirtiethOfDecember, 0), "12月30日");
+    using namespace std::chrono;
+    EXPECT_EQ(DateLabel(year_month_day(year(2026), January, day(2))), "01月02日");
+    EXPECT_EQ(DateLabel(year_month_day(year(2025), December, day(30))), "12月30日");
 }
 
 TEST(WeatherTexts, HostileTextsAreClippedAndControlCharactersBlanked)

@@ -22,10 +22,9 @@
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
+#include "weather/ForecastDate.h"
 #include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
-
-#include "tests/app/LocalDate.h"
 
 #include <gtest/gtest.h>
 
@@ -202,7 +201,7 @@ TEST_F(WidgetTest, TheKeptForecastStandsInUntilTheFirstAnswer)
 {
     server.Route("/data/101010100.html", test::Reply::Ok("").Stall());
     std::filesystem::create_directories(dataDirectory);
-    KeepForecast(dataDirectory, "101010100", LocalToday(), std::vector<TInfo>(6, TInfo { "阴", "18℃~9℃", "东风" }));
+    KeepForecast(dataDirectory, "101010100", ChinaToday(), std::vector<TInfo>(6, TInfo { "阴", "18℃~9℃", "东风" }));
     TFormWeather form;
     const WidgetScene& widget = form.Widget();
     EXPECT_EQ(widget.text_wenDu->Text(), "18℃~");
@@ -217,7 +216,9 @@ TEST_F(WidgetTest, WeatherTextsPicturesAndDatesFromAServer)
     server.Route("/data/101010100.html",
         test::Reply::Ok(forecastDocument({ { "32℃~20℃", "霾", "北风3-4级" }, { "30℃~21℃", "晴", "微风" }, { "29℃~19℃", "阴", "微风" },
             { "28℃~18℃", "小雨转中雨", "南风" }, { "27℃~17℃", "多云转晴", "东风" }, { "26℃~16℃", "雷阵雨伴有冰雹", "西风" } })));
-    std::time_t thirtiethOfDecember = nimbrell::testing::LocalNoon(2025, 12, 30);
+    // Noon of 30 December in China, whatever the machine's zone.
+    std::time_t thirtiethOfDecember
+        = std::chrono::system_clock::to_time_t(std::chrono::sys_days(std::chrono::year(2025) / 12 / 30) + std::chrono::hours(4));
 
     TFormWeather form;
     form.SetClock([=] { return thirtiethOfDecember; });
@@ -236,7 +237,7 @@ TEST_F(WidgetTest, WeatherTextsPicturesAndDatesFromAServer)
     EXPECT_EQ(widget.dayDates[0]->Text(), "01月02日");
     EXPECT_EQ(widget.dayDates[1]->Text(), "01月03日");
     EXPECT_EQ(widget.dayDates[2]->Text(), "01月04日");
-    EXPECT_EQ(form.RefreshTimer().Interval(), 7'200'000u);
+    EXPECT_EQ(form.RefreshTimer().Interval(), 10'800'000u) << "the settings window's default, 180 minutes";
     EXPECT_TRUE(form.RefreshTimer().Enabled());
     EXPECT_TRUE(widget.N1->Enabled());
     EXPECT_EQ(form.ReplayFlag(), 1);
@@ -252,17 +253,64 @@ TEST_F(WidgetTest, WeatherTextsPicturesAndDatesFromAServer)
     form.Scene().DrawAll();
 }
 
-TEST_F(WidgetTest, ADocumentWithoutWeatherinfoShowsTheErrorAndNothingAfterIt)
+TEST_F(WidgetTest, AnAnswerWithoutSixDaysIsAFailedFetchRetriedAfterAMinute)
 {
-    server.Route("/data/101010100.html", test::Reply::Ok("{\"weatherinfo\":[1,2]}"));
-    TFormWeather form;
-    ASSERT_TRUE(pumpUntil([&] { return !backend->MessageBoxes().empty(); }));
-    EXPECT_EQ(backend->MessageBoxes()[0].text, "List index out of bounds (0)");
-    EXPECT_EQ(backend->MessageBoxes()[0].caption, "Nimbrell - 桌面天气预报");
-    EXPECT_FALSE(form.RefreshTimer().Enabled());
-    EXPECT_FALSE(form.Widget().N1->Enabled());
-    EXPECT_EQ(form.ReplayFlag(), 0);
-    EXPECT_EQ(form.Widget().text_Wind->Text(), "正在获取天气信息...");
+    std::string good = forecastDocument(std::vector<Day>(6, { "25℃~15℃", "晴", "微风" }));
+    for (const char* answer : { "{\"weatherinfo\":5}", "{\"weatherinfo\":[]}", "{\"weatherinfo\":[1,2]}" }) {
+        server.Route("/data/101010100.html", test::Reply::Ok(answer));
+        TFormWeather form;
+        ASSERT_TRUE(pumpUntil([&] { return form.WeatherSettled(); })) << answer;
+        const WidgetScene& widget = form.Widget();
+        EXPECT_TRUE(backend->MessageBoxes().empty()) << answer;
+        EXPECT_EQ(widget.text_Wind->Text(), "获取失败,一分钟后重新获取!") << answer;
+        EXPECT_EQ(form.RefreshTimer().Interval(), 60'000u) << answer;
+        EXPECT_TRUE(form.RefreshTimer().Enabled()) << answer;
+        EXPECT_TRUE(widget.N1->Enabled()) << answer;
+        EXPECT_EQ(form.ReplayFlag(), 0) << answer;
+
+        // A minute later the retry brings the weather.
+        server.Route("/data/101010100.html", test::Reply::Ok(good));
+        backend->AdvanceClock(60'000);
+        ASSERT_TRUE(pumpUntil([&] { return widget.text_Wind->Text() == "微风"; })) << answer;
+        EXPECT_EQ(widget.text_wenDu->Text(), "25℃~");
+    }
+}
+
+TEST_F(WidgetTest, NoFailureLeavesTheCycleWithoutTimerOrRefresh)
+{
+    // A worker that cannot be started, and one that answers with five days.
+    TFormWeather unstarted([](WeatherRequest) { throw std::runtime_error("no thread"); });
+    EXPECT_EQ(unstarted.Widget().text_Wind->Text(), "获取失败,一分钟后重新获取!");
+    EXPECT_TRUE(unstarted.RefreshTimer().Enabled());
+    EXPECT_EQ(unstarted.RefreshTimer().Interval(), 60'000u);
+    EXPECT_TRUE(unstarted.Widget().N1->Enabled());
+
+    TFormWeather shortAnswer([](WeatherRequest request) {
+        (*request.reports->LockFor(request.requestNumber))->assign(5, TInfo { "晴", "1℃~0℃", "微风" });
+        PostMessage(request.window, kWeatherReadyMessage, static_cast<platform::WPARAM>(request.requestNumber), 1);
+    });
+    application.ProcessMessages();
+    EXPECT_EQ(shortAnswer.Widget().text_Wind->Text(), "获取失败,一分钟后重新获取!");
+    EXPECT_TRUE(shortAnswer.RefreshTimer().Enabled());
+    EXPECT_TRUE(shortAnswer.Widget().N1->Enabled());
+}
+
+TEST_F(WidgetTest, TheStoredRefreshIntervalFollowsEverySuccess)
+{
+    std::string good = forecastDocument(std::vector<Day>(6, { "25℃~15℃", "晴", "微风" }));
+    server.Route("/data/101010100.html", test::Reply::Ok(good));
+    for (auto [index, milliseconds] : { std::pair { 0, 3'600'000u }, { 1, 7'200'000u }, { 2, 10'800'000u }, { 9, 10'800'000u } }) {
+        writeSettings("updateInterval=" + std::to_string(index) + "\n");
+        TFormWeather form;
+        EXPECT_EQ(form.RefreshInterval(), milliseconds) << index;
+        ASSERT_TRUE(pumpUntil([&] { return form.WeatherSettled(); })) << index;
+        EXPECT_EQ(form.RefreshTimer().Interval(), milliseconds) << index;
+        // The timer's own request, answered again: the interval stays.
+        auto request = form.WeatherRequestNumber();
+        backend->AdvanceClock(milliseconds);
+        ASSERT_TRUE(pumpUntil([&] { return form.WeatherRequestNumber() > request && form.Widget().N1->Enabled(); })) << index;
+        EXPECT_EQ(form.RefreshTimer().Interval(), milliseconds) << index;
+    }
 }
 
 TEST_F(WidgetTest, OnlyLaterSuccessesReplayTheEntranceAndAFailureChangesNothing)

@@ -50,6 +50,8 @@ TEST_F(KeptForecastTest, ShiftsByTheDaysSinceItWasFetched)
     ASSERT_TRUE(later);
     ASSERT_EQ(later->size(), 6u);
     EXPECT_EQ((*later)[0].wenDu, reports[2].wenDu) << "today's row is the one made for today";
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ((*later)[i].day, year_month_day(sys_days(fetched) + std::chrono::days(2 + i))) << "every row dated, empty ones too";
     EXPECT_EQ((*later)[3].fengLi, reports[5].fengLi);
     for (std::size_t i = 4; i < 6; ++i) {
         EXPECT_EQ((*later)[i].tianQi, "");

@@ -7,6 +7,7 @@
 #include "tests/support/TempDirectory.h"
 #include "tests/support/TestCertificates.h"
 #include "weather/AirQualityThread.h"
+#include "weather/ForecastDate.h"
 #include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
 
@@ -198,7 +199,7 @@ TEST_F(WeatherThreadTest, OnlyTheLatestRequestWritesIntoTheList)
     EXPECT_EQ(records().size(), 6u);
     ASSERT_EQ(window.received.size(), 2u);
     EXPECT_EQ(window.received[1].wParam, 2u);
-    EXPECT_TRUE(LoadKeptForecast(newer.keptDirectory, "101010100", LocalToday()));
+    EXPECT_TRUE(LoadKeptForecast(newer.keptDirectory, "101010100", ChinaToday())) << "an undated document is today's in China";
 }
 
 namespace {
@@ -265,7 +266,11 @@ TEST_F(PositionSourceTest, AsksByPositionOverTlsAndKeepsTheResult)
     EXPECT_EQ(days[0].fengLi, "北风5级");
     EXPECT_EQ(days[5].wenDu, "");
 
-    auto kept = LoadKeptForecast(keptDirectory, "101280101", LocalToday());
+    EXPECT_EQ(days[0].day, std::chrono::year_month_day(std::chrono::year(2026), std::chrono::December, std::chrono::day(10)));
+    EXPECT_EQ(days[5].day, std::chrono::year_month_day(std::chrono::year(2026), std::chrono::December, std::chrono::day(15)));
+
+    // Kept under the answer's own first day, not the machine's.
+    auto kept = LoadKeptForecast(keptDirectory, "101280101", days[0].day);
     ASSERT_TRUE(kept);
     EXPECT_EQ((*kept)[0].wenDu, "36℃~21℃");
 }
