@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git ccache
   libsqlite3-dev zlib1g-dev
   libcairo2-dev libpango1.0-dev libfontconfig-dev libpng-dev libjpeg62-turbo-dev
   libgtk-3-dev libayatana-appindicator3-dev fonts-noto-cjk python3-fonttools
