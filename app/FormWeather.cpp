@@ -33,7 +33,9 @@ TFormWeather::TFormWeather(WeatherWorkerStarter startWorker)
     : SceneWindow(kClientWidth, kClientHeight)
     , m_startWorker(std::move(startWorker))
 {
-    Native().SetTitle("C");
+    // The designed caption stays inside the scene; the desktop's lists name the widget.
+    Native().SetTitle("Nimbrell 桌面天气");
+    Native().SetDesktopWidget();
     m_timer1.SetOnTimer([this] { getWeather(); });
     try {
         FormCreate();

@@ -33,20 +33,35 @@ int drawPicture(const char* what, const std::string& path, const std::function<v
     return 0;
 }
 
+std::string environmentValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// The desktop when one is named; a named display that cannot be opened is an
+// error (nothing would be seen): said on standard error, and null. Without any
+// display the program runs on the headless back end.
 std::unique_ptr<platform::Backend> chooseBackend(bool render)
 {
     if (render)
         return std::make_unique<platform::HeadlessBackend>();
-    auto present = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value && *value;
-    };
-    if (present("DISPLAY") || present("WAYLAND_DISPLAY")) {
-        if (auto desktop = platform::CreateGtkBackend())
-            return desktop;
+    std::string display = environmentValue("DISPLAY");
+    std::string wayland = environmentValue("WAYLAND_DISPLAY");
+    if (display.empty() && wayland.empty()) {
+        std::cerr << "nimbrell: no display; running on the headless back end\n";
+        return std::make_unique<platform::HeadlessBackend>();
     }
-    std::cerr << "nimbrell: no display; running on the headless back end\n";
-    return std::make_unique<platform::HeadlessBackend>();
+    if (auto desktop = platform::CreateGtkBackend())
+        return desktop;
+    if (!display.empty())
+        std::cerr << "nimbrell: cannot open the display " << display
+                  << "; is an X server running there and open to this user? Set DISPLAY to one that is"
+                     " (in a Wayland session, the one its Xwayland serves)\n";
+    else
+        std::cerr << "nimbrell: the Wayland session " << wayland
+                  << " offers no X display; the widget needs one: start Xwayland (or the desktop's X11 session) and set DISPLAY\n";
+    return nullptr;
 }
 
 void describeStartUp(TFormWeather& form)
@@ -118,7 +133,10 @@ int main(int argc, char** argv)
         std::cerr << "nimbrell: forecasts asked by position from " << State().Hosts.forecast << "\n";
 
     bool render = !commandLine.render.empty();
-    platform::Application application(chooseBackend(render));
+    auto backend = chooseBackend(render);
+    if (!backend)
+        return 1;
+    platform::Application application(std::move(backend));
     application.SetTitle(kApplicationTitle);
     application.InstallCloseSignals();
 

@@ -74,6 +74,11 @@ public:
     {
         PushLayered(pixels, width, height, strideBytes, { 0, 0, width, height });
     }
+    // Makes a top-level window a desktop widget: on every workspace, below
+    // normal windows, off the task bar and pager, not focused when shown. Call
+    // before it is first shown.
+    virtual void SetDesktopWidget() = 0;
+
     // While on, the whole window lets the mouse through.
     virtual void SetMousePassThrough(bool passThrough) = 0;
     virtual bool MousePassThrough() const = 0;

@@ -142,6 +142,8 @@ public:
             gdk_window_set_decorations(m_native, static_cast<GdkWMDecoration>(0));
             gdk_window_set_skip_taskbar_hint(m_native, TRUE);
             gdk_window_set_skip_pager_hint(m_native, TRUE);
+            if (GList* icons = ProgramIcons())
+                gdk_window_set_icon_list(m_native, icons);
         } else {
             gdk_window_set_keep_above(m_native, TRUE);
         }
@@ -258,6 +260,14 @@ public:
         applyBoundingShape();
     }
 
+    void SetDesktopWidget() override
+    {
+        m_desktopWidget = true;
+        gdk_window_stick(m_native);
+        gdk_window_set_keep_below(m_native, TRUE);
+        gdk_window_set_focus_on_map(m_native, FALSE);
+    }
+
     void SetMousePassThrough(bool passThrough) override
     {
         if (m_passThrough == passThrough)
@@ -295,7 +305,9 @@ public:
     void BringToFront() override
     {
         present();
-        gdk_window_raise(m_native);
+        // A desktop widget stays below the user's windows.
+        if (!m_desktopWidget)
+            gdk_window_raise(m_native);
     }
 
     void SetModal(NativeWindow* owner, bool modal) override
@@ -306,6 +318,8 @@ public:
         else
             gdk_property_delete(m_native, gdk_atom_intern_static_string("WM_TRANSIENT_FOR"));
         gdk_window_set_modal_hint(m_native, modal);
+        // Above its owner even when that is a desktop widget kept below the others.
+        gdk_window_set_keep_above(m_native, modal);
         m_modal = modal;
     }
 
@@ -675,6 +689,7 @@ private:
     bool m_visible { false };
     bool m_focused { false };
     bool m_modal { false };
+    bool m_desktopWidget { false };
     bool m_passThrough { false };
     bool m_captured { false };
 };

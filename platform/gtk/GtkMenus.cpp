@@ -127,31 +127,6 @@ GDBusConnection* sessionBusWithin(guint milliseconds)
     return bus;
 }
 
-// Decoded by cairo, which the program has loaded already: the picture loaders'
-// machinery (their module list, a content-type guess, a loader module) costs
-// more than a megabyte for one small icon.
-GdkPixbuf* pixbufFromPng(std::span<const std::uint8_t> png)
-{
-    struct Reader {
-        std::span<const std::uint8_t> rest;
-    } reader { png };
-    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(
-        [](void* closure, unsigned char* data, unsigned int length) {
-            auto& source = *static_cast<Reader*>(closure);
-            if (length > source.rest.size())
-                return CAIRO_STATUS_READ_ERROR;
-            std::copy_n(source.rest.begin(), length, data);
-            source.rest = source.rest.subspan(length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &reader);
-    GdkPixbuf* picture = nullptr;
-    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
-        picture = gdk_pixbuf_get_from_surface(surface, 0, 0, cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface));
-    cairo_surface_destroy(surface);
-    return picture;
-}
-
 bool statusNotifierWatcherPresent()
 {
     // Without a session bus to join, asking for one would launch a bus daemon.
@@ -295,7 +270,7 @@ private:
     {
         stopWatching();
         EnsureGtk();
-        GdkPixbuf* picture = pixbufFromPng(m_png);
+        GdkPixbuf* picture = PixbufFromPng(m_png);
         m_icon = picture ? gtk_status_icon_new_from_pixbuf(picture) : gtk_status_icon_new_from_icon_name("weather-few-clouds");
         if (picture)
             g_object_unref(picture);

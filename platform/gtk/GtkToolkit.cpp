@@ -1,5 +1,6 @@
 #include "platform/gtk/GtkToolkit.h"
 
+#include "platform/Resources.h"
 #include "platform/gtk/DisplayLoss.h"
 #include "platform/gtk/GtkBackend.h"
 #include "platform/gtk/GtkTheme.h"
@@ -7,6 +8,7 @@
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 
@@ -47,6 +49,41 @@ bool OpenDisplay(OwnWindowEvents handler)
     g_ownWindowEvents = handler;
     gdk_event_handler_set(routeEvent, nullptr, nullptr);
     return true;
+}
+
+// Decoded by cairo, which the program has loaded already: the picture loaders'
+// machinery (their module list, a content-type guess, a loader module) costs
+// more than a megabyte for one small icon.
+GdkPixbuf* PixbufFromPng(std::span<const std::uint8_t> png)
+{
+    struct Reader {
+        std::span<const std::uint8_t> rest;
+    } reader { png };
+    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(
+        [](void* closure, unsigned char* data, unsigned int length) {
+            auto& source = *static_cast<Reader*>(closure);
+            if (length > source.rest.size())
+                return CAIRO_STATUS_READ_ERROR;
+            std::copy_n(source.rest.begin(), length, data);
+            source.rest = source.rest.subspan(length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &reader);
+    GdkPixbuf* picture = nullptr;
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
+        picture = gdk_pixbuf_get_from_surface(surface, 0, 0, cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface));
+    cairo_surface_destroy(surface);
+    return picture;
+}
+
+GList* ProgramIcons()
+{
+    static GList* icons = [] {
+        auto png = FindResource("MAINICON", "png");
+        GdkPixbuf* picture = png ? PixbufFromPng(*png) : nullptr;
+        return picture ? g_list_append(nullptr, picture) : nullptr;
+    }();
+    return icons;
 }
 
 bool GtkToolkitStarted()

@@ -6,6 +6,9 @@
 
 #include <gdk/gdk.h>
 
+#include <cstdint>
+#include <span>
+
 namespace nimbrell::platform {
 
 // Handles an event of one of the program's own windows; false when it is not one.
@@ -16,6 +19,12 @@ using OwnWindowEvents = bool (*)(GdkEvent* event);
 bool OpenDisplay(OwnWindowEvents handler);
 
 void EnsureGtk();
+
+// A PNG picture for GDK; null when it cannot be decoded. The caller owns it.
+GdkPixbuf* PixbufFromPng(std::span<const std::uint8_t> png);
+
+// The program's icon (its "MAINICON" picture) for its windows; null without one.
+GList* ProgramIcons();
 
 // The time of the user's last input to the program, for the window manager's
 // focus-stealing rules.

@@ -37,6 +37,7 @@ public:
     bool IsVisible() const override { return m_visible; }
     void SetTitle(const std::string& title) override { m_title = title; }
     void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted) override;
+    void SetDesktopWidget() override { m_desktopWidget = true; }
     void SetMousePassThrough(bool passThrough) override { m_passThrough = passThrough; }
     bool MousePassThrough() const override { return m_passThrough; }
     void SetCapture(bool capture) override { m_captured = capture; }
@@ -49,6 +50,7 @@ public:
     const std::string& Title() const { return m_title; }
     bool Captured() const { return m_captured; }
     bool Modal() const { return m_modal; }
+    bool DesktopWidget() const { return m_desktopWidget; }
     CursorShape Cursor() const { return m_cursor; }
     int PushCount() const { return m_pushes; }
     int RaiseCount() const { return m_raised; }
@@ -70,6 +72,7 @@ private:
     bool m_passThrough { false };
     bool m_captured { false };
     bool m_modal { false };
+    bool m_desktopWidget { false };
 };
 
 class HeadlessBackend final : public Backend {

@@ -109,6 +109,24 @@ TEST(Program, CommandLineErrorsPrintUsageOnStandardErrorWithStatus2)
     }
 }
 
+TEST(Program, ADisplayThatCannotBeOpenedIsAnErrorNamingIt)
+{
+    TempDirectory temp;
+    // Nothing listens on display 99 here; a program that ran on regardless would
+    // be ended by timeout with 124.
+    struct Case {
+        std::optional<std::string> display, wayland;
+        const char* named;
+    };
+    for (const auto& [display, wayland, named] : { Case { ":99", std::nullopt, ":99" }, Case { std::nullopt, "wayland-99", "wayland-99" } }) {
+        auto run = nimbrell::testing::RunChild({ "timeout", "5", NIMBRELL_BINARY, "--demo" },
+            { { "DISPLAY", display }, { "WAYLAND_DISPLAY", wayland }, { "TEMP", temp.Path().string() }, { "XDG_CONFIG_HOME", temp / "config" } });
+        EXPECT_EQ(run.status, 1) << named << ": " << run.err;
+        EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("DISPLAY"), std::string::npos) << "says what to do: " << run.err;
+    }
+}
+
 TEST(Program, UnusableHomeStartsWithAPrivateFolderAndNamesIt)
 {
     TempDirectory temp;
