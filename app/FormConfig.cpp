@@ -181,7 +181,7 @@ void TFormConfig::ListBoxXianChange()
 
 void TFormConfig::Button1Click()
 {
-    // A write that fails stops the save at that key and keeps the window open.
+    // A write that fails changes nothing and keeps the window open.
     try {
         Save();
     } catch (const std::exception& error) {
@@ -193,20 +193,24 @@ void TFormConfig::Button1Click()
 
 void TFormConfig::Save()
 {
-    SettingsFile& file = settings();
-    file.WriteBool(kSettingsSection, "autoRun", isAutoRun->IsChecked());
+    // Every key in one replace of the file, so that a kill or a power cut
+    // never leaves, say, `city` and `cityCode` disagreeing.
+    settings().WriteValues(kSettingsSection,
+        {
+            { "autoRun", isAutoRun->IsChecked() ? "1" : "0" },
+            { "updateInterval", std::to_string(updateInterval->ItemIndex()) },
+            { "showMore", std::to_string(showMore->ItemIndex()) },
+            { "winSize", winSize->Text() },
+            { "winOpacity", winOpacity->Text() },
+            { "city", TextBox_area->Text() },
+            { "cityCode", State().CityCode },
+        });
     WriteAutorun();
-    file.WriteInteger(kSettingsSection, "updateInterval", updateInterval->ItemIndex());
     int interval = updateInterval->ItemIndex();
     if (interval >= 0 && interval < updateInterval->Items().Count()) {
         if (auto milliseconds = intervalOf(updateInterval->Items().Line(interval)))
             m_widget.SetRefreshInterval(*milliseconds);
     }
-    file.WriteInteger(kSettingsSection, "showMore", showMore->ItemIndex());
-    file.WriteString(kSettingsSection, "winSize", winSize->Text());
-    file.WriteString(kSettingsSection, "winOpacity", winOpacity->Text());
-    file.WriteString(kSettingsSection, "city", TextBox_area->Text());
-    file.WriteString(kSettingsSection, "cityCode", State().CityCode);
     m_widget.getWeather();
 }
 

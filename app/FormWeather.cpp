@@ -5,6 +5,7 @@
 #include "app/ProcessState.h"
 #include "base/Text.h"
 #include "base/Utf.h"
+#include "data/Autorun.h"
 #include "data/FileWriting.h"
 #include "data/ResourceFile.h"
 #include "platform/Application.h"
@@ -73,10 +74,13 @@ void TFormWeather::FormCreate()
     state.BuildStamp = kThisBuildStamp;
 
     std::string databaseFile = state.DataDirectory + "Nimbrell.db";
+    std::string settingsFile = state.DataDirectory + "historyLog.ini";
+    // What a hard end in the middle of a write left of the program's own files.
+    RemoveLeftScratchFiles({ settingsFile, databaseFile, KeptForecastFile(state.DataDirectory), AutorunEntryPath() });
     ExtractResourceFile("Nimbrell", "exefile", databaseFile);
     state.Database = std::make_unique<CityDatabase>(databaseFile);
 
-    state.Settings = std::make_unique<SettingsFile>(state.DataDirectory + "historyLog.ini");
+    state.Settings = std::make_unique<SettingsFile>(settingsFile);
     auto& settings = *state.Settings;
 
     Move(settings.ReadInteger(kSettingsSection, "formLeft", 500), settings.ReadInteger(kSettingsSection, "formTop", 300));
@@ -199,8 +203,7 @@ void TFormWeather::OnClose()
     auto settings = std::move(state.Settings);
     if (!settings)
         return;
-    settings->WriteString(kSettingsSection, "formLeft", std::to_string(Left()));
-    settings->WriteString(kSettingsSection, "formTop", std::to_string(Top()));
+    settings->WriteValues(kSettingsSection, { { "formLeft", std::to_string(Left()) }, { "formTop", std::to_string(Top()) } });
 }
 
 }

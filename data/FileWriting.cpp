@@ -2,7 +2,10 @@
 
 #include "base/Text.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <dirent.h>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
@@ -38,6 +41,30 @@ void WriteFileAtomically(const std::string& path, std::string_view content, File
     if (!written || rename(scratch.c_str(), path.c_str()) != 0) {
         unlink(scratch.c_str());
         throw std::runtime_error(Format("Cannot create file %s", FullFileName(path).c_str()));
+    }
+}
+
+void RemoveLeftScratchFiles(const std::vector<std::string>& paths)
+{
+    for (const auto& path : paths) {
+        std::filesystem::path file(path);
+        std::string prefix = file.filename().string() + ".";
+        DIR* directory = opendir(file.parent_path().empty() ? "." : file.parent_path().c_str());
+        if (!directory)
+            continue;
+        while (dirent* entry = readdir(directory)) {
+            std::string_view name = entry->d_name;
+            if (name.size() != prefix.size() + 6 || !name.starts_with(prefix))
+                continue;
+            std::string_view tail = name.substr(prefix.size());
+            if (!std::all_of(tail.begin(), tail.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+                continue;
+            struct stat info;
+            if (fstatat(dirfd(directory), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode)
+                && info.st_uid == geteuid())
+                unlinkat(dirfd(directory), entry->d_name, 0);
+        }
+        closedir(directory);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nimbrell {
 
@@ -20,6 +21,11 @@ bool WriteAll(int fd, std::string_view content);
 // replaced, never followed. Throws std::runtime_error("Cannot create file
 // <path>") and removes the scratch file when anything fails.
 void WriteFileAtomically(const std::string& path, std::string_view content, FileAccess access = FileAccess::Private);
+
+// Removes the scratch files WriteFileAtomically leaves beside each of `paths`
+// when the process is killed mid-write (path + "." + six letters or digits),
+// if they are this user's regular files.
+void RemoveLeftScratchFiles(const std::vector<std::string>& paths);
 
 // The contents of path when it is a regular file (a link is not followed) of at
 // most maxSize bytes; nothing when it is missing, something else or larger.

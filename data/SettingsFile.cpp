@@ -63,8 +63,14 @@ bool SettingsFile::ReadBool(std::string_view section, std::string_view key, bool
 
 void SettingsFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
+    WriteValues(section, { { std::string(key), std::string(value) } });
+}
+
+void SettingsFile::WriteValues(std::string_view section, const Values& values)
+{
     auto document = readDocument(m_fileName);
-    document.SetValue(section, key, value);
+    for (const auto& [key, value] : values)
+        document.SetValue(section, key, value);
     try {
         WriteFileAtomically(m_fileName, document.Text());
     } catch (const std::runtime_error&) {

@@ -8,6 +8,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace nimbrell {
 
@@ -30,6 +32,11 @@ public:
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
+
+    // Several keys of one save in one replace of the file: a reader, or a
+    // kill at any moment, sees all of them or none. Throws like WriteString.
+    using Values = std::vector<std::pair<std::string, std::string>>;
+    void WriteValues(std::string_view section, const Values& values);
 
 private:
     std::string m_fileName;

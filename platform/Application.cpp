@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <ctime>
 #include <csignal>
 #include <limits>
 #include <stdexcept>
@@ -16,15 +17,33 @@ namespace {
 Application* g_instance = nullptr;
 // Written by the signal handler, so lock-free atomics only.
 std::atomic<bool> g_closeRequested { false };
-std::atomic<int> g_closeSignals { 0 };
-static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
+// Monotonic milliseconds of the first close signal; 0 before it.
+std::atomic<std::int64_t> g_firstCloseSignalMs { 0 };
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<std::int64_t>::is_always_lock_free);
+
+// A second copy of the signal within this time is the same request: `timeout`
+// and session managers send it to the process and then to its group.
+constexpr std::int64_t kRepeatedSignalMs = 1000;
+
+std::int64_t monotonicMs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now); // async-signal-safe
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000 + 1;
+}
 
 extern "C" void onCloseSignal(int signal)
 {
-    // The first signal closes the main window as a user would; a second one,
-    // while that close still runs (or hangs), ends the program at once.
-    if (g_closeSignals.fetch_add(1) > 0)
-        _exit(128 + signal);
+    // The first signal closes the main window as a user would; another one a
+    // second or more later, while that close still runs (or hangs), ends the
+    // program at once.
+    std::int64_t now = monotonicMs();
+    std::int64_t first = 0;
+    if (!g_firstCloseSignalMs.compare_exchange_strong(first, now)) {
+        if (now - first >= kRepeatedSignalMs)
+            _exit(128 + signal);
+        return;
+    }
     g_closeRequested.store(true);
     WakeMessageLoop();
 }

@@ -70,8 +70,9 @@ public:
     void ShowException(const std::exception& error);
     void ShowMessage(const std::string& text);
 
-    // SIGTERM and SIGINT close the main window as a user would; a second one
-    // ends the program at once (status 128 + signal). Threads started with
+    // SIGTERM and SIGINT close the main window as a user would; another one at
+    // least a second after the first ends the program at once (status 128 +
+    // signal), while one sooner is taken as a copy of the first. Threads started with
     // StartWorkerThread (base/WorkerThread.h) never receive them.
     void InstallCloseSignals();
 

@@ -190,3 +190,33 @@ TEST(Program, DrawsWithItsOwnFacesExactlyWhatTheInstalledFamiliesDraw)
     }
     EXPECT_TRUE(std::filesystem::is_regular_file(withFaces / "NimbrellWeather/fonts/NimbrellSans-Bold.otf"));
 }
+
+TEST(Program, EndedThroughTimeoutItSavesItsPositionAndLeavesNoScratchFile)
+{
+    // `timeout` passes its SIGTERM to the program and then to the whole group:
+    // the copy must not cut the close-time save short.
+    TempDirectory temp;
+    std::filesystem::create_directories(temp / "NimbrellWeather");
+    WriteFile(temp / "NimbrellWeather/historyLog.ini.Xk29aQ", "left by a kill");
+    nimbrell::test::ClosedPort closedPort;
+    nimbrell::testing::ChildProgram program("/usr/bin/timeout", { "20", NIMBRELL_BINARY }, [&] {
+        setenv("TEMP", temp.Path().c_str(), 1);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        setenv("NIMBRELL_WEATHER_HOST", closedPort.HostPort().c_str(), 1);
+    });
+    ASSERT_TRUE(program.WaitFor("runs until closed")) << program.Output();
+    EXPECT_FALSE(std::filesystem::exists(temp / "NimbrellWeather/historyLog.ini.Xk29aQ")) << "removed at the start";
+
+    int status = program.Stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status)) << program.Output();
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the program closed as a user would, and timeout passes its status on";
+    SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
+    EXPECT_EQ(settings.ReadString("CONFIG", "formLeft", ""), "500");
+    EXPECT_EQ(settings.ReadString("CONFIG", "formTop", ""), "300");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(temp / "NimbrellWeather"))
+        names.push_back(entry.path().filename().string());
+    for (const auto& name : names)
+        EXPECT_EQ(name.find("historyLog.ini."), std::string::npos) << name;
+}

@@ -1,7 +1,15 @@
+#include "data/FileWriting.h"
 #include "data/SettingsFile.h"
 #include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <ctime>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace nimbrell;
 using nimbrell::testing::ReadFile;
@@ -148,4 +156,53 @@ TEST_F(SettingsFileTest, ByteOrderMarkIsReadPastAndKeptOnWrite)
     settings.WriteInteger("CONFIG", "formTop", 8);
     EXPECT_EQ(settings.ReadInteger("CONFIG", "formTop", 0), 8);
     EXPECT_EQ(settings.ReadInteger("CONFIG", "formLeft", 0), 0);
+}
+
+TEST_F(SettingsFileTest, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOne)
+{
+    const SettingsFile::Values before { { "autoRun", "0" }, { "updateInterval", "2" }, { "showMore", "0" },
+        { "winSize", "10" }, { "winOpacity", "10" }, { "city", "北京" }, { "cityCode", "101010100" } };
+    const SettingsFile::Values after { { "autoRun", "1" }, { "updateInterval", "0" }, { "showMore", "3" },
+        { "winSize", "12" }, { "winOpacity", "7" }, { "city", "上海" }, { "cityCode", "101020100" } };
+    settings.WriteValues("CONFIG", before);
+    for (int round = 0; round < 40; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            SettingsFile saving(path);
+            for (;;) {
+                saving.WriteValues("CONFIG", after);
+                saving.WriteValues("CONFIG", before);
+            }
+        }
+        // Kills land at a different point of a save each round.
+        timespec pause { 0, 150'000L * (round + 1) };
+        nanosleep(&pause, nullptr);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+
+        SettingsFile::Values read;
+        for (const auto& [key, value] : before)
+            read.emplace_back(key, settings.ReadString("CONFIG", key, "missing"));
+        EXPECT_TRUE(read == before || read == after) << "round " << round << ": city " << read[5].second << ", cityCode "
+                                                     << read[6].second;
+        // What the kill left is removed at the next start.
+        RemoveLeftScratchFiles({ path });
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory.Path()), {}), 1) << "round " << round;
+    }
+}
+
+TEST_F(SettingsFileTest, OnlyTheScratchFilesOfTheNamedFilesAreRemoved)
+{
+    WriteFile(path, "[CONFIG]\n");
+    for (const char* name : { "historyLog.ini.a1B2c3", "historyLog.ini.Zz9900" })
+        WriteFile(directory / name, "left by a kill");
+    for (const char* name : { "historyLog.ini.bak", "historyLog.ini.a1B2c3d", "other.ini.a1B2c3", "historyLog.ini.a-B2c3" })
+        WriteFile(directory / name, "the user's");
+    RemoveLeftScratchFiles({ path });
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory.Path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string> { "historyLog.ini", "historyLog.ini.a-B2c3", "historyLog.ini.a1B2c3d", "historyLog.ini.bak", "other.ini.a1B2c3" }));
 }

@@ -5,20 +5,43 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
 #include <pthread.h>
 
 using namespace nimbrell;
 
-TEST(CloseSignalsDeathTest, ASecondSignalEndsTheProgramAtOnce)
+namespace {
+
+void sleepPastTheRepeatWindow()
+{
+    timespec pause { 1, 100'000'000 };
+    while (nanosleep(&pause, &pause) != 0) { }
+}
+
+}
+
+TEST(CloseSignalsDeathTest, ASecondSignalEndsTheProgramAtOnceOnlyASecondAfterTheFirst)
 {
     for (int signal : { SIGTERM, SIGINT }) {
+        // A copy right after the first (timeout's to the process, then to its group) is the same request.
         EXPECT_EXIT(
             {
                 platform::Application application(std::make_unique<platform::HeadlessBackend>(platform::ClockKind::Manual));
                 application.InstallCloseSignals();
                 raise(signal); // asks for a close and goes on
                 raise(signal);
-                std::_Exit(0);
+                std::_Exit(7);
+            },
+            ::testing::ExitedWithCode(7), "")
+            << signal;
+        EXPECT_EXIT(
+            {
+                platform::Application application(std::make_unique<platform::HeadlessBackend>(platform::ClockKind::Manual));
+                application.InstallCloseSignals();
+                raise(signal);
+                sleepPastTheRepeatWindow();
+                raise(signal);
+                std::_Exit(7);
             },
             ::testing::ExitedWithCode(128 + signal), "")
             << signal;
