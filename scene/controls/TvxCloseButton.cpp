@@ -1,5 +1,6 @@
 #include "scene/controls/TvxCloseButton.h"
 
+#include "scene/controls/ControlGeometry.h"
 #include "scene/core/ISceneHost.h"
 
 namespace nimbrell {
@@ -14,6 +15,8 @@ TvxCloseButton::TvxCloseButton(TvxComponent* owner)
 {
     SetWidth(20);
     SetHeight(20);
+    // The release of a press reaches the button wherever it happens.
+    SetAutoCapture(true);
 }
 
 void TvxCloseButton::MouseDown(TvxMouseButton button, TvxShiftState shift, float x, float y)
@@ -26,20 +29,14 @@ void TvxCloseButton::MouseDown(TvxMouseButton button, TvxShiftState shift, float
 void TvxCloseButton::MouseUp(TvxMouseButton button, TvxShiftState shift, float x, float y)
 {
     TvxControl::MouseUp(button, shift, x, y);
-    if (!m_pressing)
+    if (button != TvxMouseButton::mbLeft || !m_pressing)
+        return;
+    m_pressing = false;
+    if (!InsideWithEdges(LocalRect(), x, y))
         return;
     if (m_closeForm && Scene())
         Scene()->CloseForm();
-    m_pressing = false;
     OnClick(this);
-}
-
-void TvxCloseButton::MouseLeave()
-{
-    // Without capture the release of a press that left the button goes elsewhere; a later
-    // release on the button must not count as the end of that press.
-    m_pressing = false;
-    TvxControl::MouseLeave();
 }
 
 }

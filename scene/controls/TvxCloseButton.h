@@ -1,8 +1,9 @@
 #pragma once
 
-// The close button of a window's scene: a left press and a release on it close the
-// window hosting the scene (with CloseForm) and fire OnClick. It does not capture the
-// mouse, so the release must happen on it.
+// The close button of a window's scene: a left press on it and a release on it
+// close the window hosting the scene (with CloseForm) and fire OnClick. It holds
+// the mouse from the press to the release, so a press that leaves and comes back
+// still counts, and a release elsewhere ends the press without closing.
 
 #include "scene/controls/TvxControl.h"
 
@@ -18,7 +19,6 @@ public:
 
     void MouseDown(TvxMouseButton button, TvxShiftState shift, float x, float y) override;
     void MouseUp(TvxMouseButton button, TvxShiftState shift, float x, float y) override;
-    void MouseLeave() override;
     // Its click is the release above, not the visual object's click rule.
     void DoClick() override { }
 

@@ -39,9 +39,10 @@ TvxComboListBox::TvxComboListBox(TvxComponent* owner)
 void TvxComboListBox::MouseUp(TvxMouseButton button, TvxShiftState shift, float x, float y)
 {
     TvxListBox::MouseUp(button, shift, x, y);
-    if (button != TvxMouseButton::mbLeft || !m_comboBox)
+    if (!m_comboBox)
         return;
-    bool inside = x >= 0 && y >= 0 && x <= Width() && y <= Height();
+    // Any button's release ends the drop-down; only the left one picks.
+    bool inside = button == TvxMouseButton::mbLeft && x >= 0 && y >= 0 && x <= Width() && y <= Height();
     TvxListBoxItem* item = inside ? ItemByPoint(x, y) : nullptr;
     TvxComboBox* combo = m_comboBox;
     if (item)

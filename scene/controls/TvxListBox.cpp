@@ -162,12 +162,41 @@ int TvxListBox::IndexOf(const TvxListBoxItem* item) const
 
 TvxListBoxItem* TvxListBox::ItemByPoint(float x, float y)
 {
-    TvxPoint point = Content()->AbsoluteToLocal(LocalToAbsolute({ x, y }));
     if (Viewport()) {
         TvxPoint inViewport = Viewport()->AbsoluteToLocal(LocalToAbsolute({ x, y }));
         if (inViewport.X < 0 || inViewport.Y < 0 || inViewport.X > Viewport()->Width() || inViewport.Y > Viewport()->Height())
             return nullptr;
     }
+    return ItemAt(Content()->AbsoluteToLocal(LocalToAbsolute({ x, y })));
+}
+
+TvxListBoxItem* TvxListBox::ItemToSelectAt(float x, float y)
+{
+    if (!Viewport() || m_items.empty())
+        return ItemByPoint(x, y);
+    // Beyond an edge of the viewport the row just past that edge is taken, so
+    // each move of a drag there scrolls the list on by a row.
+    bool vertical = m_listStyle == TvxListStyle::vgListVertical;
+    TvxPoint inViewport = Viewport()->AbsoluteToLocal(LocalToAbsolute({ x, y }));
+    float& along = vertical ? inViewport.Y : inViewport.X;
+    float& across = vertical ? inViewport.X : inViewport.Y;
+    float length = vertical ? Viewport()->Height() : Viewport()->Width();
+    across = std::clamp(across, 0.0f, vertical ? Viewport()->Width() : Viewport()->Height());
+    if (along < 0)
+        along = -0.5f;
+    else if (along > length)
+        along = length + 0.5f;
+    TvxPoint point = Content()->AbsoluteToLocal(Viewport()->LocalToAbsolute(inViewport));
+    if (TvxListBoxItem* item = ItemAt(point))
+        return item;
+    // Before the first row or after the last one: that row.
+    const TvxListBoxItem* first = m_items.front();
+    bool before = vertical ? point.Y < first->Position().Y() : point.X < first->Position().X();
+    return before ? m_items.front() : m_items.back();
+}
+
+TvxListBoxItem* TvxListBox::ItemAt(TvxPoint point) const
+{
     auto contains = [&](const TvxListBoxItem* item) {
         float left = item->Position().X(), top = item->Position().Y();
         return point.X >= left && point.X <= left + item->Width() && point.Y >= top && point.Y <= top + item->Height();
@@ -327,8 +356,6 @@ void TvxListBox::ContentRemoving(TvxObject* object)
         return;
     auto found = std::next(last).base();
     int index = static_cast<int>(found - m_items.begin());
-    if (*found == m_firstSelect)
-        m_firstSelect = nullptr;
     if (*found == m_dragItem)
         m_dragItem = nullptr;
     m_items.erase(found);
@@ -535,9 +562,8 @@ void TvxListBox::UpdateSelection()
     }
 }
 
-void TvxListBox::SelectAt(float x, float y)
+void TvxListBox::SelectItem(TvxListBoxItem* item)
 {
-    TvxListBoxItem* item = ItemByPoint(x, y);
     if (item && !item->IsSelected())
         SetItemIndex(IndexOf(item));
 }
@@ -555,7 +581,7 @@ void TvxListBox::MouseDown(TvxMouseButton button, TvxShiftState shift, float x, 
         if (m_allowDrag)
             m_dragItem = item;
     } else {
-        SelectAt(x, y);
+        SelectItem(item);
     }
     if (item)
         item->OnClick(item);
@@ -566,28 +592,28 @@ void TvxListBox::MultiSelectPress(TvxListBoxItem* item, TvxShiftState shift)
 {
     if (!item)
         return;
+    int to = IndexOf(item);
     if (shift & kCtrlKey) {
         item->SetIsSelected(!item->IsSelected());
         if (item->IsSelected())
-            m_firstSelect = item;
+            SetItemIndex(to);
         return;
     }
-    int from = (shift & kShiftKey) && m_firstSelect ? IndexOf(m_firstSelect) : IndexOf(item);
-    int to = IndexOf(item);
+    // Shift: from the selected item (the last one pressed) to this one.
+    int from = (shift & kShiftKey) && Selected() ? m_itemIndex : to;
     if (from > to)
         std::swap(from, to);
     for (int i = 0; i < Count(); ++i)
         m_items[static_cast<std::size_t>(i)]->SetIsSelected(i >= from && i <= to);
-    if (!(shift & kShiftKey))
-        m_firstSelect = item;
     SetItemIndex(IndexOf(item));
 }
 
 void TvxListBox::MouseMove(TvxShiftState shift, float x, float y)
 {
     TvxScrollBox::MouseMove(shift, x, y);
-    if (m_mouseSelecting && !m_multiSelect && (shift & kLeftButton))
-        SelectAt(x, y);
+    // With MouseTracking a drag scrolls instead.
+    if (m_mouseSelecting && !m_multiSelect && !MouseTracking() && (shift & kLeftButton))
+        SelectItem(ItemToSelectAt(x, y));
 }
 
 void TvxListBox::MouseUp(TvxMouseButton button, TvxShiftState shift, float x, float y)

@@ -125,9 +125,15 @@ protected:
 private:
     friend class TvxListBoxItem;
     void UpdateSelection();
-    void SelectAt(float x, float y);
+    void SelectItem(TvxListBoxItem* item);
+    // The item under a point of the content, or none.
+    TvxListBoxItem* ItemAt(TvxPoint point) const;
+    // The item a drag selects at a point of the list box: as ItemByPoint inside
+    // the viewport, past its edges the row just beyond them, past the rows the
+    // first or the last one.
+    TvxListBoxItem* ItemToSelectAt(float x, float y);
     // A press with MultiSelect: Ctrl toggles, Shift selects the range from the
-    // first selected item, a plain press selects the item alone.
+    // selected item, a plain press selects the item alone.
     void MultiSelectPress(TvxListBoxItem* item, TvxShiftState shift);
     void DropDraggedOn(TvxListBoxItem* target);
     void PaintOddRows(TvxCanvas& canvas);
@@ -144,7 +150,6 @@ private:
     std::vector<Line> m_lines;
     TvxBrush m_oddFill { TvxBrushStyle::vgBrushSolid, 0x20000000 };
     TvxVisualObject* m_oddRowHost { nullptr };
-    TvxListBoxItem* m_firstSelect { nullptr };
     TvxListBoxItem* m_dragItem { nullptr };
     std::vector<TvxVisualObject*> m_highlights;
     TvxVisualObject* m_selectionTemplate { nullptr };

@@ -18,6 +18,9 @@ NIMBRELL_DEFINE_CLASS(TvxScrollBox, TvxControl)
     c.Enum("DisableMouseWheel", &TvxScrollBox::DisableMouseWheel, &TvxScrollBox::SetDisableMouseWheel).Default(false);
     c.Enum("Animated", &TvxScrollBox::Animated, &TvxScrollBox::SetAnimated).Default(true);
     c.Enum("UseSmallScrollBars", &TvxScrollBox::UseSmallScrollBars, &TvxScrollBox::SetUseSmallScrollBars).Default(false);
+    c.Enum("ShowScrollBars", &TvxScrollBox::ShowScrollBars, &TvxScrollBox::SetShowScrollBars).Default(true);
+    c.Enum("ShowSizeGrip", &TvxScrollBox::ShowSizeGrip, &TvxScrollBox::SetShowSizeGrip).Default(false);
+    c.Enum("MouseTracking", &TvxScrollBox::MouseTracking, &TvxScrollBox::SetMouseTracking).Default(false);
 }
 
 TvxScrollContent::TvxScrollContent(TvxComponent* owner)
@@ -73,6 +76,21 @@ void TvxScrollBox::SetUseSmallScrollBars(bool value)
         ResourceApplied();
 }
 
+void TvxScrollBox::SetShowScrollBars(bool value)
+{
+    if (m_showScrollBars == value)
+        return;
+    m_showScrollBars = value;
+    Realign();
+}
+
+void TvxScrollBox::SetShowSizeGrip(bool value)
+{
+    m_showSizeGrip = value;
+    if (auto* grip = StylePart<TvxVisualObject>("sizegrip"))
+        grip->SetVisible(value);
+}
+
 void TvxScrollBox::AddObject(TvxObject* object)
 {
     if (object && object != StyleClone() && object != m_content && object->IsVisual()) {
@@ -90,6 +108,7 @@ void TvxScrollBox::BindBar(TvxScrollBar*& slot, TvxScrollBar* bar, bool vertical
     if (!bar)
         return;
     bar->SetLocked(true);
+    (vertical ? m_vBarAlign : m_hBarAlign) = bar->Align();
     bar->OnChange.Set([this, vertical](TvxObject*) { BarChanged(vertical); });
 }
 
@@ -107,6 +126,8 @@ void TvxScrollBox::ResourceApplied()
     }
     BindBar(m_vBar, small ? vSmall : vNormal, true);
     BindBar(m_hBar, small ? hSmall : hNormal, false);
+    if (auto* grip = StylePart<TvxVisualObject>("sizegrip"))
+        grip->SetVisible(m_showSizeGrip);
     m_viewport = StylePart<TvxVisualObject>("content");
     if (m_viewport)
         m_viewport->AddObject(m_content);
@@ -167,6 +188,7 @@ void TvxScrollBox::RealignContent()
                 return;
             if (m_autoHide)
                 bar->SetVisible(enabled);
+            PlaceBar(bar, bar == m_vBar ? m_vBarAlign : m_hBarAlign);
             bar->SetMax(std::max(content, 0.001f));
             bar->SetViewportSize(viewport);
             bar->SetSmallChange(viewport / 5);
@@ -183,6 +205,20 @@ void TvxScrollBox::RealignContent()
     m_realigning = false;
 }
 
+void TvxScrollBox::PlaceBar(TvxScrollBar* bar, TvxAlign designed)
+{
+    if (m_showScrollBars) {
+        bar->SetOpacity(1);
+        bar->SetAlign(designed);
+        return;
+    }
+    // Still there for the wheel and the selection's scrolling, but out of sight
+    // and out of the viewport's way.
+    bar->SetOpacity(0);
+    bar->SetAlign(TvxAlign::vaNone);
+    bar->Position().SetPoint({ -bar->Width() - 10000, -bar->Height() - 10000 });
+}
+
 void TvxScrollBox::BarChanged(bool vertical)
 {
     TvxScrollBar* bar = vertical ? m_vBar : m_hBar;
@@ -197,6 +233,35 @@ void TvxScrollBox::BarChanged(bool vertical)
         m_content->Position().SetX(-value);
     }
     Scrolled();
+}
+
+void TvxScrollBox::MouseDown(TvxMouseButton button, TvxShiftState shift, float x, float y)
+{
+    TvxControl::MouseDown(button, shift, x, y);
+    if (button != TvxMouseButton::mbLeft || !m_mouseTracking)
+        return;
+    m_down = true;
+    m_downPos = { x, y };
+    m_downOffset = m_offset;
+}
+
+void TvxScrollBox::MouseMove(TvxShiftState shift, float x, float y)
+{
+    TvxControl::MouseMove(shift, x, y);
+    if (!m_down || !(shift & kLeftButton))
+        return;
+    // The content follows the pointer; the bars keep the offset inside the content.
+    if (m_vBar && m_vBar->Visible())
+        m_vBar->SetValue(m_downOffset.Y - (y - m_downPos.Y));
+    if (m_hBar && m_hBar->Visible())
+        m_hBar->SetValue(m_downOffset.X - (x - m_downPos.X));
+}
+
+void TvxScrollBox::MouseUp(TvxMouseButton button, TvxShiftState shift, float x, float y)
+{
+    if (button == TvxMouseButton::mbLeft)
+        m_down = false;
+    TvxControl::MouseUp(button, shift, x, y);
 }
 
 void TvxScrollBox::MouseWheel(TvxShiftState shift, int delta, bool& handled)

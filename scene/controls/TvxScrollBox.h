@@ -3,7 +3,9 @@
 // A control that scrolls a content object inside its style's 'content' part
 // (the viewport) with the scroll bars its style supplies. Bars appear when the
 // content is larger than the viewport; the wheel scrolls three fifths of the
-// viewport a notch, animated.
+// viewport a notch, animated. Without ShowScrollBars the bars still scroll but are
+// not shown; ShowSizeGrip shows the style's 'sizegrip' part; with MouseTracking a
+// left drag moves the content with the pointer.
 
 #include "scene/controls/TvxControl.h"
 
@@ -42,6 +44,12 @@ public:
     void SetAnimated(bool value) { m_animated = value; }
     bool UseSmallScrollBars() const { return m_useSmallScrollBars; }
     void SetUseSmallScrollBars(bool value);
+    bool ShowScrollBars() const { return m_showScrollBars; }
+    void SetShowScrollBars(bool value);
+    bool ShowSizeGrip() const { return m_showSizeGrip; }
+    void SetShowSizeGrip(bool value);
+    bool MouseTracking() const { return m_mouseTracking; }
+    void SetMouseTracking(bool value) { m_mouseTracking = value; }
     TvxScrollBar* VScrollBar() const { return m_vBar; }
     TvxScrollBar* HScrollBar() const { return m_hBar; }
     TvxVisualObject* Viewport() const { return m_viewport; }
@@ -51,6 +59,9 @@ public:
     // Visual objects given to the box go into its content.
     void AddObject(TvxObject* object) override;
     void Realign() override;
+    void MouseDown(TvxMouseButton button, TvxShiftState shift, float x, float y) override;
+    void MouseMove(TvxShiftState shift, float x, float y) override;
+    void MouseUp(TvxMouseButton button, TvxShiftState shift, float x, float y) override;
     void MouseWheel(TvxShiftState shift, int delta, bool& handled) override;
 
 protected:
@@ -72,6 +83,8 @@ private:
     void RealignContent();
     void BarChanged(bool vertical);
     void BindBar(TvxScrollBar*& slot, TvxScrollBar* bar, bool vertical);
+    // Shows a bar where its style put it, or keeps it working out of sight.
+    void PlaceBar(TvxScrollBar* bar, TvxAlign designed);
 
     TvxScrollContent* m_content { nullptr };
     TvxVisualObject* m_viewport { nullptr };
@@ -79,10 +92,20 @@ private:
     TvxScrollBar* m_hBar { nullptr };
     TvxFloatAnimation* m_scrollAnimation { nullptr };
     TvxPoint m_offset;
+    // The bars' alignment in the style, given back when they are shown again.
+    TvxAlign m_vBarAlign { TvxAlign::vaNone };
+    TvxAlign m_hBarAlign { TvxAlign::vaNone };
+    // A drag with MouseTracking: where it began and the offset then.
+    TvxPoint m_downPos;
+    TvxPoint m_downOffset;
+    bool m_down { false };
     bool m_autoHide { true };
     bool m_disableMouseWheel { false };
     bool m_animated { true };
     bool m_useSmallScrollBars { false };
+    bool m_showScrollBars { true };
+    bool m_showSizeGrip { false };
+    bool m_mouseTracking { false };
     bool m_realigning { false };
 };
 

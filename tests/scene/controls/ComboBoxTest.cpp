@@ -198,6 +198,14 @@ TEST_F(ComboBoxTest, WhatClosesTheList)
     scene->KeyDown(platform::VK_ESCAPE, 0);
     EXPECT_EQ(scene->modalCancels, 1) << "with the list closed Escape cancels the window";
 
+    // A right-button release in the list.
+    advance(200);
+    pressCombo();
+    ASSERT_TRUE(popup()->IsOpen());
+    popup()->PopupForm()->Scene().MouseDown(TvxMouseButton::mbRight, kRightButton, 30, 5);
+    popup()->PopupForm()->Scene().MouseUp(TvxMouseButton::mbRight, 0, 30, 5);
+    EXPECT_FALSE(popup()->IsOpen());
+
     // The window losing activation to another window.
     advance(200);
     pressCombo();

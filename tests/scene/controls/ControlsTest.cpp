@@ -57,7 +57,7 @@ TEST_F(ControlsTest, DefaultsOnCreation)
         { "circle button", &circle, 21, 21, true, true },
         { "speed button", &speed, 23, 23, false, true },
         { "check box", &check, 120, 19, true, true },
-        { "close button", &close, 20, 20, false, false },
+        { "close button", &close, 20, 20, false, true },
         { "progress bar", &bar, 100, 20, false, false },
     };
     for (const Expected& row : rows) {
@@ -287,20 +287,31 @@ TEST_F(ControlsTest, CloseButtonClosesOnlyOnPressAndReleaseOnIt)
     press(300, 15);
     scene->MouseMove(kHeld, 150, 100);
     release(150, 100);
-    EXPECT_EQ(scene->closeRequests, 0);
-    // A later release on it does not finish the press that left it.
+    EXPECT_EQ(scene->closeRequests, 0) << "released elsewhere";
+    EXPECT_EQ(clicks, 0);
+    // A later release on it does not finish the press that ended elsewhere.
     scene->MouseMove(0, 300, 15);
     release(300, 15);
     EXPECT_EQ(scene->closeRequests, 0);
+    // The press is kept while the pointer leaves and comes back.
     press(300, 15);
-    release(300, 15);
+    scene->MouseMove(kHeld, 150, 100);
+    scene->MouseMove(kHeld, 302, 12);
+    release(302, 12);
     EXPECT_EQ(scene->closeRequests, 1);
     EXPECT_EQ(clicks, 1);
+    // The edge counts as on it; a right press and release do nothing.
+    press(291, 6);
+    release(310, 25);
+    EXPECT_EQ(scene->closeRequests, 2);
+    scene->MouseDown(TvxMouseButton::mbRight, kRightButton, 300, 15);
+    scene->MouseUp(TvxMouseButton::mbRight, 0, 300, 15);
+    EXPECT_EQ(scene->closeRequests, 2);
     close->SetCloseForm(false);
     press(300, 15);
     release(300, 15);
-    EXPECT_EQ(scene->closeRequests, 1);
-    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(scene->closeRequests, 2);
+    EXPECT_EQ(clicks, 3);
 }
 
 TEST_F(ControlsTest, ProgressBarIndicatorGeometry)

@@ -8,6 +8,9 @@
 #include "scene/controls/TvxCheckBox.h"
 #include "scene/controls/TvxListBox.h"
 #include "scene/controls/TvxScrollBar.h"
+#include "scene/core/ObjectStream.h"
+#include "scene/core/ObjectText.h"
+#include "scene/styles/TvxResources.h"
 
 using namespace nimbrell;
 using nimbrell::testing::ControlScene;
@@ -187,6 +190,117 @@ TEST_F(ListBoxTest, DraggingSelectsEveryItemPassedAndFocusShowsTheHighlight)
     EXPECT_EQ(list->ItemIndex(), 3) << "but keeps ItemIndex";
 }
 
+TEST_F(ListBoxTest, DraggingPastAnEdgeKeepsSelectingAndScrolls)
+{
+    fill(34);
+    float x = 50;
+    float top = 10 + 2; // the viewport's top on the scene
+    float viewport = list->Viewport()->Height();
+    scene->MouseDown(TvxMouseButton::mbLeft, kLeftButton, x, top + 19 * 4 + 9);
+    ASSERT_EQ(list->ItemIndex(), 4);
+    // Below the list, and beside it: each move takes the row just below the viewport.
+    for (int move = 1; move <= 3; ++move) {
+        scene->MouseMove(kLeftButton, move == 2 ? 400 : x, 190);
+        EXPECT_EQ(list->ItemIndex(), 4 + move) << "move " << move;
+    }
+    TvxListBoxItem* selected = list->Selected();
+    EXPECT_FLOAT_EQ(selected->Position().Y() + selected->Height() + list->Content()->Position().Y(), viewport)
+        << "the row taken is scrolled fully into view";
+    EXPECT_GT(vbar()->Value(), 0);
+    for (int move = 0; move < 40; ++move)
+        scene->MouseMove(kLeftButton, x, 190 + move % 2);
+    EXPECT_EQ(list->ItemIndex(), 33) << "it stops at the last row";
+    // Back above the top: the rows above, up to the first.
+    int before = list->ItemIndex();
+    scene->MouseMove(kLeftButton, x, 0);
+    int firstShown = static_cast<int>(vbar()->Value() / 19);
+    EXPECT_LT(list->ItemIndex(), before);
+    EXPECT_EQ(list->ItemIndex(), firstShown) << "the row just above is now the first shown";
+    for (int move = 0; move < 40; ++move)
+        scene->MouseMove(kLeftButton, x, -move % 2);
+    EXPECT_EQ(list->ItemIndex(), 0);
+    EXPECT_EQ(vbar()->Value(), 0);
+    scene->MouseUp(TvxMouseButton::mbLeft, 0, x, 0);
+
+    // A short list: dragging below its rows inside the viewport takes the last.
+    list->Clear();
+    fill(3);
+    scene->MouseDown(TvxMouseButton::mbLeft, kLeftButton, x, top + 9);
+    scene->MouseMove(kLeftButton, x, top + 90);
+    EXPECT_EQ(list->ItemIndex(), 2);
+    scene->MouseUp(TvxMouseButton::mbLeft, 0, x, top + 90);
+    // Moving without the button selects nothing.
+    scene->MouseMove(0, x, top + 9);
+    EXPECT_EQ(list->ItemIndex(), 2);
+}
+
+TEST_F(ListBoxTest, StoredScrollBoxPropertiesLoadAndTakeEffect)
+{
+    // A style with a size grip, as a stored form's own sheet may have.
+    ComponentPtr<TvxResources> sheet(new TvxResources(nullptr));
+    sheet->Resource().SetLines({ "object TvxLayout", "  object TvxLayout", "    ResourceName = 'griplist'",
+        "    object TvxLayout", "      ResourceName = 'content'", "      Align = vaClient", "    end",
+        "    object TvxScrollBar", "      ResourceName = 'vscrollbar'", "      Align = vaRight", "      Width = 18.0",
+        "      Orientation = vgVertical", "    end", "    object TvxRectangle", "      ResourceName = 'sizegrip'",
+        "      Align = vaBottomRight", "      Width = 10.0", "      Height = 10.0", "    end", "  end", "end" });
+    ASSERT_NE(sheet->Root(), nullptr);
+    scene->SetStyle(sheet.get());
+
+    TvxListBox defaults(nullptr);
+    EXPECT_TRUE(defaults.ShowScrollBars());
+    EXPECT_FALSE(defaults.ShowSizeGrip());
+    EXPECT_FALSE(defaults.MouseTracking());
+
+    ComponentPtr<TvxObject> loaded(CreateObjectFromStream(ObjectTextToBinary("object TvxListBox\n"
+                                                                             "  Width = 120.0\n"
+                                                                             "  Height = 100.0\n"
+                                                                             "  Resource = 'griplist'\n"
+                                                                             "  ShowScrollBars = False\n"
+                                                                             "  ShowSizeGrip = True\n"
+                                                                             "  MouseTracking = True\n"
+                                                                             "end\n"),
+        nullptr));
+    auto* stored = dynamic_cast<TvxListBox*>(loaded.release());
+    ASSERT_NE(stored, nullptr);
+    EXPECT_FALSE(stored->ShowScrollBars());
+    EXPECT_TRUE(stored->ShowSizeGrip());
+    EXPECT_TRUE(stored->MouseTracking());
+    stored->Position().SetPoint({ 150, 10 });
+    root->AddObject(stored);
+    list = stored;
+    fill(20);
+    auto* grip = dynamic_cast<TvxVisualObject*>(stored->FindResource("sizegrip"));
+    ASSERT_NE(grip, nullptr);
+    EXPECT_TRUE(grip->Visible());
+    stored->SetShowSizeGrip(false);
+    EXPECT_FALSE(grip->Visible()) << "the grip only with ShowSizeGrip";
+
+    // Without ShowScrollBars the bar scrolls out of sight and leaves the viewport whole.
+    ASSERT_NE(vbar(), nullptr);
+    EXPECT_TRUE(vbar()->Visible());
+    EXPECT_EQ(vbar()->Opacity(), 0);
+    EXPECT_EQ(stored->Viewport()->Width(), 120);
+    EXPECT_EQ(vbar()->Max(), 380);
+    stored->SetShowScrollBars(true);
+    EXPECT_EQ(vbar()->Opacity(), 1);
+    EXPECT_EQ(vbar()->Align(), TvxAlign::vaRight);
+    EXPECT_EQ(stored->Viewport()->Width(), 102);
+    EXPECT_FLOAT_EQ(vbar()->Position().X(), 102);
+
+    // MouseTracking: a drag moves the content with the pointer instead of selecting.
+    scene->MouseDown(TvxMouseButton::mbLeft, kLeftButton, 200, 80);
+    int pressed = stored->ItemIndex();
+    EXPECT_EQ(pressed, 3) << "a press still selects";
+    scene->MouseMove(kLeftButton, 200, 40);
+    EXPECT_FLOAT_EQ(vbar()->Value(), 40);
+    EXPECT_EQ(stored->ItemIndex(), pressed);
+    scene->MouseMove(kLeftButton, 200, -900);
+    EXPECT_FLOAT_EQ(vbar()->Value(), 380 - 100) << "no further than the content";
+    scene->MouseUp(TvxMouseButton::mbLeft, 0, 200, -900);
+    scene->MouseMove(0, 200, 80);
+    EXPECT_FLOAT_EQ(vbar()->Value(), 380 - 100);
+}
+
 TEST_F(ListBoxTest, RemovingItemsAndOutOfRangeWrites)
 {
     fill(5);
@@ -310,6 +424,11 @@ TEST_F(ListBoxTest, MultiSelectDragAndCheckBoxes)
     EXPECT_EQ(selected(), "000110");
     press(3);
     EXPECT_EQ(selected(), "000100") << "a plain press selects the item alone";
+    press(0);
+    press(2, kShiftKey);
+    EXPECT_EQ(selected(), "111000");
+    press(4, kShiftKey);
+    EXPECT_EQ(selected(), "001110") << "Shift starts at the selected item, the one pressed last";
 
     // Dragging the selected item onto another moves it there, unless vetoed.
     list->SetMultiSelect(false);
