@@ -7,6 +7,7 @@
 #include "base/Text.h"
 #include "data/Autorun.h"
 #include "platform/Application.h"
+#include "platform/Message.h"
 #include "scene/controls/TvxButton.h"
 #include "scene/controls/TvxCheckBox.h"
 #include "scene/controls/TvxCloseButton.h"
@@ -15,6 +16,7 @@
 #include "scene/controls/TvxListBox.h"
 #include "scene/controls/TvxSpinBox.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -43,6 +45,11 @@ TvxListBoxItem* picked(TvxListBox& list)
 {
     return list.ItemIndex() < 0 ? nullptr : list.Selected();
 }
+
+constexpr std::size_t kSearchMatches = 8;
+// The list's frame around its rows, and the room between it and the box.
+constexpr float kSearchFrame = 4;
+constexpr float kSearchGap = 2;
 
 // A stored item index, or the default when it names no item of the list.
 int storedIndex(const SettingsFile& file, const char* key, int fallback, const TvxStringComboBox& list)
@@ -84,6 +91,7 @@ TFormConfig::TFormConfig(TFormWeather& widget, Options options)
     ListBoxShi = StoredElement<TvxListBox>(design, "ListBoxShi");
     ListBoxXian = StoredElement<TvxListBox>(design, "ListBoxXian");
     TextBox_area = StoredElement<TvxTextBox>(design, "TextBox_area");
+    ListBoxSearch = StoredElement<TvxListBox>(design, "ListBoxSearch");
     Button1 = StoredElement<TvxButton>(design, "Button1");
     Button2 = StoredElement<TvxButton>(design, "Button2");
     CloseButton1 = StoredElement<TvxCloseButton>(design, "CloseButton1");
@@ -94,6 +102,8 @@ TFormConfig::TFormConfig(TFormWeather& widget, Options options)
     ListBoxSheng->OnChange.Set([this](TvxObject*) { ListBoxShengChange(); });
     ListBoxShi->OnChange.Set([this](TvxObject*) { ListBoxShiChange(); });
     ListBoxXian->OnChange.Set([this](TvxObject*) { ListBoxXianChange(); });
+    TextBox_area->OnTyping.Set([this](TvxObject*) { SearchTyped(); });
+    TextBox_area->OnKeyDown.Set([this](TvxObject*, int& key, char32_t&, TvxShiftState) { SearchKey(key); });
     Button1->OnClick.Set([this](TvxObject*) { Button1Click(); });
     Button2->OnClick.Set([this](TvxObject*) { Scene().CloseForm(); });
 
@@ -119,7 +129,8 @@ void TFormConfig::FormCreate()
     // Spin box values are written without a change report.
     winSize->SetValue(file.ReadInteger(kSettingsSection, "winSize", 10));
     winOpacity->SetValue(file.ReadInteger(kSettingsSection, "winOpacity", 10));
-    TextBox_area->SetText(file.ReadString(kSettingsSection, "city", "北京"));
+    m_placeName = file.ReadString(kSettingsSection, "city", "北京");
+    TextBox_area->SetText(m_placeName);
     TextBox_area->SetTagString(file.ReadString(kSettingsSection, "cityCode", "101010100"));
     FillListFromQuery(*ListBoxSheng, database(), ProvinceQuery());
 }
@@ -166,7 +177,8 @@ void TFormConfig::ListBoxShiChange()
     if (!city)
         return;
     FillListFromQuery(*ListBoxXian, database(), CountyQuery(city->TagString()));
-    TextBox_area->SetText(city->Text());
+    m_placeName = city->Text();
+    TextBox_area->SetText(m_placeName);
     State().CityCode = city->TagString();
 }
 
@@ -175,8 +187,88 @@ void TFormConfig::ListBoxXianChange()
     TvxListBoxItem* county = picked(*ListBoxXian);
     if (!county)
         return;
-    TextBox_area->SetText(county->Text());
+    m_placeName = county->Text();
+    TextBox_area->SetText(m_placeName);
     State().CityCode = county->TagString();
+}
+
+void TFormConfig::SearchTyped()
+{
+    if (!m_search)
+        m_search = PlaceSearch::FromDatabase(database());
+    std::vector<PlaceMatch> matches = m_search->Find(TextBox_area->Text(), kSearchMatches);
+    if (matches.empty()) {
+        ListBoxSearch->SetVisible(false);
+        return;
+    }
+    ListBoxSearch->BeginUpdate();
+    ListBoxSearch->Clear();
+    for (const PlaceMatch& match : matches) {
+        AddListItem(*ListBoxSearch, match.shown, match.code);
+        std::string code = match.code;
+        ListBoxSearch->ItemByIndex(ListBoxSearch->Count() - 1)->OnClick.Set([this, code](TvxObject*) { PickPlace(code); });
+    }
+    ListBoxSearch->EndUpdate();
+    // The list opens upwards over the place lists: the window ends below the box.
+    float height = static_cast<float>(matches.size()) * ListBoxSearch->ItemHeight() + kSearchFrame;
+    ListBoxSearch->SetHeight(height);
+    ListBoxSearch->Position().SetY(TextBox_area->Position().Y() - kSearchGap - height);
+    ListBoxSearch->SetItemIndex(0);
+    ListBoxSearch->SetVisible(true);
+}
+
+void TFormConfig::SearchKey(int& key)
+{
+    if (!ListBoxSearch->Visible())
+        return;
+    int index = ListBoxSearch->ItemIndex();
+    switch (key) {
+    case platform::VK_DOWN:
+        ListBoxSearch->SetItemIndex(std::min(index + 1, ListBoxSearch->Count() - 1));
+        break;
+    case platform::VK_UP:
+        ListBoxSearch->SetItemIndex(std::max(index - 1, 0));
+        break;
+    case platform::VK_RETURN:
+        if (TvxListBoxItem* match = picked(*ListBoxSearch))
+            PickPlace(match->TagString());
+        break;
+    case platform::VK_ESCAPE:
+        CloseSearch();
+        break;
+    default:
+        return;
+    }
+    key = 0;
+}
+
+void TFormConfig::CloseSearch()
+{
+    ListBoxSearch->SetVisible(false);
+    TextBox_area->SetText(m_placeName);
+}
+
+void TFormConfig::PickPlace(const std::string& code)
+{
+    // Each list is moved off and back onto its row, so its change runs even
+    // when the row was selected already.
+    auto select = [](TvxListBox& list, auto matches) {
+        for (int i = 0; i < list.Count(); ++i) {
+            if (matches(list.ItemByIndex(i)->TagString())) {
+                list.SetItemIndex(-1);
+                list.SetItemIndex(i);
+                return true;
+            }
+        }
+        return false;
+    };
+    std::string province = code.substr(3, 2);
+    std::string group = code.substr(0, 7);
+    bool found = select(*ListBoxSheng, [&](const std::string& tag) { return tag == province; })
+        && select(*ListBoxShi, [&](const std::string& tag) { return tag == code || tag.starts_with(group); });
+    if (found && picked(*ListBoxShi)->TagString() != code)
+        select(*ListBoxXian, [&](const std::string& tag) { return tag == code; });
+    CloseSearch();
 }
 
 void TFormConfig::Button1Click()
@@ -202,7 +294,8 @@ void TFormConfig::Save()
             { "showMore", std::to_string(showMore->ItemIndex()) },
             { "winSize", winSize->Text() },
             { "winOpacity", winOpacity->Text() },
-            { "city", TextBox_area->Text() },
+            // The place the lists stand on, whatever was typed in the box since.
+            { "city", m_placeName },
             { "cityCode", State().CityCode },
         });
     WriteAutorun();

@@ -1,14 +1,17 @@
 #pragma once
 
-// The settings window: the city picked in three cascading lists, the panel
+// The settings window: the city picked in three cascading lists (or found by
+// name or pinyin in the place box, which moves the lists to the pick), the panel
 // mode, the refresh interval, the widget's scale and opacity and the autostart
 // entry. Scale, opacity and panel mode are previewed on the widget while they
 // change; the settings file is written only by the save button. Modal, centred,
 // not draggable; the main window keeps one at a time.
 
+#include "data/PlaceSearch.h"
 #include "scene/host/TvxForm.h"
 #include "scene/host/TvxScene.h"
 
+#include <optional>
 #include <string>
 
 namespace nimbrell {
@@ -52,6 +55,8 @@ public:
     TvxListBox* ListBoxShi { nullptr };
     TvxListBox* ListBoxXian { nullptr };
     TvxTextBox* TextBox_area { nullptr };
+    // The place search's matches under the place box; hidden while nothing is typed.
+    TvxListBox* ListBoxSearch { nullptr };
     TvxButton* Button1 { nullptr };
     TvxButton* Button2 { nullptr };
     TvxCloseButton* CloseButton1 { nullptr };
@@ -64,6 +69,11 @@ private:
     void ListBoxShengChange();
     void ListBoxShiChange();
     void ListBoxXianChange();
+    void SearchTyped();
+    void SearchKey(int& key);
+    void CloseSearch();
+    // Moves the three lists to the place with this code as if it were clicked there.
+    void PickPlace(const std::string& code);
     void Button1Click();
     void Save();
     void WriteAutorun();
@@ -71,6 +81,8 @@ private:
     TFormWeather& m_widget;
     ComponentPtr<TvxForm> m_design;
     Options m_options;
+    std::optional<PlaceSearch> m_search; // read on the first keystroke
+    std::string m_placeName;             // the name of the place the lists stand on
 };
 
 }

@@ -400,6 +400,17 @@ void TvxCustomTextBox::KeyDown(int& key, char32_t& keyChar, TvxShiftState shift)
     Repaint();
 }
 
+void TvxCustomTextBox::DialogKey(int& key, TvxShiftState shift)
+{
+    if (key == platform::VK_ESCAPE && IsFocused()) {
+        char32_t character = 0;
+        OnKeyDown(this, key, character, shift);
+        if (key == 0)
+            return;
+    }
+    TvxControl::DialogKey(key, shift);
+}
+
 void TvxCustomTextBox::MouseDown(TvxMouseButton button, TvxShiftState shift, float x, float y)
 {
     bool hadFocus = IsFocused();

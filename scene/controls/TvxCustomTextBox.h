@@ -67,6 +67,9 @@ public:
     bool NeedChange() const { return m_needChange; }
 
     void KeyDown(int& key, char32_t& keyChar, TvxShiftState shift) override;
+    // A focused box offers Escape to OnKeyDown before the window's own cancel
+    // (a handler that takes it sets the key to 0).
+    void DialogKey(int& key, TvxShiftState shift) override;
     void MouseDown(TvxMouseButton button, TvxShiftState shift, float x, float y) override;
     void MouseMove(TvxShiftState shift, float x, float y) override;
     void MouseUp(TvxMouseButton button, TvxShiftState shift, float x, float y) override;

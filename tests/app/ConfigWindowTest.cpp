@@ -528,3 +528,75 @@ TEST_F(ConfigWindowTest, APlaceTableDroppedWhileTheWindowIsOpenIsReportedAndTheW
     EXPECT_EQ(setting("city"), "北京");
     EXPECT_EQ(setting("cityCode"), "101010100");
 }
+
+TEST_F(ConfigWindowTest, ThePlaceBoxFindsPlacesAndAPickMovesTheListsAsAClickWould)
+{
+    auto window = open();
+    ASSERT_FALSE(window->ListBoxSearch->Visible());
+    click(*window, window->TextBox_area);
+    key(*window, platform::VK_END);
+    for (int i = 0; i < 4; ++i)
+        key(*window, platform::VK_BACK);
+    ASSERT_EQ(window->TextBox_area->Text(), "");
+    EXPECT_FALSE(window->ListBoxSearch->Visible()) << "nothing typed, nothing offered";
+
+    auto offered = [&] {
+        std::vector<std::string> texts;
+        for (int i = 0; i < window->ListBoxSearch->Count(); ++i)
+            texts.push_back(window->ListBoxSearch->ItemByIndex(i)->Text());
+        return texts;
+    };
+    type(*window, U"lvliang");
+    ASSERT_TRUE(window->ListBoxSearch->Visible());
+    ASSERT_FALSE(offered().empty());
+    EXPECT_EQ(offered()[0], "吕梁 · 山西");
+
+    // Escape closes the list and the box shows the place the lists stand on.
+    key(*window, platform::VK_ESCAPE);
+    EXPECT_FALSE(window->ListBoxSearch->Visible());
+    EXPECT_EQ(window->TextBox_area->Text(), "北京");
+    EXPECT_FALSE(window->IsClosed()) << "Escape closed the list, not the window";
+
+    // Initials, the first match taken with Enter: a city.
+    window->TextBox_area->SetText("");
+    type(*window, U"heb");
+    ASSERT_TRUE(window->ListBoxSearch->Visible());
+    EXPECT_EQ(offered()[0], "哈尔滨 · 黑龙江");
+    EXPECT_LE(window->ListBoxSearch->Count(), 8);
+    EXPECT_LT(window->ListBoxSearch->AbsoluteRect().Bottom, window->TextBox_area->AbsoluteRect().Top);
+    key(*window, platform::VK_RETURN);
+    EXPECT_FALSE(window->ListBoxSearch->Visible());
+    ASSERT_NE(window->ListBoxSheng->Selected(), nullptr);
+    EXPECT_EQ(window->ListBoxSheng->Selected()->Text(), "黑龙江");
+    ASSERT_NE(window->ListBoxShi->Selected(), nullptr);
+    EXPECT_EQ(window->ListBoxShi->Selected()->TagString(), "101050101");
+    EXPECT_EQ(window->ListBoxXian->ItemIndex(), -1);
+    EXPECT_EQ(tags(*window->ListBoxXian).front().substr(0, 7), "1010501") << "the city's counties are listed";
+    EXPECT_EQ(window->TextBox_area->Text(), "哈尔滨");
+    EXPECT_EQ(State().CityCode, "101050101");
+
+    // ↓ and ↑ move through the matches; a click on one picks it: a county far down its lists.
+    window->TextBox_area->SetText("");
+    type(*window, U"ha");
+    ASSERT_GE(window->ListBoxSearch->Count(), 3);
+    key(*window, platform::VK_DOWN);
+    key(*window, platform::VK_DOWN);
+    key(*window, platform::VK_UP);
+    EXPECT_EQ(window->ListBoxSearch->ItemIndex(), 1);
+    window->TextBox_area->SetText("");
+    type(*window, U"木兰");
+    ASSERT_EQ(offered(), std::vector<std::string> { "木兰 · 哈尔滨" });
+    click(*window, window->ListBoxSearch->ItemByIndex(0));
+    EXPECT_FALSE(window->ListBoxSearch->Visible());
+    ASSERT_NE(window->ListBoxXian->Selected(), nullptr);
+    EXPECT_EQ(window->ListBoxXian->Selected()->Text(), "木兰");
+    EXPECT_EQ(State().CityCode, "101050113");
+
+    // Typing without a pick saves the place the lists stand on.
+    window->TextBox_area->SetText("");
+    type(*window, U"zzz");
+    EXPECT_FALSE(window->ListBoxSearch->Visible());
+    click(*window, window->Button1);
+    EXPECT_EQ(setting("city"), "木兰");
+    EXPECT_EQ(setting("cityCode"), "101050113");
+}

@@ -388,3 +388,65 @@ TEST_F(WidgetDesktopTest, SettingsPreviewTheScaleAndTheModeOnTheWidgetAndSaveThe
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
+
+TEST_F(WidgetDesktopTest, FindsAPlaceByPinyinInThePlaceBoxAndSavesIt)
+{
+    auto program = start();
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return WidgetOnScreen { 500, 300 }.TodayShown(s); }));
+    auto settingsShown = [](const Screenshot& s) { return Near(s.At(ConfigLeft + 100, ConfigTop + 5), Rgb { 0xE0, 0xE0, 0xE0 }, 40); };
+    // The place box, and the matches' list that opens above it over the place lists.
+    constexpr int BoxX = ConfigLeft + 94, BoxY = ConfigTop + 366;
+    // The rows just above the box, where the list of matches opens.
+    auto aboveBox = [](const Screenshot& s) {
+        std::vector<Rgb> pixels;
+        for (int y = ConfigTop + 320; y < ConfigTop + 352; ++y) {
+            for (int x = ConfigLeft + 30; x < ConfigLeft + 300; ++x)
+                pixels.push_back(s.At(x, y));
+        }
+        return pixels;
+    };
+    auto changed = [](const std::vector<Rgb>& a, const std::vector<Rgb>& b) {
+        return !std::equal(a.begin(), a.end(), b.begin(), [](Rgb p, Rgb q) { return Near(p, q, 0); });
+    };
+    auto savedCode = [&](const std::string& code) {
+        SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
+        auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (settings.ReadString("CONFIG", "cityCode", "") != code && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(50ms);
+        }
+        return settings;
+    };
+
+    // "lvliang" offers 吕梁: Enter takes it, 保存 saves it.
+    pickFromMenu(560, 360, 5); // 软件设置
+    ASSERT_TRUE(screenShows(settingsShown));
+    xdotool("mousemove " + at(BoxX, BoxY) + " click 1");
+    xdotool("key ctrl+a BackSpace");
+    std::vector<Rgb> before = aboveBox(Screenshot());
+    xdotool("type --delay 60 lvliang");
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return changed(aboveBox(s), before); })) << "the matches are offered";
+    xdotool("key Return");
+    xdotool("mousemove " + at(SaveX, SaveY) + " click 1");
+    SettingsFile first = savedCode("101101100");
+    EXPECT_EQ(first.ReadString("CONFIG", "cityCode", ""), "101101100");
+    EXPECT_EQ(first.ReadString("CONFIG", "city", ""), "吕梁");
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return !settingsShown(s); }));
+
+    // "heb", Enter, 保存: 哈尔滨.
+    pickFromMenu(560, 360, 5);
+    ASSERT_TRUE(screenShows(settingsShown));
+    xdotool("mousemove " + at(BoxX, BoxY) + " click 1");
+    xdotool("key ctrl+a BackSpace");
+    before = aboveBox(Screenshot());
+    xdotool("type --delay 60 heb");
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return changed(aboveBox(s), before); }));
+    xdotool("key Return");
+    xdotool("mousemove " + at(SaveX, SaveY) + " click 1");
+    SettingsFile second = savedCode("101050101");
+    EXPECT_EQ(second.ReadString("CONFIG", "cityCode", ""), "101050101");
+    EXPECT_EQ(second.ReadString("CONFIG", "city", ""), "哈尔滨");
+
+    int status = program->Stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}

@@ -48,7 +48,7 @@ TEST_F(CityDatabaseTest, TablesHoldThePlaceListAndThePictureTableInStoredOrder)
     EXPECT_EQ(pictures.back(), (std::pair<std::string, std::string> { "7", "大到暴雨" }));
 
     auto schema = query("select name, sql from sqlite_master");
-    ASSERT_EQ(schema.size(), 3u) << "three tables and no index";
+    ASSERT_EQ(schema.size(), 4u) << "four tables and no index";
     auto format = database.Prepare("pragma page_size");
     ASSERT_TRUE(format.Step());
     EXPECT_EQ(format.ColumnText(0), "1024");

@@ -1,8 +1,9 @@
-// nimbrell-makedb CITIES.tsv PICTURES.tsv COORDINATES.tsv OUT.db.z
+// nimbrell-makedb CITIES.tsv PICTURES.tsv COORDINATES.tsv PINYIN.tsv OUT.db.z
 // Builds the embedded city and picture database from the tab-separated lists
 // (one header line each, rows kept in file order) and writes it zlib-compressed.
 // The coordinates become the table T_position(code, latitude, longitude), which
-// the forecast source asked by position reads.
+// the forecast source asked by position reads; the readings become
+// T_pinyin(code, pinyin), which the place search reads.
 #include <sqlite3.h>
 #include <zlib.h>
 
@@ -84,11 +85,11 @@ void insertRows(sqlite3* db, const char* sql, const std::vector<std::vector<std:
 
 int main(int argc, char** argv)
 {
-    if (argc != 5) {
-        std::cerr << "usage: nimbrell-makedb CITIES.tsv PICTURES.tsv COORDINATES.tsv OUT.db.z\n";
+    if (argc != 6) {
+        std::cerr << "usage: nimbrell-makedb CITIES.tsv PICTURES.tsv COORDINATES.tsv PINYIN.tsv OUT.db.z\n";
         return 2;
     }
-    std::string output = argv[4];
+    std::string output = argv[5];
     std::string scratch = output + ".tmp.db";
     try {
         auto places = readTsv(argv[1], 3);
@@ -96,6 +97,9 @@ int main(int argc, char** argv)
         auto coordinates = readTsv(argv[3], 4);
         for (auto& row : coordinates)
             row.pop_back(); // how the position was matched is provenance, not data
+        auto readings = readTsv(argv[4], 3);
+        for (auto& row : readings)
+            row.erase(row.begin() + 1); // the name is the place list's
 
         std::filesystem::remove(scratch);
         sqlite3* db = nullptr;
@@ -104,11 +108,13 @@ int main(int argc, char** argv)
         exec(db, "PRAGMA page_size=1024; PRAGMA encoding='UTF-8'; PRAGMA journal_mode=DELETE;");
         exec(db, "BEGIN; CREATE TABLE T_weather(code text, name text, flag text);"
                  "CREATE TABLE T_weatherConfig(code text, name text);"
-                 "CREATE TABLE T_position(code text, latitude text, longitude text);");
+                 "CREATE TABLE T_position(code text, latitude text, longitude text);"
+                 "CREATE TABLE T_pinyin(code text, pinyin text);");
         insertRows(db, "INSERT INTO T_weather(code, name, flag) VALUES (?, ?, ?)", places);
         // The picture table lists code then name, as the table's columns do.
         insertRows(db, "INSERT INTO T_weatherConfig(code, name) VALUES (?, ?)", pictures);
         insertRows(db, "INSERT INTO T_position(code, latitude, longitude) VALUES (?, ?, ?)", coordinates);
+        insertRows(db, "INSERT INTO T_pinyin(code, pinyin) VALUES (?, ?)", readings);
         exec(db, "COMMIT;");
         sqlite3_close(db);
 
@@ -125,7 +131,7 @@ int main(int argc, char** argv)
         if (!out)
             throw std::runtime_error("cannot write " + output);
         std::cout << places.size() << " places, " << pictures.size() << " pictures, " << coordinates.size()
-                  << " positions, " << raw.size() << " bytes -> "
+                  << " positions, " << readings.size() << " readings, " << raw.size() << " bytes -> "
                   << packedSize << " compressed\n";
     } catch (const std::exception& error) {
         std::filesystem::remove(scratch);

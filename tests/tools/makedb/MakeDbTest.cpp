@@ -49,7 +49,8 @@ TEST(MakeDb, BuildsBothTablesInFileOrderAndCompressesThem)
     WriteFile(directory / "cities.tsv", "code\tname\tflag\r\n101\t北京\t1\r\n101010100\t北京\t\r\n\r\n09\t上海\t1\n");
     WriteFile(directory / "pictures.tsv", "code\tname\n3\t晴\n1\t多云\n");
     WriteFile(directory / "positions.tsv", "code\tlatitude\tlongitude\tmatched\n101010100\t39.9\t116.4\tname\n");
-    ToolRun run = makedb(directory, directory / "cities.tsv" + " " + directory / "pictures.tsv" + " " + directory / "positions.tsv" + " " + directory / "out.db.z");
+    WriteFile(directory / "pinyin.tsv", "code\tname\tpinyin\n101\t北京\tbei jing\n101010100\t北京\tbei jing\n");
+    ToolRun run = makedb(directory, directory / "cities.tsv" + " " + directory / "pictures.tsv" + " " + directory / "positions.tsv" + " " + directory / "pinyin.tsv" + " " + directory / "out.db.z");
     ASSERT_EQ(run.status, 0) << run.errors;
 
     std::string packed = ReadFile(directory / "out.db.z");
@@ -63,6 +64,7 @@ TEST(MakeDb, BuildsBothTablesInFileOrderAndCompressesThem)
     EXPECT_EQ(rows(db, "select code, name, flag from T_weather"), (std::vector<std::string> { "101|北京|1", "101010100|北京|", "09|上海|1" }));
     EXPECT_EQ(rows(db, "select code, name from T_weatherConfig"), (std::vector<std::string> { "3|晴", "1|多云" }));
     EXPECT_EQ(rows(db, "select code, latitude, longitude from T_position"), (std::vector<std::string> { "101010100|39.9|116.4" }));
+    EXPECT_EQ(rows(db, "select code, pinyin from T_pinyin"), (std::vector<std::string> { "101|bei jing", "101010100|bei jing" }));
     sqlite3_close(db);
 }
 
@@ -72,7 +74,8 @@ TEST(MakeDb, BadInputFailsWithoutLeavingFiles)
     WriteFile(directory / "cities.tsv", "code\tname\tflag\n101\t北京\t1\n102\t上海\n");
     WriteFile(directory / "pictures.tsv", "code\tname\n3\t晴\n");
     WriteFile(directory / "positions.tsv", "code\tlatitude\tlongitude\tmatched\n");
-    std::string lists = directory / "pictures.tsv" + " " + directory / "positions.tsv" + " ";
+    WriteFile(directory / "pinyin.tsv", "code\tname\tpinyin\n");
+    std::string lists = directory / "pictures.tsv" + " " + directory / "positions.tsv" + " " + directory / "pinyin.tsv" + " ";
     std::string out = directory / "out.db.z";
 
     ToolRun run = makedb(directory, directory / "cities.tsv" + " " + lists + out);
