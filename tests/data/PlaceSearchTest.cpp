@@ -1,14 +1,8 @@
-#include "data/CityDatabase.h"
 #include "data/PlaceSearch.h"
-#include "data/ResourceFile.h"
-#include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 using namespace nimbrell;
-using nimbrell::testing::TempDirectory;
 
 namespace {
 
@@ -57,84 +51,4 @@ TEST(PlaceSearch, CitiesFirstThenWholeBeforeBeginningThenListOrder)
     for (const auto& row : rows)
         EXPECT_EQ(shown(search.Find(row.typed)), row.shown) << row.typed;
     EXPECT_EQ(search.Find("h", 2).size(), 2u);
-}
-
-namespace {
-
-class PlaceSearchDatabaseTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        directory = new TempDirectory;
-        ExtractResourceFile("Nimbrell", "exefile", *directory / "Nimbrell.db");
-    }
-    static void TearDownTestSuite() { delete directory; }
-
-    static TempDirectory* directory;
-    CityDatabase database { *directory / "Nimbrell.db" };
-    PlaceSearch search { PlaceSearch::FromDatabase(database) };
-};
-
-TempDirectory* PlaceSearchDatabaseTest::directory = nullptr;
-
-}
-
-TEST_F(PlaceSearchDatabaseTest, FindsPlacesByCharactersAndEveryWayOfTypingTheirReading)
-{
-    struct Row {
-        const char* typed;
-        const char* code;
-        const char* shown;
-    } rows[] = {
-        { "haerbin", "101050101", "哈尔滨 · 黑龙江" },
-        { "ha er bin", "101050101", "哈尔滨 · 黑龙江" },
-        { "heb", "101050101", "哈尔滨 · 黑龙江" },
-        { "哈尔滨", "101050101", "哈尔滨 · 黑龙江" },
-        { "lvliang", "101101100", "吕梁 · 山西" },
-        { "lüliang", "101101100", "吕梁 · 山西" },
-        { "shuangcheng", "101050102", "双城 · 哈尔滨" },
-        { "双城", "101050102", "双城 · 哈尔滨" },
-        { "beijing", "101010100", "北京 · 北京" },
-        { "haidian", "101010200", "海淀 · 北京" },
-        { "luan", "101221501", "六安 · 安徽" }, // a name's own reading
-    };
-    for (const auto& row : rows) {
-        auto matches = search.Find(row.typed);
-        ASSERT_FALSE(matches.empty()) << row.typed;
-        EXPECT_EQ(matches[0].code, row.code) << row.typed;
-        EXPECT_EQ(matches[0].shown, row.shown) << row.typed;
-    }
-}
-
-TEST_F(PlaceSearchDatabaseTest, EveryPlaceIsFoundAndAtMostEightAreOfferedCitiesFirst)
-{
-    std::map<std::string, std::string> flags;
-    for (const auto& [code, flag] : database.QueryPairs("select code,flag from T_weather where flag<>\"1\""))
-        flags[code] = flag;
-    ASSERT_EQ(search.Size(), 2561u);
-    ASSERT_EQ(flags.size(), 2561u);
-
-    auto statement = database.Prepare("select T_weather.code,name,pinyin from T_weather join T_pinyin"
-                                      " on T_weather.code=T_pinyin.code where flag<>\"1\"");
-    int places = 0;
-    while (statement.Step()) {
-        ++places;
-        std::string code = statement.ColumnText(0);
-        for (const std::string& typed : { statement.ColumnText(1), statement.ColumnText(2) }) {
-            auto all = search.Find(typed, flags.size());
-            EXPECT_TRUE(std::any_of(all.begin(), all.end(), [&](const PlaceMatch& m) { return m.code == code; }))
-                << code << " by " << typed;
-        }
-    }
-    EXPECT_EQ(places, 2561);
-
-    for (const char* typed : { "s", "chang", "xian", "zh", "县" }) {
-        auto matches = search.Find(typed);
-        EXPECT_EQ(matches.size(), 8u) << typed;
-        bool countySeen = false;
-        for (const auto& match : matches) {
-            countySeen = countySeen || flags[match.code] == "3";
-            EXPECT_FALSE(countySeen && flags[match.code] == "2") << typed << ": a city after a county";
-        }
-    }
 }
