@@ -7,9 +7,61 @@
 #include "scene/controls/TvxLabel.h"
 #include "scene/controls/TvxProgressBar.h"
 #include "scene/shapes/TvxLayout.h"
+#include "scene/render/TvxCanvas.h"
 #include "scene/shapes/TvxText.h"
 
+#include <vector>
+
 namespace nimbrell {
+
+namespace {
+
+// Whether the text, laid out as the element lays it out, stays inside its box.
+bool fitsIn(TvxText& element, TvxCanvas& canvas, std::string_view text)
+{
+    TvxRect box { 0, 0, element.Width(), element.Height() };
+    TvxRect laidOut = box;
+    canvas.MeasureText(laidOut, box, text, element.WordWrap(), TvxTextAlign::vgTextAlignNear, TvxTextAlign::vgTextAlignNear);
+    // Half a pixel for rounding in the layout.
+    return laidOut.Width() <= box.Width() + 0.5f && laidOut.Height() <= box.Height() + 0.5f;
+}
+
+}
+
+void SetTextInBox(TvxText& element, std::string_view text)
+{
+    TvxCanvas* canvas = element.Canvas();
+    if (!canvas || text.empty()) {
+        element.SetText(text);
+        return;
+    }
+    canvas->Font().Assign(element.Font());
+    if (fitsIn(element, *canvas, text)) {
+        element.SetText(text);
+        return;
+    }
+    // The longest start, cut between characters, that fits with "…" after it.
+    std::vector<std::size_t> cuts { 0 };
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            cuts.push_back(i);
+    }
+    auto shortened = [&](std::size_t cut) {
+        std::string_view start = text.substr(0, cuts[cut]);
+        while (!start.empty() && (start.back() == ' ' || start.back() == '\n'))
+            start.remove_suffix(1);
+        return std::string(start) + "…";
+    };
+    std::size_t low = 0, high = cuts.size() - 1;
+    while (low < high) {
+        std::size_t middle = (low + high + 1) / 2;
+        if (fitsIn(element, *canvas, shortened(middle)))
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    element.SetText(shortened(low));
+}
 
 TFormUpdate::TFormUpdate(const UpdateOffer& offer, Options options)
     : SceneWindow(ClientWidth, ClientHeight)
@@ -56,9 +108,9 @@ void TFormUpdate::ShowView()
     Layout2->SetVisible(view.layout == UpdateWindowView::Layout::Offer);
     Layout1->SetVisible(view.layout == UpdateWindowView::Layout::Progress);
     Layout3->SetVisible(view.layout == UpdateWindowView::Layout::Failure);
-    Text5->SetText(view.description);
-    Text2->SetText(view.status);
-    Text4->SetText(view.failure);
+    SetTextInBox(*Text5, view.description);
+    SetTextInBox(*Text2, view.status);
+    SetTextInBox(*Text4, view.failure);
     ProgressBar1->SetValue(static_cast<float>(view.progress));
     SpeedButton1->SetVisible(view.updateButtonVisible);
     SpeedButton1->SetEnabled(view.updateButtonEnabled);

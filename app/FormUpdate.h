@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace nimbrell {
 
@@ -25,6 +26,10 @@ class TvxLayout;
 class TvxProgressBar;
 class TvxSpeedButton;
 class TvxText;
+
+// Sets the element's text so that it stays inside the element's box: as it is
+// when it fits, else cut short with "…" after as much as fits.
+void SetTextInBox(TvxText& element, std::string_view text);
 
 // Where HudLabel1 leads when no address is configured.
 inline constexpr const char* DefaultMirrorPage = "https://nimbrell.example.org/download";

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -58,14 +59,14 @@ protected:
     test::LoopbackHttpServer server;
     int programCloses { 0 };
 
-    std::unique_ptr<TFormUpdate> open(const std::string& name = "nimbrell-2.deb")
+    std::unique_ptr<TFormUpdate> open(const std::string& name = "nimbrell-2.deb", const std::string& description = "新版本说明")
     {
         TFormUpdate::Options options;
         options.folder = DownloadFolder { folder.Path().string(), true };
         options.mirrorPage = "https://mirror.example.org/nimbrell";
         options.download.readTimeoutMs = 5000;
         options.closeProgram = [this] { ++programCloses; };
-        UpdateOffer offer { server.Url("/" + name), name, "新版本说明", "" };
+        UpdateOffer offer { server.Url("/" + name), name, description, "" };
         auto window = std::make_unique<TFormUpdate>(offer, std::move(options));
         window->Show();
         application.ProcessMessages();
@@ -190,6 +191,64 @@ TEST_F(UpdateWindowTest, OffersNamingADotFileOrAnExistingFileTouchNeither)
     EXPECT_EQ(readFile(folder / ".bashrc"), "the user's shell");
     EXPECT_EQ(readFile(folder / "victim.txt"), "the user's file");
     EXPECT_EQ(readFile(folder / "nimbrell"), "the program");
+}
+
+namespace {
+
+// Whether a pixel of the light grey the window's texts are drawn in lies inside the
+// rectangle of the frame.
+bool greyInkIn(const TvxBitmap& frame, TvxRect r)
+{
+    for (int y = int(r.Top); y < int(r.Bottom); ++y) {
+        for (int x = int(r.Left); x < int(r.Right); ++x) {
+            std::uint32_t p = frame.Pixel(x, y);
+            int red = (p >> 16) & 0xFF, green = (p >> 8) & 0xFF, blue = p & 0xFF;
+            if (red > 0xA0 && green > 0xA0 && blue > 0xA0 && std::max({ red, green, blue }) - std::min({ red, green, blue }) < 0x20)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool endsWithEllipsis(const std::string& text)
+{
+    const std::string ellipsis = "…";
+    return text.size() >= ellipsis.size() && text.compare(text.size() - ellipsis.size(), ellipsis.size(), ellipsis) == 0;
+}
+
+}
+
+TEST_F(UpdateWindowTest, LongTextsAreCutShortInsideTheirBoxes)
+{
+    std::string description = "城市列表更新，天气图标更清晰，下载更快。修正了多处显示问题，设置窗口更易用，"
+                              "更新窗口的文字不再越界。新增五天预报的日期显示，改进网络出错时的提示，"
+                              "减少内存占用，启动更快。感谢所有反馈问题的用户！";
+    std::string name = "nimbrell-2.0-" + std::string(200, 'x') + ".deb";
+    server.Route("/" + name, test::Reply::Ok("built"));
+    auto window = open(name, description);
+    const std::string& shown = window->Text5->Text();
+    ASSERT_TRUE(endsWithEllipsis(shown)) << shown;
+    EXPECT_EQ(description.rfind(shown.substr(0, shown.size() - std::string("…").size()), 0), 0u) << "the start of the description";
+    window->Scene().DrawAll();
+    TvxRect text = window->Text5->AbsoluteRect();
+    TvxRect button = window->SpeedButton1->AbsoluteRect();
+    EXPECT_TRUE(greyInkIn(window->Scene().Buffer(), text)) << "the description is drawn";
+    EXPECT_FALSE(greyInkIn(window->Scene().Buffer(), { text.Left, text.Bottom + 1, text.Right, button.Top }))
+        << "nothing runs below its box, down to the buttons";
+    EXPECT_FALSE(greyInkIn(window->Scene().Buffer(), { text.Right, text.Top, text.Right + 9, text.Bottom }))
+        << "nor into the padding before the border";
+
+    click(*window, UpdateX, ButtonsY);
+    ASSERT_TRUE(pumpUntil([&] { return window->Model().IsFileSaved(); }));
+    const std::string& done = window->Text2->Text();
+    ASSERT_TRUE(endsWithEllipsis(done)) << done;
+    EXPECT_EQ(done.rfind(UpdateTexts::Done, 0), 0u);
+    window->Scene().DrawAll();
+    TvxRect status = window->Text2->AbsoluteRect();
+    EXPECT_TRUE(greyInkIn(window->Scene().Buffer(), status));
+    // Right of the window's picture, which reaches into the title.
+    EXPECT_FALSE(greyInkIn(window->Scene().Buffer(), { status.Left + 40, status.Top - 28, status.Right, status.Top - 1 }))
+        << "the done text stays out of the title";
 }
 
 TEST_F(UpdateWindowTest, TheOfferAsItFirstOpens)
