@@ -2,6 +2,7 @@
 
 #include "app/FormConfig.h"
 #include "app/FormUpdate.h"
+#include "app/OnScreen.h"
 #include "app/ProcessState.h"
 #include "base/Text.h"
 #include "base/Utf.h"
@@ -145,7 +146,12 @@ void TFormWeather::OnWindowMessage(platform::Message& message)
         OnUpdateFailed(message.lParam);
         break;
     case kShowTrayIconMessage:
+        // Again once frames have painted: what they painted must show.
+        KeepOnScreen();
         ShowTrayIcon();
+        break;
+    case platform::WM_DISPLAYCHANGE:
+        KeepOnScreen();
         break;
     case platform::TrayIconMessage:
         OnTrayIcon(message.lParam);
@@ -195,6 +201,19 @@ void TFormWeather::OnUpdateFailed(platform::LPARAM lParam)
     std::string url = State().Offer->Load().url;
     std::string_view shown = Utf8Prefix(url, kMaxShownUrlBytes);
     platform::Application::Instance().ShowMessage(shown.size() < url.size() ? std::string(shown) + "…" : url);
+}
+
+void TFormWeather::KeepOnScreen()
+{
+    // Before the first frame the whole window stands for what it will paint.
+    TvxRect inked = Scene().InkedArea();
+    platform::ScreenRect painted { 0, 0, Native().Width(), Native().Height() };
+    if (inked.Right > inked.Left && inked.Bottom > inked.Top)
+        painted = { int(inked.Left), int(inked.Top), int(inked.Right), int(inked.Bottom) };
+    painted = { painted.left + Left(), painted.top + Top(), painted.right + Left(), painted.bottom + Top() };
+    auto offset = RescueOffset(painted, platform::Application::Instance().GetBackend().WorkAreas());
+    if (offset)
+        Move(Left() + offset->x, Top() + offset->y);
 }
 
 void TFormWeather::OnClose()

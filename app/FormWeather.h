@@ -104,6 +104,10 @@ public:
     // Called with the settings window right before its modal loop starts.
     std::function<void(TFormConfig&)> OnSettingsWindowOpened;
 
+    // Moves the widget to the nearest place where it shows whole when too little
+    // of it shows on every monitor (a saved place on a monitor that is gone).
+    void KeepOnScreen();
+
     // Gives freed memory back to the system, then handles pending messages.
     static void TrimWorkingSet();
     // Gives the memory freed so far back to the system (a worker's heap after

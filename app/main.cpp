@@ -150,6 +150,7 @@ int main(int argc, char** argv)
             form.Widget().N3->OnClick();
         return drawPicture("the widget", commandLine.render, [&] { RenderWidget(form, commandLine.render); });
     }
+    form.KeepOnScreen();
     form.Show();
     describeStartUp(form);
     if (const char* probe = std::getenv("NIMBRELL_FIRST_FRAME_PROBE"); probe && *probe)

@@ -118,6 +118,8 @@ public:
 
     // The usable area of the monitor that holds the point (without panels).
     virtual ScreenRect WorkAreaAt(ScreenPoint point) = 0;
+    // The usable area of every monitor.
+    virtual std::vector<ScreenRect> WorkAreas() = 0;
     virtual ScreenPoint CursorPosition() = 0;
 
     // Pops a menu up at the screen point and returns at once; a chosen entry

@@ -75,6 +75,18 @@ public:
         return { area.x, area.y, area.x + area.width, area.y + area.height };
     }
 
+    std::vector<ScreenRect> WorkAreas() override
+    {
+        GdkDisplay* display = gdk_display_get_default();
+        std::vector<ScreenRect> areas;
+        for (int index = 0; index < gdk_display_get_n_monitors(display); ++index) {
+            GdkRectangle area { 0, 0, 0, 0 };
+            gdk_monitor_get_workarea(gdk_display_get_monitor(display, index), &area);
+            areas.push_back({ area.x, area.y, area.x + area.width, area.y + area.height });
+        }
+        return areas;
+    }
+
     ScreenPoint CursorPosition() override
     {
         GdkDisplay* display = gdk_display_get_default();

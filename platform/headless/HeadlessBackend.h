@@ -85,6 +85,7 @@ public:
     void ShowMessageBox(const std::string& text, const std::string& caption) override;
     std::unique_ptr<NativeWindow> CreateNativeWindow(HWND handle, WindowKind kind) override;
     ScreenRect WorkAreaAt(ScreenPoint point) override;
+    std::vector<ScreenRect> WorkAreas() override { return { m_workArea }; }
     ScreenPoint CursorPosition() override { return m_cursor; }
     void PopupMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target) override;
     std::unique_ptr<TrayIcon> CreateTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target) override;
