@@ -4,11 +4,13 @@
 #include "app/ProcessState.h"
 #include "app/ProgramFonts.h"
 #include "app/RenderWidget.h"
+#include "base/WorkerThread.h"
 #include "platform/Application.h"
 #include "platform/gtk/GtkBackend.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "scene/core/TvxPopupMenu.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <functional>
@@ -19,6 +21,10 @@
 using namespace nimbrell;
 
 namespace {
+
+// How long closing waits for workers to stop: a fetch ends by itself within its own
+// time-outs, which are far longer.
+constexpr std::chrono::milliseconds kWorkerStopBound { 1000 };
 
 // Runs draw, which writes a window's picture to path; the exit status.
 int drawPicture(const char* what, const std::string& path, const std::function<void()>& draw)
@@ -156,5 +162,13 @@ int main(int argc, char** argv)
     if (const char* probe = std::getenv("NIMBRELL_FIRST_FRAME_PROBE"); probe && *probe)
         reportFirstFrame(form, std::string_view(probe) == "exit");
     application.Run(form.Handle());
+    // A worker held in a network wait past the bound must not run on while the program's
+    // objects are destroyed: then the program leaves without destroying them (what a
+    // close keeps, such as the window's place, is written already).
+    if (!ProgramWorkers().StopAll(kWorkerStopBound)) {
+        std::cout.flush();
+        std::cerr << "nimbrell: leaving a worker that did not stop in time\n";
+        std::quick_exit(0);
+    }
     return 0;
 }

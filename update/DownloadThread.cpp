@@ -131,14 +131,16 @@ bool MatchesSha256(std::string_view bytes, std::string_view expected)
 
 void TTestThread::Start(DownloadRequest request)
 {
-    StartWorkerThread([request = std::move(request)] { Run(request); }).detach();
+    ProgramWorkers().Start([request = std::move(request)](std::stop_token stop) { Run(request, stop); });
 }
 
-void TTestThread::Run(const DownloadRequest& request)
+void TTestThread::Run(const DownloadRequest& request, std::stop_token stop)
 {
     DownloadOutcome outcome;
     try {
         std::unique_ptr<MemoryStream> body = fetchBody(request);
+        if (stop.stop_requested())
+            return; // nothing saved
         if (!request.sha256.empty() && !MatchesSha256(body->View(), request.sha256))
             throw DigestMismatchError();
         outcome.savedName = SaveWithoutReplacing(request.folder, request.name, body->View());

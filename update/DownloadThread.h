@@ -14,6 +14,7 @@
 #include "base/LockedSlot.h"
 #include "platform/Message.h"
 
+#include <stop_token>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -82,7 +83,8 @@ public:
     // Starts the worker on a thread of its own; nothing is kept of it.
     static void Start(DownloadRequest request);
     // The worker's whole run on the calling thread.
-    static void Run(const DownloadRequest& request);
+    // A stopped worker hands nothing back (see WorkerSet).
+    static void Run(const DownloadRequest& request, std::stop_token stop = {});
 };
 
 }

@@ -53,13 +53,15 @@ std::string UpdateAddress(const std::string& host)
 
 void ThreadUpdate::Start(UpdateCheckRequest request)
 {
-    StartWorkerThread([request = std::move(request)] { Run(request); }).detach();
+    ProgramWorkers().Start([request = std::move(request)](std::stop_token stop) { Run(request, stop); });
 }
 
-void ThreadUpdate::Run(const UpdateCheckRequest& request)
+void ThreadUpdate::Run(const UpdateCheckRequest& request, std::stop_token stop)
 {
     UpdateOffer offer;
     auto post = [&](std::uint32_t message, platform::LPARAM lParam) {
+        if (stop.stop_requested())
+            return;
         request.offer->Store(std::move(offer));
         platform::PostMessage(request.window, message, 0, lParam);
     };

@@ -8,6 +8,7 @@
 #include "platform/Message.h"
 #include "weather/PageFetch.h"
 
+#include <stop_token>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -45,7 +46,8 @@ public:
     // Starts the worker on a thread of its own; nothing is kept of it.
     static void Start(UpdateCheckRequest request);
     // The worker's whole run on the calling thread.
-    static void Run(const UpdateCheckRequest& request);
+    // A stopped worker hands nothing back (see WorkerSet).
+    static void Run(const UpdateCheckRequest& request, std::stop_token stop = {});
 };
 
 }

@@ -38,10 +38,10 @@ std::string ChinaHour(std::time_t moment)
 
 void TAirQualityThread::Start(AirQualityRequest request)
 {
-    StartWorkerThread([request = std::move(request)] { Run(request); }).detach();
+    ProgramWorkers().Start([request = std::move(request)](std::stop_token stop) { Run(request, stop); });
 }
 
-void TAirQualityThread::Run(const AirQualityRequest& request)
+void TAirQualityThread::Run(const AirQualityRequest& request, std::stop_token stop)
 {
     std::optional<AirQualityIndex> index;
     try {
@@ -49,6 +49,8 @@ void TAirQualityThread::Run(const AirQualityRequest& request)
     } catch (...) {
         // No chip, and nothing else changes.
     }
+    if (stop.stop_requested())
+        return;
     bool stored = false;
     if (index) {
         if (auto records = request.reports->LockFor(request.requestNumber)) {

@@ -12,6 +12,7 @@
 #include "weather/PageFetch.h"
 #include "weather/ReportList.h"
 
+#include <stop_token>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -39,7 +40,8 @@ std::string ChinaHour(std::time_t moment);
 class TAirQualityThread {
 public:
     static void Start(AirQualityRequest request);
-    static void Run(const AirQualityRequest& request);
+    // A stopped worker hands nothing back (see WorkerSet).
+    static void Run(const AirQualityRequest& request, std::stop_token stop = {});
 };
 
 }

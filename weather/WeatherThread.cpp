@@ -100,10 +100,10 @@ std::string WeatherAddress(const std::string& host, const std::string& areaCode)
 
 void TWeatherThread::Start(WeatherRequest request)
 {
-    StartWorkerThread([request = std::move(request)] { Run(request); }).detach();
+    ProgramWorkers().Start([request = std::move(request)](std::stop_token stop) { Run(request, stop); });
 }
 
-void TWeatherThread::Run(const WeatherRequest& request)
+void TWeatherThread::Run(const WeatherRequest& request, std::stop_token stop)
 {
     auto number = static_cast<platform::WPARAM>(request.requestNumber);
     try {
@@ -114,6 +114,8 @@ void TWeatherThread::Run(const WeatherRequest& request)
             std::string body = FetchPage(WeatherAddress(request.host, request.areaCode), PageEncoding::Utf8, request.fetch);
             reports = readClassicReports(body, *request.reports, request.requestNumber);
         }
+        if (stop.stop_requested())
+            return;
         if (reports) {
             if (auto records = request.reports->LockFor(request.requestNumber))
                 records->Extras().fetched = std::time(nullptr);

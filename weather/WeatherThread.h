@@ -13,6 +13,7 @@
 #include "weather/PositionForecast.h"
 #include "weather/ReportList.h"
 
+#include <stop_token>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -45,7 +46,8 @@ public:
     // Starts the worker on a thread of its own; nothing is kept of it.
     static void Start(WeatherRequest request);
     // The worker's whole run on the calling thread.
-    static void Run(const WeatherRequest& request);
+    // A stopped worker hands nothing back (see WorkerSet).
+    static void Run(const WeatherRequest& request, std::stop_token stop = {});
 };
 
 }

@@ -5,11 +5,14 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ChildProgram.h"
 #include "tests/support/ClosedPort.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 #include <chrono>
 #include <filesystem>
+#include <future>
+#include <mutex>
 #include <csignal>
 #include <poll.h>
 #include <sys/wait.h>
@@ -219,4 +222,29 @@ TEST(Program, EndedThroughTimeoutItSavesItsPositionAndLeavesNoScratchFile)
         names.push_back(entry.path().filename().string());
     for (const auto& name : names)
         EXPECT_EQ(name.find("historyLog.ini."), std::string::npos) << name;
+}
+
+// Closing asks the workers to stop and waits a moment for them; one held in the middle of
+// a fetch past that is left behind, and the program ends without destroying the objects
+// the worker may still use (the sanitized build would see a use after destruction).
+TEST(Program, ClosesPromptlyWithAWorkerHeldMidFetch)
+{
+    TempDirectory temp;
+    nimbrell::test::LoopbackHttpServer server;
+    std::promise<void> asked;
+    std::once_flag once;
+    server.SetHandler([&](const nimbrell::test::ReceivedRequest&) {
+        std::call_once(once, [&] { asked.set_value(); });
+        return nimbrell::test::Reply::Head(200, "OK", { "Content-Length: 4096" }).Send("{\"weatherinfo\":").Stall();
+    });
+    Program program(temp.Path().string(), { { "NIMBRELL_WEATHER_HOST", server.HostPort() } });
+    ASSERT_TRUE(program.WaitFor("runs until closed")) << program.Output();
+    ASSERT_EQ(asked.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready) << program.Output();
+
+    int status = program.Stop(SIGTERM);
+    const std::string& output = program.AllOutput();
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    EXPECT_NE(output.find("leaving a worker that did not stop in time"), std::string::npos) << output;
+    EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
 }

@@ -88,6 +88,16 @@ public:
 
     const std::string& Output() const { return m_output; }
 
+    // Once the program has ended: all it wrote to standard error.
+    const std::string& AllOutput()
+    {
+        char buffer[4096];
+        ssize_t got;
+        while ((got = read(m_stderr, buffer, sizeof buffer)) > 0)
+            m_output.append(buffer, static_cast<std::size_t>(got));
+        return m_output;
+    }
+
 private:
     pid_t m_pid { -1 };
     int m_stderr { -1 };
