@@ -79,7 +79,8 @@ bool SetRunValue(const std::string& programPath)
     if (programPath.empty() || programPath.ends_with(" (deleted)"))
         return false;
     std::optional<std::string> exec = entryString(execArgument(programPath));
-    if (!exec)
+    std::optional<std::string> tryExec = entryString(programPath);
+    if (!exec || !tryExec)
         return false;
     std::string path = AutorunEntryPath();
     std::error_code error;
@@ -89,7 +90,10 @@ bool SetRunValue(const std::string& programPath)
                           "Name=NimbrellWeather\n"
                           "Comment=Nimbrell - 桌面天气预报\n"
                           "Exec="
-        + *exec + "\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
+        + *exec
+        // Once the program is gone (its package removed) the session skips the
+        // entry instead of failing to start it; the entry stays the user's.
+        + "\nTryExec=" + *tryExec + "\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
     try {
         WriteFileAtomically(path, content);
         return true;
