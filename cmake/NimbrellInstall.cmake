@@ -3,7 +3,7 @@
 # `cmake --install BUILD [--prefix P]` honours DESTDIR.
 include(GNUInstallDirs)
 
-set(NIMBRELL_APP_ID org.nimbrell.Nimbrell)
+set(NIMBRELL_APP_ID org.nimbrell.nimbrell)
 set(desktop_sources ${PROJECT_SOURCE_DIR}/resources/desktop)
 set(desktop_build ${PROJECT_BINARY_DIR}/desktop)
 
@@ -73,8 +73,15 @@ foreach(document nimbrell.1 nimbrell-scene.1 changelog)
     VERBATIM)
   list(APPEND compressed ${desktop_build}/${document}.gz)
 endforeach()
-add_custom_target(nimbrell_documents ALL DEPENDS ${compressed})
+# The copyright file carries the embedded faces' own copyright records.
+add_custom_command(OUTPUT ${desktop_build}/copyright
+  COMMAND ${NIMBRELL_FONT_PYTHON} ${PROJECT_SOURCE_DIR}/resources/fonts/subset-fonts.py notice
+          ${desktop_sources}/copyright.in ${desktop_build}/copyright ${NIMBRELL_FONT_FILES}
+  DEPENDS ${PROJECT_SOURCE_DIR}/resources/fonts/subset-fonts.py ${desktop_sources}/copyright.in ${NIMBRELL_FONT_FILES}
+  VERBATIM)
+add_custom_target(nimbrell_documents ALL DEPENDS ${compressed} ${desktop_build}/copyright)
+add_dependencies(nimbrell_documents nimbrell_fonts)
 install(FILES ${desktop_build}/nimbrell.1.gz ${desktop_build}/nimbrell-scene.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${desktop_build}/changelog.gz ${desktop_sources}/copyright
+install(FILES ${desktop_build}/changelog.gz ${desktop_build}/copyright
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/nimbrell)

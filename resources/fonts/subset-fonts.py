@@ -10,6 +10,11 @@ installed families through the program's font configuration.
                                         ASCII and common punctuation) to OUT,
                                         leaving OUT untouched when unchanged
   subset-fonts.py cut CHARS OUTDIR REGULAR.ttc BOLD.ttc
+  subset-fonts.py notice TEMPLATE OUT FACE...
+                                        writes TEMPLATE to OUT with the faces'
+                                        own copyright and trademark records in
+                                        place of @NIMBRELL_FONT_COPYRIGHT@ and
+                                        @NIMBRELL_FONT_TRADEMARK@
 """
 
 import os
@@ -112,11 +117,34 @@ def cut(chars_file, output_dir, regular, bold):
         os.replace(target + ".tmp", target)
 
 
+def notice(template, output, faces):
+    from fontTools.ttLib import TTFont
+
+    copyrights, trademarks = [], []
+    for path in faces:
+        names = TTFont(path, lazy=True)["name"]
+        for found, name_id in ((copyrights, 0), (trademarks, 7)):
+            text = names.getDebugName(name_id)
+            if text and text not in found:
+                found.append(text)
+    if not copyrights:
+        raise SystemExit(f"{', '.join(faces)}: no copyright record")
+    with open(template, encoding="utf-8") as f:
+        text = f.read()
+    # A field's further lines start with a blank.
+    text = text.replace("@NIMBRELL_FONT_COPYRIGHT@", "\n ".join(copyrights))
+    text = text.replace("@NIMBRELL_FONT_TRADEMARK@", " ".join(trademarks))
+    with open(output, "w", encoding="utf-8") as f:
+        f.write(text)
+
+
 def main(argv):
     if len(argv) >= 3 and argv[1] == "collect":
         collect(argv[2], argv[3:])
     elif len(argv) == 6 and argv[1] == "cut":
         cut(*argv[2:])
+    elif len(argv) >= 5 and argv[1] == "notice":
+        notice(argv[2], argv[3], argv[4:])
     else:
         raise SystemExit(__doc__)
 
