@@ -19,8 +19,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The widget names Chinese font families that fontconfig maps onto these, and it
-# opens the status-notifier library at run time; the shared-library scan sees
-# neither.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, libayatana-appindicator3-1")
+# The shared-library scan sees neither the status-notifier library the program
+# opens at run time nor the certificate store its HTTPS forecast source needs.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates, libayatana-appindicator3-1")
+# The program's windows, menus and message boxes draw with the faces it embeds;
+# the whole families serve only characters outside them (text typed or received,
+# a message shown before the data folder holding the faces exists).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
 include(CPack)

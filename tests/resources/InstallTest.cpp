@@ -59,11 +59,25 @@ TEST_F(InstalledTree, HoldsTheProgramsTheMenuEntryTheMetadataAndTheManualPages)
         EXPECT_TRUE(fs::is_regular_file(status)) << program;
         EXPECT_NE(status.permissions() & fs::perms::others_exec, fs::perms::none) << program;
     }
-    for (const char* file : { "share/applications/org.nimbrell.Nimbrell.desktop", "share/metainfo/org.nimbrell.Nimbrell.metainfo.xml",
+    for (const char* file : { "share/applications/org.nimbrell.nimbrell.desktop", "share/metainfo/org.nimbrell.nimbrell.metainfo.xml",
              "share/man/man1/nimbrell.1.gz", "share/man/man1/nimbrell-scene.1.gz", "share/doc/nimbrell/copyright",
              "share/doc/nimbrell/changelog.gz", "share/icons/hicolor/scalable/apps/nimbrell.svg" })
         EXPECT_TRUE(fs::is_regular_file(installed(file))) << file;
     EXPECT_FALSE(fs::exists(root->Path() / "usr")) << "nothing lands outside the prefix";
+}
+
+TEST_F(InstalledTree, CopyrightNamesTheProgramsLicenceAndTheFacesOwnNotices)
+{
+    std::string text = ReadFile(installed("share/doc/nimbrell/copyright"));
+    EXPECT_TRUE(text.starts_with("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n")) << text;
+    for (const char* part : { "\nFiles: *\nCopyright: 2026 The Nimbrell developers\nLicense: GPL-3.0-or-later\n",
+             "\nLicense: GPL-3.0-or-later\n This program is free software", "/usr/share/common-licenses/GPL-3",
+             "\nLicense: OFL-1.1\n -----", "Open-Meteo.com", "CC BY 4.0" })
+        EXPECT_NE(text.find(part), std::string::npos) << part;
+    // The faces' notices come from their name tables, placeholders filled.
+    EXPECT_NE(text.find("\nCopyright: © "), std::string::npos) << text.substr(0, 2000);
+    EXPECT_NE(text.find("Noto is a trademark"), std::string::npos);
+    EXPECT_EQ(text.find("@NIMBRELL_"), std::string::npos);
 }
 
 TEST_F(InstalledTree, HasTheIconAtEveryRenderedSizeInItsSizeFolder)
@@ -85,24 +99,27 @@ TEST_F(InstalledTree, HasTheIconAtEveryRenderedSizeInItsSizeFolder)
 
 TEST_F(InstalledTree, MenuEntryRunsTheInstalledProgramAndValidates)
 {
-    auto entry = installed("share/applications/org.nimbrell.Nimbrell.desktop");
+    auto entry = installed("share/applications/org.nimbrell.nimbrell.desktop");
     auto validation = RunChild({ "desktop-file-validate", entry });
     EXPECT_EQ(validation.status, 0) << validation.out << validation.err;
     EXPECT_TRUE(validation.out.empty()) << "no warnings either: " << validation.out;
 
     std::string text = ReadFile(entry);
     EXPECT_NE(text.find("\nExec=\"" + Prefix + "/bin/nimbrell\"\n"), std::string::npos) << text;
-    for (const char* line : { "\nIcon=nimbrell\n", "\nStartupNotify=false\n", "\nComment=", "\nComment[zh_CN]=", "\nCategories=Utility;" })
+    for (const char* line : { "\nIcon=nimbrell\n", "\nStartupNotify=false\n", "\nStartupWMClass=Nimbrell\n", "\nComment=", "\nComment[zh_CN]=", "\nCategories=Utility;" })
         EXPECT_NE(text.find(line), std::string::npos) << line;
 }
 
 TEST_F(InstalledTree, MetadataValidatesAndLaunchesTheMenuEntry)
 {
-    auto metainfo = installed("share/metainfo/org.nimbrell.Nimbrell.metainfo.xml");
-    auto validation = RunChild({ "appstreamcli", "validate", "--no-net", metainfo });
+    auto metainfo = installed("share/metainfo/org.nimbrell.nimbrell.metainfo.xml");
+    auto validation = RunChild({ "appstreamcli", "validate", "--pedantic", "--no-net", metainfo });
     EXPECT_EQ(validation.status, 0) << validation.out << validation.err;
+    EXPECT_EQ(("\n" + validation.out).find("\nP: "), std::string::npos) << "not even a pedantic remark: " << validation.out;
     std::string text = ReadFile(metainfo);
-    EXPECT_NE(text.find("<launchable type=\"desktop-id\">org.nimbrell.Nimbrell.desktop</launchable>"), std::string::npos);
+    EXPECT_NE(text.find("<id>org.nimbrell.nimbrell</id>"), std::string::npos) << "the menu entry's name";
+    EXPECT_NE(text.find("<launchable type=\"desktop-id\">org.nimbrell.nimbrell.desktop</launchable>"), std::string::npos);
+    EXPECT_NE(text.find("<project_license>GPL-3.0-or-later</project_license>"), std::string::npos);
     EXPECT_NE(text.find("<release version=\"" NIMBRELL_VERSION "\""), std::string::npos) << "the project's version";
 }
 
@@ -160,7 +177,7 @@ TEST(Install, MenuEntryQuotesAndEscapesTheProgramPathForAnyPrefix)
     for (const auto& [prefix, expected] : cases) {
         TempDirectory root;
         auto run = RunChild({ NIMBRELL_CMAKE, "--install", NIMBRELL_BUILD_DIR, "--prefix", prefix }, { { "DESTDIR", root.Path().string() } });
-        auto entry = root.Path().string() + prefix + "/share/applications/org.nimbrell.Nimbrell.desktop";
+        auto entry = root.Path().string() + prefix + "/share/applications/org.nimbrell.nimbrell.desktop";
         if (!expected.starts_with("Exec=")) {
             EXPECT_NE(run.status, 0);
             EXPECT_NE(run.err.find(expected), std::string::npos) << run.err;
