@@ -14,7 +14,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   xvfb xcompmgr openbox x11-xserver-utils xdotool xclip imagemagick x11-utils python3 libx11-6 python3-xlib
   dbus-daemon python3-gi gir1.2-glib-2.0
-  desktop-file-utils appstream lintian man-db dpkg-dev
+  desktop-file-utils appstream lintian man-db dpkg-dev devscripts
 )
 
 missing=()

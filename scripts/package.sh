@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Builds the Debian package: scripts/package.sh [BUILD_DIR]
 # Without BUILD_DIR: a Release tree build-release/ with only the programs (no
-# tests). With BUILD_DIR: that existing tree as it is configured (CI packages
-# its normal optimised tree instead of building everything a second time).
+# tests), built with the distribution's hardening flags. With BUILD_DIR: that
+# existing tree as it is configured (CI packages its normal optimised tree,
+# configured with -DNIMBRELL_DISTRIBUTION_FLAGS=ON, instead of building
+# everything a second time).
 # Prints the package's path on standard output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ $# -eq 0 ]; then
   dir=build-release
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBRELL_TESTS=OFF > /dev/null
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBRELL_TESTS=OFF \
+    -DNIMBRELL_DISTRIBUTION_FLAGS=ON > /dev/null
 else
   dir=$1
 fi

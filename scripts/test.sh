@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting and the layering (scripts/layers.txt),
-# builds from scratch and runs the whole test suite: once in a normal build, then the
-# Debian package built from that tree (installed into this system and removed again),
-# once under AddressSanitizer +
+# builds from scratch and runs the whole test suite: once in a normal build with the
+# distribution's hardening flags, then the Debian package built from that tree
+# (installed into this system and removed again), once under AddressSanitizer +
 # UndefinedBehaviorSanitizer, then each fuzz target briefly. The benchmarks, the
 # loopback download benchmark among them, are compiled (not run) so they keep building.
 set -euo pipefail
@@ -15,7 +15,7 @@ export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 ./scripts/check-format.sh
 ./scripts/check-layers.sh
 
-./scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+./scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBRELL_DISTRIBUTION_FLAGS=ON
 ctest --test-dir build --output-on-failure -j 2 --no-tests=error
 ./scripts/test-package.sh build
 
