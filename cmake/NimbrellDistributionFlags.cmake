@@ -17,6 +17,10 @@ function(nimbrell_distribution_flags kind out)
                           ${NIMBRELL_DPKG_BUILDFLAGS} --get ${kind}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
     OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  # The source path mapping names this tree's absolute path, which would keep
+  # builds of other clones from sharing the compiler cache; the package strips
+  # the debugging information that it would rewrite anyway.
+  string(REGEX REPLACE "-f(file|debug)-prefix-map=[^ ]*" "" flags "${flags}")
   set(${out} "${flags}" PARENT_SCOPE)
 endfunction()
 

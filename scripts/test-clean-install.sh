@@ -114,6 +114,7 @@ fetch unknown-authority
 [ ! -e /tmp/unknown-authority/NimbrellWeather/keptForecast.txt ] \
   || fail "a forecast was taken from a server whose certificate no known authority signed"
 
+mkdir -p /usr/local/share/ca-certificates
 cp /tmp/nimbrell-test-ca.crt /usr/local/share/ca-certificates/
 update-ca-certificates > /dev/null
 fetch known-authority
