@@ -107,7 +107,9 @@ void TFormWeather::FormCreate()
     faStart();
     getWeather();
 
-    ThreadUpdate::Start(UpdateCheckRequest { state.Hosts.update, Handle(), state.BuildStamp, state.Offer, {} });
+    // No update host, no check: not even a name is looked up.
+    if (!state.Hosts.update.empty())
+        ThreadUpdate::Start(UpdateCheckRequest { state.Hosts.update, Handle(), state.BuildStamp, state.Offer, {} });
 }
 
 void TFormWeather::SetSceneScale(int winSize)

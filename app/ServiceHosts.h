@@ -15,11 +15,9 @@
 
 namespace nimbrell {
 
-inline constexpr const char* kDefaultUpdateHost = "update.nimbrell.invalid";
-
 struct ServiceHosts {
-    std::string weather; // the classic document's host; empty: ask by position
-    std::string update { kDefaultUpdateHost };
+    std::string weather;   // the classic document's host; empty: ask by position
+    std::string update {}; // empty: no update check at all
     std::string forecast { kDefaultForecastUrl };
     std::string air { kDefaultAirQualityUrl };
 };

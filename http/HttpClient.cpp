@@ -171,6 +171,8 @@ std::unique_ptr<Connection> HttpClient::openConnection(const HttpTarget& target,
         std::string request = "CONNECT " + authority + " HTTP/1.1\r\n";
         appendHeader(request, "Host", authority);
         appendHeader(request, "User-Agent", m_userAgent);
+        if (std::string login = m_proxy.AuthorizationFor(target); !login.empty())
+            appendHeader(request, "Proxy-Authorization", login);
         request += "\r\n";
         tcp->Send(request);
         ProgressTracker quiet;
@@ -198,6 +200,11 @@ std::string HttpClient::buildRequest() const
     appendHeader(request, "Accept", m_accept);
     appendHeader(request, "Accept-Encoding", "identity");
     appendHeader(request, "User-Agent", m_userAgent);
+    // Through a plain proxy the request itself goes to the proxy.
+    if (m_viaHttpProxy) {
+        if (std::string login = m_proxy.AuthorizationFor(m_target); !login.empty())
+            appendHeader(request, "Proxy-Authorization", login);
+    }
     std::string cookies = cookieHeader();
     if (!cookies.empty())
         appendHeader(request, "Cookie", cookies);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace nimbrell {
 
@@ -82,6 +83,14 @@ class IncompleteBodyError : public HttpError {
 public:
     using HttpError::HttpError;
 };
+
+// `url` without its user information ("user:password@"), for logs and messages.
+std::string AddressWithoutCredentials(std::string_view url);
+
+// One line for standard error: the address without credentials and why the
+// fetch failed ("refused", "timed out", "status 503", the certificate, ...).
+std::string FetchFailureLine(std::string_view url, const std::exception& error);
+void ReportFetchFailure(std::string_view url, const std::exception& error);
 
 namespace HttpMessages {
 inline constexpr const char* kReadTimedOut = "Read timed out.";

@@ -12,9 +12,12 @@
 namespace nimbrell {
 
 struct ProxySettings {
-    std::string http;    // "[http://]host[:port]" or empty
-    std::string https;   // likewise
-    std::string noProxy; // comma- or blank-separated host names and suffixes; "*" for all
+    std::string http;  // "[http://][user[:password]@]host[:port]" or empty
+    std::string https; // likewise
+    // Comma- or blank-separated host names and domains (a trailing dot
+    // ignored), whole IP addresses and CIDR ranges ("10.0.0.0/8", "::1/128");
+    // "*" for all.
+    std::string noProxy;
 
     static ProxySettings FromEnvironment();
 
@@ -22,9 +25,18 @@ struct ProxySettings {
     // when the target is reached directly. Throws HttpError for a proxy
     // address that cannot be read.
     std::optional<HttpTarget> ProxyFor(const HttpTarget& target) const;
+    // The Proxy-Authorization value ("Basic ...") for the proxy of `target`,
+    // from its address's user information, percent-decoded; empty without
+    // one. It goes to that proxy only, never to the server behind it.
+    std::string AuthorizationFor(const HttpTarget& target) const;
+
+private:
+    // The proxy address `target` goes through; empty when reached directly.
+    const std::string& addressFor(const HttpTarget& target) const;
 };
 
-// True when `noProxy` names `host`: the host itself, or a domain it lies in.
+// True when `noProxy` names `host`: the host itself, a domain it lies in, its
+// address or a range holding it.
 bool BypassesProxy(const std::string& host, const std::string& noProxy);
 
 }

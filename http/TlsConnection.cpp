@@ -99,6 +99,8 @@ void TlsConnection::handshake(const std::string& host, int timeoutMs)
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(m_ssl), host.c_str());
     } else {
         SSL_set_tlsext_host_name(m_ssl, host.c_str());
+        // Only the alternative names count, and a wildcard only as a whole label.
+        SSL_set_hostflags(m_ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS | X509_CHECK_FLAG_NEVER_CHECK_SUBJECT);
         SSL_set1_host(m_ssl, host.c_str());
     }
     BIO* bio = BIO_new_socket(m_tcp->Descriptor(), BIO_NOCLOSE);

@@ -2,7 +2,9 @@
 
 // TLS (1.2 or newer) over a connected TCP connection, with OpenSSL. The peer's
 // certificate must chain to the system's trusted store (SSL_CERT_FILE and
-// SSL_CERT_DIR override it, as usual for OpenSSL) and name the host asked for.
+// SSL_CERT_DIR override it, as usual for OpenSSL) and name the host asked for
+// in a subject alternative name (never by the common name alone; a wildcard
+// only as a whole leftmost label).
 
 #include "http/Connection.h"
 #include "http/TcpConnection.h"

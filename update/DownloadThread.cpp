@@ -145,6 +145,12 @@ void TTestThread::Run(const DownloadRequest& request, std::stop_token stop)
             throw DigestMismatchError();
         outcome.savedName = SaveWithoutReplacing(request.folder, request.name, body->View());
     } catch (...) {
+        try {
+            throw;
+        } catch (const std::exception& error) {
+            ReportFetchFailure(request.url, error);
+        } catch (...) {
+        }
         request.outcome->Store(outcomeOf(std::current_exception()));
         platform::PostMessage(request.window, kDownloadFailedMessage, 0, 1);
         return;

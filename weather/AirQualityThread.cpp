@@ -18,6 +18,7 @@ std::optional<AirQualityIndex> fetchIndex(const AirQualityRequest& request)
 {
     PageFetchOptions options = request.fetch;
     options.maxBodySize = std::min(options.maxBodySize, kMaxAirAnswer);
+    options.userAgent = ServiceUserAgent();
     std::string answer = FetchPage(AirQualityAddress(request.url, request.position), PageEncoding::Utf8, options);
     AirHours hours = ReadAirQuality(answer);
     return ComputeAirQuality(hours, ChinaHour(request.now ? request.now : std::time(nullptr)));

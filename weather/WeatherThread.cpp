@@ -69,6 +69,7 @@ std::optional<std::vector<TInfo>> readPositionReports(const WeatherRequest& requ
         throw std::runtime_error("No position is known for city " + request.areaCode);
     PageFetchOptions options = request.fetch;
     options.maxBodySize = std::min(options.maxBodySize, kMaxPositionAnswer);
+    options.userAgent = ServiceUserAgent();
     std::string answer = FetchPage(PositionForecastAddress(request.forecastUrl, *request.position), PageEncoding::Utf8, options);
     PositionAnswer read = ReadPositionAnswer(answer);
     auto records = request.reports->LockFor(request.requestNumber);

@@ -31,7 +31,7 @@ TEST(CommandLine, HostsFromOptionsOverEnvironmentOverDefaults)
         Arguments arguments;
         Environment environment;
         std::string weather {}; // none: the forecast is asked by position
-        std::string update { kDefaultUpdateHost };
+        std::string update {};
         std::string forecast { kDefaultForecastUrl };
         std::string air { kDefaultAirQualityUrl };
     };
@@ -44,12 +44,12 @@ TEST(CommandLine, HostsFromOptionsOverEnvironmentOverDefaults)
         { { "--update-host=x", "--update-host", "y" }, {}, "", "y" }, // the last one wins
         // A broken variable does not matter when the option replaces it.
         { { "--weather-host", "ok" }, { { "NIMBRELL_WEATHER_HOST", "bad:port" } }, "ok" },
-        { { "--forecast-url", "https://127.0.0.1:8443/v1/forecast" }, {}, "", kDefaultUpdateHost, "https://127.0.0.1:8443/v1/forecast" },
-        { { "--forecast-url=http://a/f" }, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", kDefaultUpdateHost, "http://a/f" },
-        { {}, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", kDefaultUpdateHost, "https://env/f" },
+        { { "--forecast-url", "https://127.0.0.1:8443/v1/forecast" }, {}, "", "", "https://127.0.0.1:8443/v1/forecast" },
+        { { "--forecast-url=http://a/f" }, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", "", "http://a/f" },
+        { {}, { { "NIMBRELL_FORECAST_URL", "https://env/f" } }, "", "", "https://env/f" },
         { { "--air-quality-url", "http://127.0.0.1:8/v1/air-quality" }, { { "NIMBRELL_AIR_QUALITY_URL", "https://env/a" } }, "",
-            kDefaultUpdateHost, kDefaultForecastUrl, "http://127.0.0.1:8/v1/air-quality" },
-        { {}, { { "NIMBRELL_AIR_QUALITY_URL", "https://env/a" } }, "", kDefaultUpdateHost, kDefaultForecastUrl, "https://env/a" }
+            "", kDefaultForecastUrl, "http://127.0.0.1:8/v1/air-quality" },
+        { {}, { { "NIMBRELL_AIR_QUALITY_URL", "https://env/a" } }, "", "", kDefaultForecastUrl, "https://env/a" }
     };
     for (const auto& c : cases) {
         auto line = parse(c.arguments, c.environment);
@@ -113,7 +113,7 @@ TEST(CommandLine, UnknownOptionsAndMissingEmptyOrMalformedValuesAreErrors)
         ASSERT_EQ(line.errors.size(), c.errors.size()) << ::testing::PrintToString(line.errors);
         for (std::size_t i = 0; i < c.errors.size(); ++i)
             EXPECT_NE(line.errors[i].find(c.errors[i]), std::string::npos) << line.errors[i];
-        EXPECT_EQ(line.hosts.update, kDefaultUpdateHost) << "a rejected value is not stored";
+        EXPECT_EQ(line.hosts.update, "") << "a rejected value is not stored";
     }
 }
 

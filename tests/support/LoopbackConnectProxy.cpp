@@ -75,6 +75,18 @@ std::vector<std::string> LoopbackConnectProxy::RequestLines() const
     return m_requestLines;
 }
 
+std::vector<std::string> LoopbackConnectProxy::Requests() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+void LoopbackConnectProxy::RequireLogin(std::string authorization)
+{
+    std::lock_guard lock(m_mutex);
+    m_login = std::move(authorization);
+}
+
 bool LoopbackConnectProxy::waitReadable(int fd) const
 {
     pollfd fds[2] = { { fd, POLLIN, 0 }, { m_wakeFds[0], POLLIN, 0 } };
@@ -109,9 +121,19 @@ void LoopbackConnectProxy::serve(int client)
         head.append(buffer, static_cast<std::size_t>(received));
     }
     std::string line = head.substr(0, head.find("\r\n"));
+    bool loggedIn = true;
     {
         std::lock_guard lock(m_mutex);
         m_requestLines.push_back(line);
+        m_requests.push_back(head.substr(0, head.find("\r\n\r\n") + 2));
+        loggedIn = m_login.empty() || head.find("\r\nProxy-Authorization: " + m_login + "\r\n") != std::string::npos;
+    }
+    if (!loggedIn) {
+        const char challenge[] = "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic\r\n"
+                                 "Content-Length: 0\r\nConnection: close\r\n\r\n";
+        sendAll(client, challenge, sizeof challenge - 1);
+        ::close(client);
+        return;
     }
     // "CONNECT 127.0.0.1:PORT HTTP/1.1": anything else, or another host, is refused.
     constexpr std::string_view prefix = "CONNECT 127.0.0.1:";

@@ -22,6 +22,11 @@ public:
     // "127.0.0.1:port"
     std::string HostPort() const;
     std::vector<std::string> RequestLines() const;
+    // Each request's line and headers, as received.
+    std::vector<std::string> Requests() const;
+    // From now on, a request without exactly this Proxy-Authorization value
+    // is answered 407.
+    void RequireLogin(std::string authorization);
 
 private:
     void acceptLoop();
@@ -36,6 +41,8 @@ private:
     mutable std::mutex m_mutex;
     std::vector<std::thread> m_workers;
     std::vector<std::string> m_requestLines;
+    std::vector<std::string> m_requests;
+    std::string m_login;
 };
 
 }

@@ -100,7 +100,7 @@ ServerCertificate TestCertificateAuthority::Issue(const std::string& name, const
     for (const auto& ip : request.ipAddresses)
         alternatives += (alternatives.empty() ? "IP:" : ",IP:") + ip;
     try {
-        if (!alternatives.empty())
+        if (!alternatives.empty() && !request.commonNameOnly)
             addExtension(certificate, m_keys->certificate, NID_subject_alt_name, alternatives);
         addExtension(certificate, m_keys->certificate, NID_ext_key_usage, "serverAuth");
         addExtension(certificate, m_keys->certificate, NID_authority_key_identifier, "keyid");

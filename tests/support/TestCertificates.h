@@ -19,6 +19,9 @@ struct CertificateRequest {
     std::vector<std::string> dnsNames;
     std::vector<std::string> ipAddresses { "127.0.0.1" };
     bool expired { false }; // valid from two days ago until yesterday
+    // The first DNS name as the subject's common name only, with no
+    // alternative names at all.
+    bool commonNameOnly { false };
 };
 
 class TestCertificateAuthority {

@@ -82,6 +82,9 @@ TEST_F(WeatherThreadTest, CompleteDocumentGivesSixReportsInDayOrder)
     EXPECT_EQ(days[5].wenDu, "36℃~26℃");
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0].target, "/data/101010100.html");
+    EXPECT_NE(server.Requests()[0].raw.find("\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.1; .NET CLR 2.0.50727)\r\n"),
+        std::string::npos)
+        << "the classic page keeps its agent";
 }
 
 TEST_F(WeatherThreadTest, MemberReadRules)
@@ -373,6 +376,11 @@ TEST_F(AirQualitySourceTest, TheRecordedAnswerGivesTheIndexBesideTheReports)
     EXPECT_EQ(runAir(test::Reply::Ok(fixture("air-quality-beijing.json"), "application/json"), airRequest()),
         (Codes { { 2027, 1 } }));
     ASSERT_EQ(service.Requests().size(), 2u);
+    // The program names itself and its page to the services it asks by position.
+    for (const auto& request : service.Requests()) {
+        EXPECT_NE(request.raw.find("\r\nUser-Agent: " + ServiceUserAgent() + "\r\n"), std::string::npos) << request.raw;
+    }
+    EXPECT_EQ(ServiceUserAgent(), "Nimbrell/" NIMBRELL_VERSION " (+https://nimbrell.example.org/)");
     EXPECT_EQ(service.Requests()[1].target,
         "/v1/air-quality?latitude=39.9042&longitude=116.4074&hourly=pm10,pm2_5,carbon_monoxide,nitrogen_dioxide,"
         "sulphur_dioxide,ozone&timezone=Asia%2FShanghai&past_days=1&forecast_days=1");
