@@ -34,6 +34,7 @@ struct ScreenRect {
     {
         return { std::max(left, other.left), std::max(top, other.top), std::min(right, other.right), std::min(bottom, other.bottom) };
     }
+    bool IsEmpty() const { return left >= right || top >= bottom; }
 };
 
 enum class WindowKind {
@@ -69,10 +70,15 @@ public:
     // the window's position, blended per pixel with what lies below. Pixels of
     // alpha 0 do not take the mouse. Pixels outside `painted` are transparent and
     // are not read, so a large, mostly empty image costs only its painted part.
-    virtual void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted) = 0;
+    // Only the pixels inside `damage` differ from the previous push, so only they
+    // are read again; the first push and one of another size are read whole.
+    virtual void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted,
+        std::span<const ScreenRect> damage)
+        = 0;
     void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes)
     {
-        PushLayered(pixels, width, height, strideBytes, { 0, 0, width, height });
+        const ScreenRect whole { 0, 0, width, height };
+        PushLayered(pixels, width, height, strideBytes, whole, { &whole, 1 });
     }
     // Makes a top-level window a desktop widget: on every workspace, below
     // normal windows, off the task bar and pager, not focused when shown. Call

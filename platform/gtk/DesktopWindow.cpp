@@ -4,6 +4,7 @@
 #include "platform/gtk/AlphaRegion.h"
 #include "platform/gtk/DesktopBackground.h"
 #include "platform/gtk/GtkToolkit.h"
+#include "platform/gtk/LayeredImage.h"
 
 #include <gtk/gtk.h>
 
@@ -164,9 +165,6 @@ public:
             g_object_unref(m_input);
         }
         gdk_window_destroy(m_native);
-        if (m_painted)
-            cairo_surface_destroy(m_painted);
-        cairo_region_destroy(m_shape);
         if (m_bounding)
             cairo_region_destroy(m_bounding);
     }
@@ -214,49 +212,28 @@ public:
     bool IsVisible() const override { return m_visible; }
     void SetTitle(const std::string& title) override { gdk_window_set_title(m_native, title.c_str()); }
 
-    void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted) override
+    void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted,
+        std::span<const ScreenRect> damage) override
     {
         if (width <= 0 || height <= 0)
             return;
         bool resized = width != m_width || height != m_height;
         if (resized)
             Resize(width, height);
-        ScreenRect area = painted.Within({ 0, 0, width, height });
-        cairo_region_destroy(m_shape);
-        m_shape = area.right > area.left && area.bottom > area.top
-            ? RegionAboveAlpha(reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(area.top) * strideBytes + static_cast<std::ptrdiff_t>(area.left) * 4,
-                area.right - area.left, area.bottom - area.top, strideBytes, 0, area.left, area.top)
-            : cairo_region_create();
-        applyInputShape();
-        // Only the painted part is kept and drawn: a layered window is mostly
-        // transparent, and a full-window copy would hold (and upload) megabytes of
-        // nothing.
-        cairo_rectangle_int_t kept;
-        cairo_region_get_extents(m_shape, &kept);
-        if (!m_painted || cairo_image_surface_get_width(m_painted) != kept.width || cairo_image_surface_get_height(m_painted) != kept.height) {
-            if (m_painted)
-                cairo_surface_destroy(m_painted);
-            m_painted = kept.width > 0 && kept.height > 0 ? cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kept.width, kept.height) : nullptr;
-        }
-        if (m_painted) {
-            cairo_surface_flush(m_painted);
-            auto* target = cairo_image_surface_get_data(m_painted);
-            int targetStride = cairo_image_surface_get_stride(m_painted);
-            const auto* source = reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(kept.y) * strideBytes + static_cast<std::ptrdiff_t>(kept.x) * 4;
-            for (int y = 0; y < kept.height; ++y)
-                std::memcpy(target + static_cast<std::ptrdiff_t>(y) * targetStride, source + static_cast<std::ptrdiff_t>(y) * strideBytes, static_cast<std::size_t>(kept.width) * 4);
-            cairo_surface_mark_dirty(m_painted);
-        }
-        // What changed lies inside the old and the new painted parts.
-        if (resized) {
+        // Only the bounds of the painted pixels are kept, and only the damage is
+        // read, shaped and drawn again: a layered window is mostly transparent and
+        // a frame mostly changes a few of its parts.
+        bool whole = resized || !m_pushed;
+        m_pushed = true;
+        if (m_image.Push(pixels, width, height, strideBytes, painted, damage, whole))
+            applyInputShape();
+        if (whole) {
             gdk_window_invalidate_rect(m_native, nullptr, FALSE);
-        } else {
-            for (const auto& area : { m_paintedArea, kept }) {
-                if (area.width > 0 && area.height > 0)
-                    gdk_window_invalidate_rect(m_native, &area, FALSE);
-            }
+            applyBoundingShape();
+            return;
         }
-        m_paintedArea = kept;
+        for (const cairo_rectangle_int_t& changed : m_image.Changed())
+            gdk_window_invalidate_rect(m_native, &changed, FALSE);
         applyBoundingShape();
     }
 
@@ -486,7 +463,7 @@ private:
             gdk_window_input_shape_combine_region(m_native, empty, 0, 0);
             cairo_region_destroy(empty);
         } else {
-            gdk_window_input_shape_combine_region(m_native, m_shape, 0, 0);
+            gdk_window_input_shape_combine_region(m_native, m_image.Shape(), 0, 0);
         }
     }
 
@@ -529,9 +506,10 @@ private:
             cairo_region_destroy(m_bounding);
         m_bounding = nullptr;
         if (!composited) {
-            m_bounding = m_painted ? RegionAboveAlpha(cairo_image_surface_get_data(m_painted), m_paintedArea.width, m_paintedArea.height,
-                             cairo_image_surface_get_stride(m_painted), kShownAlpha, m_paintedArea.x, m_paintedArea.y)
-                                   : cairo_region_create();
+            cairo_surface_t* kept = m_image.Surface();
+            const cairo_rectangle_int_t& area = m_image.Area();
+            m_bounding = kept ? RegionAboveAlpha(cairo_image_surface_get_data(kept), area.width, area.height, cairo_image_surface_get_stride(kept), kShownAlpha, area.x, area.y)
+                              : cairo_region_create();
         }
         gdk_window_shape_combine_region(m_native, m_bounding, 0, 0);
     }
@@ -548,9 +526,10 @@ private:
             cairo_set_source_rgba(cr, 0, 0, 0, 0);
             cairo_paint(cr);
         }
-        if (m_painted) {
-            cairo_set_source_surface(cr, m_painted, m_paintedArea.x, m_paintedArea.y);
-            cairo_rectangle(cr, m_paintedArea.x, m_paintedArea.y, m_paintedArea.width, m_paintedArea.height);
+        if (cairo_surface_t* kept = m_image.Surface()) {
+            const cairo_rectangle_int_t& area = m_image.Area();
+            cairo_set_source_surface(cr, kept, area.x, area.y);
+            cairo_rectangle(cr, area.x, area.y, area.width, area.height);
             cairo_fill(cr);
         }
         gdk_window_end_draw_frame(m_native, context);
@@ -668,11 +647,10 @@ private:
     GdkWindow* m_native { nullptr };
     GtkIMContext* m_input { nullptr };
     GdkRectangle m_caret { 0, 0, 0, 0 };
-    // The pushed pixels inside m_paintedArea, the bounds of the non-transparent ones.
-    cairo_surface_t* m_painted { nullptr };
-    cairo_rectangle_int_t m_paintedArea { 0, 0, 0, 0 };
-    // Empty until the first push: an invisible window takes no clicks.
-    cairo_region_t* m_shape { cairo_region_create() };
+    // What the pushes showed; its shape is empty until the first push, so an
+    // invisible window takes no clicks.
+    LayeredImage m_image;
+    bool m_pushed { false };
     // What the window shows without a compositor; null with one.
     cairo_region_t* m_bounding { nullptr };
     struct {

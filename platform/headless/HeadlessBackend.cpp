@@ -21,14 +21,35 @@ void HeadlessWindow::Resize(int width, int height)
     m_height = height;
 }
 
-void HeadlessWindow::PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted)
+void HeadlessWindow::PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted,
+    std::span<const ScreenRect> damage)
 {
     ++m_pushes;
-    m_pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-    ScreenRect area = painted.Within({ 0, 0, width, height });
-    for (int y = area.top; y < area.bottom && area.left < area.right; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(y) * strideBytes);
-        std::copy(row + area.left, row + area.right, m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(area.left));
+    const ScreenRect whole { 0, 0, width, height };
+    m_damage.clear();
+    if (width != m_pushedWidth || height != m_pushedHeight || m_pixels.empty()) {
+        m_pushedWidth = width;
+        m_pushedHeight = height;
+        m_pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+        m_damage.push_back(whole);
+    } else {
+        for (const ScreenRect& rect : damage) {
+            if (ScreenRect inside = rect.Within(whole); !inside.IsEmpty())
+                m_damage.push_back(inside);
+        }
+    }
+    const ScreenRect readable = painted.Within(whole);
+    for (const ScreenRect& rect : m_damage) {
+        for (int y = rect.top; y < rect.bottom; ++y) {
+            std::uint32_t* target = m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+            std::fill(target + rect.left, target + rect.right, 0u);
+            if (y < readable.top || y >= readable.bottom)
+                continue;
+            const auto* row = reinterpret_cast<const std::uint32_t*>(reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(y) * strideBytes);
+            int left = std::max(rect.left, readable.left), right = std::min(rect.right, readable.right);
+            if (left < right)
+                std::copy(row + left, row + right, target + left);
+        }
     }
 }
 

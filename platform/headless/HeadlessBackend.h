@@ -36,7 +36,8 @@ public:
     void Hide() override { m_visible = false; }
     bool IsVisible() const override { return m_visible; }
     void SetTitle(const std::string& title) override { m_title = title; }
-    void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted) override;
+    void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted,
+        std::span<const ScreenRect> damage) override;
     void SetDesktopWidget() override { m_desktopWidget = true; }
     void SetMousePassThrough(bool passThrough) override { m_passThrough = passThrough; }
     bool MousePassThrough() const override { return m_passThrough; }
@@ -54,13 +55,21 @@ public:
     CursorShape Cursor() const { return m_cursor; }
     int PushCount() const { return m_pushes; }
     int RaiseCount() const { return m_raised; }
-    // The last image pushed, rows packed (stride = width).
+    // The image the pushes built, rows packed (stride = width): like a desktop
+    // window, each push after the first of a size reads only its damage, so a
+    // change that a push leaves out of its damage stays unseen here too.
     const std::vector<std::uint32_t>& PushedPixels() const { return m_pixels; }
+    // The last push's damage within the window: all of it for a first push or one
+    // of another size.
+    const std::vector<ScreenRect>& PushedDamage() const { return m_damage; }
 
 private:
     WindowKind m_kind;
     std::string m_title;
     std::vector<std::uint32_t> m_pixels;
+    std::vector<ScreenRect> m_damage;
+    int m_pushedWidth { 0 };
+    int m_pushedHeight { 0 };
     int m_left { 0 };
     int m_top { 0 };
     int m_width { 0 };

@@ -41,7 +41,8 @@ public:
     // The part of the buffer that frames have painted (whole pixels); outside it
     // the buffer is still transparent as allocated, and is neither written nor read.
     TvxRect InkedArea() const { return m_inked; }
-    std::vector<TvxRect> PendingRects() const { return m_pending; }
+    // The rectangles the next frame paints; during Present, the ones it painted.
+    const std::vector<TvxRect>& PendingRects() const { return m_pending; }
     int FrameCount() const { return m_frames; }
 
     // Input in scene coordinates (the window's client coordinates).
@@ -90,6 +91,7 @@ public:
     TvxObject* DesignInsertionObject() const override { return nullptr; }
     int UpdateRectCount() const override { return static_cast<int>(m_pending.size()); }
     TvxRect UpdateRect(int index) const override { return m_pending[static_cast<std::size_t>(index)]; }
+    int PaintingFrame() const override { return m_drawing ? m_frames + 1 : 0; }
     void SetCaptured(TvxVisualObject* object) override;
     TvxVisualObject* Captured() const override { return m_captured; }
     void SetFocused(TvxVisualObject* object) override;

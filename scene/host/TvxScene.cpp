@@ -55,8 +55,13 @@ void TvxScene::Present()
 {
     TvxBitmap& buffer = Buffer();
     TvxRect inked = InkedArea();
-    platform::ScreenRect painted { int(inked.Left), int(inked.Top), int(inked.Right), int(inked.Bottom) };
-    m_window.Native().PushLayered(Canvas()->BufferBits(), buffer.Width(), buffer.Height(), buffer.Width() * 4, painted);
+    auto screenRect = [](const TvxRect& r) { return ScreenRect { int(r.Left), int(r.Top), int(r.Right), int(r.Bottom) }; };
+    // The frame painted exactly its pending rectangles (whole pixels), and nothing
+    // else changed.
+    m_damage.clear();
+    for (const TvxRect& r : PendingRects())
+        m_damage.push_back(screenRect(r));
+    m_window.Native().PushLayered(Canvas()->BufferBits(), buffer.Width(), buffer.Height(), buffer.Width() * 4, screenRect(inked), m_damage);
 }
 
 void TvxScene::CapturePlatformMouse(bool capture)

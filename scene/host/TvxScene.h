@@ -52,6 +52,7 @@ private:
 
     SceneWindow& m_window;
     std::unique_ptr<TvxHintWindow> m_hints;
+    std::vector<platform::ScreenRect> m_damage;
 };
 
 class SceneWindow : public platform::Window {

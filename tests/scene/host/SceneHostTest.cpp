@@ -4,6 +4,7 @@
 #include "scene/host/TvxScene.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/shapes/TvxRectangle.h"
+#include "scene/shapes/TvxText.h"
 #include "tests/support/HeadlessScene.h"
 #include "tests/support/SceneObjects.h"
 
@@ -91,6 +92,38 @@ TEST_F(SceneHostTest, TransparentRootWithoutFillLeavesUnpaintedPixelsClear)
     root->Fill().SetStyle(TvxBrushStyle::vgBrushSolid);
     application.ProcessMessages();
     EXPECT_EQ(pushedPixel(5, 50), 0xFFE0E0E0u) << "a root with a fill paints it everywhere";
+}
+
+TEST_F(SceneHostTest, AFramePushesOnlyTheRectanglesThatChanged)
+{
+    auto* panel = AddRectangle(root, { 0, 0, 200, 100 }, 0xC0203040);
+    TvxText* texts[3] {};
+    for (int i = 0; i < 3; ++i) {
+        texts[i] = new TvxText(nullptr);
+        texts[i]->SetBounds(10, 10 + 28 * float(i), 120, 24);
+        texts[i]->SetText("明天 -1℃~-9℃");
+        panel->AddObject(texts[i]);
+    }
+    window.Show();
+    application.ProcessMessages();
+    ASSERT_EQ(native().PushedDamage().size(), 1u);
+    EXPECT_EQ(native().PushedDamage()[0], (platform::ScreenRect { 0, 0, 200, 100 })) << "a first push is whole";
+
+    const int pushes = native().PushCount();
+    texts[1]->SetText("后天 1℃~-8℃");
+    application.ProcessMessages();
+    ASSERT_EQ(native().PushCount(), pushes + 1);
+    // The text's own area, widened to whole pixels as requests are.
+    const platform::ScreenRect text { 10, 38, 131, 63 };
+    ASSERT_FALSE(native().PushedDamage().empty());
+    for (const platform::ScreenRect& rect : native().PushedDamage())
+        EXPECT_EQ(rect.Within(text), rect) << rect.left << "," << rect.top << " " << rect.right << "," << rect.bottom;
+
+    // The window read only that damage; what it shows is what a whole frame paints.
+    const std::vector<std::uint32_t> shown = native().PushedPixels();
+    scene.DrawAll();
+    EXPECT_EQ(native().PushedDamage().size(), 1u);
+    EXPECT_TRUE(shown == native().PushedPixels());
 }
 
 TEST_F(SceneHostTest, PressingWhereNothingTakesTheMouseDragsTheWindow)
