@@ -53,6 +53,9 @@ public:
     virtual TvxObject* DesignInsertionObject() const = 0;
     virtual int UpdateRectCount() const = 0;
     virtual TvxRect UpdateRect(int index) const = 0;
+    // While a frame is painted, a number no other frame of this host had; 0 between
+    // frames. What objects work out from the tree for one frame holds for all of it.
+    virtual int PaintingFrame() const { return 0; }
     // Routes all mouse input to the object.
     virtual void SetCaptured(TvxVisualObject* object) = 0;
     virtual TvxVisualObject* Captured() const = 0;

@@ -430,6 +430,7 @@ private:
     void SetTemporaryCanvas(TvxCanvas* canvas);
     void RestoreCaches();
     bool UpdateRectMeetsScene();
+    // The object's area with its children's, kept for the frame being painted.
     TvxRect PaintArea();
     void PaintChild(TvxVisualObject& child, TvxCanvas& canvas);
     // ClipParent holes, the own clip, OnBeforePaint and Paint.
@@ -491,6 +492,9 @@ private:
     std::optional<TvxMatrix> m_paintToBase;
     TvxRect m_updateRect;
     bool m_recalcUpdateRect { true };
+    TvxRect m_paintArea;
+    const ISceneHost* m_paintAreaScene { nullptr };
+    int m_paintAreaFrame { 0 };
     bool m_hasEffects { false };
     bool m_updateEffects { false };
     // One image per effect child, so different effects on one object redraw from the

@@ -13,14 +13,23 @@ namespace nimbrell {
 
 TvxRect TvxVisualObject::PaintArea()
 {
+    // Every level of a paint asks for its children's areas: worked out once a
+    // frame, a subtree costs its size instead of its size times its depth.
+    const ISceneHost* scene = Scene();
+    const int frame = scene ? scene->PaintingFrame() : 0;
+    if (frame != 0 && frame == m_paintAreaFrame && scene == m_paintAreaScene)
+        return m_paintArea;
     TvxRect area = UnionRect(UpdateRect(), AbsoluteRect());
-    if (m_clipChildren)
-        return area;
-    for (TvxObject* child : Children()) {
-        TvxVisualObject* visual = child->Visual();
-        if (visual && visual->m_visible)
-            area = UnionRect(area, visual->PaintArea());
+    if (!m_clipChildren) {
+        for (TvxObject* child : Children()) {
+            TvxVisualObject* visual = child->Visual();
+            if (visual && visual->m_visible)
+                area = UnionRect(area, visual->PaintArea());
+        }
     }
+    m_paintArea = area;
+    m_paintAreaScene = scene;
+    m_paintAreaFrame = frame;
     return area;
 }
 
