@@ -34,6 +34,20 @@ bool TvxCustomScene::Draw()
             all = UnionRect(all, r);
         m_pending.assign(1, all);
     }
+    // An object asks for its area and its children for theirs inside it: a
+    // rectangle inside another is cleared, painted and pushed once.
+    auto inside = [](const TvxRect& inner, const TvxRect& outer) {
+        return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right && inner.Bottom <= outer.Bottom;
+    };
+    for (std::size_t i = 0; i < m_pending.size();) {
+        bool covered = false;
+        for (std::size_t j = 0; j < m_pending.size() && !covered; ++j)
+            covered = j != i && inside(m_pending[i], m_pending[j]) && (m_pending[i] != m_pending[j] || j < i);
+        if (covered)
+            m_pending.erase(m_pending.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            ++i;
+    }
     TvxCanvas& canvas = *m_canvas;
     canvas.BeginScene();
     canvas.ResetClipRect();
