@@ -88,6 +88,38 @@ void TvxBitmap::SetPixels(int width, int height, const std::uint32_t* pixels)
     Changed();
 }
 
+void TvxBitmap::Modified()
+{
+    m_stored.clear();
+    if (m_scaled)
+        cairo_surface_destroy(m_scaled);
+    m_scaled = nullptr;
+}
+
+cairo_surface_t* TvxBitmap::ScaledCopy(int width, int height) const
+{
+    if (!m_surface || width <= 0 || height <= 0)
+        return nullptr;
+    if (m_scaled && cairo_image_surface_get_width(m_scaled) == width && cairo_image_surface_get_height(m_scaled) == height)
+        return m_scaled;
+    if (m_scaled)
+        cairo_surface_destroy(m_scaled);
+    m_scaled = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_t* cr = cairo_create(m_scaled);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(m_surface);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_matrix_t matrix;
+    cairo_matrix_init_scale(&matrix, double(m_width) / width, double(m_height) / height);
+    cairo_pattern_set_matrix(pattern, &matrix);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source(cr, pattern);
+    cairo_paint(cr);
+    cairo_pattern_destroy(pattern);
+    cairo_destroy(cr);
+    return m_scaled;
+}
+
 std::uint32_t* TvxBitmap::Bits()
 {
     Modified();

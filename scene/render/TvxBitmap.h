@@ -56,6 +56,10 @@ public:
     std::uint32_t Pixel(int x, int y) const;
     // The Cairo surface over the pixels; none when empty.
     cairo_surface_t* Surface() const { return m_surface; }
+    // The whole bitmap scaled to width × height with the smooth filter, kept until
+    // the pixels change: a picture drawn smaller at every frame of an animation is
+    // filtered once. None when empty.
+    cairo_surface_t* ScaledCopy(int width, int height) const;
     // Tells the back end the pixels were written directly.
     void MarkDirty();
     // Told by a canvas drawing into the bitmap.
@@ -101,12 +105,14 @@ public:
 
 private:
     void Release();
-    // The pixels no longer match the encoded image they were read from.
-    void Modified() { m_stored.clear(); }
+    // The pixels no longer match the encoded image they were read from, nor a
+    // scaled copy made of them.
+    void Modified();
 
     int m_width { 0 };
     int m_height { 0 };
     cairo_surface_t* m_surface { nullptr };
+    mutable cairo_surface_t* m_scaled { nullptr };
     std::unique_ptr<TvxCanvas> m_canvas;
     // The encoded image the pixels were read from, written back unchanged while the
     // pixels are untouched: no generation loss and no re-encoding on every clone.

@@ -325,6 +325,8 @@ public:
         cairo_surface_t* surface = bitmap.Surface();
         SurfacePtr sub;
         TvxRect full { 0, 0, float(bitmap.Width()), float(bitmap.Height()) };
+        if (!highSpeed && s == full && DrawScaledDown(bitmap, d, opacity))
+            return;
         TvxRect source = s;
         // A part of the bitmap is cut out so that edge sampling does not reach beyond it.
         if (s != full && s.Left >= 0 && s.Top >= 0 && s.Right <= full.Right && s.Bottom <= full.Bottom) {
@@ -344,7 +346,14 @@ public:
         cairo_new_path(m_cr);
         cairo_rectangle(m_cr, d.Left, d.Top, d.Width(), d.Height());
         NoteDrawnPath();
-        cairo_set_source(m_cr, pattern.get());
+        FillPathWithPicture(pattern.get(), opacity);
+    }
+
+    // Fills the current path with a picture's pattern at the opacity, then ends the
+    // drawing the caller saved the state for.
+    void FillPathWithPicture(cairo_pattern_t* pattern, float opacity)
+    {
+        cairo_set_source(m_cr, pattern);
         if (opacity >= 1) {
             cairo_fill(m_cr);
         } else {
@@ -353,6 +362,42 @@ public:
         }
         cairo_restore(m_cr);
         Drawn();
+    }
+
+    // A whole bitmap drawn smaller, upright: from its copy at the device size, so
+    // the smooth filter's cost is paid once, not at every frame.
+    bool DrawScaledDown(const TvxBitmap& bitmap, const TvxRect& d, float opacity)
+    {
+        cairo_matrix_t ctm;
+        cairo_get_matrix(m_cr, &ctm);
+        if (ctm.xy != 0 || ctm.yx != 0 || ctm.xx <= 0 || ctm.yy <= 0 || d.Width() <= 0 || d.Height() <= 0)
+            return false;
+        const double width = d.Width() * ctm.xx, height = d.Height() * ctm.yy;
+        const int copyWidth = static_cast<int>(std::lround(width)), copyHeight = static_cast<int>(std::lround(height));
+        if (copyWidth <= 0 || copyHeight <= 0 || copyWidth > bitmap.Width() || copyHeight > bitmap.Height()
+            || (copyWidth == bitmap.Width() && copyHeight == bitmap.Height()))
+            return false;
+        cairo_surface_t* copy = bitmap.ScaledCopy(copyWidth, copyHeight);
+        if (!copy)
+            return false;
+        cairo_save(m_cr);
+        cairo_new_path(m_cr);
+        cairo_rectangle(m_cr, d.Left, d.Top, d.Width(), d.Height());
+        NoteDrawnPath();
+        cairo_new_path(m_cr);
+        double left = d.Left, top = d.Top;
+        cairo_user_to_device(m_cr, &left, &top);
+        cairo_identity_matrix(m_cr);
+        PatternPtr pattern(cairo_pattern_create_for_surface(copy));
+        cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_GOOD);
+        cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+        cairo_matrix_t m;
+        cairo_matrix_init_scale(&m, copyWidth / width, copyHeight / height);
+        cairo_matrix_translate(&m, -left, -top);
+        cairo_pattern_set_matrix(pattern.get(), &m);
+        cairo_rectangle(m_cr, left, top, width, height);
+        FillPathWithPicture(pattern.get(), opacity);
+        return true;
     }
 
     void DrawThumbnail(const TvxBitmap& bitmap, float width, float height) override
