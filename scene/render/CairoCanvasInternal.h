@@ -13,7 +13,9 @@
 
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace nimbrell {
 
@@ -61,9 +63,19 @@ public:
         bool wordWrap, TvxTextAlign horizontal, bool subpixel);
 
 private:
+    GObjectPtr<PangoLayout> NewLayout(const TvxFont& font, const TvxRect& rect, std::string_view text, bool wordWrap, TvxTextAlign horizontal);
+
     GObjectPtr<PangoContext> m_context;
     bool m_optionsSet { false };
     bool m_subpixel { false };
+    // The layouts made last, the newest at the end: an animated panel draws the
+    // same texts at every frame, and shaping them again would be most of its cost.
+    // A layout follows its context by itself when that changes.
+    struct Kept {
+        std::string key;
+        GObjectPtr<PangoLayout> layout;
+    };
+    std::vector<Kept> m_kept;
 };
 
 // Adds the font file held in data to the fonts text is laid out in, for the rest of

@@ -137,6 +137,26 @@ GObjectPtr<PangoLayout> TextLayouts::Layout(cairo_t* cr, const TvxFont& font, co
         m_optionsSet = true;
         m_subpixel = subpixel;
     }
+    std::string key = font.Family();
+    const float size = font.Size(), width = wordWrap ? rect.Width() : 0;
+    key.append(reinterpret_cast<const char*>(&size), sizeof size);
+    key.append(reinterpret_cast<const char*>(&width), sizeof width);
+    key += { static_cast<char>(font.Style()), static_cast<char>(horizontal), static_cast<char>(subpixel), '\x1f' };
+    key += text;
+    auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const Kept& entry) { return entry.key == key; });
+    if (kept != m_kept.end()) {
+        std::rotate(kept, kept + 1, m_kept.end());
+    } else {
+        constexpr std::size_t keptLayouts = 48;
+        if (m_kept.size() == keptLayouts)
+            m_kept.erase(m_kept.begin());
+        m_kept.push_back({ std::move(key), NewLayout(font, rect, text, wordWrap, horizontal) });
+    }
+    return GObjectPtr<PangoLayout>(PANGO_LAYOUT(g_object_ref(m_kept.back().layout.get())));
+}
+
+GObjectPtr<PangoLayout> TextLayouts::NewLayout(const TvxFont& font, const TvxRect& rect, std::string_view text, bool wordWrap, TvxTextAlign horizontal)
+{
     GObjectPtr<PangoLayout> owned(pango_layout_new(m_context.get()));
     PangoLayout* layout = owned.get();
 
