@@ -51,6 +51,17 @@ constexpr std::size_t kSearchMatches = 8;
 constexpr float kSearchFrame = 4;
 constexpr float kSearchGap = 2;
 
+// The mode list's item for a stored mode: the widget counts any text but "0",
+// "1" and "2" as "never", the last item.
+int showMoreIndex(const std::string& stored)
+{
+    for (int mode = 0; mode < 3; ++mode) {
+        if (stored == std::to_string(mode))
+            return mode;
+    }
+    return 3;
+}
+
 // A stored item index, or the default when it names no item of the list.
 int storedIndex(const SettingsFile& file, const char* key, int fallback, const TvxStringComboBox& list)
 {
@@ -73,10 +84,9 @@ std::optional<std::uint32_t> intervalOf(const std::string& item)
 
 }
 
-TFormConfig::TFormConfig(TFormWeather& widget, Options options)
+TFormConfig::TFormConfig(TFormWeather& widget)
     : SceneWindow(ClientWidth, ClientHeight)
     , m_widget(widget)
-    , m_options(options)
 {
     // The window stays where it opens.
     SetTag(NoDragTag);
@@ -96,7 +106,6 @@ TFormConfig::TFormConfig(TFormWeather& widget, Options options)
     Button2 = StoredElement<TvxButton>(design, "Button2");
     CloseButton1 = StoredElement<TvxCloseButton>(design, "CloseButton1");
 
-    showMore->OnChange.Set([this](TvxObject*) { showMoreChange(); });
     winSize->OnChange.Set([this](TvxObject*) { winSizeChange(); });
     winOpacity->OnChange.Set([this](TvxObject*) { winOpacityChange(); });
     ListBoxSheng->OnChange.Set([this](TvxObject*) { ListBoxShengChange(); });
@@ -112,6 +121,8 @@ TFormConfig::TFormConfig(TFormWeather& widget, Options options)
     } catch (const std::exception& error) {
         platform::Application::Instance().ShowException(error);
     }
+    // Only the user's picks: the widget already shows the stored mode.
+    showMore->OnChange.Set([this](TvxObject*) { showMoreChange(); });
     CentreOnMonitor(*this, ClientWidth, ClientHeight);
 }
 
@@ -119,12 +130,9 @@ TFormConfig::~TFormConfig() = default;
 
 void TFormConfig::FormCreate()
 {
-    if (m_options.touchAutorun)
-        WriteAutorun();
     SettingsFile& file = settings();
     isAutoRun->SetIsChecked(file.ReadBool(kSettingsSection, "autoRun", false));
-    // The mode list reports this write like a pick: the panel follows the stored mode.
-    showMore->SetItemIndex(storedIndex(file, "showMore", 0, *showMore));
+    showMore->SetItemIndex(showMoreIndex(file.ReadString(kSettingsSection, "showMore", "0")));
     updateInterval->SetItemIndex(storedIndex(file, "updateInterval", 2, *updateInterval));
     // Spin box values are written without a change report.
     winSize->SetValue(file.ReadInteger(kSettingsSection, "winSize", 10));

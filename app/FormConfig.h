@@ -4,7 +4,8 @@
 // name or pinyin in the place box, which moves the lists to the pick), the panel
 // mode, the refresh interval, the widget's scale and opacity and the autostart
 // entry. Scale, opacity and panel mode are previewed on the widget while they
-// change; the settings file is written only by the save button. Modal, centred,
+// change; the settings file and the autostart entry are written only by the
+// save button. Modal, centred,
 // not draggable; the main window keeps one at a time.
 
 #include "data/PlaceSearch.h"
@@ -30,19 +31,10 @@ public:
     static constexpr int ClientWidth = 555;
     static constexpr int ClientHeight = 517;
 
-    struct Options {
-        // Opening writes the autostart entry as the check box stands in the
-        // design; a picture of the window (--render) leaves it alone.
-        bool touchAutorun { true };
-    };
-
     // Opens on the process-wide settings file and city database; a step that
     // fails is reported in a message box and the window opens with what was read.
-    explicit TFormConfig(TFormWeather& widget, Options options);
-    explicit TFormConfig(TFormWeather& widget)
-        : TFormConfig(widget, Options {})
-    {
-    }
+    // Opening changes nothing: neither the widget nor the autostart entry.
+    explicit TFormConfig(TFormWeather& widget);
     ~TFormConfig() override;
 
     // The stored scene's elements the window drives.
@@ -80,7 +72,6 @@ private:
 
     TFormWeather& m_widget;
     ComponentPtr<TvxForm> m_design;
-    Options m_options;
     std::optional<PlaceSearch> m_search; // read on the first keystroke
     std::string m_placeName;             // the name of the place the lists stand on
 };

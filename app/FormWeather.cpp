@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <stdexcept>
 
 namespace nimbrell {
@@ -29,6 +30,23 @@ namespace {
 
 constexpr std::size_t kMaxShownUrlBytes = 2048;
 
+// The download address comes from the network: a box with megabytes of text
+// would stall the desktop.
+std::string shortened(const std::string& url)
+{
+    std::string_view shown = Utf8Prefix(url, kMaxShownUrlBytes);
+    return shown.size() < url.size() ? std::string(shown) + "…" : url;
+}
+
+}
+
+std::string UpdateFailureText(const std::string& documentAddress, const std::string& downloadAddress)
+{
+    std::string text = "更新信息无法读取:\n" + documentAddress;
+    // A failure after the address was read names it too.
+    if (!downloadAddress.empty())
+        text += "\n下载地址: " + shortened(downloadAddress);
+    return text;
 }
 
 TFormWeather::TFormWeather(WeatherWorkerStarter startWorker)
@@ -68,14 +86,19 @@ void TFormWeather::FormCreate()
     auto& state = State();
     // A folder someone else could have planted was passed over already; one
     // that cannot be made is reported.
+    state.ConfigDirectory = ConfigDirectoryFromEnvironment();
     state.DataDirectory = DataDirectoryFromEnvironment();
-    if (PreparePrivateFolder(state.DataDirectory) != FolderCheck::Ready)
-        throw std::runtime_error(Format("Unable to create directory %s", state.DataDirectory.c_str()));
+    for (const auto* folder : { &state.ConfigDirectory, &state.DataDirectory }) {
+        if (PreparePrivateFolder(*folder) != FolderCheck::Ready)
+            throw std::runtime_error(Format("Unable to create directory %s", folder->c_str()));
+    }
+    for (const auto& move : MoveEarlierSettings(state.ConfigDirectory, state.DataDirectory))
+        std::cerr << "nimbrell: moved " << move << "\n";
 
     state.BuildStamp = kThisBuildStamp;
 
     std::string databaseFile = state.DataDirectory + "Nimbrell.db";
-    std::string settingsFile = state.DataDirectory + "historyLog.ini";
+    std::string settingsFile = state.ConfigDirectory + "historyLog.ini";
     // What a hard end in the middle of a write left of the program's own files.
     RemoveLeftScratchFiles({ settingsFile, databaseFile, KeptForecastFile(state.DataDirectory), AutorunEntryPath() });
     ExtractResourceFile("Nimbrell", "exefile", databaseFile);
@@ -198,11 +221,7 @@ void TFormWeather::OnUpdateFailed(platform::LPARAM lParam)
 {
     if (lParam != 1)
         return;
-    // The address comes from the network: a box with megabytes of text would
-    // stall the desktop.
-    std::string url = State().Offer->Load().url;
-    std::string_view shown = Utf8Prefix(url, kMaxShownUrlBytes);
-    platform::Application::Instance().ShowMessage(shown.size() < url.size() ? std::string(shown) + "…" : url);
+    platform::Application::Instance().ShowMessage(UpdateFailureText(UpdateAddress(State().Hosts.update), State().Offer->Load().url));
 }
 
 void TFormWeather::KeepOnScreen()

@@ -18,12 +18,17 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace nimbrell {
 
 class TFormConfig;
 class TFormUpdate;
+
+// The text of the box a failed update check shows: what failed, the update
+// document's address and, when it was read before the failure, the download's.
+std::string UpdateFailureText(const std::string& documentAddress, const std::string& downloadAddress);
 
 class TFormWeather final : public SceneWindow {
 public:

@@ -21,6 +21,10 @@ inline constexpr const char* kSettingsSection = "CONFIG";
 inline constexpr std::int64_t kThisBuildStamp = 201108181030;
 
 struct ProcessState {
+    // The user's settings (historyLog.ini).
+    std::string ConfigDirectory;
+    // What can be fetched or made again: the kept forecast, the extracted
+    // database and the program's fonts.
     std::string DataDirectory;
     std::unique_ptr<SettingsFile> Settings;
     std::unique_ptr<CityDatabase> Database;
@@ -34,17 +38,31 @@ struct ProcessState {
 
 ProcessState& State();
 
-// Where the data directory may be, most preferred first, each ending with a
-// slash: "NimbrellWeather/" in $TEMP when it is set and not empty; then in
-// $XDG_CACHE_HOME, else in the home's .cache; then, for a home that is missing
-// or read-only, in $XDG_RUNTIME_DIR, and /tmp/NimbrellWeather-<uid>/.
+// Where the settings folder may be, most preferred first, each ending with a
+// slash: "nimbrell/" in $XDG_CONFIG_HOME when it is set and not empty, else in
+// the home's .config; then, for a home that is missing or read-only, in
+// $XDG_RUNTIME_DIR, and /tmp/nimbrell-<uid>/.
+std::vector<std::string> ConfigDirectoryCandidates();
+
+// The same for the data directory, whose first choice is "nimbrell/" in
+// $XDG_CACHE_HOME, else in the home's .cache; it shares the fall-backs.
 std::vector<std::string> DataDirectoryCandidates();
 
 // The first candidate that is or becomes a private folder of this user
-// (PreparePrivateFolder). A folder in $TEMP that cannot be created is the
-// answer all the same, so that the failure is reported; one that others could
-// have planted or can change is passed over for the next candidate. The first
-// candidate when none will do.
+// (PreparePrivateFolder); one that others could have planted or can change is
+// passed over for the next. The first candidate when none will do.
+std::string ConfigDirectoryFromEnvironment();
 std::string DataDirectoryFromEnvironment();
+
+// Where earlier builds kept everything, settings included, most preferred
+// first: "NimbrellWeather/" in $TEMP when it is set and not empty, in
+// $XDG_CACHE_HOME when it is set and not empty, else in the home's .cache.
+std::vector<std::string> EarlierDataDirectories();
+
+// On the first start after an earlier build: moves its historyLog.ini into
+// configDirectory and its kept forecast into dataDirectory, each only where
+// none is yet, from the first earlier folder that holds a settings file of
+// this user. The files moved, as "old path -> new path".
+std::vector<std::string> MoveEarlierSettings(const std::string& configDirectory, const std::string& dataDirectory);
 
 }

@@ -44,7 +44,7 @@ void RenderUpdateWindow(const std::string& path)
 
 void RenderConfigWindow(TFormWeather& form, const std::string& path)
 {
-    TFormConfig window(form, TFormConfig::Options { .touchAutorun = false });
+    TFormConfig window(form);
     FinishAllAnimations();
     writeWindowPicture(window, path);
 }

@@ -73,7 +73,8 @@ std::unique_ptr<platform::Backend> chooseBackend(bool render)
 void describeStartUp(TFormWeather& form)
 {
     auto& state = State();
-    std::cerr << "nimbrell: data directory " << state.DataDirectory << "\n"
+    std::cerr << "nimbrell: settings folder " << state.ConfigDirectory << "\n"
+              << "nimbrell: data directory " << state.DataDirectory << "\n"
               << "nimbrell: city code " << state.CityCode << ", panel mode " << state.ShowMoreMode << ", window at ("
               << form.Left() << ", " << form.Top() << "), scale " << form.SceneScale() << "\n";
     if (state.Database) {

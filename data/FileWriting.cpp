@@ -120,6 +120,39 @@ FolderCheck PreparePrivateFolder(const std::string& path)
     return access(folder.c_str(), W_OK | X_OK) == 0 ? FolderCheck::Ready : FolderCheck::Failed;
 }
 
+bool MoveOwnFile(const std::string& from, const std::string& to, std::size_t maxSize)
+{
+    struct stat info;
+    if (lstat(to.c_str(), &info) == 0)
+        return false;
+    std::string folder = std::filesystem::path(from).parent_path().string();
+    if (lstat(folder.empty() ? "." : folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid()
+        || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return false;
+    if (lstat(from.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid())
+        return false;
+    // A new link never replaces a file that appeared at `to` meanwhile.
+    if (link(from.c_str(), to.c_str()) == 0) {
+        if (unlink(from.c_str()) == 0)
+            return true;
+        // Not moved after all: the old place keeps the only name.
+        unlink(to.c_str());
+        return false;
+    }
+    if (errno == EEXIST)
+        return false;
+    auto content = ReadRegularFile(from, maxSize);
+    if (!content)
+        return false;
+    try {
+        WriteFileAtomically(to, *content);
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+    unlink(from.c_str());
+    return true;
+}
+
 std::string FullFileName(const std::string& path)
 {
     std::error_code error;

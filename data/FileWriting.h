@@ -41,6 +41,13 @@ enum class FolderCheck {
 // 0700. A folder of this user that others may only read is closed to them.
 FolderCheck PreparePrivateFolder(const std::string& path);
 
+// Moves the regular file `from` (not a link) of this user, lying in a folder
+// no one else may change, to `to`, unless `to` exists already: a rename where
+// both lie on one file system, else a private copy of at most maxSize bytes
+// written through a scratch file, after which `from` is removed. True when the
+// file was moved; when anything fails `from` stays where it was.
+bool MoveOwnFile(const std::string& from, const std::string& to, std::size_t maxSize);
+
 // The absolute, normalised form of path, for messages that name a file.
 std::string FullFileName(const std::string& path);
 

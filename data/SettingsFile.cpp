@@ -74,7 +74,7 @@ void SettingsFile::WriteValues(std::string_view section, const Values& values)
     try {
         WriteFileAtomically(m_fileName, document.Text());
     } catch (const std::runtime_error&) {
-        throw std::runtime_error(Format("Unable to write to %s", FullFileName(m_fileName).c_str()));
+        throw std::runtime_error(Format("无法写入设置文件 %s", FullFileName(m_fileName).c_str()));
     }
 }
 

@@ -28,7 +28,8 @@ public:
     // Any nonzero integer is true.
     bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
 
-    // Throw "Unable to write to <full file name>" when the file cannot be written.
+    // Throw "无法写入设置文件 <full file name>" (the settings file cannot be
+    // written) when the file cannot be written.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);
     void WriteBool(std::string_view section, std::string_view key, bool value);

@@ -221,6 +221,11 @@ void Application::InstallCloseSignals()
     sigaction(SIGINT, &action, nullptr);
 }
 
+bool Application::CloseSignalled()
+{
+    return g_firstCloseSignalMs.load() != 0;
+}
+
 void Application::CheckCloseSignal()
 {
     if (!g_closeRequested.exchange(false))

@@ -75,6 +75,9 @@ public:
     // signal), while one sooner is taken as a copy of the first. Threads started with
     // StartWorkerThread (base/WorkerThread.h) never receive them.
     void InstallCloseSignals();
+    // Whether one of those signals has come: a message box stops waiting for
+    // its answer then, so that the program can close.
+    static bool CloseSignalled();
 
 private:
     struct TimerState {

@@ -84,11 +84,11 @@ rm -rf "$scratch/NimbrellWeather"
 
 # A headless start from the installed paths with a data directory of its own,
 # closed by SIGTERM as a session would.
-headless=(env -u DISPLAY -u WAYLAND_DISPLAY TEMP="$scratch" nimbrell --demo)
+headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u TEMP XDG_CONFIG_HOME="$scratch/config" XDG_CACHE_HOME="$scratch/cache" nimbrell --demo)
 "${headless[@]}" > "$scratch/start.log" 2>&1 &
 pid=$!
 for _ in $(seq 300); do
-  [ -s "$scratch/NimbrellWeather/Nimbrell.db" ] && grep -q "data directory" "$scratch/start.log" && break
+  [ -s "$scratch/cache/nimbrell/Nimbrell.db" ] && grep -q "data directory" "$scratch/start.log" && break
   kill -0 "$pid" 2> /dev/null || break
   sleep 0.1
 done
@@ -96,7 +96,7 @@ kill -TERM "$pid" 2> /dev/null || fail "the installed program ended by itself: $
 status=0
 wait "$pid" || status=$?
 [ "$status" -eq 0 ] || { cat "$scratch/start.log" >&2; fail "the installed program ended with status $status"; }
-[ -s "$scratch/NimbrellWeather/historyLog.ini" ] || { cat "$scratch/start.log" >&2; fail "the installed program wrote no settings"; }
+[ -s "$scratch/config/nimbrell/historyLog.ini" ] || { cat "$scratch/start.log" >&2; fail "the installed program wrote no settings"; }
 
 # Drawing the widget needs only what the program embeds.
 if timeout 60 "${headless[@]}" --render "$scratch/widget.png" > "$scratch/render.log" 2>&1; then

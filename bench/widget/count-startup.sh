@@ -8,7 +8,8 @@ set -euo pipefail
 program=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export TEMP=$work
+export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+unset TEMP
 timeout 20 "$program" --render "$work/first.png" > /dev/null 2>&1
 NIMBRELL_FIRST_FRAME_PROBE=exit valgrind --tool=callgrind --callgrind-out-file="$work/profile" "$program" --demo \
   > /dev/null 2> "$work/log"

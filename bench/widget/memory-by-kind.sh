@@ -7,7 +7,8 @@ program=$(realpath "$1")
 lines=${2:-30}
 work=$(mktemp -d)
 trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
-export TEMP=$work
+export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+unset TEMP
 # A first run writes the database and the program's faces.
 timeout 20 "$program" --render "$work/first.png" > /dev/null 2>&1
 "$program" --demo > /dev/null 2>&1 &

@@ -10,11 +10,12 @@ runs=${STARTUP_RUNS:-10}
 idle=${IDLE_SECONDS:-60}
 work=$(mktemp -d)
 trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
-export TEMP=$work
+export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+unset TEMP
 
 now_ns() { date +%s%N; }
 # A first run extracts the database; the runs measured start with it in place.
-TEMP=$work timeout 20 "$program" --render "$work/first.png" > /dev/null 2>&1
+timeout 20 "$program" --render "$work/first.png" > /dev/null 2>&1
 
 startups=()
 for run in $(seq "$runs"); do

@@ -50,10 +50,11 @@ public:
         g_signal_connect(dialog, "response", G_CALLBACK(onResponse), &done);
         gtk_widget_show_all(dialog);
         // Posted messages keep flowing while the box is up. The box stays until
-        // it is answered even when the program is ending: an error found while
-        // the main window closes (its settings not written) must still be read.
+        // it is answered even when the main window closes (an error found then,
+        // its settings not written, must still be read), but not after a close
+        // signal: the session is ending and waits for no one.
         auto& application = Application::Instance();
-        while (!done)
+        while (!done && !Application::CloseSignalled())
             application.HandleMessage();
         gtk_widget_destroy(dialog);
     }

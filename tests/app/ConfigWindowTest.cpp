@@ -145,15 +145,15 @@ protected:
 
 }
 
-TEST_F(ConfigWindowTest, OpeningReadsTheSettingsWritesTheAutostartEntryAndCancelWritesNothing)
+TEST_F(ConfigWindowTest, OpeningReadsTheSettingsAndCancelWritesNothingNotEvenTheAutostartEntry)
 {
     writeSettings("autoRun=0\nwinSize=7\nwinOpacity=4\ncity=哈尔滨\ncityCode=101050101\n");
     std::string before = ReadFile(settingsPath);
     auto window = open();
     EXPECT_TRUE(backend->MessageBoxes().empty());
 
-    EXPECT_TRUE(std::filesystem::exists(AutorunEntryPath())) << "written because the box is checked in the design";
-    EXPECT_FALSE(window->isAutoRun->IsChecked()) << "then set from the file";
+    EXPECT_FALSE(std::filesystem::exists(AutorunEntryPath())) << "opening leaves the autostart entry alone";
+    EXPECT_FALSE(window->isAutoRun->IsChecked());
     EXPECT_EQ(window->winSize->Value(), 7);
     EXPECT_EQ(window->winOpacity->Value(), 4);
     EXPECT_FLOAT_EQ(widget->SceneScale(), 0.7f) << "the boxes' values fire no preview";
@@ -164,41 +164,66 @@ TEST_F(ConfigWindowTest, OpeningReadsTheSettingsWritesTheAutostartEntryAndCancel
     EXPECT_EQ(window->ListBoxSheng->ItemByIndex(4)->Text(), "辽宁");
     EXPECT_EQ(window->ListBoxSheng->ItemByIndex(4)->TagString(), "07");
 
+    // Ticking the box and cancelling changes nothing either.
+    click(*window, window->isAutoRun);
+    ASSERT_TRUE(window->isAutoRun->IsChecked());
     click(*window, window->Button2);
     EXPECT_TRUE(window->IsClosed());
     EXPECT_EQ(ReadFile(settingsPath), before);
-    EXPECT_TRUE(std::filesystem::exists(AutorunEntryPath()));
+    EXPECT_FALSE(std::filesystem::exists(AutorunEntryPath()));
+
+    // An entry the user has stays exactly as it is through opening and closing,
+    // also where the file says autoRun=0.
+    std::filesystem::create_directories(std::filesystem::path(AutorunEntryPath()).parent_path());
+    WriteFile(AutorunEntryPath(), "[Desktop Entry]\nExec=somewhere else\n");
+    window = open();
+    click(*window, window->CloseButton1);
+    EXPECT_TRUE(window->IsClosed());
+    EXPECT_EQ(ReadFile(AutorunEntryPath()), "[Desktop Entry]\nExec=somewhere else\n");
 }
 
-TEST_F(ConfigWindowTest, TheModeAndIntervalListsFollowTheFileAndThePanelTheStoredMode)
+TEST_F(ConfigWindowTest, TheModeAndIntervalListsFollowTheFileAndOpeningChangesNoMode)
 {
     struct Case {
         const char* lines;
         int mode, interval;
-        bool panel;
+        const char* widgetMode;
     };
     const Case cases[] = {
-        { "showMore=2\nupdateInterval=0\n", 2, 0, true },
-        { "showMore=1\nupdateInterval=1\n", 1, 1, false },
-        { "", 0, 2, false },
-        // Indexes that name no item fall back to the defaults.
-        { "showMore=7\nupdateInterval=5\n", 0, 2, false },
-        { "showMore=-1\nupdateInterval=abc\n", 0, 2, false },
+        { "showMore=2\nupdateInterval=0\n", 2, 0, "2" },
+        { "showMore=1\nupdateInterval=1\n", 1, 1, "1" },
+        { "", 0, 2, "0" },
+        // A mode the widget counts as "never" shows as 从不; an interval index
+        // that names no item falls back to the default.
+        { "showMore=7\nupdateInterval=5\n", 3, 2, "7" },
+        { "showMore=-1\nupdateInterval=abc\n", 3, 2, "-1" },
+        { "showMore=02\n", 3, 2, "02" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lines);
         widget.reset();
         writeSettings(c.lines);
         widget = std::make_unique<TFormWeather>();
-        // The opposite of what the window should leave.
-        widget->SetPanelVisible(!c.panel);
-        auto window = open();
-        EXPECT_EQ(window->showMore->ItemIndex(), c.mode);
-        EXPECT_EQ(window->updateInterval->ItemIndex(), c.interval);
-        EXPECT_EQ(State().ShowMoreMode, std::to_string(c.mode));
-        EXPECT_EQ(widget->Widget().RectangleMore->Visible(), c.panel);
-        click(*window, window->Button2);
+        // The window must leave the panel as it finds it, shown or not.
+        for (bool panel : { false, true }) {
+            widget->SetPanelVisible(panel);
+            auto window = open();
+            EXPECT_EQ(window->showMore->ItemIndex(), c.mode);
+            EXPECT_EQ(window->showMore->ListBox()->Selected()->Text(), window->showMore->Items().Line(c.mode));
+            EXPECT_EQ(window->updateInterval->ItemIndex(), c.interval);
+            EXPECT_EQ(State().ShowMoreMode, c.widgetMode) << "no preview before a pick";
+            EXPECT_EQ(widget->Widget().RectangleMore->Visible(), panel);
+            click(*window, window->Button2);
+            EXPECT_EQ(State().ShowMoreMode, c.widgetMode) << "nor after cancelling";
+        }
     }
+    // A pick is previewed at once.
+    auto window = open();
+    window->showMore->SetItemIndex(3);
+    EXPECT_EQ(State().ShowMoreMode, "3");
+    window->showMore->SetItemIndex(2);
+    EXPECT_EQ(State().ShowMoreMode, "2");
+    EXPECT_TRUE(widget->Widget().RectangleMore->Visible());
 }
 
 TEST_F(ConfigWindowTest, FirstOpeningShowsTheDefaults)
@@ -354,8 +379,12 @@ TEST_F(ConfigWindowTest, SavingWritesEveryKeyAndAsksForTheWeather)
 
 TEST_F(ConfigWindowTest, SavingUncheckedRemovesTheAutostartEntry)
 {
+    writeSettings("autoRun=1\n");
+    std::filesystem::create_directories(std::filesystem::path(AutorunEntryPath()).parent_path());
+    WriteFile(AutorunEntryPath(), "[Desktop Entry]\n");
     auto window = open();
-    ASSERT_TRUE(std::filesystem::exists(AutorunEntryPath()));
+    ASSERT_TRUE(window->isAutoRun->IsChecked());
+    click(*window, window->isAutoRun);
     click(*window, window->Button1);
     EXPECT_EQ(setting("autoRun"), "0");
     EXPECT_FALSE(std::filesystem::exists(AutorunEntryPath()));
@@ -387,7 +416,7 @@ TEST_F(ConfigWindowTest, AFailedWriteStopsTheSaveAndKeepsTheWindowOpen)
     click(*window, window->Button1);
     EXPECT_FALSE(window->IsClosed());
     ASSERT_EQ(backend->MessageBoxes().size(), 1u);
-    EXPECT_EQ(backend->MessageBoxes()[0].text, "Unable to write to " + settingsPath);
+    EXPECT_EQ(backend->MessageBoxes()[0].text, "无法写入设置文件 " + settingsPath);
     EXPECT_EQ(backend->MessageBoxes()[0].caption, kApplicationTitle);
     EXPECT_EQ(widget->WeatherRequestNumber(), requests) << "the save stopped before asking for the weather";
     EXPECT_TRUE(std::filesystem::is_directory(settingsPath));

@@ -3,6 +3,7 @@
 #include "app/ProcessState.h"
 #include "platform/Application.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "scene/shapes/TvxText.h"
 #include "tests/app/WidgetFixture.h"
 #include "tests/support/ClosedPort.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -32,6 +33,7 @@ TEST_F(FormWeatherTest, FirstStartUsesTheDefaultsAndWritesOutTheDatabase)
 {
     TFormWeather form;
     EXPECT_TRUE(backend->MessageBoxes().empty());
+    EXPECT_EQ(State().ConfigDirectory, configDirectory);
     EXPECT_EQ(State().DataDirectory, dataDirectory);
     EXPECT_EQ(State().BuildStamp, 201108181030);
     EXPECT_EQ(form.Left(), 500);
@@ -95,57 +97,85 @@ TEST_F(FormWeatherTest, ReportListOutlivesTheWindowForWorkersStillRunning)
     EXPECT_EQ(heldByWorker->Lock()->size(), 1u);
 }
 
-TEST_F(FormWeatherTest, UnwritableDataDirectoryIsReportedAndTheProgramRunsOn)
+TEST_F(FormWeatherTest, AFailedStartUpIsReportedAndTheProgramRunsOn)
 {
-    WriteFile(temp / "blocked", "a file where a folder should be");
-    environment.Set("TEMP", temp / "blocked");
+    // A folder where the database should be written out.
+    std::filesystem::create_directories(dataDirectory + "Nimbrell.db");
     TFormWeather form;
     ASSERT_EQ(backend->MessageBoxes().size(), 1u);
-    EXPECT_EQ(backend->MessageBoxes()[0].text, "Unable to create directory " + (temp / "blocked") + "/NimbrellWeather/");
+    EXPECT_EQ(backend->MessageBoxes()[0].text, "Cannot create file " + dataDirectory + "Nimbrell.db");
     EXPECT_EQ(backend->MessageBoxes()[0].caption, "Nimbrell - 桌面天气预报");
     EXPECT_FALSE(form.IsClosed());
     form.Close();
     EXPECT_TRUE(form.IsClosed());
     EXPECT_EQ(backend->MessageBoxes().size(), 1u) << "closing after a failed start-up writes nothing and reports nothing";
+    EXPECT_FALSE(std::filesystem::exists(settingsPath));
 }
 
 TEST_F(FormWeatherTest, SettingsThatCannotBeWrittenAtCloseAreReportedAndTheWindowStillCloses)
 {
     TFormWeather form;
-    std::filesystem::remove_all(dataDirectory);
-    WriteFile(dataDirectory.substr(0, dataDirectory.size() - 1), "the folder became a file");
+    std::filesystem::remove_all(configDirectory);
+    WriteFile(configDirectory.substr(0, configDirectory.size() - 1), "the folder became a file");
     application.SetMainWindow(form.Handle());
     platform::PostMessage(form.Handle(), platform::WM_CLOSE, 0, 0);
     application.ProcessMessages();
     EXPECT_TRUE(form.IsClosed());
     EXPECT_TRUE(application.Terminated());
     ASSERT_EQ(backend->MessageBoxes().size(), 1u);
-    EXPECT_EQ(backend->MessageBoxes()[0].text, "Unable to write to " + settingsPath);
+    EXPECT_EQ(backend->MessageBoxes()[0].text, "无法写入设置文件 " + settingsPath);
 }
 
-TEST_F(FormWeatherTest, EmptyTempFallsBackToTheUsersCacheFolder)
+TEST_F(FormWeatherTest, AnEarlierBuildsSettingsAndForecastAreMovedAndUsed)
 {
-    environment.Set("TEMP", "");
-    environment.Set("XDG_CACHE_HOME", temp / "cache");
-    TFormWeather form;
-    EXPECT_EQ(State().DataDirectory, (temp / "cache") + "/NimbrellWeather/");
-    EXPECT_TRUE(std::filesystem::exists(State().DataDirectory + "Nimbrell.db"));
+    // The folders earlier builds used: $TEMP's first, then the cache's.
+    std::string inTemp = temp / "tmp/NimbrellWeather/", inCache = temp / "cache/NimbrellWeather/";
+    const std::string settings = "[CONFIG]\nformLeft=13\nformTop=14\ncityCode=101050101\ncity=哈尔滨\n";
+    std::vector<TInfo> days(6, TInfo { "阴", "18℃~9℃", "东风" });
+    for (const auto& folder : { inTemp, inCache }) {
+        std::filesystem::create_directories(folder);
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+        WriteFile(folder + "historyLog.ini", folder == inTemp ? settings : "[CONFIG]\nformLeft=99\n");
+    }
+    KeepForecast(inTemp, "101050101", LocalToday(), days);
+    environment.Set("TEMP", temp / "tmp");
+    {
+        TFormWeather form;
+        EXPECT_TRUE(backend->MessageBoxes().empty());
+        EXPECT_EQ(form.Left(), 13) << "the moved settings are read";
+        EXPECT_EQ(State().CityCode, "101050101");
+        EXPECT_EQ(form.Widget().text_weather->Text(), "阴") << "the moved forecast is shown";
+        EXPECT_EQ(ReadFile(settingsPath), settings) << "unchanged";
+        EXPECT_FALSE(std::filesystem::exists(inTemp + "historyLog.ini"));
+        EXPECT_TRUE(std::filesystem::exists(KeptForecastFile(dataDirectory)));
+        EXPECT_FALSE(std::filesystem::exists(KeptForecastFile(inTemp)));
+        EXPECT_EQ(std::filesystem::status(settingsPath).permissions(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        form.Close();
+    }
+    EXPECT_NE(ReadFile(settingsPath).find("formLeft=13"), std::string::npos);
+    // Once there is a settings file, no earlier one replaces it.
+    State() = ProcessState {};
+    environment.Set("TEMP", std::nullopt);
+    TFormWeather again;
+    EXPECT_EQ(again.Left(), 13);
+    EXPECT_TRUE(std::filesystem::exists(inCache + "historyLog.ini"));
 }
 
-TEST_F(FormWeatherTest, AFolderOthersCanChangeInASharedTempIsLeftForTheCacheFolder)
+TEST_F(FormWeatherTest, AnEarlierFolderOthersCanChangeIsNotMovedFrom)
 {
     // Someone created the folder first in a shared TEMP and opened it to all.
     std::string planted = temp / "NimbrellWeather";
     std::filesystem::create_directory(planted);
     std::filesystem::permissions(planted, std::filesystem::perms::all);
     WriteFile(planted + "/historyLog.ini", "[CONFIG]\nformLeft=13\n");
-    environment.Set("XDG_CACHE_HOME", temp / "cache");
+    environment.Set("TEMP", temp.Path().string());
 
     TFormWeather form;
     EXPECT_TRUE(backend->MessageBoxes().empty());
-    EXPECT_EQ(State().DataDirectory, (temp / "cache") + "/NimbrellWeather/");
     EXPECT_EQ(form.Left(), 500) << "nothing is read from the planted folder";
-    EXPECT_FALSE(std::filesystem::exists(planted + "/Nimbrell.db")) << "nothing is written there";
+    EXPECT_TRUE(std::filesystem::exists(planted + "/historyLog.ini"));
+    EXPECT_FALSE(std::filesystem::exists(settingsPath));
+    EXPECT_EQ(std::filesystem::status(State().ConfigDirectory).permissions(), std::filesystem::perms::owner_all);
     EXPECT_EQ(std::filesystem::status(State().DataDirectory).permissions(), std::filesystem::perms::owner_all);
 }
 
@@ -181,9 +211,10 @@ TEST_F(FormWeatherTest, UpdateCheckOutcomesReachTheMainWindow)
     offer->Store(UpdateOffer {});
     post(11122, 1);
     ASSERT_EQ(backend->MessageBoxes().size(), 2u);
-    EXPECT_EQ(backend->MessageBoxes()[0].text, "http://dl.example/nimbrell.exe");
+    std::string document = "http://" + closedPort.HostPort() + "/weather/updateInfo.html";
+    EXPECT_EQ(backend->MessageBoxes()[0].text, "更新信息无法读取:\n" + document + "\n下载地址: http://dl.example/nimbrell.exe");
     EXPECT_EQ(backend->MessageBoxes()[0].caption, "Nimbrell - 桌面天气预报");
-    EXPECT_EQ(backend->MessageBoxes()[1].text, "") << "a failure before the address was read shows an empty box";
+    EXPECT_EQ(backend->MessageBoxes()[1].text, "更新信息无法读取:\n" + document) << "a failure before the address was read still says what failed";
 }
 
 TEST_F(FormWeatherTest, AHugeAddressIsCutShortInTheFailureBox)
@@ -198,7 +229,7 @@ TEST_F(FormWeatherTest, AHugeAddressIsCutShortInTheFailureBox)
     application.ProcessMessages();
     ASSERT_EQ(backend->MessageBoxes().size(), 1u);
     const std::string& text = backend->MessageBoxes()[0].text;
-    EXPECT_EQ(text, url.substr(0, 2046) + "…");
+    EXPECT_EQ(text.substr(text.find("下载地址: ") + std::string("下载地址: ").size()), url.substr(0, 2046) + "…");
 }
 
 TEST_F(FormWeatherTest, StartUpFetchesTheWeatherAndChecksForUpdates)

@@ -20,6 +20,7 @@
 #include <vector>
 
 using namespace nimbrell;
+using nimbrell::testing::ReadFile;
 using nimbrell::testing::TempDirectory;
 using nimbrell::testing::WriteFile;
 
@@ -35,7 +36,9 @@ public:
     // `environment` then sets (or, with an empty optional, removes) more variables.
     explicit Program(const std::string& temp, const nimbrell::testing::EnvironmentChanges& environment = {})
         : ChildProgram(NIMBRELL_BINARY, {}, [&temp, &environment, closedHost = closedPort.HostPort()] {
-            setenv("TEMP", temp.c_str(), 1);
+            unsetenv("TEMP");
+            setenv("XDG_CONFIG_HOME", (temp + "/config").c_str(), 1);
+            setenv("XDG_CACHE_HOME", (temp + "/cache").c_str(), 1);
             unsetenv("DISPLAY");
             unsetenv("WAYLAND_DISPLAY");
             setenv("NIMBRELL_WEATHER_HOST", closedHost.c_str(), 1);
@@ -59,11 +62,10 @@ TEST(Program, StartsInAnEmptyTempAndSavesItsPositionOnSigterm)
     ASSERT_TRUE(WIFEXITED(status)) << "closes gracefully instead of dying of the signal";
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
-    std::string directory = temp / "NimbrellWeather/";
-    CityDatabase database(directory + "Nimbrell.db");
+    CityDatabase database(temp / "cache/nimbrell/Nimbrell.db");
     EXPECT_EQ(database.QueryPairs("select name,code from T_weather").size(), 2595u);
     EXPECT_EQ(database.QueryPairs("select code,name from T_weatherConfig").size(), 33u);
-    SettingsFile settings(directory + "historyLog.ini");
+    SettingsFile settings(temp / "config/nimbrell/historyLog.ini");
     EXPECT_EQ(settings.ReadString("CONFIG", "formLeft", ""), "500");
     EXPECT_EQ(settings.ReadString("CONFIG", "formTop", ""), "300");
 }
@@ -71,8 +73,8 @@ TEST(Program, StartsInAnEmptyTempAndSavesItsPositionOnSigterm)
 TEST(Program, SigintClosesAsAUserWouldAndKeepsTheStoredPosition)
 {
     TempDirectory temp;
-    std::filesystem::create_directories(temp / "NimbrellWeather");
-    SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
+    std::filesystem::create_directories(temp / "config/nimbrell");
+    SettingsFile settings(temp / "config/nimbrell/historyLog.ini");
     settings.WriteString("CONFIG", "formLeft", "-35");
     settings.WriteString("CONFIG", "formTop", "0x10");
     settings.WriteString("CONFIG", "city", "哈尔滨");
@@ -136,13 +138,38 @@ TEST(Program, UnusableHomeStartsWithAPrivateFolderAndNamesIt)
     WriteFile(temp / "home", "a file, so nothing can be created under HOME");
     std::string runtime = temp / "runtime";
     std::filesystem::create_directory(runtime);
-    Program program("", { { "TEMP", std::nullopt }, { "XDG_CACHE_HOME", std::nullopt }, { "HOME", temp / "home" }, { "XDG_RUNTIME_DIR", runtime } });
+    Program program("", { { "XDG_CONFIG_HOME", std::nullopt }, { "XDG_CACHE_HOME", std::nullopt }, { "HOME", temp / "home" }, { "XDG_RUNTIME_DIR", runtime } });
     ASSERT_TRUE(program.WaitFor("runs until closed")) << program.Output();
-    EXPECT_NE(program.Output().find("data directory " + runtime + "/NimbrellWeather/"), std::string::npos) << program.Output();
+    for (const char* kind : { "settings folder ", "data directory " })
+        EXPECT_NE(program.Output().find(kind + runtime + "/nimbrell/"), std::string::npos) << program.Output();
     EXPECT_EQ(program.Output().find("Unable"), std::string::npos) << program.Output();
     EXPECT_EQ(program.Stop(SIGTERM), 0);
-    EXPECT_EQ(SettingsFile(runtime + "/NimbrellWeather/historyLog.ini").ReadString("CONFIG", "formLeft", ""), "500");
-    EXPECT_EQ(std::filesystem::status(runtime + "/NimbrellWeather").permissions() & std::filesystem::perms::all, std::filesystem::perms::owner_all);
+    EXPECT_EQ(SettingsFile(runtime + "/nimbrell/historyLog.ini").ReadString("CONFIG", "formLeft", ""), "500");
+    EXPECT_TRUE(std::filesystem::exists(runtime + "/nimbrell/Nimbrell.db"));
+    EXPECT_EQ(std::filesystem::status(runtime + "/nimbrell").permissions() & std::filesystem::perms::all, std::filesystem::perms::owner_all);
+}
+
+TEST(Program, MovesAnEarlierBuildsSettingsIntoTheSettingsFolderAndUsesThem)
+{
+    // An earlier build kept everything in the cache's NimbrellWeather/.
+    TempDirectory temp;
+    std::string earlier = temp / "cache/NimbrellWeather";
+    std::filesystem::create_directories(earlier);
+    std::filesystem::permissions(earlier, std::filesystem::perms::owner_all);
+    const std::string stored = "[CONFIG]\nformLeft=-35\nformTop=77\ncity=哈尔滨\ncityCode=101050101\n";
+    WriteFile(earlier + "/historyLog.ini", stored);
+    Program program(temp.Path().string());
+    ASSERT_TRUE(program.WaitFor("runs until closed")) << program.Output();
+    std::string moved = temp / "config/nimbrell/historyLog.ini";
+    EXPECT_NE(program.Output().find("moved " + earlier + "/historyLog.ini -> " + moved), std::string::npos) << program.Output();
+    EXPECT_NE(program.Output().find("city code 101050101"), std::string::npos) << "the moved settings are used: " << program.Output();
+    EXPECT_NE(program.Output().find("window at (-35, 77)"), std::string::npos) << program.Output();
+    EXPECT_EQ(ReadFile(moved), stored) << "moved as it was";
+    EXPECT_FALSE(std::filesystem::exists(earlier + "/historyLog.ini"));
+    EXPECT_EQ(program.Stop(SIGTERM), 0);
+    SettingsFile settings(moved);
+    EXPECT_EQ(settings.ReadString("CONFIG", "city", ""), "哈尔滨");
+    EXPECT_EQ(settings.ReadString("CONFIG", "formTop", ""), "77");
 }
 
 TEST(Program, RendersTheSettingsWindowWithoutTouchingTheAutostartEntry)
@@ -151,7 +178,7 @@ TEST(Program, RendersTheSettingsWindowWithoutTouchingTheAutostartEntry)
     nimbrell::test::ClosedPort closedPort;
     std::string picture = temp / "config.png";
     auto run = nimbrell::testing::RunChild({ NIMBRELL_BINARY, "--render", picture, "--window", "config" },
-        { { "TEMP", temp.Path().string() }, { "XDG_CONFIG_HOME", temp / "config" }, { "DISPLAY", std::nullopt },
+        { { "TEMP", std::nullopt }, { "XDG_CACHE_HOME", temp / "cache" }, { "XDG_CONFIG_HOME", temp / "config" }, { "DISPLAY", std::nullopt },
             { "NIMBRELL_WEATHER_HOST", closedPort.HostPort() }, { "NIMBRELL_UPDATE_HOST", closedPort.HostPort() } });
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("the settings window is drawn in " + picture), std::string::npos) << run.err;
@@ -173,8 +200,8 @@ TEST(Program, DrawsWithItsOwnFacesExactlyWhatTheInstalledFamiliesDraw)
     TempDirectory withFaces;
     // Where the faces cannot be written, text comes from the installed families.
     TempDirectory without;
-    std::filesystem::create_directories(without / "NimbrellWeather");
-    WriteFile(without / "NimbrellWeather/fonts", "not a folder");
+    std::filesystem::create_directories(without / "cache/nimbrell");
+    WriteFile(without / "cache/nimbrell/fonts", "not a folder");
     const std::vector<std::vector<std::string>> windows { {}, { "--panel" }, { "--window", "config" }, { "--window", "update" } };
     for (const auto& window : windows) {
         std::string pictures[2];
@@ -183,7 +210,7 @@ TEST(Program, DrawsWithItsOwnFacesExactlyWhatTheInstalledFamiliesDraw)
             pictures[i] = *temp / "picture.png";
             std::vector<std::string> command { NIMBRELL_BINARY, "--demo", "--render", pictures[i] };
             command.insert(command.end(), window.begin(), window.end());
-            auto run = nimbrell::testing::RunChild(command, { { "TEMP", temp->Path().string() }, { "XDG_CONFIG_HOME", *temp / "config" }, { "DISPLAY", std::nullopt } });
+            auto run = nimbrell::testing::RunChild(command, { { "TEMP", std::nullopt }, { "XDG_CACHE_HOME", *temp / "cache" }, { "XDG_CONFIG_HOME", *temp / "config" }, { "DISPLAY", std::nullopt } });
             ASSERT_EQ(run.status, 0) << run.err;
             ++i;
         }
@@ -191,7 +218,7 @@ TEST(Program, DrawsWithItsOwnFacesExactlyWhatTheInstalledFamiliesDraw)
         EXPECT_GT(drawn.size(), 1000u);
         EXPECT_TRUE(drawn == nimbrell::testing::ReadFile(pictures[1])) << (window.empty() ? "the widget" : window.back());
     }
-    EXPECT_TRUE(std::filesystem::is_regular_file(withFaces / "NimbrellWeather/fonts/NimbrellSans-Bold.otf"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(withFaces / "cache/nimbrell/fonts/NimbrellSans-Bold.otf"));
 }
 
 TEST(Program, EndedThroughTimeoutItSavesItsPositionAndLeavesNoScratchFile)

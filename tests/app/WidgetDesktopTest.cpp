@@ -7,11 +7,14 @@
 #include "platform/gtk/GtkBackend.h"
 #include "tests/support/ChildProgram.h"
 #include "tests/support/Desktop.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <thread>
 
@@ -104,8 +107,9 @@ protected:
         std::string folder = temp.Path().string();
         auto program = std::make_unique<ChildProgram>(NIMBRELL_BINARY, std::vector<std::string> { "--demo" },
             [folder] {
-                setenv("TEMP", folder.c_str(), 1);
-                // The settings window writes the autostart entry here, not in the user's folder.
+                unsetenv("TEMP");
+                setenv("XDG_CACHE_HOME", (folder + "/cache").c_str(), 1);
+                // The settings and the autostart entry go here, not in the user's folder.
                 setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
             });
         EXPECT_TRUE(program->WaitFor("runs until closed")) << program->Output();
@@ -116,7 +120,7 @@ protected:
     // (the city code is written by a save only).
     SettingsFile savedSettings()
     {
-        SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
+        SettingsFile settings(temp / "config/nimbrell/historyLog.ini");
         auto deadline = std::chrono::steady_clock::now() + 10s;
         while (settings.ReadString("CONFIG", "cityCode", "").empty() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(50ms);
@@ -165,7 +169,7 @@ TEST_F(WidgetDesktopTest, AppearsHoversDragsPinsAndExitsFromItsMenu)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
-    SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
+    SettingsFile settings(temp / "config/nimbrell/historyLog.ini");
     EXPECT_EQ(settings.ReadString("CONFIG", "formLeft", ""), "600") << "pinned, it did not move";
     EXPECT_EQ(settings.ReadString("CONFIG", "formTop", ""), "360");
 }
@@ -446,7 +450,96 @@ TEST_F(WidgetDesktopTest, FindsAPlaceByPinyinInThePlaceBoxAndSavesIt)
     EXPECT_EQ(second.ReadString("CONFIG", "cityCode", ""), "101050101");
     EXPECT_EQ(second.ReadString("CONFIG", "city", ""), "哈尔滨");
 
+TEST_F(WidgetDesktopTest, SettingsOpenedAndCancelledLeaveTheAutostartEntryAlone)
+{
+    std::filesystem::create_directories(temp / "config/nimbrell");
+    SettingsFile(temp / "config/nimbrell/historyLog.ini").WriteString("CONFIG", "autoRun", "0");
+    std::string entry = temp / "config/autostart/NimbrellWeather.desktop";
+    auto program = start();
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return WidgetOnScreen { 500, 300 }.TodayShown(s); }));
+
+    auto settingsShown = [](const Screenshot& s) { return Near(s.At(ConfigLeft + 100, ConfigTop + 5), Rgb { 0xE0, 0xE0, 0xE0 }, 40); };
+    pickFromMenu(560, 360, 5); // 软件设置
+    ASSERT_TRUE(screenShows(settingsShown));
+    EXPECT_FALSE(std::filesystem::exists(entry)) << "opening writes no entry";
+    xdotool("mousemove " + at(CancelX, SaveY) + " click 1");
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return !settingsShown(s); })) << "cancel closes the window";
+    EXPECT_FALSE(std::filesystem::exists(entry)) << "nor does cancelling";
+
     int status = program->Stop(SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    EXPECT_FALSE(std::filesystem::exists(entry));
+}
+
+TEST_F(WidgetDesktopTest, AnEarlierBuildsSettingsAreMovedAndTheWidgetOpensWhereTheyPutIt)
+{
+    std::string earlier = temp / "cache/NimbrellWeather";
+    std::filesystem::create_directories(earlier);
+    std::filesystem::permissions(earlier, std::filesystem::perms::owner_all);
+    SettingsFile(earlier + "/historyLog.ini").WriteString("CONFIG", "formLeft", "50");
+    SettingsFile(earlier + "/historyLog.ini").WriteString("CONFIG", "formTop", "60");
+    auto program = start();
+    WidgetOnScreen widget { 50, 60 };
+    EXPECT_TRUE(screenShows([&](const Screenshot& s) { return widget.TodayShown(s); })) << "at the stored (50, 60)";
+    EXPECT_FALSE(std::filesystem::exists(earlier + "/historyLog.ini"));
+
+    int status = program->Stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    SettingsFile moved(temp / "config/nimbrell/historyLog.ini");
+    EXPECT_EQ(moved.ReadString("CONFIG", "formLeft", ""), "50");
+    EXPECT_EQ(moved.ReadString("CONFIG", "formTop", ""), "60");
+}
+
+namespace {
+
+// The width and height of the first window whose title holds the text, if any.
+std::optional<std::pair<int, int>> windowSize(const std::string& title)
+{
+    std::string command = "xdotool search --name '" + title + "' getwindowgeometry --shell %1 2> /dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return std::nullopt;
+    char line[256];
+    int width = -1, height = -1;
+    while (fgets(line, sizeof line, pipe)) {
+        sscanf(line, "WIDTH=%d", &width);
+        sscanf(line, "HEIGHT=%d", &height);
+    }
+    pclose(pipe);
+    if (width < 0 || height < 0)
+        return std::nullopt;
+    return std::pair { width, height };
+}
+
+}
+
+TEST_F(WidgetDesktopTest, AFailedUpdateCheckSaysSoAndACloseSignalStillEndsTheProgram)
+{
+    // An update document that cannot be read: nothing but its name.
+    test::LoopbackHttpServer updates;
+    updates.Route("/weather/updateInfo.html", test::Reply::Ok("{\"updateInfo\":{}}"));
+    std::string folder = temp.Path().string();
+    ChildProgram program(NIMBRELL_BINARY, { "--weather-host", "127.0.0.1:1", "--update-host", updates.HostPort() }, [folder] {
+        unsetenv("TEMP");
+        setenv("XDG_CACHE_HOME", (folder + "/cache").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
+    });
+    ASSERT_TRUE(program.WaitFor("runs until closed")) << program.Output();
+    std::optional<std::pair<int, int>> box;
+    auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!(box = windowSize("Nimbrell - ")) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(box) << "a message box opens";
+    EXPECT_GT(box->first, 200) << "wide enough for what failed and where, not an empty box";
+
+    kill(program.Pid(), SIGTERM);
+    std::optional<int> status = program.WaitAtMost(10s);
+    ASSERT_TRUE(status) << "the box does not hold the program";
+    ASSERT_TRUE(WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    EXPECT_EQ(SettingsFile(temp / "config/nimbrell/historyLog.ini").ReadString("CONFIG", "formLeft", ""), "500")
+        << "the settings are written on the way out";
 }

@@ -97,7 +97,8 @@ bool samePixels(const TvxBitmap& a, const TvxBitmap& b)
 class WidgetTest : public ::testing::Test {
 protected:
     TempDirectory temp;
-    std::string dataDirectory { (temp.Path() / "NimbrellWeather").string() + "/" };
+    std::string configDirectory { (temp.Path() / "config/nimbrell").string() + "/" };
+    std::string dataDirectory { (temp.Path() / "cache/nimbrell").string() + "/" };
     platform::HeadlessBackend* backend { new platform::HeadlessBackend(platform::ClockKind::Manual) };
     platform::Application application { std::unique_ptr<platform::Backend>(backend) };
     nimbrell::testing::ScopedEnvironment environment;
@@ -106,7 +107,9 @@ protected:
     void SetUp() override
     {
         State() = ProcessState {};
-        environment.Set("TEMP", temp.Path().string());
+        environment.Set("XDG_CONFIG_HOME", (temp.Path() / "config").string());
+        environment.Set("XDG_CACHE_HOME", (temp.Path() / "cache").string());
+        environment.Set("TEMP", std::nullopt);
         application.SetTitle(kApplicationTitle);
         State().Hosts = ServiceHosts { server.HostPort(), "127.0.0.1:1" };
     }
@@ -114,8 +117,8 @@ protected:
 
     void writeSettings(const std::string& lines)
     {
-        std::filesystem::create_directories(dataDirectory);
-        WriteFile(dataDirectory + "historyLog.ini", "[CONFIG]\n" + lines);
+        std::filesystem::create_directories(configDirectory);
+        WriteFile(configDirectory + "historyLog.ini", "[CONFIG]\n" + lines);
     }
 
     // Handles messages until the condition holds (workers run on real threads).

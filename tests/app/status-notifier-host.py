@@ -94,7 +94,8 @@ def main():
         fail("could not own the watcher's name")
 
     with tempfile.TemporaryDirectory() as folder:
-        environment = dict(os.environ, TEMP=folder, XDG_RUNTIME_DIR=folder, XDG_CONFIG_HOME=folder + "/config")
+        environment = dict(os.environ, XDG_CACHE_HOME=folder + "/cache", XDG_RUNTIME_DIR=folder, XDG_CONFIG_HOME=folder + "/config")
+        environment.pop("TEMP", None)
         # Its messages go to a file: a pipe nobody reads until the end could fill and
         # stall the program (a sanitized build reports at exit).
         messages = open(os.path.join(folder, "messages"), "w+b")

@@ -157,7 +157,8 @@ def main():
     late = "--late-tray" in sys.argv[2:]
     tray = None if late else Tray()
     data = tempfile.mkdtemp()
-    environment = dict(os.environ, TEMP=data)
+    environment = dict(os.environ, XDG_CONFIG_HOME=data + "/config", XDG_CACHE_HOME=data + "/cache")
+    environment.pop("TEMP", None)
     # No session bus: the classic tray is the one to use.
     environment.pop("DBUS_SESSION_BUS_ADDRESS", None)
     environment["XDG_RUNTIME_DIR"] = data

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,4 +95,62 @@ TEST(RegularFile, WritesArePrivateAndReplaceLinksWithoutFollowingThem)
 
     WriteFile(settingsPath, "[CONFIG]\nformLeft=1\n" + std::string(2u << 20, ';'));
     EXPECT_EQ(settings.ReadInteger("CONFIG", "formLeft", 0), 0) << "an oversized file reads as missing";
+}
+
+TEST(OwnFile, IsMovedOnlyFromAFolderOfItsOwnAndNeverOverAnotherFile)
+{
+    TempDirectory temp;
+    std::filesystem::create_directories(temp / "old");
+    std::filesystem::permissions(temp / "old", std::filesystem::perms::owner_all);
+    std::filesystem::create_directories(temp / "new");
+    std::string from = temp / "old/historyLog.ini", to = temp / "new/historyLog.ini";
+
+    WriteFile(from, "[CONFIG]\nformLeft=13\n");
+    EXPECT_TRUE(MoveOwnFile(from, to, 1024));
+    EXPECT_EQ(ReadFile(to), "[CONFIG]\nformLeft=13\n");
+    EXPECT_FALSE(std::filesystem::exists(from));
+    EXPECT_FALSE(MoveOwnFile(from, to, 1024)) << "nothing left to move";
+
+    WriteFile(from, "older");
+    EXPECT_FALSE(MoveOwnFile(from, to, 1024)) << "an existing file is kept";
+    EXPECT_EQ(ReadFile(to), "[CONFIG]\nformLeft=13\n");
+    EXPECT_EQ(ReadFile(from), "older");
+
+    // A link is not a file of the user's to move; nor is anything in a folder others may change.
+    std::filesystem::remove(to);
+    std::filesystem::remove(from);
+    WriteFile(temp / "secret", "not settings");
+    std::filesystem::create_symlink(temp / "secret", from);
+    EXPECT_FALSE(MoveOwnFile(from, to, 1024));
+    std::filesystem::remove(from);
+    WriteFile(from, "planted");
+    std::filesystem::permissions(temp / "old", std::filesystem::perms::all);
+    EXPECT_FALSE(MoveOwnFile(from, to, 1024));
+    EXPECT_FALSE(std::filesystem::exists(to));
+}
+
+TEST(OwnFile, IsCopiedPrivatelyAcrossFileSystemsThenRemoved)
+{
+    TempDirectory temp;
+    std::string shm = "/dev/shm/nimbrell-test-XXXXXX";
+    struct stat here {
+    }, there {};
+    if (stat(temp.Path().c_str(), &here) != 0 || !mkdtemp(shm.data()))
+        GTEST_SKIP() << "no second file system";
+    std::shared_ptr<void> removed(nullptr, [&](void*) { std::filesystem::remove_all(shm); });
+    if (stat(shm.c_str(), &there) != 0 || there.st_dev == here.st_dev)
+        GTEST_SKIP() << "no second file system";
+    std::string from = temp / "historyLog.ini", away = shm + "/historyLog.ini";
+    WriteFile(from, "[CONFIG]\nformLeft=13\n");
+    chmod(from.c_str(), 0644);
+    EXPECT_TRUE(MoveOwnFile(from, away, 1024));
+    EXPECT_EQ(ReadFile(away), "[CONFIG]\nformLeft=13\n");
+    EXPECT_EQ(modeOf(away), 0600u);
+    EXPECT_FALSE(std::filesystem::exists(from));
+    // Beyond the size limit it stays.
+    WriteFile(from, std::string(2000, 'x'));
+    std::filesystem::remove(away);
+    EXPECT_FALSE(MoveOwnFile(from, away, 1024));
+    EXPECT_TRUE(std::filesystem::exists(from));
+    EXPECT_FALSE(std::filesystem::exists(away));
 }

@@ -107,7 +107,7 @@ TEST_F(SettingsFileTest, UnwritablePlaceRaisesWithTheFullName)
         inside.WriteInteger("CONFIG", "formLeft", 1);
         FAIL() << "expected an error";
     } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()), "Unable to write to " + (directory / "plainfile/historyLog.ini"));
+        EXPECT_EQ(std::string(error.what()), "无法写入设置文件 " + (directory / "plainfile/historyLog.ini"));
     }
     EXPECT_EQ(ReadFile(directory / "plainfile"), "x");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory.Path()), {}), 1) << "no scratch file is left behind";

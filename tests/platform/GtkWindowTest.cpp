@@ -222,7 +222,7 @@ TEST_F(GtkWindowTest, AnErrorWhileTheMainWindowClosesIsShownBeforeTheProgramEnds
 {
     class FailingClose : public Window {
     protected:
-        void OnClose() override { throw std::runtime_error("Unable to write to /nowhere/historyLog.ini"); }
+        void OnClose() override { throw std::runtime_error("无法写入设置文件 /nowhere/historyLog.ini"); }
     } window;
     application->SetTitle("CloseErrorBoxTest");
     application->SetMainWindow(window.Handle());

@@ -13,7 +13,8 @@ cp "$run_script" "$work/checkout/scripts/run.sh"
 printf '#!/bin/sh\nexit 0\n' > "$work/checkout/scripts/install-deps.sh"
 printf '#!/bin/sh\nexit 0\n' > "$work/checkout/scripts/build.sh"
 chmod +x "$work/checkout/scripts/"*.sh
-export TEMP="$work/data" HOME="$work/data"
+export HOME="$work/data"
+unset TEMP XDG_CONFIG_HOME XDG_CACHE_HOME
 fail() { echo "$*" >&2; exit 1; }
 
 # A picture of the whole window with ink in the widget's corner.

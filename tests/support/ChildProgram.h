@@ -6,6 +6,7 @@
 #include <chrono>
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <poll.h>
 #include <stdexcept>
 #include <string>
@@ -86,7 +87,25 @@ public:
         return status;
     }
 
+    // Waits at most `limit` for the program to end: its exit status, or nothing
+    // while it still runs.
+    std::optional<int> WaitAtMost(std::chrono::milliseconds limit)
+    {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        for (;;) {
+            int status = 0;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
+                return status;
+            }
+            if (std::chrono::steady_clock::now() > deadline)
+                return std::nullopt;
+            usleep(10'000);
+        }
+    }
+
     const std::string& Output() const { return m_output; }
+    pid_t Pid() const { return m_pid; }
 
     // Once the program has ended: all it wrote to standard error.
     const std::string& AllOutput()
