@@ -125,7 +125,8 @@ TEST(Program, ADisplayThatCannotBeOpenedIsAnErrorNamingIt)
     };
     for (const auto& [display, wayland, named] : { Case { ":99", std::nullopt, ":99" }, Case { std::nullopt, "wayland-99", "wayland-99" } }) {
         auto run = nimbrell::testing::RunChild({ "timeout", "5", NIMBRELL_BINARY, "--demo" },
-            { { "DISPLAY", display }, { "WAYLAND_DISPLAY", wayland }, { "TEMP", temp.Path().string() }, { "XDG_CONFIG_HOME", temp / "config" } });
+            { { "DISPLAY", display }, { "WAYLAND_DISPLAY", wayland }, { "TEMP", std::nullopt }, { "XDG_CACHE_HOME", temp / "cache" },
+                { "XDG_CONFIG_HOME", temp / "config" } });
         EXPECT_EQ(run.status, 1) << named << ": " << run.err;
         EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("DISPLAY"), std::string::npos) << "says what to do: " << run.err;
@@ -226,26 +227,29 @@ TEST(Program, EndedThroughTimeoutItSavesItsPositionAndLeavesNoScratchFile)
     // `timeout` passes its SIGTERM to the program and then to the whole group:
     // the copy must not cut the close-time save short.
     TempDirectory temp;
-    std::filesystem::create_directories(temp / "NimbrellWeather");
-    WriteFile(temp / "NimbrellWeather/historyLog.ini.Xk29aQ", "left by a kill");
+    std::string settingsFolder = temp / "config/nimbrell";
+    std::filesystem::create_directories(settingsFolder);
+    WriteFile(settingsFolder + "/historyLog.ini.Xk29aQ", "left by a kill");
     nimbrell::test::ClosedPort closedPort;
     nimbrell::testing::ChildProgram program("/usr/bin/timeout", { "20", NIMBRELL_BINARY }, [&] {
-        setenv("TEMP", temp.Path().c_str(), 1);
+        unsetenv("TEMP");
+        setenv("XDG_CONFIG_HOME", (temp / "config").c_str(), 1);
+        setenv("XDG_CACHE_HOME", (temp / "cache").c_str(), 1);
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         setenv("NIMBRELL_WEATHER_HOST", closedPort.HostPort().c_str(), 1);
     });
     ASSERT_TRUE(program.WaitFor("runs until closed")) << program.Output();
-    EXPECT_FALSE(std::filesystem::exists(temp / "NimbrellWeather/historyLog.ini.Xk29aQ")) << "removed at the start";
+    EXPECT_FALSE(std::filesystem::exists(settingsFolder + "/historyLog.ini.Xk29aQ")) << "removed at the start";
 
     int status = program.Stop(SIGTERM);
     ASSERT_TRUE(WIFEXITED(status)) << program.Output();
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the program closed as a user would, and timeout passes its status on";
-    SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
+    SettingsFile settings(settingsFolder + "/historyLog.ini");
     EXPECT_EQ(settings.ReadString("CONFIG", "formLeft", ""), "500");
     EXPECT_EQ(settings.ReadString("CONFIG", "formTop", ""), "300");
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(temp / "NimbrellWeather"))
+    for (const auto& entry : std::filesystem::directory_iterator(settingsFolder))
         names.push_back(entry.path().filename().string());
     for (const auto& name : names)
         EXPECT_EQ(name.find("historyLog.ini."), std::string::npos) << name;
