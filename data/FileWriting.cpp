@@ -133,8 +133,11 @@ bool MoveOwnFile(const std::string& from, const std::string& to, std::size_t max
         return false;
     // A new link never replaces a file that appeared at `to` meanwhile.
     if (link(from.c_str(), to.c_str()) == 0) {
-        if (unlink(from.c_str()) == 0)
+        if (unlink(from.c_str()) == 0) {
+            // The user's alone in its new place too.
+            chmod(to.c_str(), 0600);
             return true;
+        }
         // Not moved after all: the old place keeps the only name.
         unlink(to.c_str());
         return false;

@@ -43,8 +43,9 @@ FolderCheck PreparePrivateFolder(const std::string& path);
 
 // Moves the regular file `from` (not a link) of this user, lying in a folder
 // no one else may change, to `to`, unless `to` exists already: a rename where
-// both lie on one file system, else a private copy of at most maxSize bytes
-// written through a scratch file, after which `from` is removed. True when the
+// both lie on one file system, else a copy of at most maxSize bytes written
+// through a scratch file, after which `from` is removed; either way the file
+// ends private (0600). True when the
 // file was moved; when anything fails `from` stays where it was.
 bool MoveOwnFile(const std::string& from, const std::string& to, std::size_t maxSize);
 
