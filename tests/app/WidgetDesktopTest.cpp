@@ -449,6 +449,7 @@ TEST_F(WidgetDesktopTest, FindsAPlaceByPinyinInThePlaceBoxAndSavesIt)
     SettingsFile second = savedCode("101050101");
     EXPECT_EQ(second.ReadString("CONFIG", "cityCode", ""), "101050101");
     EXPECT_EQ(second.ReadString("CONFIG", "city", ""), "哈尔滨");
+}
 
 TEST_F(WidgetDesktopTest, SettingsOpenedAndCancelledLeaveTheAutostartEntryAlone)
 {
