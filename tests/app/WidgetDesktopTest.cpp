@@ -413,7 +413,7 @@ TEST_F(WidgetDesktopTest, FindsAPlaceByPinyinInThePlaceBoxAndSavesIt)
         return !std::equal(a.begin(), a.end(), b.begin(), [](Rgb p, Rgb q) { return Near(p, q, 0); });
     };
     auto savedCode = [&](const std::string& code) {
-        SettingsFile settings(temp / "NimbrellWeather/historyLog.ini");
+        SettingsFile settings(temp / "config/nimbrell/historyLog.ini");
         auto deadline = std::chrono::steady_clock::now() + 10s;
         while (settings.ReadString("CONFIG", "cityCode", "") != code && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(50ms);
