@@ -60,6 +60,7 @@ TFormWeather::TFormWeather(WeatherWorkerStarter startWorker)
     try {
         FormCreate();
     } catch (const std::exception& error) {
+        m_startError = error.what();
         platform::Application::Instance().ShowException(error);
     }
 }

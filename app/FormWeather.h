@@ -86,6 +86,8 @@ public:
     std::uint32_t RefreshInterval() const { return m_refreshInterval; }
     void SetRefreshInterval(std::uint32_t milliseconds);
 
+    // What stopped the start-up sequence; empty when it ran to the end.
+    const std::string& StartError() const { return m_startError; }
     // Whether the first weather result or failure has arrived.
     bool WeatherSettled() const { return m_weatherSettled; }
     // Whether the latest request's air answer (when one was asked) has arrived or failed.
@@ -165,6 +167,7 @@ private:
     int m_updateOffersReceived { 0 };
     bool m_mouseInside { false };
     bool m_weatherSettled { false };
+    std::string m_startError;
     bool m_airSettled { true };
 };
 

@@ -25,6 +25,9 @@ void RenderWidget(TFormWeather& form, const std::string& path)
     auto& application = platform::Application::Instance();
     // A picture of the widget: an offer arriving meanwhile is not shown.
     form.OnUpdateWindowOpened = [](TFormUpdate& window) { window.Scene().CloseForm(); };
+    // A start-up that stopped before its weather request waits for no answer.
+    if (form.WeatherRequestNumber() == 0)
+        throw std::runtime_error("the widget could not start" + (form.StartError().empty() ? "" : ": " + form.StartError()));
     while (!(form.WeatherSettled() && form.AirSettled()) && !form.IsClosed() && !application.Terminated())
         application.HandleMessage();
     application.ProcessMessages();
@@ -53,6 +56,10 @@ namespace {
 
 void writeWindowPicture(SceneWindow& window, const std::string& path)
 {
+    // The first frame starts the styles' animations (a check box's tick, for
+    // one); the picture shows them finished.
+    window.Scene().DrawAll();
+    FinishAllAnimations();
     window.Scene().DrawAll();
     const TvxBitmap& buffer = window.Scene().Buffer();
     std::vector<std::uint8_t> png;

@@ -146,7 +146,8 @@ std::string WeatherCodeText(int code)
     case 81:
         return "阵雨";
     case 82:
-        return "暴雨";
+        // Violent showers: 暴雨's picture is rain with snow, 大暴雨's heavy rain.
+        return "大暴雨";
     case 85:
         return "阵雪";
     case 95:

@@ -2,6 +2,7 @@
 
 #include "scene/render/TvxCanvas.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace nimbrell {
@@ -15,6 +16,7 @@ NIMBRELL_DEFINE_CLASS(TvxText, TvxShape)
     c.Enum("WordWrap", &TvxText::WordWrap, &TvxText::SetWordWrap).Default(true);
     c.Enum("AutoSize", &TvxText::AutoSize, &TvxText::SetAutoSize).Default(false);
     c.Enum("Stretch", &TvxText::Stretch, &TvxText::SetStretch).Default(false);
+    c.Enum("ShrinkToFit", &TvxText::ShrinkToFit, &TvxText::SetShrinkToFit).Default(false);
 }
 
 TvxText::TvxText(TvxComponent* owner)
@@ -61,6 +63,12 @@ void TvxText::SetStretch(bool value)
     Repaint();
 }
 
+void TvxText::SetShrinkToFit(bool value)
+{
+    UpdateField(m_shrinkToFit, value, TvxChange::EffectsStale);
+    Repaint();
+}
+
 void TvxText::SetData(const TvxVariant& value)
 {
     if (auto* text = std::get_if<std::string>(&value))
@@ -98,6 +106,10 @@ void TvxText::Paint()
         return;
     canvas->Font().Assign(m_font);
     float opacity = AbsoluteOpacity();
+    if (m_shrinkToFit && !m_stretch) {
+        PaintShrunk(*canvas, opacity);
+        return;
+    }
     if (!m_stretch) {
         canvas->FillText(LocalRect(), LocalRect(), m_text, m_wordWrap, opacity, m_horzTextAlign, m_vertTextAlign);
         return;
@@ -114,6 +126,28 @@ void TvxText::Paint()
     float grow = m_font.Size() / 3;
     m = InflateRect(m, grow, grow);
     canvas->FillText(m, m, m_text, false, opacity, m_horzTextAlign, m_vertTextAlign);
+}
+
+// One line inside the element: the size shrinks with the text's width down to
+// a floor, and what still does not fit is cut at the element's edges.
+void TvxText::PaintShrunk(TvxCanvas& canvas, float opacity)
+{
+    constexpr float kSmallestScale = 0.6f;
+    TvxRect box = LocalRect();
+    float size = m_font.Size();
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        TvxRect measured { 0, 0, 10000, 10000 };
+        canvas.MeasureText(measured, measured, m_text, false, TvxTextAlign::vgTextAlignNear, TvxTextAlign::vgTextAlignNear);
+        float width = measured.Right - measured.Left;
+        if (width <= box.Width() || size <= m_font.Size() * kSmallestScale)
+            break;
+        // Glyph sizes do not scale quite linearly: aim a little below.
+        size = std::max(m_font.Size() * kSmallestScale, size * box.Width() / width * 0.98f);
+        canvas.Font().SetSize(size);
+    }
+    TvxCanvasStateGuard guard(canvas);
+    canvas.IntersectClipRect(box);
+    canvas.FillText(box, box, m_text, false, opacity, m_horzTextAlign, m_vertTextAlign);
 }
 
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // One string drawn in the element's rectangle with a font, the fill as its colour and two
-// alignments; optionally wrapped, sized to the text, or stretched to fill the element.
+// alignments; optionally wrapped, sized to the text, stretched to fill the element, or
+// kept on one line inside it (ShrinkToFit: a smaller size when the text is too wide).
 // Text is UTF-8.
 
 #include "scene/render/TvxFont.h"
@@ -32,6 +33,8 @@ public:
     void SetAutoSize(bool value);
     bool Stretch() const { return m_stretch; }
     void SetStretch(bool value);
+    bool ShrinkToFit() const { return m_shrinkToFit; }
+    void SetShrinkToFit(bool value);
 
     void Realign() override;
     TvxVariant GetData() const override { return m_text; }
@@ -43,6 +46,7 @@ protected:
 
 private:
     void ApplyAutoSize();
+    void PaintShrunk(TvxCanvas& canvas, float opacity);
 
     std::string m_text;
     TvxFont m_font;
@@ -51,6 +55,7 @@ private:
     bool m_wordWrap { true };
     bool m_autoSize { false };
     bool m_stretch { false };
+    bool m_shrinkToFit { false };
 };
 
 }

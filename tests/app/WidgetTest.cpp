@@ -369,6 +369,8 @@ TEST_F(WidgetTest, StoredSizeAndOpacityAreKeptWithinSaneLimits)
 // The two soft shadows reach a few pixels past the panels (a shadow grows its
 // object's area by 6 pixels); their faint tail is left out of the area checks.
 constexpr unsigned shadowTail = 24;
+// How far the texts' dark halo (a glow) reaches past their boxes.
+constexpr int textHalo = 4;
 
 // Every pixel with more than the shadows' faint tail lies inside the area, and
 // nothing at all lies more than the shadow's growth beyond it.
@@ -411,7 +413,8 @@ TEST_F(WidgetRenderTest, ThePanelHiddenPaintsOnlyTheTodayArea)
     const TvxBitmap& picture = render(form);
     EXPECT_EQ(picture.Width(), 635);
     EXPECT_EQ(picture.Height(), 866);
-    expectInkWithin(picture, 11, 7, 237, 127);
+    // The texts' dark halo reaches a few pixels past their boxes.
+    expectInkWithin(picture, 11 - textHalo, 7, 237 + textHalo, 127 + textHalo);
     // The picture (left), the large temperature and the description rows carry ink.
     EXPECT_FALSE(inkBox(picture, 30, 30, 150, 100).Empty());
     EXPECT_FALSE(inkBox(picture, 144, 69, 200, 101).Empty());
@@ -425,7 +428,7 @@ TEST_F(WidgetRenderTest, AStoredOpenPanelRendersItsFiveRowsBelow)
     TFormWeather form;
     EXPECT_TRUE(form.Widget().N3->Checked());
     const TvxBitmap& picture = render(form);
-    expectInkWithin(picture, 11, 7, 237, 447);
+    expectInkWithin(picture, 11 - textHalo, 7, 237 + textHalo, 447);
     EXPECT_FALSE(inkBox(picture, 11, 127, 237, 447).Empty());
     for (int row = 1; row <= 5; ++row) {
         auto* layout = form.Widget().design->Find<TvxVisualObject>("Layout" + std::to_string(row));
@@ -444,7 +447,7 @@ TEST_F(WidgetRenderTest, HalfTheSizeHalvesTheAreasAboutTheWindowOrigin)
     startDemo();
     TFormWeather form;
     const TvxBitmap& picture = render(form);
-    expectInkWithin(picture, 5, 3, 119, 224, 4);
+    expectInkWithin(picture, 5 - textHalo / 2, 3, 119 + textHalo / 2, 224, 4);
     EXPECT_FALSE(inkBox(picture, 5, 64, 119, 224).Empty()) << "the panel at half size";
 }
 

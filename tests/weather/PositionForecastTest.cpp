@@ -56,7 +56,7 @@ TEST(PositionForecast, WeatherCodesUseThePictureTablesWords)
     } rows[] = {
         { { 0, 1 }, "晴" }, { { 2 }, "多云" }, { { 3 }, "阴" }, { { 45, 48 }, "雾" }, { { 51, 53, 61 }, "小雨" },
         { { 55, 63 }, "中雨" }, { { 65 }, "大雨" }, { { 56, 57, 66, 67 }, "冻雨" }, { { 71, 77 }, "小雪" },
-        { { 73 }, "中雪" }, { { 75, 86 }, "大雪" }, { { 80, 81 }, "阵雨" }, { { 82 }, "暴雨" }, { { 85 }, "阵雪" },
+        { { 73 }, "中雪" }, { { 75, 86 }, "大雪" }, { { 80, 81 }, "阵雨" }, { { 82 }, "大暴雨" }, { { 85 }, "阵雪" },
         { { 95 }, "雷阵雨" }, { { 96, 99 }, "雷阵雨伴有冰雹" }, { { 4, 50, 100, -1 }, "未知天气" }
     };
     for (const auto& row : rows) {
@@ -115,7 +115,7 @@ TEST(PositionForecast, RecordedAnswersGiveSixReports)
     EXPECT_EQ(shortRun[0].wenDu, "36℃~21℃");
     EXPECT_EQ(shortRun[0].fengLi, "北风5级");
     EXPECT_EQ(shortRun[1].fengLi, "微风");
-    EXPECT_EQ(shortRun[2].tianQi, "暴雨");
+    EXPECT_EQ(shortRun[2].tianQi, "大暴雨");
     EXPECT_EQ(shortRun[2].fengLi, "南风12级");
     for (std::size_t day = 3; day < 6; ++day) {
         EXPECT_EQ(shortRun[day].tianQi, "") << day;
