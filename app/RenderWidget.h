@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // nimbrell --render FILE.png: the windows drawn without a desktop. The widget looks once the first weather

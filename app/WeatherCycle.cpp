@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The weather cycle of the main window: the request, the two completion
 // handlers and applying the panel's view (WeatherPanel.h) to the scene.
 

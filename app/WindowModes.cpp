@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the user handles the widget: the application-wide hook that decides
 // between dragging and the popup menu, the five-day panel's modes, the menu
 // commands and the notification-area icon.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A write to a socket whose peer has gone raises SIGPIPE, which ends the

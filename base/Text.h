@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Small ASCII and formatting helpers shared by every layer; UTF-8 lives in base/Utf.h.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The one UTF-8 / UTF-16 codec of the program. Bad input never fails: each

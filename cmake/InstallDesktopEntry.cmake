@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs while installing: writes the menu entry with the installed program's full
 # path as its Exec and installs it. Set before including: nimbrell_desktop_template,
 # nimbrell_desktop_file, nimbrell_bindir, nimbrell_datadir. The install rules have

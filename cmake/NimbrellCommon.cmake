@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared compile settings, the library helper and the test helper.
 
 add_library(nimbrell_options INTERFACE)

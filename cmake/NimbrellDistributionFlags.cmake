@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # NIMBRELL_DISTRIBUTION_FLAGS: build with the distribution's compiler and linker
 # flags (dpkg-buildflags, every hardening feature), as its packages are built,
 # and with what newer releases add there: stack clash protection and control

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Install rules: the program and the scene tool, the menu entry, the icons, the
 # AppStream metadata, the manual pages and the package's documents.
 # `cmake --install BUILD [--prefix P]` honours DESTDIR.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in a build tree (scripts/package.sh does
 # the whole step). Version from the project, dependencies from the programs'
 # shared libraries, installed under /usr, programs stripped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Finding a place by name: Chinese characters, or the toneless pinyin typed in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A client connection the HTTP client talks through: plain TCP or TLS over TCP.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // An HTTP/1.1 GET client over plain TCP, and over TLS for https addresses. One

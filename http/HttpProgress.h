@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Progress notifications of body reading. Begin/end pairs nest: only the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Reads HTTP/1.1 responses from a byte source: lines, the status line and

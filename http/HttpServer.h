@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A small HTTP/1.1 server on 127.0.0.1 for the built-in demo service: GET only,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The address a request goes to, and how a URL or a redirect's Location moves it.

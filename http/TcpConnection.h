@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A client TCP connection over POSIX sockets, resolved to IPv4. The socket is

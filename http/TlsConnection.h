@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // TLS (1.2 or newer) over a connected TCP connection, with OpenSSL. The peer's

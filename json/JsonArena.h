@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The memory of one parsed document: a bump allocator over chunks that are freed together.

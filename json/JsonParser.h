@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The lenient JSON reader. Beyond strict JSON it accepts: commas between elements and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The JSON value tree: numbers, strings, booleans, null, lists and objects with a name

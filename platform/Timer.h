@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A periodic UI-thread timer with an interval and an enabled switch. Setting the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The licence line at the top of every source file of the repository:
 #   scripts/add-spdx.sh           adds it where it is missing
 #   scripts/add-spdx.sh --check   lists the files without it and fails if any

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Lists the C++ files that clang-format (.clang-format) would change and fails
 # when there is any. Does not change files; `clang-format -i FILE` does.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails on any #include that scripts/layers.txt does not allow: a folder including one
 # beside or above it, or a GTK, GDK or X11 header outside the folders allowed to.
 # Usage: check-layers.sh [TREE]   (default: this repository)

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Small jobs on the private X desktop of with-desktop.sh.
 
   desktop-tool.py wait-owner SELECTION SECONDS

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts a command, lets it settle, then counts its context switches (all
 # threads) and CPU time over an idle period: an idle widget should not wake up.
 #   scripts/with-desktop.sh scripts/measure-idle.sh build/tools/scene/nimbrell-scene show SCENE.txt

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package: scripts/package.sh [BUILD_DIR]
 # Without BUILD_DIR: a Release tree build-release/ with only the programs (no
 # tests), built with the distribution's hardening flags. With BUILD_DIR: that

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Re-renders the artwork under resources/art from its SVG sources:
 #   weather/NN.svg      -> weather/NN.png (175 x 120)
 #   icon/nimbrell.svg   -> icon/nimbrell-SIZE.png for 32 px and up

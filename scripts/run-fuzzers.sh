@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang and runs each for a short while
 # (FUZZ_SECONDS, default 20) from its seed corpus. A crash, a sanitizer report
 # of any kind, or one input running longer than FUZZ_INPUT_TIMEOUT seconds

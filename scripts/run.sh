@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the program and runs it with the built-in
 # demo forecast service, so it shows weather without any network. Without a display
 # it draws the widget into a picture instead (NIMBRELL_RENDER_FILE, by default

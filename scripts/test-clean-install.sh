@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian package into a minimal Debian 12 root and runs it there:
 #   scripts/test-clean-install.sh [PACKAGE.deb]   (default: the one scripts/package.sh builds)
 # Run by hand, not by scripts/test.sh: it downloads a base system. Needs root and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a build tree, checks it with lintian (no error,
 # warning or hardening tag), installs it into the running system, checks the
 # installed program's hardening, menu entry and metadata, runs it headless and on

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, checks the formatting and the layering (scripts/layers.txt),
 # builds from scratch and runs the whole test suite: once in a normal build with the
 # distribution's hardening flags, then the Debian package built from that tree
@@ -14,6 +15,7 @@ export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
 export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 ./scripts/check-format.sh
 ./scripts/check-layers.sh
+./scripts/add-spdx.sh --check
 
 ./scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBRELL_DISTRIBUTION_FLAGS=ON
 ctest --test-dir build --output-on-failure -j 2 --no-tests=error

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a private X desktop: Xvfb (24-bit) with the xcompmgr
 # compositor, so that per-pixel alpha is real. The compositor paints the root in
 # solid grey #808080 where windows change. DISPLAY points at it for the command.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The forecast's calendar. The sources speak of China's days (UTC+8, no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filling a styled list box with the county count of the database inside one
 // update, its first frame, and a scrolling frame; giving a string combo box its
 // texts (the county count and 100,000). Items per second and the allocated

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A full frame of the widget's shadowed text panel: 226 × 120, a layout with a shadow
 // holding two lines of text. Cached: the shadow image is reused. Rerendered: the text
 // changes every frame, so the layout is rendered off-screen, tinted, blurred and cut.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The loopback answers both download benchmarks fetch: a 256 MiB body with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serves the benchmark downloads on loopback for the memory measurement:
 // prints the port, then serves until its standard input closes, at most
 // ten minutes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Throughput of a 256 MiB loopback download into memory, our client against
 // libcurl, with a Content-Length body and with a chunked one, over plain TCP
 // and over TLS. The figures to compare are the bytes_per_second of each pair.

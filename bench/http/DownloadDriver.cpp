@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One download for measuring peak memory under /usr/bin/time -v:
 //   http_download_driver ours|curl|worker URL
 // Prints the bytes received and the seconds taken. "worker" is the update

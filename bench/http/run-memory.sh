@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Peak memory of one 256 MiB loopback download per client and body framing
 # ("worker": the update download worker, which also writes the file):
 #   bench/http/run-memory.sh [BUILD_DIR]   (built with -DNIMBRELL_BENCH=ON)

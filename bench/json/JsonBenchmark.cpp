@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parse throughput: the text is parsed into each library's own tree, which is then freed,
 // once per iteration. Bytes processed are the UTF-8 document's bytes.
 //

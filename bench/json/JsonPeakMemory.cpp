@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parses one document once, for its peak memory under /usr/bin/time -v:
 //     bench_json_peak none|nimbrell|rapidjson|nlohmann forecast|generated
 // "none" only builds the document, giving the baseline to subtract.

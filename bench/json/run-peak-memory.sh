@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Peak resident memory of parsing each document once, per parser, with /usr/bin/time -v.
 # Usage: bench/json/run-peak-memory.sh [BUILD_DIR]   (built with -DNIMBRELL_BENCH=ON)
 set -euo pipefail

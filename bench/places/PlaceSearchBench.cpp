@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each keystroke runs one search over all places; the target is well under
 // 5 ms a keystroke. Building the index (once per settings window) is measured
 // too.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One frame of the widget-sized scene, for callgrind's instruction counts:
 //   valgrind --tool=callgrind --toggle-collect='*paintFrame*' bench_render_frame full|dirty
 #include "bench/render/WidgetFrame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Canvas primitives and whole frames of the test panel scene (320 × 200 at scale 2).
 
 #include "scene/core/ObjectReader.h"

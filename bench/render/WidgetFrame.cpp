@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bench/render/WidgetFrame.h"
 
 #include "scene/host/TvxBackground.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A scene the size of the widget's window (635 × 866) with 40 shapes and texts,

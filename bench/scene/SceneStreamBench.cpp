@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Object streams and the property table on a tree the size of a style sheet and more.
 
 #include "bench/support/AllocationCounter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Applying styles: one button's style cloned through a stream, the first frame of a window
 // of 20 styled controls, and reading the default style sheet.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The widget's own scene: reading the stored window (22 pictures decoded) and
 // painting its first full frame, headless. The process-level figures (start-up
 // to the first frame on the desktop, memory, idle wake-ups, CPU while the panel

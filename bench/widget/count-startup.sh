@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Instructions from process start to the first frame pushed, with the demo service and
 # the database already extracted: a count that does not depend on how busy the machine
 # is. Prints the total (every thread, the dynamic loader included), the UI thread's

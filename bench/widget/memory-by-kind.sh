@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Where the widget's resident memory is, after the first forecast: the totals by
 # kind, then every mapping's resident and private dirty kilobytes, largest first.
 #   scripts/with-desktop.sh bench/widget/memory-by-kind.sh build/app/nimbrell [LINES]

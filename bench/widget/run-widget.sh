@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The widget's running costs, measured on the real program with the demo service:
 #   scripts/with-desktop.sh bench/widget/run-widget.sh build/app/nimbrell
 # start-up to the first frame pushed (the database already extracted), resident

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the GBK decoder and encoder: the decoded text is
 // always valid UTF-8, also after a round trip through the encoder, and
 // encoding bytes that are not UTF-8 at all is safe.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the demo server's request-head parser: a GET's
 // target is one token of the request line, never with a blank or a line break.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the response reader as a server's answer, in
 // pieces of a size the input chooses, and checks the reader's promises: it
 // ends in an error or a response, buffers within its limits, keeps progress

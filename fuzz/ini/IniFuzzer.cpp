@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as a settings file: reads never fail, a write keeps every other
 // line and reads back what was written.
 #include "data/IniDocument.h"

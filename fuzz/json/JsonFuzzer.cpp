@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the JSON reader: as UTF-8, as the same text decoded to UTF-16
 // (both readings must agree), and as raw UTF-16 code units. Every tree is walked and its
 // members are looked up and read as text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads arbitrary bytes as an object stream: strictly into a window, through
 // CreateObjectFromStream, and converted to text; and parses them as the text form. Whatever was read must write back to a stream
 // that reads again to the same bytes.

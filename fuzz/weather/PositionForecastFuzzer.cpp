@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the reader of the forecast asked by position and
 // checks its promise: six reports or an error, and texts that are short,
 // whatever numbers the answer holds.

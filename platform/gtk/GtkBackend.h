@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The desktop back end: GTK 3 on X11 (Wayland sessions go through XWayland). The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Popup menus (GtkMenu) and the notification-area icon of the GTK back end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // GTK's theme on demand. Parsing the desktop's theme is the largest single cost of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // GDK alone serves the program's own windows. GTK itself (its settings, theme,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What a desktop window shows of the images pushed to it: a copy of the bounds

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the weather pictures and the program icon as SVG from shared parts.
 
 Every picture is put together from the same few pieces (cloud, sun, drop,

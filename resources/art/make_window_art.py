@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the pictures of the settings and update windows as SVG.
 
 They share the weather pictures' gradients, lift filter, sun and cloud

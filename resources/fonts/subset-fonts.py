@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The program's own faces: the CJK sans and mono families cut to the characters
 the program can show, under family names of their own.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Prints the stored form of a path (the value of Data.Path in a scene's text form) for
 a path given as M, L, C and Z commands with absolute coordinates, for instance
     ./path-data.py "M 1 0 L 1 1 L 0 0.5 L 1 0 Z"

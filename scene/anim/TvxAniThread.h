@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The animation clock: one 33 ms window-message timer on the UI thread that advances

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The base of the time-based animations: a non-visual scene object placed as a child of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Moves a 32-bit float property of the parent (or of an object on a dotted path from it)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Buttons: a left press holds IsPressed while the pointer stays on the button (or toggles

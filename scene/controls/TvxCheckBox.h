@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A check box: a left press and a release on it, or Enter or Space, invert IsChecked.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A text in a style: labels take no hits by default and wrap their text. With AutoSize

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The resize grip of a window's scene: pressing it resizes the window with the mouse.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A number in a text box, with the style's 'minusbutton' and 'plusbutton' to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A control that shows a text in its style's 'text' part, with the control's font, font

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The 80-bit extended-precision float of object streams: 64-bit significand with an

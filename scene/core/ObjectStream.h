@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The binary object stream: "TPF0" and one object record. Shared definitions of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Writes objects as binary object streams: defaults omitted, the smallest integer tag,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The text of the Point and Rect stream properties: "(11,7)", "(0,0.500)". Whole numbers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Four sides owned by a scene object (Margins, Padding, BitmapMargins). Stored as the

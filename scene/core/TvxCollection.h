@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // An owned, ordered list of persistent items of one class, stored as vaCollection.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Affine geometry of the scene. Points are row vectors multiplied on the left:

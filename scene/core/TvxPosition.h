@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A point owned by a scene object or a gradient (Position, Scale, RotateCenter,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A link from a holder (a brush, a bitmap) to a named resource object: the object

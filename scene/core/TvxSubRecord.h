@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A record owned by a scene object or by another record (a position, bounds, a font, a

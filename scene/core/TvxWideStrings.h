@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A list of texts owned by a scene object (Items of list-like controls), stored as the

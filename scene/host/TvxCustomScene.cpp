@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scene's roots, the repaint requests they make, the size of its buffer, the
 // captured object and the style the roots follow.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The host of a scene tree: owns its roots and its off-screen canvas, collects

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An object dragged within the scene: the objects it passes over are told, the
 // release drops it, and an image of it follows the pointer.
 

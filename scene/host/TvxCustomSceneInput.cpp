@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mouse input: the object under the pointer, hover and hints, presses routed to the
 // objects or the capture, and the window dragged or resized by the mouse.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Focus and keys: the dialog keys for the root, Tab order, and the keys and
 // characters for the focused object.
 

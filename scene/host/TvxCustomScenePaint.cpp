@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame: the pending rectangles painted in one pass, background first, then the
 // roots and the drag image, and the buffer presented.
 

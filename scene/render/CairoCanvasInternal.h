@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Inside the Cairo canvas (not for use outside scene/render): owning handles for Cairo

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Brush patterns of the Cairo canvas: solid colours, gradients and bitmaps.
 
 #include "scene/render/CairoCanvasInternal.h"

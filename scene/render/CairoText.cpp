@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text of the Cairo canvas: Pango layouts in the scene's fonts.
 
 #include "scene/render/CairoCanvasInternal.h"

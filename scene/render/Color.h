@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Colour values: 0xAARRGGBB, straight (not premultiplied) unless a function says so.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The program's font configuration (resources/fonts/nimbrell-fonts.conf, embedded at

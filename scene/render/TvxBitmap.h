@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The scene's pixel image: width × height 32-bit premultiplied 0xAARRGGBB pixels on a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // How an area or an outline is painted: nothing, a solid colour, a gradient, a bitmap,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The canvas on Cairo, with text through Pango. Cairo errors are sticky on a context, so
 // the status is checked in one place (Check) after every operation and raised as
 // TvxCanvasError there.

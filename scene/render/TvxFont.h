@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The font of text elements: size in pixels at 96 dots per inch, family, style and

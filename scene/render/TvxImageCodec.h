@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The image codec: encoded image files to premultiplied 0xAARRGGBB pixels and back.

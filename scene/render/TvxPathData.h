@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Path geometry: an ordered list of points, each a kind and a position. A curve takes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The outline of a rectangle with shaped corners, shared by the canvas's rectangle

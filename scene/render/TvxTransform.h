@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Position, scale, rotation angle and rotation centre of a radial gradient.

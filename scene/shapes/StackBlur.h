@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The two-pass stack blur with a triangular kernel, on all four channels of 32-bit

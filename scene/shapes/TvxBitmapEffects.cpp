@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "scene/shapes/TvxBitmapEffects.h"
 
 #include "scene/core/PropertyTable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The effects the scenes use: a drop shadow, an outer glow and a reflection. Values are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A bitmap effect: a non-visual child of the visual object it decorates. When that object

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The ellipse inscribed in the shape rectangle; hits only inside the ellipse.

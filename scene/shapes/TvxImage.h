@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A stored picture drawn in one of four placements, or as a nine-piece frame when any

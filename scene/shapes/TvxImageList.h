@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A stored, indexed list of pictures. Streams carry them in the binary property Images:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One stroked line across the shape rectangle: along its top, down its left side, or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Path shapes: the path is mapped onto the shape by the wrap mode (original place, fit,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Rectangles with rounded or cut corners and optional sides, and the fully rounded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The base of drawable shapes: a fill brush, a stroke brush and the stroke geometry.

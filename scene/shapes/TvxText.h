@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One string drawn in the element's rectangle with a font, the fill as its colour and two

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A style container: a component holding one style sheet (a tree of scene objects whose

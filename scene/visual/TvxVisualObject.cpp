@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Object state and invalidation: size, place, visibility, opacity, the cached matrices
 // and update rectangle, repaint requests and the child list.
 

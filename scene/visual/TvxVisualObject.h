@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The base of everything that occupies space in a scene: a rectangle (0, 0, Width,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drag and drop between objects: starting a drag, the notifications of the objects a
 // drag passes over, and the outline that shows where a drop would land.
 

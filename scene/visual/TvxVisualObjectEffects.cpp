@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The effect cache: which effects an object has, when their images are stale, and
 // rendering or redrawing them.
 

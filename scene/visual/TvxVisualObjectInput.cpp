@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Input: coordinates, hit testing, mouse, keyboard and focus notifications.
 
 #include "scene/visual/TvxVisualObject.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Layout arithmetic: placing the children by their alignment, margins and padding.
 
 #include "scene/visual/TvxVisualObject.h"

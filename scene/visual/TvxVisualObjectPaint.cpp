@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Painting: the paint order of an object and its children, and painting a subtree
 // into another canvas.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filling the place lists from a small real SQLite file: rows in stored order
 // with their codes as tags, one batch that fires no change, and queries whose
 // codes cannot leave their quotes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings window on the headless back end over a real widget: its real
 // settings file, the real city database it extracted and the autostart entry
 // in a temporary folder, driven by presses and keys posted to its window.

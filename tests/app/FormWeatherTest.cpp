@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/FormUpdate.h"
 #include "app/FormWeather.h"
 #include "app/ProcessState.h"

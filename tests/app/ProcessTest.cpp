@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program as a user starts it: a separate process with its own
 // environment, closed by a signal.
 #include "data/CityDatabase.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's cut faces: written to the data folder once, offered before the
 // installed families, with the installed families behind them for other text.
 // Its own binary: the font configuration is loaded once per process.

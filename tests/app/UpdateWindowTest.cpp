@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update window on the headless back end: real presses on its stored
 // scene drive a real download from a loopback server into a temporary folder.
 

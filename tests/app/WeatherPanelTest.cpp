@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The panel's view of odd answers, as a table: what each text and picture of
 // the widget shows, without a window, a server or a timer.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on a real X desktop with a compositor, driven with the mouse
 // and the keyboard as a user would: the demo service fills it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The widget's face in real pixels: the day's high on one line inside the
 // today panel, clear of the other texts, and the notices drawn whole and
 // uncovered. Each text's glyphs are found by drawing the scene with and

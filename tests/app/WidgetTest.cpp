@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The widget as a user meets it, on the headless back end: the stored scene,
 // the weather cycle against a real loopback server, the replay flag on the
 // manual clock, the rendered picture, the window modes and the menus.

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The widget on a desktop without a compositing manager (with-desktop.sh
 --no-compositor): the root has a background picture, blue on the left half and
 brown on the right, and the widget at (500, 300) lies across both. Without a

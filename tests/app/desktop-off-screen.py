@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The widget is never lost off the screen: a saved place far off it
 (formLeft=5000, formTop=-2000) shows the widget whole at start, and a screen that
 shrinks under it (xrandr on Xvfb, 1280 x 1024 to 800 x 600) brings it back onto

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The widget under a real window manager (with-desktop.sh --wm openbox, two
 workspaces): a desktop widget, not a normal window. Its window says it is sticky,
 kept below, off the task bar and pager, and names itself; it stays shown after a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the program's desktop tests written in Python share: starting the program
 with folders of its own, finding its windows, reading the screen and waiting."""
 

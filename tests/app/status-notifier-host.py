@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The program's notification-area icon on a session bus with a status-notifier watcher:
 this script is the watcher and the panel. It checks that the program registers its item
 with the application title and its own picture, that the menu the item exports is the

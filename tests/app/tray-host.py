@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The program's notification-area icon in a real tray: this script is the tray (it owns
 _NET_SYSTEM_TRAY_S0, takes the dock request and embeds the icon window), then checks that
 the icon shows the program's picture under its title, that releasing the right button

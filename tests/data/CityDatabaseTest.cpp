@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/CityDatabase.h"
 #include "data/PlaceSearch.h"
 #include "data/ResourceFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GTK itself starts only when one of its widgets is needed; until then the
 // program's windows run on GDK alone. A process of its own: GTK never stops again.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `cmake --install` of this build tree into a scratch root, as a packager or a
 // user with a prefix of their own runs it, and the installed program run from there.
 #include "app/CommandLine.h"

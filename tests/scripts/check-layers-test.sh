@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # scripts/check-layers.sh passes on the tree and fails on a copy of it with one include
 # planted against the rules: an upward one, one beside, a GTK header outside platform/gtk.
 set -euo pipefail

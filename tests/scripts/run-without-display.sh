@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The run command: with a display it starts the widget as before; without one it draws
 # the widget into a picture and names it. The installing and building steps are
 # replaced by no-ops in a copy of the script folder; the program is the built one.

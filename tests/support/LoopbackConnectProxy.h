@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A CONNECT proxy on 127.0.0.1 for tests: it opens tunnels to loopback ports

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Application.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "tests/support/ClosedPort.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // nimbrell-embed OUT.cpp NAME|TYPE|FILE ...
 // Writes a C++ source that links each file into the program and registers it in
 // the resource table under (NAME, TYPE).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // nimbrell-makedb CITIES.tsv PICTURES.tsv COORDINATES.tsv PINYIN.tsv OUT.db.z
 // Builds the embedded city and picture database from the tab-separated lists
 // (one header line each, rows kept in file order) and writes it zlib-compressed.

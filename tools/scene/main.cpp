@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // nimbrell-scene compile IN.txt OUT.bin [--include-dir DIR]... | decompile IN.bin OUT.txt
 //              | render IN.txt OUT.png [--size WxH] [--scale S] | show IN.txt
 //              | images OUT.bin PICTURE...

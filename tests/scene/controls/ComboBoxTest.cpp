@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Combo boxes with the stored style: OnChange on every ItemIndex write, the
 // drop-down's size and window, picking by a release or Enter, what closes the
 // list (a second press, Escape, a release elsewhere), the fade, wheel and keys,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Styled controls painted through the whole pipeline and compared with committed
 // reference pictures (tests/support/GoldenImage.h), plus a few pixels derived by hand
 // from the default style sheet.

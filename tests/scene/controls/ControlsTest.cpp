@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the controls do with the mouse, keys and the clock, and how the progress bar
 // places its indicator.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A real window on the test desktop (scripts/with-desktop.sh) with a dark

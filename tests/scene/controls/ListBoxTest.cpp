@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list box with the stored style: the ItemIndex rules and OnChange, filling
 // inside an update, scrolling with bars, wheel and keys, mouse selecting, the
 // highlight and removal.

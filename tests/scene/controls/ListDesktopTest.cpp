@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A list box and a string combo box in a real window, driven by the real mouse
 // and keyboard: dragging selects every item passed, the wheel scrolls, the combo
 // box's list drops down in a window of its own, and a click or Escape closes it.

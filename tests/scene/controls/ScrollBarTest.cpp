@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scroll bars with the stored small style: value rules, the thumb's place and
 // size, dragging it and pressing the track.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding, cloning, applying and replacing a control's style.
 
 #include "tests/scene/controls/ControlScene.h"

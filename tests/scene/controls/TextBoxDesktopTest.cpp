@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A text box and a spin box in a real window, driven by the real keyboard,
 // mouse and clipboard.
 #include "scene/controls/TvxCustomTextBox.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text box and spin box: focus and the change rule, keys, the clipboard through
 // the platform layer, the spin box's value rules and its step buttons.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hint window on the headless back end, timed by the manual clock.
 
 #include "tests/support/HeadlessScene.h"

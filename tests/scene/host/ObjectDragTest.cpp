@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dragging one object onto another inside a scene, driven by window messages on the
 // headless back end.
 

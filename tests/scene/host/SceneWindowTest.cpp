@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scene in a real window on an X desktop with a compositor.
 #include "platform/Application.h"
 #include "platform/gtk/GtkBackend.h"

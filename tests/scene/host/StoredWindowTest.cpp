@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a stored window: its scene record hands the roots to a live scene,
 // the design tools' grid settings are dropped, cursors travel by name, and a
 // right press opens the popup menu an object names.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "scene/core/ObjectReader.h"
 #include "scene/core/ObjectStream.h"
 #include "scene/core/ObjectText.h"

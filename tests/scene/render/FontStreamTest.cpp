@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fonts loaded from a stream: text names them by family afterwards.
 
 #include "scene/render/SceneRenderClasses.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "scene/core/ObjectStream.h"
 #include "scene/host/TvxCustomScene.h"
 #include "scene/render/TvxBitmap.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small scenes painted through the whole pipeline and compared with committed
 // reference pictures, channel by channel with a tolerance, and at a few probe pixels
 // whose values follow from the scene by hand (so a rewritten reference cannot hide a

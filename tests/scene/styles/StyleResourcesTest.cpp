@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Style containers (text form, stored form, files, scene registration) and the content of
 // the default style sheet.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The resource tool as the build runs it. That the generated source links and
 // registers real data is shown by every test that reads an embedded resource;
 // here: names that need escaping and the refusals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The database tool as the build runs it: three tab-separated lists in, one
 // zlib-compressed SQLite file out.
 #include "tests/support/TempDirectory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the real nimbrell-scene executable on files.
 
 #include "scene/render/TvxBitmap.h"

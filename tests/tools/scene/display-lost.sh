@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A program whose X server goes away ends with a message and a failure status,
 # not with a signal or a core dump.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # nimbrell-scene show opens a scene in a window that shows its pixels on the
 # desktop, and Escape closes it. Runs on the private test desktop.
 set -euo pipefail

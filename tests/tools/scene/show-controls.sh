@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # nimbrell-scene show with styled controls on the private test desktop: the pointer on
 # the button turns it to its hover colour within 0.3 s, the combo box drops its list
 # below the window, a click on an item or Escape closes only the list, and the close

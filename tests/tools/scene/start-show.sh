@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the show tests: starts `TOOL show SCENE` in the background, stops it when
 # the test ends, and waits for its window (named after the scene file) to be shown:
 # the window exists before it is placed and mapped, at (0, 0). Sets pid,

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads the red level of one pixel of an X window (a 1 × 1 image straight from the X
 server, so that repeated reads are quick enough to time an animation).
 
