@@ -101,25 +101,27 @@ export HOME=/tmp/home
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$HOME"
 
-TEMP=/tmp/demo timeout 120 nimbrell --demo --update-host 127.0.0.1:1 --render /tmp/widget.png > /tmp/demo.log 2>&1 \
+XDG_CONFIG_HOME=/tmp/demo/config XDG_CACHE_HOME=/tmp/demo/cache timeout 120 nimbrell --demo --update-host 127.0.0.1:1 --render /tmp/widget.png > /tmp/demo.log 2>&1 \
   || { cat /tmp/demo.log >&2; fail "--render from the built-in service failed"; }
 [ "$(head -c 4 /tmp/widget.png | od -An -tx1 | tr -d ' \n')" = 89504e47 ] || fail "--render wrote no PNG"
 
 fetch() {
   rm -rf "/tmp/$1"
-  TEMP=/tmp/$1 timeout 120 nimbrell --forecast-url "https://127.0.0.1:$port/v1/forecast" \
+  XDG_CONFIG_HOME=/tmp/$1/config XDG_CACHE_HOME=/tmp/$1/cache timeout 120 nimbrell \
+    --forecast-url "https://127.0.0.1:$port/v1/forecast" \
+    --air-quality-url "https://127.0.0.1:$port/v1/air-quality" \
     --update-host 127.0.0.1:1 --render "/tmp/$1.png" > "/tmp/$1.log" 2>&1 \
     || { cat "/tmp/$1.log" >&2; fail "--render with the HTTPS forecast failed"; }
 }
 fetch unknown-authority
-[ ! -e /tmp/unknown-authority/NimbrellWeather/keptForecast.txt ] \
+[ ! -e /tmp/unknown-authority/cache/nimbrell/keptForecast.txt ] \
   || fail "a forecast was taken from a server whose certificate no known authority signed"
 
 mkdir -p /usr/local/share/ca-certificates
 cp /tmp/nimbrell-test-ca.crt /usr/local/share/ca-certificates/
 update-ca-certificates > /dev/null
 fetch known-authority
-[ -s /tmp/known-authority/NimbrellWeather/keptForecast.txt ] || {
+[ -s /tmp/known-authority/cache/nimbrell/keptForecast.txt ] || {
   cat /tmp/known-authority.log >&2
   fail "no forecast was fetched over HTTPS after the test authority was added"
 }
