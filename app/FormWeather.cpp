@@ -183,6 +183,9 @@ void TFormWeather::OnWindowMessage(platform::Message& message)
     case platform::TrayIconMessage:
         OnTrayIcon(message.lParam);
         break;
+    case kComeBackMessage:
+        ComeBack();
+        break;
     default:
         break;
     }

@@ -44,6 +44,9 @@ public:
     // Posted to itself at start-up: the tray icon is made once the first frame
     // is out, so that it does not hold the widget back.
     static constexpr std::uint32_t kShowTrayIconMessage = platform::TrayIconMessage + 1;
+    // Posted by a later start of the program with the same settings: the widget
+    // comes back (see ComeBack).
+    static constexpr std::uint32_t kComeBackMessage = platform::TrayIconMessage + 2;
 
     // Starts a weather worker for a request.
     using WeatherWorkerStarter = std::function<void(WeatherRequest)>;
@@ -112,6 +115,13 @@ public:
     // Called with the settings window right before its modal loop starts.
     std::function<void(TFormConfig&)> OnSettingsWindowOpened;
 
+    // For a user who lost the widget and starts the program again: the widget
+    // shows, on the screen, with its panel, and takes the mouse again.
+    void ComeBack();
+    // Mouse pass-through (鼠标穿透) leaves no way to the widget's menu but the
+    // notification-area icon: it is offered only while the icon is docked.
+    bool PassThroughOffered() const;
+
     // Moves the widget to the nearest place where it shows whole when too little
     // of it shows on every monitor (a saved place on a monitor that is gone).
     void KeepOnScreen();
@@ -145,6 +155,8 @@ private:
     void ConnectMenu();
     void ToggleFiveDays();
     void TogglePassThrough();
+    void SetPassThrough(bool passThrough);
+    void OfferPassThrough();
     void ShowTrayIcon();
     void OnTrayIcon(platform::LPARAM lParam);
 

@@ -42,16 +42,24 @@ std::string userBase(const char* name, const char* inHome)
     return {};
 }
 
+// For an account whose home is missing or read-only: private to the user,
+// though gone after a reboot.
+std::vector<std::string> runtimeCandidates()
+{
+    std::vector<std::string> candidates;
+    if (auto runtime = variable("XDG_RUNTIME_DIR"); !runtime.empty())
+        candidates.push_back(folderIn(runtime, kFolderName));
+    candidates.push_back("/tmp/nimbrell-" + std::to_string(geteuid()) + "/");
+    return candidates;
+}
+
 std::vector<std::string> candidatesIn(const std::string& base)
 {
     std::vector<std::string> candidates;
     if (!base.empty())
         candidates.push_back(folderIn(base, kFolderName));
-    // For an account whose home is missing or read-only: private to the user,
-    // though gone after a reboot.
-    if (auto runtime = variable("XDG_RUNTIME_DIR"); !runtime.empty())
-        candidates.push_back(folderIn(runtime, kFolderName));
-    candidates.push_back("/tmp/nimbrell-" + std::to_string(geteuid()) + "/");
+    for (auto& candidate : runtimeCandidates())
+        candidates.push_back(std::move(candidate));
     return candidates;
 }
 
@@ -90,6 +98,16 @@ std::string ConfigDirectoryFromEnvironment()
 std::string DataDirectoryFromEnvironment()
 {
     return firstPrivate(DataDirectoryCandidates());
+}
+
+std::vector<std::string> RuntimeDirectories()
+{
+    std::vector<std::string> ready;
+    for (const auto& candidate : runtimeCandidates()) {
+        if (PreparePrivateFolder(candidate) == FolderCheck::Ready)
+            ready.push_back(candidate);
+    }
+    return ready;
 }
 
 std::vector<std::string> EarlierDataDirectories()

@@ -55,6 +55,10 @@ std::vector<std::string> DataDirectoryCandidates();
 std::string ConfigDirectoryFromEnvironment();
 std::string DataDirectoryFromEnvironment();
 
+// The fall-backs above that are or become private folders of this user, in
+// that order: where what lasts only while the user is logged in is kept.
+std::vector<std::string> RuntimeDirectories();
+
 // Where earlier builds kept everything, settings included, most preferred
 // first: "NimbrellWeather/" in $TEMP when it is set and not empty, in
 // $XDG_CACHE_HOME when it is set and not empty, else in the home's .cache.

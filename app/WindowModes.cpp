@@ -11,6 +11,7 @@
 #include "scene/host/TvxBackground.h"
 #include "scene/shapes/TvxRectangle.h"
 
+#include <iostream>
 #include <malloc.h>
 
 namespace nimbrell {
@@ -90,6 +91,7 @@ void TFormWeather::ConnectMenu()
     m_widget.N9->OnClick = [this] { TogglePassThrough(); };
     m_widget.N5->OnClick = [this] { OpenSettings(); };
     m_widget.N8->OnClick = [this] { Close(); };
+    OfferPassThrough();
 }
 
 void TFormWeather::ToggleFiveDays()
@@ -101,9 +103,45 @@ void TFormWeather::ToggleFiveDays()
 
 void TFormWeather::TogglePassThrough()
 {
-    bool passThrough = !m_widget.N9->Checked();
+    SetPassThrough(!m_widget.N9->Checked());
+}
+
+void TFormWeather::SetPassThrough(bool passThrough)
+{
+    if (passThrough && !PassThroughOffered())
+        return;
     m_widget.N9->SetChecked(passThrough);
     Native().SetMousePassThrough(passThrough);
+}
+
+bool TFormWeather::PassThroughOffered() const
+{
+    return m_trayIcon1 && m_trayIcon1->Docked();
+}
+
+// Called whenever the icon is made, docked or undocked.
+void TFormWeather::OfferPassThrough()
+{
+    bool offered = PassThroughOffered();
+    if (m_widget.N9->Enabled() != offered && m_trayIcon1)
+        std::cerr << "nimbrell: the notification-area icon is " << (offered ? "docked" : "not in a tray")
+                  << "; mouse pass-through (鼠标穿透) is " << (offered ? "offered" : "not offered") << "\n";
+    m_widget.N9->SetEnabled(offered);
+    if (!offered && m_widget.N9->Checked())
+        SetPassThrough(false);
+}
+
+void TFormWeather::ComeBack()
+{
+    // A scene that could not be read has no menu or panel to restore.
+    if (m_widget.Root1) {
+        SetPassThrough(false);
+        SetPanelVisible(true);
+    }
+    KeepOnScreen();
+    if (!Native().IsVisible())
+        Native().Show();
+    Native().BringToFront();
 }
 
 void TFormWeather::ShowTrayIcon()
@@ -117,10 +155,13 @@ void TFormWeather::ShowTrayIcon()
     auto refresh = [this, &menu] { m_trayIcon1->SetMenu(menu.Entries(), menu.Handle()); };
     menu.OnChange = refresh;
     refresh();
+    OfferPassThrough();
 }
 
 void TFormWeather::OnTrayIcon(platform::LPARAM lParam)
 {
+    if (lParam == platform::TrayIconDockChanged)
+        OfferPassThrough();
     if (lParam != platform::WM_RBUTTONUP)
         return;
     Native().BringToFront();

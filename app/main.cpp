@@ -6,6 +6,7 @@
 #include "app/ProgramFonts.h"
 #include "app/RenderWidget.h"
 #include "base/WorkerThread.h"
+#include "data/InstanceLock.h"
 #include "platform/Application.h"
 #include "platform/gtk/GtkBackend.h"
 #include "platform/headless/HeadlessBackend.h"
@@ -16,8 +17,11 @@
 #include <ctime>
 #include <functional>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 using namespace nimbrell;
 
@@ -26,6 +30,9 @@ namespace {
 // How long closing waits for workers to stop: a fetch ends by itself within its own
 // time-outs, which are far longer.
 constexpr std::chrono::milliseconds kWorkerStopBound { 1000 };
+// How long a later start waits for the running copy to take its request: that
+// copy may still be starting, and then hears it once its window is made.
+constexpr std::chrono::milliseconds kHandOverBound { 5000 };
 
 // Runs draw, which writes a window's picture to path; the exit status.
 int drawPicture(const char* what, const std::string& path, const std::function<void()>& draw)
@@ -69,6 +76,46 @@ std::unique_ptr<platform::Backend> chooseBackend(bool render)
         std::cerr << "nimbrell: the Wayland session " << wayland
                   << " offers no X display; the widget needs one: start Xwayland (or the desktop's X11 session) and set DISPLAY\n";
     return nullptr;
+}
+
+struct Claim {
+    std::unique_ptr<InstanceLock> lock; // null: running without one
+    std::optional<int> exitStatus;      // set: the program ends here with it
+};
+
+// One running widget per settings folder: the lock, or, when another copy holds
+// it, that copy told to come back and this one ending. Without a private folder
+// for the lock the program runs all the same and says so.
+Claim claimSettingsFolder()
+{
+    std::string folder = ConfigDirectoryFromEnvironment();
+    auto place = InstanceLock::PlaceFor(folder, RuntimeDirectories());
+    if (!place) {
+        std::cerr << "nimbrell: no private runtime folder for the lock of " << folder << "; another copy may run\n";
+        return {};
+    }
+    auto deadline = std::chrono::steady_clock::now() + kHandOverBound;
+    for (;;) {
+        try {
+            if (auto lock = InstanceLock::TryTake(*place))
+                return { std::move(lock), std::nullopt };
+        } catch (const std::exception& error) {
+            std::cerr << "nimbrell: " << error.what() << "; another copy may run\n";
+            return {};
+        }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            std::cerr << "nimbrell: another copy holds " << place->lockFile << " (settings folder " << folder
+                      << ") but does not answer\n";
+            return { nullptr, 1 };
+        }
+        if (InstanceLock::AskRunningCopy(*place, left)) {
+            std::cerr << "nimbrell: the widget of the settings folder " << folder << " runs already; it is shown again\n";
+            return { nullptr, 0 };
+        }
+        // Refused: the copy holding the lock is between taking it and listening, or has just ended.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 void describeStartUp(TFormWeather& form)
@@ -123,6 +170,14 @@ int main(int argc, char** argv)
         std::cout << (commandLine.help ? HelpText() : VersionText());
         return 0;
     }
+    bool render = !commandLine.render.empty();
+    // A drawing into a file is no widget: it runs beside one.
+    Claim claim;
+    if (!render) {
+        claim = claimSettingsFolder();
+        if (claim.exitStatus)
+            return *claim.exitStatus;
+    }
     std::string dataDirectory = DataDirectoryFromEnvironment();
     // Before anything lays out text.
     InstallProgramFonts(dataDirectory);
@@ -134,13 +189,14 @@ int main(int argc, char** argv)
         State().Hosts.weather.clear();
         State().Hosts.forecast = "http://" + demo->HostPort() + DemoService::kForecastPath;
         State().Hosts.air = "http://" + demo->HostPort() + DemoService::kAirQualityPath;
-        State().Hosts.update = demo->HostPort();
+        // An update host given besides stands.
+        if (State().Hosts.update.empty())
+            State().Hosts.update = demo->HostPort();
         std::cerr << "nimbrell: demo forecast service on " << demo->HostPort() << "\n";
     }
     if (State().Hosts.weather.empty())
         std::cerr << "nimbrell: forecasts asked by position from " << State().Hosts.forecast << "\n";
 
-    bool render = !commandLine.render.empty();
     auto backend = chooseBackend(render);
     if (!backend)
         return 1;
@@ -160,10 +216,14 @@ int main(int argc, char** argv)
     }
     form.KeepOnScreen();
     form.Show();
+    if (claim.lock)
+        claim.lock->Listen([window = form.Handle()] { platform::PostMessage(window, TFormWeather::kComeBackMessage, 0, 0); });
     describeStartUp(form);
     if (const char* probe = std::getenv("NIMBRELL_FIRST_FRAME_PROBE"); probe && *probe)
         reportFirstFrame(form, std::string_view(probe) == "exit");
     application.Run(form.Handle());
+    if (claim.lock)
+        claim.lock->StopListening();
     // A worker held in a network wait past the bound must not run on while the program's
     // objects are destroyed: then the program leaves without destroying them (what a
     // close keeps, such as the window's place, is written already).

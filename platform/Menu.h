@@ -24,8 +24,10 @@ struct MenuEntry {
 };
 
 // What the notification-area icon posts to its target: lParam is WM_RBUTTONUP
-// when the right button was released over it (or the panel reports activation).
+// when the right button was released over it (or the panel reports activation),
+// TrayIconDockChanged when it was docked in a tray or left it.
 inline constexpr std::uint32_t TrayIconMessage = 0x8000 + 0x0401;
+inline constexpr LPARAM TrayIconDockChanged = 1;
 
 class TrayIcon {
 public:
@@ -33,6 +35,9 @@ public:
     // Panels that show the icon's menu themselves need it ahead of the click;
     // its entries post WM_COMMAND to menuTarget like a popup menu's.
     virtual void SetMenu(const std::vector<MenuEntry>& entries, HWND menuTarget) = 0;
+    // Whether a tray (or a panel's watcher) shows the icon now, so that the user
+    // can reach the program through it.
+    virtual bool Docked() const = 0;
     // "StatusNotifierItem", "XEmbed" or the headless double's name.
     virtual const char* Kind() const = 0;
 };

@@ -188,8 +188,9 @@ private:
 
 class StatusNotifierIcon final : public TrayIcon {
 public:
-    StatusNotifierIcon(const AppIndicatorLibrary& library, std::span<const std::uint8_t> png, const std::string& tip)
+    StatusNotifierIcon(const AppIndicatorLibrary& library, std::span<const std::uint8_t> png, const std::string& tip, HWND target)
         : m_library(library)
+        , m_target(target)
     {
         // The item names its icon by file; it lives in the user's runtime folder.
         m_iconFolder = std::filesystem::path(g_get_user_runtime_dir()) / ("nimbrell-" + std::to_string(getpid()));
@@ -199,10 +200,13 @@ public:
         m_indicator = m_library.newWithPath("nimbrell", "nimbrell-tray", APP_INDICATOR_CATEGORY_APPLICATION_STATUS,
             m_iconFolder.c_str());
         m_library.setTitle(m_indicator, tip.c_str());
+        // Registered with the watcher, or dropped when it goes, after the fact.
+        g_signal_connect(m_indicator, APP_INDICATOR_SIGNAL_CONNECTION_CHANGED, G_CALLBACK(onConnectionChanged), this);
         m_library.setStatus(m_indicator, APP_INDICATOR_STATUS_ACTIVE);
     }
     ~StatusNotifierIcon() override
     {
+        g_signal_handlers_disconnect_by_data(m_indicator, this);
         m_library.setStatus(m_indicator, APP_INDICATOR_STATUS_PASSIVE);
         g_object_unref(m_indicator);
         if (m_menu)
@@ -220,10 +224,22 @@ public:
             g_object_unref(m_menu);
         m_menu = menu;
     }
+    bool Docked() const override { return m_connected; }
     const char* Kind() const override { return "StatusNotifierItem"; }
 
 private:
+    static void onConnectionChanged(AppIndicator*, gboolean connected, gpointer data)
+    {
+        auto* self = static_cast<StatusNotifierIcon*>(data);
+        if (self->m_connected == bool(connected))
+            return;
+        self->m_connected = connected;
+        PostMessage(self->m_target, TrayIconMessage, 0, TrayIconDockChanged);
+    }
+
     const AppIndicatorLibrary& m_library;
+    HWND m_target;
+    bool m_connected { false };
     std::filesystem::path m_iconFolder;
     AppIndicator* m_indicator { nullptr };
     GtkWidget* m_menu { nullptr };
@@ -264,6 +280,7 @@ public:
     }
 
     void SetMenu(const std::vector<MenuEntry>&, HWND) override { }
+    bool Docked() const override { return m_icon && gtk_status_icon_is_embedded(m_icon); }
     const char* Kind() const override { return "XEmbed"; }
 
 private:
@@ -278,6 +295,9 @@ private:
         gtk_status_icon_set_tooltip_text(m_icon, m_tip.c_str());
         gtk_status_icon_set_title(m_icon, m_tip.c_str());
         g_signal_connect(m_icon, "button-release-event", G_CALLBACK(onRelease), this);
+        // Docked when the tray embeds it, undocked when the tray goes; GTK docks it
+        // again in a tray that starts later.
+        g_signal_connect(m_icon, "notify::embedded", G_CALLBACK(onEmbeddedChanged), this);
         gtk_status_icon_set_visible(m_icon, TRUE);
     }
 
@@ -306,6 +326,11 @@ private:
                 self);
         }
         return GDK_FILTER_CONTINUE;
+    }
+
+    static void onEmbeddedChanged(GObject*, GParamSpec*, gpointer data)
+    {
+        PostMessage(static_cast<XEmbedIcon*>(data)->m_target, TrayIconMessage, 0, TrayIconDockChanged);
     }
 
     static gboolean onRelease(GtkStatusIcon*, GdkEventButton* event, gpointer data)
@@ -356,7 +381,7 @@ std::unique_ptr<TrayIcon> CreateGtkTrayIcon(std::span<const std::uint8_t> png, c
         if (const auto* library = AppIndicatorLibrary::Get()) {
             // The item's menu is a GTK menu, handed to the library.
             EnsureGtk();
-            return std::make_unique<StatusNotifierIcon>(*library, png, tip);
+            return std::make_unique<StatusNotifierIcon>(*library, png, tip, target);
         }
     }
     return std::make_unique<XEmbedIcon>(png, tip, target);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/headless/HeadlessBackend.h"
 
+#include "platform/MessageQueue.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -112,6 +114,7 @@ public:
         m_record.menu = entries;
         m_record.menuTarget = menuTarget;
     }
+    bool Docked() const override { return m_record.docked; }
     const char* Kind() const override { return "headless"; }
 
 private:
@@ -123,7 +126,18 @@ private:
 
 std::unique_ptr<TrayIcon> HeadlessBackend::CreateTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target)
 {
-    return std::make_unique<HeadlessTrayIcon>(m_trayIcons, TrayRecord { tip, png.size(), target, {}, 0 });
+    return std::make_unique<HeadlessTrayIcon>(m_trayIcons, TrayRecord { tip, png.size(), target, {}, 0, m_traysDocked });
+}
+
+void HeadlessBackend::SetTraysDocked(bool docked)
+{
+    m_traysDocked = docked;
+    for (TrayRecord* icon : m_trayIcons) {
+        if (icon->docked == docked)
+            continue;
+        icon->docked = docked;
+        PostMessage(icon->target, TrayIconMessage, 0, TrayIconDockChanged);
+    }
 }
 
 ScreenRect HeadlessBackend::WorkAreaAt(ScreenPoint)

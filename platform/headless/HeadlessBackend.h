@@ -143,8 +143,13 @@ public:
         HWND target { 0 };
         std::vector<MenuEntry> menu;
         HWND menuTarget { 0 };
+        bool docked { true };
     };
     const std::vector<TrayRecord*>& TrayIcons() const { return m_trayIcons; }
+    // Docks the icons (those alive, and those made later) or takes them out of
+    // the tray, as a tray starting or going away would; each that changes tells
+    // its target. Docked by default.
+    void SetTraysDocked(bool docked);
 
 private:
     ClockKind m_clock;
@@ -153,6 +158,7 @@ private:
     std::vector<std::string> m_openedUris;
     std::vector<PopupRecord> m_popups;
     std::vector<TrayRecord*> m_trayIcons;
+    bool m_traysDocked { true };
     ScreenPoint m_cursor;
     ScreenRect m_workArea { 0, 0, 1920, 1080 };
     std::optional<std::string> m_clipboard;

@@ -550,6 +550,71 @@ TEST_F(WidgetTest, LeftDragsRightOpensTheMenuPinAndPassThrough)
     EXPECT_TRUE(backend->TrayIcons().size() == 1u) << "the icon goes with the window object";
 }
 
+TEST_F(WidgetTest, PassThroughIsOfferedOnlyWhileTheTrayIconIsDocked)
+{
+    server.Route("/data/101010100.html", test::Reply::Ok("").Stall());
+    backend->SetTraysDocked(false);
+    TFormWeather form;
+    auto& native = static_cast<platform::HeadlessWindow&>(form.Native());
+    const WidgetScene& widget = form.Widget();
+    constexpr int passThroughIndex = 4;
+    EXPECT_FALSE(widget.N9->Enabled()) << "no icon yet";
+    application.ProcessMessages();
+    ASSERT_EQ(backend->TrayIcons().size(), 1u);
+    const auto& tray = *backend->TrayIcons()[0];
+
+    struct Step {
+        const char* what;
+        bool docked;
+        bool offered;
+        bool before; // pass-through before the item is chosen, and after
+        bool after;
+    };
+    // Choosing the item toggles it only when offered; the tray going away turns it off.
+    for (const Step& step : { Step { "no tray", false, false, false, false }, Step { "docked", true, true, false, true },
+             Step { "the tray goes", false, false, false, false }, Step { "a tray again", true, true, false, true },
+             Step { "chosen again", true, true, true, false } }) {
+        SCOPED_TRACE(step.what);
+        backend->SetTraysDocked(step.docked);
+        application.ProcessMessages();
+        EXPECT_EQ(widget.N9->Enabled(), step.offered);
+        EXPECT_EQ(tray.menu[passThroughIndex].enabled, step.offered) << "the tray's menu shows the same";
+        EXPECT_EQ(native.MousePassThrough(), step.before);
+        widget.PopupMenu1->Choose(passThroughIndex);
+        application.ProcessMessages();
+        EXPECT_EQ(native.MousePassThrough(), step.after);
+        EXPECT_EQ(widget.N9->Checked(), step.after);
+    }
+}
+
+TEST_F(WidgetTest, ALaterStartBringsTheWidgetBackOnTheScreenWithItsPanelAndTheMouse)
+{
+    server.Route("/data/101010100.html", test::Reply::Ok("").Stall());
+    writeSettings("showMore=3\nformLeft=200\nformTop=100\n");
+    TFormWeather form;
+    auto& native = static_cast<platform::HeadlessWindow&>(form.Native());
+    const WidgetScene& widget = form.Widget();
+    application.ProcessMessages();
+    widget.PopupMenu1->Choose(4);
+    application.ProcessMessages();
+    ASSERT_TRUE(native.MousePassThrough());
+    form.Move(5000, -2000);
+    ASSERT_FALSE(widget.RectangleMore->Visible());
+
+    PostMessage(form.Handle(), TFormWeather::kComeBackMessage, 0, 0);
+    application.ProcessMessages();
+    EXPECT_FALSE(native.MousePassThrough());
+    EXPECT_FALSE(widget.N9->Checked());
+    EXPECT_TRUE(widget.RectangleMore->Visible());
+    EXPECT_TRUE(native.IsVisible());
+    EXPECT_EQ(native.RaiseCount(), 1);
+    // Today's picture and texts on the 1920 × 1080 work area.
+    EXPECT_GE(form.Left() + 11, 0);
+    EXPECT_LE(form.Left() + 237, 1920);
+    EXPECT_GE(form.Top() + 30, 0);
+    EXPECT_LE(form.Top() + 124, 1080);
+}
+
 TEST_F(WidgetTest, ALetterCityCodeFailsVisiblyAndOnlyTheLatestRequestIsShown)
 {
     writeSettings("cityCode=abc/../?x y\n");

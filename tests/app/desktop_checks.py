@@ -9,8 +9,8 @@ import sys
 import tempfile
 import time
 
-from Xlib import X, Xatom, display
-from Xlib.ext import shape
+from Xlib import X, Xatom, display, protocol
+from Xlib.ext import shape, xtest
 
 
 def fail(message):
@@ -26,6 +26,23 @@ def wait_until(condition, timeout):
             return value
         time.sleep(0.05)
     return None
+
+
+def popup_menus(connection):
+    """The shown popup menus (GTK's menu windows) on the connection's screen."""
+    def atom(name):
+        return connection.intern_atom(name)
+    found = []
+    for child in connection.screen().root.query_tree().children:
+        try:
+            if child.get_attributes().map_state != X.IsViewable:
+                continue
+            kind = child.get_full_property(atom("_NET_WM_WINDOW_TYPE"), Xatom.ATOM)
+        except Exception:
+            continue
+        if kind and atom("_NET_WM_WINDOW_TYPE_POPUP_MENU") in kind.value:
+            found.append(child)
+    return found
 
 
 class Program:
@@ -128,9 +145,123 @@ class Desktop:
         reply = window.shape_get_rectangles(shape.SK.Bounding)
         return [(r.x, r.y, r.width, r.height) for r in reply.rectangles]
 
+    def input_rectangles(self, window):
+        """The window's input shape: empty while the mouse passes through it."""
+        reply = window.shape_get_rectangles(shape.SK.Input)
+        return [(r.x, r.y, r.width, r.height) for r in reply.rectangles]
+
+    def settled_input(self, window, timeout=20):
+        """The input shape once it has stopped changing (the entrance animations
+        move what the window paints) and takes the mouse somewhere."""
+        seen = []
+
+        def settled():
+            seen.append(self.input_rectangles(window))
+            return len(seen) >= 4 and seen[-1] and all(shape == seen[-1] for shape in seen[-4:]) and seen[-1]
+        return wait_until(settled, timeout)
+
+    def popup_menus(self):
+        return [menu.id for menu in popup_menus(self.display)]
+
+    def pick_from_menu(self, x, y, steps, button=3):
+        """Opens a menu with a click at (x, y) and picks the item that many steps
+        down with the keyboard (separators and disabled items are passed over)."""
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", str(button)], check=True)
+        if not wait_until(lambda: self.popup_menus(), 10):
+            fail("no menu opened at (%d, %d)" % (x, y))
+        subprocess.run(["xdotool", "key", "--delay", "60"] + ["Down"] * steps + ["Return"], check=True)
+        if not wait_until(lambda: not self.popup_menus(), 10):
+            fail("the menu did not close")
+
     def net_wm_state(self, window):
         value = window.get_full_property(self.atom("_NET_WM_STATE"), Xatom.ATOM)
         return {self.display.get_atom_name(atom) for atom in (value.value if value else [])}
+
+
+REQUEST_DOCK = 0
+XEMBED_EMBEDDED_NOTIFY = 0
+ICON_SIZE = 32
+TRAY_AT = (40, 40)
+
+
+class Tray:
+    def __init__(self):
+        self.display = display.Display()
+        self.screen = self.display.screen()
+        self.root = self.screen.root
+        self.atom = lambda name: self.display.intern_atom(name)
+        self.window = self.root.create_window(
+            TRAY_AT[0], TRAY_AT[1], ICON_SIZE, ICON_SIZE, 0, self.screen.root_depth,
+            background_pixel=self.screen.black_pixel,
+            event_mask=X.SubstructureNotifyMask | X.StructureNotifyMask)
+        self.window.change_property(self.atom("_NET_SYSTEM_TRAY_ORIENTATION"), Xatom.CARDINAL, 32, [0])
+        self.window.map()
+        selection = self.atom("_NET_SYSTEM_TRAY_S%d" % self.display.get_default_screen())
+        self.window.set_selection_owner(selection, X.CurrentTime)
+        if self.display.get_selection_owner(selection) != self.window:
+            fail("another tray owns the selection")
+        # Icons already waiting for a tray learn of this one.
+        announce = protocol.event.ClientMessage(
+            window=self.root, client_type=self.atom("MANAGER"),
+            data=(32, [X.CurrentTime, selection, self.window.id, 0, 0]))
+        self.root.send_event(announce, event_mask=X.StructureNotifyMask)
+        self.display.sync()
+
+    def next_event(self, deadline):
+        while time.monotonic() < deadline:
+            if self.display.pending_events():
+                return self.display.next_event()
+            time.sleep(0.02)
+        return None
+
+    def wait_for_dock_request(self, timeout):
+        deadline = time.monotonic() + timeout
+        opcode = self.atom("_NET_SYSTEM_TRAY_OPCODE")
+        while True:
+            event = self.next_event(deadline)
+            if event is None:
+                return None
+            if event.type == X.ClientMessage and event.client_type == opcode and event.data[1][1] == REQUEST_DOCK:
+                return self.display.create_resource_object("window", event.data[1][2])
+
+    def embed(self, icon):
+        icon.reparent(self.window, 0, 0)
+        icon.configure(width=ICON_SIZE, height=ICON_SIZE)
+        notify = protocol.event.ClientMessage(
+            window=icon, client_type=self.atom("_XEMBED"),
+            data=(32, [X.CurrentTime, XEMBED_EMBEDDED_NOTIFY, 0, self.window.id, 0]))
+        icon.send_event(notify)
+        icon.map()
+        self.display.sync()
+
+    def title(self, window):
+        value = window.get_full_property(self.atom("_NET_WM_NAME"), self.atom("UTF8_STRING"))
+        return value.value.decode("utf-8") if value else None
+
+    def colours(self, window):
+        """The distinct pixel values the window shows."""
+        geometry = window.get_geometry()
+        image = window.get_image(0, 0, geometry.width, geometry.height, X.ZPixmap, 0xFFFFFFFF)
+        data = image.data
+        return {bytes(data[i:i + 3]) for i in range(0, len(data), 4)}
+
+    def popup_menus(self):
+        return popup_menus(self.display)
+
+    def click(self, x, y, button):
+        xtest.fake_input(self.display, X.MotionNotify, x=x, y=y)
+        self.display.sync()
+        time.sleep(0.1)
+        xtest.fake_input(self.display, X.ButtonPress, button)
+        self.display.sync()
+        time.sleep(0.1)
+        xtest.fake_input(self.display, X.ButtonRelease, button)
+        self.display.sync()
+
+    def leave(self):
+        """Goes away as a tray that ends does: its window, and with it the selection."""
+        self.window.destroy()
+        self.display.sync()
 
 
 def near(a, b, tolerance):

@@ -20,19 +20,13 @@ import subprocess
 import sys
 import tempfile
 import threading
-import time
 
-from Xlib import X, Xatom, display, protocol
-from Xlib.ext import xtest
+from Xlib import X, Xatom, display
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_checks import fail, wait_until  # noqa: E402
+from desktop_checks import Tray, TRAY_AT, fail, wait_until  # noqa: E402
 
 TITLE = "Nimbrell - 桌面天气预报"
-REQUEST_DOCK = 0
-XEMBED_EMBEDDED_NOTIFY = 0
-ICON_SIZE = 32
-TRAY_AT = (40, 40)
 
 
 def program_window_shown(pid):
@@ -50,92 +44,6 @@ def program_window_shown(pid):
         return False
     finally:
         look.close()
-
-
-class Tray:
-    def __init__(self):
-        self.display = display.Display()
-        self.screen = self.display.screen()
-        self.root = self.screen.root
-        self.atom = lambda name: self.display.intern_atom(name)
-        self.window = self.root.create_window(
-            TRAY_AT[0], TRAY_AT[1], ICON_SIZE, ICON_SIZE, 0, self.screen.root_depth,
-            background_pixel=self.screen.black_pixel,
-            event_mask=X.SubstructureNotifyMask | X.StructureNotifyMask)
-        self.window.change_property(self.atom("_NET_SYSTEM_TRAY_ORIENTATION"), Xatom.CARDINAL, 32, [0])
-        self.window.map()
-        selection = self.atom("_NET_SYSTEM_TRAY_S%d" % self.display.get_default_screen())
-        self.window.set_selection_owner(selection, X.CurrentTime)
-        if self.display.get_selection_owner(selection) != self.window:
-            fail("another tray owns the selection")
-        # Icons already waiting for a tray learn of this one.
-        announce = protocol.event.ClientMessage(
-            window=self.root, client_type=self.atom("MANAGER"),
-            data=(32, [X.CurrentTime, selection, self.window.id, 0, 0]))
-        self.root.send_event(announce, event_mask=X.StructureNotifyMask)
-        self.display.sync()
-
-    def next_event(self, deadline):
-        while time.monotonic() < deadline:
-            if self.display.pending_events():
-                return self.display.next_event()
-            time.sleep(0.02)
-        return None
-
-    def wait_for_dock_request(self, timeout):
-        deadline = time.monotonic() + timeout
-        opcode = self.atom("_NET_SYSTEM_TRAY_OPCODE")
-        while True:
-            event = self.next_event(deadline)
-            if event is None:
-                return None
-            if event.type == X.ClientMessage and event.client_type == opcode and event.data[1][1] == REQUEST_DOCK:
-                return self.display.create_resource_object("window", event.data[1][2])
-
-    def embed(self, icon):
-        icon.reparent(self.window, 0, 0)
-        icon.configure(width=ICON_SIZE, height=ICON_SIZE)
-        notify = protocol.event.ClientMessage(
-            window=icon, client_type=self.atom("_XEMBED"),
-            data=(32, [X.CurrentTime, XEMBED_EMBEDDED_NOTIFY, 0, self.window.id, 0]))
-        icon.send_event(notify)
-        icon.map()
-        self.display.sync()
-
-    def title(self, window):
-        value = window.get_full_property(self.atom("_NET_WM_NAME"), self.atom("UTF8_STRING"))
-        return value.value.decode("utf-8") if value else None
-
-    def colours(self, window):
-        """The distinct pixel values the window shows."""
-        geometry = window.get_geometry()
-        image = window.get_image(0, 0, geometry.width, geometry.height, X.ZPixmap, 0xFFFFFFFF)
-        data = image.data
-        return {bytes(data[i:i + 3]) for i in range(0, len(data), 4)}
-
-    def popup_menus(self):
-        menu_type = self.atom("_NET_WM_WINDOW_TYPE_POPUP_MENU")
-        found = []
-        for child in self.root.query_tree().children:
-            try:
-                if child.get_attributes().map_state != X.IsViewable:
-                    continue
-                kind = child.get_full_property(self.atom("_NET_WM_WINDOW_TYPE"), Xatom.ATOM)
-            except Exception:
-                continue
-            if kind and menu_type in kind.value:
-                found.append(child)
-        return found
-
-    def click(self, x, y, button):
-        xtest.fake_input(self.display, X.MotionNotify, x=x, y=y)
-        self.display.sync()
-        time.sleep(0.1)
-        xtest.fake_input(self.display, X.ButtonPress, button)
-        self.display.sync()
-        time.sleep(0.1)
-        xtest.fake_input(self.display, X.ButtonRelease, button)
-        self.display.sync()
 
 
 def silent_bus(path):
