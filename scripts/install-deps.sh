@@ -14,7 +14,7 @@ packages=(
   rapidjson-dev nlohmann-json3-dev libcurl4-openssl-dev
   clang libclang-rt-14-dev clang-format
   xvfb xcompmgr openbox x11-xserver-utils xdotool xclip imagemagick x11-utils python3 libx11-6 python3-xlib
-  dbus-daemon python3-gi gir1.2-glib-2.0
+  dbus-daemon python3-gi gir1.2-glib-2.0 strace
   desktop-file-utils appstream lintian man-db dpkg-dev devscripts
 )
 
