@@ -71,12 +71,18 @@ def main():
         if panel_shown(desktop, widget):
             fail("the panel shows before the second start")
 
+        # Loading the program (its libraries; a sanitized build's run time) is no part
+        # of the hand-over: the bound is a second past what a start that only
+        # prints its version takes here.
+        started = time.monotonic()
+        subprocess.run([binary, "--version"], env=first.environment, stdout=subprocess.DEVNULL, check=True)
+        loading = time.monotonic() - started
         started = time.monotonic()
         second = subprocess.run([binary, "--demo"], env=first.environment, stderr=subprocess.PIPE, timeout=30)
         took = time.monotonic() - started
-        if second.returncode != 0 or took > 1.0:
-            fail("the second start ended with status %d after %.2f s:\n%s"
-                 % (second.returncode, took, second.stderr.decode(errors="replace")))
+        if second.returncode != 0 or took > 1.0 + loading:
+            fail("the second start ended with status %d after %.2f s (loading takes %.2f s):\n%s"
+                 % (second.returncode, took, loading, second.stderr.decode(errors="replace")))
         if not wait_until(lambda: desktop.input_rectangles(widget), 5):
             fail("the first widget still lets the mouse through")
         if not wait_until(lambda: panel_shown(desktop, widget), 5):
@@ -106,8 +112,8 @@ def main():
         for program in others:
             program.close()
         first.close()
-    print("one copy: a second start hands over in %.2f s and ends; other settings run their own widget;"
-          " a killed copy does not stop the next start" % took)
+    print("one copy: a second start hands over and ends in %.2f s (a start that prints its version: %.2f s);"
+          " other settings run their own widget; a killed copy does not stop the next start" % (took, loading))
 
 
 if __name__ == "__main__":
