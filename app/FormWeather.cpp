@@ -129,6 +129,9 @@ void TFormWeather::FormCreate()
             ApplyPanelView(*view);
     }
 
+    // The place is known before its weather.
+    ApplyNowRow(MakeNowRowView(CityName(), {}));
+
     faStart();
     getWeather();
 

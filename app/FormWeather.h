@@ -6,6 +6,7 @@
 // the window position and ends the program. The weather cycle lives in
 // WeatherCycle.cpp, the window modes and commands in WindowModes.cpp.
 
+#include "app/WeatherNow.h"
 #include "app/WeatherPanel.h"
 #include "app/WidgetScene.h"
 #include "platform/Menu.h"
@@ -82,6 +83,13 @@ public:
     // The panel for reports as they stand now (China's date from the clock);
     // nothing when a day is missing.
     std::optional<WeatherPanelView> PanelViewOf(const std::vector<TInfo>& reports) const;
+    // Writes the row of the place and the conditions now, and the air chip (none: hidden).
+    void ApplyNowRow(const NowRowView& view);
+    void ApplyAirChip(const std::optional<AirChipView>& chip);
+    // The name of the current city, from the database; empty when unknown.
+    std::string CityName() const;
+    // What the notification-area icon's tip says now (the application title until a forecast came).
+    const std::string& TrayTip() const { return m_trayTip; }
     // The clock the day dates are computed from; the real one by default.
     void SetClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
     // The refresh timer's interval after a success: the stored `updateInterval`
@@ -147,6 +155,7 @@ private:
     void ShowFailure();
     void ArmRefreshTimer(std::uint32_t interval);
     void ShowPicture(int picture, int day);
+    void SetTrayTip(std::string tip);
 
     // Window modes and commands.
     void AppMessageHook(platform::Message& message);
@@ -181,6 +190,7 @@ private:
     bool m_mouseInside { false };
     bool m_weatherSettled { false };
     std::string m_startError;
+    std::string m_trayTip;
     bool m_airSettled { true };
 };
 

@@ -39,7 +39,9 @@ void TFormWeather::getWeather()
         // The air is asked beside a forecast asked by position; its answer never
         // holds up or fails the weather.
         m_airSettled = !request.position || state.Hosts.air.empty();
-        if (!m_airSettled) {
+        if (m_airSettled)
+            ApplyAirChip(std::nullopt);
+        else {
             TAirQualityThread::Start(AirQualityRequest { .url = state.Hosts.air,
                 .position = *request.position,
                 .window = Handle(),
@@ -110,6 +112,44 @@ void TFormWeather::ApplyPanelView(const WeatherPanelView& view)
     }
 }
 
+std::string TFormWeather::CityName() const
+{
+    CityDatabase* database = State().Database.get();
+    try {
+        return database ? PlaceName(*database, State().CityCode) : std::string();
+    } catch (const std::exception&) {
+        // A database that cannot be read names no place; the weather stands.
+        return {};
+    }
+}
+
+void TFormWeather::ApplyNowRow(const NowRowView& view)
+{
+    m_widget.text_city->SetText(view.city);
+    m_widget.text_now->SetText(view.now);
+    m_widget.text_updated->SetText(view.updated);
+}
+
+void TFormWeather::ApplyAirChip(const std::optional<AirChipView>& chip)
+{
+    m_widget.AirChip->SetVisible(chip.has_value());
+    if (!chip) {
+        m_widget.AirChip->SetHint({});
+        return;
+    }
+    m_widget.AirChip->Fill().SetSolidColor(chip->fill);
+    m_widget.text_air->Fill().SetSolidColor(chip->textColour);
+    m_widget.text_air->SetText(chip->text);
+    m_widget.AirChip->SetHint(chip->hint);
+}
+
+void TFormWeather::SetTrayTip(std::string tip)
+{
+    m_trayTip = std::move(tip);
+    if (m_trayIcon1)
+        m_trayIcon1->SetTip(m_trayTip);
+}
+
 void TFormWeather::SetRefreshInterval(std::uint32_t milliseconds)
 {
     m_refreshInterval = milliseconds;
@@ -131,8 +171,14 @@ void TFormWeather::OnWeatherReady(platform::LPARAM lParam)
     }
     m_weatherSettled = true;
     std::optional<WeatherPanelView> view;
+    std::vector<TInfo> reports;
+    WeatherExtras extras;
     try {
-        std::vector<TInfo> reports = *m_reports->Lock();
+        {
+            auto locked = m_reports->Lock();
+            reports = *locked;
+            extras = locked.Extras();
+        }
         view = PanelViewOf(reports);
     } catch (const std::exception&) {
         // A picture table that cannot be read fails the result like a bad answer.
@@ -150,12 +196,20 @@ void TFormWeather::OnWeatherReady(platform::LPARAM lParam)
     if (replay)
         faStart();
     ApplyPanelView(*view);
+    std::string city = CityName();
+    ApplyNowRow(MakeNowRowView(city, extras));
+    SetTrayTip(TrayTipText(city, extras, reports[0]));
     ReturnFreedMemory();
 }
 
-void TFormWeather::OnAirQuality(platform::LPARAM)
+void TFormWeather::OnAirQuality(platform::LPARAM lParam)
 {
     m_airSettled = true;
+    std::optional<AirQualityIndex> air;
+    if (lParam == 1)
+        air = m_reports->Lock().Extras().air;
+    // A failed answer hides what an earlier one showed: old air is not today's.
+    ApplyAirChip(MakeAirChipView(air));
 }
 
 void TFormWeather::OnWeatherFailed(platform::LPARAM lParam)

@@ -34,6 +34,12 @@ struct WidgetScene {
     TvxText* text_wenDu { nullptr };
     TvxText* text_wenDu_2 { nullptr };
     TvxText* text_Wind { nullptr };
+    // The row of the place and the conditions now, and the air chip beside it.
+    TvxText* text_city { nullptr };
+    TvxText* text_now { nullptr };
+    TvxText* text_updated { nullptr };
+    TvxRectangle* AirChip { nullptr };
+    TvxText* text_air { nullptr };
     // Days 2 … 6.
     std::array<TvxImage*, 5> dayImages {};
     std::array<TvxText*, 5> dayTemperatures {};

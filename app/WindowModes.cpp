@@ -151,6 +151,9 @@ void TFormWeather::ShowTrayIcon()
     if (picture)
         png = { reinterpret_cast<const std::uint8_t*>(picture->data()), picture->size() };
     m_trayIcon1 = platform::Application::Instance().GetBackend().CreateTrayIcon(png, kApplicationTitle, Handle());
+    // A forecast that came before the icon: its tip at once.
+    if (!m_trayTip.empty())
+        m_trayIcon1->SetTip(m_trayTip);
     TvxPopupMenu& menu = *m_widget.PopupMenu1;
     auto refresh = [this, &menu] { m_trayIcon1->SetMenu(menu.Entries(), menu.Handle()); };
     menu.OnChange = refresh;

@@ -119,10 +119,19 @@ int InfoToIcon(CityDatabase& database, std::string_view description)
     return 0;
 }
 
+namespace {
+
+// Codes are digits only, so such a text can stand in a statement as it is.
+bool isPlaceCode(std::string_view code)
+{
+    return !code.empty() && code.size() <= 9 && code.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+}
+
 std::optional<std::pair<double, double>> PlacePosition(CityDatabase& database, std::string_view code)
 {
-    // Codes are digits only, so the text can stand in the statement as it is.
-    if (code.empty() || code.size() > 9 || code.find_first_not_of("0123456789") != std::string_view::npos)
+    if (!isPlaceCode(code))
         return std::nullopt;
     auto statement = database.Prepare("select latitude,longitude from T_position where code=\"" + std::string(code) + "\"");
     if (!statement.Step())
@@ -132,6 +141,14 @@ std::optional<std::pair<double, double>> PlacePosition(CityDatabase& database, s
     } catch (const std::exception&) {
         return std::nullopt;
     }
+}
+
+std::string PlaceName(CityDatabase& database, std::string_view code)
+{
+    if (!isPlaceCode(code))
+        return {};
+    auto statement = database.Prepare("select name from T_weather where code=\"" + std::string(code) + "\"");
+    return statement.Step() ? statement.ColumnText(0) : std::string();
 }
 
 }

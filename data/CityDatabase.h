@@ -70,4 +70,7 @@ int InfoToIcon(CityDatabase& database, std::string_view description);
 // or nothing for a code the table does not hold.
 std::optional<std::pair<double, double>> PlacePosition(CityDatabase& database, std::string_view code);
 
+// The name of a city or county code ("哈尔滨"), or empty for a code the table does not hold.
+std::string PlaceName(CityDatabase& database, std::string_view code);
+
 }

@@ -38,6 +38,8 @@ public:
     // Whether a tray (or a panel's watcher) shows the icon now, so that the user
     // can reach the program through it.
     virtual bool Docked() const = 0;
+    // What the icon says when the pointer rests on it.
+    virtual void SetTip(const std::string& tip) = 0;
     // "StatusNotifierItem", "XEmbed" or the headless double's name.
     virtual const char* Kind() const = 0;
 };

@@ -225,6 +225,8 @@ public:
         m_menu = menu;
     }
     bool Docked() const override { return m_connected; }
+    // The library exports no tooltip of its own; panels show the title in its place.
+    void SetTip(const std::string& tip) override { m_library.setTitle(m_indicator, tip.c_str()); }
     const char* Kind() const override { return "StatusNotifierItem"; }
 
 private:
@@ -281,6 +283,13 @@ public:
 
     void SetMenu(const std::vector<MenuEntry>&, HWND) override { }
     bool Docked() const override { return m_icon && gtk_status_icon_is_embedded(m_icon); }
+    // The tooltip changes; the title, which names the program, stays.
+    void SetTip(const std::string& tip) override
+    {
+        m_tooltip = tip;
+        if (m_icon)
+            gtk_status_icon_set_tooltip_text(m_icon, m_tooltip.c_str());
+    }
     const char* Kind() const override { return "XEmbed"; }
 
 private:
@@ -292,7 +301,7 @@ private:
         m_icon = picture ? gtk_status_icon_new_from_pixbuf(picture) : gtk_status_icon_new_from_icon_name("weather-few-clouds");
         if (picture)
             g_object_unref(picture);
-        gtk_status_icon_set_tooltip_text(m_icon, m_tip.c_str());
+        gtk_status_icon_set_tooltip_text(m_icon, (m_tooltip.empty() ? m_tip : m_tooltip).c_str());
         gtk_status_icon_set_title(m_icon, m_tip.c_str());
         g_signal_connect(m_icon, "button-release-event", G_CALLBACK(onRelease), this);
         // Docked when the tray embeds it, undocked when the tray goes; GTK docks it
@@ -341,7 +350,8 @@ private:
     }
 
     std::vector<std::uint8_t> m_png;
-    std::string m_tip;
+    std::string m_tip;     // the title
+    std::string m_tooltip; // set after creation; empty: the title
     HWND m_target;
     Atom m_trayAtom { None };
     Atom m_managerAtom { None };

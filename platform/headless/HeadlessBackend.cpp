@@ -115,6 +115,7 @@ public:
         m_record.menuTarget = menuTarget;
     }
     bool Docked() const override { return m_record.docked; }
+    void SetTip(const std::string& tip) override { m_record.tip = tip; }
     const char* Kind() const override { return "headless"; }
 
 private:

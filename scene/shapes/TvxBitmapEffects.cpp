@@ -24,6 +24,7 @@ NIMBRELL_DEFINE_CLASS(TvxGlowEffect, TvxEffect)
     c.Float("Softness", &TvxGlowEffect::Softness, &TvxGlowEffect::SetSoftness);
     c.Text("GlowColor", &TvxGlowEffect::GlowColorText, &TvxGlowEffect::SetGlowColorText);
     c.Float("Opacity", &TvxGlowEffect::Opacity, &TvxGlowEffect::SetOpacity);
+    c.Integer("Spread", &TvxGlowEffect::Spread, &TvxGlowEffect::SetSpread).Default(0);
 }
 
 NIMBRELL_DEFINE_CLASS(TvxReflectionEffect, TvxEffect)
@@ -153,8 +154,15 @@ void TvxGlowEffect::SetOpacity(float value)
     UpdateField(m_opacity, std::clamp(value, 0.0f, 1.0f));
 }
 
+void TvxGlowEffect::SetSpread(int value)
+{
+    UpdateField(m_spread, std::clamp(value, 0, 8));
+}
+
 int TvxGlowEffect::Padding() const
 {
+    if (m_spread > 0)
+        return m_spread + 2;
     return static_cast<int>(double(m_softness) * 23) + 4;
 }
 
@@ -175,11 +183,53 @@ TvxPoint TvxGlowEffect::GetOffset() const
     return { g, g };
 }
 
-void TvxGlowEffect::ProcessEffect(TvxCanvas&, TvxBitmap& bitmap, float)
+void TvxGlowEffect::ProcessEffect(TvxCanvas&, TvxBitmap& bitmap, float scale)
 {
+    if (m_spread > 0) {
+        ProcessOutline(bitmap, scale);
+        return;
+    }
     std::vector<std::uint8_t> mask = bitmap.CreateMask();
     bitmap.FillColor(ScaleColorAlpha(m_glowColor, m_opacity));
     StackBlur(bitmap, BlurRadius());
+    bitmap.ApplyMask(mask, 0, 0);
+}
+
+void TvxGlowEffect::ProcessOutline(TvxBitmap& bitmap, float scale) const
+{
+    if (bitmap.IsEmpty())
+        return;
+    const int width = bitmap.Width(), height = bitmap.Height();
+    const int reach = std::max(1, static_cast<int>(std::lround(double(m_spread) * double(scale))));
+    std::vector<std::uint8_t> mask = bitmap.CreateMask();
+    // Each pixel takes the most opaque one within a disc of the reach: the shape widened.
+    std::vector<std::uint8_t> widened(mask.size());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t most = 0;
+            for (int dy = -reach; dy <= reach && most < 255; ++dy) {
+                int sy = y + dy;
+                if (sy < 0 || sy >= height)
+                    continue;
+                for (int dx = -reach; dx <= reach; ++dx) {
+                    int sx = x + dx;
+                    if (sx < 0 || sx >= width || dx * dx + dy * dy > reach * reach + 1)
+                        continue;
+                    most = std::max(most, mask[std::size_t(sy) * std::size_t(width) + std::size_t(sx)]);
+                }
+            }
+            widened[std::size_t(y) * std::size_t(width) + std::size_t(x)] = most;
+        }
+    }
+    TvxColor color = ScaleColorAlpha(m_glowColor, m_opacity);
+    std::uint32_t* bits = bitmap.Bits();
+    for (std::size_t i = 0; i < widened.size(); ++i) {
+        std::uint32_t alpha = ColorAlpha(color) * widened[i] / 255u;
+        bits[i] = PremultiplyColor((color & 0x00FFFFFFu) | (alpha << 24));
+    }
+    bitmap.MarkDirty();
+    // Only the edge is softened: one pixel, not a smear.
+    StackBlur(bitmap, 1);
     bitmap.ApplyMask(mask, 0, 0);
 }
 

@@ -51,7 +51,9 @@ private:
     float m_direction { 45 };
 };
 
-// A tinted, blurred halo around the object, cut away under it.
+// A tinted, blurred halo around the object, cut away under it. With a Spread the
+// halo is a tight outline instead: the object's shape widened by Spread units,
+// only its edge softened, so texts read on any background without a smear.
 class TvxGlowEffect : public TvxEffect {
     NIMBRELL_CLASS(TvxGlowEffect)
 public:
@@ -68,7 +70,11 @@ public:
     float Opacity() const { return m_opacity; }
     void SetOpacity(float value);
 
-    // Padding on every side: trunc(Softness × 23) + 4.
+    // The outline's width in units; 0 (the default): the blurred halo. Kept within 0 … 8.
+    int Spread() const { return m_spread; }
+    void SetSpread(int value);
+
+    // Padding on every side: trunc(Softness × 23) + 4; with a Spread, Spread + 2.
     int Padding() const;
     int BlurRadius() const;
 
@@ -77,6 +83,9 @@ public:
     void ProcessEffect(TvxCanvas& canvas, TvxBitmap& bitmap, float scale) override;
 
 private:
+    void ProcessOutline(TvxBitmap& bitmap, float scale) const;
+
+    int m_spread { 0 };
     float m_softness { 0.4f };
     TvxColor m_glowColor { 0xFFFFD700 };
     float m_opacity { 0.9f };

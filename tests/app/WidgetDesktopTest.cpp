@@ -93,7 +93,7 @@ struct WidgetOnScreen {
         return inked(s, left + 30, top + 30, left + 150, top + 100) && inked(s, left + 144, top + 69, left + 200, top + 101)
             && inked(s, left + 11, top + 94, left + 237, top + 124);
     }
-    bool PanelShown(const Screenshot& s) const { return inked(s, left + 21, top + 150, left + 130, top + 440); }
+    bool PanelShown(const Screenshot& s) const { return inked(s, left + 21, top + 160, left + 130, top + 464); }
     bool NothingElse(const Screenshot& s) const { return !inked(s, left + 260, top, left + 600, top + 400); }
 };
 
@@ -311,7 +311,7 @@ TEST_F(WidgetDesktopTest, SettingsPreviewTheScaleAndTheModeOnTheWidgetAndSaveThe
     ASSERT_TRUE(screenShows([&](const Screenshot& s) { return widget.TodayShown(s); }));
     xdotool("mousemove 700 900");
     ASSERT_TRUE(screenShows([&](const Screenshot& s) { return !widget.PanelShown(s); }));
-    auto todayBottom = [&](const Screenshot& s) { return lowestInk(s, 50, 50, 330, 200); };
+    auto todayBottom = [&](const Screenshot& s) { return lowestInk(s, 50, 50, 330, 280); };
     int bottom = todayBottom(Screenshot());
     ASSERT_GT(bottom, 100);
 

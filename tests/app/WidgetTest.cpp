@@ -415,11 +415,13 @@ TEST_F(WidgetRenderTest, ThePanelHiddenPaintsOnlyTheTodayArea)
     EXPECT_EQ(picture.Width(), 635);
     EXPECT_EQ(picture.Height(), 866);
     // The texts' dark halo reaches a few pixels past their boxes.
-    expectInkWithin(picture, 11 - textHalo, 7, 237 + textHalo, 127 + textHalo);
-    // The picture (left), the large temperature and the description rows carry ink.
+    expectInkWithin(picture, 11 - textHalo, 7, 237 + textHalo, 151 + textHalo);
+    // The picture (left), the large temperature, the description rows and the
+    // row of the place and the conditions now carry ink.
     EXPECT_FALSE(inkBox(picture, 30, 30, 150, 100).Empty());
-    EXPECT_FALSE(inkBox(picture, 144, 69, 200, 101).Empty());
+    EXPECT_FALSE(inkBox(picture, 136, 69, 200, 101).Empty());
     EXPECT_FALSE(inkBox(picture, 11, 94, 237, 124).Empty());
+    EXPECT_FALSE(inkBox(picture, 11, 128, 237, 151).Empty());
 }
 
 TEST_F(WidgetRenderTest, AStoredOpenPanelRendersItsFiveRowsBelow)
@@ -429,14 +431,14 @@ TEST_F(WidgetRenderTest, AStoredOpenPanelRendersItsFiveRowsBelow)
     TFormWeather form;
     EXPECT_TRUE(form.Widget().N3->Checked());
     const TvxBitmap& picture = render(form);
-    expectInkWithin(picture, 11 - textHalo, 7, 237 + textHalo, 447);
-    EXPECT_FALSE(inkBox(picture, 11, 127, 237, 447).Empty());
+    expectInkWithin(picture, 11 - textHalo, 7, 237 + textHalo, 471);
+    EXPECT_FALSE(inkBox(picture, 11, 151, 237, 471).Empty());
     for (int row = 1; row <= 5; ++row) {
         auto* layout = form.Widget().design->Find<TvxVisualObject>("Layout" + std::to_string(row));
         ASSERT_NE(layout, nullptr);
         TvxRect rect = layout->AbsoluteRect();
-        EXPECT_FLOAT_EQ(rect.Top, 127.0f + 60.0f * float(row - 1)) << "day " << row + 1 << " in order, day 2 on top";
-        int top = 127 + 60 * (row - 1);
+        EXPECT_FLOAT_EQ(rect.Top, 151.0f + 60.0f * float(row - 1)) << "day " << row + 1 << " in order, day 2 on top";
+        int top = 151 + 60 * (row - 1);
         EXPECT_FALSE(inkBox(picture, 21, top, 130, top + 56).Empty()) << "the texts of day " << row + 1;
         EXPECT_FALSE(inkBox(picture, 149, top + 3, 229, top + 59).Empty()) << "the picture of day " << row + 1;
     }
@@ -448,8 +450,8 @@ TEST_F(WidgetRenderTest, HalfTheSizeHalvesTheAreasAboutTheWindowOrigin)
     startDemo();
     TFormWeather form;
     const TvxBitmap& picture = render(form);
-    expectInkWithin(picture, 5 - textHalo / 2, 3, 119 + textHalo / 2, 224, 4);
-    EXPECT_FALSE(inkBox(picture, 5, 64, 119, 224).Empty()) << "the panel at half size";
+    expectInkWithin(picture, 5 - textHalo / 2, 3, 119 + textHalo / 2, 236, 4);
+    EXPECT_FALSE(inkBox(picture, 5, 76, 119, 236).Empty()) << "the panel at half size";
 }
 
 TEST_F(WidgetTest, PanelModesFollowTheMouseAndTheMenu)

@@ -176,6 +176,10 @@ TEST_F(CityDatabaseTest, EveryCityAndCountyHasAPosition)
     }
     for (const char* unknown : { "01", "101999999", "", "1\" or \"1\"=\"1" })
         EXPECT_FALSE(PlacePosition(database, unknown)) << unknown;
+    // Names come for cities, counties and provinces alike.
+    for (auto [code, name] : { std::pair { "101050101", "哈尔滨" }, { "101010100", "北京" }, { "101130108", "乌鲁木齐牧试站" },
+             { "101999999", "" }, { "", "" }, { "1\" or \"1\"=\"1", "" } })
+        EXPECT_EQ(PlaceName(database, code), name) << code;
 }
 
 TEST_F(CityDatabaseTest, PlaceSearchFindsPlacesByCharactersAndEveryWayOfTypingTheirReading)

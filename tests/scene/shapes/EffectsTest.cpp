@@ -248,6 +248,31 @@ TEST_F(EffectsTest, GlowSurroundsTheShapeOnEverySide)
     EXPECT_EQ(At(5, 25), 0u);
 }
 
+TEST_F(EffectsTest, AGlowWithASpreadIsATightOutlineNotASmear)
+{
+    auto* box = Box(20, 20, 10, 10, 0xFFFFFFFF);
+    auto* glow = Decorate<TvxGlowEffect>(box);
+    glow->SetGlowColor(0xFF000000);
+    glow->SetOpacity(1);
+    glow->SetSpread(2);
+    EXPECT_EQ(glow->Padding(), 4);
+    scene->DrawAll();
+    EXPECT_EQ(At(25, 25), 0xFFFFFFFFu) << "the object over its outline";
+    for (auto [x, y] : { std::pair { 19, 25 }, { 30, 25 }, { 25, 19 }, { 25, 30 } }) {
+        // Next to the shape the outline is nearly solid, not a faint blur.
+        EXPECT_GT(Alpha(At(x, y)), 200u) << x << "," << y;
+        EXPECT_EQ(At(x, y) & 0x00FFFFFF, 0u);
+    }
+    // Past the spread and its one-pixel soft edge: nothing.
+    for (auto [x, y] : { std::pair { 16, 25 }, { 33, 25 }, { 25, 16 }, { 25, 33 } })
+        EXPECT_EQ(At(x, y), 0u) << x << "," << y;
+    // Out of range values are kept within 0 … 8; 0 is the blurred halo again.
+    glow->SetSpread(40);
+    EXPECT_EQ(glow->Spread(), 8);
+    glow->SetSpread(-1);
+    EXPECT_EQ(glow->Padding(), 13);
+}
+
 TEST_F(EffectsTest, ReflectionMirrorsTheObjectBelowItsLowerEdge)
 {
     auto* layout = new TvxLayout(nullptr);
