@@ -75,6 +75,12 @@ std::string windowName(std::string_view value)
         : std::string("is not a window this build can draw (weather, config, update)");
 }
 
+// "#RRGGBB": the opaque colour --render lays the window on.
+std::string backgroundColour(std::string_view value)
+{
+    return ParseBackgroundColour(value) ? std::string() : std::string("is not a colour #RRGGBB");
+}
+
 // A value as an error message shows it: quoted, control characters as "?",
 // and cut short, so that a pasted page cannot flood or drive the terminal.
 std::string quoted(std::string_view value)
@@ -102,6 +108,8 @@ constexpr Option kOptions[] = {
     { "--render", {}, pictureFile, [](CommandLine& line, std::string value) { line.render = std::move(value); } },
     { "--window", {}, windowName, [](CommandLine& line, std::string value) { line.window = std::move(value); } },
     { "--panel", {}, nullptr, [](CommandLine& line, std::string) { line.panel = true; } },
+    { "--background", {}, backgroundColour,
+        [](CommandLine& line, std::string value) { line.background = ParseBackgroundColour(value); } },
 };
 
 const Option* findOption(std::string_view name)
@@ -127,6 +135,22 @@ void storeValue(CommandLine& line, const Option& option, std::string_view source
     option.store(line, std::move(value));
 }
 
+}
+
+std::optional<std::uint32_t> ParseBackgroundColour(std::string_view value)
+{
+    if (value.size() != 7 || value[0] != '#')
+        return std::nullopt;
+    std::uint32_t rgb = 0;
+    for (char c : value.substr(1)) {
+        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : c >= 'A' && c <= 'F'                                        ? c - 'A' + 10
+                                                                          : -1;
+        if (digit < 0)
+            return std::nullopt;
+        rgb = rgb << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return 0xFF000000u | rgb;
 }
 
 CommandLine ParseCommandLine(int argc, const char* const* argv)
@@ -209,6 +233,8 @@ std::string HelpText()
            "  --window weather|config|update\n"
            "                              the window --render draws (the widget by default)\n"
            "  --panel                     --render draws the widget with its five-day panel open\n"
+           "  --background #RRGGBB        --render lays the window on this colour (a desktop's\n"
+           "                              stand-in) instead of leaving it transparent\n"
            "  --help                      show this help and end\n"
            "  --version                   show the version and build stamp and end\n"
            "\n"

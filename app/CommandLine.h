@@ -7,6 +7,8 @@
 
 #include "app/ServiceHosts.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,10 +23,15 @@ struct CommandLine {
     std::string render;               // --render FILE.png: draw the widget headlessly into the file and exit
     bool panel { false };             // --panel: --render draws the five-day panel open
     std::string window { "weather" }; // --window: the window --render draws
-    std::vector<std::string> errors;  // unknown options, missing, empty or malformed values
+    // --background #RRGGBB: the opaque colour (ARGB) --render lays the window on; none: transparent
+    std::optional<std::uint32_t> background;
+    std::vector<std::string> errors; // unknown options, missing, empty or malformed values
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// "#RRGGBB" as an opaque ARGB colour; nothing for any other text.
+std::optional<std::uint32_t> ParseBackgroundColour(std::string_view value);
 
 // Each option the parser knows, with its environment variable (empty: none).
 struct KnownOption {

@@ -205,14 +205,14 @@ int main(int argc, char** argv)
     application.InstallCloseSignals();
 
     if (render && commandLine.window == "update")
-        return drawPicture("the update window", commandLine.render, [&] { RenderUpdateWindow(commandLine.render); });
+        return drawPicture("the update window", commandLine.render, [&] { RenderUpdateWindow(commandLine.render, commandLine.background); });
     TFormWeather form;
     if (render && commandLine.window == "config")
-        return drawPicture("the settings window", commandLine.render, [&] { RenderConfigWindow(form, commandLine.render); });
+        return drawPicture("the settings window", commandLine.render, [&] { RenderConfigWindow(form, commandLine.render, commandLine.background); });
     if (render) {
         if (commandLine.panel && form.Widget().N3 && !form.Widget().N3->Checked())
             form.Widget().N3->OnClick();
-        return drawPicture("the widget", commandLine.render, [&] { RenderWidget(form, commandLine.render); });
+        return drawPicture("the widget", commandLine.render, [&] { RenderWidget(form, commandLine.render, commandLine.background); });
     }
     form.KeepOnScreen();
     form.Show();

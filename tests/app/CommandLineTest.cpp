@@ -71,6 +71,21 @@ TEST(CommandLine, FlagsAreSetOnlyWhenGiven)
     EXPECT_TRUE(line.demo && line.help && line.version);
 }
 
+TEST(CommandLine, TheRenderBackgroundIsAnOpaqueColour)
+{
+    EXPECT_FALSE(parse({}, {}).background);
+    auto line = parse({ "--background", "#FfFfFf" }, {});
+    EXPECT_TRUE(line.errors.empty());
+    EXPECT_EQ(line.background, 0xFFFFFFFFu);
+    EXPECT_EQ(parse({ "--background=#1a2B3c" }, {}).background, 0xFF1A2B3Cu);
+    for (const char* bad : { "white", "#FFF", "#FFFFFFFF", "FFFFFF1", "#GGGGGG", "# FFFFF" }) {
+        auto refused = parse({ "--background", bad }, {});
+        ASSERT_EQ(refused.errors.size(), 1u) << bad;
+        EXPECT_NE(refused.errors[0].find("is not a colour #RRGGBB"), std::string::npos) << refused.errors[0];
+        EXPECT_FALSE(refused.background);
+    }
+}
+
 TEST(CommandLine, UnknownOptionsAndMissingEmptyOrMalformedValuesAreErrors)
 {
     struct Case {
