@@ -22,7 +22,7 @@
 #include "scene/shapes/TvxRectangle.h"
 #include "tests/app/WidgetFixture.h"
 #include "tests/support/GoldenImage.h"
-#include "tests/support/HeadlessPump.h"
+#include "tests/support/WaitFor.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
@@ -303,7 +303,7 @@ TEST_F(ConfigWindowTest, TheNextWeatherRequestAsksForAPlacePickedInACancelledWin
         }
         return false;
     };
-    EXPECT_TRUE(nimbrell::testing::PumpUntilWorkersDeliver(asked));
+    EXPECT_TRUE(nimbrell::testing::WaitFor(asked, nimbrell::testing::Pump::Queue));
 }
 
 TEST_F(ConfigWindowTest, DraggingDownTheProvinceListRefillsTheCitiesForEachProvincePassed)

@@ -11,6 +11,7 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
 #include "tests/support/TestCertificates.h"
+#include "tests/support/WaitFor.h"
 #include "weather/ForecastDate.h"
 #include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
@@ -20,8 +21,10 @@
 #include <thread>
 
 using namespace nimbrell;
+using nimbrell::testing::Pump;
 using nimbrell::testing::ReadFile;
 using nimbrell::testing::TempDirectory;
+using nimbrell::testing::WaitFor;
 using nimbrell::testing::WriteFile;
 
 namespace {
@@ -237,10 +240,7 @@ TEST_F(FormWeatherTest, StartUpFetchesTheWeatherAndChecksForUpdates)
     TFormWeather form;
     form.OnUpdateWindowOpened = [](TFormUpdate& window) { window.Scene().CloseForm(); };
     auto reports = form.Reports();
-    for (int i = 0; i < 500 && (reports->Lock()->size() < 6 || form.UpdateOffersReceived() == 0); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        application.ProcessMessages();
-    }
+    WaitFor([&] { return reports->Lock()->size() >= 6 && form.UpdateOffersReceived() > 0; }, Pump::Queue);
     ASSERT_EQ(reports->Lock()->size(), 6u);
     EXPECT_EQ((*reports->Lock())[5].wenDu, "26℃~16℃");
     EXPECT_EQ(form.UpdateOffersReceived(), 1);
@@ -271,10 +271,7 @@ TEST_F(FormWeatherTest, WithoutAWeatherHostTheForecastIsAskedByTheCitysPosition)
 
     TFormWeather form;
     auto reports = form.Reports();
-    for (int i = 0; i < 500 && reports->Lock()->size() < 6; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        application.ProcessMessages();
-    }
+    WaitFor([&] { return reports->Lock()->size() >= 6; }, Pump::Queue);
     ASSERT_EQ(reports->Lock()->size(), 6u);
     ASSERT_EQ(service.Requests().size(), 1u);
     EXPECT_THAT(service.Requests()[0].target, ::testing::StartsWith("/v1/forecast?latitude=45.8030&longitude=126.5351&"));
@@ -290,11 +287,8 @@ TEST_F(FormWeatherTest, WithoutAWeatherHostTheForecastIsAskedByTheCitysPosition)
     // The result is kept for the next start, under this city and today; the
     // worker writes the file after it has filled the list. The answer names no
     // days: they are China's from today.
-    auto kept = LoadKeptForecast(dataDirectory, "101050101", ChinaToday());
-    for (int i = 0; i < 500 && !kept; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        kept = LoadKeptForecast(dataDirectory, "101050101", ChinaToday());
-    }
+    std::optional<std::vector<TInfo>> kept;
+    WaitFor([&] { return (kept = LoadKeptForecast(dataDirectory, "101050101", ChinaToday())).has_value(); });
     ASSERT_TRUE(kept);
     EXPECT_EQ((*kept)[0].wenDu, "36℃~21℃");
 }

@@ -11,7 +11,7 @@
 #include "scene/shapes/TvxLayout.h"
 #include "scene/shapes/TvxText.h"
 #include "tests/support/GoldenImage.h"
-#include "tests/support/HeadlessPump.h"
+#include "tests/support/WaitFor.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
@@ -25,7 +25,9 @@
 #include <thread>
 
 using namespace nimbrell;
+using nimbrell::testing::Pump;
 using nimbrell::testing::TempDirectory;
+using nimbrell::testing::WaitFor;
 using State = UpdateDownload::State;
 
 namespace {
@@ -82,12 +84,6 @@ protected:
         PostMessage(window.Handle(), WM_LBUTTONUP, 0, MakePointParam(x, y));
         application.ProcessMessages();
     }
-
-    template<typename Condition>
-    bool pumpUntil(Condition condition)
-    {
-        return nimbrell::testing::PumpUntilWorkersDeliver(condition);
-    }
 };
 
 }
@@ -105,7 +101,7 @@ TEST_F(UpdateWindowTest, TheSceneFollowsTheModelFromOfferToDoneAndCloseEndsThePr
 
     click(*window, UpdateX, ButtonsY);
     click(*window, UpdateX, ButtonsY);
-    ASSERT_TRUE(pumpUntil([&] { return window->Model().IsFileSaved(); }));
+    ASSERT_TRUE(WaitFor([&] { return window->Model().IsFileSaved(); }, Pump::Queue));
     EXPECT_EQ(server.ConnectionCount(), 1) << "a second press starts nothing";
     EXPECT_TRUE(window->Layout1->Visible());
     EXPECT_FALSE(window->Layout2->Visible());
@@ -116,7 +112,7 @@ TEST_F(UpdateWindowTest, TheSceneFollowsTheModelFromOfferToDoneAndCloseEndsThePr
     EXPECT_EQ(readFile(folder / "nimbrell-2.deb"), body);
 
     click(*window, SecondX, ButtonsY);
-    EXPECT_TRUE(pumpUntil([&] { return window->IsClosed(); }));
+    EXPECT_TRUE(WaitFor([&] { return window->IsClosed(); }, Pump::Queue));
     EXPECT_EQ(programCloses, 1);
 }
 
@@ -125,7 +121,7 @@ TEST_F(UpdateWindowTest, AFailedDownloadShowsTheMirrorsAndTheFirstOpensItsPage)
     server.Route("/nimbrell-2.deb", test::Reply::Head(404, "Not Found", { "Content-Length: 0" }));
     auto window = open();
     click(*window, UpdateX, ButtonsY);
-    ASSERT_TRUE(pumpUntil([&] { return window->Model().CurrentState() == State::Failed; }));
+    ASSERT_TRUE(WaitFor([&] { return window->Model().CurrentState() == State::Failed; }, Pump::Queue));
     EXPECT_TRUE(window->Layout3->Visible());
     EXPECT_FALSE(window->Layout1->Visible());
     EXPECT_FALSE(window->SpeedButton1->Visible());
@@ -136,7 +132,7 @@ TEST_F(UpdateWindowTest, AFailedDownloadShowsTheMirrorsAndTheFirstOpensItsPage)
     EXPECT_EQ(backend->OpenedUris(), std::vector<std::string> { "https://mirror.example.org/nimbrell" });
 
     click(*window, SecondX, ButtonsY);
-    EXPECT_TRUE(pumpUntil([&] { return window->IsClosed(); }));
+    EXPECT_TRUE(WaitFor([&] { return window->IsClosed(); }, Pump::Queue));
     EXPECT_EQ(programCloses, 0);
 }
 
@@ -146,14 +142,13 @@ TEST_F(UpdateWindowTest, TheCloseButtonClosesTheWindowOnlyAndTheDownloadGoesOn)
     server.Route("/nimbrell-2.deb", test::Reply::Head(200, "OK", { "Content-Length: 2000" }).Send(body.substr(0, 1000)).Delay(std::chrono::milliseconds(300)).Send(body.substr(1000)));
     auto window = open();
     click(*window, UpdateX, ButtonsY);
-    ASSERT_TRUE(pumpUntil([&] { return window->ProgressBar1->Value() > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return window->ProgressBar1->Value() > 0; }, Pump::Queue));
     click(*window, CloseX, CloseY);
-    ASSERT_TRUE(pumpUntil([&] { return window->IsClosed(); }));
+    ASSERT_TRUE(WaitFor([&] { return window->IsClosed(); }, Pump::Queue));
     window.reset();
     EXPECT_EQ(programCloses, 0);
     std::string path = folder / "nimbrell-2.deb";
-    for (int wait = 0; wait < 1000 && !std::filesystem::exists(path); ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    WaitFor([&] { return std::filesystem::exists(path); }, std::chrono::seconds(10));
     EXPECT_EQ(readFile(path), body);
 }
 
@@ -185,7 +180,7 @@ TEST_F(UpdateWindowTest, OffersNamingADotFileOrAnExistingFileTouchNeither)
 
     auto beside = open("victim.txt");
     click(*beside, UpdateX, ButtonsY);
-    ASSERT_TRUE(pumpUntil([&] { return beside->Model().IsFileSaved(); }));
+    ASSERT_TRUE(WaitFor([&] { return beside->Model().IsFileSaved(); }, Pump::Queue));
     EXPECT_EQ(beside->Text2->Text(), std::string(UpdateTexts::Done) + "victim (2).txt");
     EXPECT_EQ(readFile(folder / "victim (2).txt"), "offered build");
 
@@ -240,7 +235,7 @@ TEST_F(UpdateWindowTest, LongTextsAreCutShortInsideTheirBoxes)
         << "nor into the padding before the border";
 
     click(*window, UpdateX, ButtonsY);
-    ASSERT_TRUE(pumpUntil([&] { return window->Model().IsFileSaved(); }));
+    ASSERT_TRUE(WaitFor([&] { return window->Model().IsFileSaved(); }, Pump::Queue));
     const std::string& done = window->Text2->Text();
     ASSERT_TRUE(endsWithEllipsis(done)) << done;
     EXPECT_EQ(done.rfind(UpdateTexts::Done, 0), 0u);

@@ -38,16 +38,9 @@ bool inked(const Screenshot& screen, int left, int top, int right, int bottom)
 // Takes screenshots until one shows what ready expects or the time is up.
 bool screenShows(const std::function<bool(const Screenshot&)>& ready, std::chrono::milliseconds limit = 10s)
 {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (platform::Application::Exists())
-            PumpFor(50ms);
-        else
-            std::this_thread::sleep_for(50ms);
-        if (ready(Screenshot()))
-            return true;
-    }
-    return false;
+    bool shown = false;
+    ScreenWhen([&](const Screenshot& s) { return shown = ready(s); }, limit);
+    return shown;
 }
 
 // Waits until the screen around (x, y) has stopped changing: the entrance
@@ -128,9 +121,7 @@ protected:
     SettingsFile savedSettings()
     {
         SettingsFile settings(temp / "config/nimbrell/historyLog.ini");
-        auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (settings.ReadString("CONFIG", "cityCode", "").empty() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(50ms);
+        WaitFor([&] { return !settings.ReadString("CONFIG", "cityCode", "").empty(); }, 10s);
         return settings;
     }
 
@@ -195,17 +186,24 @@ constexpr int ModeY = ConfigTop + 133, Interval120Y = ConfigTop + 198;
 constexpr int ScaleBoxX = ConfigLeft + 190, ScalePlusX = ConfigLeft + 291, ScaleY = ConfigTop + 194;
 constexpr int CancelX = ConfigLeft + 276;
 
-// A dropped-down list of the settings window shows its selected row as a bar
-// of this colour, wider than anything else of it on the window.
+// The settings window's lists show their selected row as a bar of this colour.
+bool selectedRow(const Screenshot& s, int left, int right, int y)
+{
+    int run = 0;
+    for (int x = left; x < right; ++x) {
+        run = Near(s.At(x, y), Rgb { 141, 98, 56 }, 10) ? run + 1 : 0;
+        if (run >= 60)
+            return true;
+    }
+    return false;
+}
+
+// A dropped-down list's selected row is wider than anything else of that colour.
 bool listDropped(const Screenshot& s)
 {
     for (int y = ConfigTop + 144; y < ConfigTop + 240; ++y) {
-        int run = 0;
-        for (int x = ConfigLeft + 30; x < ConfigLeft + 170; ++x) {
-            run = Near(s.At(x, y), Rgb { 141, 98, 56 }, 10) ? run + 1 : 0;
-            if (run >= 60)
-                return true;
-        }
+        if (selectedRow(s, ConfigLeft + 30, ConfigLeft + 170, y))
+            return true;
     }
     return false;
 }
@@ -279,10 +277,12 @@ TEST_F(WidgetDesktopTest, PicksACityAndAnIntervalInTheSettingsWindowAndSavesThem
     // 辽宁, then one key down to 黑龙江; then its first city, 哈尔滨.
     xdotool("mousemove " + at(ProvinceX, FirstRowY + 4 * RowHeight) + " click 1");
     ASSERT_TRUE(screenShows(cityRows)) << "a province fills the city list";
+    shown = firstCity(Screenshot());
     xdotool("key Down");
-    std::this_thread::sleep_for(300ms);
+    std::vector<Rgb> before = shown;
+    ASSERT_TRUE(screenShows([&](const Screenshot& s) { return !same(firstCity(s), before); })) << "the next province's cities";
     xdotool("mousemove " + at(CityX, FirstRowY) + " click 1");
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(screenShows([](const Screenshot& s) { return selectedRow(s, CityX - 40, CityX + 60, FirstRowY - 7); })) << "the first city is picked";
 
     // 间隔120 from the dropped-down list.
     xdotool("mousemove " + at(IntervalX, IntervalY) + " click 1");
@@ -370,10 +370,7 @@ TEST_F(WidgetDesktopTest, FindsAPlaceByPinyinInThePlaceBoxAndSavesIt)
     };
     auto savedCode = [&](const std::string& code) {
         SettingsFile settings(temp / "config/nimbrell/historyLog.ini");
-        auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (settings.ReadString("CONFIG", "cityCode", "") != code && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(50ms);
-        }
+        WaitFor([&] { return settings.ReadString("CONFIG", "cityCode", "") == code; }, 10s);
         return settings;
     };
 
@@ -486,9 +483,7 @@ TEST_F(WidgetDesktopTest, AFailedUpdateCheckSaysSoAndACloseSignalStillEndsThePro
     });
     ASSERT_TRUE(program.WaitFor("runs until closed")) << program.Output();
     std::optional<std::pair<int, int>> box;
-    auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!(box = windowSize("Nimbrell - ")) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(100ms);
+    WaitFor([&] { return (box = windowSize("Nimbrell - ")).has_value(); }, 20s);
     ASSERT_TRUE(box) << "a message box opens";
     EXPECT_GT(box->first, 200) << "wide enough for what failed and where, not an empty box";
 

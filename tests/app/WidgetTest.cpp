@@ -19,7 +19,7 @@
 #include "scene/shapes/TvxImageList.h"
 #include "scene/shapes/TvxRectangle.h"
 #include "scene/shapes/TvxText.h"
-#include "tests/support/HeadlessPump.h"
+#include "tests/support/WaitFor.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
@@ -33,7 +33,9 @@
 #include <thread>
 
 using namespace nimbrell;
+using nimbrell::testing::Pump;
 using nimbrell::testing::TempDirectory;
+using nimbrell::testing::WaitFor;
 using nimbrell::testing::WriteFile;
 using platform::MakePointParam;
 using platform::PostMessage;
@@ -120,13 +122,6 @@ protected:
     {
         std::filesystem::create_directories(configDirectory);
         WriteFile(configDirectory + "historyLog.ini", "[CONFIG]\n" + lines);
-    }
-
-    // Handles messages until the condition holds (workers run on real threads).
-    template<typename Condition>
-    bool pumpUntil(Condition condition)
-    {
-        return nimbrell::testing::PumpUntilWorkersDeliver(condition);
     }
 
     void post(TFormWeather& form, std::uint32_t code, int x = 0, int y = 0, platform::WPARAM flags = 0)
@@ -226,7 +221,7 @@ TEST_F(WidgetTest, WeatherTextsPicturesAndDatesFromAServer)
 
     TFormWeather form;
     form.SetClock([=] { return thirtiethOfDecember; });
-    ASSERT_TRUE(pumpUntil([&] { return form.WeatherSettled(); }));
+    ASSERT_TRUE(WaitFor([&] { return form.WeatherSettled(); }, Pump::Queue));
     const WidgetScene& widget = form.Widget();
     EXPECT_EQ(widget.text_wenDu->Text(), "32℃~");
     EXPECT_EQ(widget.text_wenDu_2->Text(), "20℃");
@@ -250,7 +245,7 @@ TEST_F(WidgetTest, WeatherTextsPicturesAndDatesFromAServer)
     std::string flood(10'000, 'x');
     server.Route("/data/101010100.html", test::Reply::Ok(forecastDocument(std::vector<Day>(6, { "25℃", "晴\\u0007" + flood, "微风" }))));
     form.getWeather();
-    ASSERT_TRUE(pumpUntil([&] { return widget.N1->Enabled(); }));
+    ASSERT_TRUE(WaitFor([&] { return widget.N1->Enabled(); }, Pump::Queue));
     EXPECT_EQ(widget.text_wenDu->Text(), "");
     EXPECT_EQ(widget.text_wenDu_2->Text(), "25℃");
     EXPECT_EQ(widget.text_weather->Text(), "晴 " + std::string(198, 'x')) << "control characters blanked, 200 characters shown";
@@ -263,7 +258,7 @@ TEST_F(WidgetTest, AnAnswerWithoutSixDaysIsAFailedFetchRetriedAfterAMinute)
     for (const char* answer : { "{\"weatherinfo\":5}", "{\"weatherinfo\":[]}", "{\"weatherinfo\":[1,2]}" }) {
         server.Route("/data/101010100.html", test::Reply::Ok(answer));
         TFormWeather form;
-        ASSERT_TRUE(pumpUntil([&] { return form.WeatherSettled(); })) << answer;
+        ASSERT_TRUE(WaitFor([&] { return form.WeatherSettled(); }, Pump::Queue)) << answer;
         const WidgetScene& widget = form.Widget();
         EXPECT_TRUE(backend->MessageBoxes().empty()) << answer;
         EXPECT_EQ(widget.text_Wind->Text(), "获取失败,一分钟后重新获取!") << answer;
@@ -275,7 +270,7 @@ TEST_F(WidgetTest, AnAnswerWithoutSixDaysIsAFailedFetchRetriedAfterAMinute)
         // A minute later the retry brings the weather.
         server.Route("/data/101010100.html", test::Reply::Ok(good));
         backend->AdvanceClock(60'000);
-        ASSERT_TRUE(pumpUntil([&] { return widget.text_Wind->Text() == "微风"; })) << answer;
+        ASSERT_TRUE(WaitFor([&] { return widget.text_Wind->Text() == "微风"; }, Pump::Queue)) << answer;
         EXPECT_EQ(widget.text_wenDu->Text(), "25℃~");
     }
 }
@@ -307,12 +302,12 @@ TEST_F(WidgetTest, TheStoredRefreshIntervalFollowsEverySuccess)
         writeSettings("updateInterval=" + std::to_string(index) + "\n");
         TFormWeather form;
         EXPECT_EQ(form.RefreshInterval(), milliseconds) << index;
-        ASSERT_TRUE(pumpUntil([&] { return form.WeatherSettled(); })) << index;
+        ASSERT_TRUE(WaitFor([&] { return form.WeatherSettled(); }, Pump::Queue)) << index;
         EXPECT_EQ(form.RefreshTimer().Interval(), milliseconds) << index;
         // The timer's own request, answered again: the interval stays.
         auto request = form.WeatherRequestNumber();
         backend->AdvanceClock(milliseconds);
-        ASSERT_TRUE(pumpUntil([&] { return form.WeatherRequestNumber() > request && form.Widget().N1->Enabled(); })) << index;
+        ASSERT_TRUE(WaitFor([&] { return form.WeatherRequestNumber() > request && form.Widget().N1->Enabled(); }, Pump::Queue)) << index;
         EXPECT_EQ(form.RefreshTimer().Interval(), milliseconds) << index;
     }
 }
@@ -321,7 +316,7 @@ TEST_F(WidgetTest, OnlyLaterSuccessesReplayTheEntranceAndAFailureChangesNothing)
 {
     server.Route("/data/101010100.html", test::Reply::Status(500, "Internal Server Error"));
     TFormWeather form;
-    ASSERT_TRUE(pumpUntil([&] { return form.WeatherSettled(); }));
+    ASSERT_TRUE(WaitFor([&] { return form.WeatherSettled(); }, Pump::Queue));
     EXPECT_EQ(form.Widget().text_Wind->Text(), "获取失败,一分钟后重新获取!");
     EXPECT_EQ(form.RefreshTimer().Interval(), 60'000u);
     EXPECT_EQ(form.ReplayFlag(), 0) << "a failure does not count";
@@ -622,7 +617,7 @@ TEST_F(WidgetTest, ALetterCityCodeFailsVisiblyAndOnlyTheLatestRequestIsShown)
     writeSettings("cityCode=abc/../?x y\n");
     server.Route("/data/101010100.html", test::Reply::Ok(forecastDocument(std::vector<Day>(6, { "1℃~0℃", "晴", "微风" }))));
     TFormWeather form;
-    ASSERT_TRUE(pumpUntil([&] { return form.WeatherSettled(); }));
+    ASSERT_TRUE(WaitFor([&] { return form.WeatherSettled(); }, Pump::Queue));
     EXPECT_EQ(form.Widget().text_Wind->Text(), "获取失败,一分钟后重新获取!");
     ASSERT_FALSE(server.Requests().empty());
     EXPECT_EQ(server.Requests()[0].target.find(' '), std::string::npos) << server.Requests()[0].target;
@@ -631,7 +626,7 @@ TEST_F(WidgetTest, ALetterCityCodeFailsVisiblyAndOnlyTheLatestRequestIsShown)
     State().CityCode = "101010100";
     form.getWeather();
     form.getWeather();
-    ASSERT_TRUE(pumpUntil([&] { return form.Widget().text_Wind->Text() == "微风"; }));
+    ASSERT_TRUE(WaitFor([&] { return form.Widget().text_Wind->Text() == "微风"; }, Pump::Queue));
     EXPECT_EQ(form.Widget().text_wenDu->Text(), "1℃~");
     EXPECT_EQ(form.Reports()->Lock()->size(), 6u);
     PostMessage(form.Handle(), kWeatherFailedMessage, form.WeatherRequestNumber() - 1, 1);
@@ -652,7 +647,7 @@ TEST_F(WidgetTest, AnOfferOpensOneModalUpdateWindowWhileTheWeatherGoesOn)
         // Runs inside the window's modal loop once it has started.
         window.SpeedButton2->OnClick.Set([&](TvxObject*) {
             PostMessage(form.Handle(), kUpdateOfferedMessage, 0, 1);
-            settledWhileOpen = pumpUntil([&] { return form.WeatherSettled(); });
+            settledWhileOpen = WaitFor([&] { return form.WeatherSettled(); }, Pump::Queue);
             EXPECT_EQ(form.UpdateWindow(), &window) << "a second offer opens no second window";
             window.Scene().CloseForm();
         });

@@ -35,7 +35,7 @@ TEST(GtkLaunchTest, ProgramsOpenedFromTheProgramKeepTheUsersThemeSetting)
     ASSERT_TRUE(own && *own);
 
     ASSERT_TRUE(application.GetBackend().OpenUri("nimbrell-test:page"));
-    ASSERT_TRUE(PumpUntil([&] { return std::filesystem::exists(written); }, 10s)) << "the opener did not run";
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(written); }, 10s, Pump::Loop)) << "the opener did not run";
     std::ifstream in(written);
     std::stringstream environment;
     environment << in.rdbuf();

@@ -30,7 +30,7 @@ TEST(GtkStartTest, WindowsNeedNoGtkAndAClickOnThemClosesAnOpenMenu)
     auto backend = CreateGtkBackend();
     ASSERT_TRUE(backend) << "no X display";
     Application application(std::move(backend));
-    ASSERT_TRUE(PumpUntil([&] { return application.GetBackend().IsComposited(); }, 10s)) << "no compositor";
+    ASSERT_TRUE(WaitFor([&] { return application.GetBackend().IsComposited(); }, 10s, Pump::Loop)) << "no compositor";
 
     ClickWindow window;
     window.Move(100, 100);
@@ -39,7 +39,7 @@ TEST(GtkStartTest, WindowsNeedNoGtkAndAClickOnThemClosesAnOpenMenu)
     window.Native().PushLayered(green.data(), 200, 200, 200 * 4);
     ASSERT_TRUE(Near(ScreenWhen([](const Screenshot& shot) { return Near(shot.At(150, 150), { 0, 255, 0 }, 4); }).At(150, 150), { 0, 255, 0 }, 4));
     RunCommand("xdotool mousemove 150 150 click 1");
-    ASSERT_TRUE(PumpUntil([&] { return window.presses == 1; })) << "a click reaches the window";
+    ASSERT_TRUE(WaitFor([&] { return window.presses == 1; }, Pump::Loop)) << "a click reaches the window";
     EXPECT_FALSE(GtkToolkitStarted()) << "a window, its pixels and a click need no GTK";
 
     application.GetBackend().PopupMenu({ { "First" }, { "Second" } }, { 600, 600 }, window.Handle());
@@ -54,5 +54,5 @@ TEST(GtkStartTest, WindowsNeedNoGtkAndAClickOnThemClosesAnOpenMenu)
     EXPECT_EQ(window.presses, 1) << "the click that closed the menu also reached the window";
 
     RunCommand("xdotool mousemove 160 160 click 1");
-    EXPECT_TRUE(PumpUntil([&] { return window.presses == 2; })) << "with the menu closed, clicks reach the window again";
+    EXPECT_TRUE(WaitFor([&] { return window.presses == 2; }, Pump::Loop)) << "with the menu closed, clicks reach the window again";
 }

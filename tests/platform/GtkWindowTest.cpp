@@ -54,7 +54,7 @@ protected:
         auto backend = CreateGtkBackend();
         ASSERT_TRUE(backend) << "no X display";
         application = std::make_unique<Application>(std::move(backend));
-        ASSERT_TRUE(PumpUntil([&] { return application->GetBackend().IsComposited(); }, 10s)) << "no compositor";
+        ASSERT_TRUE(WaitFor([&] { return application->GetBackend().IsComposited(); }, 10s, Pump::Loop)) << "no compositor";
     }
 
     void showLayered(InputWindow& window, int left, int top, const std::vector<std::uint32_t>& pixels, int width, int height)
@@ -123,11 +123,11 @@ TEST_F(GtkWindowTest, TransparentPixelsLetTheMouseThroughToTheWindowBelow)
     showLayered(above, 100, 100, testImage(200, 100), 200, 100);
 
     RunCommand("xdotool mousemove 260 180 click 1");
-    ASSERT_TRUE(PumpUntil([&] { return below.Got(WM_LBUTTONUP); })) << "a click on an alpha-0 pixel reaches the window below";
+    ASSERT_TRUE(WaitFor([&] { return below.Got(WM_LBUTTONUP); }, Pump::Loop)) << "a click on an alpha-0 pixel reaches the window below";
     EXPECT_FALSE(above.Got(WM_LBUTTONDOWN));
 
     RunCommand("xdotool mousemove 150 160 click 1");
-    ASSERT_TRUE(PumpUntil([&] { return above.Got(WM_LBUTTONUP); })) << "a click on a painted pixel reaches the window";
+    ASSERT_TRUE(WaitFor([&] { return above.Got(WM_LBUTTONUP); }, Pump::Loop)) << "a click on a painted pixel reaches the window";
     for (const auto& message : above.received) {
         if (message.message == WM_LBUTTONDOWN) {
             EXPECT_EQ(PointParamX(message.lParam), 50);
@@ -140,7 +140,7 @@ TEST_F(GtkWindowTest, TransparentPixelsLetTheMouseThroughToTheWindowBelow)
     below.received.clear();
     above.Native().SetMousePassThrough(true);
     RunCommand("xdotool mousemove 150 160 click 1");
-    ASSERT_TRUE(PumpUntil([&] { return below.Got(WM_LBUTTONUP); })) << "with pass-through on, even painted pixels let the mouse through";
+    ASSERT_TRUE(WaitFor([&] { return below.Got(WM_LBUTTONUP); }, Pump::Loop)) << "with pass-through on, even painted pixels let the mouse through";
     EXPECT_FALSE(above.Got(WM_LBUTTONDOWN));
 }
 
@@ -150,12 +150,13 @@ TEST_F(GtkWindowTest, DoubleClickArrivesAsDownUpDoubleUp)
     std::vector<std::uint32_t> opaque(100 * 100, 0xFF00FF00);
     showLayered(window, 400, 400, opaque, 100, 100);
     RunCommand("xdotool mousemove 450 450 click --repeat 2 --delay 50 1");
-    ASSERT_TRUE(PumpUntil([&] {
+    ASSERT_TRUE(WaitFor([&] {
         int ups = 0;
         for (const auto& message : window.received)
             ups += message.message == WM_LBUTTONUP;
         return ups == 2;
-    }));
+    },
+        Pump::Loop));
     std::vector<std::uint32_t> buttons;
     for (const auto& message : window.received) {
         if (message.message != WM_MOUSEMOVE)
@@ -168,11 +169,11 @@ TEST_F(GtkWindowTest, LoopWakesForPostsFromOtherThreadsAndForTimers)
 {
     InputWindow window;
     std::thread poster([&] { PostMessage(window.Handle(), 2025, 0, 1); });
-    EXPECT_TRUE(PumpUntil([&] { return window.Got(2025); }));
+    EXPECT_TRUE(WaitFor([&] { return window.Got(2025); }, Pump::Loop));
     poster.join();
 
     application->SetTimer(window.Handle(), 1, 30);
-    EXPECT_TRUE(PumpUntil([&] { return window.Got(WM_TIMER); }));
+    EXPECT_TRUE(WaitFor([&] { return window.Got(WM_TIMER); }, Pump::Loop));
 }
 
 TEST_F(GtkWindowTest, WorkAreaAndCursorPosition)
@@ -180,7 +181,7 @@ TEST_F(GtkWindowTest, WorkAreaAndCursorPosition)
     ScreenRect area = application->GetBackend().WorkAreaAt({ 10, 10 });
     EXPECT_EQ(area, (ScreenRect { 0, 0, 1280, 1024 }));
     RunCommand("xdotool mousemove 321 123");
-    EXPECT_TRUE(PumpUntil([&] { return application->GetBackend().CursorPosition() == ScreenPoint { 321, 123 }; }));
+    EXPECT_TRUE(WaitFor([&] { return application->GetBackend().CursorPosition() == ScreenPoint { 321, 123 }; }, Pump::Loop));
 }
 
 TEST_F(GtkWindowTest, KeysAndCharactersArriveAsMessages)
@@ -191,16 +192,18 @@ TEST_F(GtkWindowTest, KeysAndCharactersArriveAsMessages)
     window.Native().Focus();
     RunCommand("xdotool mousemove 650 150");
     // Without a window manager the keyboard follows the pointer: wait until it is in.
-    ASSERT_TRUE(PumpUntil([&] { return window.Got(WM_MOUSEMOVE); }));
+    ASSERT_TRUE(WaitFor([&] { return window.Got(WM_MOUSEMOVE); }, Pump::Loop));
     RunCommand("xdotool key Tab key shift+Tab type 'a'");
     RunCommand("xdotool key ctrl+c key Escape");
-    ASSERT_TRUE(PumpUntil([&] {
+    ASSERT_TRUE(WaitFor([&] {
         for (const auto& message : window.received) {
             if (message.message == WM_KEYUP && message.wParam == VK_ESCAPE)
                 return true;
         }
         return false;
-    })) << "no key reached the window";
+    },
+        Pump::Loop))
+        << "no key reached the window";
 
     std::vector<std::pair<std::uint32_t, WPARAM>> keys;
     for (const auto& message : window.received) {
@@ -242,7 +245,7 @@ TEST_F(GtkWindowTest, AnErrorWhileTheMainWindowClosesIsShownBeforeTheProgramEnds
     answer.SetEnabled(true);
 
     PostMessage(window.Handle(), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(PumpUntil([&] { return window.IsClosed(); }, 10s));
+    ASSERT_TRUE(WaitFor([&] { return window.IsClosed(); }, 10s, Pump::Loop));
     EXPECT_TRUE(application->Terminated());
     EXPECT_TRUE(seen) << "the box ended before anyone could read it";
 }
@@ -281,7 +284,7 @@ TEST_F(GtkWindowTest, WhileAMessageBoxIsUpTheWindowsTakeNoClicks)
     EXPECT_FALSE(window.Got(WM_LBUTTONDOWN)) << "a click reached the window behind the message box";
 
     RunCommand("xdotool mousemove 150 150 click 1");
-    EXPECT_TRUE(PumpUntil([&] { return window.Got(WM_LBUTTONDOWN); })) << "with the box gone, clicks reach the window again";
+    EXPECT_TRUE(WaitFor([&] { return window.Got(WM_LBUTTONDOWN); }, Pump::Loop)) << "with the box gone, clicks reach the window again";
 }
 
 TEST_F(GtkWindowTest, AModalWindowHoldsTheInputOfTheOtherWindowsWhileShown)
@@ -300,12 +303,12 @@ TEST_F(GtkWindowTest, AModalWindowHoldsTheInputOfTheOtherWindowsWhileShown)
     // The click on the dialog comes after the one on its owner, so once it has
     // arrived the first has been handled.
     RunCommand("xdotool mousemove 150 150 click 1 mousemove 450 150 click 1");
-    ASSERT_TRUE(PumpUntil([&] { return dialog.Got(WM_LBUTTONUP); }));
+    ASSERT_TRUE(WaitFor([&] { return dialog.Got(WM_LBUTTONUP); }, Pump::Loop));
     EXPECT_EQ(presses(owner), 0) << "the owner took a click while the modal window was up";
     EXPECT_EQ(presses(dialog), 1) << "the click on the owner went to the modal window";
 
     dialog.Native().SetModal(nullptr, false);
     dialog.Native().Hide();
     RunCommand("xdotool mousemove 150 150 click 1");
-    EXPECT_TRUE(PumpUntil([&] { return owner.Got(WM_LBUTTONDOWN); })) << "with the modal window gone, the owner takes clicks again";
+    EXPECT_TRUE(WaitFor([&] { return owner.Got(WM_LBUTTONDOWN); }, Pump::Loop)) << "with the modal window gone, the owner takes clicks again";
 }

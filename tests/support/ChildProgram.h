@@ -4,6 +4,8 @@
 // The real program as a user starts it: a separate process with its own
 // environment, whose standard error the test reads.
 
+#include "tests/support/WaitFor.h"
+
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -92,17 +94,11 @@ public:
     // while it still runs.
     std::optional<int> WaitAtMost(std::chrono::milliseconds limit)
     {
-        auto deadline = std::chrono::steady_clock::now() + limit;
-        for (;;) {
-            int status = 0;
-            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_pid = -1;
-                return status;
-            }
-            if (std::chrono::steady_clock::now() > deadline)
-                return std::nullopt;
-            usleep(10'000);
-        }
+        int status = 0;
+        if (!testing::WaitFor([&] { return waitpid(m_pid, &status, WNOHANG) == m_pid; }, limit))
+            return std::nullopt;
+        m_pid = -1;
+        return status;
     }
 
     const std::string& Output() const { return m_output; }

@@ -6,12 +6,13 @@
 // application's loop for a while.
 
 #include "platform/Application.h"
-#include "platform/Timer.h"
+#include "tests/support/WaitFor.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -73,39 +74,42 @@ inline void RunCommand(const std::string& command)
         throw std::runtime_error("failed: " + command);
 }
 
-// Runs the loop until condition holds or the time is up; returns the condition.
-inline bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::milliseconds(3000))
-{
-    auto& application = platform::Application::Instance();
-    platform::Timer tick;
-    tick.SetInterval(10);
-    tick.SetEnabled(true);
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        application.HandleMessage();
-    }
-    return true;
-}
-
-inline void PumpFor(std::chrono::milliseconds duration)
-{
-    PumpUntil([] { return false; }, duration);
-}
-
-// Keeps the loop running and taking screenshots until one shows what ready
-// expects (the compositor may lag on a busy machine) or the time is up; returns
-// the last screenshot either way, for the caller's checks.
+// Keeps the loop running and taking screenshots, 50 ms of the loop apart, until
+// one shows what ready expects (the compositor may lag on a busy machine) or the
+// time is up; returns the last screenshot either way, for the caller's checks.
 inline Screenshot ScreenWhen(const std::function<bool(const Screenshot&)>& ready, std::chrono::milliseconds limit = std::chrono::milliseconds(5000))
 {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        PumpFor(std::chrono::milliseconds(50));
-        Screenshot screen;
-        if (ready(screen) || std::chrono::steady_clock::now() > deadline)
-            return screen;
-    }
+    std::optional<Screenshot> screen;
+    // A screenshot can take longer than the pause: the loop runs for the pause
+    // after each one.
+    auto next = std::chrono::steady_clock::now();
+    auto shown = [&] {
+        if (std::chrono::steady_clock::now() < next)
+            return false;
+        screen.emplace();
+        next = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
+        return ready(*screen);
+    };
+    bool seen = platform::Application::Exists() ? WaitFor(shown, limit, Pump::Loop) : WaitFor(shown, limit);
+    if (!seen && !screen)
+        screen.emplace();
+    return *screen;
+}
+
+// Whether the screen comes to show what ready expects in two screenshots in a
+// row. Between the two the loop has handled everything the X server sent before
+// the first, such as a window's mapping (on which a drop-down takes the pointer
+// and the keyboard).
+inline bool ScreenSettlesOn(const std::function<bool(const Screenshot&)>& ready, std::chrono::milliseconds limit = std::chrono::milliseconds(5000))
+{
+    int inARow = 0;
+    ScreenWhen(
+        [&](const Screenshot& shot) {
+            inARow = ready(shot) ? inARow + 1 : 0;
+            return inARow >= 2;
+        },
+        limit);
+    return inARow >= 2;
 }
 
 }

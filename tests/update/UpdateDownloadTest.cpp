@@ -6,6 +6,7 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDirectory.h"
 #include "update/UpdateDownload.h"
+#include "tests/support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -278,7 +279,6 @@ TEST_F(UpdateDownloadEndToEndTest, CancelDuringTheDownloadLeavesTheFileComplete)
     window.reset(); // the worker's later posts go nowhere
 
     std::string path = folder / "nimbrell-2.deb";
-    for (int wait = 0; wait < 1000 && !std::filesystem::exists(path); ++wait)
-        std::this_thread::sleep_for(10ms);
+    nimbrell::testing::WaitFor([&] { return std::filesystem::exists(path); }, 10s);
     EXPECT_EQ(ReadFile(path), body);
 }

@@ -11,6 +11,7 @@
 #include "weather/ForecastDate.h"
 #include "weather/KeptForecast.h"
 #include "weather/WeatherThread.h"
+#include "tests/support/WaitFor.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -166,9 +167,7 @@ TEST_F(WeatherThreadTest, ReportListOutlivesAWindowClosedWhileTheWorkerRuns)
     reports.reset();
     // The worker still holds the list; it finishes, posts to a closed window
     // harmlessly and lets the list go.
-    for (int i = 0; i < 500 && !watch.expired(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_TRUE(watch.expired());
+    EXPECT_TRUE(nimbrell::testing::WaitFor([&] { return watch.expired(); }));
     application.ProcessMessages();
     EXPECT_TRUE(window.received.empty());
 }

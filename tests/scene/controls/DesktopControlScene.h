@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace nimbrell::testing {
 
@@ -24,7 +25,6 @@ protected:
     // and lets it settle.
     void open(int width, int height, int left, int top, const std::function<void(TvxBackground& root)>& addControls)
     {
-        using namespace std::chrono_literals;
         RegisterSceneControlClasses();
         auto backend = platform::CreateGtkBackend();
         ASSERT_TRUE(backend) << "no X display";
@@ -39,7 +39,25 @@ protected:
         addControls(*root);
         window->Move(left, top);
         window->Show();
-        PumpFor(400ms);
+        ASSERT_TRUE(ScreenSettlesOn([&](const Screenshot& shot) { return Near(shot.At(left + 2, top + 2), { 0x2B, 0x2B, 0x2B }, 4); }))
+            << "the window is shown";
+    }
+
+    // Moves the pointer to (x, y) on the screen and waits until the scene hovers
+    // the object there (or a part of it). The X server delivers input in order,
+    // so whatever was sent before has been handled too.
+    bool pointAt(int x, int y, TvxObject* object)
+    {
+        RunCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y));
+        return WaitFor(
+            [&] {
+                for (TvxObject* hovered = window->Scene().Hovered(); hovered; hovered = hovered->Parent()) {
+                    if (hovered == object)
+                        return true;
+                }
+                return false;
+            },
+            Pump::Loop);
     }
 
     std::unique_ptr<platform::Application> application;

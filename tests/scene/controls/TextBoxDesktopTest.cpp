@@ -33,21 +33,42 @@ protected:
 
 }
 
+namespace {
+
+// The X window that owns the clipboard now, as a number (0: none).
+std::string clipboardOwner()
+{
+    FILE* pipe = popen("/usr/bin/python3 -c 'from Xlib import display; d = display.Display(); "
+                       "print(d.get_selection_owner(d.intern_atom(\"CLIPBOARD\")))'",
+        "r");
+    std::string owner;
+    if (!pipe)
+        return owner;
+    char buffer[64];
+    while (fgets(buffer, sizeof buffer, pipe))
+        owner += buffer;
+    pclose(pipe);
+    return owner;
+}
+
+}
+
 TEST_F(TextBoxDesktopTest, TypingAndPastingIntoATextBox)
 {
     int changes = 0;
     text->OnChange.Set([&](TvxObject*) { ++changes; });
     RunCommand("xdotool mousemove 300 220 click 1");
-    ASSERT_TRUE(PumpUntil([&] { return text->IsFocused(); }));
+    ASSERT_TRUE(WaitFor([&] { return text->IsFocused(); }, Pump::Loop));
     RunCommand("xdotool type 'Hi there'");
-    ASSERT_TRUE(PumpUntil([&] { return text->Text() == "Hi there"; })) << text->Text();
+    ASSERT_TRUE(WaitFor([&] { return text->Text() == "Hi there"; }, Pump::Loop)) << text->Text();
 
+    std::string before = clipboardOwner();
     RunCommand("printf ' 天气\\nnext' | xclip -selection clipboard -loops 1 &");
-    PumpFor(300ms);
+    ASSERT_TRUE(WaitFor([&] { return clipboardOwner() != before; })) << "xclip holds the clipboard";
     RunCommand("xdotool key ctrl+v");
-    EXPECT_TRUE(PumpUntil([&] { return text->Text() == "Hi there 天气 next"; }, 5s)) << text->Text();
+    EXPECT_TRUE(WaitFor([&] { return text->Text() == "Hi there 天气 next"; }, 5s, Pump::Loop)) << text->Text();
     RunCommand("xdotool key Return");
-    EXPECT_TRUE(PumpUntil([&] { return changes == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return changes == 1; }, Pump::Loop));
 }
 
 TEST_F(TextBoxDesktopTest, SpinBoxButtonsStepTheValue)
@@ -63,9 +84,9 @@ TEST_F(TextBoxDesktopTest, SpinBoxButtonsStepTheValue)
             + std::to_string(200 + static_cast<int>((rect.Top + rect.Bottom) / 2));
     };
     RunCommand("xdotool mousemove " + centre(plus) + " click 1");
-    ASSERT_TRUE(PumpUntil([&] { return spin->Value() == 16; })) << spin->Value();
+    ASSERT_TRUE(WaitFor([&] { return spin->Value() == 16; }, Pump::Loop)) << spin->Value();
     RunCommand("xdotool mousemove " + centre(minus) + " click --repeat 3 --delay 600 1");
-    EXPECT_TRUE(PumpUntil([&] { return spin->Value() == 13; })) << spin->Value();
+    EXPECT_TRUE(WaitFor([&] { return spin->Value() == 13; }, Pump::Loop)) << spin->Value();
     EXPECT_EQ(spin->Text(), "13");
     EXPECT_EQ(changes, 4);
 }
