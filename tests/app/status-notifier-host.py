@@ -133,6 +133,14 @@ def main():
             if len(entries) < 5 or labels[-1] != "退出":
                 fail("the exported menu is not the program's: %r" % labels)
 
+            # Registered with the watcher, the icon is docked: mouse pass-through is offered.
+            def pass_through_enabled():
+                layout = call(bus, name, menu, "com.canonical.dbusmenu", "GetLayout", GLib.Variant("(iias)", (0, -1, [])))[1]
+                return [properties.get("enabled", True) for _, properties, _ in layout[2]
+                        if properties.get("label", "").replace("_", "") == "鼠标穿透"] == [True]
+            if not pump_until(pass_through_enabled, 10):
+                fail("registered with the watcher, the item's menu does not offer 鼠标穿透")
+
             quit_id = entries[-1][0]
             call(bus, name, menu, "com.canonical.dbusmenu", "Event",
                  GLib.Variant("(isvu)", (quit_id, "clicked", GLib.Variant("s", ""), 0)))
