@@ -225,6 +225,8 @@ class Tray:
                 return self.display.create_resource_object("window", event.data[1][2])
 
     def embed(self, icon):
+        # As embedders do, so that the icon outlives the tray.
+        icon.change_save_set(X.SetModeInsert)
         icon.reparent(self.window, 0, 0)
         icon.configure(width=ICON_SIZE, height=ICON_SIZE)
         notify = protocol.event.ClientMessage(
@@ -259,9 +261,9 @@ class Tray:
         self.display.sync()
 
     def leave(self):
-        """Goes away as a tray that ends does: its window, and with it the selection."""
-        self.window.destroy()
-        self.display.sync()
+        """Goes away as a tray that ends does: its connection closes, its window and
+        selection go, and the icons it held return to the root."""
+        self.display.close()
 
 
 def near(a, b, tolerance):
