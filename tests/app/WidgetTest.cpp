@@ -15,6 +15,7 @@
 #include "scene/core/TvxPopupMenu.h"
 #include "scene/host/TvxBackground.h"
 #include "scene/render/TvxBitmap.h"
+#include "scene/render/TvxImageCodec.h"
 #include "scene/shapes/TvxImage.h"
 #include "scene/shapes/TvxImageList.h"
 #include "scene/shapes/TvxRectangle.h"
@@ -417,6 +418,34 @@ TEST_F(WidgetRenderTest, ThePanelHiddenPaintsOnlyTheTodayArea)
     EXPECT_FALSE(inkBox(picture, 136, 69, 200, 101).Empty());
     EXPECT_FALSE(inkBox(picture, 11, 94, 237, 124).Empty());
     EXPECT_FALSE(inkBox(picture, 11, 128, 237, 151).Empty());
+}
+
+TEST_F(WidgetRenderTest, ABackgroundColourLaysTheFrameOnIt)
+{
+    startDemo();
+    TFormWeather form;
+    std::string path = (temp.Path() / "light.png").string();
+    RenderWidget(form, path, 0xFFF4F4F2);
+    const TvxBitmap& frame = form.Scene().Buffer();
+    std::string bytes = nimbrell::testing::ReadFile(path);
+    TvxDecodedImage picture;
+    ASSERT_TRUE(TvxImageCodec::Decode({ reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size() }, picture));
+    ASSERT_EQ(picture.width, frame.Width());
+    int blended = 0;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            std::uint32_t pixel = picture.pixels[std::size_t(y * picture.width + x)], over = frame.Pixel(x, y);
+            ASSERT_EQ(pixel >> 24, 0xFFu) << x << "," << y << ": every pixel is opaque";
+            // Each channel is the frame's (premultiplied) plus the colour where the frame lets it through.
+            for (int shift : { 0, 8, 16 }) {
+                int expected = int((over >> shift) & 0xFF) + (int((0xF4F4F2u >> shift) & 0xFF) * (255 - int(over >> 24)) + 127) / 255;
+                ASSERT_NEAR(int((pixel >> shift) & 0xFF), std::min(expected, 255), 1) << x << "," << y;
+            }
+            blended += (over >> 24) != 0 && (over >> 24) != 255;
+        }
+    }
+    EXPECT_GT(blended, 100) << "the halo's and the pictures' soft edges are blended";
+    EXPECT_EQ(picture.pixels[std::size_t(600 * picture.width + 600)], 0xFFF4F4F2u) << "the desktop colour where nothing is painted";
 }
 
 TEST_F(WidgetRenderTest, AStoredOpenPanelRendersItsFiveRowsBelow)
