@@ -9,8 +9,8 @@
 #include "scene/shapes/TvxRectangle.h"
 #include "scene/shapes/TvxText.h"
 #include "tests/app/WidgetFixture.h"
-#include "tests/support/HeadlessPump.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/WaitFor.h"
 #include "weather/AirQualityThread.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,8 @@
 #include <mutex>
 
 using namespace nimbrell;
-using nimbrell::testing::PumpUntilWorkersDeliver;
+using nimbrell::testing::Pump;
+using nimbrell::testing::WaitFor;
 
 namespace {
 
@@ -77,8 +78,7 @@ protected:
     // Waits until the latest request's forecast and air answer have both been shown.
     static void settle(TFormWeather& form)
     {
-        ASSERT_TRUE(PumpUntilWorkersDeliver(
-            [&] { return form.AirSettled() && form.Widget().text_Wind->Text() != WeatherNotices::Loading; }));
+        ASSERT_TRUE(WaitFor([&] { return form.AirSettled() && form.Widget().text_Wind->Text() != WeatherNotices::Loading; }, Pump::Queue));
         FinishAllAnimations();
     }
 
