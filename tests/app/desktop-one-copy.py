@@ -3,8 +3,9 @@
 """One running widget per settings folder. A second start with the same settings
 ends with status 0 within a second and brings the first back: shown, its panel
 open and taking the mouse again (pass-through off); one widget window exists. A
-start with other settings runs a widget of its own, and a copy killed outright
-leaves nothing that stops the next start.
+start with other settings runs a widget of its own, --render draws beside the
+running widget, and a copy killed outright leaves nothing that stops the next
+start.
 
 Usage (on a private desktop): desktop-one-copy.py PROGRAM
 """
@@ -92,6 +93,16 @@ def main():
         if len(widget_windows(desktop)) != 1:
             fail("%d widget windows after the second start" % len(widget_windows(desktop)))
 
+        # A drawing into a file is no widget: it neither takes nor waits for the lock.
+        picture = os.path.join(first.folder, "widget.png")
+        drawn = subprocess.run([binary, "--demo", "--render", picture], env=first.environment, stderr=subprocess.PIPE,
+                               timeout=60)
+        if drawn.returncode != 0 or not os.path.getsize(picture):
+            fail("--render beside the running widget ended with status %d:\n%s"
+                 % (drawn.returncode, drawn.stderr.decode(errors="replace")))
+        if first.process.poll() is not None or len(widget_windows(desktop)) != 1:
+            fail("--render disturbed the running widget")
+
         # Other settings, another widget.
         others.append(Program(binary))
         if desktop.widget(others[-1].process.pid) is None or len(widget_windows(desktop)) != 2:
@@ -113,7 +124,7 @@ def main():
             program.close()
         first.close()
     print("one copy: a second start hands over and ends in %.2f s (a start that prints its version: %.2f s);"
-          " other settings run their own widget; a killed copy does not stop the next start" % (took, loading))
+          " --render draws beside it; other settings run their own widget; a killed copy does not stop the next start" % (took, loading))
 
 
 if __name__ == "__main__":
