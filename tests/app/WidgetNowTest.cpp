@@ -163,3 +163,34 @@ TEST_F(WidgetNowTest, AFailedAirAnswerHidesTheChipAndLeavesTheWeatherWhole)
         settle(form);
     }
 }
+
+TEST_F(WidgetNowTest, TheClassicDocumentShowsTheCityAndTheTimeOfTheFetchWithoutAChip)
+{
+    std::string document = "{\"weatherinfo\":{";
+    for (int day = 1; day <= 6; ++day) {
+        std::string n = std::to_string(day);
+        document += (day > 1 ? "," : "") + std::string("\"temp") + n + "\":\"3℃~-13℃\",\"weather" + n + "\":\"晴\",\"wind" + n + "\":\"微风\"";
+    }
+    document += "}}";
+    server.SetHandler([document](const test::ReceivedRequest&) { return test::Reply::Ok(document); });
+    State().Hosts.weather = server.HostPort();
+    auto chinaClock = [](std::time_t moment) {
+        std::time_t shifted = moment + 8 * 3600;
+        std::tm local {};
+        gmtime_r(&shifted, &local);
+        char text[8];
+        std::snprintf(text, sizeof text, "%02d:%02d", local.tm_hour, local.tm_min);
+        return std::string(text);
+    };
+    std::time_t before = std::time(nullptr);
+    TFormWeather form;
+    settle(form);
+    std::time_t after = std::time(nullptr);
+    const WidgetScene& widget = form.Widget();
+    EXPECT_EQ(widget.text_city->Text(), "哈尔滨");
+    EXPECT_EQ(widget.text_now->Text(), "") << "the classic document has no temperature now";
+    EXPECT_TRUE(widget.text_updated->Text() == chinaClock(before) + " 更新" || widget.text_updated->Text() == chinaClock(after) + " 更新")
+        << widget.text_updated->Text();
+    EXPECT_FALSE(widget.AirChip->Visible()) << "no air is asked beside the classic document";
+    EXPECT_EQ(form.TrayTip(), "哈尔滨 -13℃~3℃ 晴");
+}
