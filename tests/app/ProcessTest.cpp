@@ -197,6 +197,48 @@ TEST(Program, RendersTheSettingsWindowWithoutTouchingTheAutostartEntry)
     EXPECT_FALSE(std::filesystem::exists(temp / "config/autostart/NimbrellWeather.desktop"));
 }
 
+// A picture that cannot be written ends the render with status 1 and says why.
+TEST(Program, RenderEndsWithStatusOneWhenThePictureCannotBeWritten)
+{
+    TempDirectory temp;
+    nimbrell::test::ClosedPort closedPort;
+    WriteFile(temp / "a-file", "not a folder");
+    struct Case {
+        const char* what;
+        std::string picture;
+    } cases[] = {
+        { "a picture in a missing folder", temp / "missing/widget.png" },
+        { "a picture under a file", temp / "a-file/widget.png" },
+    };
+    for (const Case& each : cases) {
+        auto run = nimbrell::testing::RunChild({ "timeout", "30", NIMBRELL_BINARY, "--render", each.picture },
+            { { "TEMP", std::nullopt }, { "XDG_CACHE_HOME", temp / "cache" }, { "XDG_CONFIG_HOME", temp / "config" }, { "DISPLAY", std::nullopt },
+                { "NIMBRELL_WEATHER_HOST", closedPort.HostPort() }, { "NIMBRELL_UPDATE_HOST", closedPort.HostPort() } });
+        EXPECT_EQ(run.status, 1) << each.what << ": " << run.err;
+        EXPECT_NE(run.err.find("nimbrell: " + each.picture + ": cannot be written"), std::string::npos) << each.what << ": " << run.err;
+    }
+}
+
+// With no folder it can make (the settings and cache folders under a file, no
+// runtime folder, and its last fallback in /tmp taken by a file), the start
+// stops before asking for weather: the render ends with status 1 at once instead
+// of waiting for an answer that never comes. A private /tmp needs a user and
+// mount namespace of the test's own.
+TEST(Program, RenderEndsWithStatusOneWhenTheStartCannotMakeItsFolders)
+{
+    if (nimbrell::testing::RunChild({ "unshare", "-Urm", "true" }).status != 0)
+        GTEST_SKIP() << "no user namespaces here for a private /tmp";
+    nimbrell::test::ClosedPort closedPort;
+    auto run = nimbrell::testing::RunChild({ "unshare", "-Urm", "sh", "-c",
+                                               "mount -t tmpfs tmpfs /tmp && : > /tmp/a-file && : > /tmp/nimbrell-$(id -u) && exec timeout 30 " NIMBRELL_BINARY " --render /tmp/widget.png" },
+        { { "TEMP", std::nullopt }, { "XDG_RUNTIME_DIR", std::nullopt }, { "HOME", "/tmp/a-file" }, { "XDG_CONFIG_HOME", "/tmp/a-file/config" },
+            { "XDG_CACHE_HOME", "/tmp/a-file/cache" }, { "DISPLAY", std::nullopt }, { "NIMBRELL_WEATHER_HOST", closedPort.HostPort() },
+            { "NIMBRELL_UPDATE_HOST", closedPort.HostPort() } });
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("nimbrell: the widget could not start: Unable to create directory /tmp/a-file/config/nimbrell/"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("is drawn"), std::string::npos) << run.err;
+}
+
 TEST(Program, DrawsWithItsOwnFacesExactlyWhatTheInstalledFamiliesDraw)
 {
     TempDirectory withFaces;
