@@ -132,6 +132,10 @@ public:
     // Pops a menu up at the screen point and returns at once; a chosen entry
     // posts WM_COMMAND with its index to target.
     virtual void PopupMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target) = 0;
+    // Shows the entries in the menu popped up for target while it is still open
+    // (a command enabled as a fetch ends, a check mark set); nothing when none is.
+    // The entries are the popup's, changed: their count and order stay.
+    virtual void UpdatePopupMenu(const std::vector<MenuEntry>& entries, HWND target) = 0;
     // The notification-area icon with the picture (PNG bytes) and the tip; it
     // posts TrayIconMessage to target and goes when the result is destroyed.
     virtual std::unique_ptr<TrayIcon> CreateTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target) = 0;

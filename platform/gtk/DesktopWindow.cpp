@@ -4,6 +4,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/gtk/AlphaRegion.h"
 #include "platform/gtk/DesktopBackground.h"
+#include "platform/gtk/GtkMenus.h"
 #include "platform/gtk/GtkToolkit.h"
 #include "platform/gtk/LayeredImage.h"
 
@@ -310,6 +311,21 @@ public:
 
     GdkWindow* Native() const { return m_native; }
 
+    bool Captured() const { return m_captured; }
+
+    // After the grabs ended: a held leave counts unless the pointer is over the
+    // window again.
+    void AfterGrab()
+    {
+        if (!m_leaveHeld)
+            return;
+        m_leaveHeld = false;
+        GdkDevice* pointer = gdk_seat_get_pointer(seat());
+        // Asks the server; the input shape counts.
+        if (gdk_device_get_window_at_position(pointer, nullptr, nullptr) != m_native)
+            post(WM_MOUSELEAVE, 0, 0);
+    }
+
     void HandleEvent(GdkEvent* event)
     {
         if (GtkWidgetHoldsInput(event) || blockedByModalWindow(event))
@@ -319,10 +335,8 @@ public:
         case GDK_BUTTON_PRESS:
         case GDK_BUTTON_RELEASE: onButton(&event->button); break;
         case GDK_MOTION_NOTIFY: onMotion(&event->motion); break;
-        case GDK_LEAVE_NOTIFY:
-            if (event->crossing.mode == GDK_CROSSING_NORMAL && !m_captured)
-                post(WM_MOUSELEAVE, 0, 0);
-            break;
+        case GDK_LEAVE_NOTIFY: onLeave(&event->crossing); break;
+        case GDK_ENTER_NOTIFY: m_leaveHeld = false; break;
         case GDK_SCROLL: onScroll(&event->scroll); break;
         case GDK_KEY_PRESS:
         case GDK_KEY_RELEASE: onKey(&event->key); break;
@@ -346,6 +360,7 @@ public:
             if (m_captured) {
                 m_captured = false;
                 post(WM_ACTIVATE, WA_INACTIVE, 0);
+                PointerGrabEnded();
             }
             break;
         case GDK_DELETE: post(WM_CLOSE, 0, 0); break;
@@ -400,6 +415,22 @@ private:
             return;
         m_captured = false;
         gdk_seat_ungrab(seat());
+        PointerGrabEnded();
+    }
+
+    // A leave while a grab holds the pointer (the window's own capture, a menu)
+    // waits for the grab's end: a menu's grab takes the pointer from the window
+    // though it has not moved, and the pointer may come back before the end. A
+    // leave a grab's start or end causes is settled by where the pointer is then.
+    void onLeave(const GdkEventCrossing* crossing)
+    {
+        if (crossing->mode == GDK_CROSSING_NORMAL && !PointerGrabbed()) {
+            post(WM_MOUSELEAVE, 0, 0);
+            return;
+        }
+        m_leaveHeld = true;
+        if (crossing->mode != GDK_CROSSING_NORMAL)
+            PointerGrabEnded();
     }
 
     // A popup takes pointer and keyboard while shown, like a menu: presses
@@ -671,8 +702,36 @@ private:
     bool m_desktopWidget { false };
     bool m_passThrough { false };
     bool m_captured { false };
+    bool m_leaveHeld { false };
 };
 
+}
+
+bool PointerGrabbed()
+{
+    return GtkMenuOpen() || std::ranges::any_of(nativeWindows(), [](const DesktopWindow* window) { return window->Captured(); });
+}
+
+void PointerGrabEnded()
+{
+    static guint pending = 0;
+    if (pending)
+        return;
+    // The crossings the ungrab causes come first (the round trip queues them, and
+    // queued events go before a low-priority idle): a window the pointer is over
+    // again has heard so by then.
+    gdk_display_sync(gdk_display_get_default());
+    pending = g_idle_add_full(
+        G_PRIORITY_LOW,
+        [](gpointer) {
+            pending = 0;
+            if (!PointerGrabbed()) {
+                for (auto* window : nativeWindows())
+                    window->AfterGrab();
+            }
+            return G_SOURCE_REMOVE;
+        },
+        nullptr, nullptr);
 }
 
 bool RouteToDesktopWindow(GdkEvent* event)

@@ -104,6 +104,8 @@ public:
         PopupGtkMenu(entries, at, target);
     }
 
+    void UpdatePopupMenu(const std::vector<MenuEntry>& entries, HWND target) override { UpdateOpenGtkMenus(entries, target); }
+
     std::unique_ptr<TrayIcon> CreateTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target) override
     {
         return CreateGtkTrayIcon(png, tip, target);

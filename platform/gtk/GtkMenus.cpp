@@ -2,6 +2,7 @@
 #include "platform/gtk/GtkMenus.h"
 
 #include "platform/MessageQueue.h"
+#include "platform/gtk/DesktopWindow.h"
 #include "platform/gtk/GtkTheme.h"
 #include "platform/gtk/GtkToolkit.h"
 
@@ -25,6 +26,7 @@ namespace {
 
 constexpr const char* indexKey = "nimbrell-entry";
 constexpr const char* targetKey = "nimbrell-target";
+constexpr const char* kindKey = "nimbrell-kind";
 
 void onActivate(GtkMenuItem* item, gpointer)
 {
@@ -33,40 +35,110 @@ void onActivate(GtkMenuItem* item, gpointer)
     PostMessage(target, WM_COMMAND, index, 0);
 }
 
-// The menu of the entries; hidden entries are left out, a checked entry carries
-// its mark. Floating reference, like any new widget.
+// A checked entry is a check item and an unchecked one a plain item, so a change
+// of the mark is a change of the item's kind.
+enum class ItemKind : int {
+    Separator = 1,
+    Check,
+    Plain
+};
+
+ItemKind kindOf(const MenuEntry& entry)
+{
+    return entry.separator ? ItemKind::Separator : entry.checked ? ItemKind::Check
+                                                                 : ItemKind::Plain;
+}
+
+ItemKind kindOf(GtkWidget* item)
+{
+    return static_cast<ItemKind>(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(item), kindKey)));
+}
+
+void showEntry(GtkWidget* item, const MenuEntry& entry)
+{
+    if (!entry.separator && entry.caption != gtk_menu_item_get_label(GTK_MENU_ITEM(item)))
+        gtk_menu_item_set_label(GTK_MENU_ITEM(item), entry.caption.c_str());
+    gtk_widget_set_sensitive(item, entry.enabled);
+    gtk_widget_set_visible(item, entry.visible);
+}
+
+GtkWidget* newItem(const MenuEntry& entry, std::size_t index, HWND target)
+{
+    GtkWidget* item = nullptr;
+    ItemKind kind = kindOf(entry);
+    if (kind == ItemKind::Separator) {
+        item = gtk_separator_menu_item_new();
+    } else if (kind == ItemKind::Check) {
+        item = gtk_check_menu_item_new_with_label(entry.caption.c_str());
+        // Set before the handler is connected: setting the mark activates the item.
+        gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), TRUE);
+    } else {
+        item = gtk_menu_item_new_with_label(entry.caption.c_str());
+    }
+    g_object_set_data(G_OBJECT(item), kindKey, GINT_TO_POINTER(static_cast<int>(kind)));
+    g_object_set_data(G_OBJECT(item), indexKey, GSIZE_TO_POINTER(index));
+    g_object_set_data(G_OBJECT(item), targetKey, GUINT_TO_POINTER(target));
+    if (kind != ItemKind::Separator)
+        g_signal_connect(item, "activate", G_CALLBACK(onActivate), nullptr);
+    showEntry(item, entry);
+    return item;
+}
+
+// The menu of the entries, one item per entry (hidden entries hidden), so an
+// open menu can follow them. Floating reference, like any new widget.
 GtkWidget* buildMenu(const std::vector<MenuEntry>& entries, HWND target)
 {
     GtkWidget* menu = gtk_menu_new();
-    for (std::size_t index = 0; index < entries.size(); ++index) {
-        const MenuEntry& entry = entries[index];
-        if (!entry.visible)
-            continue;
-        GtkWidget* item = nullptr;
-        if (entry.separator) {
-            item = gtk_separator_menu_item_new();
-        } else if (entry.checked) {
-            item = gtk_check_menu_item_new_with_label(entry.caption.c_str());
-            // Set before the handler is connected: setting the mark activates the item.
-            gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), TRUE);
-        } else {
-            item = gtk_menu_item_new_with_label(entry.caption.c_str());
-        }
-        gtk_widget_set_sensitive(item, entry.enabled);
-        g_object_set_data(G_OBJECT(item), indexKey, GSIZE_TO_POINTER(index));
-        g_object_set_data(G_OBJECT(item), targetKey, GUINT_TO_POINTER(target));
-        if (!entry.separator)
-            g_signal_connect(item, "activate", G_CALLBACK(onActivate), nullptr);
-        gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-    }
-    gtk_widget_show_all(menu);
+    for (std::size_t index = 0; index < entries.size(); ++index)
+        gtk_menu_shell_append(GTK_MENU_SHELL(menu), newItem(entries[index], index, target));
     return menu;
 }
 
+// Brings the items up to date in place: an item whose kind changed is replaced
+// where it stands, the others change only what differs.
+void updateMenu(GtkWidget* menu, const std::vector<MenuEntry>& entries, HWND target)
+{
+    GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
+    std::vector<GtkWidget*> items;
+    for (GList* child = children; child; child = child->next)
+        items.push_back(GTK_WIDGET(child->data));
+    g_list_free(children);
+    if (items.size() != entries.size()) {
+        for (GtkWidget* item : items)
+            gtk_container_remove(GTK_CONTAINER(menu), item);
+        items.assign(entries.size(), nullptr);
+    }
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        GtkWidget* item = items[index];
+        if (item && kindOf(item) == kindOf(entries[index])) {
+            showEntry(item, entries[index]);
+            continue;
+        }
+        if (item)
+            gtk_container_remove(GTK_CONTAINER(menu), item);
+        gtk_menu_shell_insert(GTK_MENU_SHELL(menu), newItem(entries[index], index, target), static_cast<gint>(index));
+    }
+}
+
+struct OpenMenu {
+    GtkWidget* menu;
+    HWND target;
+};
+
+std::vector<OpenMenu>& openMenus()
+{
+    static std::vector<OpenMenu> menus;
+    return menus;
+}
+
+// The menu counts as open until here, so that the crossings its ungrab causes
+// are taken for the grab's.
 gboolean destroyMenu(gpointer menu)
 {
+    std::erase_if(openMenus(), [menu](const OpenMenu& open) { return open.menu == GTK_WIDGET(menu); });
     gtk_widget_destroy(GTK_WIDGET(menu));
     g_object_unref(menu);
+    PointerGrabEnded();
     return G_SOURCE_REMOVE;
 }
 
@@ -215,8 +287,14 @@ public:
         std::filesystem::remove_all(m_iconFolder, ignored);
     }
 
+    // The item's menu changes in place, so a panel showing it follows.
     void SetMenu(const std::vector<MenuEntry>& entries, HWND menuTarget) override
     {
+        if (m_menu && menuTarget == m_menuTarget) {
+            updateMenu(m_menu, entries, menuTarget);
+            return;
+        }
+        m_menuTarget = menuTarget;
         GtkWidget* menu = buildMenu(entries, menuTarget);
         g_object_ref_sink(menu);
         m_library.setMenu(m_indicator, GTK_MENU(menu));
@@ -245,6 +323,7 @@ private:
     std::filesystem::path m_iconFolder;
     AppIndicator* m_indicator { nullptr };
     GtkWidget* m_menu { nullptr };
+    HWND m_menuTarget { 0 };
 };
 
 G_GNUC_BEGIN_IGNORE_DEPRECATIONS
@@ -370,6 +449,7 @@ void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND ta
     GtkWidget* menu = buildMenu(entries, target);
     g_object_ref_sink(menu);
     g_signal_connect(menu, "deactivate", G_CALLBACK(onMenuDeactivate), nullptr);
+    openMenus().push_back({ menu, target });
     GdkRectangle place { at.x, at.y, 1, 1 };
     GdkWindow* root = gdk_get_default_root_window();
     // Input reaches the program as queued messages, so GTK has no event of its
@@ -383,6 +463,19 @@ void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND ta
     gdk_event_set_device(trigger, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
     gtk_menu_popup_at_rect(GTK_MENU(menu), root, &place, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST, trigger);
     gdk_event_free(trigger);
+}
+
+bool GtkMenuOpen()
+{
+    return !openMenus().empty();
+}
+
+void UpdateOpenGtkMenus(const std::vector<MenuEntry>& entries, HWND target)
+{
+    for (const OpenMenu& open : openMenus()) {
+        if (open.target == target)
+            updateMenu(open.menu, entries, target);
+    }
 }
 
 std::unique_ptr<TrayIcon> CreateGtkTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target)

@@ -13,6 +13,10 @@
 namespace nimbrell::platform {
 
 void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target);
+// Changes the items of the menus popped up for target and still open in place.
+void UpdateOpenGtkMenus(const std::vector<MenuEntry>& entries, HWND target);
+// Whether a popup menu is open (it holds the pointer).
+bool GtkMenuOpen();
 
 // A StatusNotifierItem when a watcher owns its name on the session bus, else the
 // XEmbed icon.

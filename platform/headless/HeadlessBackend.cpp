@@ -97,6 +97,13 @@ void HeadlessBackend::PopupMenu(const std::vector<MenuEntry>& entries, ScreenPoi
     m_popups.push_back({ entries, at, target });
 }
 
+void HeadlessBackend::UpdatePopupMenu(const std::vector<MenuEntry>& entries, HWND target)
+{
+    auto open = std::find_if(m_popups.rbegin(), m_popups.rend(), [target](const PopupRecord& popup) { return popup.target == target; });
+    if (open != m_popups.rend())
+        open->entries = entries;
+}
+
 namespace {
 
 class HeadlessTrayIcon final : public TrayIcon {

@@ -98,6 +98,8 @@ public:
     std::vector<ScreenRect> WorkAreas() override { return { m_workArea }; }
     ScreenPoint CursorPosition() override { return m_cursor; }
     void PopupMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target) override;
+    // A headless menu stays open: the latest popup for target takes the entries.
+    void UpdatePopupMenu(const std::vector<MenuEntry>& entries, HWND target) override;
     std::unique_ptr<TrayIcon> CreateTrayIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target) override;
     bool IsComposited() override { return true; }
     void SetClipboardText(const std::string& utf8) override { m_clipboard = SanitizeUtf8(utf8); }

@@ -97,6 +97,7 @@ std::vector<platform::MenuEntry> TvxPopupMenu::Entries() const
 void TvxPopupMenu::Popup(int x, int y, TvxObject* popupComponent)
 {
     m_popupComponent.Set(popupComponent);
+    m_poppedUp = true;
     platform::Application::Instance().GetBackend().PopupMenu(Entries(), { x, y }, m_handle);
 }
 
@@ -112,6 +113,9 @@ void TvxPopupMenu::Choose(int index)
 
 void TvxPopupMenu::ItemChanged()
 {
+    // A menu open on the screen shows the change at once.
+    if (m_poppedUp && platform::Application::Exists())
+        platform::Application::Instance().GetBackend().UpdatePopupMenu(Entries(), m_handle);
     if (OnChange)
         OnChange();
 }

@@ -62,7 +62,8 @@ public:
     // Runs the click of the item at index when it is visible and enabled.
     void Choose(int index);
 
-    // Told after any item changed (a caption, a check mark, ...).
+    // Told after any item changed (a caption, a check mark, ...), once a menu
+    // still open on the screen shows the change.
     std::function<void()> OnChange;
     void ItemChanged();
 
@@ -73,6 +74,7 @@ private:
 
     platform::HWND m_handle { 0 };
     TvxObjectReference m_popupComponent;
+    bool m_poppedUp { false };
 };
 
 }

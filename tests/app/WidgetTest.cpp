@@ -641,6 +641,27 @@ TEST_F(WidgetTest, ALaterStartBringsTheWidgetBackOnTheScreenWithItsPanelAndTheMo
     EXPECT_LE(form.Top() + 124, 1080);
 }
 
+TEST_F(WidgetTest, AnOpenMenuShowsTheStateAsItChanges)
+{
+    std::vector<WeatherRequest> started;
+    TFormWeather form([&](WeatherRequest request) { started.push_back(std::move(request)); });
+    post(form, platform::WM_RBUTTONDOWN, 60, 60, platform::MK_RBUTTON);
+    ASSERT_EQ(backend->Popups().size(), 1u);
+    auto shown = [&](int index) { return backend->Popups()[0].entries.at(static_cast<std::size_t>(index)); };
+    EXPECT_FALSE(shown(0).enabled) << "刷新 waits while the fetch runs";
+
+    PostMessage(form.Handle(), kWeatherFailedMessage, static_cast<platform::WPARAM>(started.back().requestNumber), 1);
+    application.ProcessMessages();
+    EXPECT_TRUE(shown(0).enabled) << "the failure enables 刷新 in the open menu";
+    choose(backend->Popups()[0], 0);
+    EXPECT_EQ(started.size(), 2u);
+    EXPECT_FALSE(shown(0).enabled) << "a new fetch disables it again";
+
+    form.Widget().N4->OnClick();
+    EXPECT_TRUE(shown(3).checked) << "the pin's mark";
+    ASSERT_EQ(backend->Popups().size(), 1u) << "changes update the open menu, they open none";
+}
+
 TEST_F(WidgetTest, ALetterCityCodeFailsVisiblyAndOnlyTheLatestRequestIsShown)
 {
     writeSettings("cityCode=abc/../?x y\n");

@@ -5,6 +5,7 @@
 #include "platform/gtk/GtkBackend.h"
 #include "tests/support/Desktop.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <future>
 #include <gtest/gtest.h>
@@ -147,4 +148,90 @@ TEST_F(GtkPopupClipboardTest, ClipboardTextBothWays)
         EXPECT_EQ(SanitizeUtf8(*bad), *bad);
         EXPECT_TRUE(bad->starts_with("bad"));
     }
+}
+
+TEST_F(GtkPopupClipboardTest, AnOpenMenuFollowsItsChangedEntries)
+{
+    RecordingWindow owner;
+    showOpaque(owner, 100, 100, 200, 100);
+    MenuEntry refresh { .caption = "刷新", .enabled = false };
+    MenuEntry more { .caption = "更多", .visible = false };
+    MenuEntry days { .caption = "未来五天" };
+    const std::vector<MenuEntry> opened { refresh, more, days };
+
+    // The first key selects the first item that can be chosen: what the open menu
+    // shows after the change decides which one that is.
+    struct Case {
+        const char* change;
+        std::vector<MenuEntry> entries;
+        WPARAM chosen;
+    };
+    MenuEntry enabled = refresh, shown = more, checked = days;
+    enabled.enabled = true;
+    shown.visible = true;
+    checked.checked = true;
+    const Case cases[] = {
+        { "a command enabled", { enabled, more, days }, 0 },
+        { "a hidden item shown", { refresh, shown, checked }, 1 },
+        { "a check mark set, the item replaced in its place", { refresh, more, checked }, 2 },
+        { "nothing changed", opened, 2 },
+    };
+    auto menuShown = [](const Screenshot& shot) { return !Near(shot.At(620, 610), DesktopRoot, 8); };
+    for (const Case& each : cases) {
+        owner.received.clear();
+        application->GetBackend().PopupMenu(opened, { 600, 600 }, owner.Handle());
+        ASSERT_TRUE(menuShown(ScreenWhen(menuShown))) << each.change << ": the menu did not open";
+        application->GetBackend().UpdatePopupMenu(each.entries, owner.Handle());
+        RunCommand("xdotool key Down Return");
+        ASSERT_TRUE(WaitFor([&] { return owner.Find(WM_COMMAND); }, Pump::Loop)) << each.change;
+        EXPECT_EQ(owner.Find(WM_COMMAND)->wParam, each.chosen) << each.change;
+        auto menuGone = [&](const Screenshot& shot) { return !menuShown(shot); };
+        ASSERT_TRUE(menuGone(ScreenWhen(menuGone))) << each.change;
+        EXPECT_FALSE(WaitFor([&] { return std::ranges::count_if(owner.received, [](const Message& m) { return m.message == WM_COMMAND; }) > 1; }, 300ms, Pump::Loop))
+            << each.change << ": replacing an item chose nothing";
+    }
+
+    // A menu that has closed takes no change.
+    application->GetBackend().UpdatePopupMenu({ enabled, shown, checked }, owner.Handle());
+}
+
+TEST_F(GtkPopupClipboardTest, ALeaveWhileAGrabHoldsThePointerCountsWhenTheGrabEnds)
+{
+    RecordingWindow window;
+    showOpaque(window, 100, 100, 200, 100);
+    auto windowShown = [](const Screenshot& shot) { return Near(shot.At(150, 150), { 0x30, 0x60, 0xA0 }, 8); };
+    ASSERT_TRUE(windowShown(ScreenWhen(windowShown)));
+    auto leaves = [&] { return std::ranges::count_if(window.received, [](const Message& m) { return m.message == WM_MOUSELEAVE; }); };
+    auto menuShown = [](const Screenshot& shot) { return !Near(shot.At(620, 610), DesktopRoot, 8); };
+    auto menuGone = [&](const Screenshot& shot) { return !menuShown(shot); };
+    auto hover = [&] {
+        window.received.clear();
+        RunCommand("xdotool mousemove 150 150");
+        ASSERT_TRUE(WaitFor([&] { return window.Find(WM_MOUSEMOVE); }, Pump::Loop));
+        window.received.clear();
+    };
+
+    hover();
+    application->GetBackend().PopupMenu({ { "First" } }, { 600, 600 }, window.Handle());
+    ASSERT_TRUE(menuShown(ScreenWhen(menuShown)));
+    RunCommand("xdotool mousemove 900 800");
+    EXPECT_FALSE(WaitFor([&] { return leaves() > 0; }, 300ms, Pump::Loop)) << "the menu holds the pointer";
+    RunCommand("xdotool key Escape");
+    EXPECT_TRUE(WaitFor([&] { return leaves() == 1; }, Pump::Loop)) << "the menu closed with the pointer outside: the leave comes";
+
+    hover();
+    application->GetBackend().PopupMenu({ { "First" } }, { 600, 600 }, window.Handle());
+    ASSERT_TRUE(menuShown(ScreenWhen(menuShown)));
+    RunCommand("xdotool key Escape");
+    ASSERT_TRUE(menuGone(ScreenWhen(menuGone)));
+    EXPECT_FALSE(WaitFor([&] { return leaves() > 0; }, 300ms, Pump::Loop)) << "closed with the pointer over the window: no leave";
+
+    // The window's own capture, released with the pointer outside.
+    hover();
+    window.Native().SetCapture(true);
+    RunCommand("xdotool mousemove 900 800");
+    ASSERT_TRUE(WaitFor([&] { return window.Find(WM_MOUSEMOVE); }, Pump::Loop)) << "the capture takes the moves";
+    EXPECT_EQ(leaves(), 0) << "captured, the window keeps the mouse";
+    window.Native().SetCapture(false);
+    EXPECT_TRUE(WaitFor([&] { return leaves() == 1; }, Pump::Loop)) << "released outside: the leave comes";
 }
