@@ -256,6 +256,8 @@ std::string HelpText()
            "  DISPLAY, WAYLAND_DISPLAY\n"
            "                   the desktop; without either the program runs headless, and one\n"
            "                   that cannot be opened is an error (status 1)\n"
+           "  GDK_SCALE        the screen's density (2: twice the pixels each way); frames are\n"
+           "                   drawn at it, also with --render\n"
            "\n"
            "Files:\n"
            "  CONFIG/historyLog.ini the settings and the widget's position\n"

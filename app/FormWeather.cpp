@@ -183,6 +183,9 @@ void TFormWeather::OnWindowMessage(platform::Message& message)
     case platform::WM_DISPLAYCHANGE:
         KeepOnScreen();
         break;
+    case platform::WM_DPICHANGED:
+        ShowPicturesAgain();
+        break;
     case platform::TrayIconMessage:
         OnTrayIcon(message.lParam);
         break;

@@ -15,6 +15,7 @@
 #include "weather/ReportList.h"
 #include "weather/WeatherThread.h"
 
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -156,6 +157,8 @@ private:
     void ArmRefreshTimer(std::uint32_t interval);
     void ShowPicture(int picture, int day);
     void SetTrayTip(std::string tip);
+    // The pictures again, from the set for the window's device scale.
+    void ShowPicturesAgain();
 
     // Window modes and commands.
     void AppMessageHook(platform::Message& message);
@@ -184,6 +187,8 @@ private:
     std::function<std::time_t()> m_clock { [] { return std::time(nullptr); } };
     std::uint32_t m_refreshInterval { StoredRefreshInterval(-1) };
     std::uint64_t m_weatherRequest { 0 }; // number of the latest weather request
+    // The picture shown for today (index 0) and the next five days, or -1.
+    std::array<int, 6> m_pictures { -1, -1, -1, -1, -1, -1 };
     float m_sceneScale { 1.0f };
     float m_sceneOpacity { 1.0f };
     int m_updateOffersReceived { 0 };

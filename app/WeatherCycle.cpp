@@ -73,16 +73,26 @@ void TFormWeather::ShowPlaceholder()
 
 void TFormWeather::ShowPicture(int picture, int day)
 {
+    m_pictures[static_cast<std::size_t>(day - 1)] = picture;
+    const float scale = Scene().DeviceScale();
     if (day == 1) {
         TvxBrush& fill = m_widget.Image1->Fill();
-        m_widget.vxImageList1->CopyImage(picture, fill.Bitmap().Bitmap());
+        m_widget.vxImageList1->CopyImage(picture, fill.Bitmap().Bitmap(), scale);
         // Style none and back: the rectangle repaints with the new picture.
         fill.SetStyle(TvxBrushStyle::vgBrushNone);
         fill.SetStyle(TvxBrushStyle::vgBrushBitmap);
         return;
     }
     TvxImage& image = *m_widget.dayImages[static_cast<std::size_t>(day - 2)];
-    m_widget.vxImageList1->CopyImage(picture, image.Bitmap());
+    m_widget.vxImageList1->CopyImage(picture, image.Bitmap(), scale);
+}
+
+void TFormWeather::ShowPicturesAgain()
+{
+    for (std::size_t day = 0; day < m_pictures.size(); ++day) {
+        if (m_pictures[day] >= 0)
+            ShowPicture(m_pictures[day], static_cast<int>(day) + 1);
+    }
 }
 
 std::optional<WeatherPanelView> TFormWeather::PanelViewOf(const std::vector<TInfo>& reports) const

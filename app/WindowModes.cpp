@@ -146,7 +146,8 @@ void TFormWeather::ComeBack()
 
 void TFormWeather::ShowTrayIcon()
 {
-    auto picture = platform::FindResource("MAINICON", "png");
+    // The tray draws the icon at the screen's density.
+    auto picture = platform::FindResource(Native().DeviceScale() >= 2 ? "MAINICON2X" : "MAINICON", "png");
     std::span<const std::uint8_t> png;
     if (picture)
         png = { reinterpret_cast<const std::uint8_t*>(picture->data()), picture->size() };

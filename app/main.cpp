@@ -12,6 +12,7 @@
 #include "platform/headless/HeadlessBackend.h"
 #include "scene/core/TvxPopupMenu.h"
 
+#include <charconv>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -53,18 +54,29 @@ std::string environmentValue(const char* name)
     return value ? value : "";
 }
 
+// The headless windows' device scale: the one the desktop would use (GDK_SCALE,
+// a whole number), so that `GDK_SCALE=2 nimbrell --render` draws what a doubled
+// screen shows.
+int headlessDeviceScale()
+{
+    std::string value = environmentValue("GDK_SCALE");
+    int scale = 0;
+    auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), scale);
+    return error == std::errc() && end == value.data() + value.size() && scale >= 1 && scale <= 8 ? scale : 1;
+}
+
 // The desktop when one is named; a named display that cannot be opened is an
 // error (nothing would be seen): said on standard error, and null. Without any
 // display the program runs on the headless back end.
 std::unique_ptr<platform::Backend> chooseBackend(bool render)
 {
     if (render)
-        return std::make_unique<platform::HeadlessBackend>();
+        return std::make_unique<platform::HeadlessBackend>(platform::ClockKind::Real, headlessDeviceScale());
     std::string display = environmentValue("DISPLAY");
     std::string wayland = environmentValue("WAYLAND_DISPLAY");
     if (display.empty() && wayland.empty()) {
         std::cerr << "nimbrell: no display; running on the headless back end\n";
-        return std::make_unique<platform::HeadlessBackend>();
+        return std::make_unique<platform::HeadlessBackend>(platform::ClockKind::Real, headlessDeviceScale());
     }
     if (auto desktop = platform::CreateGtkBackend())
         return desktop;

@@ -67,8 +67,15 @@ public:
     virtual bool IsVisible() const = 0;
     virtual void SetTitle(const std::string& title) = 0;
 
+    // Device pixels per unit of the window's size, position and input: 2 on a
+    // screen the desktop doubles. A change (the window moved to a monitor of
+    // another scale) posts WM_DPICHANGED with the new scale in wParam.
+    virtual int DeviceScale() const { return 1; }
+
     // Shows a premultiplied 0xAARRGGBB image as the window's whole content, at
-    // the window's position, blended per pixel with what lies below. Pixels of
+    // the window's position, blended per pixel with what lies below. The image,
+    // `painted` and `damage` are in device pixels: the window's size times
+    // DeviceScale(), shown one image pixel to one screen pixel. Pixels of
     // alpha 0 do not take the mouse. Pixels outside `painted` are transparent and
     // are not read, so a large, mostly empty image costs only its painted part.
     // Only the pixels inside `damage` differ from the previous push, so only they

@@ -94,6 +94,7 @@ enum : std::uint32_t {
     WM_MBUTTONDBLCLK = 0x0209,
     WM_MOUSEWHEEL = 0x020A,
     WM_MOUSELEAVE = 0x02A3,
+    WM_DPICHANGED = 0x02E0, // the window's device scale changed (wParam: the new scale)
 };
 
 // The cursor identifiers a stored `Cursor` property holds, with their usual numbers:

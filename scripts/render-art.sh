@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Re-renders the artwork under resources/art from its SVG sources:
-#   weather/NN.svg      -> weather/NN.png (175 x 120)
-#   icon/nimbrell.svg   -> icon/nimbrell-SIZE.png for 32 px and up
+#   weather/NN.svg      -> weather/NN.png (175 x 120) and weather/2x/NN.png (350 x 240)
+#   icon/nimbrell.svg   -> icon/nimbrell-SIZE.png for 32 px and up (96: twice 48)
 #   icon/nimbrell-small.svg -> icon/nimbrell-16.png and icon/nimbrell-24.png
 #   window/*.svg        -> the settings and update windows' pictures
-# Any other SVG is rendered at its own size next to itself.
+# Any other SVG is rendered at its own size next to itself, and the weather
+# pictures also at twice their size, for screens of twice the density.
 # Needs rsvg-convert (Debian package librsvg2-bin); the build does not.
 # Pass --generate to rewrite the SVGs with make_art.py and make_window_art.py first.
 set -euo pipefail
@@ -21,19 +22,19 @@ if [[ ${1:-} == --generate ]]; then
   python3 make_window_art.py
 fi
 
-render() {  # render SVG PNG [SIZE]
-  if [[ -n ${3:-} ]]; then
-    rsvg-convert --width "$3" --height "$3" --keep-aspect-ratio -o "$2" "$1"
-  else
-    rsvg-convert -o "$2" "$1"
-  fi
+render() {  # render SVG PNG [SIZE | xZOOM]
+  case ${3:-} in
+    '') rsvg-convert -o "$2" "$1" ;;
+    x*) rsvg-convert --zoom "${3#x}" -o "$2" "$1" ;;
+    *) rsvg-convert --width "$3" --height "$3" --keep-aspect-ratio -o "$2" "$1" ;;
+  esac
   echo "$2"
 }
 
 for size in 16 24; do
   render icon/nimbrell-small.svg "icon/nimbrell-$size.png" "$size"
 done
-for size in 32 48 64 128 256; do
+for size in 32 48 64 96 128 256; do
   render icon/nimbrell.svg "icon/nimbrell-$size.png" "$size"
 done
 
@@ -42,6 +43,12 @@ while IFS= read -r -d '' svg; do
     ./icon/*) continue ;;
   esac
   render "$svg" "${svg%.svg}.png"
+  case $svg in
+    ./weather/*)
+      mkdir -p weather/2x
+      render "$svg" "weather/2x/$(basename "${svg%.svg}").png" x2
+      ;;
+  esac
 done < <(find . -name '*.svg' -not -path './preview/*' -print0 | sort -z)
 
 # The settings header is stored as a JPEG (it is opaque).

@@ -8,6 +8,8 @@
 #include "platform/Application.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "scene/host/TvxCustomScene.h"
+#include "scene/render/TvxBitmap.h"
+#include "scene/shapes/TvxRectangle.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,6 +47,23 @@ void BM_WidgetFirstFrame(benchmark::State& state)
     }
 }
 BENCHMARK(BM_WidgetFirstFrame)->Unit(benchmark::kMillisecond);
+
+// A whole frame of the widget with its panel open, at device scale 1 and 2: what
+// a screen of twice the density costs a frame.
+void BM_WidgetFrameAtScale(benchmark::State& state)
+{
+    application();
+    TvxCustomScene scene(635, 866);
+    scene.SetTransparency(true);
+    scene.SetDeviceScale(static_cast<float>(state.range(0)));
+    WidgetScene widget = LoadWidgetScene(scene);
+    widget.RectangleMore->SetVisible(true);
+    scene.DrawAll();
+    for (auto _ : state)
+        scene.DrawAll();
+    state.counters["pixels"] = static_cast<double>(scene.Buffer().Width()) * scene.Buffer().Height();
+}
+BENCHMARK(BM_WidgetFrameAtScale)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }
 

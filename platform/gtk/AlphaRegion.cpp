@@ -40,4 +40,22 @@ cairo_region_t* RegionAboveAlpha(const unsigned char* pixels, int width, int hei
     return cairo_region_create_rectangles(rectangles.data(), static_cast<int>(rectangles.size()));
 }
 
+cairo_rectangle_int_t RectInUnits(const cairo_rectangle_int_t& pixels, int scale)
+{
+    auto down = [scale](int value) { return value >= 0 ? value / scale : -((-value + scale - 1) / scale); };
+    auto up = [&down, scale](int value) { return -down(-value); };
+    const int left = down(pixels.x), top = down(pixels.y);
+    return { left, top, up(pixels.x + pixels.width) - left, up(pixels.y + pixels.height) - top };
+}
+
+cairo_region_t* RegionInUnits(const cairo_region_t* pixels, int scale)
+{
+    std::vector<cairo_rectangle_int_t> rectangles(static_cast<std::size_t>(cairo_region_num_rectangles(pixels)));
+    for (std::size_t i = 0; i < rectangles.size(); ++i) {
+        cairo_region_get_rectangle(pixels, static_cast<int>(i), &rectangles[i]);
+        rectangles[i] = RectInUnits(rectangles[i], scale);
+    }
+    return cairo_region_create_rectangles(rectangles.data(), static_cast<int>(rectangles.size()));
+}
+
 }

@@ -14,4 +14,9 @@ namespace nimbrell::platform {
 // The caller owns the region.
 cairo_region_t* RegionAboveAlpha(const unsigned char* pixels, int width, int height, int strideBytes, std::uint8_t above, int left = 0, int top = 0);
 
+// A region of device pixels in units of `scale` pixels, outwards: a unit holds
+// any of the pixels. The caller owns the result.
+cairo_region_t* RegionInUnits(const cairo_region_t* pixels, int scale);
+cairo_rectangle_int_t RectInUnits(const cairo_rectangle_int_t& pixels, int scale);
+
 }

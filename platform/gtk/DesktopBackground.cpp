@@ -135,7 +135,7 @@ void WatchDesktop(std::function<void(DesktopChange)> onChange)
     g_signal_connect(screen, "size-changed", G_CALLBACK(onMonitors), nullptr);
 }
 
-void PaintDesktopBackground(cairo_t* cr, int left, int top)
+void PaintDesktopBackground(cairo_t* cr, int left, int top, int scale)
 {
     auto& state = watch();
     if (!state.pictureRead) {
@@ -147,9 +147,20 @@ void PaintDesktopBackground(cairo_t* cr, int left, int top)
     // A picture freed without a word from its setter must not end the program.
     GdkDisplay* display = gdk_display_get_default();
     gdk_x11_display_error_trap_push(display);
-    if (state.picture) {
+    if (state.picture && scale == 1) {
         cairo_set_source_surface(cr, state.picture, -left, -top);
         cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_REPEAT);
+    } else if (state.picture) {
+        // The picture is in screen pixels: one to one with the window's device pixels.
+        cairo_pattern_t* picture = cairo_pattern_create_for_surface(state.picture);
+        cairo_matrix_t toPicture;
+        cairo_matrix_init_scale(&toPicture, scale, scale);
+        cairo_matrix_translate(&toPicture, left, top);
+        cairo_pattern_set_matrix(picture, &toPicture);
+        cairo_pattern_set_filter(picture, CAIRO_FILTER_NEAREST);
+        cairo_pattern_set_extend(picture, CAIRO_EXTEND_REPEAT);
+        cairo_set_source(cr, picture);
+        cairo_pattern_destroy(picture);
     } else {
         cairo_set_source_rgb(cr, 0x80 / 255.0, 0x80 / 255.0, 0x80 / 255.0);
     }

@@ -26,7 +26,8 @@ void WatchDesktop(std::function<void(DesktopChange)> onChange);
 
 // Paints the desktop's background as it lies under a window whose top-left
 // corner is at (left, top) on the screen: the root's background picture
-// (_XROOTPMAP_ID, else ESETROOT_PMAP_ID), else a solid grey.
-void PaintDesktopBackground(cairo_t* cr, int left, int top);
+// (_XROOTPMAP_ID, else ESETROOT_PMAP_ID), else a solid grey. Positions are in
+// units of `scale` screen pixels, as the window's drawing context counts them.
+void PaintDesktopBackground(cairo_t* cr, int left, int top, int scale = 1);
 
 }

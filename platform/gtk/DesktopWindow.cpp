@@ -141,6 +141,7 @@ public:
         if ((attributes.visual = gdk_screen_get_rgba_visual(gdk_screen_get_default())))
             mask |= GDK_WA_VISUAL;
         m_native = gdk_window_new(nullptr, &attributes, mask);
+        m_scale = std::max(gdk_window_get_scale_factor(m_native), 1);
         if (kind == WindowKind::TopLevel) {
             gdk_window_set_decorations(m_native, static_cast<GdkWMDecoration>(0));
             gdk_window_set_skip_taskbar_hint(m_native, TRUE);
@@ -213,15 +214,18 @@ public:
     }
     bool IsVisible() const override { return m_visible; }
     void SetTitle(const std::string& title) override { gdk_window_set_title(m_native, title.c_str()); }
+    int DeviceScale() const override { return m_scale; }
 
     void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted,
         std::span<const ScreenRect> damage) override
     {
         if (width <= 0 || height <= 0)
             return;
-        bool resized = width != m_width || height != m_height;
+        // The image is in device pixels, the window in units.
+        const int unitsWide = (width + m_scale - 1) / m_scale, unitsHigh = (height + m_scale - 1) / m_scale;
+        bool resized = unitsWide != m_width || unitsHigh != m_height;
         if (resized)
-            Resize(width, height);
+            Resize(unitsWide, unitsHigh);
         // Only the bounds of the painted pixels are kept, and only the damage is
         // read, shaped and drawn again: a layered window is mostly transparent and
         // a frame mostly changes a few of its parts.
@@ -234,8 +238,10 @@ public:
             applyBoundingShape();
             return;
         }
-        for (const cairo_rectangle_int_t& changed : m_image.Changed())
-            gdk_window_invalidate_rect(m_native, &changed, FALSE);
+        for (const cairo_rectangle_int_t& changed : m_image.Changed()) {
+            cairo_rectangle_int_t units = RectInUnits(changed, m_scale);
+            gdk_window_invalidate_rect(m_native, &units, FALSE);
+        }
         applyBoundingShape();
     }
 
@@ -346,6 +352,8 @@ public:
                 (m_focused ? gtk_im_context_focus_in : gtk_im_context_focus_out)(m_input);
             break;
         case GDK_CONFIGURE:
+            // GDK resizes a window whose scale changes.
+            followScale();
             // The window manager may place the window elsewhere than asked; follow it.
             if (m_bounding && (m_left != event->configure.x || m_top != event->configure.y))
                 gdk_window_invalidate_rect(m_native, nullptr, FALSE); // the background under it changed
@@ -494,9 +502,25 @@ private:
             cairo_region_t* empty = cairo_region_create();
             gdk_window_input_shape_combine_region(m_native, empty, 0, 0);
             cairo_region_destroy(empty);
-        } else {
+        } else if (m_scale == 1) {
             gdk_window_input_shape_combine_region(m_native, m_image.Shape(), 0, 0);
+        } else {
+            // GDK takes shapes in units; a unit with any painted pixel takes the mouse.
+            cairo_region_t* units = RegionInUnits(m_image.Shape(), m_scale);
+            gdk_window_input_shape_combine_region(m_native, units, 0, 0);
+            cairo_region_destroy(units);
         }
+    }
+
+    // A window moved to a monitor of another scale is drawn again at it.
+    void followScale()
+    {
+        int scale = std::max(gdk_window_get_scale_factor(m_native), 1);
+        if (scale == m_scale)
+            return;
+        m_scale = scale;
+        m_pushed = false;
+        post(WM_DPICHANGED, static_cast<WPARAM>(scale), 0);
     }
 
     // Without a compositor the window is cut to the pixels of more than this
@@ -518,6 +542,7 @@ private:
     void followDesktop(DesktopChange change)
     {
         if (change == DesktopChange::Monitors) {
+            followScale();
             if (m_kind == WindowKind::TopLevel)
                 post(WM_DISPLAYCHANGE, 0, 0);
             return;
@@ -542,6 +567,11 @@ private:
             const cairo_rectangle_int_t& area = m_image.Area();
             m_bounding = kept ? RegionAboveAlpha(cairo_image_surface_get_data(kept), area.width, area.height, cairo_image_surface_get_stride(kept), kShownAlpha, area.x, area.y)
                               : cairo_region_create();
+            if (m_scale != 1) {
+                cairo_region_t* units = RegionInUnits(m_bounding, m_scale);
+                cairo_region_destroy(m_bounding);
+                m_bounding = units;
+            }
         }
         gdk_window_shape_combine_region(m_native, m_bounding, 0, 0);
     }
@@ -551,7 +581,7 @@ private:
         GdkDrawingContext* context = gdk_window_begin_draw_frame(m_native, region);
         cairo_t* cr = gdk_drawing_context_get_cairo_context(context);
         if (m_bounding) {
-            PaintDesktopBackground(cr, m_left, m_top);
+            PaintDesktopBackground(cr, m_left, m_top, m_scale);
             cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
         } else {
             cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -560,8 +590,22 @@ private:
         }
         if (cairo_surface_t* kept = m_image.Surface()) {
             const cairo_rectangle_int_t& area = m_image.Area();
-            cairo_set_source_surface(cr, kept, area.x, area.y);
-            cairo_rectangle(cr, area.x, area.y, area.width, area.height);
+            if (m_scale == 1) {
+                cairo_set_source_surface(cr, kept, area.x, area.y);
+                cairo_rectangle(cr, area.x, area.y, area.width, area.height);
+            } else {
+                // One kept pixel to one device pixel of the window, not enlarged.
+                const double k = m_scale;
+                cairo_pattern_t* pixels = cairo_pattern_create_for_surface(kept);
+                cairo_matrix_t toPixels;
+                cairo_matrix_init_scale(&toPixels, k, k);
+                cairo_matrix_translate(&toPixels, -area.x / k, -area.y / k);
+                cairo_pattern_set_matrix(pixels, &toPixels);
+                cairo_pattern_set_filter(pixels, CAIRO_FILTER_NEAREST);
+                cairo_set_source(cr, pixels);
+                cairo_pattern_destroy(pixels);
+                cairo_rectangle(cr, area.x / k, area.y / k, area.width / k, area.height / k);
+            }
             cairo_fill(cr);
         }
         gdk_window_end_draw_frame(m_native, context);
@@ -695,6 +739,8 @@ private:
     int m_top { 0 };
     int m_width { 1 };
     int m_height { 1 };
+    // Device pixels per unit; the pushed images are in device pixels.
+    int m_scale { 1 };
     CursorShape m_cursor { CursorShape::Default };
     bool m_visible { false };
     bool m_focused { false };

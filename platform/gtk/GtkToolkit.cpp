@@ -79,10 +79,15 @@ GdkPixbuf* PixbufFromPng(std::span<const std::uint8_t> png)
 
 GList* ProgramIcons()
 {
+    // Both sizes: the desktop takes the one that suits its density.
     static GList* icons = [] {
-        auto png = FindResource("MAINICON", "png");
-        GdkPixbuf* picture = png ? PixbufFromPng(*png) : nullptr;
-        return picture ? g_list_append(nullptr, picture) : nullptr;
+        GList* list = nullptr;
+        for (const char* name : { "MAINICON", "MAINICON2X" }) {
+            auto png = FindResource(name, "png");
+            if (GdkPixbuf* picture = png ? PixbufFromPng(*png) : nullptr)
+                list = g_list_append(list, picture);
+        }
+        return list;
     }();
     return icons;
 }

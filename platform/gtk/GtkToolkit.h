@@ -24,7 +24,8 @@ void EnsureGtk();
 // A PNG picture for GDK; null when it cannot be decoded. The caller owns it.
 GdkPixbuf* PixbufFromPng(std::span<const std::uint8_t> png);
 
-// The program's icon (its "MAINICON" picture) for its windows; null without one.
+// The program's icon for its windows, at 48 and 96 pixels ("MAINICON",
+// "MAINICON2X"); null without one.
 GList* ProgramIcons();
 
 // The time of the user's last input to the program, for the window manager's

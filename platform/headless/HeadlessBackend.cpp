@@ -56,8 +56,17 @@ void HeadlessWindow::PushLayered(const std::uint32_t* pixels, int width, int hei
     }
 }
 
-HeadlessBackend::HeadlessBackend(ClockKind clock)
+void HeadlessWindow::SetDeviceScale(int scale)
+{
+    if (scale < 1 || scale == m_deviceScale)
+        return;
+    m_deviceScale = scale;
+    PostMessage(m_handle, WM_DPICHANGED, static_cast<WPARAM>(scale), 0);
+}
+
+HeadlessBackend::HeadlessBackend(ClockKind clock, int deviceScale)
     : m_clock(clock)
+    , m_deviceScale(std::max(deviceScale, 1))
 {
 }
 
@@ -87,9 +96,9 @@ void HeadlessBackend::ShowMessageBox(const std::string& text, const std::string&
     std::cerr << "[" << caption << "] " << text << std::endl;
 }
 
-std::unique_ptr<NativeWindow> HeadlessBackend::CreateNativeWindow(HWND, WindowKind kind)
+std::unique_ptr<NativeWindow> HeadlessBackend::CreateNativeWindow(HWND handle, WindowKind kind)
 {
-    return std::make_unique<HeadlessWindow>(kind);
+    return std::make_unique<HeadlessWindow>(kind, handle, m_deviceScale);
 }
 
 void HeadlessBackend::PopupMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target)

@@ -21,8 +21,10 @@ enum class ClockKind {
 
 class HeadlessWindow final : public NativeWindow {
 public:
-    explicit HeadlessWindow(WindowKind kind = WindowKind::TopLevel)
+    explicit HeadlessWindow(WindowKind kind = WindowKind::TopLevel, HWND handle = 0, int deviceScale = 1)
         : m_kind(kind)
+        , m_handle(handle)
+        , m_deviceScale(deviceScale)
     {
     }
 
@@ -37,6 +39,9 @@ public:
     void Hide() override { m_visible = false; }
     bool IsVisible() const override { return m_visible; }
     void SetTitle(const std::string& title) override { m_title = title; }
+    int DeviceScale() const override { return m_deviceScale; }
+    // As if the window had moved to a screen of that scale.
+    void SetDeviceScale(int scale);
     void PushLayered(const std::uint32_t* pixels, int width, int height, int strideBytes, const ScreenRect& painted,
         std::span<const ScreenRect> damage) override;
     void SetDesktopWidget() override { m_desktopWidget = true; }
@@ -60,12 +65,17 @@ public:
     // window, each push after the first of a size reads only its damage, so a
     // change that a push leaves out of its damage stays unseen here too.
     const std::vector<std::uint32_t>& PushedPixels() const { return m_pixels; }
+    // The last image's size in device pixels.
+    int PushedWidth() const { return m_pushedWidth; }
+    int PushedHeight() const { return m_pushedHeight; }
     // The last push's damage within the window: all of it for a first push or one
     // of another size.
     const std::vector<ScreenRect>& PushedDamage() const { return m_damage; }
 
 private:
     WindowKind m_kind;
+    HWND m_handle;
+    int m_deviceScale;
     std::string m_title;
     std::vector<std::uint32_t> m_pixels;
     std::vector<ScreenRect> m_damage;
@@ -87,7 +97,8 @@ private:
 
 class HeadlessBackend final : public Backend {
 public:
-    explicit HeadlessBackend(ClockKind clock = ClockKind::Real);
+    // Windows get the device scale (pixels per unit) given here.
+    explicit HeadlessBackend(ClockKind clock = ClockKind::Real, int deviceScale = 1);
 
     const char* Name() const override { return "headless"; }
     void WaitForEvents(int wakeFd, int timeoutMs) override;
@@ -155,6 +166,7 @@ public:
 
 private:
     ClockKind m_clock;
+    int m_deviceScale;
     std::uint64_t m_manualNow { 1000 };
     std::vector<MessageBoxRecord> m_messageBoxes;
     std::vector<std::string> m_openedUris;

@@ -60,6 +60,15 @@ void TvxCustomScene::SetSize(int width, int height)
     RealignRoot();
 }
 
+void TvxCustomScene::SetDeviceScale(float scale)
+{
+    if (scale == DeviceScale())
+        return;
+    m_canvas->SetDeviceScale(scale);
+    m_inked = {};
+    AddUpdateRect({ 0, 0, 65535, 65535 });
+}
+
 void TvxCustomScene::RealignRoot()
 {
     TvxObject* root = Root();

@@ -30,6 +30,11 @@ public:
     void SetSize(int width, int height);
     const std::vector<TvxObject*>& Roots() const { return m_roots; }
 
+    // Buffer pixels per scene unit: the device scale of the window's screen.
+    // Another scale paints the whole scene again at it.
+    float DeviceScale() const { return m_canvas->DeviceScale(); }
+    void SetDeviceScale(float scale);
+
     TvxBrush& Fill() { return m_fill; }
     void SetTransparency(bool value) { m_transparency = value; }
 
@@ -38,8 +43,9 @@ public:
     bool Draw();
     // Requests the whole area and draws it at once.
     void DrawAll();
+    // Width() × DeviceScale() by Height() × DeviceScale() pixels.
     TvxBitmap& Buffer() { return *m_canvas->Buffer(); }
-    // The part of the buffer that frames have painted (whole pixels); outside it
+    // The part of the buffer that frames have painted (whole units); outside it
     // the buffer is still transparent as allocated, and is neither written nor read.
     TvxRect InkedArea() const { return m_inked; }
     // The rectangles the next frame paints; during Present, the ones it painted.

@@ -4,6 +4,7 @@
 #include "platform/Application.h"
 #include "scene/render/TvxBitmap.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace nimbrell {
@@ -36,6 +37,7 @@ TvxScene::TvxScene(SceneWindow& window)
     : TvxCustomScene(window.Native().Width(), window.Native().Height())
     , m_window(window)
 {
+    SetDeviceScale(float(window.Native().DeviceScale()));
 }
 
 void TvxScene::RequestFrame()
@@ -56,7 +58,13 @@ void TvxScene::Present()
 {
     TvxBitmap& buffer = Buffer();
     TvxRect inked = InkedArea();
-    auto screenRect = [](const TvxRect& r) { return ScreenRect { int(r.Left), int(r.Top), int(r.Right), int(r.Bottom) }; };
+    const float k = DeviceScale();
+    // Scene units to the buffer's pixels, outwards.
+    auto screenRect = [k](const TvxRect& r) {
+        if (k == 1)
+            return ScreenRect { int(r.Left), int(r.Top), int(r.Right), int(r.Bottom) };
+        return ScreenRect { int(std::floor(r.Left * k)), int(std::floor(r.Top * k)), int(std::ceil(r.Right * k)), int(std::ceil(r.Bottom * k)) };
+    };
     // The frame painted exactly its pending rectangles (whole pixels), and nothing
     // else changed.
     m_damage.clear();
@@ -147,6 +155,10 @@ bool TvxScene::HandleMessage(Message& message)
     case SceneFrameMessage:
         DrawFrame();
         return true;
+    case WM_DPICHANGED:
+        // The window may have pictures to choose for the new scale too.
+        SetDeviceScale(float(m_window.Native().DeviceScale()));
+        return false;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

@@ -23,7 +23,8 @@ public:
     explicit TvxScene(SceneWindow& window);
 
     // Takes the frame message and the window's mouse and keyboard messages;
-    // false for anything else.
+    // false for anything else. A change of the window's device scale is
+    // followed, and left to the window too (false).
     bool HandleMessage(platform::Message& message);
 
     // 1 (ok) and 2 (cancel) are the results a window knows; others count as ok.

@@ -137,7 +137,11 @@ void TvxCanvas::DrawRectSides(const TvxRect& rect, float xRadius, float yRadius,
 
 TvxRect TvxCanvas::TakeDrawnArea()
 {
-    return std::exchange(m_drawn, {});
+    TvxRect drawn = std::exchange(m_drawn, {});
+    if (m_deviceScale == 1 || IsRectEmpty(drawn))
+        return drawn;
+    const float k = m_deviceScale;
+    return { std::floor(drawn.Left / k), std::floor(drawn.Top / k), std::ceil(drawn.Right / k), std::ceil(drawn.Bottom / k) };
 }
 
 void TvxCanvas::AddDrawnArea(const TvxRect& deviceArea)

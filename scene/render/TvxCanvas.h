@@ -57,9 +57,16 @@ public:
     using VisualPainter = void (*)(TvxCanvas& canvas, TvxObject& visual, const TvxRect& rect, float opacity);
     static void SetVisualPainter(VisualPainter painter);
 
+    // The size in units; a buffered canvas's buffer holds DeviceScale() pixels a unit.
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     bool Buffered() const { return m_buffered; }
+    // Pixels per unit of a buffered canvas's buffer (1 by default): everything is
+    // drawn at that resolution, so a high-density screen gets sharp text and
+    // shapes, not an enlarged picture. Setting another scale makes a new, clear
+    // buffer; a canvas drawing into a bitmap keeps 1.
+    float DeviceScale() const { return m_deviceScale; }
+    virtual void SetDeviceScale(float scale) = 0;
     bool Resized() const { return m_resized; }
     void SetResized(bool value) { m_resized = value; }
     // The buffer of a buffered canvas (none otherwise).
@@ -91,7 +98,8 @@ public:
     virtual void EndScene() { }
     virtual void Clear(TvxColor color) = 0;
     // Writes the premultiplied colour into the pixels from (trunc(Left), trunc(Top)) to
-    // (round(Right), round(Bottom)), clamped; no blending, no transform.
+    // (round(Right), round(Bottom)) of the rectangle in units times the device
+    // scale, clamped; no blending, no transform.
     virtual void ClearRect(const TvxRect& rect, TvxColor color) = 0;
 
     // Transform and state.
@@ -156,8 +164,8 @@ public:
         TvxCornerType cornerType = TvxCornerType::vgCornerRound);
     float TextWidth(std::string_view text);
 
-    // The bounds in device pixels of what the drawing calls above touched since
-    // the last call (cut to the clip); clears are not counted.
+    // The bounds in whole units of what the drawing calls above touched since the
+    // last call (cut to the clip); clears are not counted.
     TvxRect TakeDrawnArea();
 
 protected:
@@ -188,6 +196,7 @@ protected:
 
     int m_width { 0 };
     int m_height { 0 };
+    float m_deviceScale { 1 };
     PaintState m_paint;
     TvxRect m_drawn;
     bool m_resized { false };

@@ -57,19 +57,18 @@ public:
         height = std::max(height, 1);
         if (!m_buffered || (width == m_width && height == m_height && m_cr))
             return;
-        m_context.reset();
-        m_cr = nullptr;
-        m_saves.clear();
         m_width = width;
         m_height = height;
-        m_resized = true;
-        try {
-            m_buffer.Create(width, height);
-        } catch (const std::exception&) {
-            m_width = m_height = 0;
-            throw TvxCanvasError("Can't allocate the DIB handle");
-        }
-        CreateContext(m_buffer.Surface());
+        CreateBuffer();
+    }
+
+    void SetDeviceScale(float scale) override
+    {
+        if (!m_buffered || !(scale > 0) || !std::isfinite(scale) || scale == m_deviceScale)
+            return;
+        m_deviceScale = scale;
+        if (m_width > 0 && m_height > 0)
+            CreateBuffer();
     }
 
     void Clear(TvxColor color) override
@@ -87,7 +86,8 @@ public:
         if (!target)
             return;
         Flush();
-        target->ClearRect(rect, color);
+        const float k = m_deviceScale;
+        target->ClearRect(k == 1 ? rect : TvxRect { rect.Left * k, rect.Top * k, rect.Right * k, rect.Bottom * k }, color);
     }
 
     void SetMatrix(const TvxMatrix& matrix) override
@@ -96,6 +96,11 @@ public:
         if (!m_cr)
             return;
         cairo_matrix_t m = ToCairo(matrix);
+        if (m_deviceScale != 1) {
+            cairo_matrix_t device;
+            cairo_matrix_init_scale(&device, m_deviceScale, m_deviceScale);
+            cairo_matrix_multiply(&m, &m, &device);
+        }
         // m13 and m23 are 0 in every matrix of the scene; a projective part is dropped.
         m_degenerate = !Invertible(m);
         if (!m_degenerate)
@@ -522,6 +527,25 @@ private:
         bool degenerate { false };
         std::size_t depth { 0 };
     };
+
+    // A clear buffer of the size at the device scale, and a context over it.
+    void CreateBuffer()
+    {
+        m_context.reset();
+        m_cr = nullptr;
+        m_saves.clear();
+        m_order.clear();
+        m_resized = true;
+        const int width = std::max(1, static_cast<int>(std::lround(m_width * double(m_deviceScale))));
+        const int height = std::max(1, static_cast<int>(std::lround(m_height * double(m_deviceScale))));
+        try {
+            m_buffer.Create(width, height);
+        } catch (const std::exception&) {
+            m_width = m_height = 0;
+            throw TvxCanvasError("Can't allocate the DIB handle");
+        }
+        CreateContext(m_buffer.Surface());
+    }
 
     void CreateContext(cairo_surface_t* surface)
     {

@@ -71,33 +71,65 @@ int TvxImageList::Add(const TvxBitmap& picture)
     return Count() - 1;
 }
 
-bool TvxImageList::CopyImage(int index, TvxBitmap& target) const
+bool TvxImageList::CopyImage(int index, TvxBitmap& target, float deviceScale) const
 {
     if (index < 0 || index >= Count())
         return false;
-    const Entry& entry = m_images[static_cast<std::size_t>(index)];
+    const bool dense = deviceScale >= 1.5f && index < DenseCount();
+    const std::vector<Entry>& list = dense ? m_dense : m_images;
+    const Entry& entry = list[static_cast<std::size_t>(index)];
     if (entry.picture) {
         target.Assign(*entry.picture);
         return true;
     }
     // Decoded for copies only: a list that only hands out copies keeps just the
     // last picture copied, so copies of one picture in a row decode it once.
-    if (index != m_copiedIndex || !m_copied) {
+    if (index != m_copiedIndex || &list != m_copiedList || !m_copied) {
         m_copied = Decoded(entry.encoded);
         m_copiedIndex = index;
+        m_copiedList = &list;
     }
     target.Assign(*m_copied);
     return true;
 }
 
+void TvxImageList::AddDense(const TvxBitmap& picture)
+{
+    auto copy = std::make_unique<TvxBitmap>();
+    copy->Assign(picture);
+    m_dense.push_back(Entry { {}, std::move(copy) });
+}
+
 void TvxImageList::Clear()
 {
     m_images.clear();
+    m_dense.clear();
     m_copied.reset();
     m_copiedIndex = -1;
+    m_copiedList = nullptr;
 }
 
 void TvxImageList::ReadImages(std::span<const std::uint8_t> bytes)
+{
+    Read(m_images, bytes);
+}
+
+void TvxImageList::WriteImages(std::vector<std::uint8_t>& out) const
+{
+    Write(m_images, out);
+}
+
+void TvxImageList::ReadDenseImages(std::span<const std::uint8_t> bytes)
+{
+    Read(m_dense, bytes);
+}
+
+void TvxImageList::WriteDenseImages(std::vector<std::uint8_t>& out) const
+{
+    Write(m_dense, out);
+}
+
+void TvxImageList::Read(std::vector<Entry>& entries, std::span<const std::uint8_t> bytes)
 {
     std::size_t at = 0;
     std::int32_t count = ReadInt32(bytes, at);
@@ -108,16 +140,16 @@ void TvxImageList::ReadImages(std::span<const std::uint8_t> bytes)
         if (length < 0 || bytes.size() - at < std::size_t(length))
             throw std::runtime_error("Image list data ends early");
         auto encoded = bytes.subspan(at, std::size_t(length));
-        m_images.push_back(Entry { { encoded.begin(), encoded.end() }, nullptr });
+        entries.push_back(Entry { { encoded.begin(), encoded.end() }, nullptr });
         at += std::size_t(length);
     }
 }
 
-void TvxImageList::WriteImages(std::vector<std::uint8_t>& out) const
+void TvxImageList::Write(const std::vector<Entry>& entries, std::vector<std::uint8_t>& out)
 {
-    WriteInt32(out, static_cast<std::int32_t>(m_images.size()));
+    WriteInt32(out, static_cast<std::int32_t>(entries.size()));
     std::vector<std::uint8_t> encoded;
-    for (const Entry& entry : m_images) {
+    for (const Entry& entry : entries) {
         // A picture never decoded goes out as it came in.
         const std::vector<std::uint8_t>* bytes = &entry.encoded;
         if (entry.picture) {
@@ -138,6 +170,9 @@ void TvxImageList::DefineProperties(TvxFiler& filer)
     filer.DefineBinaryProperty(
         "Images", [this](std::span<const std::uint8_t> bytes) { ReadImages(bytes); },
         [this](std::vector<std::uint8_t>& out) { WriteImages(out); }, !m_images.empty());
+    filer.DefineBinaryProperty(
+        "Images2x", [this](std::span<const std::uint8_t> bytes) { ReadDenseImages(bytes); },
+        [this](std::vector<std::uint8_t>& out) { WriteDenseImages(out); }, !m_dense.empty());
 }
 
 }

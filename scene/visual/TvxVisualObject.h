@@ -505,6 +505,8 @@ private:
         std::unique_ptr<TvxBitmap> bitmap;
     };
     std::vector<EffectImage> m_effectImages;
+    // The canvas's device scale the images were rendered at.
+    float m_effectDeviceScale { 1 };
     TvxCanvas* m_tempCanvas { nullptr };
     bool m_pressed { false };
     bool m_doubleClick { false };

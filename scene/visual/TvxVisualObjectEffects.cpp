@@ -123,10 +123,14 @@ void TvxVisualObject::ApplyEffects(TvxCanvas& canvas)
     TvxCanvasStateGuard state(canvas);
     // An object already being rendered elsewhere cannot render itself again: it shows
     // its cache.
+    // Images made for another device scale would show enlarged or shrunk.
+    if (!m_inPaintTo && !m_effectImages.empty() && m_effectDeviceScale != canvas.DeviceScale())
+        m_updateEffects = true;
     if (m_updateEffects && !m_inPaintTo) {
         std::vector<EffectImage> old = std::move(m_effectImages);
         m_effectImages.clear();
-        const TvxPoint s = AbsoluteScale();
+        m_effectDeviceScale = canvas.DeviceScale();
+        const TvxPoint s { AbsoluteScale().X * m_effectDeviceScale, AbsoluteScale().Y * m_effectDeviceScale };
         for (int i = 0; i < ChildrenCount(); ++i) {
             IEffectRole* effect = Child(i)->AsEffect();
             if (!effect || !effect->EffectEnabled())

@@ -478,6 +478,64 @@ TEST_F(WidgetRenderTest, HalfTheSizeHalvesTheAreasAboutTheWindowOrigin)
     EXPECT_FALSE(inkBox(picture, 5, 76, 119, 236).Empty()) << "the panel at half size";
 }
 
+TEST_F(WidgetRenderTest, TwiceTheDensityDrawsTwiceThePixelsWithTheDensePictures)
+{
+    writeSettings("showMore=2\n");
+    startDemo();
+    TFormWeather form;
+    TvxBitmap single;
+    single.Assign(render(form));
+    ASSERT_EQ(single.Width(), 635);
+    EXPECT_EQ(form.Widget().Image1->Fill().Bitmap().Bitmap().Width(), 175);
+
+    auto& native = static_cast<platform::HeadlessWindow&>(form.Native());
+    native.SetDeviceScale(2);
+    application.ProcessMessages();
+    TvxBitmap& today = form.Widget().Image1->Fill().Bitmap().Bitmap();
+    EXPECT_EQ(today.Width(), 350) << "the today picture from the dense set";
+    EXPECT_EQ(form.Widget().dayImages[0]->Bitmap().Width(), 350) << "and the days' pictures";
+    TvxBitmap dense;
+    dense.Assign(render(form));
+    ASSERT_EQ(dense.Width(), 1270);
+    ASSERT_EQ(dense.Height(), 1732);
+    EXPECT_EQ(form.Left(), 500) << "the window keeps its place in units";
+
+    // The same frame with the 1x picture enlarged instead: the dense picture's
+    // own detail makes the difference.
+    const TvxImageList& list = *form.Widget().vxImageList1;
+    int index = -1;
+    for (int i = 0; i < list.Count() && index < 0; ++i) {
+        TvxBitmap candidate;
+        list.CopyImage(i, candidate, 2);
+        if (candidate.Width() == today.Width() && std::equal(candidate.ConstBits(), candidate.ConstBits() + 350 * 240, today.ConstBits()))
+            index = i;
+    }
+    ASSERT_GE(index, 0);
+    list.CopyImage(index, today, 1);
+    form.Widget().Image1->Fill().SetStyle(TvxBrushStyle::vgBrushNone);
+    form.Widget().Image1->Fill().SetStyle(TvxBrushStyle::vgBrushBitmap);
+    const TvxBitmap& enlarged = render(form);
+    int differing = 0;
+    for (int y = 2 * 4; y < 2 * 124; ++y) {
+        for (int x = 2 * 8; x < 2 * 183; ++x) {
+            std::uint32_t a = dense.Pixel(x, y), b = enlarged.Pixel(x, y);
+            bool differs = false;
+            for (int shift = 0; shift < 32; shift += 8)
+                differs = differs || std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > 8;
+            differing += differs;
+        }
+    }
+    EXPECT_GT(differing, 2000) << "pixels of the picture area that the dense picture changes";
+
+    // Back on a screen of scale 1: the 1x pictures and the 1x frame as before.
+    native.SetDeviceScale(1);
+    application.ProcessMessages();
+    EXPECT_EQ(form.Widget().Image1->Fill().Bitmap().Bitmap().Width(), 175);
+    const TvxBitmap& again = render(form);
+    ASSERT_EQ(again.Width(), 635);
+    EXPECT_TRUE(std::equal(again.ConstBits(), again.ConstBits() + 635 * 866, single.ConstBits()));
+}
+
 TEST_F(WidgetTest, PanelModesFollowTheMouseAndTheMenu)
 {
     server.Route("/data/101010100.html", test::Reply::Ok("").Stall());

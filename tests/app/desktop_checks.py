@@ -48,13 +48,14 @@ def popup_menus(connection):
 class Program:
     """The program run with --demo on folders of its own (settings, cache, runtime)."""
 
-    def __init__(self, binary, folder=None, arguments=(), settings=None):
+    def __init__(self, binary, folder=None, arguments=(), settings=None, environment=None):
         self.binary = binary
         self.owned = folder is None
         self.folder = folder or tempfile.mkdtemp()
         self.environment = dict(os.environ, TEMP=self.folder, XDG_CONFIG_HOME=os.path.join(self.folder, "config"),
                                 XDG_CACHE_HOME=os.path.join(self.folder, "cache"), XDG_RUNTIME_DIR=self.folder)
         self.environment.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        self.environment.update(environment or {})
         if settings:
             self.write_settings(settings)
         self.log = open(os.path.join(self.folder, "log-%d.txt" % time.monotonic_ns()), "w+")
@@ -119,12 +120,13 @@ class Desktop:
         visit(self.root, 0)
         return found
 
-    def widget(self, pid, timeout=30):
-        """The program's shown window of the widget's size."""
+    def widget(self, pid, timeout=30, scale=1):
+        """The program's shown window of the widget's size (in screen pixels at
+        the desktop's scale)."""
         def find():
             for window in self.windows_of(pid):
                 geometry = window.get_geometry()
-                if geometry.width == 635 and geometry.height == 866:
+                if geometry.width == 635 * scale and geometry.height == 866 * scale:
                     return window
             return None
         return wait_until(find, timeout)

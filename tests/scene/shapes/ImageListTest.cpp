@@ -132,6 +132,38 @@ TEST_F(ImageListTest, IndexesOutsideTheListGiveNoPicture)
     EXPECT_EQ(list.GetImage(0), nullptr);
 }
 
+TEST_F(ImageListTest, DenseScreensGetThePictureOfTwiceTheDensityWhereThereIsOne)
+{
+    TvxImageList list(nullptr);
+    list.Add(*Picture(17, 12, 0x80));
+    list.Add(*Picture(9, 7, 0xFF));
+    list.AddDense(*Picture(34, 24, 0x80));
+    std::vector<std::uint8_t> stored = Store(list);
+    EXPECT_EQ(LittleEndian(BinaryProperty(stored, "Images2x"), 0), 1u);
+
+    // Read back undecoded, so the copies decode from the dense block too.
+    TvxImageList copy(nullptr);
+    ReadObjectStream(stored, copy);
+    ASSERT_EQ(copy.DenseCount(), 1);
+    EXPECT_EQ(Store(copy), stored);
+    struct Case {
+        int index;
+        float scale;
+        int width;
+    } cases[] = { { 0, 1, 17 }, { 0, 1.49f, 17 }, { 0, 1.5f, 34 }, { 0, 2, 34 }, { 0, 3, 34 }, { 0, 1, 17 }, { 1, 2, 9 } };
+    for (const Case& c : cases) {
+        TvxBitmap target;
+        ASSERT_TRUE(copy.CopyImage(c.index, target, c.scale));
+        EXPECT_EQ(target.Width(), c.width) << c.index << " at " << c.scale;
+    }
+    // The dense picture's own pixels, not the other one enlarged.
+    TvxBitmap dense;
+    ASSERT_TRUE(copy.CopyImage(0, dense, 2));
+    std::uint32_t expected = Picture(34, 24, 0x80)->Pixel(33, 23), decoded = dense.Pixel(33, 23);
+    for (int shift = 0; shift < 32; shift += 8)
+        EXPECT_NEAR(int(decoded >> shift & 0xFF), int(expected >> shift & 0xFF), 1);
+}
+
 TEST_F(ImageListTest, EmptyListStoresNoImagesAndFaultyBlocksAreRefused)
 {
     TvxImageList empty(nullptr);
