@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The widget on a screen of twice the density (with-desktop.sh --screen
 2560x1600, the program run with GDK_SCALE=2), beside one at scale 1 on the same
-desktop: its window is 1270 x 1732 screen pixels, its texts and pictures are
-drawn at those pixels (their edges as narrow as at scale 1, where an enlarged
-1x picture has edges twice as wide), and clicks land where they land at scale 1:
+desktop: its window is 1270 x 1732 screen pixels, its icon comes at 48 and 96
+pixels, its texts and pictures are drawn at those pixels (their edges as narrow
+as at scale 1, where an enlarged 1x picture has edges twice as wide), and clicks
+land where they land at scale 1:
 the right button opens the menu at the pointer, a double click opens the
 five-day panel.
 
@@ -82,6 +83,17 @@ def popup_menus(desktop):
     return found
 
 
+def icon_sizes(desktop, window):
+    """The sizes _NET_WM_ICON carries: width, height, then the pixels, for each."""
+    icon = window.get_full_property(desktop.atom("_NET_WM_ICON"), Xatom.CARDINAL)
+    values = list(icon.value) if icon else []
+    sizes = []
+    while len(values) >= 2 and values[0] * values[1] + 2 <= len(values):
+        sizes.append((values[0], values[1]))
+        values = values[2 + values[0] * values[1]:]
+    return sizes
+
+
 def check_clicks(desktop, window, scale, what):
     """A right click at (60, 60) opens the menu there; a double click there opens the panel."""
     left, top = desktop.place(window)
@@ -118,6 +130,8 @@ def main():
         single_window = desktop.widget(single.process.pid)
         if single_window is None:
             fail("at GDK_SCALE=1 the widget did not appear:\n" + single.output())
+        if not {(48, 48), (96, 96)} <= set(icon_sizes(desktop, dense_window)):
+            fail("the window's icon is not there at 48 and 96 pixels: %s" % icon_sizes(desktop, dense_window))
         for window, scale in ((dense_window, 2), (single_window, 1)):
             if not wait_until(lambda: inked(area(desktop, window, scale, (30, 30, 120, 70)), GREY), 20):
                 fail("the widget at scale %d does not show its picture" % scale)
