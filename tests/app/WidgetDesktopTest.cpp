@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <future>
+#include <mutex>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -255,6 +256,97 @@ TEST_F(WidgetDesktopTest, AnOpenMenuFollowsTheFetchAndAMenuClosedOutsideHidesThe
     EXPECT_TRUE(screenShows([](const Screenshot& s) { return !Near(s.At(680, 402), Rgb { 255, 255, 255 }, 40); }))
         << "the menu closes";
     EXPECT_TRUE(panelShown(Screenshot())) << "closed over the widget, the panel stays";
+
+    int status = program->Stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+namespace {
+
+// A picture the program drew with --render against the server, laid over the
+// desktop's grey as the compositor lays the window: rgb bytes, row by row.
+std::vector<unsigned char> renderedOverDesktop(const std::filesystem::path& folder, const std::string& weatherHost)
+{
+    std::string picture = (folder / "widget.png").string();
+    std::string command = "env -u DISPLAY -u TEMP XDG_CACHE_HOME=" + (folder / "cache").string() + " XDG_CONFIG_HOME=" + (folder / "config").string()
+        + " " NIMBRELL_BINARY " --weather-host " + weatherHost + " --render " + picture + " 2> /dev/null && convert " + picture
+        + " -background '#808080' -flatten -depth 8 rgb:-";
+    std::vector<unsigned char> bytes;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        unsigned char buffer[65536];
+        std::size_t got;
+        while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            bytes.insert(bytes.end(), buffer, buffer + got);
+        pclose(pipe);
+    }
+    return bytes;
+}
+
+// Whether the screen shows the rendered widget, placed at (left, top), inside the
+// rectangle (window coordinates).
+bool showsAsRendered(const Screenshot& s, const std::vector<unsigned char>& rendered, int left, int top, int x0, int y0, int x1, int y1)
+{
+    constexpr int width = 635;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            std::size_t at = (static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)) * 3;
+            if (at + 2 >= rendered.size() || !Near(s.At(left + x, top + y), Rgb { rendered[at], rendered[at + 1], rendered[at + 2] }, 8))
+                return false;
+        }
+    }
+    return true;
+}
+
+}
+
+// The notice's line of the today panel, where the wind shows once the weather is in.
+// It stops short of the text box's right edge: there, after the text changes, the
+// window keeps less of the dark halo than a whole render draws.
+constexpr int NoticeLeft = 0, NoticeTop = 104, NoticeRight = 224, NoticeBottom = 127;
+
+TEST_F(WidgetDesktopTest, AnAnswerWithoutSixDaysShowsTheFailureAndTheRetryAMinuteLaterBringsTheWeather)
+{
+    using Clock = std::chrono::steady_clock;
+    test::LoopbackHttpServer weather;
+    std::mutex guard;
+    std::vector<Clock::time_point> asked;
+    weather.SetHandler([&](const test::ReceivedRequest&) {
+        std::lock_guard lock(guard);
+        asked.push_back(Clock::now());
+        return test::Reply::Ok(asked.size() == 1 ? "{\"weatherinfo\": 5}" : forecastDocument());
+    });
+    auto requests = [&] {
+        std::lock_guard lock(guard);
+        return asked;
+    };
+    // What the program itself draws for each answer.
+    test::LoopbackHttpServer failing, answering;
+    failing.Route("/data/101010100.html", test::Reply::Ok("{\"weatherinfo\": 5}"));
+    answering.Route("/data/101010100.html", test::Reply::Ok(forecastDocument()));
+    auto failure = renderedOverDesktop(temp / "failure", failing.HostPort());
+    auto weatherIn = renderedOverDesktop(temp / "weather", answering.HostPort());
+    ASSERT_EQ(failure.size(), 635u * 866u * 3u);
+    ASSERT_EQ(weatherIn.size(), failure.size());
+    ASSERT_NE(failure, weatherIn);
+
+    xdotool("mousemove 1200 1000");
+    auto program = start({ "--weather-host", weather.HostPort() });
+    EXPECT_TRUE(screenShows([&](const Screenshot& s) { return showsAsRendered(s, failure, 500, 300, NoticeLeft, NoticeTop, NoticeRight, NoticeBottom); }))
+        << "the failure notice, whole";
+    ASSERT_EQ(requests().size(), 1u);
+    std::string kept = temp / "cache/nimbrell/keptForecast.txt";
+    EXPECT_FALSE(std::filesystem::exists(kept)) << "a failed answer is not kept";
+
+    EXPECT_TRUE(screenShows([&](const Screenshot& s) { return showsAsRendered(s, weatherIn, 500, 300, NoticeLeft, NoticeTop, NoticeRight, NoticeBottom); }, 75s))
+        << "the weather after the retry";
+    EXPECT_TRUE(std::filesystem::exists(kept)) << "the good answer is kept";
+    auto times = requests();
+    ASSERT_EQ(times.size(), 2u);
+    auto retry = std::chrono::duration_cast<std::chrono::milliseconds>(times[1] - times[0]);
+    EXPECT_GE(retry, 59s) << "retried after a minute";
+    EXPECT_LE(Clock::now() - times[0], 70s) << "the weather within 70 s of the failed answer";
+    std::printf("retried %lld ms after the failed answer\n", static_cast<long long>(retry.count()));
 
     int status = program->Stop(SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));
