@@ -59,8 +59,11 @@ void TvxVisualObject::UpdateEffects()
         return;
     m_updateEffects = true;
     for (TvxVisualObject* p = VisualParent(); p; p = p->VisualParent()) {
-        if (p->HasEffects())
-            p->m_updateEffects = true;
+        if (!p->HasEffects())
+            continue;
+        p->m_updateEffects = true;
+        // Its effects draw around the whole subtree, past this object's own area.
+        p->Repaint();
     }
 }
 

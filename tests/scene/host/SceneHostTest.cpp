@@ -4,6 +4,8 @@
 #include "scene/host/TvxBackground.h"
 #include "scene/host/TvxScene.h"
 #include "scene/render/TvxBitmap.h"
+#include "scene/shapes/TvxBitmapEffects.h"
+#include "scene/shapes/TvxLayout.h"
 #include "scene/shapes/TvxRectangle.h"
 #include "scene/shapes/TvxText.h"
 #include "tests/support/HeadlessScene.h"
@@ -125,6 +127,32 @@ TEST_F(SceneHostTest, AFramePushesOnlyTheRectanglesThatChanged)
     scene.DrawAll();
     EXPECT_EQ(native().PushedDamage().size(), 1u);
     EXPECT_TRUE(shown == native().PushedPixels());
+}
+
+TEST_F(SceneHostTest, AChangedTextRedrawsTheHaloItsLayoutDrawsAroundIt)
+{
+    // A glow on the layout draws a halo around all its texts, past their boxes:
+    // when one text changes, the halo around it changes too.
+    auto* layout = new TvxLayout(nullptr);
+    layout->SetBounds(10, 10, 150, 40);
+    root->AddObject(layout);
+    auto* halo = new TvxGlowEffect(nullptr);
+    halo->SetGlowColor(0xFF000000);
+    halo->SetSpread(1);
+    layout->AddObject(halo);
+    auto* text = new TvxText(nullptr);
+    text->SetBounds(0, 10, 150, 20);
+    text->SetHorzTextAlign(TvxTextAlign::vgTextAlignFar);
+    text->SetText("获取失败,一分钟后重新获取!");
+    layout->AddObject(text);
+    window.Show();
+    application.ProcessMessages();
+
+    text->SetText("北风3-4级");
+    application.ProcessMessages();
+    const std::vector<std::uint32_t> shown = native().PushedPixels();
+    scene.DrawAll();
+    EXPECT_TRUE(shown == native().PushedPixels()) << "what the window shows after the change is what a whole frame paints";
 }
 
 TEST_F(SceneHostTest, PressingWhereNothingTakesTheMouseDragsTheWindow)
