@@ -5,9 +5,6 @@
 
 namespace nimbrell {
 
-inline constexpr int kKeyEnter = 13;
-inline constexpr int kKeySpace = 32;
-
 // Press tracking counts the edges of a control as inside.
 inline bool InsideWithEdges(const TvxRect& rect, float x, float y)
 {

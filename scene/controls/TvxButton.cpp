@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scene/controls/TvxButton.h"
 
+#include "platform/Message.h"
 #include "platform/Timer.h"
 #include "scene/controls/ControlGeometry.h"
 #include "scene/core/ISceneHost.h"
@@ -27,12 +28,6 @@ NIMBRELL_DEFINE_CLASS(TvxCircleButton, TvxButton)
 
 NIMBRELL_DEFINE_CLASS(TvxSpeedButton, TvxCustomButton)
 {
-}
-
-namespace {
-
-constexpr int keyEscape = 27;
-
 }
 
 TvxCustomButton::TvxCustomButton(TvxComponent* owner)
@@ -123,7 +118,7 @@ void TvxCustomButton::RepeatTick()
 void TvxCustomButton::KeyDown(int& key, char32_t& keyChar, TvxShiftState shift)
 {
     TvxTextControl::KeyDown(key, keyChar, shift);
-    if (key == kKeyEnter || key == kKeySpace)
+    if (key == platform::VK_RETURN || key == platform::VK_SPACE)
         DoClick();
 }
 
@@ -147,7 +142,7 @@ TvxButton::TvxButton(TvxComponent* owner)
 
 void TvxButton::DialogKey(int& key, TvxShiftState shift)
 {
-    if ((m_default && key == kKeyEnter) || (m_cancel && key == keyEscape)) {
+    if ((m_default && key == platform::VK_RETURN) || (m_cancel && key == platform::VK_ESCAPE)) {
         DoClick();
         key = 0;
         return;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scene/controls/TvxCheckBox.h"
 
+#include "platform/Message.h"
 #include "scene/controls/ControlGeometry.h"
 
 namespace nimbrell {
@@ -77,7 +78,7 @@ void TvxCheckBox::MouseUp(TvxMouseButton button, TvxShiftState shift, float x, f
 void TvxCheckBox::KeyDown(int& key, char32_t& keyChar, TvxShiftState shift)
 {
     TvxTextControl::KeyDown(key, keyChar, shift);
-    if (key == kKeyEnter || key == kKeySpace)
+    if (key == platform::VK_RETURN || key == platform::VK_SPACE)
         SetIsChecked(!m_isChecked);
 }
 

@@ -18,7 +18,6 @@ namespace nimbrell {
 
 namespace {
 
-constexpr int kIBeamCursor = -4;
 constexpr float kCaretWidth = 2;
 constexpr char16_t kPasswordDot = u'\u25CF';
 
@@ -76,7 +75,7 @@ TvxCustomTextBox::TvxCustomTextBox(TvxComponent* owner)
     SetHeight(22);
     SetCanFocused(true);
     SetAutoCapture(true);
-    SetCursor(kIBeamCursor);
+    SetCursor(platform::crIBeam);
     m_model.OnTextChanged = [this] { TextChanged(); };
     m_model.OnTyping = [this] { OnTyping(this); };
     m_font.OnChanged = [this] { Repaint(); };
@@ -373,7 +372,7 @@ void TvxCustomTextBox::KeyDown(int& key, char32_t& keyChar, TvxShiftState shift)
     TvxControl::KeyDown(key, keyChar, shift);
     bool control = (shift & kCtrlKey) != 0;
     EditKeys keys { (shift & kShiftKey) != 0, control };
-    if (key == kKeyEnter) {
+    if (key == platform::VK_RETURN) {
         Change();
         key = 0;
         return;

@@ -4,14 +4,14 @@
 
 #include "scene/host/TvxCustomSceneDrag.h"
 
+#include "platform/Message.h"
+
 #include <utility>
 
 namespace nimbrell {
 
 namespace {
 
-constexpr int cursorDrag = -12;
-constexpr int cursorNoDrop = -13;
 // The drag image is see-through, so the objects below stay visible.
 constexpr float dragImageOpacity = 0.6f;
 
@@ -72,7 +72,7 @@ void TvxCustomScene::MoveObjectDrag()
             return;
         drag->accepted = accept && drag->over == over;
     }
-    SetWindowCursor(drag->accepted ? cursorDrag : cursorNoDrop);
+    SetWindowCursor(drag->accepted ? platform::crDrag : platform::crNoDrop);
     if (drag->image) {
         AddUpdateRect(drag->imageArea);
         float left = m_mousePos.X - drag->grip.X, top = m_mousePos.Y - drag->grip.Y;
@@ -110,7 +110,7 @@ void TvxCustomScene::EndObjectDrag(bool drop)
         source->DragEnd();
     }
     m_objectDrag.reset();
-    SetWindowCursor(0);
+    SetWindowCursor(platform::crDefault);
     CapturePlatformMouse(m_captured != nullptr || m_dragging || m_resizing);
 }
 

@@ -4,16 +4,12 @@
 
 #include "scene/host/TvxCustomScene.h"
 
+#include "platform/Message.h"
+
 #include <cmath>
 #include <utility>
 
 namespace nimbrell {
-
-namespace {
-
-constexpr int cursorSizeNWSE = -8;
-
-}
 
 TvxVisualObject* TvxCustomScene::ObjectAt(TvxPoint point) const
 {
@@ -72,7 +68,7 @@ void TvxCustomScene::MouseMove(TvxShiftState shift, float x, float y)
         m_resizeSize.X += x - m_mousePos.X;
         m_resizeSize.Y += y - m_mousePos.Y;
         m_mousePos = point;
-        SetWindowCursor(cursorSizeNWSE);
+        SetWindowCursor(platform::crSizeNWSE);
         ResizeWindow(static_cast<int>(m_resizeSize.X), static_cast<int>(m_resizeSize.Y));
         return;
     }
@@ -88,7 +84,7 @@ void TvxCustomScene::MouseMove(TvxShiftState shift, float x, float y)
     }
     int cursor = 0;
     if (TvxVisualObject* target = ObjectAt(point)) {
-        cursor = target->IsResizeGrip() ? cursorSizeNWSE : target->Cursor();
+        cursor = target->IsResizeGrip() ? platform::crSizeNWSE : target->Cursor();
         SetWindowHint(target->ShowHint() ? target->Hint() : std::string());
         SetHovered(target);
         TvxPoint local = target->AbsoluteToLocal(point);

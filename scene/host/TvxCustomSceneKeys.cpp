@@ -4,6 +4,8 @@
 
 #include "scene/host/TvxCustomScene.h"
 
+#include "platform/Message.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -11,23 +13,21 @@ namespace nimbrell {
 
 namespace {
 
-constexpr int keyTab = 9;
-constexpr int keyEnter = 13;
-constexpr int keyEscape = 27;
+using namespace platform;
 
 bool isDialogKey(int key)
 {
     switch (key) {
-    case keyEscape:
-    case keyEnter:
-    case 35: // End
-    case 36: // Home
-    case 37: // arrows
-    case 38:
-    case 39:
-    case 40:
-    case 107: // keypad plus
-    case 109: // keypad minus
+    case VK_ESCAPE:
+    case VK_RETURN:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+    case VK_ADD:
+    case VK_SUBTRACT:
         return true;
     default:
         return false;
@@ -68,7 +68,7 @@ void TvxCustomScene::SetFocused(TvxVisualObject* object)
 
 void TvxCustomScene::KeyDown(int key, TvxShiftState shift)
 {
-    if (m_objectDrag && key == keyEscape) {
+    if (m_objectDrag && key == VK_ESCAPE) {
         EndObjectDrag(false);
         return;
     }
@@ -78,11 +78,11 @@ void TvxCustomScene::KeyDown(int key, TvxShiftState shift)
         if (key == 0)
             return;
     }
-    if (key == keyEscape) {
+    if (key == VK_ESCAPE) {
         CloseModalOwner();
         return;
     }
-    if (key == keyTab && root) {
+    if (key == VK_TAB && root) {
         MoveFocus(!(shift & kShiftKey));
         return;
     }
@@ -102,7 +102,7 @@ void TvxCustomScene::KeyUp(int key, TvxShiftState shift)
 
 void TvxCustomScene::Character(char32_t character, TvxShiftState shift)
 {
-    if (!m_focused || character == keyEnter)
+    if (!m_focused || character == VK_RETURN)
         return;
     // Ctrl+A, C, V, X and Z arrive as control characters; objects see the letters.
     static constexpr std::pair<char32_t, char32_t> shortcuts[] = { { 1, U'a' }, { 3, U'c' }, { 22, U'v' }, { 24, U'x' }, { 26, U'z' } };
