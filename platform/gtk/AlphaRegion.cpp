@@ -6,7 +6,7 @@
 
 namespace nimbrell::platform {
 
-cairo_region_t* RegionAboveAlpha(const unsigned char* pixels, int width, int height, int strideBytes, std::uint8_t above, int left, int top)
+Region RegionAboveAlpha(const unsigned char* pixels, int width, int height, int strideBytes, std::uint8_t above, int left, int top)
 {
     // Runs of such pixels, row by row; equal consecutive rows merge.
     std::vector<cairo_rectangle_int_t> rectangles;
@@ -37,7 +37,7 @@ cairo_region_t* RegionAboveAlpha(const unsigned char* pixels, int width, int hei
         }
         previousRuns = runs;
     }
-    return cairo_region_create_rectangles(rectangles.data(), static_cast<int>(rectangles.size()));
+    return Region(cairo_region_create_rectangles(rectangles.data(), static_cast<int>(rectangles.size())));
 }
 
 cairo_rectangle_int_t RectInUnits(const cairo_rectangle_int_t& pixels, int scale)
@@ -48,14 +48,14 @@ cairo_rectangle_int_t RectInUnits(const cairo_rectangle_int_t& pixels, int scale
     return { left, top, up(pixels.x + pixels.width) - left, up(pixels.y + pixels.height) - top };
 }
 
-cairo_region_t* RegionInUnits(const cairo_region_t* pixels, int scale)
+Region RegionInUnits(const cairo_region_t* pixels, int scale)
 {
     std::vector<cairo_rectangle_int_t> rectangles(static_cast<std::size_t>(cairo_region_num_rectangles(pixels)));
     for (std::size_t i = 0; i < rectangles.size(); ++i) {
         cairo_region_get_rectangle(pixels, static_cast<int>(i), &rectangles[i]);
         rectangles[i] = RectInUnits(rectangles[i], scale);
     }
-    return cairo_region_create_rectangles(rectangles.data(), static_cast<int>(rectangles.size()));
+    return Region(cairo_region_create_rectangles(rectangles.data(), static_cast<int>(rectangles.size())));
 }
 
 }

@@ -163,13 +163,11 @@ public:
         std::erase(nativeWindows(), this);
         releaseGrab();
         if (m_input) {
-            g_signal_handlers_disconnect_by_data(m_input, this);
-            gtk_im_context_set_client_window(m_input, nullptr);
-            g_object_unref(m_input);
+            g_signal_handlers_disconnect_by_data(m_input.get(), this);
+            gtk_im_context_set_client_window(m_input.get(), nullptr);
+            m_input.reset();
         }
         gdk_window_destroy(m_native);
-        if (m_bounding)
-            cairo_region_destroy(m_bounding);
     }
 
     void Move(int left, int top) override
@@ -280,10 +278,8 @@ public:
         if (cursor == m_cursor)
             return;
         m_cursor = cursor;
-        GdkCursor* shape = gdk_cursor_new_from_name(gdk_window_get_display(m_native), cursorName(cursor));
-        gdk_window_set_cursor(m_native, shape);
-        if (shape)
-            g_object_unref(shape);
+        Owned<GdkCursor, g_object_unref> shape(gdk_cursor_new_from_name(gdk_window_get_display(m_native), cursorName(cursor)));
+        gdk_window_set_cursor(m_native, shape.get());
     }
 
     void Focus() override { present(); }
@@ -312,7 +308,7 @@ public:
     {
         m_caret = { x, y, width, height };
         if (m_input)
-            gtk_im_context_set_cursor_location(m_input, &m_caret);
+            gtk_im_context_set_cursor_location(m_input.get(), &m_caret);
     }
 
     GdkWindow* Native() const { return m_native; }
@@ -349,7 +345,7 @@ public:
         case GDK_FOCUS_CHANGE:
             m_focused = event->focus_change.in;
             if (m_input)
-                (m_focused ? gtk_im_context_focus_in : gtk_im_context_focus_out)(m_input);
+                (m_focused ? gtk_im_context_focus_in : gtk_im_context_focus_out)(m_input.get());
             break;
         case GDK_CONFIGURE:
             // GDK resizes a window whose scale changes.
@@ -499,16 +495,13 @@ private:
     void applyInputShape()
     {
         if (m_passThrough) {
-            cairo_region_t* empty = cairo_region_create();
-            gdk_window_input_shape_combine_region(m_native, empty, 0, 0);
-            cairo_region_destroy(empty);
+            Region empty(cairo_region_create());
+            gdk_window_input_shape_combine_region(m_native, empty.get(), 0, 0);
         } else if (m_scale == 1) {
             gdk_window_input_shape_combine_region(m_native, m_image.Shape(), 0, 0);
         } else {
             // GDK takes shapes in units; a unit with any painted pixel takes the mouse.
-            cairo_region_t* units = RegionInUnits(m_image.Shape(), m_scale);
-            gdk_window_input_shape_combine_region(m_native, units, 0, 0);
-            cairo_region_destroy(units);
+            gdk_window_input_shape_combine_region(m_native, RegionInUnits(m_image.Shape(), m_scale).get(), 0, 0);
         }
     }
 
@@ -559,21 +552,16 @@ private:
         bool composited = DesktopComposited();
         if (composited && !m_bounding)
             return;
-        if (m_bounding)
-            cairo_region_destroy(m_bounding);
-        m_bounding = nullptr;
+        m_bounding.reset();
         if (!composited) {
             cairo_surface_t* kept = m_image.Surface();
             const cairo_rectangle_int_t& area = m_image.Area();
             m_bounding = kept ? RegionAboveAlpha(cairo_image_surface_get_data(kept), area.width, area.height, cairo_image_surface_get_stride(kept), kShownAlpha, area.x, area.y)
-                              : cairo_region_create();
-            if (m_scale != 1) {
-                cairo_region_t* units = RegionInUnits(m_bounding, m_scale);
-                cairo_region_destroy(m_bounding);
-                m_bounding = units;
-            }
+                              : Region(cairo_region_create());
+            if (m_scale != 1)
+                m_bounding = RegionInUnits(m_bounding.get(), m_scale);
         }
-        gdk_window_shape_combine_region(m_native, m_bounding, 0, 0);
+        gdk_window_shape_combine_region(m_native, m_bounding.get(), 0, 0);
     }
 
     void paint(const cairo_region_t* region)
@@ -676,15 +664,15 @@ private:
     GtkIMContext* inputMethod()
     {
         if (m_input)
-            return m_input;
+            return m_input.get();
         EnsureGtk();
-        m_input = gtk_im_multicontext_new();
-        g_signal_connect(m_input, "commit", G_CALLBACK(onCommit), this);
-        gtk_im_context_set_client_window(m_input, m_native);
-        gtk_im_context_set_cursor_location(m_input, &m_caret);
+        m_input.reset(gtk_im_multicontext_new());
+        g_signal_connect(m_input.get(), "commit", G_CALLBACK(onCommit), this);
+        gtk_im_context_set_client_window(m_input.get(), m_native);
+        gtk_im_context_set_cursor_location(m_input.get(), &m_caret);
         if (m_focused)
-            gtk_im_context_focus_in(m_input);
-        return m_input;
+            gtk_im_context_focus_in(m_input.get());
+        return m_input.get();
     }
 
     void onKey(GdkEventKey* event)
@@ -721,14 +709,14 @@ private:
     HWND m_handle;
     WindowKind m_kind;
     GdkWindow* m_native { nullptr };
-    GtkIMContext* m_input { nullptr };
+    Owned<GtkIMContext, g_object_unref> m_input;
     GdkRectangle m_caret { 0, 0, 0, 0 };
     // What the pushes showed; its shape is empty until the first push, so an
     // invisible window takes no clicks.
     LayeredImage m_image;
     bool m_pushed { false };
     // What the window shows without a compositor; null with one.
-    cairo_region_t* m_bounding { nullptr };
+    Region m_bounding;
     struct {
         guint button { 0 };
         guint32 time { 0 };

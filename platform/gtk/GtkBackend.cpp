@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/gtk/GtkBackend.h"
 
+#include "base/Owned.h"
 #include "base/Utf.h"
 #include "platform/Application.h"
 #include "platform/gtk/DesktopWindow.h"
@@ -125,22 +126,18 @@ public:
         EnsureGtk();
         // Waits in a nested loop for the owner's answer; GTK converts the
         // text targets the owner offers to UTF-8.
-        gchar* text = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
+        Owned<gchar, g_free> text(gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD)));
         if (!text)
             return std::nullopt;
-        std::string result = SanitizeUtf8(text);
-        g_free(text);
-        return result;
+        return SanitizeUtf8(text.get());
     }
 
     bool OpenUri(const std::string& uri) override
     {
         GError* error = nullptr;
-        GAppLaunchContext* context = NewLaunchContext();
-        bool opened = g_app_info_launch_default_for_uri(uri.c_str(), context, &error);
-        g_object_unref(context);
-        if (error)
-            g_error_free(error);
+        Owned<GAppLaunchContext, g_object_unref> context(NewLaunchContext());
+        bool opened = g_app_info_launch_default_for_uri(uri.c_str(), context.get(), &error);
+        Owned<GError, g_error_free> failure(error); // the caller needs no detail
         return opened;
     }
 

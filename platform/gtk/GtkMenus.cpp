@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/gtk/GtkMenus.h"
 
+#include "base/Owned.h"
 #include "platform/MessageQueue.h"
 #include "platform/gtk/DesktopWindow.h"
 #include "platform/gtk/GtkTheme.h"
@@ -98,11 +99,10 @@ GtkWidget* buildMenu(const std::vector<MenuEntry>& entries, HWND target)
 // where it stands, the others change only what differs.
 void updateMenu(GtkWidget* menu, const std::vector<MenuEntry>& entries, HWND target)
 {
-    GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
     std::vector<GtkWidget*> items;
-    for (GList* child = children; child; child = child->next)
+    Owned<GList, g_list_free> children(gtk_container_get_children(GTK_CONTAINER(menu)));
+    for (GList* child = children.get(); child; child = child->next)
         items.push_back(GTK_WIDGET(child->data));
-    g_list_free(children);
     if (items.size() != entries.size()) {
         for (GtkWidget* item : items)
             gtk_container_remove(GTK_CONTAINER(menu), item);
@@ -136,8 +136,10 @@ std::vector<OpenMenu>& openMenus()
 gboolean destroyMenu(gpointer menu)
 {
     std::erase_if(openMenus(), [menu](const OpenMenu& open) { return open.menu == GTK_WIDGET(menu); });
-    gtk_widget_destroy(GTK_WIDGET(menu));
-    g_object_unref(menu);
+    {
+        Owned<GtkWidget, g_object_unref> held(GTK_WIDGET(menu)); // the reference the popup took
+        gtk_widget_destroy(held.get());
+    }
     PointerGrabEnded();
     return G_SOURCE_REMOVE;
 }
@@ -152,7 +154,9 @@ void onMenuDeactivate(GtkMenuShell* menu, gpointer)
 // The session bus, or none when it has not answered within the time: a bus that
 // takes the connection and never answers must not hold the program. The wait runs
 // a main context of its own, so nothing else of the program is dispatched meanwhile.
-GDBusConnection* sessionBusWithin(guint milliseconds)
+using BusPtr = Owned<GDBusConnection, g_object_unref>;
+
+BusPtr sessionBusWithin(guint milliseconds)
 {
     struct Wait {
         GDBusConnection* bus { nullptr };
@@ -161,11 +165,11 @@ GDBusConnection* sessionBusWithin(guint milliseconds)
     // Kept when the bus does not answer, for the request may still complete.
     static std::vector<std::unique_ptr<Wait>> unanswered;
     auto* wait = new Wait;
-    GMainContext* context = g_main_context_new();
-    g_main_context_push_thread_default(context);
-    GCancellable* cancellable = g_cancellable_new();
+    Owned<GMainContext, g_main_context_unref> context(g_main_context_new());
+    g_main_context_push_thread_default(context.get());
+    Owned<GCancellable, g_object_unref> cancellable(g_cancellable_new());
     g_bus_get(
-        G_BUS_TYPE_SESSION, cancellable,
+        G_BUS_TYPE_SESSION, cancellable.get(),
         [](GObject*, GAsyncResult* result, gpointer data) {
             auto* finished = static_cast<Wait*>(data);
             finished->bus = g_bus_get_finish(result, nullptr);
@@ -173,30 +177,27 @@ GDBusConnection* sessionBusWithin(guint milliseconds)
         },
         wait);
     bool late = false;
-    GSource* timeout = g_timeout_source_new(milliseconds);
+    Owned<GSource, g_source_unref> timeout(g_timeout_source_new(milliseconds));
     g_source_set_callback(
-        timeout,
+        timeout.get(),
         [](gpointer flag) {
             *static_cast<bool*>(flag) = true;
             return G_SOURCE_REMOVE;
         },
         &late, nullptr);
-    g_source_attach(timeout, context);
+    g_source_attach(timeout.get(), context.get());
     while (!wait->done && !late)
-        g_main_context_iteration(context, TRUE);
-    g_source_destroy(timeout);
-    g_source_unref(timeout);
-    GDBusConnection* bus = nullptr;
+        g_main_context_iteration(context.get(), TRUE);
+    g_source_destroy(timeout.get());
+    BusPtr bus;
     if (wait->done) {
-        bus = wait->bus;
+        bus.reset(wait->bus);
         delete wait;
     } else {
-        g_cancellable_cancel(cancellable);
+        g_cancellable_cancel(cancellable.get());
         unanswered.emplace_back(wait);
     }
-    g_object_unref(cancellable);
-    g_main_context_pop_thread_default(context);
-    g_main_context_unref(context);
+    g_main_context_pop_thread_default(context.get());
     return bus;
 }
 
@@ -207,18 +208,15 @@ bool statusNotifierWatcherPresent()
     std::string runtimeBus = std::string(g_get_user_runtime_dir()) + "/bus";
     if ((!address || !*address) && !g_file_test(runtimeBus.c_str(), G_FILE_TEST_EXISTS))
         return false;
-    GDBusConnection* bus = sessionBusWithin(1000);
+    BusPtr bus = sessionBusWithin(1000);
     if (!bus)
         return false;
-    GVariant* reply = g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+    Owned<GVariant, g_variant_unref> reply(g_dbus_connection_call_sync(bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
         "NameHasOwner", g_variant_new("(s)", "org.kde.StatusNotifierWatcher"), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 500,
-        nullptr, nullptr);
+        nullptr, nullptr));
     gboolean owned = FALSE;
-    if (reply) {
-        g_variant_get(reply, "(b)", &owned);
-        g_variant_unref(reply);
-    }
-    g_object_unref(bus);
+    if (reply)
+        g_variant_get(reply.get(), "(b)", &owned);
     return owned;
 }
 
@@ -269,20 +267,18 @@ public:
         std::filesystem::create_directories(m_iconFolder);
         std::ofstream(m_iconFolder / "nimbrell-tray.png", std::ios::binary)
             .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-        m_indicator = m_library.newWithPath("nimbrell", "nimbrell-tray", APP_INDICATOR_CATEGORY_APPLICATION_STATUS,
-            m_iconFolder.c_str());
-        m_library.setTitle(m_indicator, tip.c_str());
+        m_indicator.reset(m_library.newWithPath("nimbrell", "nimbrell-tray", APP_INDICATOR_CATEGORY_APPLICATION_STATUS,
+            m_iconFolder.c_str()));
+        m_library.setTitle(m_indicator.get(), tip.c_str());
         // Registered with the watcher, or dropped when it goes, after the fact.
-        g_signal_connect(m_indicator, APP_INDICATOR_SIGNAL_CONNECTION_CHANGED, G_CALLBACK(onConnectionChanged), this);
-        m_library.setStatus(m_indicator, APP_INDICATOR_STATUS_ACTIVE);
+        g_signal_connect(m_indicator.get(), APP_INDICATOR_SIGNAL_CONNECTION_CHANGED, G_CALLBACK(onConnectionChanged), this);
+        m_library.setStatus(m_indicator.get(), APP_INDICATOR_STATUS_ACTIVE);
     }
     ~StatusNotifierIcon() override
     {
-        g_signal_handlers_disconnect_by_data(m_indicator, this);
-        m_library.setStatus(m_indicator, APP_INDICATOR_STATUS_PASSIVE);
-        g_object_unref(m_indicator);
-        if (m_menu)
-            g_object_unref(m_menu);
+        g_signal_handlers_disconnect_by_data(m_indicator.get(), this);
+        m_library.setStatus(m_indicator.get(), APP_INDICATOR_STATUS_PASSIVE);
+        m_indicator.reset();
         std::error_code ignored;
         std::filesystem::remove_all(m_iconFolder, ignored);
     }
@@ -291,20 +287,18 @@ public:
     void SetMenu(const std::vector<MenuEntry>& entries, HWND menuTarget) override
     {
         if (m_menu && menuTarget == m_menuTarget) {
-            updateMenu(m_menu, entries, menuTarget);
+            updateMenu(m_menu.get(), entries, menuTarget);
             return;
         }
         m_menuTarget = menuTarget;
-        GtkWidget* menu = buildMenu(entries, menuTarget);
-        g_object_ref_sink(menu);
-        m_library.setMenu(m_indicator, GTK_MENU(menu));
-        if (m_menu)
-            g_object_unref(m_menu);
-        m_menu = menu;
+        MenuPtr menu(buildMenu(entries, menuTarget));
+        g_object_ref_sink(menu.get());
+        m_library.setMenu(m_indicator.get(), GTK_MENU(menu.get()));
+        m_menu = std::move(menu);
     }
     bool Docked() const override { return m_connected; }
     // The library exports no tooltip of its own; panels show the title in its place.
-    void SetTip(const std::string& tip) override { m_library.setTitle(m_indicator, tip.c_str()); }
+    void SetTip(const std::string& tip) override { m_library.setTitle(m_indicator.get(), tip.c_str()); }
     const char* Kind() const override { return "StatusNotifierItem"; }
 
 private:
@@ -321,9 +315,11 @@ private:
     HWND m_target;
     bool m_connected { false };
     std::filesystem::path m_iconFolder;
-    AppIndicator* m_indicator { nullptr };
-    GtkWidget* m_menu { nullptr };
+    using MenuPtr = Owned<GtkWidget, g_object_unref>;
+    MenuPtr m_menu;
     HWND m_menuTarget { 0 };
+    // Goes first: the item holds its menu.
+    Owned<AppIndicator, g_object_unref> m_indicator;
 };
 
 G_GNUC_BEGIN_IGNORE_DEPRECATIONS
@@ -355,19 +351,18 @@ public:
             g_source_remove(m_pending);
         if (!m_icon)
             return;
-        g_signal_handlers_disconnect_by_data(m_icon, this);
-        gtk_status_icon_set_visible(m_icon, FALSE);
-        g_object_unref(m_icon);
+        g_signal_handlers_disconnect_by_data(m_icon.get(), this);
+        gtk_status_icon_set_visible(m_icon.get(), FALSE);
     }
 
     void SetMenu(const std::vector<MenuEntry>&, HWND) override { }
-    bool Docked() const override { return m_icon && gtk_status_icon_is_embedded(m_icon); }
+    bool Docked() const override { return m_icon && gtk_status_icon_is_embedded(m_icon.get()); }
     // The tooltip changes; the title, which names the program, stays.
     void SetTip(const std::string& tip) override
     {
         m_tooltip = tip;
         if (m_icon)
-            gtk_status_icon_set_tooltip_text(m_icon, m_tooltip.c_str());
+            gtk_status_icon_set_tooltip_text(m_icon.get(), m_tooltip.c_str());
     }
     const char* Kind() const override { return "XEmbed"; }
 
@@ -376,17 +371,15 @@ private:
     {
         stopWatching();
         EnsureGtk();
-        GdkPixbuf* picture = PixbufFromPng(m_png);
-        m_icon = picture ? gtk_status_icon_new_from_pixbuf(picture) : gtk_status_icon_new_from_icon_name("weather-few-clouds");
-        if (picture)
-            g_object_unref(picture);
-        gtk_status_icon_set_tooltip_text(m_icon, (m_tooltip.empty() ? m_tip : m_tooltip).c_str());
-        gtk_status_icon_set_title(m_icon, m_tip.c_str());
-        g_signal_connect(m_icon, "button-release-event", G_CALLBACK(onRelease), this);
+        Owned<GdkPixbuf, g_object_unref> picture(PixbufFromPng(m_png));
+        m_icon.reset(picture ? gtk_status_icon_new_from_pixbuf(picture.get()) : gtk_status_icon_new_from_icon_name("weather-few-clouds"));
+        gtk_status_icon_set_tooltip_text(m_icon.get(), (m_tooltip.empty() ? m_tip : m_tooltip).c_str());
+        gtk_status_icon_set_title(m_icon.get(), m_tip.c_str());
+        g_signal_connect(m_icon.get(), "button-release-event", G_CALLBACK(onRelease), this);
         // Docked when the tray embeds it, undocked when the tray goes; GTK docks it
         // again in a tray that starts later.
-        g_signal_connect(m_icon, "notify::embedded", G_CALLBACK(onEmbeddedChanged), this);
-        gtk_status_icon_set_visible(m_icon, TRUE);
+        g_signal_connect(m_icon.get(), "notify::embedded", G_CALLBACK(onEmbeddedChanged), this);
+        gtk_status_icon_set_visible(m_icon.get(), TRUE);
     }
 
     void stopWatching()
@@ -436,7 +429,7 @@ private:
     Atom m_managerAtom { None };
     GdkWindow* m_root { nullptr };
     guint m_pending { 0 };
-    GtkStatusIcon* m_icon { nullptr };
+    Owned<GtkStatusIcon, g_object_unref> m_icon;
 };
 G_GNUC_END_IGNORE_DEPRECATIONS
 
@@ -454,15 +447,14 @@ void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND ta
     GdkWindow* root = gdk_get_default_root_window();
     // Input reaches the program as queued messages, so GTK has no event of its
     // own to open the menu from; it gets one naming the pointer and the root.
-    GdkEvent* trigger = gdk_event_new(GDK_BUTTON_PRESS);
+    Owned<GdkEvent, gdk_event_free> trigger(gdk_event_new(GDK_BUTTON_PRESS));
     trigger->button.window = GDK_WINDOW(g_object_ref(root));
     // The time of the press that opened it, so that releasing that press does not
     // count as a click beside the menu.
     trigger->button.time = LastUserTime();
     trigger->button.button = 3;
-    gdk_event_set_device(trigger, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-    gtk_menu_popup_at_rect(GTK_MENU(menu), root, &place, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST, trigger);
-    gdk_event_free(trigger);
+    gdk_event_set_device(trigger.get(), gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_menu_popup_at_rect(GTK_MENU(menu), root, &place, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST, trigger.get());
 }
 
 bool GtkMenuOpen()

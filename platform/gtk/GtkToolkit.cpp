@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/gtk/GtkToolkit.h"
 
+#include "base/Owned.h"
 #include "platform/Resources.h"
 #include "platform/gtk/DisplayLoss.h"
 #include "platform/gtk/GtkBackend.h"
@@ -60,7 +61,7 @@ GdkPixbuf* PixbufFromPng(std::span<const std::uint8_t> png)
     struct Reader {
         std::span<const std::uint8_t> rest;
     } reader { png };
-    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(
+    Owned<cairo_surface_t, cairo_surface_destroy> surface(cairo_image_surface_create_from_png_stream(
         [](void* closure, unsigned char* data, unsigned int length) {
             auto& source = *static_cast<Reader*>(closure);
             if (length > source.rest.size())
@@ -69,12 +70,10 @@ GdkPixbuf* PixbufFromPng(std::span<const std::uint8_t> png)
             source.rest = source.rest.subspan(length);
             return CAIRO_STATUS_SUCCESS;
         },
-        &reader);
-    GdkPixbuf* picture = nullptr;
-    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
-        picture = gdk_pixbuf_get_from_surface(surface, 0, 0, cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface));
-    cairo_surface_destroy(surface);
-    return picture;
+        &reader));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+        return nullptr;
+    return gdk_pixbuf_get_from_surface(surface.get(), 0, 0, cairo_image_surface_get_width(surface.get()), cairo_image_surface_get_height(surface.get()));
 }
 
 GList* ProgramIcons()

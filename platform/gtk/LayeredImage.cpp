@@ -50,7 +50,7 @@ bool LayeredImage::Push(const std::uint32_t* pixels, int width, int height, int 
     } else {
         // The damage of a frame overlaps (an object and its children): each pixel
         // is read once.
-        std::unique_ptr<cairo_region_t, Release> changed(cairo_region_create());
+        Region changed(cairo_region_create());
         for (const ScreenRect& rect : damage) {
             if (ScreenRect inside = rect.Within(window); !inside.IsEmpty()) {
                 cairo_rectangle_int_t area = cairoRect(inside);
@@ -65,13 +65,12 @@ bool LayeredImage::Push(const std::uint32_t* pixels, int width, int height, int 
     }
 
     // The shape outside the damage stands; inside it the pixels tell.
-    std::unique_ptr<cairo_region_t, Release> before(cairo_region_copy(m_shape.get()));
+    Region before(cairo_region_copy(m_shape.get()));
     for (const cairo_rectangle_int_t& changed : m_changed) {
         cairo_region_subtract_rectangle(m_shape.get(), &changed);
         if (ScreenRect scanned = screenRect(changed).Within(readable); !scanned.IsEmpty()) {
             const auto* first = reinterpret_cast<const unsigned char*>(pixels) + static_cast<std::ptrdiff_t>(scanned.top) * strideBytes + static_cast<std::ptrdiff_t>(scanned.left) * 4;
-            std::unique_ptr<cairo_region_t, Release> found(
-                RegionAboveAlpha(first, scanned.right - scanned.left, scanned.bottom - scanned.top, strideBytes, 0, scanned.left, scanned.top));
+            Region found = RegionAboveAlpha(first, scanned.right - scanned.left, scanned.bottom - scanned.top, strideBytes, 0, scanned.left, scanned.top);
             cairo_region_union(m_shape.get(), found.get());
         }
     }

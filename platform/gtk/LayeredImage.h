@@ -6,7 +6,9 @@
 // mouse). A push reads only its damage, so a frame that changed a few texts
 // costs their rectangles, not the window.
 
+#include "base/Owned.h"
 #include "platform/Backend.h"
+#include "platform/gtk/AlphaRegion.h"
 
 #include <cairo.h>
 
@@ -36,16 +38,12 @@ public:
     const cairo_rectangle_int_t& Area() const { return m_area; }
 
 private:
-    struct Release {
-        void operator()(cairo_region_t* region) const { cairo_region_destroy(region); }
-        void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-    };
     // Places the copy over `extents` or more; false when the old place serves.
     bool Reserve(const cairo_rectangle_int_t& extents, const ScreenRect& readable);
     void Copy(const std::uint32_t* pixels, int strideBytes, const ScreenRect& readable, const ScreenRect& rect);
 
-    std::unique_ptr<cairo_region_t, Release> m_shape;
-    std::unique_ptr<cairo_surface_t, Release> m_surface;
+    Region m_shape;
+    Owned<cairo_surface_t, cairo_surface_destroy> m_surface;
     cairo_rectangle_int_t m_area { 0, 0, 0, 0 };
     std::vector<cairo_rectangle_int_t> m_changed;
 };

@@ -4,6 +4,7 @@
 // Inside the Cairo canvas (not for use outside scene/render): owning handles for Cairo
 // and Pango objects, and the pattern and text helpers the canvas draws with.
 
+#include "base/Owned.h"
 #include "scene/core/Geometry.h"
 #include "scene/core/TvxMatrix.h"
 #include "scene/render/CanvasEnums.h"
@@ -25,24 +26,14 @@ class TvxFont;
 
 namespace cairocanvas {
 
-// Frees a handle with the library's own function.
-template<auto Free>
-struct Release {
-    template<typename T>
-    void operator()(T* handle) const
-    {
-        Free(handle);
-    }
-};
-
-using PatternPtr = std::unique_ptr<cairo_pattern_t, Release<cairo_pattern_destroy>>;
-using SurfacePtr = std::unique_ptr<cairo_surface_t, Release<cairo_surface_destroy>>;
-using ContextPtr = std::unique_ptr<cairo_t, Release<cairo_destroy>>;
-using FontOptionsPtr = std::unique_ptr<cairo_font_options_t, Release<cairo_font_options_destroy>>;
-using FontDescriptionPtr = std::unique_ptr<PangoFontDescription, Release<pango_font_description_free>>;
-using AttrListPtr = std::unique_ptr<PangoAttrList, Release<pango_attr_list_unref>>;
+using PatternPtr = Owned<cairo_pattern_t, cairo_pattern_destroy>;
+using SurfacePtr = Owned<cairo_surface_t, cairo_surface_destroy>;
+using ContextPtr = Owned<cairo_t, cairo_destroy>;
+using FontOptionsPtr = Owned<cairo_font_options_t, cairo_font_options_destroy>;
+using FontDescriptionPtr = Owned<PangoFontDescription, pango_font_description_free>;
+using AttrListPtr = Owned<PangoAttrList, pango_attr_list_unref>;
 template<typename T>
-using GObjectPtr = std::unique_ptr<T, Release<g_object_unref>>;
+using GObjectPtr = Owned<T, g_object_unref>;
 
 cairo_matrix_t ToCairo(const TvxMatrix& m);
 // A finite transform that can be inverted.
