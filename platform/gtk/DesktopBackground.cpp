@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/gtk/DesktopBackground.h"
 
+#include "base/Owned.h"
+
 #include <X11/Xatom.h>
 #include <cairo-xlib.h>
 #include <gdk/gdkx.h>
@@ -152,15 +154,14 @@ void PaintDesktopBackground(cairo_t* cr, int left, int top, int scale)
         cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_REPEAT);
     } else if (state.picture) {
         // The picture is in screen pixels: one to one with the window's device pixels.
-        cairo_pattern_t* picture = cairo_pattern_create_for_surface(state.picture);
+        Owned<cairo_pattern_t, cairo_pattern_destroy> picture(cairo_pattern_create_for_surface(state.picture));
         cairo_matrix_t toPicture;
         cairo_matrix_init_scale(&toPicture, scale, scale);
         cairo_matrix_translate(&toPicture, left, top);
-        cairo_pattern_set_matrix(picture, &toPicture);
-        cairo_pattern_set_filter(picture, CAIRO_FILTER_NEAREST);
-        cairo_pattern_set_extend(picture, CAIRO_EXTEND_REPEAT);
-        cairo_set_source(cr, picture);
-        cairo_pattern_destroy(picture);
+        cairo_pattern_set_matrix(picture.get(), &toPicture);
+        cairo_pattern_set_filter(picture.get(), CAIRO_FILTER_NEAREST);
+        cairo_pattern_set_extend(picture.get(), CAIRO_EXTEND_REPEAT);
+        cairo_set_source(cr, picture.get());
     } else {
         cairo_set_source_rgb(cr, 0x80 / 255.0, 0x80 / 255.0, 0x80 / 255.0);
     }

@@ -584,14 +584,13 @@ private:
             } else {
                 // One kept pixel to one device pixel of the window, not enlarged.
                 const double k = m_scale;
-                cairo_pattern_t* pixels = cairo_pattern_create_for_surface(kept);
+                Owned<cairo_pattern_t, cairo_pattern_destroy> pixels(cairo_pattern_create_for_surface(kept));
                 cairo_matrix_t toPixels;
                 cairo_matrix_init_scale(&toPixels, k, k);
                 cairo_matrix_translate(&toPixels, -area.x / k, -area.y / k);
-                cairo_pattern_set_matrix(pixels, &toPixels);
-                cairo_pattern_set_filter(pixels, CAIRO_FILTER_NEAREST);
-                cairo_set_source(cr, pixels);
-                cairo_pattern_destroy(pixels);
+                cairo_pattern_set_matrix(pixels.get(), &toPixels);
+                cairo_pattern_set_filter(pixels.get(), CAIRO_FILTER_NEAREST);
+                cairo_set_source(cr, pixels.get());
                 cairo_rectangle(cr, area.x / k, area.y / k, area.width / k, area.height / k);
             }
             cairo_fill(cr);
