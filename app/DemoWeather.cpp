@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/DemoWeather.h"
 
+#include "weather/ForecastDate.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -12,7 +14,6 @@ namespace nimbrell {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr std::time_t kChinaOffset = 8 * 3600;
 
 struct Sky {
     const char* text;
@@ -77,14 +78,6 @@ double fraction(std::uint32_t roll)
     return static_cast<double>(roll % 10000) / 10000.0;
 }
 
-std::tm chinaTime(std::time_t moment)
-{
-    std::time_t shifted = moment + kChinaOffset;
-    std::tm local {};
-    gmtime_r(&shifted, &local);
-    return local;
-}
-
 std::string number(double value)
 {
     char text[32];
@@ -146,7 +139,7 @@ DemoDay DemoForecastDay(const std::string& code, const DemoPlace& place, const s
 
 std::string DemoPositionAnswer(const std::string& code, const DemoPlace& place, std::time_t now)
 {
-    std::tm today = chinaTime(now);
+    std::tm today = ChinaTime(now);
     std::string times, codes, highs, lows, speeds, directions;
     for (int day = 1; day <= 6; ++day) {
         DemoDay d = DemoForecastDay(code, place, today, day);
@@ -184,7 +177,7 @@ std::string DemoPositionAnswer(const std::string& code, const DemoPlace& place, 
 
 std::string DemoAirAnswer(const std::string& code, const DemoPlace& place, std::time_t now)
 {
-    std::tm today = chinaTime(now);
+    std::tm today = ChinaTime(now);
     std::uint32_t citySeed = seedOf(code);
     std::string times, pm25, pm10, co, no2, so2, o3;
     for (int hour = 0; hour < 48; ++hour) {

@@ -3,6 +3,7 @@
 
 #include "app/WeatherTexts.h"
 #include "base/Text.h"
+#include "weather/ForecastDate.h"
 
 #include <cmath>
 #include <ctime>
@@ -11,7 +12,6 @@ namespace nimbrell {
 
 namespace {
 
-constexpr std::time_t kChinaOffset = 8 * 3600;
 constexpr std::uint32_t kDarkText = 0xFF1E1E1E;
 constexpr std::uint32_t kLightText = 0xFFFFFFFF;
 
@@ -33,9 +33,7 @@ std::optional<std::string> clockOf(std::string_view time)
 
 std::string chinaClock(std::time_t moment)
 {
-    std::time_t shifted = moment + kChinaOffset;
-    std::tm local {};
-    gmtime_r(&shifted, &local);
+    std::tm local = ChinaTime(moment);
     return Format("%02d:%02d", local.tm_hour, local.tm_min);
 }
 

@@ -3,6 +3,7 @@
 
 #include "base/WorkerThread.h"
 #include "platform/MessageQueue.h"
+#include "weather/ForecastDate.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,7 +14,6 @@ namespace {
 
 // Two days of six pollutants' hours are about eight kilobytes.
 constexpr std::int64_t kMaxAirAnswer = 1 << 20;
-constexpr std::time_t kChinaOffset = 8 * 3600;
 
 std::optional<AirQualityIndex> fetchIndex(const AirQualityRequest& request)
 {
@@ -29,9 +29,7 @@ std::optional<AirQualityIndex> fetchIndex(const AirQualityRequest& request)
 
 std::string ChinaHour(std::time_t moment)
 {
-    std::time_t shifted = moment + kChinaOffset;
-    std::tm local {};
-    gmtime_r(&shifted, &local);
+    std::tm local = ChinaTime(moment);
     char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:00", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
         local.tm_hour);

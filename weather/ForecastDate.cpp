@@ -22,6 +22,14 @@ std::chrono::year_month_day ChinaToday()
     return ChinaDate(std::time(nullptr));
 }
 
+std::tm ChinaTime(std::time_t moment)
+{
+    std::time_t shifted = moment + std::chrono::seconds(kChinaOffset).count();
+    std::tm local {};
+    gmtime_r(&shifted, &local);
+    return local;
+}
+
 std::optional<std::chrono::year_month_day> ParseIsoDate(std::string_view text)
 {
     int year;

@@ -17,6 +17,8 @@ namespace nimbrell {
 std::chrono::year_month_day ChinaDate(std::time_t moment);
 // China's date now.
 std::chrono::year_month_day ChinaToday();
+// China's wall clock at a moment, as gmtime_r fills it.
+std::tm ChinaTime(std::time_t moment);
 
 // "2026-12-11"; nothing for any other form or an impossible date.
 std::optional<std::chrono::year_month_day> ParseIsoDate(std::string_view text);
