@@ -4,6 +4,7 @@ with folders of its own, finding its windows, reading the screen and waiting."""
 
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -162,8 +163,27 @@ class Desktop:
             return len(seen) >= 4 and seen[-1] and all(shape == seen[-1] for shape in seen[-4:]) and seen[-1]
         return wait_until(settled, timeout)
 
+    def area(self, window, scale, rect):
+        """The screen's pixels over a rectangle of the window given in units."""
+        left, top = self.place(window)
+        x, y, width, height = rect
+        return self.pixels(left + x * scale, top + y * scale, width * scale, height * scale)
+
     def popup_menus(self):
         return [menu.id for menu in popup_menus(self.display)]
+
+    def check_menu_at(self, x, y, tolerance, what):
+        """A right click at (x, y) opens a menu there, and Escape closes it."""
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "3"], check=True)
+        menus = wait_until(lambda: popup_menus(self.display), 10)
+        if not menus:
+            fail("%s: a right click on the widget opened no menu" % what)
+        mx, my = self.place(menus[0])
+        if abs(mx - x) > tolerance or abs(my - y) > tolerance:
+            fail("%s: the menu opened at (%d, %d), not at the click (%d, %d)" % (what, mx, my, x, y))
+        subprocess.run(["xdotool", "key", "Escape"], check=True)
+        if not wait_until(lambda: not self.popup_menus(), 10):
+            fail("%s: the menu stays open after Escape" % what)
 
     def pick_from_menu(self, x, y, steps, button=3):
         """Opens a menu with a click at (x, y) and picks the item that many steps
@@ -178,6 +198,51 @@ class Desktop:
     def net_wm_state(self, window):
         value = window.get_full_property(self.atom("_NET_WM_STATE"), Xatom.ATOM)
         return {self.display.get_atom_name(atom) for atom in (value.value if value else [])}
+
+
+class XSettings:
+    """A settings manager as desktops run one: owns _XSETTINGS_S<screen>, keeps the
+    settings in _XSETTINGS_SETTINGS on its window and announces itself to the
+    clients with a MANAGER message. Integer settings only."""
+
+    def __init__(self, values):
+        self.display = display.Display()
+        self.screen = self.display.screen()
+        root = self.screen.root
+        self.serial = 0
+        self.values = {}
+        self.changed = {}
+        self.window = root.create_window(-1, -1, 1, 1, 0, self.screen.root_depth, override_redirect=True)
+        self.put(values)
+        selection = self.display.intern_atom("_XSETTINGS_S%d" % self.display.get_default_screen())
+        self.window.set_selection_owner(selection, X.CurrentTime)
+        if self.display.get_selection_owner(selection) != self.window:
+            fail("another settings manager owns the selection")
+        announce = protocol.event.ClientMessage(
+            window=root, client_type=self.display.intern_atom("MANAGER"),
+            data=(32, [X.CurrentTime, selection, self.window.id, 0, 0]))
+        root.send_event(announce, event_mask=X.StructureNotifyMask)
+        self.display.sync()
+
+    def put(self, values):
+        """Sets the values (name: integer) and publishes all settings under a new serial."""
+        for name, value in values.items():
+            if self.values.get(name) != value:
+                self.values[name] = value
+                self.changed[name] = self.serial
+        body = b""
+        for name, value in sorted(self.values.items()):
+            encoded = name.encode("ascii")
+            padded = encoded + b"\0" * (-len(encoded) % 4)
+            body += struct.pack("<BxH", 0, len(encoded)) + padded + struct.pack("<Ii", self.changed[name], value)
+        data = struct.pack("<B3xII", 0, self.serial, len(self.values)) + body  # 0: least significant byte first
+        kind = self.display.intern_atom("_XSETTINGS_SETTINGS")
+        self.window.change_property(kind, kind, 8, data)
+        self.display.sync()
+        self.serial += 1
+
+    def close(self):
+        self.display.close()
 
 
 REQUEST_DOCK = 0
@@ -275,3 +340,61 @@ def near(a, b, tolerance):
 def inked(rows, background, tolerance=40):
     """Whether anything unlike the background shows in the rows."""
     return any(not near(pixel, background, tolerance) for row in rows for pixel in row)
+
+
+def inked_bounds(rows, background, tolerance=40):
+    """The smallest (left, top, right, bottom) holding every pixel unlike the background, or None."""
+    found = [(x, y) for y, row in enumerate(rows) for x, pixel in enumerate(row) if not near(pixel, background, tolerance)]
+    if not found:
+        return None
+    return (min(x for x, _ in found), min(y for _, y in found), max(x for x, _ in found) + 1, max(y for _, y in found) + 1)
+
+
+def at_rest(grab, timeout, interval=0.4):
+    """What grab() returns once it returns the same twice, a while apart (the
+    entrance animations have ended), or None."""
+    last = [None]
+
+    def same():
+        time.sleep(interval)
+        now = grab()
+        rested = now == last[0] and now
+        last[0] = now
+        return rested
+    return wait_until(same, timeout)
+
+
+def luminance(pixel):
+    r, g, b = pixel
+    return (r * 299 + g * 587 + b * 114) // 1000
+
+
+def edge_width(rows):
+    """The mean width of the edges across the rows: the runs of pixels strictly
+    between the dark and light sides of a step (the range of five neighbours is
+    large and the pixel lies well inside it). A step drawn at the screen's pixels
+    is about one pixel wide, the same step enlarged two or more."""
+    runs = 0
+    pixels = 0
+    for row in rows:
+        values = [luminance(pixel) for pixel in row]
+        inside = False
+        for x in range(2, len(values) - 2):
+            near_values = values[x - 2:x + 3]
+            low, high = min(near_values), max(near_values)
+            span = high - low
+            edge = span >= 96 and low + span // 5 < values[x] < high - span // 5
+            pixels += edge
+            runs += edge and not inside
+            inside = edge
+    return pixels / runs if runs else 0.0
+
+
+def enlarged(rows):
+    """Each pixel as a 2 x 2 block."""
+    out = []
+    for row in rows:
+        wide = [pixel for pixel in row for _ in (0, 1)]
+        out.append(wide)
+        out.append(wide)
+    return out
