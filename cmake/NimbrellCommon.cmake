@@ -26,6 +26,10 @@ find_package(ZLIB REQUIRED)
 set_target_properties(ZLIB::ZLIB PROPERTIES IMPORTED_GLOBAL TRUE)
 find_package(OpenSSL 3 REQUIRED)
 set_target_properties(OpenSSL::SSL OpenSSL::Crypto PROPERTIES IMPORTED_GLOBAL TRUE)
+# The program opens OpenSSL when it first needs it (http/OpenSsl.h): its headers
+# without linking the libraries.
+add_library(nimbrell_openssl_headers INTERFACE)
+target_include_directories(nimbrell_openssl_headers INTERFACE ${OPENSSL_INCLUDE_DIR})
 
 # nimbrell_library(NAME SOURCES ... [LIBS ...]): one static library per subsystem.
 function(nimbrell_library name)

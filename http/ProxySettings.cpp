@@ -4,10 +4,11 @@
 #include "http/HttpError.h"
 #include "base/Text.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <openssl/evp.h>
 
 namespace nimbrell {
 
@@ -47,6 +48,21 @@ bool inRange(const IpAddress& host, const IpAddress& network, int bits)
         return true;
     auto mask = static_cast<unsigned char>(0xFF << (8 - rest));
     return (host.bytes[whole] & mask) == (network.bytes[whole] & mask);
+}
+
+std::string base64(std::string_view bytes)
+{
+    static constexpr char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        std::size_t count = std::min<std::size_t>(3, bytes.size() - i);
+        std::uint32_t group = 0;
+        for (std::size_t j = 0; j < 3; ++j)
+            group = group << 8 | (j < count ? static_cast<unsigned char>(bytes[i + j]) : 0u);
+        for (std::size_t j = 0; j < 4; ++j)
+            text += j <= count ? digits[group >> (18 - 6 * j) & 0x3F] : '=';
+    }
+    return text;
 }
 
 std::string percentDecoded(std::string_view text)
@@ -119,11 +135,7 @@ std::string ProxySettings::AuthorizationFor(const HttpTarget& target) const
     auto colon = userInfo.find(':');
     std::string credentials = percentDecoded(userInfo.substr(0, colon)) + ":"
         + (colon == std::string_view::npos ? std::string() : percentDecoded(userInfo.substr(colon + 1)));
-    std::string encoded(4 * ((credentials.size() + 2) / 3) + 1, '\0');
-    int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()),
-        reinterpret_cast<const unsigned char*>(credentials.data()), static_cast<int>(credentials.size()));
-    encoded.resize(static_cast<std::size_t>(length));
-    return "Basic " + encoded;
+    return "Basic " + base64(credentials);
 }
 
 bool BypassesProxy(const std::string& host, const std::string& noProxy)

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// TLS (1.2 or newer) over a connected TCP connection, with OpenSSL. The peer's
+// TLS (1.2 or newer) over a connected TCP connection, with OpenSSL (opened when
+// the first connection is made). The peer's
 // certificate must chain to the system's trusted store (SSL_CERT_FILE and
 // SSL_CERT_DIR override it, as usual for OpenSSL) and name the host asked for
 // in a subject alternative name (never by the common name alone; a wildcard
@@ -17,6 +18,8 @@ typedef struct ssl_st SSL;
 typedef struct ssl_ctx_st SSL_CTX;
 
 namespace nimbrell {
+
+struct OpenSsl;
 
 class TlsConnection final : public Connection {
 public:
@@ -44,6 +47,7 @@ private:
     // call failed for good.
     bool waitAsAsked(int result, int timeoutMs);
 
+    const OpenSsl& m_tls;
     std::unique_ptr<TcpConnection> m_tcp;
     SSL_CTX* m_context { nullptr };
     SSL* m_ssl { nullptr };

@@ -5,11 +5,10 @@
 #include "http/ByteStream.h"
 #include "http/HttpClient.h"
 #include "http/HttpError.h"
+#include "http/OpenSsl.h"
 #include "platform/MessageQueue.h"
 #include "base/Text.h"
 #include "update/DownloadSaving.h"
-
-#include <openssl/evp.h>
 
 #include <cerrno>
 #include <memory>
@@ -114,7 +113,8 @@ std::string Sha256Hex(std::string_view bytes)
 {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr) != 1)
+    const OpenSsl& crypto = OpenSsl::Get();
+    if (crypto.EVP_Digest(bytes.data(), bytes.size(), digest, &length, crypto.EVP_sha256(), nullptr) != 1)
         throw std::runtime_error("SHA-256 is not available");
     static constexpr char hex[] = "0123456789abcdef";
     std::string text;

@@ -2,6 +2,7 @@
 #include "platform/gtk/GtkMenus.h"
 
 #include "base/Owned.h"
+#include "base/SharedLibrary.h"
 #include "platform/MessageQueue.h"
 #include "platform/gtk/DesktopWindow.h"
 #include "platform/gtk/GtkTheme.h"
@@ -10,8 +11,6 @@
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #include <libayatana-appindicator/app-indicator.h>
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -239,17 +238,13 @@ struct AppIndicatorLibrary {
 private:
     static std::optional<AppIndicatorLibrary> open()
     {
-        void* handle = dlopen("libayatana-appindicator3.so.1", RTLD_NOW | RTLD_LOCAL);
+        std::optional<SharedLibrary> handle = SharedLibrary::Open("libayatana-appindicator3.so.1");
         if (!handle)
             return std::nullopt;
         AppIndicatorLibrary library;
-        auto find = [handle](const char* name, auto& function) {
-            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(handle, name));
-            return function != nullptr;
-        };
-        if (!find("app_indicator_new_with_path", library.newWithPath) || !find("app_indicator_set_title", library.setTitle)
-            || !find("app_indicator_set_status", library.setStatus) || !find("app_indicator_set_menu", library.setMenu)) {
-            dlclose(handle);
+        if (!handle->Find("app_indicator_new_with_path", library.newWithPath) || !handle->Find("app_indicator_set_title", library.setTitle)
+            || !handle->Find("app_indicator_set_status", library.setStatus) || !handle->Find("app_indicator_set_menu", library.setMenu)) {
+            handle->Close();
             return std::nullopt;
         }
         return library;

@@ -197,6 +197,20 @@ TEST(Program, RendersTheSettingsWindowWithoutTouchingTheAutostartEntry)
     EXPECT_FALSE(std::filesystem::exists(temp / "config/autostart/NimbrellWeather.desktop"));
 }
 
+// OpenSSL is opened for the first HTTPS request only: the demo service speaks
+// plain HTTP on loopback, so a run with it never maps the library.
+TEST(Program, ADemoRunNeverOpensTheTlsLibrary)
+{
+    TempDirectory temp;
+    auto run = nimbrell::testing::RunChild({ NIMBRELL_BINARY, "--demo", "--render", temp / "widget.png" },
+        { { "TEMP", std::nullopt }, { "XDG_CACHE_HOME", temp / "cache" }, { "XDG_CONFIG_HOME", temp / "config" }, { "DISPLAY", std::nullopt },
+            { "LD_DEBUG", "files" } });
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("file=libpango-1.0.so.0"), std::string::npos) << "the loader names each library it opens";
+    EXPECT_EQ(run.err.find("file=libssl"), std::string::npos);
+    EXPECT_EQ(run.err.find("file=libcrypto"), std::string::npos);
+}
+
 // A picture that cannot be written ends the render with status 1 and says why.
 TEST(Program, RenderEndsWithStatusOneWhenThePictureCannotBeWritten)
 {

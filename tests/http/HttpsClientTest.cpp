@@ -225,6 +225,25 @@ TEST_F(HttpsClientTest, ARefusedTunnelIsAFailure)
     EXPECT_THAT(Fetch("https://example.invalid/"), HasSubstr("The proxy refused the tunnel to example.invalid:443"));
 }
 
+TEST(HttpProxyTest, TheLoginIsSentInBase64WithItsPadding)
+{
+    const struct {
+        const char* userInfo;
+        const char* expected;
+    } cases[] = {
+        { "a:b", "Basic YTpi" },
+        { "ab:c", "Basic YWI6Yw==" },
+        { "abc:d", "Basic YWJjOmQ=" },
+        { "Aladdin:open%20sesame", "Basic QWxhZGRpbjpvcGVuIHNlc2FtZQ==" },
+        { "%C3%BC:%C3%BF%FF", "Basic w7w6w7//" },
+    };
+    for (const auto& c : cases) {
+        ProxySettings settings;
+        settings.http = std::string("http://") + c.userInfo + "@proxy.example:3128";
+        EXPECT_EQ(settings.AuthorizationFor(ResolveTarget({}, "http://weather.example/")), c.expected) << c.userInfo;
+    }
+}
+
 TEST(HttpProxyTest, PlainHttpGoesToTheProxyWithTheWholeAddress)
 {
     LoopbackHttpServer proxy;
