@@ -2,12 +2,12 @@
 #include "app/DemoService.h"
 
 #include "app/DemoWeather.h"
+#include "data/Sqlite.h"
 #include "weather/TextEncoding.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <sqlite3.h>
 
 namespace nimbrell {
 
@@ -31,29 +31,30 @@ const std::map<std::string, DemoPlace>& DemoService::Places()
 {
     if (!m_places.empty())
         return m_places;
+    std::shared_ptr<const Sqlite> sqlite = Sqlite::Hold();
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(m_databaseFile.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    if (sqlite->sqlite3_open_v2(m_databaseFile.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* statement = nullptr;
         const char* sql = "select T_weather.code,name,latitude,longitude from T_weather left join T_position"
                           " on T_weather.code=T_position.code where flag<>\"1\"";
-        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
-            while (sqlite3_step(statement) == SQLITE_ROW) {
+        if (sqlite->sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
+            while (sqlite->sqlite3_step(statement) == SQLITE_ROW) {
                 auto text = [&](int column) {
-                    auto* value = sqlite3_column_text(statement, column);
+                    auto* value = sqlite->sqlite3_column_text(statement, column);
                     return value ? std::string(reinterpret_cast<const char*>(value)) : std::string();
                 };
                 // A place without a position gets the country's middle.
                 DemoPlace place { text(1) };
-                if (sqlite3_column_type(statement, 2) != SQLITE_NULL && sqlite3_column_type(statement, 3) != SQLITE_NULL) {
-                    place.latitude = sqlite3_column_double(statement, 2);
-                    place.longitude = sqlite3_column_double(statement, 3);
+                if (sqlite->sqlite3_column_type(statement, 2) != SQLITE_NULL && sqlite->sqlite3_column_type(statement, 3) != SQLITE_NULL) {
+                    place.latitude = sqlite->sqlite3_column_double(statement, 2);
+                    place.longitude = sqlite->sqlite3_column_double(statement, 3);
                 }
                 m_places.emplace(text(0), std::move(place));
             }
         }
-        sqlite3_finalize(statement);
+        sqlite->sqlite3_finalize(statement);
     }
-    sqlite3_close_v2(db);
+    sqlite->sqlite3_close_v2(db);
     return m_places;
 }
 

@@ -22,6 +22,10 @@ find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 # Third-party libraries shared by several folders, visible everywhere.
 pkg_check_modules(SQLITE3 REQUIRED IMPORTED_TARGET GLOBAL sqlite3)
+# The program opens SQLite while it reads the place database (data/Sqlite.h):
+# its header without linking the library.
+add_library(nimbrell_sqlite_headers INTERFACE)
+target_include_directories(nimbrell_sqlite_headers INTERFACE ${SQLITE3_INCLUDE_DIRS})
 find_package(ZLIB REQUIRED)
 set_target_properties(ZLIB::ZLIB PROPERTIES IMPORTED_GLOBAL TRUE)
 find_package(OpenSSL 3 REQUIRED)

@@ -21,9 +21,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The shared-library scan sees neither the libraries the program opens at run
-# time (the status-notifier library, OpenSSL) nor the certificate store its HTTPS
+# time (the status-notifier library, OpenSSL, SQLite) nor the certificate store its HTTPS
 # forecast source needs.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates, libayatana-appindicator3-1, libssl3")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates, libayatana-appindicator3-1, libsqlite3-0, libssl3")
 # The program's windows, menus and message boxes draw with the faces it embeds;
 # the whole families serve only characters outside them (text typed or received,
 # a message shown before the data folder holding the faces exists).

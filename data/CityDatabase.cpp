@@ -2,59 +2,52 @@
 #include "data/CityDatabase.h"
 
 #include "base/Text.h"
-
-#include <optional>
+#include "data/Sqlite.h"
 
 #include <chrono>
-#include <sqlite3.h>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
 namespace nimbrell {
 
-namespace {
+struct CityDatabase::Statement::Connection {
+    std::shared_ptr<const Sqlite> library;
+    sqlite3* db { nullptr };
 
-[[noreturn]] void raise(sqlite3* db)
-{
-    throw std::runtime_error(db ? sqlite3_errmsg(db) : "Database error");
-}
-
-}
+    ~Connection() { library->sqlite3_close_v2(db); }
+    [[noreturn]] void Raise() const { throw std::runtime_error(library->sqlite3_errmsg(db)); }
+};
 
 CityDatabase::CityDatabase(std::string fileName)
     : m_fileName(std::move(fileName))
 {
 }
 
-CityDatabase::~CityDatabase()
-{
-    sqlite3_close_v2(m_db);
-}
+CityDatabase::~CityDatabase() = default;
 
-sqlite3* CityDatabase::Connection()
+std::shared_ptr<CityDatabase::Statement::Connection> CityDatabase::connection()
 {
-    if (m_db)
-        return m_db;
-    sqlite3* db = nullptr;
-    int result = sqlite3_open_v2(m_fileName.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
-    if (result != SQLITE_OK) {
-        sqlite3_close_v2(db);
+    if (auto open = m_connection.lock())
+        return open;
+    auto open = std::make_shared<Statement::Connection>();
+    open->library = Sqlite::Hold();
+    if (open->library->sqlite3_open_v2(m_fileName.c_str(), &open->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK)
         throw std::runtime_error(Format("Cannot open file %s", m_fileName.c_str()));
-    }
-    m_db = db;
-    return m_db;
+    m_connection = open;
+    return open;
 }
 
 CityDatabase::Statement CityDatabase::Prepare(std::string_view sql)
 {
-    sqlite3* db = Connection();
+    std::shared_ptr<Statement::Connection> open = connection();
     sqlite3_stmt* statement = nullptr;
     std::string text(sql);
-    if (sqlite3_prepare_v2(db, text.c_str(), static_cast<int>(text.size() + 1), &statement, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(statement);
-        raise(db);
+    if (open->library->sqlite3_prepare_v2(open->db, text.c_str(), static_cast<int>(text.size() + 1), &statement, nullptr) != SQLITE_OK) {
+        open->library->sqlite3_finalize(statement);
+        open->Raise();
     }
-    return Statement(db, statement);
+    return Statement(std::move(open), statement);
 }
 
 std::vector<std::pair<std::string, std::string>> CityDatabase::QueryPairs(std::string_view sql)
@@ -66,21 +59,22 @@ std::vector<std::pair<std::string, std::string>> CityDatabase::QueryPairs(std::s
     return rows;
 }
 
-CityDatabase::Statement::Statement(sqlite3* db, sqlite3_stmt* statement)
-    : m_db(db)
+CityDatabase::Statement::Statement(std::shared_ptr<Connection> connection, sqlite3_stmt* statement)
+    : m_connection(std::move(connection))
     , m_statement(statement)
 {
 }
 
 CityDatabase::Statement::Statement(Statement&& other) noexcept
-    : m_db(other.m_db)
+    : m_connection(std::move(other.m_connection))
     , m_statement(std::exchange(other.m_statement, nullptr))
 {
 }
 
 CityDatabase::Statement::~Statement()
 {
-    sqlite3_finalize(m_statement);
+    if (m_connection)
+        m_connection->library->sqlite3_finalize(m_statement);
 }
 
 bool CityDatabase::Statement::Step()
@@ -90,7 +84,7 @@ bool CityDatabase::Statement::Step()
     for (int attempt = 0; attempt < attempts; ++attempt) {
         if (attempt > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        result = sqlite3_step(m_statement);
+        result = m_connection->library->sqlite3_step(m_statement);
         if (result != SQLITE_BUSY && result != SQLITE_LOCKED)
             break;
     }
@@ -98,13 +92,14 @@ bool CityDatabase::Statement::Step()
         return true;
     if (result == SQLITE_DONE)
         return false;
-    raise(m_db);
+    m_connection->Raise();
 }
 
 std::string CityDatabase::Statement::ColumnText(int index) const
 {
-    auto* text = sqlite3_column_text(m_statement, index);
-    int length = sqlite3_column_bytes(m_statement, index);
+    const Sqlite& library = *m_connection->library;
+    auto* text = library.sqlite3_column_text(m_statement, index);
+    int length = library.sqlite3_column_bytes(m_statement, index);
     return text ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)) : std::string();
 }
 

@@ -2,8 +2,9 @@
 #pragma once
 
 // The connection to the extracted city and picture database. It opens its file
-// the first time a statement is prepared, read-write and never creating it, and
-// stays open for its lifetime. UI thread only.
+// when a statement is prepared, read-write and never creating it, and closes it
+// (and lets the database library go) when the last statement is finished, so
+// between uses neither stays mapped. UI thread only.
 
 #include <memory>
 #include <optional>
@@ -16,6 +17,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace nimbrell {
+
+struct Sqlite;
 
 class CityDatabase {
 public:
@@ -35,9 +38,10 @@ public:
 
     private:
         friend class CityDatabase;
-        Statement(sqlite3* db, sqlite3_stmt* statement);
+        struct Connection;
+        Statement(std::shared_ptr<Connection> connection, sqlite3_stmt* statement);
 
-        sqlite3* m_db;
+        std::shared_ptr<Connection> m_connection;
         sqlite3_stmt* m_statement;
     };
 
@@ -56,10 +60,11 @@ public:
     std::vector<std::pair<std::string, std::string>> QueryPairs(std::string_view sql);
 
 private:
-    sqlite3* Connection();
+    std::shared_ptr<Statement::Connection> connection();
 
     std::string m_fileName;
-    sqlite3* m_db { nullptr };
+    // Open while a statement lives.
+    std::weak_ptr<Statement::Connection> m_connection;
 };
 
 // The picture number for a weather description: the code of the first row of the
