@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <span>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,14 @@ private:
     GObjectPtr<PangoLayout> NewLayout(const TvxFont& font, const TvxRect& rect, std::string_view text, bool wordWrap, TvxTextAlign horizontal);
 
     GObjectPtr<PangoContext> m_context;
+    // What the context was last brought up to date with.
+    struct ContextState {
+        cairo_t* cr;
+        cairo_surface_t* target;
+        double xx, yx, xy, yy;
+        bool operator==(const ContextState&) const = default;
+    };
+    std::optional<ContextState> m_contextState;
     bool m_optionsSet { false };
     bool m_subpixel { false };
     // The layouts made last, the newest at the end: an animated panel draws the

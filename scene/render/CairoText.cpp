@@ -128,7 +128,17 @@ GObjectPtr<PangoLayout> TextLayouts::Layout(cairo_t* cr, const TvxFont& font, co
 {
     if (!m_context)
         m_context.reset(pango_font_map_create_context(FontMap()));
-    pango_cairo_update_context(cr, m_context.get());
+    // Bringing the context up to date marks it changed even when nothing did, and
+    // every layout made in it is then shaped again at its next use: only when the
+    // drawing target or the transform's scale and turn differ (a move alone lays out
+    // nothing differently).
+    cairo_matrix_t matrix;
+    cairo_get_matrix(cr, &matrix);
+    const ContextState state { cr, cairo_get_target(cr), matrix.xx, matrix.yx, matrix.xy, matrix.yy };
+    if (!m_contextState || !(*m_contextState == state)) {
+        pango_cairo_update_context(cr, m_context.get());
+        m_contextState = state;
+    }
     if (!m_optionsSet || m_subpixel != subpixel) {
         FontOptionsPtr options(cairo_font_options_create());
         cairo_font_options_set_antialias(options.get(), subpixel ? CAIRO_ANTIALIAS_SUBPIXEL : CAIRO_ANTIALIAS_GRAY);
