@@ -180,8 +180,14 @@ void TvxBitmap::ClearRect(const TvxRect& rect, TvxColor color)
         return;
     std::uint32_t value = PremultiplyColor(color);
     std::uint32_t* bits = Bits();
-    for (int y = top; y < bottom; ++y)
-        std::fill(bits + std::size_t(y) * std::size_t(m_width) + std::size_t(left), bits + std::size_t(y) * std::size_t(m_width) + std::size_t(right), value);
+    for (int y = top; y < bottom; ++y) {
+        std::uint32_t* row = bits + std::size_t(y) * std::size_t(m_width) + std::size_t(left);
+        // Frames clear to transparent: a byte fill runs many pixels a step.
+        if (value == 0)
+            std::memset(row, 0, std::size_t(right - left) * sizeof *row);
+        else
+            std::fill(row, row + (right - left), value);
+    }
     MarkDirty();
 }
 
