@@ -4,7 +4,36 @@
 #include <utility>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace nimbrell::platform {
+
+namespace {
+
+// The first pixel from x on whose alpha is above (inside false) or not above (inside
+// true) the limit; width when none. A fading window changes every pixel at every
+// frame and each changed row is scanned again: four pixels a step where a whole
+// step continues the run.
+int SkipPixels(const std::uint32_t* row, int x, int width, std::uint8_t above, bool inside)
+{
+#ifdef __SSE2__
+    const __m128i limit = _mm_set1_epi32(above);
+    const int whole = inside ? 0xF : 0;
+    while (x + 4 <= width) {
+        const __m128i alpha = _mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x)), 24);
+        if (_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(alpha, limit))) != whole)
+            break;
+        x += 4;
+    }
+#endif
+    while (x < width && ((row[x] >> 24) > above) == inside)
+        ++x;
+    return x;
+}
+
+}
 
 Region RegionAboveAlpha(const unsigned char* pixels, int width, int height, int strideBytes, std::uint8_t above, int left, int top)
 {
@@ -17,11 +46,9 @@ Region RegionAboveAlpha(const unsigned char* pixels, int width, int height, int 
         const auto* row = reinterpret_cast<const std::uint32_t*>(pixels + static_cast<std::ptrdiff_t>(y) * strideBytes);
         runs.clear();
         for (int x = 0; x < width;) {
-            while (x < width && (row[x] >> 24) <= above)
-                ++x;
+            x = SkipPixels(row, x, width, above, false);
             int start = x;
-            while (x < width && (row[x] >> 24) > above)
-                ++x;
+            x = SkipPixels(row, x, width, above, true);
             if (x > start)
                 runs.emplace_back(start, x);
         }
