@@ -7,6 +7,7 @@
 #include "platform/gtk/DesktopWindow.h"
 #include "platform/gtk/GtkTheme.h"
 #include "platform/gtk/GtkToolkit.h"
+#include "platform/gtk/XEmbedIcon.h"
 
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
@@ -317,117 +318,6 @@ private:
     Owned<AppIndicator, g_object_unref> m_indicator;
 };
 
-G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-// The XEmbed icon: the program opens its own menu when the right button is
-// released over it. Until a tray is there to take it the icon is not made (GTK
-// itself need not start for it); it is made when a tray announces itself.
-class XEmbedIcon final : public TrayIcon {
-public:
-    XEmbedIcon(std::span<const std::uint8_t> png, const std::string& tip, HWND target)
-        : m_png(png.begin(), png.end())
-        , m_tip(tip)
-        , m_target(target)
-    {
-        GdkDisplay* display = gdk_display_get_default();
-        std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(gdk_x11_screen_get_screen_number(gdk_screen_get_default()));
-        m_trayAtom = gdk_x11_get_xatom_by_name_for_display(display, selection.c_str());
-        m_managerAtom = gdk_x11_get_xatom_by_name_for_display(display, "MANAGER");
-        // Watched before asking, so a tray starting in between is not missed.
-        m_root = gdk_get_default_root_window();
-        gdk_window_set_events(m_root, static_cast<GdkEventMask>(gdk_window_get_events(m_root) | GDK_STRUCTURE_MASK));
-        gdk_window_add_filter(m_root, onRootEvent, this);
-        if (XGetSelectionOwner(gdk_x11_display_get_xdisplay(display), m_trayAtom) != None)
-            makeIcon();
-    }
-    ~XEmbedIcon() override
-    {
-        stopWatching();
-        if (m_pending)
-            g_source_remove(m_pending);
-        if (!m_icon)
-            return;
-        g_signal_handlers_disconnect_by_data(m_icon.get(), this);
-        gtk_status_icon_set_visible(m_icon.get(), FALSE);
-    }
-
-    void SetMenu(const std::vector<MenuEntry>&, HWND) override { }
-    bool Docked() const override { return m_icon && gtk_status_icon_is_embedded(m_icon.get()); }
-    // The tooltip changes; the title, which names the program, stays.
-    void SetTip(const std::string& tip) override
-    {
-        m_tooltip = tip;
-        if (m_icon)
-            gtk_status_icon_set_tooltip_text(m_icon.get(), m_tooltip.c_str());
-    }
-    const char* Kind() const override { return "XEmbed"; }
-
-private:
-    void makeIcon()
-    {
-        stopWatching();
-        EnsureGtk();
-        Owned<GdkPixbuf, g_object_unref> picture(PixbufFromPng(m_png));
-        m_icon.reset(picture ? gtk_status_icon_new_from_pixbuf(picture.get()) : gtk_status_icon_new_from_icon_name("weather-few-clouds"));
-        gtk_status_icon_set_tooltip_text(m_icon.get(), (m_tooltip.empty() ? m_tip : m_tooltip).c_str());
-        gtk_status_icon_set_title(m_icon.get(), m_tip.c_str());
-        g_signal_connect(m_icon.get(), "button-release-event", G_CALLBACK(onRelease), this);
-        // Docked when the tray embeds it, undocked when the tray goes; GTK docks it
-        // again in a tray that starts later.
-        g_signal_connect(m_icon.get(), "notify::embedded", G_CALLBACK(onEmbeddedChanged), this);
-        gtk_status_icon_set_visible(m_icon.get(), TRUE);
-    }
-
-    void stopWatching()
-    {
-        if (m_root)
-            gdk_window_remove_filter(m_root, onRootEvent, this);
-        m_root = nullptr;
-    }
-
-    // A tray announces itself to every client with a MANAGER message on the root
-    // window. The icon is made from the main loop, not inside GDK's event filter.
-    static GdkFilterReturn onRootEvent(GdkXEvent* native, GdkEvent*, gpointer data)
-    {
-        auto* self = static_cast<XEmbedIcon*>(data);
-        const auto* event = static_cast<const XEvent*>(native);
-        if (event->type == ClientMessage && event->xclient.message_type == self->m_managerAtom
-            && static_cast<Atom>(event->xclient.data.l[1]) == self->m_trayAtom && !self->m_pending && !self->m_icon) {
-            self->m_pending = g_idle_add(
-                [](gpointer icon) {
-                    auto* waiting = static_cast<XEmbedIcon*>(icon);
-                    waiting->m_pending = 0;
-                    waiting->makeIcon();
-                    return G_SOURCE_REMOVE;
-                },
-                self);
-        }
-        return GDK_FILTER_CONTINUE;
-    }
-
-    static void onEmbeddedChanged(GObject*, GParamSpec*, gpointer data)
-    {
-        PostMessage(static_cast<XEmbedIcon*>(data)->m_target, TrayIconMessage, 0, TrayIconDockChanged);
-    }
-
-    static gboolean onRelease(GtkStatusIcon*, GdkEventButton* event, gpointer data)
-    {
-        if (event->button == 3)
-            PostMessage(static_cast<XEmbedIcon*>(data)->m_target, TrayIconMessage, 0, WM_RBUTTONUP);
-        return TRUE;
-    }
-
-    std::vector<std::uint8_t> m_png;
-    std::string m_tip;     // the title
-    std::string m_tooltip; // set after creation; empty: the title
-    HWND m_target;
-    Atom m_trayAtom { None };
-    Atom m_managerAtom { None };
-    GdkWindow* m_root { nullptr };
-    guint m_pending { 0 };
-    Owned<GtkStatusIcon, g_object_unref> m_icon;
-};
-G_GNUC_END_IGNORE_DEPRECATIONS
-
 }
 
 void PopupGtkMenu(const std::vector<MenuEntry>& entries, ScreenPoint at, HWND target)
@@ -474,7 +364,7 @@ std::unique_ptr<TrayIcon> CreateGtkTrayIcon(std::span<const std::uint8_t> png, c
             return std::make_unique<StatusNotifierIcon>(*library, png, tip, target);
         }
     }
-    return std::make_unique<XEmbedIcon>(png, tip, target);
+    return CreateXEmbedIcon(png, tip, target);
 }
 
 }

@@ -4,7 +4,9 @@
 back to the widget, so it is offered only while the icon is docked. Without a
 tray the item is disabled (the keys pass over it to 软件设置). With this script's
 tray the item makes clicks reach the window below the widget, the tray icon's
-menu turns it off, and the tray going away turns it off by itself.
+menu turns it off, and the tray going away turns it off by itself. A tray that
+dies, destroying the icon's window with its own, does the same and the program
+runs on; the next tray gets the icon again.
 
 Usage (on a private desktop): desktop-pass-through.py PROGRAM
 """
@@ -21,6 +23,7 @@ from desktop_checks import TRAY_AT, Desktop, Program, Tray, fail, wait_until  # 
 PASS_THROUGH = 4
 SETTINGS_WITHOUT_PASS_THROUGH = 4
 SETTINGS_SIZE = (555, 517)
+TITLE = "Nimbrell - 桌面天气预报"
 
 
 def click_point(rectangles, left, top):
@@ -72,16 +75,22 @@ def without_tray(desktop, binary):
         program.close()
 
 
+def dock(tray, program, times):
+    """The tray takes the icon, and the program sees it docked for the times-th time."""
+    icon = tray.wait_for_dock_request(30)
+    if icon is None:
+        fail("no icon asked to be docked (time %d):\n%s" % (times, program.output()))
+    tray.embed(icon)
+    if not wait_until(lambda: program.output().count("鼠标穿透) is offered") >= times, 10):
+        fail("the program did not see its icon docked (time %d):\n%s" % (times, program.output()))
+    return icon
+
+
 def with_tray(desktop, binary):
     tray = Tray()
     program = Program(binary)
     try:
-        icon = tray.wait_for_dock_request(30)
-        if icon is None:
-            fail("no icon asked to be docked:\n" + program.output())
-        tray.embed(icon)
-        if not wait_until(lambda: "鼠标穿透) is offered" in program.output(), 10):
-            fail("the program did not see its icon docked:\n" + program.output())
+        icon = dock(tray, program, 1)
         widget = desktop.widget(program.process.pid)
         if widget is None:
             fail("the widget did not appear:\n" + program.output())
@@ -118,6 +127,26 @@ def with_tray(desktop, binary):
         tray.leave()
         if not wait_until(lambda: desktop.input_rectangles(widget), 10):
             fail("the tray went away and the widget still lets the mouse through:\n" + program.output())
+
+        # A tray started later gets the icon again; one that dies destroying the
+        # icon's window with its own takes the icon out, and the program runs on.
+        tray = Tray()
+        dock(tray, program, 2)
+        desktop.pick_from_menu(x, y, PASS_THROUGH)
+        if not wait_until(lambda: not desktop.input_rectangles(widget), 10):
+            fail("鼠标穿透 did not let the mouse through in the second tray")
+        tray.die()
+        if not wait_until(lambda: desktop.input_rectangles(widget) or program.process.poll() is not None, 10):
+            fail("the tray died and the widget still lets the mouse through:\n" + program.output())
+        if program.process.poll() is not None:
+            fail("the program ended when the tray died:\n" + program.output())
+        tray = Tray()
+        icon = dock(tray, program, 3)
+        if not wait_until(lambda: tray.title(icon) == TITLE, 10):
+            fail("after a tray died the next one's icon has the title %r" % tray.title(icon))
+        # GTK complains when the program touches a widget that is gone.
+        if "CRITICAL" in program.output():
+            fail("the program used GTK's dead icon after the tray died:\n" + program.output())
         if program.process.poll() is not None:
             fail("the program ended:\n" + program.output())
     finally:
@@ -128,8 +157,8 @@ def main():
     desktop = Desktop()
     without_tray(desktop, sys.argv[1])
     with_tray(desktop, sys.argv[1])
-    print("pass-through: disabled without a tray; with one it lets clicks through, the tray's menu and"
-          " the tray going away turn it off")
+    print("pass-through: disabled without a tray; with one it lets clicks through, the tray's menu, the tray"
+          " going away and a tray dying turn it off; the next tray gets the icon again")
 
 
 if __name__ == "__main__":

@@ -332,6 +332,13 @@ class Tray:
         selection go, and the icons it held return to the root."""
         self.display.close()
 
+    def die(self):
+        """Goes away as a crashing panel may: its window is destroyed outright,
+        and the icon windows embedded in it with it."""
+        self.window.destroy()
+        self.display.sync()
+        self.display.close()
+
 
 def near(a, b, tolerance):
     return all(abs(p - q) <= tolerance for p, q in zip(a, b))
