@@ -9,7 +9,6 @@
 #include "platform/gtk/GtkToolkit.h"
 #include "platform/gtk/XEmbedIcon.h"
 
-#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #include <libayatana-appindicator/app-indicator.h>
 
