@@ -18,6 +18,7 @@ ComponentPtr<TvxForm> ReadStoredWindow(const std::string& resource, TvxCustomSce
         throw std::runtime_error(Format("The stored window %s is missing", resource.c_str()));
     ComponentPtr<TvxForm> design(new TvxForm(nullptr));
     ReadObjectStream(*stream, *design);
+    platform::ReleaseResource(*stream);
     TvxSceneRecord* record = design->SceneRecord();
     if (!record)
         throw std::runtime_error(Format("The stored window %s holds no scene", resource.c_str()));

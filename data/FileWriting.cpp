@@ -19,8 +19,12 @@ namespace nimbrell {
 
 bool WriteAll(int fd, std::string_view content)
 {
+    // At most 64 KB a write: the page cache then holds the file in pieces no
+    // larger, and a later mapping of it (the program's faces, which FreeType
+    // and HarfBuzz each map) maps the pieces read instead of whole large folios.
+    constexpr std::size_t piece = 64 * 1024;
     while (!content.empty()) {
-        ssize_t written = write(fd, content.data(), content.size());
+        ssize_t written = write(fd, content.data(), std::min(content.size(), piece));
         if (written < 0) {
             if (errno == EINTR)
                 continue;

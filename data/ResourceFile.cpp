@@ -57,6 +57,7 @@ void ExtractResourceFile(const std::string& name, const std::string& type, const
         throw std::runtime_error(Format("Resource %s not found", name.c_str()));
     std::vector<unsigned char> content;
     InflateStream(*resource, content);
+    platform::ReleaseResource(*resource);
     WriteFileAtomically(targetPath, std::string_view(reinterpret_cast<const char*>(content.data()), content.size()));
 }
 

@@ -3,6 +3,10 @@
 
 #include "base/Text.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <vector>
 
 namespace nimbrell::platform {
@@ -42,6 +46,18 @@ std::vector<ResourceEntry> ResourcesOfType(std::string_view type)
             found.push_back(entry);
     }
     return found;
+}
+
+void ReleaseResource(std::span<const unsigned char> resource)
+{
+    static const std::uintptr_t page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    auto begin = reinterpret_cast<std::uintptr_t>(resource.data());
+    std::uintptr_t first = (begin + page - 1) / page * page;
+    std::uintptr_t end = (begin + resource.size()) / page * page;
+    // The resources lie in the program's read-only file mapping: dropping its
+    // pages loses nothing.
+    if (end > first)
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_DONTNEED);
 }
 
 }

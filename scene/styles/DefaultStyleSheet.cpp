@@ -56,6 +56,7 @@ TvxObject* LoadDefaultStyleSheet()
     if (!bytes)
         return nullptr;
     state.root = ReadStyleSheet(*bytes, nullptr);
+    platform::ReleaseResource(*bytes);
     return state.root;
 }
 

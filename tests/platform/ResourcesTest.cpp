@@ -2,7 +2,13 @@
 #include "platform/Resources.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <string>
+#include <vector>
 
 using namespace nimbrell::platform;
 
@@ -20,4 +26,36 @@ TEST(Resources, MissingNameOrTypeFindsNothing)
     EXPECT_FALSE(FindResource("Greeting", "exefile"));
     EXPECT_FALSE(FindResource("Greet", "TEXTFILE"));
     EXPECT_FALSE(FindResource("", ""));
+}
+
+namespace {
+
+// Whether the page holding `address` is in the process's resident set.
+bool resident(const void* address)
+{
+    static const std::uintptr_t page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    int pagemap = open("/proc/self/pagemap", O_RDONLY);
+    std::uint64_t entry = 0;
+    bool read = pread(pagemap, &entry, sizeof entry, static_cast<off_t>(reinterpret_cast<std::uintptr_t>(address) / page * sizeof entry)) == sizeof entry;
+    close(pagemap);
+    return read && entry >> 63;
+}
+
+}
+
+TEST(Resources, ReleasedPagesLeaveTheResidentSetAndReadTheSameAgain)
+{
+    auto picture = FindResource("Picture", "png");
+    ASSERT_TRUE(picture);
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    ASSERT_GE(picture->size(), 4 * page);
+    std::vector<unsigned char> first(picture->begin(), picture->end());
+    const unsigned char* middle = picture->data() + picture->size() / 2;
+    ASSERT_TRUE(resident(middle)) << "read, so mapped";
+
+    ReleaseResource(*picture);
+    EXPECT_FALSE(resident(middle));
+    EXPECT_FALSE(resident(picture->data() + page + page / 2)) << "the whole second page holds only the resource";
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), picture->begin(), picture->end())) << "read again from the program file";
+    EXPECT_TRUE(resident(middle));
 }
