@@ -15,7 +15,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_checks import Desktop, Program, fail, inked, near, wait_until  # noqa: E402
+from desktop_checks import Desktop, Program, at_rest, fail, inked, near, wait_until  # noqa: E402
 
 BLUE = (0x30, 0x70, 0xA0)
 BROWN = (0xA0, 0x60, 0x30)
@@ -26,22 +26,38 @@ def background_at(x):
     return BLUE if x < 640 else BROWN
 
 
-def check_cut(desktop, window, what):
-    """The window shows the root's picture where it has not painted, and no black."""
+def cut_fault(desktop, window, what):
+    """The screen's pixels over the window, and what is wrong with them: the
+    root's picture not showing where the window has not painted, or black."""
     left, top = desktop.place(window)
     width = 635
     height = min(866, desktop.size()[1] - top)
     rows = desktop.pixels(left, top, width, height)
     for x, y in ((60, 600), (400, 300), (600, 650), (200, 700)):
         if not near(rows[y][x], background_at(left + x), 4):
-            fail("%s: at (%d, %d) of the window the screen shows %s, not the desktop's %s"
-                 % (what, x, y, rows[y][x], background_at(left + x)))
+            return rows, ("%s: at (%d, %d) of the window the screen shows %s, not the desktop's %s"
+                          % (what, x, y, rows[y][x], background_at(left + x)))
     # The texts' dark halo is painted black on purpose; it hugs their light ink.
     # A black pixel with no ink beside it is the window showing nothing.
     stray = [(x, y) for y, row in enumerate(rows) for x, pixel in enumerate(row)
              if max(pixel) < 16 and not beside_ink(rows, x, y, left)]
     if stray:
-        fail("%s: %d black pixels in the window away from any text, the first at %s" % (what, len(stray), stray[0]))
+        return rows, ("%s: %d black pixels in the window away from any text, the first at %s"
+                      % (what, len(stray), stray[0]))
+    return rows, None
+
+
+def check_cut(desktop, window, what, timeout=10):
+    """The window's pixels once it shows the root's picture where it has not
+    painted, and no black (the screen may take a moment to show a change)."""
+    last = [None]
+
+    def shown():
+        rows, last[0] = cut_fault(desktop, window, what)
+        return rows if last[0] is None else None
+    rows = wait_until(shown, timeout)
+    if rows is None:
+        fail(last[0])
     return rows
 
 
@@ -72,8 +88,10 @@ def main():
             fail("the widget did not appear:\n" + program.output())
         if not wait_until(lambda: widget_painted(desktop, window), 20):
             fail("the widget's picture and temperature do not show")
-        # The entrance animations end within a second or two.
-        wait_until(lambda: False, 2)
+        # Compared once the entrance animations have ended.
+        left, top = desktop.place(window)
+        if not at_rest(lambda: desktop.pixels(left, top, 320, 200), 20):
+            fail("the widget's picture does not come to rest")
         cut = check_cut(desktop, window, "without a compositor")
         if len(desktop.bounding_rectangles(window)) < 2:
             fail("without a compositor the window is not cut to its painted pixels")
@@ -85,9 +103,9 @@ def main():
         if not wait_until(lambda: desktop.bounding_rectangles(window) == whole, 10):
             fail("with a compositor the window is still cut: %d rectangles" % len(desktop.bounding_rectangles(window)))
         # Blended per pixel: the unpainted parts show the root through the window.
-        blended = wait_until(lambda: widget_painted(desktop, window) and check_cut(desktop, window, "with a compositor"), 10)
-        if not blended:
+        if not wait_until(lambda: widget_painted(desktop, window), 10):
             fail("with a compositor the widget does not show")
+        blended = check_cut(desktop, window, "with a compositor")
         # The painted pixels are as without the compositor; only pixels fainter
         # than the cut (soft shadows) may differ.
         differing = sum(1 for a, b in zip(cut, blended) for p, q in zip(a, b) if not near(p, q, 24))
@@ -99,7 +117,6 @@ def main():
         compositor = None
         if not wait_until(lambda: len(desktop.bounding_rectangles(window)) > 1, 10):
             fail("when the compositor goes the window is not cut again")
-        wait_until(lambda: False, 1)
         check_cut(desktop, window, "after the compositor went")
         if program.process.poll() is not None:
             fail("the program ended:\n" + program.output())
