@@ -4,9 +4,11 @@
 #   weather/NN.svg      -> weather/NN.png (175 x 120) and weather/2x/NN.png (350 x 240)
 #   icon/nimbrell.svg   -> icon/nimbrell-SIZE.png for 32 px and up (96: twice 48)
 #   icon/nimbrell-small.svg -> icon/nimbrell-16.png and icon/nimbrell-24.png
-#   window/*.svg        -> the settings and update windows' pictures
-# Any other SVG is rendered at its own size next to itself, and the weather
-# pictures also at twice their size, for screens of twice the density.
+#   window/*.svg        -> the settings and update windows' pictures, and window/2x/*.png
+# Any other SVG is rendered at its own size next to itself, and the weather and
+# window pictures also at twice their size, for screens of twice the density (not
+# the update icon: it is drawn at less than a third of its size, so its one
+# picture has pixels enough for such screens too).
 # Needs rsvg-convert (Debian package librsvg2-bin); the build does not.
 # Pass --generate to rewrite the SVGs with make_art.py and make_window_art.py first.
 set -euo pipefail
@@ -44,17 +46,21 @@ while IFS= read -r -d '' svg; do
   esac
   render "$svg" "${svg%.svg}.png"
   case $svg in
-    ./weather/*)
-      mkdir -p weather/2x
-      render "$svg" "weather/2x/$(basename "${svg%.svg}").png" x2
+    ./window/update-icon.svg) ;;
+    ./weather/* | ./window/*)
+      dense=$(dirname "$svg")/2x
+      mkdir -p "$dense"
+      render "$svg" "$dense/$(basename "${svg%.svg}").png" x2
       ;;
   esac
 done < <(find . -name '*.svg' -not -path './preview/*' -print0 | sort -z)
 
 # The settings header is stored as a JPEG (it is opaque).
-if command -v convert > /dev/null; then
-  convert window/config-header.png -type TrueColor -quality 95 window/config-header.jpg
-  echo window/config-header.jpg
-else
-  echo "render-art.sh: convert (imagemagick) not found; window/config-header.jpg left as it was" >&2
-fi
+for header in window/config-header window/2x/config-header; do
+  if command -v convert > /dev/null; then
+    convert "$header.png" -type TrueColor -quality 95 "$header.jpg"
+    echo "$header.jpg"
+  else
+    echo "render-art.sh: convert (imagemagick) not found; $header.jpg left as it was" >&2
+  fi
+done

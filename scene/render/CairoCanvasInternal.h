@@ -44,9 +44,10 @@ PatternPtr SolidPattern(TvxColor color);
 // A resource brush is replaced by what it names.
 const TvxBrush& ResolveBrush(const TvxBrush& brush);
 // The pattern of a fill or stroke over r; opacity is baked into colours, and returned in
-// alpha for bitmaps, whose pixels cannot take it. None when nothing is to be drawn.
+// alpha for bitmaps, whose pixels cannot take it. None when nothing is to be drawn. A
+// bitmap is drawn from its picture for the device scale, in the stated picture's units.
 PatternPtr BrushPattern(const TvxBrush& brush, const TvxRect& r, float opacity, bool stroke, float strokeThickness,
-    float& alpha);
+    float deviceScale, float& alpha);
 
 // Text layouts of one canvas, sharing one Pango context brought up to date with the
 // canvas's transform and the antialiasing asked for.

@@ -68,15 +68,19 @@ PatternPtr GradientPattern(const TvxGradient& gradient, const TvxRect& r, float 
     return pattern;
 }
 
-PatternPtr BitmapPattern(const TvxBrushBitmap& brushBitmap, const TvxRect& r, bool stroke, float strokeThickness)
+PatternPtr BitmapPattern(const TvxBrushBitmap& brushBitmap, const TvxRect& r, bool stroke, float strokeThickness, float deviceScale)
 {
-    const TvxBitmap* bitmap = &brushBitmap.Bitmap();
-    if (TvxBitmap* resource = bitmap->ResourceBitmap())
-        bitmap = resource;
-    if (bitmap->IsEmpty())
+    const TvxBitmap* stated = &brushBitmap.Bitmap();
+    if (TvxBitmap* resource = stated->ResourceBitmap())
+        stated = resource;
+    if (stated->IsEmpty())
         return nullptr;
+    const TvxBitmap* bitmap = &stated->ForDeviceScale(deviceScale);
     PatternPtr pattern(cairo_pattern_create_for_surface(bitmap->Surface()));
     cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_GOOD);
+    // A tile covers the stated picture's size in units, whichever picture fills it.
+    cairo_matrix_t density;
+    cairo_matrix_init_scale(&density, double(bitmap->Width()) / stated->Width(), double(bitmap->Height()) / stated->Height());
     switch (brushBitmap.WrapMode()) {
     case TvxWrapMode::vgWrapTileStretch: {
         float extra = stroke ? 0 : strokeThickness / 2;
@@ -106,10 +110,14 @@ PatternPtr BitmapPattern(const TvxBrushBitmap& brushBitmap, const TvxRect& r, bo
         cairo_surface_destroy(pair);
         cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_GOOD);
         cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+        if (bitmap != stated)
+            cairo_pattern_set_matrix(pattern.get(), &density);
         break;
     }
     case TvxWrapMode::vgWrapTile:
         cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+        if (bitmap != stated)
+            cairo_pattern_set_matrix(pattern.get(), &density);
         break;
     }
     return pattern;
@@ -149,7 +157,7 @@ const TvxBrush& ResolveBrush(const TvxBrush& brush)
 }
 
 PatternPtr BrushPattern(const TvxBrush& source, const TvxRect& r, float opacity, bool stroke, float strokeThickness,
-    float& alpha)
+    float deviceScale, float& alpha)
 {
     alpha = 1;
     const TvxBrush& brush = ResolveBrush(source);
@@ -162,7 +170,7 @@ PatternPtr BrushPattern(const TvxBrush& source, const TvxRect& r, float opacity,
         return GradientPattern(brush.Gradient(), r, opacity, !stroke);
     case TvxBrushStyle::vgBrushBitmap:
         alpha = std::clamp(opacity, 0.0f, 1.0f);
-        return BitmapPattern(brush.Bitmap(), r, stroke, strokeThickness);
+        return BitmapPattern(brush.Bitmap(), r, stroke, strokeThickness, deviceScale);
     default:
         return SolidPattern(0);
     }

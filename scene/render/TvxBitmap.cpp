@@ -25,6 +25,12 @@ NIMBRELL_DEFINE_CLASS(TvxBitmap, TvxPersistent)
     c.Text("ResourceName", &TvxBitmap::ResourceName, &TvxBitmap::SetResourceName);
 }
 
+// The picture of twice the density: the bytes as stored until first decoded.
+struct TvxBitmap::DenseImage {
+    std::vector<std::uint8_t> encoded;
+    std::unique_ptr<TvxBitmap> picture;
+};
+
 TvxBitmap::TvxBitmap() = default;
 
 TvxBitmap::TvxBitmap(int width, int height)
@@ -92,6 +98,7 @@ void TvxBitmap::SetPixels(int width, int height, const std::uint32_t* pixels)
 void TvxBitmap::Modified()
 {
     m_stored.clear();
+    m_dense.reset();
     if (m_scaled)
         cairo_surface_destroy(m_scaled);
     m_scaled = nullptr;
@@ -119,6 +126,37 @@ cairo_surface_t* TvxBitmap::ScaledCopy(int width, int height) const
     cairo_pattern_destroy(pattern);
     cairo_destroy(cr);
     return m_scaled;
+}
+
+const TvxBitmap& TvxBitmap::ForDeviceScale(float deviceScale) const
+{
+    if (deviceScale < 1.5f || !m_dense || IsEmpty())
+        return *this;
+    if (!m_dense->picture) {
+        m_dense->picture = std::make_unique<TvxBitmap>();
+        m_dense->picture->LoadFromStream(m_dense->encoded);
+        // The decoded picture keeps the bytes it came from when it can write them back.
+        m_dense->encoded = {};
+    }
+    return m_dense->picture->IsEmpty() ? *this : *m_dense->picture;
+}
+
+void TvxBitmap::SetDense(const TvxBitmap* picture)
+{
+    m_dense.reset();
+    if (picture && !picture->IsEmpty()) {
+        m_dense = std::make_unique<DenseImage>();
+        m_dense->picture = std::make_unique<TvxBitmap>();
+        m_dense->picture->Assign(*picture);
+    }
+    Changed();
+}
+
+void TvxBitmap::SetDenseStream(std::span<const std::uint8_t> bytes)
+{
+    m_dense = std::make_unique<DenseImage>();
+    m_dense->encoded.assign(bytes.begin(), bytes.end());
+    Changed();
 }
 
 std::uint32_t* TvxBitmap::Bits()
@@ -375,11 +413,22 @@ void TvxBitmap::Assign(const TvxPersistent& source)
     if (other->IsEmpty()) {
         if (!IsEmpty())
             Create(0, 0);
+        m_dense.reset();
         Changed();
         return;
     }
     SetPixels(other->m_width, other->m_height, other->ConstBits());
     m_stored = other->m_stored;
+    if (const DenseImage* dense = other->m_dense.get()) {
+        // Still encoded, it is copied encoded: a copy that is never drawn dense never
+        // decodes it.
+        m_dense = std::make_unique<DenseImage>();
+        m_dense->encoded = dense->encoded;
+        if (dense->picture) {
+            m_dense->picture = std::make_unique<TvxBitmap>();
+            m_dense->picture->Assign(*dense->picture);
+        }
+    }
 }
 
 void TvxBitmap::DefineProperties(TvxFiler& filer)
@@ -387,6 +436,15 @@ void TvxBitmap::DefineProperties(TvxFiler& filer)
     filer.DefineBinaryProperty(
         "PNG", [this](std::span<const std::uint8_t> bytes) { LoadFromStream(bytes); },
         [this](std::vector<std::uint8_t>& out) { SaveToStream(out); }, !IsEmpty());
+    filer.DefineBinaryProperty(
+        "PNG2x", [this](std::span<const std::uint8_t> bytes) { SetDenseStream(bytes); },
+        [this](std::vector<std::uint8_t>& out) {
+            if (m_dense->picture)
+                m_dense->picture->SaveToStream(out);
+            else
+                out.insert(out.end(), m_dense->encoded.begin(), m_dense->encoded.end());
+        },
+        m_dense != nullptr);
 }
 
 }

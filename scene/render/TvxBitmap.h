@@ -6,6 +6,9 @@
 // Stored in object streams as the binary property PNG: an encoded image file, PNG when
 // any pixel is not opaque, otherwise JPEG at quality 100. A bitmap may stand for a named
 // bitmap object (Resource / ResourceName) instead of holding pixels of its own.
+// A picture may carry a second one drawn for screens of twice the density, stored
+// after PNG as the binary property PNG2x in the same form; it is written only when
+// there is one, so a stream of pictures without it is as it always was.
 
 #include "scene/core/Geometry.h"
 #include "scene/core/TvxResourceLink.h"
@@ -61,6 +64,19 @@ public:
     // the pixels change: a picture drawn smaller at every frame of an animation is
     // filtered once. None when empty.
     cairo_surface_t* ScaledCopy(int width, int height) const;
+    // The picture to draw at a device scale: at 1.5 or more the one of twice the
+    // density when there is one that decodes, otherwise this one. Sizes, margins and
+    // tile periods stay those of this picture: a canvas maps them onto the dense
+    // picture's pixels. The dense picture stays encoded until it is first needed.
+    const TvxBitmap& ForDeviceScale(float deviceScale) const;
+    bool HasDense() const { return m_dense != nullptr; }
+    // Replaces the picture of twice the density with a copy (none removes it);
+    // OnChanged. Changing this picture's pixels removes it too: it would no longer
+    // show the same thing.
+    void SetDense(const TvxBitmap* picture);
+    // Takes encoded bytes as the picture of twice the density, decoded on first use;
+    // OnChanged.
+    void SetDenseStream(std::span<const std::uint8_t> bytes);
     // Tells the back end the pixels were written directly.
     void MarkDirty();
     // Told by a canvas drawing into the bitmap.
@@ -105,6 +121,8 @@ public:
     void DefineProperties(TvxFiler& filer) override;
 
 private:
+    struct DenseImage;
+
     void Release();
     // The pixels no longer match the encoded image they were read from, nor a
     // scaled copy made of them.
@@ -119,6 +137,7 @@ private:
     // pixels are untouched: no generation loss and no re-encoding on every clone.
     std::vector<std::uint8_t> m_stored;
     TvxResourceLink m_resource;
+    mutable std::unique_ptr<DenseImage> m_dense;
 };
 
 }

@@ -345,11 +345,19 @@ public:
         StrokeCurrentPath(bounds, opacity);
     }
 
-    void DrawBitmap(const TvxBitmap& bitmap, const TvxRect& s, const TvxRect& d, float opacity, bool highSpeed) override
+    void DrawBitmap(const TvxBitmap& stated, const TvxRect& statedSource, const TvxRect& d, float opacity, bool highSpeed) override
     {
-        if (!Ready() || bitmap.IsEmpty() || opacity <= 0 || s.Width() <= 0 || s.Height() <= 0 || d.Width() == 0
-            || d.Height() == 0)
+        if (!Ready() || stated.IsEmpty() || opacity <= 0 || statedSource.Width() <= 0 || statedSource.Height() <= 0
+            || d.Width() == 0 || d.Height() == 0)
             return;
+        // The source is given in the stated picture's pixels; a denser one drawn in
+        // its place takes the same part of it.
+        const TvxBitmap& bitmap = stated.ForDeviceScale(m_deviceScale);
+        TvxRect s = statedSource;
+        if (&bitmap != &stated) {
+            const float kx = float(bitmap.Width()) / float(stated.Width()), ky = float(bitmap.Height()) / float(stated.Height());
+            s = { s.Left * kx, s.Top * ky, s.Right * kx, s.Bottom * ky };
+        }
         cairo_surface_t* surface = bitmap.Surface();
         SurfacePtr sub;
         TvxRect full { 0, 0, float(bitmap.Width()), float(bitmap.Height()) };
@@ -769,7 +777,7 @@ private:
     PatternPtr FillPattern(const TvxRect& r, float opacity)
     {
         float alpha = 1;
-        return BrushPattern(m_paint.fill, r, opacity, false, m_paint.strokeThickness, alpha);
+        return BrushPattern(m_paint.fill, r, opacity, false, m_paint.strokeThickness, m_deviceScale, alpha);
     }
 
     void FillCurrentPath(const TvxRect& r, float opacity)
@@ -780,7 +788,7 @@ private:
             return;
         }
         float alpha = 1;
-        PatternPtr pattern = BrushPattern(m_paint.fill, r, opacity, false, m_paint.strokeThickness, alpha);
+        PatternPtr pattern = BrushPattern(m_paint.fill, r, opacity, false, m_paint.strokeThickness, m_deviceScale, alpha);
         if (!pattern) {
             cairo_new_path(m_cr);
             return;
@@ -813,7 +821,7 @@ private:
     void StrokeCurrentPath(const TvxRect& r, float opacity)
     {
         float alpha = 1;
-        PatternPtr pattern = BrushPattern(m_paint.stroke, r, opacity, true, m_paint.strokeThickness, alpha);
+        PatternPtr pattern = BrushPattern(m_paint.stroke, r, opacity, true, m_paint.strokeThickness, m_deviceScale, alpha);
         if (!pattern) {
             cairo_new_path(m_cr);
             return;

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A scene in a window of twice the density: drawn at the device's pixels, not
-// enlarged, with pushes, damage and effects in the right units.
+// enlarged, with pushes, damage, effects and pictures in the right units.
+#include "scene/core/ObjectStream.h"
+#include "scene/core/ObjectWriter.h"
 #include "scene/render/TvxBitmap.h"
 #include "scene/shapes/TvxBitmapEffects.h"
+#include "scene/shapes/TvxImage.h"
 #include "scene/shapes/TvxRectangle.h"
 #include "scene/shapes/TvxText.h"
 #include "tests/support/HeadlessScene.h"
@@ -10,11 +13,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 using namespace nimbrell;
 using nimbrell::testing::AddRectangle;
+using nimbrell::testing::MakePicture;
 
 namespace {
 
@@ -44,6 +51,36 @@ protected:
         return label;
     }
 };
+
+// A square picture of one colour with corners of another, margin pixels wide.
+std::unique_ptr<TvxBitmap> framePicture(int size, int margin, std::uint32_t corner, std::uint32_t rest)
+{
+    return MakePicture(size, size, [=](int x, int y) {
+        const bool inCorner = (x < margin || x >= size - margin) && (y < margin || y >= size - margin);
+        return inCorner ? corner : rest;
+    });
+}
+
+// A tile whose left half has one colour and its right half another.
+std::unique_ptr<TvxBitmap> halvesPicture(int width, int height, std::uint32_t left, std::uint32_t right)
+{
+    return MakePicture(width, height, [=](int x, int) { return x < width / 2 ? left : right; });
+}
+
+std::vector<std::uint8_t> stored(TvxComponent& component)
+{
+    std::vector<std::uint8_t> out;
+    ObjectWriter(out).WriteRoot(component);
+    return out;
+}
+
+bool contains(const std::vector<std::uint8_t>& bytes, std::string_view text)
+{
+    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
+}
+
+constexpr std::uint32_t Red = 0xFFFF0000, Blue = 0xFF0000FF, Magenta = 0xFFFF00FF, Green = 0xFF00FF00;
+constexpr std::uint32_t Yellow = 0xFFFFFF00, Cyan = 0xFF00FFFF, Grey = 0xFF808080;
 
 // Pixels of the text's antialiased edges: neither clear nor solid.
 int edgePixels(const TvxBitmap& picture)
@@ -143,4 +180,83 @@ TEST_F(SceneDensityTest, EffectsAreRenderedAgainAtTheNewDensity)
     ASSERT_NE(image, nullptr);
     EXPECT_NEAR(image->Width(), 2 * width, 1);
     EXPECT_NEAR(image->Height(), 2 * height, 1);
+}
+
+TEST_F(SceneDensityTest, PicturesOfTwiceTheDensityFillFramesAndTilesInTheStatedPicturesUnits)
+{
+    // A frame of 60 x 40 units with 4-unit margins at (10, 10); a tile of 4 x 4
+    // units filling 80 x 40 units at (100, 10).
+    auto* frame = new TvxImage(nullptr);
+    frame->SetBounds(10, 10, 60, 40);
+    frame->Bitmap().Assign(*framePicture(12, 4, Red, Blue));
+    frame->BitmapMargins().SetRect({ 4, 4, 4, 4 });
+    root->AddObject(frame);
+    auto* tiled = AddRectangle(root, { 100, 10, 180, 50 }, 0);
+    tiled->Fill().SetStyle(TvxBrushStyle::vgBrushBitmap);
+    tiled->Fill().Bitmap().SetWrapMode(TvxWrapMode::vgWrapTile);
+    tiled->Fill().Bitmap().Bitmap().Assign(*halvesPicture(4, 4, Grey, Grey));
+    window.Show();
+    application.ProcessMessages();
+    const std::vector<std::uint32_t> withoutDense = native().PushedPixels();
+
+    // Given pictures of twice the density, a window of scale 1 shows the same.
+    frame->Bitmap().SetDense(framePicture(24, 8, Magenta, Green).get());
+    tiled->Fill().Bitmap().Bitmap().SetDense(halvesPicture(8, 8, Yellow, Cyan).get());
+    application.ProcessMessages();
+    EXPECT_TRUE(native().PushedPixels() == withoutDense);
+    EXPECT_EQ(pushed(10, 10), Red);
+    EXPECT_EQ(pushed(14, 14), Blue);
+
+    setScale(2);
+    // Each corner keeps its 4 units: the 8 dense pixels, one to one.
+    struct Point {
+        int x, y;
+        std::uint32_t color;
+    } points[] = { { 20, 20, Magenta }, { 27, 27, Magenta }, { 28, 28, Green }, { 28, 20, Green }, { 139, 99, Magenta },
+        { 132, 92, Magenta }, { 131, 91, Green }, { 80, 60, Green }, { 20, 60, Green } };
+    for (const Point& p : points)
+        EXPECT_EQ(pushed(p.x, p.y), p.color) << p.x << "," << p.y;
+    // The tile still covers 4 units: 8 device pixels, 4 of each half.
+    for (int x = 200; x < 232; ++x)
+        EXPECT_EQ(pushed(x, 40), (x - 200) % 8 < 4 ? Yellow : Cyan) << x;
+}
+
+TEST_F(SceneDensityTest, APictureOfTwiceTheDensityIsStoredBesideThePictureAndGoesWithItsPixels)
+{
+    TvxImage image(nullptr);
+    image.Bitmap().Assign(*framePicture(6, 2, Red, Blue));
+    const std::vector<std::uint8_t> single = stored(image);
+    EXPECT_FALSE(contains(single, "PNG2x")) << "a picture without one is stored as before";
+
+    // Half translucent: stored as PNG, so read back exactly.
+    constexpr std::uint32_t HalfMagenta = 0x80800080, HalfGreen = 0x80008000;
+    image.Bitmap().SetDense(framePicture(12, 4, HalfMagenta, HalfGreen).get());
+    const std::vector<std::uint8_t> both = stored(image);
+    ASSERT_TRUE(contains(both, "PNG2x"));
+
+    // Read back, kept encoded until drawn dense, and written back as read.
+    TvxImage copy(nullptr);
+    ReadObjectStream(both, copy);
+    ASSERT_TRUE(copy.Bitmap().HasDense());
+    EXPECT_EQ(stored(copy), both);
+    EXPECT_EQ(&copy.Bitmap().ForDeviceScale(1.49f), &copy.Bitmap());
+    const TvxBitmap& read = copy.Bitmap().ForDeviceScale(1.5f);
+    ASSERT_EQ(read.Width(), 12);
+    EXPECT_EQ(read.Pixel(0, 0), HalfMagenta);
+    EXPECT_EQ(read.Pixel(5, 5), HalfGreen);
+
+    // Copies carry it; new pixels drop it, as it would show something else.
+    TvxBitmap assigned;
+    assigned.Assign(copy.Bitmap());
+    EXPECT_EQ(assigned.ForDeviceScale(2).Width(), 12);
+    copy.Bitmap().Clear(Red);
+    EXPECT_FALSE(copy.Bitmap().HasDense());
+    EXPECT_FALSE(contains(stored(copy), "PNG2x"));
+
+    // Bytes that do not decode leave the picture itself to be drawn.
+    TvxImage broken(nullptr);
+    broken.Bitmap().Assign(*framePicture(6, 2, Red, Blue));
+    const std::uint8_t garbage[] = { 1, 2, 3 };
+    broken.Bitmap().SetDenseStream(garbage);
+    EXPECT_EQ(&broken.Bitmap().ForDeviceScale(2), &broken.Bitmap());
 }

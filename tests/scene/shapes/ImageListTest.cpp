@@ -4,6 +4,7 @@
 #include "scene/render/TvxBitmap.h"
 #include "scene/shapes/SceneShapeClasses.h"
 #include "scene/shapes/TvxImageList.h"
+#include "tests/support/SceneObjects.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +17,9 @@ namespace {
 // A picture whose pixels encode their place; translucent ones make it a PNG.
 std::unique_ptr<TvxBitmap> Picture(int w, int h, std::uint32_t alpha)
 {
-    auto picture = std::make_unique<TvxBitmap>(w, h);
-    TvxBitmap& b = *picture;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            b.Bits()[y * w + x] = alpha << 24 | std::uint32_t(x * alpha / 255) << 8 | std::uint32_t(y * alpha / 255);
-    b.MarkDirty();
-    return picture;
+    return testing::MakePicture(w, h, [alpha](int x, int y) {
+        return alpha << 24 | std::uint32_t(x) * alpha / 255 << 8 | std::uint32_t(y) * alpha / 255;
+    });
 }
 
 std::vector<std::uint8_t> Store(TvxComponent& component)
