@@ -65,15 +65,15 @@ kill -TERM "$pid"
 wait "$pid" 2> /dev/null || true
 # The UI thread is the first thread's profile.
 ui=$(ls "$work"/profile-01 2> /dev/null || ls "$work"/profile* | head -1)
-annotated=$(callgrind_annotate --inclusive=yes "$ui" 2> /dev/null)
+annotated=$(callgrind_annotate --inclusive=yes --threshold=99.9 --auto=no "$ui" 2> /dev/null || true)
 total=$(echo "$annotated" | sed -n 's/^ *\([0-9,]*\) .*PROGRAM TOTALS.*/\1/p' | tr -d ,)
 # Frames: the calls of the scene's Present, read from the call graph.
-frames=$(callgrind_annotate --tree=calling "$ui" 2> /dev/null \
-  | grep -E "^ *[0-9,]+ .*\([0-9]+x\) .*TvxScene::Present\(\)" | sed -E 's/.*\(([0-9]+)x\).*/\1/' | awk '{ s += $1 } END { print s + 0 }')
+frames=$(callgrind_annotate --threshold=100 --auto=no --tree=calling "$ui" 2> /dev/null \
+  | sed -n -E 's/.*> .*TvxScene::Present\(\) \(([0-9]+)x\).*/\1/p' | awk '{ s += $1 } END { print s + 0 }')
 echo "UI thread instructions while animating: $total"
 echo "frames pushed: $frames"
 if [ "$frames" -gt 0 ]; then
   echo "instructions per frame: $((total / frames))"
 fi
 echo "$annotated" | grep -v "=>" | grep -E "TvxCustomScene::Draw\(\) |TvxCustomScene::PaintRoots\(\) |TvxScene::Present\(\) |PaintBackground\(\) |FillText|DrawBitmap|ApplyEffects|PushLayered" \
-  | sed -E 's/ \[[^]]*\]$//; s/\(std::.*$//' | grep -E '^ *[0-9,]{5,} ' | awk '!seen[$0]++' | head -20
+  | sed -E 's/ \[[^]]*\]$//; s/\(std::.*$//; s| [^ ]*/([A-Za-z]+\.(cpp\|h):)| \1|' | awk '!seen[$0]++' | head -20 || true

@@ -467,7 +467,17 @@ public:
         cairo_matrix_init_scale(&m, copyWidth / width, copyHeight / height);
         cairo_matrix_translate(&m, -left, -top);
         cairo_pattern_set_matrix(pattern.get(), &m);
-        cairo_rectangle(m_cr, left, top, width, height);
+        // Off the pixel grid, the rectangle's part-covered edges would take a coverage
+        // mask and the general per-pixel way; those pixels sample only the copy's
+        // outer pixels (the filter weighs a neighbour closer than 1/128 of a pixel
+        // at nothing), so a copy with a transparent ring draws the same on whole pixels.
+        constexpr double nearOne = 1.0 / 64;
+        if (std::abs(copyWidth / width - 1) <= nearOne && std::abs(copyHeight / height - 1) <= nearOne && TransparentBorder(copy)) {
+            const double x0 = std::floor(left), y0 = std::floor(top);
+            cairo_rectangle(m_cr, x0, y0, std::ceil(left + width) - x0, std::ceil(top + height) - y0);
+        } else {
+            cairo_rectangle(m_cr, left, top, width, height);
+        }
         FillPathWithPicture(pattern.get(), opacity);
         return true;
     }

@@ -6,19 +6,21 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <random>
 
 namespace nimbrell {
 namespace {
 
-// Premultiplied pixels of every alpha, with a transparent outer ring when asked.
-void FillRandom(TvxBitmap& bitmap, std::mt19937& random, bool transparentRing)
+// Premultiplied pixels of every alpha, with a transparent outer ring as deep as asked.
+void FillRandom(TvxBitmap& bitmap, std::mt19937& random, int ringDepth)
 {
     for (int y = 0; y < bitmap.Height(); ++y) {
         for (int x = 0; x < bitmap.Width(); ++x) {
-            const bool ring = x == 0 || y == 0 || x == bitmap.Width() - 1 || y == bitmap.Height() - 1;
-            const std::uint32_t alpha = transparentRing && ring ? 0 : random() % 256;
+            const bool ring = std::min({ x, y, bitmap.Width() - 1 - x, bitmap.Height() - 1 - y }) < ringDepth;
+            const std::uint32_t alpha = ring ? 0 : random() % 256;
             std::uint32_t pixel = alpha << 24;
             for (int shift : { 0, 8, 16 })
                 pixel |= (alpha ? random() % (alpha + 1) : 0) << shift;
@@ -61,8 +63,8 @@ TEST(PictureOffsetTest, APictureMovedByFractionsOfAPixelDrawsWhatTheRectangleAlw
     RegisterSceneRenderClasses();
     std::mt19937 random(11);
     TvxBitmap background(40, 30);
-    FillRandom(background, random, false);
-    for (bool ring : { true, false }) {
+    FillRandom(background, random, 0);
+    for (int ring : { 3, 0 }) {
         TvxBitmap picture(13, 9);
         FillRandom(picture, random, ring);
         for (double fraction : { 0.0, 0.25, 0.4999, 0.5, 0.5001, 0.75, 0.999 }) {
@@ -84,6 +86,65 @@ TEST(PictureOffsetTest, APictureMovedByFractionsOfAPixelDrawsWhatTheRectangleAlw
                     for (int x = 0; x < 40; ++x)
                         differing += painted.Pixel(x, y) != expected.Pixel(x, y);
                 EXPECT_EQ(differing, 0) << "ring " << ring << ", fraction " << fraction << ", opacity " << opacity;
+            }
+        }
+    }
+}
+
+// What drawing a picture smaller from its copy at the screen's size into a rectangle
+// off the pixel grid has always been.
+void DrawCopyThroughTheRectangle(TvxBitmap& target, const TvxBitmap& picture, const TvxRect& d, float opacity)
+{
+    const double width = d.Width(), height = d.Height();
+    const int copyWidth = int(std::lround(width)), copyHeight = int(std::lround(height));
+    cairo_t* cr = cairo_create(target.Surface());
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(picture.ScaledCopy(copyWidth, copyHeight));
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_matrix_t m;
+    cairo_matrix_init_scale(&m, copyWidth / width, copyHeight / height);
+    cairo_matrix_translate(&m, -d.Left, -d.Top);
+    cairo_pattern_set_matrix(pattern, &m);
+    cairo_rectangle(cr, d.Left, d.Top, width, height);
+    cairo_set_source(cr, pattern);
+    if (opacity >= 1) {
+        cairo_fill(cr);
+    } else {
+        cairo_clip(cr);
+        cairo_paint_with_alpha(cr, opacity);
+    }
+    cairo_pattern_destroy(pattern);
+    cairo_destroy(cr);
+    target.MarkDirty();
+}
+
+TEST(PictureOffsetTest, APictureDrawnSmallerOffThePixelGridDrawsWhatTheRectangleAlwaysDrew)
+{
+    // The day pictures' case: 175 × 120 fitted into 80 wide, so the copy is a little
+    // larger or smaller than the rectangle, which slides by fractions of a pixel.
+    RegisterSceneRenderClasses();
+    std::mt19937 random(5);
+    TvxBitmap background(100, 80);
+    FillRandom(background, random, 0);
+    // A ring of three picture pixels leaves the copy's outer pixels transparent.
+    for (int ring : { 3, 0 }) {
+        TvxBitmap picture(175, 120);
+        FillRandom(picture, random, ring);
+        for (float height : { 54.857143f, 55.2f, 54.5f }) {
+            for (float fraction : { 0.0f, 0.2f, 0.5f, 0.7f, 0.99f }) {
+                for (float opacity : { 1.0f, 0.6f, 0.05f }) {
+                    const TvxRect d { 7 + fraction / 3, 11 + fraction, 7 + fraction / 3 + 80, 11 + fraction + height };
+                    TvxBitmap expected(100, 80), painted(100, 80);
+                    expected.SetPixels(100, 80, background.ConstBits());
+                    painted.SetPixels(100, 80, background.ConstBits());
+                    DrawCopyThroughTheRectangle(expected, picture, d, opacity);
+                    painted.Canvas().DrawBitmap(picture, { 0, 0, 175, 120 }, d, opacity, false);
+                    int differing = 0;
+                    for (int y = 0; y < 80; ++y)
+                        for (int x = 0; x < 100; ++x)
+                            differing += painted.Pixel(x, y) != expected.Pixel(x, y);
+                    EXPECT_EQ(differing, 0) << "ring " << ring << ", height " << height << ", fraction " << fraction << ", opacity " << opacity;
+                }
             }
         }
     }
