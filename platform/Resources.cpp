@@ -48,6 +48,17 @@ std::vector<ResourceEntry> ResourcesOfType(std::string_view type)
     return found;
 }
 
+bool InResource(std::span<const unsigned char> bytes)
+{
+    auto address = reinterpret_cast<std::uintptr_t>(bytes.data());
+    for (const auto& entry : table()) {
+        auto begin = reinterpret_cast<std::uintptr_t>(entry.data);
+        if (address >= begin && address - begin <= entry.size && bytes.size() <= entry.size - (address - begin))
+            return true;
+    }
+    return false;
+}
+
 void ReleaseResource(std::span<const unsigned char> resource)
 {
     static const std::uintptr_t page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));

@@ -31,6 +31,10 @@ std::optional<std::span<const unsigned char>> FindResource(std::string_view name
 // Every resource of the type, in the order they were linked in.
 std::vector<ResourceEntry> ResourcesOfType(std::string_view type);
 
+// True when all of `bytes` lie in one linked-in resource: they stay readable
+// for the life of the process, so a reader may keep a view instead of a copy.
+bool InResource(std::span<const unsigned char> bytes);
+
 // Gives back the memory pages that hold only the resource's bytes, once they
 // have been read: what is read once at start (a stored scene, the database)
 // then stops counting as the program's resident memory. The bytes stay

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scene/shapes/TvxImageList.h"
+#include "platform/Resources.h"
 
 #include "scene/core/PropertyTable.h"
 #include "scene/core/TvxFiler.h"
@@ -59,6 +60,7 @@ TvxBitmap* TvxImageList::GetImage(int index) const
     if (!entry.picture) {
         entry.picture = Decoded(entry.encoded);
         entry.encoded = {};
+        entry.owned = {};
     }
     return entry.picture.get();
 }
@@ -67,7 +69,7 @@ int TvxImageList::Add(const TvxBitmap& picture)
 {
     auto copy = std::make_unique<TvxBitmap>();
     copy->Assign(picture);
-    m_images.push_back(Entry { {}, std::move(copy) });
+    m_images.push_back(Entry { {}, {}, std::move(copy) });
     return Count() - 1;
 }
 
@@ -97,7 +99,7 @@ void TvxImageList::AddDense(const TvxBitmap& picture)
 {
     auto copy = std::make_unique<TvxBitmap>();
     copy->Assign(picture);
-    m_dense.push_back(Entry { {}, std::move(copy) });
+    m_dense.push_back(Entry { {}, {}, std::move(copy) });
 }
 
 void TvxImageList::Clear()
@@ -140,7 +142,13 @@ void TvxImageList::Read(std::vector<Entry>& entries, std::span<const std::uint8_
         if (length < 0 || bytes.size() - at < std::size_t(length))
             throw std::runtime_error("Image list data ends early");
         auto encoded = bytes.subspan(at, std::size_t(length));
-        entries.push_back(Entry { { encoded.begin(), encoded.end() }, nullptr });
+        Entry& entry = entries.emplace_back();
+        if (platform::InResource(encoded)) {
+            entry.encoded = encoded;
+        } else {
+            entry.owned.assign(encoded.begin(), encoded.end());
+            entry.encoded = entry.owned;
+        }
         at += std::size_t(length);
     }
 }
@@ -151,14 +159,14 @@ void TvxImageList::Write(const std::vector<Entry>& entries, std::vector<std::uin
     std::vector<std::uint8_t> encoded;
     for (const Entry& entry : entries) {
         // A picture never decoded goes out as it came in.
-        const std::vector<std::uint8_t>* bytes = &entry.encoded;
+        std::span<const std::uint8_t> bytes = entry.encoded;
         if (entry.picture) {
             encoded.clear();
             entry.picture->SaveToStream(encoded);
-            bytes = &encoded;
+            bytes = encoded;
         }
-        WriteInt32(out, static_cast<std::int32_t>(bytes->size()));
-        out.insert(out.end(), bytes->begin(), bytes->end());
+        WriteInt32(out, static_cast<std::int32_t>(bytes.size()));
+        out.insert(out.end(), bytes.begin(), bytes.end());
     }
 }
 

@@ -63,9 +63,13 @@ public:
     void DefineProperties(TvxFiler& filer) override;
 
 private:
-    // A picture as read (encoded) until it is first used, then decoded.
+    // A picture as read (encoded) until it is first used, then decoded. The
+    // encoded bytes are viewed where they lie when read from the program's own
+    // resources (the stored scenes: the pictures of both densities would
+    // otherwise be copied, 0.65 MB), else held in `owned`.
     struct Entry {
-        std::vector<std::uint8_t> encoded;
+        std::span<const std::uint8_t> encoded;
+        std::vector<std::uint8_t> owned;
         std::unique_ptr<TvxBitmap> picture;
     };
 

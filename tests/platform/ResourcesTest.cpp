@@ -28,6 +28,25 @@ TEST(Resources, MissingNameOrTypeFindsNothing)
     EXPECT_FALSE(FindResource("", ""));
 }
 
+TEST(Resources, InResourceOnlyForBytesWhollyInsideOne)
+{
+    auto greeting = FindResource("Greeting", "TEXTFILE");
+    ASSERT_TRUE(greeting);
+    const std::string copy(reinterpret_cast<const char*>(greeting->data()), greeting->size());
+    const struct {
+        std::span<const unsigned char> bytes;
+        bool inside;
+    } cases[] = {
+        { *greeting, true },
+        { greeting->subspan(3, 4), true },
+        { greeting->subspan(greeting->size()), true },
+        { std::span(greeting->data() + 1, greeting->size()), false },
+        { std::span(reinterpret_cast<const unsigned char*>(copy.data()), copy.size()), false },
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(InResource(cases[i].bytes), cases[i].inside) << "case " << i;
+}
+
 namespace {
 
 // Whether the page holding `address` is in the process's resident set.
