@@ -75,16 +75,27 @@ class Program:
         return self.log.read()
 
     def close(self):
+        """Ends the program as the session does (SIGTERM) if it still runs. It must
+        end cleanly: status 0 and no sanitizer's report in its output."""
+        problem = None
         if self.process.poll() is None:
             self.process.terminate()
             try:
-                self.process.wait(10)
+                status = self.process.wait(10)
+                if status != 0:
+                    problem = "the program ended with status %d on SIGTERM" % status
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+                problem = "the program did not end on SIGTERM"
+        output = self.output()
+        if "Sanitizer" in output or "runtime error:" in output:
+            problem = "the program's sanitizers reported"
         self.log.close()
         if self.owned:
             shutil.rmtree(self.folder, ignore_errors=True)
+        if problem:
+            fail("%s:\n%s" % (problem, output))
 
 
 class Desktop:
