@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <memory>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
