@@ -6,7 +6,7 @@ tray the item is disabled (the keys pass over it to 软件设置). With this scr
 tray the item makes clicks reach the window below the widget, the tray icon's
 menu turns it off, and the tray going away turns it off by itself. A tray that
 dies, destroying the icon's window with its own, does the same and the program
-runs on; the next tray gets the icon again.
+runs on.
 
 Usage (on a private desktop): desktop-pass-through.py PROGRAM
 """
@@ -23,7 +23,6 @@ from desktop_checks import TRAY_AT, Desktop, Program, Tray, fail, wait_until  # 
 PASS_THROUGH = 4
 SETTINGS_WITHOUT_PASS_THROUGH = 4
 SETTINGS_SIZE = (555, 517)
-TITLE = "Nimbrell - 桌面天气预报"
 
 
 def click_point(rectangles, left, top):
@@ -129,7 +128,8 @@ def with_tray(desktop, binary):
             fail("the tray went away and the widget still lets the mouse through:\n" + program.output())
 
         # A tray started later gets the icon again; one that dies destroying the
-        # icon's window with its own takes the icon out, and the program runs on.
+        # icon's window with its own takes the icon out, and the program runs on
+        # (tray-host.py --dying-tray docks it in the next tray).
         tray = Tray()
         dock(tray, program, 2)
         desktop.pick_from_menu(x, y, PASS_THROUGH)
@@ -140,15 +140,6 @@ def with_tray(desktop, binary):
             fail("the tray died and the widget still lets the mouse through:\n" + program.output())
         if program.process.poll() is not None:
             fail("the program ended when the tray died:\n" + program.output())
-        tray = Tray()
-        icon = dock(tray, program, 3)
-        if not wait_until(lambda: tray.title(icon) == TITLE, 10):
-            fail("after a tray died the next one's icon has the title %r" % tray.title(icon))
-        # GTK complains when the program touches a widget that is gone.
-        if "CRITICAL" in program.output():
-            fail("the program used GTK's dead icon after the tray died:\n" + program.output())
-        if program.process.poll() is not None:
-            fail("the program ended:\n" + program.output())
     finally:
         program.close()
 
@@ -158,7 +149,7 @@ def main():
     without_tray(desktop, sys.argv[1])
     with_tray(desktop, sys.argv[1])
     print("pass-through: disabled without a tray; with one it lets clicks through, the tray's menu, the tray"
-          " going away and a tray dying turn it off; the next tray gets the icon again")
+          " going away and a tray dying turn it off")
 
 
 if __name__ == "__main__":

@@ -10,8 +10,11 @@ With --silent-bus the program's session bus takes connections and never answers:
 the program must not wait for it, and the classic tray gets the icon all the same.
 With --late-tray the tray starts only once the program's widget is on the screen: the
 icon comes when the tray announces itself.
+With --dying-tray a first tray dies once it holds the icon, destroying the icon's window
+with its own: the program runs on, and this script's second tray gets the icon again
+and goes through the checks with it.
 
-Usage (on a private desktop): tray-host.py PROGRAM [--silent-bus | --late-tray]
+Usage (on a private desktop): tray-host.py PROGRAM [--silent-bus | --late-tray | --dying-tray]
 """
 
 import os
@@ -75,7 +78,13 @@ def main():
         bus_path = os.path.join(data, "silent-bus")
         bus = silent_bus(bus_path)  # listening until the end
         environment["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + bus_path
-    process = subprocess.Popen([program, "--demo"], env=environment, stderr=subprocess.DEVNULL)
+    log = open(os.path.join(data, "log.txt"), "w+")
+    process = subprocess.Popen([program, "--demo"], env=environment, stderr=log)
+
+    def output():
+        log.flush()
+        log.seek(0)
+        return log.read()
     try:
         if late:
             if not wait_until(lambda: program_window_shown(process.pid), 30):
@@ -85,6 +94,22 @@ def main():
         if icon is None:
             fail("no icon asked to be docked")
         tray.embed(icon)
+        if "--dying-tray" in sys.argv[2:]:
+            if not wait_until(lambda: "鼠标穿透) is offered" in output(), 10):
+                fail("the program did not see its icon docked:\n" + output())
+            tray.die()
+            if not wait_until(lambda: "is not in a tray" in output() or process.poll() is not None, 10):
+                fail("the program did not see its icon leave the tray:\n" + output())
+            if process.poll() is not None:
+                fail("the program ended when the tray died:\n" + output())
+            tray = Tray()
+            icon = tray.wait_for_dock_request(30)
+            if icon is None:
+                fail("after a tray died no icon asked the next one to dock it:\n" + output())
+            tray.embed(icon)
+            # GTK complains when the program touches a widget that is gone.
+            if "CRITICAL" in output():
+                fail("the program used GTK's dead icon after the tray died:\n" + output())
         # The title follows the dock request.
         if not wait_until(lambda: tray.title(icon) == TITLE, 10):
             fail("the icon's title is %r" % tray.title(icon))
@@ -111,7 +136,7 @@ def main():
         except subprocess.TimeoutExpired:
             fail("the menu's last entry did not end the program")
         if status != 0:
-            fail("the program ended with status %d" % status)
+            fail("the program ended with status %d:\n%s" % (status, output()))
         # The icon has left the tray.
         gone = wait_until(lambda: not tray.window.query_tree().children, 5)
         if not gone:
@@ -120,9 +145,10 @@ def main():
         if process.poll() is None:
             process.kill()
             process.wait()
+        log.close()
         subprocess.run(["rm", "-rf", data])
-    print("tray%s: docked with its title and picture, the menu on the right button, gone at exit"
-          % (" started late" if late else ""))
+    what = " started late" if late else " after one that died" if "--dying-tray" in sys.argv[2:] else ""
+    print("tray%s: docked with its title and picture, the menu on the right button, gone at exit" % what)
 
 
 if __name__ == "__main__":
