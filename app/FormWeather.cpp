@@ -105,6 +105,8 @@ void TFormWeather::FormCreate()
     RemoveLeftScratchFiles({ settingsFile, databaseFile, KeptForecastFile(state.DataDirectory), AutorunEntryPath() });
     ExtractResourceFile("Nimbrell", "exefile", databaseFile);
     state.Database = std::make_unique<CityDatabase>(databaseFile);
+    // The kept forecast's pictures, the place's name and position: one opening.
+    std::shared_ptr<const void> held = HoldDatabase();
 
     state.Settings = std::make_unique<SettingsFile>(settingsFile);
     auto& settings = *state.Settings;

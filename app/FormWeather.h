@@ -89,6 +89,8 @@ public:
     void ApplyAirChip(const std::optional<AirChipView>& chip);
     // The name of the current city, from the database; empty when unknown.
     std::string CityName() const;
+    // Keeps the city database open for a run of look-ups; nothing when it cannot be opened.
+    static std::shared_ptr<const void> HoldDatabase();
     // What the notification-area icon's tip says now (the application title until a forecast came).
     const std::string& TrayTip() const { return m_trayTip; }
     // The clock the day dates are computed from; the real one by default.

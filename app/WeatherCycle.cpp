@@ -122,6 +122,16 @@ void TFormWeather::ApplyPanelView(const WeatherPanelView& view)
     }
 }
 
+std::shared_ptr<const void> TFormWeather::HoldDatabase()
+{
+    try {
+        return State().Database ? State().Database->Hold() : nullptr;
+    } catch (const std::exception&) {
+        // Each look-up then meets the failure itself.
+        return nullptr;
+    }
+}
+
 std::string TFormWeather::CityName() const
 {
     CityDatabase* database = State().Database.get();
@@ -180,6 +190,8 @@ void TFormWeather::OnWeatherReady(platform::LPARAM lParam)
         return;
     }
     m_weatherSettled = true;
+    // The days' pictures and the place's name: one opening.
+    std::shared_ptr<const void> held = HoldDatabase();
     std::optional<WeatherPanelView> view;
     std::vector<TInfo> reports;
     WeatherExtras extras;

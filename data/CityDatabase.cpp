@@ -50,6 +50,11 @@ CityDatabase::Statement CityDatabase::Prepare(std::string_view sql)
     return Statement(std::move(open), statement);
 }
 
+std::shared_ptr<const void> CityDatabase::Hold()
+{
+    return connection();
+}
+
 std::vector<std::pair<std::string, std::string>> CityDatabase::QueryPairs(std::string_view sql)
 {
     auto statement = Prepare(sql);

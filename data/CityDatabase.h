@@ -56,6 +56,10 @@ public:
     // database engine's own message.
     Statement Prepare(std::string_view sql);
 
+    // Keeps the file open (and the database library mapped) while the holder
+    // lives, so a run of look-ups opens them once. Throws as Prepare does.
+    [[nodiscard]] std::shared_ptr<const void> Hold();
+
     // Rows of a two-column query as (column 0, column 1), in the order returned.
     std::vector<std::pair<std::string, std::string>> QueryPairs(std::string_view sql);
 

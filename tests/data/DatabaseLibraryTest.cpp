@@ -57,6 +57,14 @@ TEST(DatabaseLibrary, IsMappedWhileAStatementLivesAndGoneBetweenUses)
     EXPECT_EQ(database.QueryPairs("select code, name from T_weatherConfig").size(), 2u);
     EXPECT_FALSE(libraryMapped());
 
+    {
+        auto held = database.Hold();
+        EXPECT_EQ(InfoToIcon(database, "多云"), 1);
+        EXPECT_TRUE(libraryMapped()) << "kept between look-ups while held";
+        EXPECT_EQ(InfoToIcon(database, "小雨"), 7);
+    }
+    EXPECT_FALSE(libraryMapped());
+
     CityDatabase missing(temp / "missing.db");
     EXPECT_THROW(missing.Prepare("select 1"), std::runtime_error);
     EXPECT_FALSE(libraryMapped()) << "let go after a file that cannot be opened too";
