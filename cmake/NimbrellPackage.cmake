@@ -24,6 +24,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # time (the status-notifier library, OpenSSL, SQLite) nor the certificate store its HTTPS
 # forecast source needs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates, libayatana-appindicator3-1, libsqlite3-0, libssl3")
+# Packed relative relocations need a C library that reads them (2.36); the scan
+# sees only symbols, not that.
+if(NIMBRELL_LINKER_PACKS_RELOCATIONS)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libc6 (>= 2.36)")
+endif()
 # The program's windows, menus and message boxes draw with the faces it embeds;
 # the whole families serve only characters outside them (text typed or received,
 # a message shown before the data folder holding the faces exists).
