@@ -595,7 +595,8 @@ void TvxVisualObject::DeleteChildren()
 void TvxVisualObject::SetScene(ISceneHost* scene)
 {
     ISceneHost* old = Scene();
-    if (old && old != scene) {
+    // Taken out of the tree only to be painted elsewhere, it keeps the focus and the mouse.
+    if (old && old != scene && !m_inPaintTo) {
         if (m_isFocused && old->Focused() == this)
             old->SetFocused(nullptr);
         if (old->Captured() == this)

@@ -458,6 +458,7 @@ TEST_F(EffectsTest, FocusTriggerSwitchesTheGlow)
     scene->SetFocused(box);
     EXPECT_TRUE(glow->Enabled());
     EXPECT_GT(Alpha(Paint(17, 25)), 0u);
+    EXPECT_EQ(scene->Focused(), box) << "rendering the glow keeps the focus";
     scene->SetFocused(nullptr);
     EXPECT_FALSE(glow->Enabled());
     EXPECT_EQ(Paint(17, 25), 0u);
