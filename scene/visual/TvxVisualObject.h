@@ -428,6 +428,12 @@ private:
     // Adds delta to the update nesting of the object and its visual descendants.
     void ShiftUpdating(int delta);
     void SetInPaintTo(bool value);
+    // The effect images are to render again at this device scale.
+    bool EffectImagesStale(float deviceScale) const;
+    void RenderEffectImages(float deviceScale);
+    // Renders again the stale effect images of the visible descendants, the deepest
+    // first, as each shows in the images of those above it.
+    void RenderStaleEffectsBelow(float deviceScale);
     void SetTemporaryCanvas(TvxCanvas* canvas);
     void RestoreCaches();
     bool UpdateRectMeetsScene();

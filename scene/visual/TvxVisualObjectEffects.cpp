@@ -116,72 +116,92 @@ const TvxBitmap* TvxVisualObject::EffectBitmap(TvxObject* effect) const
     return nullptr;
 }
 
+bool TvxVisualObject::EffectImagesStale(float deviceScale) const
+{
+    // Images made for another device scale would show enlarged or shrunk.
+    return m_updateEffects || (!m_effectImages.empty() && m_effectDeviceScale != deviceScale);
+}
+
+void TvxVisualObject::RenderStaleEffectsBelow(float deviceScale)
+{
+    ForEachVisualChild([&](TvxVisualObject& child) {
+        if (!child.m_visible)
+            return;
+        if (child.Scene() != Scene())
+            child.SetScene(Scene());
+        child.RenderStaleEffectsBelow(deviceScale);
+        if (child.HasEffects() && child.EffectImagesStale(deviceScale))
+            child.RenderEffectImages(deviceScale);
+    });
+}
+
+void TvxVisualObject::RenderEffectImages(float deviceScale)
+{
+    const TvxRect local { 0, 0, m_width, m_height };
+    std::vector<EffectImage> old = std::move(m_effectImages);
+    m_effectImages.clear();
+    m_effectDeviceScale = deviceScale;
+    const TvxPoint s { AbsoluteScale().X * deviceScale, AbsoluteScale().Y * deviceScale };
+    for (int i = 0; i < ChildrenCount(); ++i) {
+        IEffectRole* effect = Child(i)->AsEffect();
+        if (!effect || !effect->EffectEnabled())
+            continue;
+        const TvxRect area = effect->GetRect(local);
+        const auto k = EffectImageScale(area, s);
+        if (!k)
+            continue;
+        const int w = static_cast<int>(area.Right * k->X - area.Left * k->X), h = static_cast<int>(area.Bottom * k->Y - area.Top * k->Y);
+        if (w <= 0 || h <= 0)
+            continue;
+        // Reuse the effect's previous bitmap, resized only when its size changed.
+        auto reused = std::find_if(old.begin(), old.end(), [&](const EffectImage& image) { return image.effect == effect && image.bitmap; });
+        std::unique_ptr<TvxBitmap> bitmap = reused != old.end() ? std::move(reused->bitmap) : std::make_unique<TvxBitmap>(w, h);
+        bitmap->SetSize(w, h);
+        TvxCanvas& target = bitmap->Canvas();
+        {
+            TvxCanvasStateGuard targetState(target);
+            target.BeginScene();
+            target.Clear(0);
+            target.SetMatrix(TvxMatrix::Identity());
+            const TvxPoint off = effect->GetOffset();
+            PaintTo(&target, { off.X * k->X, off.Y * k->Y, (off.X + m_width) * k->X, (off.Y + m_height) * k->Y });
+            target.EndScene();
+        }
+        effect->ProcessEffect(target, *bitmap, k->X);
+        m_effectImages.push_back({ effect, std::move(bitmap) });
+    }
+    // PaintTo leaves the matrix to be worked out again, which repaints the object:
+    // nothing changed, and these images are not stale.
+    AbsoluteMatrix();
+    m_updateEffects = false;
+}
+
 void TvxVisualObject::ApplyEffects(TvxCanvas& canvas)
 {
     if (ChildrenCount() == 0 || !Scene() || !HasEffects())
         return;
+    // An object already being rendered into another's image cannot render itself
+    // again: it shows its cache. So the images of the objects below, which show in
+    // this one's, are brought up to date first, at this canvas's scale.
+    if (!m_inPaintTo && EffectImagesStale(canvas.DeviceScale())) {
+        RenderStaleEffectsBelow(canvas.DeviceScale());
+        RenderEffectImages(canvas.DeviceScale());
+    }
     const TvxRect local { 0, 0, m_width, m_height };
     const float opacity = AbsoluteOpacity();
     const bool highSpeed = m_rotateAngle == 0;
     TvxCanvasStateGuard state(canvas);
-    // An object already being rendered elsewhere cannot render itself again: it shows
-    // its cache.
-    // Images made for another device scale would show enlarged or shrunk.
-    if (!m_inPaintTo && !m_effectImages.empty() && m_effectDeviceScale != canvas.DeviceScale())
-        m_updateEffects = true;
-    if (m_updateEffects && !m_inPaintTo) {
-        std::vector<EffectImage> old = std::move(m_effectImages);
-        m_effectImages.clear();
-        m_effectDeviceScale = canvas.DeviceScale();
-        const TvxPoint s { AbsoluteScale().X * m_effectDeviceScale, AbsoluteScale().Y * m_effectDeviceScale };
-        for (int i = 0; i < ChildrenCount(); ++i) {
-            IEffectRole* effect = Child(i)->AsEffect();
-            if (!effect || !effect->EffectEnabled())
+    canvas.SetMatrix(AbsoluteMatrix());
+    for (TvxObject* child : Children()) {
+        IEffectRole* effect = child->AsEffect();
+        if (!effect || !effect->EffectEnabled())
+            continue;
+        for (const EffectImage& image : m_effectImages) {
+            if (image.effect != effect)
                 continue;
-            const TvxRect area = effect->GetRect(local);
-            const auto k = EffectImageScale(area, s);
-            if (!k)
-                continue;
-            TvxRect er { area.Left * k->X, area.Top * k->Y, area.Right * k->X, area.Bottom * k->Y };
-            const int w = static_cast<int>(er.Width()), h = static_cast<int>(er.Height());
-            if (w <= 0 || h <= 0)
-                continue;
-            // Reuse the effect's previous bitmap, resized only when its size changed.
-            auto reused = std::find_if(old.begin(), old.end(), [&](const EffectImage& image) { return image.effect == effect && image.bitmap; });
-            std::unique_ptr<TvxBitmap> bitmap = reused != old.end() ? std::move(reused->bitmap) : std::make_unique<TvxBitmap>(w, h);
-            bitmap->SetSize(w, h);
-            TvxCanvas& target = bitmap->Canvas();
-            {
-                TvxCanvasStateGuard targetState(target);
-                target.BeginScene();
-                target.Clear(0);
-                target.SetMatrix(TvxMatrix::Identity());
-                const TvxPoint off = effect->GetOffset();
-                PaintTo(&target, { off.X * k->X, off.Y * k->Y, (off.X + m_width) * k->X, (off.Y + m_height) * k->Y });
-                target.EndScene();
-            }
-            effect->ProcessEffect(target, *bitmap, k->X);
-            er = { er.Left / k->X, er.Top / k->Y, er.Right / k->X, er.Bottom / k->Y };
-            canvas.SetMatrix(AbsoluteMatrix());
-            canvas.DrawBitmap(*bitmap, { 0, 0, float(w), float(h) }, er, opacity, highSpeed);
-            m_effectImages.push_back({ effect, std::move(bitmap) });
-        }
-        m_updateEffects = false;
-        return;
-    }
-    {
-        canvas.SetMatrix(AbsoluteMatrix());
-        for (TvxObject* child : Children()) {
-            IEffectRole* effect = child->AsEffect();
-            if (!effect || !effect->EffectEnabled())
-                continue;
-            for (const EffectImage& image : m_effectImages) {
-                if (image.effect != effect)
-                    continue;
-                const TvxRect source { 0, 0, float(image.bitmap->Width()), float(image.bitmap->Height()) };
-                canvas.DrawBitmap(*image.bitmap, source, effect->GetRect(local), opacity, highSpeed);
-                break;
-            }
+            const TvxRect source { 0, 0, float(image.bitmap->Width()), float(image.bitmap->Height()) };
+            canvas.DrawBitmap(*image.bitmap, source, effect->GetRect(local), opacity, highSpeed);
+            break;
         }
     }
 }

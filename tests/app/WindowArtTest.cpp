@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings and update windows' artwork on a screen of twice the density: drawn
 // from the pictures of twice the density, frames keeping their margins and tiles
-// their period in units, and at scale 1 exactly as without those pictures.
+// their period in units, at scale 1 exactly as without those pictures, and back at
+// scale 1 exactly as before.
 
 #include "app/FormConfig.h"
 #include "app/FormUpdate.h"
@@ -20,6 +21,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 using namespace nimbrell;
@@ -324,4 +326,23 @@ TEST_F(WindowArtTest, TheUpdateWindowAtTwiceTheDensityDrawsItsFrameFromTheDenseP
     const TvxRect corner { f.Left, f.Bottom - 86, f.Left + 120, f.Bottom };
     EXPECT_EQ(mixedBlocks(*p.enlarged, corner), 0);
     EXPECT_GT(mixedBlocks(*p.dense, corner), 300);
+}
+
+// Effect images hold images of the objects below; none may be kept from another scale.
+TEST_F(WindowArtTest, BothWindowsDrawnAtTwiceTheDensityAndBackDrawAsBefore)
+{
+    TFormWeather widget;
+    TFormConfig config(widget);
+    auto update = openUpdate();
+    const std::pair<const char*, SceneWindow*> windows[] = { { "settings", &config }, { "update", update.get() } };
+    for (const auto& [name, window] : windows) {
+        show(*window);
+        const std::unique_ptr<TvxBitmap> before = painted(*window);
+        setScale(*window, 2);
+        painted(*window);
+        setScale(*window, 1);
+        const std::unique_ptr<TvxBitmap> after = painted(*window);
+        const TvxRect all { 0, 0, float(before->Width()), float(before->Height()) };
+        EXPECT_TRUE(samePixels(*after, *before)) << name << ": " << differing(*after, *before, all) << " pixels differ by more than 8";
+    }
 }
