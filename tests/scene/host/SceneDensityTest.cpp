@@ -6,6 +6,7 @@
 #include "scene/render/TvxBitmap.h"
 #include "scene/shapes/TvxBitmapEffects.h"
 #include "scene/shapes/TvxImage.h"
+#include "scene/shapes/TvxLayout.h"
 #include "scene/shapes/TvxRectangle.h"
 #include "scene/shapes/TvxText.h"
 #include "tests/support/HeadlessScene.h"
@@ -180,6 +181,31 @@ TEST_F(SceneDensityTest, EffectsAreRenderedAgainAtTheNewDensity)
     ASSERT_NE(image, nullptr);
     EXPECT_NEAR(image->Width(), 2 * width, 1);
     EXPECT_NEAR(image->Height(), 2 * height, 1);
+}
+
+TEST_F(SceneDensityTest, AnEffectOverObjectsWithEffectsShowsTheirImagesOfItsOwnDensity)
+{
+    // A reflection of a group holding a text with a shadow: the group's image holds the
+    // shadow's, which must not be the one of the previous density.
+    auto* group = new TvxLayout(nullptr);
+    group->SetBounds(0, 0, 200, 60);
+    root->AddObject(group);
+    TvxText* label = addText("Weather 晴");
+    group->AddObject(label);
+    label->AddObject(new TvxShadowEffect(nullptr));
+    auto* reflection = new TvxReflectionEffect(nullptr);
+    group->AddObject(reflection);
+    window.Show();
+    application.ProcessMessages();
+    const std::vector<std::uint32_t> single = native().PushedPixels();
+    // The first frame already shows the shadow in the reflection: rendered afresh, the same.
+    label->EffectChanged();
+    application.ProcessMessages();
+    EXPECT_TRUE(native().PushedPixels() == single);
+
+    setScale(2);
+    setScale(1);
+    EXPECT_TRUE(native().PushedPixels() == single);
 }
 
 TEST_F(SceneDensityTest, PicturesOfTwiceTheDensityFillFramesAndTilesInTheStatedPicturesUnits)
