@@ -3,6 +3,7 @@
 
 #include "base/Text.h"
 #include "platform/Application.h"
+#include "scene/core/ISceneHost.h"
 #include "scene/anim/TvxAnimation.h"
 
 #include <algorithm>
@@ -68,6 +69,7 @@ void TvxAniThread::Arm()
     // application that replaced the one it was set in.
     platform::Application::Instance().SetTimer(m_handle, timerId, kInterval);
     m_armed = true;
+    AnimationClockArmed() = true;
 }
 
 void TvxAniThread::Disarm()
@@ -77,6 +79,7 @@ void TvxAniThread::Disarm()
     if (platform::Application::Exists())
         platform::Application::Instance().KillTimer(m_handle, timerId);
     m_armed = false;
+    AnimationClockArmed() = false;
 }
 
 void TvxAniThread::Add(TvxAnimation* animation)

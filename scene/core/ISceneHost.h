@@ -16,6 +16,15 @@ class TvxObject;
 class TvxResources;
 class TvxVisualObject;
 
+// Whether the animation clock is armed, so that another frame follows shortly: set by
+// the clock, read by a scene after its frame to let go of memory only a run of frames
+// uses.
+inline bool& AnimationClockArmed()
+{
+    static bool armed = false;
+    return armed;
+}
+
 class ISceneHost {
 public:
     virtual ~ISceneHost() = default;

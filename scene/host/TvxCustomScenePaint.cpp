@@ -3,6 +3,7 @@
 // roots and the drag image, and the buffer presented.
 
 #include "scene/host/TvxCustomScene.h"
+#include "scene/shapes/StackBlur.h"
 
 #include <algorithm>
 
@@ -67,6 +68,10 @@ bool TvxCustomScene::Draw()
     canvas.EndScene();
     ++m_frames;
     Present();
+    // The blur's working planes serve the frames of an animation; after the last one,
+    // or a frame on its own, they are given back.
+    if (!AnimationClockArmed())
+        ReleaseBlurScratch();
     return true;
 }
 

@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <vector>
+
+#include <sys/mman.h>
 
 namespace nimbrell {
 
@@ -54,6 +57,54 @@ std::vector<std::int32_t> ClampIndexes(int n, int r)
     return indexes;
 }
 
+// The two planes in one block mapped directly, so that letting go of it returns the
+// pages at once whatever the allocator's state.
+class Scratch {
+public:
+    Scratch() = default;
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    ~Scratch() { Release(); }
+
+    Channels* Reserve(std::size_t count)
+    {
+        const std::size_t bytes = count * sizeof(Channels);
+        if (bytes > m_bytes) {
+            Release();
+            void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (block == MAP_FAILED)
+                throw std::bad_alloc();
+            m_block = block;
+            m_bytes = bytes;
+        }
+        return static_cast<Channels*>(m_block);
+    }
+    std::size_t Bytes() const { return m_bytes; }
+    void Release()
+    {
+        if (m_block)
+            munmap(m_block, m_bytes);
+        m_block = nullptr;
+        m_bytes = 0;
+    }
+
+private:
+    void* m_block { nullptr };
+    std::size_t m_bytes { 0 };
+};
+
+thread_local Scratch scratch;
+
+}
+
+std::size_t BlurScratchBytes()
+{
+    return scratch.Bytes();
+}
+
+void ReleaseBlurScratch()
+{
+    scratch.Release();
 }
 
 void StackBlur(std::uint32_t* pixels, int width, int height, int radius)
@@ -63,18 +114,16 @@ void StackBlur(std::uint32_t* pixels, int width, int height, int radius)
     const std::size_t w = std::size_t(width), h = std::size_t(height);
     // The largest sum, 255 × (r + 1)², fits 32 bits for every radius an effect uses (≤ 95).
     const std::int32_t divisor = (radius + 1) * (radius + 1);
-    // Kept between calls: a fresh block this size costs more in page faults than the blur.
-    thread_local std::vector<Channels> plane, rows;
-    plane.resize(w * h);
-    rows.resize(w * h);
+    Channels* plane = scratch.Reserve(2 * w * h);
+    Channels* rows = plane + w * h;
     for (std::size_t i = 0; i < w * h; ++i)
         for (std::size_t c = 0; c < 4; ++c)
             plane[i][c] = std::int32_t((pixels[i] >> (8 * c)) & 0xFF);
     const std::vector<std::int32_t> across = ClampIndexes(width, radius), down = ClampIndexes(height, radius);
     for (std::size_t y = 0; y < h; ++y)
-        BlurLine(plane.data() + y * w, rows.data() + y * w, width, 1, radius, across.data(), divisor);
+        BlurLine(plane + y * w, rows + y * w, width, 1, radius, across.data(), divisor);
     for (std::size_t x = 0; x < w; ++x)
-        BlurLine(rows.data() + x, plane.data() + x, height, w, radius, down.data(), divisor);
+        BlurLine(rows + x, plane + x, height, w, radius, down.data(), divisor);
     for (std::size_t i = 0; i < w * h; ++i) {
         std::uint32_t pixel = 0;
         for (std::size_t c = 0; c < 4; ++c)

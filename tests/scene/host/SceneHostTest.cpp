@@ -7,6 +7,7 @@
 #include "scene/shapes/TvxBitmapEffects.h"
 #include "scene/shapes/TvxLayout.h"
 #include "scene/shapes/TvxRectangle.h"
+#include "scene/shapes/StackBlur.h"
 #include "scene/shapes/TvxText.h"
 #include "tests/support/HeadlessScene.h"
 #include "tests/support/SceneObjects.h"
@@ -153,6 +154,35 @@ TEST_F(SceneHostTest, AChangedTextRedrawsTheHaloItsLayoutDrawsAroundIt)
     const std::vector<std::uint32_t> shown = native().PushedPixels();
     scene.DrawAll();
     EXPECT_TRUE(shown == native().PushedPixels()) << "what the window shows after the change is what a whole frame paints";
+}
+
+TEST_F(SceneHostTest, TheBlurKeepsItsWorkingMemoryOnlyWhileTheAnimationClockRuns)
+{
+    struct ClockReset {
+        ~ClockReset() { AnimationClockArmed() = false; }
+    } reset;
+    TvxRectangle* box = AddRectangle(root, { 40, 30, 120, 70 }, 0xFF3060C0);
+    box->AddObject(new TvxGlowEffect(nullptr));
+    auto changeAndPaint = [&](TvxColor fill) {
+        box->Fill().SetSolidColor(fill);
+        application.ProcessMessages();
+    };
+    window.Show();
+    application.ProcessMessages();
+    EXPECT_EQ(BlurScratchBytes(), 0u) << "a frame on its own gives the planes back";
+
+    AnimationClockArmed() = true;
+    changeAndPaint(0xFF30C060);
+    EXPECT_GT(BlurScratchBytes(), 0u) << "the next frame of the animation blurs again";
+    changeAndPaint(0xFFC03060);
+    EXPECT_GT(BlurScratchBytes(), 0u);
+
+    AnimationClockArmed() = false;
+    changeAndPaint(0xFF3060C0);
+    EXPECT_EQ(BlurScratchBytes(), 0u) << "the frame after the last step gives them back";
+    const std::vector<std::uint32_t> shown = native().PushedPixels();
+    scene.DrawAll();
+    EXPECT_TRUE(shown == native().PushedPixels());
 }
 
 TEST_F(SceneHostTest, PressingWhereNothingTakesTheMouseDragsTheWindow)
