@@ -5,7 +5,9 @@
 #include "data/Sqlite.h"
 #include "weather/TextEncoding.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 
@@ -27,7 +29,7 @@ DemoService::DemoService(std::string databaseFile, std::int64_t buildStamp)
 {
 }
 
-const std::map<std::string, DemoPlace>& DemoService::Places()
+const std::vector<DemoService::PlaceEntry>& DemoService::Places()
 {
     if (!m_places.empty())
         return m_places;
@@ -41,46 +43,74 @@ const std::map<std::string, DemoPlace>& DemoService::Places()
             while (sqlite->sqlite3_step(statement) == SQLITE_ROW) {
                 auto text = [&](int column) {
                     auto* value = sqlite->sqlite3_column_text(statement, column);
-                    return value ? std::string(reinterpret_cast<const char*>(value)) : std::string();
+                    return value ? std::string_view(reinterpret_cast<const char*>(value)) : std::string_view();
                 };
+                std::string_view code = text(0), name = text(1);
+                if (code.size() > UINT16_MAX || name.size() > UINT16_MAX)
+                    continue;
                 // A place without a position gets the country's middle.
-                DemoPlace place { text(1) };
+                PlaceEntry entry { std::uint32_t(m_placeText.size()), std::uint16_t(code.size()), std::uint16_t(name.size()),
+                    DemoPlace().latitude, DemoPlace().longitude };
                 if (sqlite->sqlite3_column_type(statement, 2) != SQLITE_NULL && sqlite->sqlite3_column_type(statement, 3) != SQLITE_NULL) {
-                    place.latitude = sqlite->sqlite3_column_double(statement, 2);
-                    place.longitude = sqlite->sqlite3_column_double(statement, 3);
+                    entry.latitude = sqlite->sqlite3_column_double(statement, 2);
+                    entry.longitude = sqlite->sqlite3_column_double(statement, 3);
                 }
-                m_places.emplace(text(0), std::move(place));
+                m_placeText.append(code).append(name);
+                m_places.push_back(entry);
             }
         }
         sqlite->sqlite3_finalize(statement);
     }
     sqlite->sqlite3_close_v2(db);
+    // The first row of a code counts, as the nearest place goes by code order.
+    auto byCode = [this](const PlaceEntry& a, const PlaceEntry& b) { return Code(a) < Code(b); };
+    std::stable_sort(m_places.begin(), m_places.end(), byCode);
+    m_places.erase(std::unique(m_places.begin(), m_places.end(), [this](const PlaceEntry& a, const PlaceEntry& b) { return Code(a) == Code(b); }),
+        m_places.end());
+    m_places.shrink_to_fit();
+    m_placeText.shrink_to_fit();
     return m_places;
+}
+
+std::string_view DemoService::Code(const PlaceEntry& entry) const
+{
+    return std::string_view(m_placeText).substr(entry.text, entry.codeLength);
+}
+
+DemoService::Located DemoService::Place(const PlaceEntry& entry) const
+{
+    DemoPlace place { m_placeText.substr(entry.text + entry.codeLength, entry.nameLength) };
+    place.latitude = entry.latitude;
+    place.longitude = entry.longitude;
+    return Located { std::string(Code(entry)), std::move(place) };
 }
 
 std::optional<DemoService::Located> DemoService::Find(const std::string& code)
 {
     std::lock_guard lock(m_mutex);
     auto& places = Places();
-    auto found = places.find(code);
-    if (found == places.end())
+    auto found = std::lower_bound(places.begin(), places.end(), std::string_view(code),
+        [this](const PlaceEntry& entry, std::string_view wanted) { return Code(entry) < wanted; });
+    if (found == places.end() || Code(*found) != code)
         return std::nullopt;
-    return Located { found->first, found->second };
+    return Place(*found);
 }
 
 std::optional<DemoService::Located> DemoService::Nearest(double latitude, double longitude)
 {
     std::lock_guard lock(m_mutex);
-    std::optional<Located> nearest;
+    const PlaceEntry* nearest = nullptr;
     double best = std::numeric_limits<double>::max();
-    for (const auto& [code, place] : Places()) {
-        double distance = std::pow(place.latitude - latitude, 2) + std::pow(place.longitude - longitude, 2);
+    for (const PlaceEntry& entry : Places()) {
+        double distance = std::pow(entry.latitude - latitude, 2) + std::pow(entry.longitude - longitude, 2);
         if (distance < best) {
             best = distance;
-            nearest = Located { code, place };
+            nearest = &entry;
         }
     }
-    return nearest;
+    if (!nearest)
+        return std::nullopt;
+    return Place(*nearest);
 }
 
 std::optional<std::string> DemoService::Forecast(const std::string& code, const std::tm& date)

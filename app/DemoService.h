@@ -14,10 +14,11 @@
 
 #include <cstdint>
 #include <ctime>
-#include <map>
 #include <optional>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace nimbrell {
 
@@ -45,8 +46,20 @@ private:
         DemoPlace place;
     };
 
+    // A place of the list: its code and then its name lie in m_placeText at text.
+    struct PlaceEntry {
+        std::uint32_t text;
+        std::uint16_t codeLength;
+        std::uint16_t nameLength;
+        double latitude;
+        double longitude;
+    };
+
     HttpServerResponse Answer(const std::string& target);
-    const std::map<std::string, DemoPlace>& Places();
+    // Read once; the list lives as long as the service's thread, so it is kept compact.
+    const std::vector<PlaceEntry>& Places();
+    std::string_view Code(const PlaceEntry& entry) const;
+    Located Place(const PlaceEntry& entry) const;
     std::optional<Located> Find(const std::string& code);
     std::optional<Located> Nearest(double latitude, double longitude);
     // A number of the target's query, or nothing.
@@ -55,7 +68,9 @@ private:
     std::string m_databaseFile;
     std::int64_t m_buildStamp;
     std::mutex m_mutex;
-    std::map<std::string, DemoPlace> m_places; // code → place, cities and counties
+    // Cities and counties sorted by code, each code once.
+    std::vector<PlaceEntry> m_places;
+    std::string m_placeText;
     HttpServer m_server;
 };
 
