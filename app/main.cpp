@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <functional>
+#include <malloc.h>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -171,6 +172,9 @@ void reportFirstFrame(TFormWeather& form, bool exitThen)
 
 int main(int argc, char** argv)
 {
+    // One malloc arena for every thread: the few workers allocate little and seldom, and
+    // an arena of their own each holds its pages for the whole run (0.4 MB together).
+    mallopt(M_ARENA_MAX, 1);
     auto commandLine = ParseCommandLine(argc, argv);
     if (!commandLine.errors.empty()) {
         for (const auto& error : commandLine.errors)
