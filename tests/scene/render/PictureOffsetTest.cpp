@@ -30,6 +30,23 @@ void FillRandom(TvxBitmap& bitmap, std::mt19937& random, int ringDepth)
     bitmap.MarkDirty();
 }
 
+// Fills the rectangle with the pattern at the opacity, as the canvas always has,
+// and lets the drawing go.
+void FillRectangle(TvxBitmap& target, cairo_t* cr, cairo_pattern_t* pattern, const TvxRect& d, float opacity)
+{
+    cairo_rectangle(cr, d.Left, d.Top, d.Width(), d.Height());
+    cairo_set_source(cr, pattern);
+    if (opacity >= 1) {
+        cairo_fill(cr);
+    } else {
+        cairo_clip(cr);
+        cairo_paint_with_alpha(cr, opacity);
+    }
+    cairo_pattern_destroy(pattern);
+    cairo_destroy(cr);
+    target.MarkDirty();
+}
+
 // What drawing a picture with the fast filter into a rectangle off the pixel grid
 // has always been: the rectangle as a shape, the picture mapped onto it.
 void DrawThroughTheRectangle(TvxBitmap& target, const TvxBitmap& picture, double tx, double ty, const TvxRect& d, float opacity)
@@ -42,17 +59,7 @@ void DrawThroughTheRectangle(TvxBitmap& target, const TvxBitmap& picture, double
     cairo_matrix_t m;
     cairo_matrix_init_translate(&m, -d.Left, -d.Top);
     cairo_pattern_set_matrix(pattern, &m);
-    cairo_rectangle(cr, d.Left, d.Top, d.Width(), d.Height());
-    cairo_set_source(cr, pattern);
-    if (opacity >= 1) {
-        cairo_fill(cr);
-    } else {
-        cairo_clip(cr);
-        cairo_paint_with_alpha(cr, opacity);
-    }
-    cairo_pattern_destroy(pattern);
-    cairo_destroy(cr);
-    target.MarkDirty();
+    FillRectangle(target, cr, pattern, d, opacity);
 }
 
 TEST(PictureOffsetTest, APictureMovedByFractionsOfAPixelDrawsWhatTheRectangleAlwaysDrew)
@@ -105,17 +112,7 @@ void DrawCopyThroughTheRectangle(TvxBitmap& target, const TvxBitmap& picture, co
     cairo_matrix_init_scale(&m, copyWidth / width, copyHeight / height);
     cairo_matrix_translate(&m, -d.Left, -d.Top);
     cairo_pattern_set_matrix(pattern, &m);
-    cairo_rectangle(cr, d.Left, d.Top, width, height);
-    cairo_set_source(cr, pattern);
-    if (opacity >= 1) {
-        cairo_fill(cr);
-    } else {
-        cairo_clip(cr);
-        cairo_paint_with_alpha(cr, opacity);
-    }
-    cairo_pattern_destroy(pattern);
-    cairo_destroy(cr);
-    target.MarkDirty();
+    FillRectangle(target, cr, pattern, d, opacity);
 }
 
 TEST(PictureOffsetTest, APictureDrawnSmallerOffThePixelGridDrawsWhatTheRectangleAlwaysDrew)
