@@ -21,6 +21,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -134,14 +135,17 @@ Claim claimSettingsFolder()
 void describeStartUp(TFormWeather& form)
 {
     auto& state = State();
-    std::cerr << "nimbrell: settings folder " << state.ConfigDirectory << "\n"
-              << "nimbrell: data directory " << state.DataDirectory << "\n"
-              << "nimbrell: city code " << state.CityCode << ", panel mode " << state.ShowMoreMode << ", window at ("
-              << form.Left() << ", " << form.Top() << "), scale " << form.SceneScale() << "\n";
+    // Each line in one write: the workers report failed fetches meanwhile.
+    std::ostringstream lines;
+    lines << "nimbrell: settings folder " << state.ConfigDirectory << "\n"
+          << "nimbrell: data directory " << state.DataDirectory << "\n"
+          << "nimbrell: city code " << state.CityCode << ", panel mode " << state.ShowMoreMode << ", window at ("
+          << form.Left() << ", " << form.Top() << "), scale " << form.SceneScale() << "\n";
+    std::cerr << lines.str();
     if (state.Database) {
         try {
             auto rows = state.Database->QueryPairs("select name,code from T_weather where flag=\"1\"");
-            std::cerr << "nimbrell: city database ready, " << rows.size() << " provinces\n";
+            std::cerr << "nimbrell: city database ready, " + std::to_string(rows.size()) + " provinces\n";
         } catch (const std::exception& error) {
             platform::Application::Instance().ShowException(error);
         }
