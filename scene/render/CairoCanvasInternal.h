@@ -37,6 +37,8 @@ template<typename T>
 using GObjectPtr = Owned<T, g_object_unref>;
 
 cairo_matrix_t ToCairo(const TvxMatrix& m);
+// True when the picture's outer rows and columns are fully transparent.
+bool TransparentBorder(cairo_surface_t* picture);
 // A finite transform that can be inverted.
 bool Invertible(const cairo_matrix_t& m);
 PatternPtr SolidPattern(TvxColor color);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -174,6 +175,27 @@ PatternPtr BrushPattern(const TvxBrush& source, const TvxRect& r, float opacity,
     default:
         return SolidPattern(0);
     }
+}
+
+bool TransparentBorder(cairo_surface_t* picture)
+{
+    if (!picture || cairo_surface_get_type(picture) != CAIRO_SURFACE_TYPE_IMAGE || cairo_image_surface_get_format(picture) != CAIRO_FORMAT_ARGB32)
+        return false;
+    const int width = cairo_image_surface_get_width(picture), height = cairo_image_surface_get_height(picture);
+    cairo_surface_flush(picture);
+    const unsigned char* data = cairo_image_surface_get_data(picture);
+    if (!data || width < 3 || height < 3)
+        return false;
+    const int stride = cairo_image_surface_get_stride(picture);
+    auto row = [&](int y) { return reinterpret_cast<const std::uint32_t*>(data + std::ptrdiff_t(y) * stride); };
+    auto transparent = [](std::uint32_t pixel) { return (pixel >> 24) == 0; };
+    if (!std::all_of(row(0), row(0) + width, transparent) || !std::all_of(row(height - 1), row(height - 1) + width, transparent))
+        return false;
+    for (int y = 1; y < height - 1; ++y) {
+        if (!transparent(row(y)[0]) || !transparent(row(y)[width - 1]))
+            return false;
+    }
+    return true;
 }
 
 }
